@@ -1,0 +1,226 @@
+// Measures FileUtils::allocatedSize against `du -sl -B1` on the same warm tree of 200,000 files (hard links
+// counted each time by both), and 10,000 measurements of small folders against a plain sequential walk.
+// Usage: qp_bench_folder_size [work-folder]   (default: $TMPDIR or /tmp; the tree is removed afterwards)
+#include "Core/FileUtils.h"
+#include "Platform/FileOperations.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void writeFile(const std::string& path, std::size_t size)
+{
+    static const std::string block(64 * 1024, 'q');
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        std::perror(path.c_str());
+        std::exit(2);
+    }
+    while (size > 0) {
+        const std::size_t n = std::min(size, block.size());
+        if (::write(fd, block.data(), n) != ssize_t(n)) {
+            std::perror("write");
+            std::exit(2);
+        }
+        size -= n;
+    }
+    ::close(fd);
+}
+
+// 200 top folders × 10 subfolders × 100 entries: 90 % files of a few sizes, hard links and short links.
+void buildLargeTree(const std::string& root)
+{
+    static const std::size_t sizes[] = {0, 100, 3000, 5000, 20000, 70000};
+    ::mkdir(root.c_str(), 0755);
+    long made = 0;
+    for (int top = 0; top < 200; ++top) {
+        const std::string topPath = root + "/top" + std::to_string(top);
+        ::mkdir(topPath.c_str(), 0755);
+        for (int sub = 0; sub < 10; ++sub) {
+            const std::string folder = topPath + "/sub" + std::to_string(sub);
+            ::mkdir(folder.c_str(), 0755);
+            for (int i = 0; i < 100; ++i) {
+                const std::string path = folder + "/f" + std::to_string(i);
+                if (i % 20 == 19)
+                    ::link((folder + "/f0").c_str(), path.c_str());
+                else if (i % 20 == 18)
+                    ::symlink("f1", path.c_str());
+                else
+                    writeFile(path, sizes[(made + i) % std::size(sizes)]);
+                ++made;
+            }
+        }
+    }
+}
+
+// The folders' own blocks, which du counts and the measure does not.
+qint64 folderBlocks(int dirFd)
+{
+    struct stat self {};
+    ::fstat(dirFd, &self);
+    qint64 sum = qint64(self.st_blocks) * 512;
+    DIR* dir = ::fdopendir(::dup(dirFd));
+    while (dirent* entry = ::readdir(dir)) {
+        if (entry->d_type != DT_DIR || entry->d_name[0] == '.')
+            continue;
+        const int child = ::openat(dirFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        if (child >= 0) {
+            sum += folderBlocks(child);
+            ::close(child);
+        }
+    }
+    ::closedir(dir);
+    return sum;
+}
+
+// The plain sequential walk the pool must not slow down on small folders.
+qint64 plainWalk(int dirFd)
+{
+    qint64 sum = 0;
+    DIR* dir = ::fdopendir(::dup(dirFd));
+    while (dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISREG(st.st_mode)) {
+            sum += qint64(st.st_blocks) * 512;
+        } else if (S_ISDIR(st.st_mode)) {
+            const int child = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+            if (child >= 0) {
+                sum += plainWalk(child);
+                ::close(child);
+            }
+        }
+    }
+    ::closedir(dir);
+    return sum;
+}
+
+qint64 duBytes(const std::string& root, double* seconds)
+{
+    const std::string command = "du -sl -B1 '" + root + "'";
+    const auto start = Clock::now();
+    FILE* pipe = ::popen(command.c_str(), "r");
+    long long bytes = -1;
+    if (pipe == nullptr || std::fscanf(pipe, "%lld", &bytes) != 1)
+        bytes = -1;
+    if (pipe)
+        ::pclose(pipe);
+    *seconds = secondsSince(start);
+    return bytes;
+}
+
+template <class F>
+double bestOf(int runs, F&& f)
+{
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        f();
+        best = std::min(best, secondsSince(start));
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string base = argc > 1 ? argv[1] : (tmp && *tmp ? tmp : "/tmp");
+    std::string work = base + "/qp-bench-XXXXXX";
+    if (::mkdtemp(work.data()) == nullptr) {
+        std::perror("mkdtemp");
+        return 2;
+    }
+    const std::string large = work + "/large";
+    std::printf("Building 200000 entries in %s …\n", large.c_str());
+    buildLargeTree(large);
+
+    // Warm the caches, then take the best of several runs of each.
+    qint64 measured = FileUtils::allocatedSize(QFile::decodeName(large.c_str())).bytes;
+    double duSeconds = 0;
+    qint64 duTotal = duBytes(large, &duSeconds);
+    double best = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        double s = 0;
+        duTotal = duBytes(large, &s);
+        best = std::min(best, s);
+    }
+    duSeconds = best;
+    const double ourSeconds = bestOf(5, [&] {
+        measured = FileUtils::allocatedSize(QFile::decodeName(large.c_str())).bytes;
+        benchmark::DoNotOptimize(measured);
+    });
+    const int rootFd = ::open(large.c_str(), O_RDONLY | O_DIRECTORY);
+    const qint64 duFiles = duTotal - folderBlocks(rootFd);
+    ::close(rootFd);
+
+    const double ratio = ourSeconds / duSeconds;
+    std::printf("du -sl -B1        : %.3f s, %lld bytes (%lld without the folders' own blocks)\n", duSeconds,
+                static_cast<long long>(duTotal), static_cast<long long>(duFiles));
+    std::printf("allocatedSize     : %.3f s, %lld bytes\n", ourSeconds, static_cast<long long>(measured));
+    std::printf("ratio             : %.2f (target ≤ 0.50)\n", ratio);
+    bool ok = true;
+    if (measured != duFiles) {
+        std::printf("FAIL: the byte figures disagree\n");
+        ok = false;
+    }
+
+    // 10,000 small folders of five files each.
+    const std::string small = work + "/small";
+    ::mkdir(small.c_str(), 0755);
+    std::vector<std::string> folders;
+    for (int i = 0; i < 10000; ++i) {
+        folders.push_back(small + "/s" + std::to_string(i));
+        ::mkdir(folders.back().c_str(), 0755);
+        for (int f = 0; f < 5; ++f)
+            writeFile(folders.back() + "/f" + std::to_string(f), 100 * f);
+    }
+    std::vector<QString> qFolders;
+    for (const std::string& f : folders)
+        qFolders.push_back(QFile::decodeName(f.c_str()));
+    const double plainSeconds = bestOf(3, [&] {
+        for (const std::string& f : folders) {
+            const int fd = ::open(f.c_str(), O_RDONLY | O_DIRECTORY);
+            benchmark::DoNotOptimize(plainWalk(fd));
+            ::close(fd);
+        }
+    });
+    const double smallSeconds = bestOf(3, [&] {
+        for (const QString& f : qFolders)
+            benchmark::DoNotOptimize(FileUtils::allocatedSize(f).bytes);
+    });
+    const double smallRatio = smallSeconds / plainSeconds;
+    std::printf("10000 small folders: plain walk %.3f s, allocatedSize %.3f s, ratio %.2f (target ≤ 1.15)\n",
+                plainSeconds, smallSeconds, smallRatio);
+
+    Platform::removeItem(QFile::decodeName(work.c_str()));
+
+    ok = ok && ratio <= 0.5 && smallRatio <= 1.15;
+    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    return measured == duFiles ? 0 : 1;
+}

@@ -1,0 +1,127 @@
+#include "Core/FileUtils.h"
+
+#include "Platform/FileSystem.h"
+#include "Platform/FolderSize.h"
+#include "Platform/SystemRoot.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace FileUtils {
+
+QString libraryURL(const QStringList& components)
+{
+    QString path = Platform::homeFolder();
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    path += u"Library"_s;
+    for (const QString& component : components)
+        path += u'/' + component;
+    return QDir::cleanPath(path);
+}
+
+std::optional<QDateTime> modificationDate(const QString& path)
+{
+    const std::optional<Platform::FileInfo> info = Platform::fileInfo(path);
+    if (!info || !info->modified.isValid())
+        return std::nullopt;
+    return info->modified;
+}
+
+qint64 walkAllocatedSize(const QString& path, Counter* counter, std::stop_token stop)
+{
+    return Platform::treeAllocatedBytes(path, std::move(stop), counter ? &counter->cell() : nullptr);
+}
+
+namespace {
+
+// Shared by a timed measurement's waiting caller and its walking thread, which may outlive the wait.
+struct TimedWalk {
+    Counter counter;
+    std::stop_source stop;
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+};
+
+} // namespace
+
+SizeResult allocatedSize(const QString& path, std::optional<double> timeout, std::stop_token stop)
+{
+    const std::optional<Platform::FileInfo> info = Platform::fileInfo(path);
+    if (!info || info->isSymlink())
+        return {};
+    if (info->isRegular())
+        return {info->allocatedSize, false};
+    if (!timeout)
+        return {walkAllocatedSize(info->path, nullptr, std::move(stop)), false};
+
+    auto walk = std::make_shared<TimedWalk>();
+    std::thread([walk, folder = info->path] {
+        walkAllocatedSize(folder, &walk->counter, walk->stop.get_token());
+        {
+            const std::lock_guard lock(walk->mutex);
+            walk->done = true;
+        }
+        walk->finished.notify_all();
+    }).detach();
+
+    std::unique_lock lock(walk->mutex);
+    const auto deadline = std::chrono::steady_clock::now()
+                          + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(std::max(0.0, *timeout)));
+    const bool inTime = walk->finished.wait_until(lock, deadline, [&] { return walk->done; });
+    const qint64 counted = walk->counter.total();
+    if (!inTime)
+        walk->stop.request_stop(); // nobody reads the rest: let the walk end early
+    return {counted, !inTime};
+}
+
+QString abbreviatedPath(const QString& path)
+{
+    QString home = QDir::cleanPath(Platform::homeFolder());
+    if (home == u"/")
+        return path;
+    if (path == home)
+        return u"~"_s;
+    if (path.startsWith(home + u'/'))
+        return u'~' + path.mid(home.size());
+    return path;
+}
+
+const ByteCountFormatter& byteFormatter()
+{
+    static const ByteCountFormatter formatter;
+    return formatter;
+}
+
+const RelativeDateFormatter& relativeFormatter()
+{
+    static const RelativeDateFormatter formatter;
+    return formatter;
+}
+
+SplitByteCount splitByteCount(qint64 bytes)
+{
+    const QString text = bytes <= 0 ? u"0 Ko"_s : byteFormatter().string(bytes);
+    const qsizetype space = text.lastIndexOf(u' ');
+    if (space < 0)
+        return {text, QString()};
+    return {text.left(space), text.mid(space + 1)};
+}
+
+std::optional<QString> relativeDate(const std::optional<QDateTime>& date)
+{
+    if (!date)
+        return std::nullopt;
+    return relativeFormatter().localizedString(*date, QDateTime::currentDateTimeUtc());
+}
+
+} // namespace FileUtils

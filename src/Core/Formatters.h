@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+
+// French byte counts in decimal units (1 Ko = 1,000 bytes): Ko below 10^6 bytes with no decimal, Mo below
+// 10^9 with one, Go below 10^12 and To above with two, rounded half up, trailing zeros dropped, a decimal
+// comma and one ordinary space before the unit ("1 Mo", "1,5 Mo", "2,25 Go"). A positive count under
+// 1 Ko reads "1 Ko"; a figure that rounds to 1000 moves to the next unit; zero or less reads "0 Ko".
+class ByteCountFormatter final
+{
+public:
+    QString string(qint64 bytes) const;
+};
+
+// French relative dates ("il y a 3 jours", "dans 2 heures") in the largest whole unit among years, months,
+// weeks, days, hours, minutes and seconds. Immutable once made, so one instance serves every thread.
+class RelativeDateFormatter final
+{
+public:
+    RelativeDateFormatter();
+    ~RelativeDateFormatter();
+    RelativeDateFormatter(const RelativeDateFormatter&) = delete;
+    RelativeDateFormatter& operator=(const RelativeDateFormatter&) = delete;
+
+    QString localizedString(const QDateTime& date, const QDateTime& relativeTo) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

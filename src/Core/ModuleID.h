@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <optional>
+
+// The seventeen modules and the six sidebar sections they are listed under. The raw text of a module is
+// its case name ("largeOldFiles"): that is what the preferences and the cleaning journal store. The raw
+// text of a section is its French heading.
+enum class ModuleID {
+    smartScan,
+    systemJunk,
+    xcodeJunk,
+    mailAttachments,
+    trashBins,
+    malware,
+    privacy,
+    optimization,
+    maintenance,
+    uninstaller,
+    leftovers,
+    updater,
+    largeOldFiles,
+    duplicates,
+    snapshots,
+    shredder,
+    spaceMap,
+};
+
+enum class ModuleSection { essentials, cleanup, protection, performance, applications, clutter };
+
+// Every case, in declaration order (the sidebar's order).
+const std::array<ModuleID, 17>& allModules();
+const std::array<ModuleSection, 6>& allSections();
+
+QString toRaw(ModuleID module);
+QString toRaw(ModuleSection section);
+
+template <class Enum>
+std::optional<Enum> fromRaw(QStringView raw);
+// Exact, case-sensitive match on the case name; nothing for any other text, the empty one included.
+template <>
+std::optional<ModuleID> fromRaw<ModuleID>(QStringView raw);
+// Exact match on the French heading.
+template <>
+std::optional<ModuleSection> fromRaw<ModuleSection>(QStringView raw);
+
+QString title(ModuleID module);
+QString subtitle(ModuleID module);
+QString symbol(ModuleID module); // an SF Symbols name
+ModuleSection section(ModuleID module);

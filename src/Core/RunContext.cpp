@@ -1,0 +1,16 @@
+#include "Core/RunContext.h"
+
+#include "Platform/MainBundle.h"
+
+#include <QtGlobal>
+
+using namespace Qt::StringLiterals;
+
+bool isRunningAsAppBundle()
+{
+    if (qEnvironmentVariableIsSet("XCTestConfigurationFilePath"))
+        return false;
+    if (!Platform::MainBundle::identifier())
+        return false;
+    return Platform::MainBundle::path().endsWith(u".app"_s);
+}

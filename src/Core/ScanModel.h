@@ -1,0 +1,86 @@
+#pragma once
+
+#include "Core/RemovalMode.h"
+
+#include <QDateTime>
+#include <QHashFunctions>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+// The values a scan produces: groups of items, threats found by the malware scan, and advisories. They are
+// created with every field by their producers; the types hold no defaults that matter.
+
+enum class ThreatSeverity { suspicious = 0, likely = 1, confirmed = 2 };
+
+// Accepts exactly 0, 1 and 2.
+std::optional<ThreatSeverity> threatSeverityFromRaw(int raw);
+int toRaw(ThreatSeverity severity);
+QString label(ThreatSeverity severity); // "À vérifier", "Probable", "Confirmé"
+
+struct Threat {
+    ThreatSeverity severity = ThreatSeverity::suspicious;
+    std::optional<QString> family;
+    QStringList reasons; // French sentences, one per signal
+    std::optional<QString> launchdLabel;
+
+    // "Confirmé — famille « F » · R1": the label, the family when known, the first reason when any.
+    QString summary() const;
+
+    friend bool operator==(const Threat&, const Threat&) = default;
+};
+
+struct ScanItem {
+    QUuid id;
+    QString url; // the file or folder that removal acts on
+    QString name;
+    qint64 size = 0; // allocated bytes
+    std::optional<QString> detail;
+    std::optional<QDateTime> modified;
+    bool isSelected = false;
+    bool isRisky = false;
+    Removal::Mode removalMode;
+    std::optional<Threat> threat;
+
+    // All ten fields; hashing uses `id` alone, so items differing only in selection hash alike.
+    friend bool operator==(const ScanItem&, const ScanItem&) = default;
+};
+
+inline size_t qHash(const ScanItem& item, size_t seed = 0) noexcept
+{
+    return qHash(item.id, seed);
+}
+
+template <>
+struct std::hash<ScanItem> {
+    size_t operator()(const ScanItem& item) const noexcept { return qHash(item.id); }
+};
+
+struct ScanGroup {
+    // How the headline figure is shown: the sum of the sizes, or the number of threats.
+    enum class Metric { bytes, threats };
+
+    QUuid id;
+    QString title;
+    QString symbol;
+    std::optional<QString> note;
+    QList<ScanItem> items; // in display order
+    bool isExpanded = false;
+    Metric metric = Metric::bytes;
+
+    // The group checkbox: true when every item is selected, false when none is (or the group is empty),
+    // nothing when mixed.
+    std::optional<bool> selectionState() const;
+};
+
+struct Advisory {
+    QUuid id;
+    QString title;
+    QString message;
+    std::optional<QString> settingsURL; // a System Settings location the button opens
+    std::optional<QString> actionTitle; // the button's text; no button when absent
+};

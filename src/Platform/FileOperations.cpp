@@ -1,0 +1,293 @@
+#include "Platform/FileOperations.h"
+
+#include "Platform/ErrorText.h"
+#include "Platform/SystemRoot.h"
+#include "Platform/TestGuard.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+
+namespace Platform {
+
+namespace {
+
+QString cleanAbsolute(const QString& path)
+{
+    QString cleaned = QDir::cleanPath(path);
+    if (!cleaned.startsWith(u'/'))
+        cleaned = QDir::cleanPath(QDir::currentPath() + u'/' + cleaned);
+    return cleaned;
+}
+
+QString parentOf(const QString& cleaned)
+{
+    const qsizetype slash = cleaned.lastIndexOf(u'/');
+    return slash <= 0 ? u"/"_s : cleaned.left(slash);
+}
+
+QString lastComponent(const QString& cleaned)
+{
+    return cleaned.section(u'/', -1);
+}
+
+QByteArray encoded(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// Removes `name` inside the folder open at `parentFd`, descending into folders without following links.
+// Returns 0 or the errno of the first failure.
+int removeAt(int parentFd, const char* name)
+{
+    if (::unlinkat(parentFd, name, 0) == 0)
+        return 0;
+    if (errno != EISDIR && errno != EPERM)
+        return errno;
+    const int unlinkError = errno;
+    const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOTDIR || errno == ELOOP ? unlinkError : errno;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    int error = 0;
+    while (dirent* entry = ::readdir(dir)) {
+        const char* child = entry->d_name;
+        if (child[0] == '.' && (child[1] == '\0' || (child[1] == '.' && child[2] == '\0')))
+            continue;
+        error = removeAt(::dirfd(dir), child);
+        if (error != 0)
+            break;
+    }
+    ::closedir(dir);
+    if (error != 0)
+        return error;
+    return ::unlinkat(parentFd, name, AT_REMOVEDIR) == 0 ? 0 : errno;
+}
+
+// "rapport.pdf" → "rapport 2.pdf", "Projets" → "Projets 2", ".profile" → ".profile 2".
+QString numberedName(const QString& name, int number)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0)
+        return name + u' ' + QString::number(number);
+    return name.left(dot) + u' ' + QString::number(number) + name.mid(dot);
+}
+
+struct stat lstatOrZero(const QString& path, bool* ok)
+{
+    struct stat st {};
+    *ok = ::lstat(encoded(path).constData(), &st) == 0;
+    return st;
+}
+
+// The folder that receives `item` when it is trashed, or a French refusal.
+std::optional<QString> trashFolderFor(const QString& item, const struct stat& itemStat, QString* folder)
+{
+    const QString home = homeFolder();
+    struct stat homeStat {};
+    if (::stat(encoded(home).constData(), &homeStat) == 0 && homeStat.st_dev == itemStat.st_dev) {
+        *folder = home + u"/.Trash"_s;
+        return std::nullopt;
+    }
+    // The item's mount point: its highest ancestor on the same device.
+    QString mountPoint = item;
+    while (mountPoint != u"/") {
+        const QString parent = parentOf(mountPoint);
+        struct stat parentStat {};
+        if (::lstat(encoded(parent).constData(), &parentStat) != 0 || parentStat.st_dev != itemStat.st_dev)
+            break;
+        mountPoint = parent;
+    }
+    if (mountPoint != item && parentOf(mountPoint) == systemPath(u"/Volumes"_s)) {
+        *folder = mountPoint + u"/.Trashes/"_s + QString::number(::getuid());
+        return std::nullopt;
+    }
+    return u"L'élément se trouve sur un volume sans corbeille : il n'a pas été déplacé."_s;
+}
+
+} // namespace
+
+namespace {
+
+// The move itself; `error` receives the errno behind a failure (0 for a refusal that has no errno).
+std::optional<QString> moveNoReplace(const QString& from, const QString& to, int* error)
+{
+    *error = 0;
+    if (auto refusal = TestGuard::check(from, u"déplacer"_s))
+        return refusal;
+    if (auto refusal = TestGuard::check(to, u"écrire"_s))
+        return refusal;
+    const QByteArray source = encoded(from);
+    const QByteArray target = encoded(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return std::nullopt;
+    if (errno != EINVAL && errno != ENOSYS) {
+        *error = errno;
+        return errorText(*error);
+    }
+
+    // The file system does not know the no-replace flag.
+    struct stat st {};
+    if (::lstat(source.constData(), &st) != 0) {
+        *error = errno;
+        return errorText(*error);
+    }
+    if (S_ISDIR(st.st_mode))
+        return u"Ce volume ne permet pas de déplacer un dossier sans risquer d'écraser un élément existant."_s;
+    if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), 0) != 0) {
+        *error = errno;
+        return errorText(*error);
+    }
+    if (::unlink(source.constData()) != 0) {
+        *error = errno;
+        ::unlink(target.constData());
+        return errorText(*error);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> moveItem(const QString& fromPath, const QString& toPath)
+{
+    int error = 0;
+    return moveNoReplace(cleanAbsolute(fromPath), cleanAbsolute(toPath), &error);
+}
+
+TrashResult trashItem(const QString& path)
+{
+    TrashResult result;
+    const QString item = cleanAbsolute(path);
+    if (item == u"/") {
+        result.failure = errorText(EBUSY);
+        return result;
+    }
+    if (auto refusal = TestGuard::check(item, u"mettre à la corbeille"_s)) {
+        result.failure = refusal;
+        return result;
+    }
+    bool exists = false;
+    const struct stat itemStat = lstatOrZero(item, &exists);
+    if (!exists) {
+        result.failure = errorText(errno);
+        return result;
+    }
+    QString trash;
+    if (auto refusal = trashFolderFor(item, itemStat, &trash)) {
+        result.failure = refusal;
+        return result;
+    }
+    if (auto failure = createFolder(trash, 0700)) {
+        result.failure = failure;
+        return result;
+    }
+    const QString name = lastComponent(item);
+    for (int number = 1; number < 10000; ++number) {
+        const QString candidate = trash + u'/' + (number == 1 ? name : numberedName(name, number));
+        bool taken = false;
+        lstatOrZero(candidate, &taken);
+        if (taken)
+            continue;
+        int error = 0;
+        const std::optional<QString> failure = moveNoReplace(item, candidate, &error);
+        if (!failure) {
+            result.trashedPath = candidate;
+            return result;
+        }
+        if (error != EEXIST) {
+            result.failure = failure;
+            return result;
+        }
+        // Taken between the look and the move: try the next name.
+    }
+    result.failure = errorText(EEXIST);
+    return result;
+}
+
+std::optional<QString> removeItem(const QString& path)
+{
+    const QString item = cleanAbsolute(path);
+    if (item == u"/")
+        return errorText(EBUSY);
+    if (auto refusal = TestGuard::check(item, u"supprimer"_s))
+        return refusal;
+    const QByteArray parent = encoded(parentOf(item));
+    const int parentFd = ::open(parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0)
+        return errorText(errno);
+    const int error = removeAt(parentFd, encoded(lastComponent(item)).constData());
+    ::close(parentFd);
+    return error == 0 ? std::nullopt : std::optional<QString>(errorText(error));
+}
+
+std::optional<QString> createFolder(const QString& path, unsigned permissions)
+{
+    const QString folder = cleanAbsolute(path);
+    struct stat st {};
+    if (::stat(encoded(folder).constData(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? std::nullopt : std::optional<QString>(errorText(ENOTDIR));
+    if (auto refusal = TestGuard::check(folder, u"créer le dossier"_s))
+        return refusal;
+    if (folder != u"/") {
+        if (auto failure = createFolder(parentOf(folder), 0755))
+            return failure;
+    }
+    if (::mkdir(encoded(folder).constData(), permissions) != 0 && errno != EEXIST)
+        return errorText(errno);
+    return std::nullopt;
+}
+
+std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions)
+{
+    const QString file = cleanAbsolute(path);
+    if (auto refusal = TestGuard::check(file, u"écrire"_s))
+        return refusal;
+    QByteArray temporary = encoded(file) + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return errorText(errno);
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return std::optional<QString>(errorText(error));
+    };
+    qsizetype written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + written, size_t(data.size() - written));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        written += n;
+    }
+    if (::fchmod(fd, permissions) != 0 || ::fsync(fd) != 0)
+        return fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return errorText(error);
+    }
+    if (::rename(temporary.constData(), encoded(file).constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return errorText(error);
+    }
+    return std::nullopt;
+}
+
+} // namespace Platform

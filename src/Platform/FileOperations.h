@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Every change the program makes to the file system goes through these calls. Each asks the test guard
+// first, never follows a symbolic link at the path it acts on, and reports failure as a French sentence
+// (nothing on success).
+namespace Platform {
+
+// Moves `from` to `to`, never replacing an existing entry at `to`. Where the file system cannot promise
+// that for a rename, a file (or link) is linked to its new name and then unlinked; a folder is refused.
+// Moves across volumes are refused: nothing is ever copied and deleted behind the caller's back.
+std::optional<QString> moveItem(const QString& from, const QString& to);
+
+struct TrashResult {
+    std::optional<QString> trashedPath; // the item's new place, on success
+    std::optional<QString> failure;     // French reason, on failure
+};
+
+// Moves an item to the user's Trash (~/.Trash, created when missing). A name already taken there gets a
+// unique one in the Finder's manner ("rapport 2.pdf"). An item on another device goes to that volume's
+// ".Trashes/<uid>" when it is a volume mounted under the system root's "/Volumes"; otherwise it is refused.
+TrashResult trashItem(const QString& path);
+
+// Deletes a file, a link (not its target) or a whole folder tree, links inside never followed. Stops at
+// the first entry that cannot be removed.
+std::optional<QString> removeItem(const QString& path);
+
+// Creates a folder and any missing parents; an existing folder is success.
+std::optional<QString> createFolder(const QString& path, unsigned permissions = 0755);
+
+// Replaces the file at `path` with `data` atomically: a temporary file beside it, synchronised, then
+// renamed over it, so a reader sees either the old or the new content.
+std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions = 0644);
+
+} // namespace Platform

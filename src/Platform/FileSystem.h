@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <stop_token>
+#include <vector>
+
+// Reading the file system. Every walk of the system goes through walkTree(): it works with
+// directory-relative calls, never follows a symbolic link, and never yields an entry whose name cannot be
+// represented faithfully as a QString (such an entry could not be named again without risking another
+// file in its place).
+namespace Platform {
+
+enum class EntryKind { Regular, Directory, Symlink, Other };
+
+struct FileInfo {
+    QString path; // absolute, cleaned
+    QString name; // last component
+    EntryKind kind = EntryKind::Other;
+    qint64 logicalSize = 0;
+    qint64 allocatedSize = 0; // st_blocks × 512
+    quint64 device = 0;
+    quint64 inode = 0;
+    quint32 mode = 0; // permission bits and file type, as st_mode
+    quint32 ownerID = 0;
+    quint64 linkCount = 0;
+    QDateTime modified;
+    QDateTime accessed;
+    QDateTime statusChanged;
+    std::optional<QDateTime> created; // absent where the file system keeps no birth time
+
+    bool isRegular() const { return kind == EntryKind::Regular; }
+    bool isDirectory() const { return kind == EntryKind::Directory; }
+    bool isSymlink() const { return kind == EntryKind::Symlink; }
+};
+
+// The entry at `path` itself (a link is described, not followed); nothing when it cannot be read.
+// `errorNumber`, when given, receives errno on failure.
+std::optional<FileInfo> fileInfo(const QString& path, int* errorNumber = nullptr);
+
+// Whether a raw file name decodes to a QString that encodes back to the same bytes.
+bool nameSurvivesDecoding(const char* name);
+
+// The entries of one folder, sorted by name in byte order, without "." and "..". An entry whose name does
+// not survive decoding is left out. An unreadable folder gives an empty list and sets `errorNumber`.
+std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber = nullptr);
+
+enum class WalkStep { Continue, SkipDescendants };
+
+// Called for every entry below the root (not the root itself), parents before children; `depth` is 1 for
+// the root's own entries. Return SkipDescendants to leave a folder's contents out.
+using WalkVisitor = std::function<WalkStep(const FileInfo& entry, int depth)>;
+
+// Walks the tree below `root` in pre-order, each folder's entries in byte order of their names. Links are
+// yielded as links and never entered; unreadable folders are passed over. Returns false when `stop` ended
+// the walk early (checked between entries), true otherwise.
+bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop = {});
+
+} // namespace Platform

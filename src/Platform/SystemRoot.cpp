@@ -1,0 +1,80 @@
+#include "Platform/SystemRoot.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace Platform {
+
+namespace {
+
+QString cleanAbsolute(const QString& path)
+{
+    if (path.isEmpty())
+        return u"/"_s;
+    QString cleaned = QDir::cleanPath(path);
+    if (!cleaned.startsWith(u'/'))
+        cleaned = QDir::cleanPath(QDir::currentPath() + u'/' + cleaned);
+    return cleaned;
+}
+
+QString environmentPath(const char* name)
+{
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? QString() : cleanAbsolute(value);
+}
+
+} // namespace
+
+QString systemRoot()
+{
+    const QString root = environmentPath("QUORVANE_ROOT");
+    return root.isEmpty() ? u"/"_s : root;
+}
+
+QString systemPath(const QString& macPath)
+{
+    const QString root = systemRoot();
+    const QString location = cleanAbsolute(macPath.startsWith(u'/') ? macPath : u'/' + macPath);
+    if (root == u"/")
+        return location;
+    if (location == u"/")
+        return root;
+    return root + location;
+}
+
+QString macPathOf(const QString& path)
+{
+    const QString root = systemRoot();
+    const QString cleaned = cleanAbsolute(path);
+    if (root == u"/")
+        return cleaned;
+    if (cleaned == root)
+        return u"/"_s;
+    if (cleaned.startsWith(root + u'/'))
+        return cleaned.mid(root.size());
+    return QString();
+}
+
+QString homeFolder()
+{
+    const QString home = environmentPath("HOME");
+    return home.isEmpty() ? u"/"_s : home;
+}
+
+QString temporaryFolder()
+{
+    const QString tmp = environmentPath("TMPDIR");
+    return tmp.isEmpty() ? systemPath(u"/tmp"_s) : tmp;
+}
+
+bool isEqualOrUnder(const QString& path, const QString& location)
+{
+    const QString p = cleanAbsolute(path);
+    const QString l = cleanAbsolute(location);
+    if (l == u"/")
+        return p.startsWith(u'/');
+    return p == l || p.startsWith(l + u'/');
+}
+
+} // namespace Platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+// Where the Mac's fixed locations live. Every absolute system location ("/Applications", "/Library",
+// "/usr/bin/tmutil", "/Volumes", …) is built through systemPath(), which places it under the system root:
+// "/" on a Mac, or the folder named by QUORVANE_ROOT, where a demonstration Mac is laid out.
+//
+//   QUORVANE_ROOT unset        systemPath("/Applications") == "/Applications"
+//   QUORVANE_ROOT=/srv/mac     systemPath("/Applications") == "/srv/mac/Applications"
+//                              systemPath("/")             == "/srv/mac"
+namespace Platform {
+
+// The system root as a cleaned absolute path without a trailing slash, except "/" itself. Read from the
+// environment on every call, so that a test that changes QUORVANE_ROOT sees the change.
+QString systemRoot();
+
+// An absolute Mac location placed under the system root.
+QString systemPath(const QString& macPath);
+
+// The inverse of systemPath(): the Mac location of a path that lies equal to or under the system root, as
+// an absolute path ("/" for the root itself); an empty string for a path outside it.
+QString macPathOf(const QString& path);
+
+// The user's home folder: $HOME, cleaned; "/" when unset.
+QString homeFolder();
+
+// The user's temporary folder: $TMPDIR, cleaned; the system root's "/tmp" when unset. The demonstration
+// Mac and the tests point TMPDIR inside their own folder, never at this machine's /tmp.
+QString temporaryFolder();
+
+// Whether `path` is equal to `location` or lies under it (followed by "/"). Both are compared as cleaned
+// absolute paths; "/" contains every absolute path.
+bool isEqualOrUnder(const QString& path, const QString& location);
+
+} // namespace Platform

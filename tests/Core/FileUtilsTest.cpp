@@ -1,0 +1,130 @@
+#include "Core/FileUtils.h"
+
+#include "Core/RunContext.h"
+#include "Platform/FileSystem.h"
+#include "Platform/SystemRoot.h"
+#include "Sandbox.h"
+#include "TempTree.h"
+
+#include <chrono>
+#include <stop_token>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using FileUtils::SizeResult;
+
+namespace {
+
+qint64 allocated(const QString& path)
+{
+    return Platform::fileInfo(path)->allocatedSize;
+}
+
+// HOME for one test, restored afterwards.
+class HomeOverride final
+{
+public:
+    explicit HomeOverride(const QString& home) : m_saved(qEnvironmentVariable("HOME")) { qputenv("HOME", home.toUtf8()); }
+    ~HomeOverride() { qputenv("HOME", m_saved.toUtf8()); }
+
+private:
+    QString m_saved;
+};
+
+} // namespace
+
+TEST(FileUtils, libraryURLAppendsComponentsToTheUsersLibrary)
+{
+    EXPECT_EQ(FileUtils::libraryURL(), TestSupport::home() + u"/Library"_s);
+    EXPECT_EQ(FileUtils::libraryURL({u"Application Support"_s, u"com.apple.TCC"_s}),
+              TestSupport::home() + u"/Library/Application Support/com.apple.TCC"_s);
+}
+
+TEST(FileUtils, modificationDateOfTheEntryItself)
+{
+    const TempTree tree(uR"(
+        file 1
+        dangling -> nowhere
+    )"_s);
+    EXPECT_TRUE(FileUtils::modificationDate(tree.path(u"file"_s)).has_value());
+    EXPECT_TRUE(FileUtils::modificationDate(tree.path(u"dangling"_s)).has_value());
+    EXPECT_FALSE(FileUtils::modificationDate(tree.path(u"missing"_s)).has_value());
+}
+
+TEST(FileUtils, allocatedSizeOfFilesFoldersAndLinks)
+{
+    const TempTree tree(uR"(
+        big/a.bin 100000
+        big/.hidden 5000
+        big/Tool.app/Contents/Resources/r.dat 20000
+        big/inner-link -> a.bin
+        big/folder-link -> Tool.app
+        single.bin 3000
+        link-to-big -> big
+        empty/
+    )"_s);
+    const qint64 expectedBig = allocated(tree.path(u"big/a.bin"_s)) + allocated(tree.path(u"big/.hidden"_s))
+                               + allocated(tree.path(u"big/Tool.app/Contents/Resources/r.dat"_s));
+    for (const std::optional<double> timeout : {std::optional<double>(), std::optional<double>(5.0)}) {
+        EXPECT_EQ(FileUtils::allocatedSize(tree.path(u"big"_s), timeout), (SizeResult{expectedBig, false}));
+        EXPECT_EQ(FileUtils::allocatedSize(tree.path(u"single.bin"_s), timeout),
+                  (SizeResult{allocated(tree.path(u"single.bin"_s)), false}));
+        EXPECT_EQ(FileUtils::allocatedSize(tree.path(u"link-to-big"_s), timeout), (SizeResult{0, false}));
+        EXPECT_EQ(FileUtils::allocatedSize(tree.path(u"empty"_s), timeout), (SizeResult{0, false}));
+        EXPECT_EQ(FileUtils::allocatedSize(tree.path(u"missing"_s), timeout), (SizeResult{0, false}));
+    }
+    EXPECT_EQ(FileUtils::walkAllocatedSize(tree.path(u"big"_s)), expectedBig);
+}
+
+TEST(FileUtils, aTimedMeasureThatRunsOutReturnsALowerBoundAtOnce)
+{
+    TempTree tree;
+    QString description;
+    for (int i = 0; i < 4000; ++i)
+        description += u"d%1/f%2 1\n"_s.arg(i % 40).arg(i);
+    tree.add(description);
+    const qint64 full = FileUtils::allocatedSize(tree.root()).bytes;
+
+    const auto started = std::chrono::steady_clock::now();
+    const SizeResult partial = FileUtils::allocatedSize(tree.root(), 0.0);
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(partial.timedOut);
+    EXPECT_LE(partial.bytes, full);
+    EXPECT_LT(waited, std::chrono::seconds(1));
+    EXPECT_EQ(FileUtils::allocatedSize(tree.root(), 30.0), (SizeResult{full, false}));
+}
+
+TEST(FileUtils, anUntimedMeasureStopsWhenAsked)
+{
+    const TempTree tree(u"a/b 5000"_s);
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(FileUtils::allocatedSize(tree.root(), std::nullopt, stop.get_token()), (SizeResult{0, false}));
+}
+
+TEST(FileUtils, abbreviatedPathReplacesTheHomeOnlyAtAPathBoundary)
+{
+    const HomeOverride home(u"/Users/al"_s);
+    struct Case {
+        QString path;
+        QString expected;
+    };
+    const Case cases[] = {
+        {u"/Users/al"_s, u"~"_s},
+        {u"/Users/al/Documents/a.txt"_s, u"~/Documents/a.txt"_s},
+        {u"/Users/al2/x"_s, u"/Users/al2/x"_s},
+        {u"/Library/Caches"_s, u"/Library/Caches"_s},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FileUtils::abbreviatedPath(c.path), c.expected);
+}
+
+TEST(RunContext, aTestProcessIsNoAppBundle)
+{
+    EXPECT_FALSE(isRunningAsAppBundle());
+    const QByteArray saved = qgetenv("XCTestConfigurationFilePath");
+    qunsetenv("XCTestConfigurationFilePath");
+    EXPECT_FALSE(isRunningAsAppBundle()); // the test binary has no bundle identifier
+    qputenv("XCTestConfigurationFilePath", saved);
+}

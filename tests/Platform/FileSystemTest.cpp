@@ -1,0 +1,177 @@
+#include "Platform/FileSystem.h"
+
+#include "TempTree.h"
+
+#include <stop_token>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList names(const std::vector<Platform::FileInfo>& entries)
+{
+    QStringList list;
+    for (const Platform::FileInfo& entry : entries)
+        list.append(entry.name);
+    return list;
+}
+
+// Paths relative to the tree, in the order the walk yields them.
+QStringList walked(const TempTree& tree, const Platform::WalkVisitor& extra = {})
+{
+    QStringList seen;
+    Platform::walkTree(tree.root(), [&](const Platform::FileInfo& entry, int depth) {
+        seen.append(entry.path.mid(tree.root().size() + 1));
+        return extra ? extra(entry, depth) : Platform::WalkStep::Continue;
+    });
+    return seen;
+}
+
+} // namespace
+
+TEST(FileSystem, listingIsSortedByNameBytesWithOddNamesIntact)
+{
+    const TempTree tree(uR"(
+        b.txt 1
+        B.txt 1
+        "avec des espaces" 1
+        "guillemets ' et \"" 1
+        "ligne\nsuivante" 1
+        "été.txt" 1
+        a/
+    )"_s);
+    const auto entries = Platform::listFolder(tree.root());
+    EXPECT_EQ(names(entries), (QStringList{u"B.txt"_s, u"a"_s, u"avec des espaces"_s, u"b.txt"_s,
+                                          u"guillemets ' et \""_s, u"ligne\nsuivante"_s, u"été.txt"_s}));
+    for (const Platform::FileInfo& entry : entries)
+        EXPECT_EQ(entry.path, tree.path(entry.name));
+}
+
+TEST(FileSystem, describesEntriesWithoutFollowingLinks)
+{
+    const TempTree tree(uR"(
+        data.bin 10000
+        link -> data.bin
+        dangling -> nowhere
+        folder/
+    )"_s);
+    const auto file = Platform::fileInfo(tree.path(u"data.bin"_s));
+    ASSERT_TRUE(file.has_value());
+    EXPECT_TRUE(file->isRegular());
+    EXPECT_EQ(file->logicalSize, 10000);
+    EXPECT_GE(file->allocatedSize, 10000);
+    EXPECT_EQ(file->allocatedSize % 512, 0);
+    EXPECT_TRUE(file->modified.isValid());
+    EXPECT_NE(file->inode, 0u);
+
+    const auto link = Platform::fileInfo(tree.path(u"link"_s));
+    ASSERT_TRUE(link.has_value());
+    EXPECT_TRUE(link->isSymlink());
+    EXPECT_NE(link->inode, file->inode);
+    EXPECT_TRUE(Platform::fileInfo(tree.path(u"dangling"_s))->isSymlink());
+    EXPECT_TRUE(Platform::fileInfo(tree.path(u"folder"_s))->isDirectory());
+
+    int error = 0;
+    EXPECT_FALSE(Platform::fileInfo(tree.path(u"missing"_s), &error).has_value());
+    EXPECT_EQ(error, ENOENT);
+}
+
+TEST(FileSystem, walkIsPreOrderAndNeverEntersLinks)
+{
+    const TempTree tree(uR"(
+        a/one 1
+        a/sub/two 1
+        b 1
+        loop -> .
+        toA -> a
+        dangling -> missing
+    )"_s);
+    EXPECT_EQ(walked(tree), (QStringList{u"a"_s, u"a/one"_s, u"a/sub"_s, u"a/sub/two"_s, u"b"_s, u"dangling"_s,
+                                         u"loop"_s, u"toA"_s}));
+}
+
+TEST(FileSystem, walkSkipsDescendantsWhenAsked)
+{
+    const TempTree tree(uR"(
+        a/one 1
+        a/sub/two 1
+        b/three 1
+    )"_s);
+    const QStringList seen = walked(tree, [](const Platform::FileInfo& entry, int) {
+        return entry.name == u"a" ? Platform::WalkStep::SkipDescendants : Platform::WalkStep::Continue;
+    });
+    EXPECT_EQ(seen, (QStringList{u"a"_s, u"b"_s, u"b/three"_s}));
+}
+
+TEST(FileSystem, walkStopsBetweenEntries)
+{
+    const TempTree tree(uR"(
+        a 1
+        b 1
+        c 1
+        d 1
+    )"_s);
+    std::stop_source stop;
+    QStringList seen;
+    const bool finished = Platform::walkTree(
+        tree.root(),
+        [&](const Platform::FileInfo& entry, int) {
+            seen.append(entry.name);
+            if (seen.size() == 2)
+                stop.request_stop();
+            return Platform::WalkStep::Continue;
+        },
+        stop.get_token());
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(seen, (QStringList{u"a"_s, u"b"_s}));
+}
+
+TEST(FileSystem, namesThatDoNotSurviveDecodingAreNeverYielded)
+{
+    const TempTree tree(uR"(
+        "bad\xff\xfename/inner" 100
+        "bad\xffname.txt" 100
+        good.txt 1
+    )"_s);
+    EXPECT_EQ(names(Platform::listFolder(tree.root())), QStringList{u"good.txt"_s});
+    EXPECT_EQ(walked(tree), QStringList{u"good.txt"_s});
+    EXPECT_FALSE(Platform::nameSurvivesDecoding("bad\xff"));
+    EXPECT_TRUE(Platform::nameSurvivesDecoding("été"));
+}
+
+TEST(FileSystem, walkPassesOverUnreadableFolders)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every folder";
+    const TempTree tree(uR"(
+        closed/secret 1
+        open/visible 1
+    )"_s);
+    ::chmod(tree.path(u"closed"_s).toUtf8().constData(), 0);
+    EXPECT_EQ(walked(tree), (QStringList{u"closed"_s, u"open"_s, u"open/visible"_s}));
+    int error = 0;
+    EXPECT_TRUE(Platform::listFolder(tree.path(u"closed"_s), &error).empty());
+    EXPECT_EQ(error, EACCES);
+    ::chmod(tree.path(u"closed"_s).toUtf8().constData(), 0755);
+}
+
+TEST(FileSystem, aLinkAsRootIsNotWalked)
+{
+    const TempTree tree(uR"(
+        real/file 1
+        alias -> real
+    )"_s);
+    int count = 0;
+    Platform::walkTree(tree.path(u"alias"_s), [&](const Platform::FileInfo&, int) {
+        ++count;
+        return Platform::WalkStep::Continue;
+    });
+    EXPECT_EQ(count, 0);
+}

@@ -1,0 +1,88 @@
+#include "Platform/SystemRoot.h"
+
+#include "Sandbox.h"
+
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Sets QUORVANE_ROOT for one test and restores the sandbox's afterwards.
+class RootOverride final
+{
+public:
+    explicit RootOverride(const QString& root) : m_saved(qEnvironmentVariable("QUORVANE_ROOT"))
+    {
+        if (root.isNull())
+            qunsetenv("QUORVANE_ROOT");
+        else
+            qputenv("QUORVANE_ROOT", root.toUtf8());
+    }
+    ~RootOverride() { qputenv("QUORVANE_ROOT", m_saved.toUtf8()); }
+
+private:
+    QString m_saved;
+};
+
+} // namespace
+
+TEST(SystemRoot, placesMacLocationsUnderTheRoot)
+{
+    struct Case {
+        QString root;
+        QString macPath;
+        QString expected;
+    };
+    const Case cases[] = {
+        {QString(), u"/Applications"_s, u"/Applications"_s},
+        {u"/"_s, u"/usr/bin/tmutil"_s, u"/usr/bin/tmutil"_s},
+        {u"/srv/mac"_s, u"/Applications"_s, u"/srv/mac/Applications"_s},
+        {u"/srv/mac/"_s, u"/private/var/"_s, u"/srv/mac/private/var"_s},
+        {u"/srv/mac"_s, u"/"_s, u"/srv/mac"_s},
+        {u"/srv/mac"_s, u"Volumes"_s, u"/srv/mac/Volumes"_s},
+        {u"/srv/mac"_s, u"/System/../etc"_s, u"/srv/mac/etc"_s},
+    };
+    for (const Case& c : cases) {
+        const RootOverride root(c.root);
+        EXPECT_EQ(Platform::systemPath(c.macPath), c.expected) << c.root.toStdString() << " " << c.macPath.toStdString();
+    }
+}
+
+TEST(SystemRoot, findsTheMacLocationOfAPath)
+{
+    const RootOverride root(u"/srv/mac"_s);
+    EXPECT_EQ(Platform::macPathOf(u"/srv/mac"_s), u"/"_s);
+    EXPECT_EQ(Platform::macPathOf(u"/srv/mac/System/Library"_s), u"/System/Library"_s);
+    EXPECT_EQ(Platform::macPathOf(u"/srv/mac2/System"_s), QString());
+    EXPECT_EQ(Platform::macPathOf(u"/etc"_s), QString());
+}
+
+TEST(SystemRoot, homeAndTemporaryFolderLieInTheSandbox)
+{
+    EXPECT_EQ(Platform::homeFolder(), TestSupport::home());
+    EXPECT_EQ(Platform::temporaryFolder(), TestSupport::temporary());
+    EXPECT_EQ(Platform::systemRoot(), TestSupport::systemRoot());
+}
+
+TEST(SystemRoot, equalOrUnderIsAPathBoundaryTest)
+{
+    struct Case {
+        QString path;
+        QString location;
+        bool expected;
+    };
+    const Case cases[] = {
+        {u"/Users/al"_s, u"/Users/al"_s, true},
+        {u"/Users/al/x"_s, u"/Users/al"_s, true},
+        {u"/Users/al/x"_s, u"/Users/al/"_s, true},
+        {u"/Users/al2"_s, u"/Users/al"_s, false},
+        {u"/Users"_s, u"/Users/al"_s, false},
+        {u"/anything"_s, u"/"_s, true},
+        {u"/Users/al/../bob"_s, u"/Users/al"_s, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Platform::isEqualOrUnder(c.path, c.location), c.expected) << c.path.toStdString();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A temporary folder inside the sandbox, filled from a compact description, one entry a line:
+//
+//   Caches/                      a folder (parents are made as needed)
+//   Caches/a.bin 4096            a file of 4096 bytes ("x" repeated); without a size, empty
+//   big.img ~1048576             a sparse file of that logical length
+//   link -> Caches               a symbolic link with that target, as written
+//   twin => Caches/a.bin         a hard link to an entry made above
+//   "name with spaces\n.txt" 10  quoted names allow spaces and escapes: \n \t \" \\ and \xHH (raw bytes)
+//
+// Lines that are empty or begin with "#" are ignored.
+class TempTree final
+{
+public:
+    explicit TempTree(const QString& description = {});
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString root() const { return m_dir.path(); }
+    QString path(const QString& relative) const { return m_dir.path() + u'/' + relative; }
+    QByteArray rawPath(const QByteArray& relative) const;
+
+    // Adds the entries of another description; fails the running test on a malformed line.
+    void add(const QString& description);
+
+private:
+    QTemporaryDir m_dir;
+};
