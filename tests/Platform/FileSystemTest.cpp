@@ -1,5 +1,7 @@
 #include "Platform/FileSystem.h"
 
+#include "Platform/FileOperations.h"
+
 #include "TempTree.h"
 
 #include <stop_token>
@@ -174,4 +176,22 @@ TEST(FileSystem, aLinkAsRootIsNotWalked)
         return Platform::WalkStep::Continue;
     });
     EXPECT_EQ(count, 0);
+}
+
+TEST(FileSystem, aFolderRemovedWhileWalkedIsPassedOver)
+{
+    const TempTree tree(uR"(
+        a/one 1
+        b/two 1
+        c/three 1
+    )"_s);
+    QStringList seen;
+    Platform::walkTree(tree.root(), [&](const Platform::FileInfo& entry, int) {
+        seen.append(entry.name);
+        if (entry.name == u"a")
+            EXPECT_FALSE(Platform::removeItem(tree.path(u"b"_s)).has_value());
+        return Platform::WalkStep::Continue;
+    });
+    // "b" was listed before it went, so it is yielded, but nothing below it is.
+    EXPECT_EQ(seen, (QStringList{u"a"_s, u"one"_s, u"b"_s, u"c"_s, u"three"_s}));
 }
