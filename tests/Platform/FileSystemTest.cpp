@@ -1,8 +1,8 @@
 #include "Platform/FileSystem.h"
 
 #include "Platform/FileOperations.h"
-
 #include "TempTree.h"
+
 
 #include <stop_token>
 
@@ -188,8 +188,9 @@ TEST(FileSystem, aFolderRemovedWhileWalkedIsPassedOver)
     QStringList seen;
     Platform::walkTree(tree.root(), [&](const Platform::FileInfo& entry, int) {
         seen.append(entry.name);
-        if (entry.name == u"a")
+        if (entry.name == u"a") {
             EXPECT_FALSE(Platform::removeItem(tree.path(u"b"_s)).has_value());
+        }
         return Platform::WalkStep::Continue;
     });
     // "b" was listed before it went, so it is yielded, but nothing below it is.
