@@ -3,7 +3,6 @@
 #include "Platform/FileOperations.h"
 #include "TempTree.h"
 
-
 #include <stop_token>
 
 #include <sys/stat.h>
