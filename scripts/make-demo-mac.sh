@@ -63,4 +63,6 @@ make_app "$root/Applications" "Carnet" "fr.carnet.app" "1.8"
 make_app "$root/Applications" "Ondine" "io.ondine.player" "5.0.4"
 make_app "$root/System/Applications" "Notes" "com.apple.Notes" "4.11"
 
+bash "$(dirname "$0")/install-standins.sh" "$root"
+
 echo "Demonstration Mac ready in $root (home: $home)"

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,34 @@ QString systemRoot()
 QString temporary()
 {
     return sandboxPath() + u"/tmp"_s;
+}
+
+void installStandIns()
+{
+    QProcess script;
+    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/install-standins.sh"), systemRoot()});
+    ASSERT_TRUE(script.waitForFinished(30000));
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    const QByteArray shell = QFile::encodeName(systemRoot() + u"/bin/sh"_s);
+    if (::access(shell.constData(), F_OK) != 0) {
+        ASSERT_EQ(::symlink("/bin/sh", shell.constData()), 0);
+    }
+}
+
+QList<QStringList> launchctlCalls()
+{
+    QList<QStringList> calls;
+    QFile log(systemRoot() + u"/private/var/log/launchctl.log"_s);
+    if (!log.open(QIODevice::ReadOnly))
+        return calls;
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QStringList arguments = QString::fromUtf8(line).split(QChar(0x1F));
+        arguments.removeLast(); // every argument ends with the separator
+        calls.append(arguments);
+    }
+    return calls;
 }
 
 GuardRefusals::GuardRefusals()

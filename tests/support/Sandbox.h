@@ -18,6 +18,13 @@ QString home();       // $HOME inside the sandbox
 QString systemRoot(); // $QUORVANE_ROOT inside the sandbox
 QString temporary();  // $TMPDIR inside the sandbox
 
+// Installs the stand-ins for the Mac's command-line tools (osascript, launchctl, rm) under the sandbox's
+// system root, and links /bin/sh there so that tests can run shell commands through the process runner.
+void installStandIns();
+
+// The lines the launchctl stand-in recorded, each call's arguments as a list.
+QList<QStringList> launchctlCalls();
+
 // While alive, guard refusals are recorded here instead of failing the test, for tests of the guard.
 class GuardRefusals final
 {
