@@ -1,0 +1,254 @@
+#include "Core/Shredding.h"
+
+#include "Core/FileUtils.h"
+#include "Platform/ErrorText.h"
+#include "Platform/TestGuard.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+
+namespace Removal {
+
+namespace {
+
+constexpr qint64 kChunk = 1'048'576;
+
+QString hardLinked()
+{
+    return u"Fichier lié à d'autres emplacements : non effacé."_s;
+}
+
+QString otherVolume()
+{
+    return u"L'élément se trouve sur un autre volume : non effacé."_s;
+}
+
+bool fillRandom(char* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::getrandom(data + done, size - done, 0);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// Writes the passes over the open file's first `size` bytes; its length never changes.
+std::optional<QString> overwriteOpen(int fd, qint64 size, int passes, const std::stop_token& stop)
+{
+    std::vector<char> chunk(std::size_t(std::min(size, kChunk)));
+    const int count = std::max(1, passes);
+    for (int pass = 0; pass < count; ++pass) {
+        if (::lseek(fd, 0, SEEK_SET) != 0)
+            return Platform::errorText(errno);
+        const int pattern = pass % 3;
+        if (pattern != 2)
+            std::fill(chunk.begin(), chunk.end(), pattern == 0 ? '\0' : '\xff');
+        qint64 written = 0;
+        while (written < size) {
+            if (stop.stop_requested())
+                break;
+            const std::size_t length = std::size_t(std::min(size - written, kChunk));
+            if (pattern == 2 && !fillRandom(chunk.data(), length))
+                return Platform::errorText(errno);
+            if (!writeAll(fd, chunk.data(), length))
+                return Platform::errorText(errno);
+            written += qint64(length);
+        }
+        if (::fsync(fd) != 0)
+            return Platform::errorText(errno);
+    }
+    return std::nullopt;
+}
+
+// Opens a regular file for writing without following a link; a read-only file the user owns gets its
+// owner's write bit first.
+int openForOverwrite(int parentFd, const char* name, const struct stat& st)
+{
+    int fd = ::openat(parentFd, name, O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0 || errno != EACCES || st.st_uid != ::geteuid() || (st.st_mode & S_IWUSR))
+        return fd;
+    const int readFd = ::openat(parentFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (readFd < 0)
+        return -1;
+    const bool changed = ::fchmod(readFd, (st.st_mode & 07777) | S_IWUSR) == 0;
+    ::close(readFd);
+    if (!changed) {
+        errno = EACCES;
+        return -1;
+    }
+    return ::openat(parentFd, name, O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+}
+
+std::optional<QString> overwriteAt(int parentFd, const char* name, const struct stat& st, int passes,
+                                   const std::stop_token& stop)
+{
+    const int fd = openForOverwrite(parentFd, name, st);
+    if (fd < 0)
+        return Platform::errorText(errno);
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || opened.st_ino != st.st_ino || opened.st_dev != st.st_dev) {
+        ::close(fd);
+        return Platform::errorText(ESTALE); // replaced between the look and the opening
+    }
+    std::optional<QString> failure = overwriteOpen(fd, qint64(opened.st_size), passes, stop);
+    ::close(fd);
+    return failure;
+}
+
+std::vector<std::string> childNames(int dirFd)
+{
+    std::vector<std::string> names;
+    const int listFd = ::dup(dirFd);
+    if (listFd < 0)
+        return names;
+    DIR* dir = ::fdopendir(listFd);
+    if (dir == nullptr) {
+        ::close(listFd);
+        return names;
+    }
+    while (dirent* entry = ::readdir(dir)) {
+        const char* n = entry->d_name;
+        if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0')))
+            continue;
+        names.emplace_back(n);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Shreds `name` inside the folder open at `parentFd`. `display` is its path, for a child's failure text.
+std::optional<QString> shredAt(int parentFd, const std::string& name, const QString& display, dev_t device,
+                               int passes, const std::stop_token& stop, bool isChild)
+{
+    const auto failed = [&](const QString& reason) -> std::optional<QString> {
+        if (!isChild)
+            return reason;
+        return FileUtils::abbreviatedPath(display) + u" : "_s + reason;
+    };
+    struct stat st {};
+    if (::fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return failed(Platform::errorText(errno));
+    if (st.st_dev != device)
+        return failed(otherVolume());
+
+    if (S_ISDIR(st.st_mode)) {
+        const int fd = ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return failed(Platform::errorText(errno));
+        std::optional<QString> firstFailure;
+        for (const std::string& child : childNames(fd)) {
+            const QString childPath = display + u'/' + QFile::decodeName(child.c_str());
+            std::optional<QString> failure = shredAt(fd, child, childPath, device, passes, stop, true);
+            if (failure && !firstFailure)
+                firstFailure = std::move(failure);
+        }
+        ::close(fd);
+        if (firstFailure)
+            return firstFailure; // the folder stays: it is not empty
+        if (::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) != 0)
+            return failed(Platform::errorText(errno));
+        return std::nullopt;
+    }
+
+    if (S_ISREG(st.st_mode)) {
+        if (st.st_nlink > 1)
+            return failed(hardLinked());
+        if (st.st_size > 0) {
+            if (std::optional<QString> failure = overwriteAt(parentFd, name.c_str(), st, passes, stop))
+                return failed(*failure);
+        }
+    }
+    // Links, and anything that is neither file nor folder, are unlinked as they are.
+    if (::unlinkat(parentFd, name.c_str(), 0) != 0)
+        return failed(Platform::errorText(errno));
+    return std::nullopt;
+}
+
+// Opens the item's parent folder, looks at the item without following it, and hands both to `act`.
+template <class Act>
+std::optional<QString> withItem(const QString& path, Act&& act)
+{
+    QString item = QDir::cleanPath(path);
+    if (!item.startsWith(u'/'))
+        item = QDir::cleanPath(QDir::currentPath() + u'/' + item);
+    if (item == u"/")
+        return Platform::errorText(EBUSY);
+    if (auto refusal = Platform::TestGuard::check(item, u"effacer définitivement"_s))
+        return refusal;
+    const QString parent = item.section(u'/', 0, -2);
+    const int parentFd = ::open(QFile::encodeName(parent.isEmpty() ? u"/"_s : parent).constData(),
+                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0)
+        return Platform::errorText(errno);
+    const std::string name = QFile::encodeName(item.section(u'/', -1)).toStdString();
+    struct stat st {};
+    std::optional<QString> result;
+    if (::fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        result = Platform::errorText(errno);
+    else
+        result = act(parentFd, name, st, item);
+    ::close(parentFd);
+    return result;
+}
+
+} // namespace
+
+std::optional<QString> shred(const QString& path, int passes, std::stop_token stop)
+{
+    return withItem(path, [&](int parentFd, const std::string& name, const struct stat& st, const QString& item) {
+        return shredAt(parentFd, name, item, st.st_dev, passes, stop, false);
+    });
+}
+
+std::optional<QString> overwriteContent(const QString& path, int passes, std::stop_token stop)
+{
+    return withItem(path, [&](int parentFd, const std::string& name, const struct stat& st,
+                              const QString&) -> std::optional<QString> {
+        if (!S_ISREG(st.st_mode))
+            return Platform::errorText(EINVAL);
+        if (st.st_nlink > 1)
+            return hardLinked();
+        return overwriteAt(parentFd, name.c_str(), st, passes, stop);
+    });
+}
+
+} // namespace Removal

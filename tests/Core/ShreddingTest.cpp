@@ -1,0 +1,129 @@
+#include "Core/Shredding.h"
+
+#include "Platform/FileSystem.h"
+#include "TempTree.h"
+
+#include <stop_token>
+
+#include <sys/stat.h>
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool exists(const QString& path)
+{
+    return Platform::fileInfo(path).has_value();
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(Shredding, passesWriteZerosOnesAndRandomBytesWithoutChangingTheLength)
+{
+    struct Case {
+        int passes;
+        char last; // the byte of the last pass; 'r' for random
+    };
+    const Case cases[] = {{0, '\0'}, {-3, '\0'}, {1, '\0'}, {2, '\xff'}, {3, 'r'}, {4, '\0'}};
+    for (const Case& c : cases) {
+        const TempTree tree(u"file 3000000"_s);
+        const QString file = tree.path(u"file"_s);
+        ASSERT_EQ(Removal::overwriteContent(file, c.passes), std::nullopt) << c.passes;
+        const QByteArray content = contentOf(file);
+        ASSERT_EQ(content.size(), 3000000) << c.passes;
+        if (c.last == 'r') {
+            EXPECT_NE(content.count('\0'), content.size());
+            EXPECT_NE(content.count('\xff'), content.size());
+            EXPECT_LT(content.count('x'), content.size() / 100); // nothing of the original content is left
+        } else {
+            EXPECT_EQ(content.count(c.last), content.size()) << c.passes;
+        }
+    }
+}
+
+TEST(Shredding, aFolderIsShreddedDepthFirstAndLinksAreNeverFollowed)
+{
+    const TempTree outside(uR"(
+        precious.txt 5000
+        treasure/inside 10
+    )"_s);
+    TempTree tree(uR"(
+        folder/a 4000
+        folder/.hidden 100
+        folder/sub/b 2000000
+        folder/empty 0
+    )"_s);
+    tree.add(u"folder/to-file -> "_s + outside.path(u"precious.txt"_s));
+    tree.add(u"folder/sub/to-folder -> "_s + outside.path(u"treasure"_s));
+    EXPECT_EQ(Removal::shred(tree.path(u"folder"_s), 3), std::nullopt);
+    EXPECT_FALSE(exists(tree.path(u"folder"_s)));
+    EXPECT_EQ(contentOf(outside.path(u"precious.txt"_s)), QByteArray(5000, 'x'));
+    EXPECT_EQ(contentOf(outside.path(u"treasure/inside"_s)), QByteArray(10, 'x'));
+}
+
+TEST(Shredding, aSelectedLinkIsUnlinkedAndItsTargetUntouched)
+{
+    TempTree tree(u"target 3000"_s);
+    tree.add(u"link -> target"_s);
+    tree.add(u"dangling -> missing"_s);
+    EXPECT_EQ(Removal::shred(tree.path(u"link"_s), 1), std::nullopt);
+    EXPECT_EQ(Removal::shred(tree.path(u"dangling"_s), 1), std::nullopt);
+    EXPECT_FALSE(exists(tree.path(u"link"_s)));
+    EXPECT_FALSE(exists(tree.path(u"dangling"_s)));
+    EXPECT_EQ(contentOf(tree.path(u"target"_s)), QByteArray(3000, 'x'));
+}
+
+TEST(Shredding, aHardLinkedFileIsLeftAndItsFolderStays)
+{
+    TempTree tree(uR"(
+        folder/linked 3000
+        folder/plain 3000
+        elsewhere/
+    )"_s);
+    tree.add(u"elsewhere/twin => folder/linked"_s);
+    const std::optional<QString> failure = Removal::shred(tree.path(u"folder"_s), 1);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_TRUE(failure->endsWith(u"linked : Fichier lié à d'autres emplacements : non effacé."_s))
+        << failure->toStdString();
+    EXPECT_FALSE(exists(tree.path(u"folder/plain"_s))); // the other child was still shredded
+    EXPECT_TRUE(exists(tree.path(u"folder"_s)));
+    EXPECT_EQ(contentOf(tree.path(u"elsewhere/twin"_s)), QByteArray(3000, 'x'));
+    EXPECT_EQ(Removal::shred(tree.path(u"elsewhere/twin"_s), 1),
+              u"Fichier lié à d'autres emplacements : non effacé."_s);
+}
+
+TEST(Shredding, aReadOnlyFileOfTheUserIsOverwrittenToo)
+{
+    const TempTree tree(u"readonly 4096"_s);
+    const QString file = tree.path(u"readonly"_s);
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0444), 0);
+    EXPECT_EQ(Removal::overwriteContent(file, 1), std::nullopt);
+    EXPECT_EQ(contentOf(file), QByteArray(4096, '\0'));
+    EXPECT_EQ(Removal::shred(file, 1), std::nullopt);
+    EXPECT_FALSE(exists(file));
+}
+
+TEST(Shredding, aStoppedShredStillDeletesTheItem)
+{
+    const TempTree tree(u"file 3000000"_s);
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(Removal::shred(tree.path(u"file"_s), 3, stop.get_token()), std::nullopt);
+    EXPECT_FALSE(exists(tree.path(u"file"_s)));
+}
+
+TEST(Shredding, aMissingItemIsAFailure)
+{
+    const TempTree tree;
+    EXPECT_EQ(Removal::shred(tree.path(u"missing"_s), 1), u"Le fichier ou le dossier n'existe pas."_s);
+}
