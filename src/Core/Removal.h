@@ -1,13 +1,21 @@
 #pragma once
 
+#include "Core/Progress.h"
 #include "Core/RemovalMode.h"
+#include "Core/ScanModel.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QUuid>
 
 #include <optional>
+#include <stop_token>
 
-// What a removal did. The removal engine fills a report; the screens show it and the journal records it.
+// The one place that deletes what the user chose. The engine removes each item by its mode, refuses
+// protected and excluded locations whatever the caller says, and reports what was freed, what was removed
+// and what failed, with a French reason per failure. The report is what the screens show and the journal
+// records.
 namespace Removal {
 
 struct Failure {
@@ -32,5 +40,23 @@ struct Report {
 
     friend bool operator==(const Report&, const Report&) = default;
 };
+
+// Removes the items one after another, in order: first the threats through removeThreats() (unless an
+// override mode is given), then every other item by the override or its own mode. Before each item it
+// checks, in this order, `stop`, then reports progress (its position over the number of items given, its
+// name), then whether the item still exists (a link counts as itself), whether it is protected, whether
+// it is excluded or holds an exclusion. After the loop `progress` receives (1.0, ""). Blocks the calling
+// thread; a stop ends the call before the next item.
+Report remove(const QList<ScanItem>& items, std::optional<Mode> mode = std::nullopt, const Progress& progress = {},
+              std::stop_token stop = {});
+
+// The threat batch: labelled jobs are unloaded from the user's launchd session when the user can write the
+// item's folder (the item is then left to the ordinary loop, which trashes it); items in folders the user
+// cannot write are deleted by one administrator script, which also unloads their jobs. Adds to `report`
+// and returns the ids of the items it dealt with.
+QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report);
+
+// The reason the engine refuses to touch `path`, or nothing.
+std::optional<QString> refusalFor(const QString& path);
 
 } // namespace Removal

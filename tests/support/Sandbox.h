@@ -5,6 +5,8 @@
 
 #include <mutex>
 
+#include "QtPrinters.h"
+
 // The folder every test process works in. The test mains create it before anything else runs, point HOME,
 // QUORVANE_ROOT and TMPDIR into it, mark the process as a test run and install the platform layer's guard,
 // which fails the running test on any change outside it.

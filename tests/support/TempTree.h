@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "QtPrinters.h"
+
 // A temporary folder inside the sandbox, filled from a compact description, one entry a line:
 //
 //   Caches/                      a folder (parents are made as needed)

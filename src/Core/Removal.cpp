@@ -1,0 +1,85 @@
+#include "Core/Removal.h"
+
+#include "Core/Exclusions.h"
+#include "Core/PathSafety.h"
+#include "Core/Shredding.h"
+#include "Platform/FileOperations.h"
+#include "Platform/FileSystem.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace Removal {
+
+std::optional<QString> refusalFor(const QString& path)
+{
+    if (PathSafety::isProtected(path))
+        return u"Emplacement protégé."_s;
+    if (Exclusions::shared().isExcludedCandidate(path))
+        return u"Exclu par vos réglages."_s;
+    return std::nullopt;
+}
+
+Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Progress& progress, std::stop_token stop)
+{
+    Report report;
+    QList<ScanItem> work = items;
+    if (!mode) {
+        QList<ScanItem> threats;
+        for (const ScanItem& item : items) {
+            if (item.removalMode.kind == Mode::Kind::Threat)
+                threats.append(item);
+        }
+        if (!threats.isEmpty()) {
+            const QSet<QUuid> handled = removeThreats(threats, report);
+            work.removeIf([&](const ScanItem& item) { return handled.contains(item.id); });
+        }
+    }
+
+    const double count = double(std::max<qsizetype>(items.size(), 1));
+    for (qsizetype i = 0; i < work.size(); ++i) {
+        if (stop.stop_requested())
+            break;
+        const ScanItem& item = work[i];
+        if (progress)
+            progress(double(i) / count, item.name);
+        // A link is an item of its own: one whose target is gone is still removed, as a link.
+        if (!Platform::fileInfo(item.url))
+            continue;
+        if (std::optional<QString> refusal = refusalFor(item.url)) {
+            report.failures.append({item.url, *refusal});
+            continue;
+        }
+
+        const Mode how = mode.value_or(item.removalMode);
+        std::optional<QString> failure;
+        std::optional<QString> trashed;
+        switch (how.kind) {
+        case Mode::Kind::Shred:
+            failure = shred(item.url, how.passes, stop);
+            break;
+        case Mode::Kind::Threat:
+        case Mode::Kind::Trash: {
+            Platform::TrashResult result = Platform::trashItem(item.url);
+            failure = std::move(result.failure);
+            trashed = std::move(result.trashedPath);
+            break;
+        }
+        case Mode::Kind::Delete:
+            failure = Platform::removeItem(item.url);
+            break;
+        }
+        if (failure) {
+            report.failures.append({item.url, *failure});
+            continue;
+        }
+        report.freedBytes += item.size;
+        report.removed.append({item.url, trashed, item.size});
+    }
+    if (progress)
+        progress(1.0, QString());
+    return report;
+}
+
+} // namespace Removal
