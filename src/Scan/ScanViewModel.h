@@ -1,0 +1,106 @@
+#pragma once
+
+#include "Core/ScanModel.h"
+#include "Scanners/ModuleScanner.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <optional>
+#include <stop_token>
+
+// The state and operations behind one module's screen: it runs the module's scan, holds its results while
+// the user reviews and edits the selection, cleans the selected items behind an optional safety-net
+// snapshot, journals the cleaning and can undo it.
+//
+// Lives on the GUI thread. The scan and the cleaning run as background jobs that get copies of what they
+// need and a stop token; their progress and results come back as queued calls that first check that the
+// model still exists, so a destroyed model receives nothing. Emits changed() after every change.
+class ScanViewModel final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ScanViewModel)
+
+public:
+    enum class Phase { idle, scanning, results, cleaning, finished };
+
+    explicit ScanViewModel(ScannerPtr scanner, QObject* parent = nullptr);
+    ~ScanViewModel() override;
+
+    Phase phase() const { return m_phase; }
+    double progress() const { return m_progress; }
+    const QString& status() const { return m_status; }
+    const QList<ScanGroup>& groups() const { return m_groups; }
+    const QList<Advisory>& advisories() const { return m_advisories; }
+    qint64 freedBytes() const { return m_freedBytes; }
+    qint64 removedCount() const { return m_removedCount; }
+    bool cleanedThreats() const { return m_cleanedThreats; }
+    const QStringList& failures() const { return m_failures; }
+    const std::optional<QDateTime>& lastScan() const { return m_lastScan; }
+    const std::optional<QUuid>& lastSession() const { return m_lastSession; }
+    const std::optional<QString>& restoreNotice() const { return m_restoreNotice; }
+    // Set when a snapshot was asked for before the last cleaning and none could be taken.
+    const std::optional<QString>& safetyNetNotice() const { return m_safetyNetNotice; }
+    const ModuleScanner& scanner() const { return *m_scanner; }
+
+    bool isBusy() const;
+    qsizetype totalItemCount() const;
+    qsizetype selectedCount() const;
+    qint64 selectedBytes() const;
+    qint64 totalBytes() const;
+    bool isThreatResult() const;
+    QList<ScanItem> checkedItems() const;
+
+    // Starts a scan unless a scan or a cleaning is running.
+    void scan();
+    // Stops a running scan; any other phase is left as it is.
+    void cancel();
+
+    void setAllSelected(bool selected);
+    void toggleGroupSelection(const QUuid& groupID);
+    void toggleExpanded(const QUuid& groupID);
+    void toggleItem(const QUuid& itemID, const QUuid& groupID);
+    // Adds the item to the exclusions and drops from the results everything the exclusions now cover.
+    void excludeFromAllScans(const QUuid& itemID);
+
+    // Cleans the selected items, in the results phase only.
+    void clean();
+    // Whether some file of the last cleaning can still go back from the Trash.
+    bool canUndo() const;
+    void undoLastCleaning();
+
+    // Takes a local Time Machine snapshot and returns its stamp ("2025-03-14-092653"); nothing when the
+    // tool failed or printed no stamp. Blocks the calling thread.
+    static std::optional<QString> takeSafetyNetSnapshot();
+
+signals:
+    void changed();
+
+private:
+    void publishScan(std::stop_token job, QList<ScanGroup> groups);
+    void finishCleaning(const Removal::Report& report, const std::optional<QString>& stamp,
+                        const QList<ScanItem>& cleanSet, bool snapshotWanted);
+    void applyProgress(double fraction, const std::optional<QString>& status);
+    void removeItemsWhere(const std::function<bool(const ScanItem&)>& drop);
+    void startJob();
+
+    ScannerPtr m_scanner;
+    Phase m_phase = Phase::idle;
+    double m_progress = 0;
+    QString m_status;
+    QList<ScanGroup> m_groups;
+    QList<Advisory> m_advisories;
+    qint64 m_freedBytes = 0;
+    qint64 m_removedCount = 0;
+    bool m_cleanedThreats = false;
+    QStringList m_failures;
+    std::optional<QDateTime> m_lastScan;
+    std::optional<QUuid> m_lastSession;
+    std::optional<QString> m_restoreNotice;
+    std::optional<QString> m_safetyNetNotice;
+    std::stop_source m_job{std::nostopstate}; // the running job, or the last one started
+};
