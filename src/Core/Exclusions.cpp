@@ -3,6 +3,7 @@
 #include "Core/FileUtils.h"
 #include "Core/LegacyImport.h"
 #include "Core/PathSafety.h"
+#include "Core/SharedInstance.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/UserDefaults.h"
 
@@ -10,7 +11,6 @@
 #include <optional>
 
 #include <QCollator>
-#include <QCoreApplication>
 #include <QLocale>
 #include <QSet>
 #include <QThread>
@@ -61,19 +61,19 @@ bool covers(const QStringList& entries, const QString& url, bool orHoldsEntry)
     return false;
 }
 
+// The earlier product's list must be in the store before it is read, whichever shared object comes first.
+std::shared_ptr<Platform::UserDefaults> standardDefaultsAfterImport()
+{
+    LegacyImport::importOnce();
+    return Platform::UserDefaults::standard();
+}
+
 } // namespace
 
 Exclusions& Exclusions::shared()
 {
-    static Exclusions& instance = []() -> Exclusions& {
-        // The earlier product's list must be in the store before it is read, whichever object comes first.
-        LegacyImport::importOnce();
-        static Exclusions exclusions(Platform::UserDefaults::standard());
-        // A scanner may be the first to ask; the list still belongs to the GUI thread.
-        if (QCoreApplication* app = QCoreApplication::instance())
-            exclusions.moveToThread(app->thread());
-        return exclusions;
-    }();
+    static Exclusions exclusions(standardDefaultsAfterImport());
+    static Exclusions& instance = movedToApplicationThread(exclusions);
     return instance;
 }
 

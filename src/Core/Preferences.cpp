@@ -1,9 +1,8 @@
 #include "Core/Preferences.h"
 
 #include "Core/LegacyImport.h"
+#include "Core/SharedInstance.h"
 #include "Platform/UserDefaults.h"
-
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -105,13 +104,8 @@ qint64 seconds(Preferences::Interval interval)
 
 Preferences& Preferences::shared()
 {
-    static Preferences& instance = []() -> Preferences& {
-        static Preferences preferences(Platform::UserDefaults::standard());
-        // Whichever thread asks first, the settings belong to the GUI thread.
-        if (QCoreApplication* app = QCoreApplication::instance())
-            preferences.moveToThread(app->thread());
-        return preferences;
-    }();
+    static Preferences preferences(Platform::UserDefaults::standard());
+    static Preferences& instance = movedToApplicationThread(preferences);
     return instance;
 }
 
