@@ -16,7 +16,7 @@ std::optional<QString> refusalFor(const QString& path)
 {
     if (PathSafety::isProtected(path))
         return u"Emplacement protégé."_s;
-    if (Exclusions::shared().isExcludedCandidate(path))
+    if (Exclusions::shared().isExcludedOrHoldsExclusion(path))
         return u"Exclu par vos réglages."_s;
     return std::nullopt;
 }

@@ -234,6 +234,19 @@ std::optional<QString> removeItem(const QString& path)
     return error == 0 ? std::nullopt : std::optional<QString>(errorText(error));
 }
 
+std::optional<QString> removeEmptyFolder(const QString& path)
+{
+    const QString folder = cleanAbsolute(path);
+    if (folder == u"/")
+        return errorText(EBUSY);
+    if (auto refusal = TestGuard::check(folder, u"supprimer"_s))
+        return refusal;
+    // rmdir itself refuses a folder with entries, so nothing that appeared since a listing can be lost.
+    if (::rmdir(encoded(folder).constData()) != 0)
+        return errorText(errno);
+    return std::nullopt;
+}
+
 std::optional<QString> createFolder(const QString& path, unsigned permissions)
 {
     const QString folder = cleanAbsolute(path);

@@ -29,6 +29,10 @@ TrashResult trashItem(const QString& path);
 // the first entry that cannot be removed.
 std::optional<QString> removeItem(const QString& path);
 
+// Deletes a folder only when it is empty (a link is not followed); a folder that still holds anything,
+// whatever its entries are called, is refused and left as it is.
+std::optional<QString> removeEmptyFolder(const QString& path);
+
 // Creates a folder and any missing parents; an existing folder is success.
 std::optional<QString> createFolder(const QString& path, unsigned permissions = 0755);
 

@@ -68,6 +68,17 @@ QString temporaryFolder()
     return tmp.isEmpty() ? systemPath(u"/tmp"_s) : tmp;
 }
 
+std::optional<QString> standardizedPath(const QString& path)
+{
+    if (!path.startsWith(u'/'))
+        return std::nullopt;
+    QString cleaned = QDir::cleanPath(path);
+    // cleanPath keeps the ".." that climb above the root; the system stays at the root instead.
+    while (cleaned.startsWith(u"/.."_s) && (cleaned.size() == 3 || cleaned.at(3) == u'/'))
+        cleaned = cleaned.size() == 3 ? u"/"_s : cleaned.mid(3);
+    return cleaned;
+}
+
 bool isEqualOrUnder(const QString& path, const QString& location)
 {
     const QString p = cleanAbsolute(path);

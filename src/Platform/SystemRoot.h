@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Where the Mac's fixed locations live. Every absolute system location ("/Applications", "/Library",
 // "/usr/bin/tmutil", "/Volumes", …) is built through systemPath(), which places it under the system root:
 // "/" on a Mac, or the folder named by QUORVANE_ROOT, where a demonstration Mac is laid out.
@@ -28,6 +30,15 @@ QString homeFolder();
 // The user's temporary folder: $TMPDIR, cleaned; the system root's "/tmp" when unset. The demonstration
 // Mac and the tests point TMPDIR inside their own folder, never at this machine's /tmp.
 QString temporaryFolder();
+
+// The standardised form of an absolute path: "." and ".." resolved ("/.." is "/", as the system reads it),
+// redundant and trailing slashes dropped. Nothing for an empty or relative path, whose meaning would depend
+// on the working folder. The file system is not consulted.
+//
+//   "/Users/al/../bob/"   → "/Users/bob"
+//   "/../System"          → "/System"
+//   "Downloads", "~/x"    → nothing
+std::optional<QString> standardizedPath(const QString& path);
 
 // Whether `path` is equal to `location` or lies under it (followed by "/"). Both are compared as cleaned
 // absolute paths; "/" contains every absolute path.

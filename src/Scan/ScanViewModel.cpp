@@ -264,7 +264,7 @@ void ScanViewModel::excludeFromAllScans(const QUuid& itemID)
         return;
     Exclusions& exclusions = Exclusions::shared();
     exclusions.add(*url);
-    removeItemsWhere([&](const ScanItem& item) { return exclusions.isExcludedCandidate(item.url); });
+    removeItemsWhere([&](const ScanItem& item) { return exclusions.isExcludedOrHoldsExclusion(item.url); });
     emit changed();
 }
 

@@ -2,6 +2,10 @@
 #include "Platform/PropertyList.h"
 #include "Sandbox.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -31,6 +35,23 @@ TEST(DemoMac, isLaidOutWithReadableApplicationBundles)
         ASSERT_TRUE(info.has_value()) << app.path.toStdString();
         EXPECT_FALSE(info->toMap().value(u"CFBundleIdentifier"_s).toString().isEmpty());
     }
+
+    // The application's settings, and the earlier product's folder and settings that its first start imports.
+    const QString preferences = home + u"/Library/Preferences/"_s;
+    const auto own = Platform::PropertyList::readFile(preferences + u"com.ostrek.quorvanepro.plist"_s);
+    ASSERT_TRUE(own.has_value());
+    EXPECT_EQ(own->toMap().value(u"showsMenuBarItem"_s), QVariant(true));
+    const auto legacy = Platform::PropertyList::readFile(preferences + u"com.ostrek.tessalinomark.plist"_s);
+    ASSERT_TRUE(legacy.has_value());
+    const QStringList excluded = legacy->toMap().value(u"exclusions"_s).toStringList();
+    ASSERT_EQ(excluded.size(), 1);
+    EXPECT_TRUE(Platform::fileInfo(excluded[0])->isDirectory()) << excluded[0].toStdString();
+    EXPECT_EQ(legacy->toMap().value(u"scheduleInterval"_s), QVariant(u"daily"_s));
+    QFile journal(home + u"/Library/Application Support/Tessalinomark/history.json"_s);
+    ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
+    const QJsonDocument sessions = QJsonDocument::fromJson(journal.readAll());
+    ASSERT_TRUE(sessions.isArray());
+    EXPECT_EQ(sessions.array().first().toObject().value(u"moduleID"_s).toString(), u"systemJunk"_s);
 
     // A second run replaces the Mac; a folder that is not one is refused.
     script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});

@@ -5,6 +5,8 @@
 #include "Sandbox.h"
 #include "TempTree.h"
 
+#include <unistd.h>
+
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -119,6 +121,26 @@ TEST(FileOperations, removingALinkLeavesItsTarget)
     )"_s);
     EXPECT_FALSE(Platform::removeItem(tree.path(u"pointer"_s)).has_value());
     EXPECT_FALSE(exists(tree.path(u"pointer"_s)));
+    EXPECT_TRUE(exists(tree.path(u"target/keep"_s)));
+}
+
+TEST(FileOperations, onlyAnEmptyFolderIsRemovedAsEmpty)
+{
+    const TempTree tree(uR"(
+        empty/
+        "unlisted/bad\xffname" 10
+        target/keep 1
+        pointer -> target
+    )"_s);
+    EXPECT_FALSE(Platform::removeEmptyFolder(tree.path(u"empty"_s)).has_value());
+    EXPECT_FALSE(exists(tree.path(u"empty"_s)));
+
+    // A name that no listing shows still keeps its folder.
+    EXPECT_EQ(Platform::removeEmptyFolder(tree.path(u"unlisted"_s)), u"Le dossier n'est pas vide."_s);
+    EXPECT_EQ(::access(tree.rawPath("unlisted/bad\xff" "name").constData(), F_OK), 0);
+
+    EXPECT_TRUE(Platform::removeEmptyFolder(tree.path(u"pointer"_s)).has_value());
+    EXPECT_TRUE(exists(tree.path(u"pointer"_s)));
     EXPECT_TRUE(exists(tree.path(u"target/keep"_s)));
 }
 

@@ -1,6 +1,7 @@
 #include "Platform/SystemRoot.h"
 
 #include "Sandbox.h"
+#include "ScopedEnvironment.h"
 
 #include <QtGlobal>
 
@@ -10,21 +11,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Sets QUORVANE_ROOT for one test and restores the sandbox's afterwards.
+// QUORVANE_ROOT for one test; the sandbox's comes back afterwards.
 class RootOverride final
 {
 public:
-    explicit RootOverride(const QString& root) : m_saved(qEnvironmentVariable("QUORVANE_ROOT"))
-    {
-        if (root.isNull())
-            qunsetenv("QUORVANE_ROOT");
-        else
-            qputenv("QUORVANE_ROOT", root.toUtf8());
-    }
-    ~RootOverride() { qputenv("QUORVANE_ROOT", m_saved.toUtf8()); }
+    explicit RootOverride(const QString& root) : m_root("QUORVANE_ROOT", root) {}
 
 private:
-    QString m_saved;
+    TestSupport::ScopedEnvironment m_root;
 };
 
 } // namespace
@@ -85,4 +79,28 @@ TEST(SystemRoot, equalOrUnderIsAPathBoundaryTest)
     };
     for (const Case& c : cases)
         EXPECT_EQ(Platform::isEqualOrUnder(c.path, c.location), c.expected) << c.path.toStdString();
+}
+
+TEST(SystemRoot, standardizedPathResolvesDotsAndRefusesRelativePaths)
+{
+    struct Case {
+        QString path;
+        std::optional<QString> expected;
+    };
+    const Case cases[] = {
+        {u"/Users/al/../bob/"_s, u"/Users/bob"_s},
+        {u"//System///Library/./Caches/"_s, u"/System/Library/Caches"_s},
+        {u"/../System"_s, u"/System"_s},
+        {u"/../../.."_s, u"/"_s},
+        {u"/a/../../usr/bin"_s, u"/usr/bin"_s},
+        {u"/..hidden/x"_s, u"/..hidden/x"_s},
+        {u"/private/var/../tmp/"_s, u"/private/tmp"_s},
+        {u"/"_s, u"/"_s},
+        {u""_s, std::nullopt},
+        {u"Downloads/x"_s, std::nullopt},
+        {u"~/Downloads"_s, std::nullopt},
+        {u"../etc"_s, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Platform::standardizedPath(c.path), c.expected) << c.path.toStdString();
 }

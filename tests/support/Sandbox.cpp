@@ -3,9 +3,11 @@
 #include "Platform/FileOperations.h"
 #include "Platform/TestGuard.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +29,12 @@ QString& sandboxPath()
     return path;
 }
 
+bool& sandboxIsAdopted()
+{
+    static bool adopted = false;
+    return adopted;
+}
+
 void failOnViolation(const QString& message)
 {
     std::fprintf(stderr, "TEST GUARD: %s\n", message.toUtf8().constData());
@@ -41,10 +49,44 @@ void makeFolder(const std::string& path)
     }
 }
 
+std::string resolvedOrAbort(const char* path, const char* what)
+{
+    char resolved[PATH_MAX];
+    if (path == nullptr || *path == '\0' || ::realpath(path, resolved) == nullptr) {
+        std::fprintf(stderr, "test sandbox: %s is missing or does not exist\n", what);
+        std::abort();
+    }
+    return resolved;
+}
+
+// A child process started by a test: the parent laid out the folder and pointed the environment into it.
+void adoptSandbox(const char* folder)
+{
+    const std::string root = resolvedOrAbort(folder, "QP_TEST_SANDBOX");
+    if (root == "/") {
+        std::fprintf(stderr, "test sandbox: refusing to adopt the root folder\n");
+        std::abort();
+    }
+    for (const char* name : {"HOME", "QUORVANE_ROOT", "TMPDIR"}) {
+        const std::string value = resolvedOrAbort(std::getenv(name), name);
+        if (value != root && value.rfind(root + "/", 0) != 0) {
+            std::fprintf(stderr, "test sandbox: %s lies outside %s\n", name, root.c_str());
+            std::abort();
+        }
+    }
+    sandboxPath() = QFile::decodeName(root.c_str());
+    sandboxIsAdopted() = true;
+    Platform::TestGuard::install(sandboxPath(), failOnViolation);
+}
+
 } // namespace
 
 void prepareSandbox()
 {
+    if (const char* adopted = std::getenv("QP_TEST_SANDBOX")) {
+        adoptSandbox(adopted);
+        return;
+    }
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/qp-test-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
@@ -72,8 +114,23 @@ void removeSandbox()
 {
     if (sandboxPath().isEmpty())
         return;
-    Platform::removeItem(sandboxPath());
+    if (!sandboxIsAdopted())
+        Platform::removeItem(sandboxPath());
     Platform::TestGuard::uninstall();
+}
+
+QProcessEnvironment childEnvironment(const QString& folder)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(u"XCTestConfigurationFilePath"_s);
+    environment.insert(u"QP_TEST_SANDBOX"_s, folder);
+    const std::pair<QString, QString> places[] = {
+        {u"HOME"_s, u"/home"_s}, {u"QUORVANE_ROOT"_s, u"/root"_s}, {u"TMPDIR"_s, u"/tmp"_s}};
+    for (const auto& [name, child] : places) {
+        Platform::createFolder(folder + child);
+        environment.insert(name, folder + child);
+    }
+    return environment;
 }
 
 QString sandbox()

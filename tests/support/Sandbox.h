@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -10,10 +11,19 @@
 // The folder every test process works in. The test mains create it before anything else runs, point HOME,
 // QUORVANE_ROOT and TMPDIR into it, mark the process as a test run and install the platform layer's guard,
 // which fails the running test on any change outside it.
+//
+// A test that must run a child process outside the test-runner mark (XCTestConfigurationFilePath unset)
+// gives it childEnvironment(): the child's main then adopts that folder as its sandbox (QP_TEST_SANDBOX),
+// checks that HOME, QUORVANE_ROOT and TMPDIR lie inside it and installs the guard over it. The adopted
+// folder belongs to the parent and is not removed by the child.
 namespace TestSupport {
 
 void prepareSandbox();
 void removeSandbox();
+
+// The environment of a child whose sandbox is `folder` (inside this process's sandbox): the folders home,
+// root and tmp are made in it for HOME, QUORVANE_ROOT and TMPDIR, and the test-runner mark is removed.
+QProcessEnvironment childEnvironment(const QString& folder);
 
 QString sandbox();
 QString home();       // $HOME inside the sandbox

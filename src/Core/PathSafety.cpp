@@ -1,0 +1,139 @@
+#include "Core/PathSafety.h"
+
+#include "Core/FileUtils.h"
+#include "Platform/SystemRoot.h"
+
+#include <array>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+
+namespace PathSafety {
+
+namespace {
+
+constexpr std::array<QStringView, 11> kSystemPrefixes{
+    u"/System",        u"/bin",    u"/sbin",           u"/usr/bin",         u"/usr/sbin",         u"/usr/lib",
+    u"/Library/Apple", u"/var/db", u"/private/var/db", u"/Volumes/Preboot", u"/Volumes/Recovery",
+};
+
+constexpr std::array<QStringView, 7> kPersonalItems{
+    u"Library/Keychains",
+    u"Library/Application Support/AddressBook",
+    u"Library/Calendars",
+    u"Library/Messages",
+    u"Library/Mobile Documents",
+    u"Library/Photos",
+    u"Pictures/Photos Library.photoslibrary",
+};
+
+constexpr std::array<QStringView, 3> kPrivateTwins{u"/var", u"/tmp", u"/etc"};
+
+// Either lies within the other: the path is protected, or removing it would remove the protected location.
+bool overlaps(QStringView path, QStringView location)
+{
+    return isEqualOrUnder(path, location) || isEqualOrUnder(location, path);
+}
+
+bool hasFewerThanTwoComponents(QStringView path)
+{
+    return path.split(u'/', Qt::SkipEmptyParts).size() < 2;
+}
+
+bool matchesSystemRules(const QString& path)
+{
+    for (const QString& alias : aliases(path)) {
+        if (hasFewerThanTwoComponents(alias))
+            return true;
+        for (const QStringView prefix : kSystemPrefixes) {
+            if (overlaps(alias, prefix))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool opensForReading(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    // Non-blocking, so that a FIFO in the file's place cannot hold the caller.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+bool exists(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+} // namespace
+
+QStringList aliases(const QString& path)
+{
+    if (path.startsWith(u"/private/"))
+        return {path, path.mid(8)};
+    for (const QStringView twin : kPrivateTwins) {
+        if (path == twin || (path.startsWith(twin) && path.at(twin.size()) == u'/'))
+            return {path, u"/private"_s + path};
+    }
+    return {path};
+}
+
+bool isEqualOrUnder(QStringView path, QStringView location)
+{
+    if (location.endsWith(u'/'))
+        return path.startsWith(location);
+    return path == location || (path.startsWith(location) && path.at(location.size()) == u'/');
+}
+
+bool isProtected(const QString& url)
+{
+    const std::optional<QString> standardized = Platform::standardizedPath(url);
+    if (!standardized)
+        return true;
+    const QString& path = *standardized;
+
+    // The home folder and what holds it; what lies under it is judged by the personal items.
+    const QString home = Platform::homeFolder();
+    if (isEqualOrUnder(home, path))
+        return true;
+    const QString homePrefix = home == u"/" ? home : home + u'/';
+    for (const QStringView item : kPersonalItems) {
+        if (overlaps(path, QString(homePrefix + item)))
+            return true;
+    }
+
+    // The system root holds the whole Mac; its own place is "/" there.
+    if (isEqualOrUnder(Platform::systemRoot(), path))
+        return true;
+    if (matchesSystemRules(path))
+        return true;
+    const QString macPath = Platform::macPathOf(path);
+    return !macPath.isEmpty() && macPath != path && matchesSystemRules(macPath);
+}
+
+bool hasFullDiskAccess()
+{
+    const QString probes[] = {
+        FileUtils::libraryURL({u"Application Support"_s, u"com.apple.TCC"_s, u"TCC.db"_s}),
+        FileUtils::libraryURL({u"Safari"_s, u"CloudTabs.db"_s}),
+    };
+    bool anyExists = false;
+    for (const QString& probe : probes) {
+        if (opensForReading(probe))
+            return true;
+        anyExists = anyExists || exists(probe);
+    }
+    return !anyExists;
+}
+
+} // namespace PathSafety
