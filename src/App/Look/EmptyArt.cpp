@@ -25,16 +25,12 @@ void EmptyArt::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
     const Metrics m = metrics(m_diameter);
     const QPointF centre = QRectF(rect()).center();
-    const auto square = [&centre](qreal side) { return QRectF(centre - QPointF(side, side) / 2, QSizeF(side, side)); };
-
-    QPainterPath disc;
-    disc.addEllipse(square(m.disc));
-    painter.fillPath(disc, Paint::withOpacity(m_tint, discOpacity));
+    painter.fillPath(Paint::centredCircle(centre, m.disc), Paint::withOpacity(m_tint, discOpacity));
 
     QPen pen(Paint::withOpacity(m_tint, ringOpacity), ringWidth, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
     pen.setMiterLimit(10);
     pen.setDashPattern({dash / ringWidth, gap / ringWidth}); // Qt counts dashes in line widths
-    painter.strokePath(Paint::insetRoundedRect(square(m.ring), m.ring / 2, ringWidth), pen);
+    painter.strokePath(Paint::insetRoundedRect(Paint::centredSquare(centre, m.ring), m.ring / 2, ringWidth), pen);
 
     Paint::drawSymbol(painter, m_symbol, centre, m.symbolSize, m_tint);
 }

@@ -83,12 +83,11 @@ void HaloArt::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPointF centre = QRectF(rect()).center();
-    const auto square = [&centre](qreal side) { return QRectF(centre - QPointF(side, side) / 2, QSizeF(side, side)); };
+    const auto square = [&centre](qreal side) { return Paint::centredSquare(centre, side); };
 
     for (const Disc& disc : discs()) {
-        QPainterPath path;
-        path.addEllipse(square(m_diameter * disc.scale));
-        painter.fillPath(path, Paint::withOpacity(m_tint, disc.opacity));
+        painter.fillPath(Paint::centredCircle(centre, m_diameter * disc.scale),
+                         Paint::withOpacity(m_tint, disc.opacity));
     }
     const auto ring = [&](qreal side, qreal opacity) {
         painter.strokePath(Paint::insetRoundedRect(square(side), side / 2, 1),

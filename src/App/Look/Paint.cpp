@@ -134,6 +134,18 @@ QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius)
     return path;
 }
 
+QRectF centredSquare(const QPointF& centre, qreal side)
+{
+    return QRectF(centre - QPointF(side, side) / 2, QSizeF(side, side));
+}
+
+QPainterPath centredCircle(const QPointF& centre, qreal diameter)
+{
+    QPainterPath circle;
+    circle.addEllipse(centredSquare(centre, diameter));
+    return circle;
+}
+
 QPainterPath capsule(const QRectF& rect)
 {
     const qreal radius = std::min(rect.width(), rect.height()) / 2;
@@ -157,7 +169,7 @@ QPainterPath insetRoundedRect(const QRectF& rect, qreal radius, qreal lineWidth)
 QRectF ringRect(const QRectF& frame, qreal lineWidth)
 {
     const qreal side = std::max(qreal(0), std::min(frame.width(), frame.height()) - lineWidth);
-    return QRectF(frame.center() - QPointF(side, side) / 2, QSizeF(side, side));
+    return centredSquare(frame.center(), side);
 }
 
 QPainterPath ringArc(const QRectF& ring, qreal startDegrees, qreal fraction)

@@ -19,6 +19,12 @@ namespace Paint {
 // to circular corners, held to half the shorter side (a capsule).
 QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius);
 
+// The square of `side` centred on `centre`, the frame the illustrations give their discs, rings and tiles.
+QRectF centredSquare(const QPointF& centre, qreal side);
+
+// The circle that fills that square.
+QPainterPath centredCircle(const QPointF& centre, qreal diameter);
+
 // A rectangle whose shorter sides are half circles.
 QPainterPath capsule(const QRectF& rect);
 

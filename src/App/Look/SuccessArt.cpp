@@ -79,11 +79,7 @@ void SuccessArt::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPointF centre = QRectF(rect()).center();
-    const auto circle = [&centre](qreal side) {
-        QPainterPath path;
-        path.addEllipse(centre, side / 2, side / 2);
-        return path;
-    };
+    const auto circle = [&centre](qreal side) { return Paint::centredCircle(centre, side); };
 
     painter.save();
     painter.setOpacity(raysOpacity(m_progress));

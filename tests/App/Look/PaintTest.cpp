@@ -40,6 +40,8 @@ TEST(Symbols, outlineScalesWithTheSizeAroundTheCentre)
 
 TEST(Symbols, unknownNameStopsATestRun)
 {
+    // The application object runs threads of its own; the child re-runs the test from the start.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(Paint::requireSymbol(u"no.such.symbol"), "unknown SF Symbols name");
 }
 
