@@ -264,3 +264,41 @@ TEST_F(SystemJunkScannerTest, aTemporaryFolderHoldingTheHomeIsNotScanned)
         EXPECT_EQ(namesOf(*group), QStringList{u"t1"_s}) << temporary.toStdString();
     }
 }
+
+TEST_F(SystemJunkScannerTest, offersEveryDeveloperCacheWithItsLabel)
+{
+    const struct {
+        const char* location;
+        QString label;
+    } caches[] = {
+        {"Library/Developer/Xcode/DerivedData", u"Caches de compilation Xcode"_s},
+        {"Library/Developer/CoreSimulator/Caches", u"Caches du simulateur iOS"_s},
+        {"Library/Developer/Xcode/iOS DeviceSupport", u"Symboles d'appareils iOS"_s},
+        {"Library/Developer/Xcode/watchOS DeviceSupport", u"Symboles d'appareils watchOS"_s},
+        {"Library/Caches/com.apple.dt.Xcode", u"Cache Xcode"_s},
+        {".npm/_cacache", u"Cache npm"_s},
+        {"Library/Caches/Yarn", u"Cache Yarn"_s},
+        {"Library/pnpm/store", u"Store pnpm"_s},
+        {"Library/Caches/pip", u"Cache pip"_s},
+        {"Library/Caches/Homebrew", u"Cache Homebrew"_s},
+        {".gradle/caches", u"Cache Gradle"_s},
+        {"Library/Caches/CocoaPods", u"Cache CocoaPods"_s},
+        {".cargo/registry/cache", u"Cache Cargo"_s},
+        {".cache/go-build", u"Cache Go"_s},
+        {".docker/buildx", u"Cache Docker BuildKit"_s},
+    };
+    TempTree developerHome;
+    QStringList expected;
+    for (const auto& cache : caches) {
+        developerHome.add(u'"' + QString::fromUtf8(cache.location) + u"/data\" 4096"_s);
+        expected.append(QString::fromUtf8(cache.location).section(u'/', -1) + u" · "_s + cache.label);
+    }
+    const EnvironmentOverride override{{"HOME", developerHome.root()}};
+    const QList<ScanGroup> groups = scan();
+    // Those inside ~/Library/Caches are offered here only.
+    ASSERT_EQ(titlesOf(groups), QStringList{u"Outils de développement"_s});
+    QStringList offered;
+    for (const ScanItem& item : groups[0].items)
+        offered.append(item.name + u" · "_s + item.detail.value_or(QString()));
+    EXPECT_EQ(offered, expected);
+}
