@@ -4,6 +4,7 @@
 #include "Platform/SystemRoot.h"
 #include "Scanners/ScanItems.h"
 
+#include <functional>
 #include <set>
 
 #include <QDir>
@@ -76,8 +77,8 @@ std::optional<ScanGroup> collect(const QList<Candidate>& candidates, ListedPaths
             break;
         if (listed.overlaps(candidate.path))
             continue;
-        std::optional<ScanItem> item = ScanItems::measured(candidate.path, Removal::Mode::trash(), stop,
-                                                           candidate.detail);
+        std::optional<ScanItem> item =
+            ScanItems::measured(candidate.path, Removal::Mode::trash(), stop, candidate.detail);
         if (!item)
             continue;
         listed.add(item->url);
@@ -96,11 +97,20 @@ SystemJunkScanner::SystemJunkScanner(ModuleID module, bool includesProtectedLoca
 
 QSet<QString> SystemJunkScanner::standardCacheDenylist()
 {
-    return {u"com.apple.appstore"_s,        u"com.apple.iCloudHelper"_s,      u"com.apple.Safari.SafeBrowsing"_s,
-            u"CloudKit"_s,                  u"com.apple.containermanagerd"_s, u"com.apple.nsurlsessiond"_s,
-            u"com.apple.Music"_s,           u"com.apple.iTunes"_s,            u"com.apple.AMPLibraryAgent"_s,
-            u"com.apple.amp.mediasharingd"_s, u"com.apple.TV"_s,              u"com.apple.Photos"_s,
-            u"com.apple.photolibraryd"_s,   u"com.apple.mediaanalysisd"_s};
+    return {u"com.apple.appstore"_s,
+            u"com.apple.iCloudHelper"_s,
+            u"com.apple.Safari.SafeBrowsing"_s,
+            u"CloudKit"_s,
+            u"com.apple.containermanagerd"_s,
+            u"com.apple.nsurlsessiond"_s,
+            u"com.apple.Music"_s,
+            u"com.apple.iTunes"_s,
+            u"com.apple.AMPLibraryAgent"_s,
+            u"com.apple.amp.mediasharingd"_s,
+            u"com.apple.TV"_s,
+            u"com.apple.Photos"_s,
+            u"com.apple.photolibraryd"_s,
+            u"com.apple.mediaanalysisd"_s};
 }
 
 QList<SystemJunkScanner::DeveloperCache> SystemJunkScanner::developerCaches()
@@ -149,9 +159,9 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
         return candidates;
     };
     const auto logs = [&] {
-        return childrenOf(libraryURL({u"Logs"_s}))
-               + childrenOf(libraryURL({u"Application Support"_s, u"CrashReporter"_s}))
-               + childrenOf(libraryURL({u"DiagnosticReports"_s}));
+        return childrenOf(libraryURL({u"Logs"_s})) +
+               childrenOf(libraryURL({u"Application Support"_s, u"CrashReporter"_s})) +
+               childrenOf(libraryURL({u"DiagnosticReports"_s}));
     };
     const auto developerTools = [&] {
         QList<Candidate> candidates;
@@ -198,8 +208,8 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
                                       : u"Restes d'installation…"_s,
          installers, u"Programmes d'installation"_s, u"arrow.down.circle"_s,
          u"Images disque et paquets déjà installés."_s},
-        {0.95, u"États d'application enregistrés…"_s, savedStates, u"États d'application enregistrés"_s,
-         u"macwindow"_s, u"Les apps rouvriront sans restaurer leurs fenêtres précédentes."_s},
+        {0.95, u"États d'application enregistrés…"_s, savedStates, u"États d'application enregistrés"_s, u"macwindow"_s,
+         u"Les apps rouvriront sans restaurer leurs fenêtres précédentes."_s},
     };
 
     ListedPaths listed;

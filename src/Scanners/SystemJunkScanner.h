@@ -38,8 +38,8 @@ public:
 
     friend bool operator==(const SystemJunkScanner& a, const SystemJunkScanner& b)
     {
-        return a.m_moduleID == b.m_moduleID && a.m_includesProtectedLocations == b.m_includesProtectedLocations
-               && a.m_cacheDenylist == b.m_cacheDenylist;
+        return a.m_moduleID == b.m_moduleID && a.m_includesProtectedLocations == b.m_includesProtectedLocations &&
+               a.m_cacheDenylist == b.m_cacheDenylist;
     }
 
 private:

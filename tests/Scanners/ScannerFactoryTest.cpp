@@ -9,9 +9,9 @@ using namespace Qt::StringLiterals;
 
 TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
 {
-    const QList<ModuleID> tools{ModuleID::xcodeJunk, ModuleID::optimization, ModuleID::maintenance,
-                                ModuleID::uninstaller, ModuleID::updater,     ModuleID::snapshots,
-                                ModuleID::shredder,   ModuleID::spaceMap};
+    const QList<ModuleID> tools{ModuleID::xcodeJunk,   ModuleID::optimization, ModuleID::maintenance,
+                                ModuleID::uninstaller, ModuleID::updater,      ModuleID::snapshots,
+                                ModuleID::shredder,    ModuleID::spaceMap};
     for (const ModuleID module : allModules()) {
         SCOPED_TRACE(toRaw(module).toStdString());
         const std::optional<ScannerPtr> made = makeScanner(module);
@@ -20,13 +20,13 @@ TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
             const auto* junk = dynamic_cast<const SystemJunkScanner*>(made->get());
             ASSERT_TRUE(junk);
             EXPECT_TRUE(junk->includesProtectedLocations());
-            EXPECT_EQ(junk->cacheDenylist(),
-                      (QSet<QString>{u"com.apple.appstore"_s, u"com.apple.iCloudHelper"_s,
-                                     u"com.apple.Safari.SafeBrowsing"_s, u"CloudKit"_s,
-                                     u"com.apple.containermanagerd"_s, u"com.apple.nsurlsessiond"_s,
-                                     u"com.apple.Music"_s, u"com.apple.iTunes"_s, u"com.apple.AMPLibraryAgent"_s,
-                                     u"com.apple.amp.mediasharingd"_s, u"com.apple.TV"_s, u"com.apple.Photos"_s,
-                                     u"com.apple.photolibraryd"_s, u"com.apple.mediaanalysisd"_s}));
+            EXPECT_EQ(
+                junk->cacheDenylist(),
+                (QSet<QString>{u"com.apple.appstore"_s, u"com.apple.iCloudHelper"_s, u"com.apple.Safari.SafeBrowsing"_s,
+                               u"CloudKit"_s, u"com.apple.containermanagerd"_s, u"com.apple.nsurlsessiond"_s,
+                               u"com.apple.Music"_s, u"com.apple.iTunes"_s, u"com.apple.AMPLibraryAgent"_s,
+                               u"com.apple.amp.mediasharingd"_s, u"com.apple.TV"_s, u"com.apple.Photos"_s,
+                               u"com.apple.photolibraryd"_s, u"com.apple.mediaanalysisd"_s}));
         } else if (module == ModuleID::trashBins) {
             ASSERT_TRUE(made);
             EXPECT_TRUE(dynamic_cast<const TrashScanner*>(made->get()));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Core/ScanModel.h"
 #include "Core/Progress.h"
+#include "Core/ScanModel.h"
 
 #include <QByteArray>
 #include <QList>
@@ -42,9 +42,8 @@ class ProgressLog final
 public:
     Progress callback()
     {
-        return [this](double fraction, const QString& label) {
-            m_steps.append(QString::number(fraction) + u' ' + label);
-        };
+        return
+            [this](double fraction, const QString& label) { m_steps.append(QString::number(fraction) + u' ' + label); };
     }
     const QStringList& steps() const { return m_steps; }
 

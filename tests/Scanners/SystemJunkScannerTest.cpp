@@ -1,8 +1,8 @@
 #include "Scanners/SystemJunkScanner.h"
 
 #include "Platform/FileOperations.h"
-#include "Scanners/ScanFilter.h"
 #include "ScannerTestSupport.h"
+#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
 
 #include <QSet>
@@ -64,10 +64,13 @@ protected:
     EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}, {"TMPDIR", tree.path(u"tmp"_s)}};
 };
 
-const QStringList kAllSteps{u"0.05 Caches d'applications…"_s, u"0.3 Journaux…"_s, u"0.45 Outils de développement…"_s,
+const QStringList kAllSteps{u"0.05 Caches d'applications…"_s,
+                            u"0.3 Journaux…"_s,
+                            u"0.45 Outils de développement…"_s,
                             u"0.7 Fichiers temporaires…"_s,
                             u"0.85 Téléchargements — macOS peut demander une autorisation…"_s,
-                            u"0.95 États d'application enregistrés…"_s, u"1 "_s};
+                            u"0.95 États d'application enregistrés…"_s,
+                            u"1 "_s};
 
 } // namespace
 
@@ -233,8 +236,8 @@ TEST_F(SystemJunkScannerTest, staysInsideTheHomeAndListsNothingTwice)
         for (const ScanItem& item : group.items) {
             EXPECT_TRUE(item.url.startsWith(tree.path(u"home/"_s))) << item.url.toStdString();
             for (const QString& earlier : urls)
-                EXPECT_FALSE(item.url == earlier || item.url.startsWith(earlier + u'/')
-                             || earlier.startsWith(item.url + u'/'))
+                EXPECT_FALSE(item.url == earlier || item.url.startsWith(earlier + u'/') ||
+                             earlier.startsWith(item.url + u'/'))
                     << item.url.toStdString() << " and " << earlier.toStdString();
             urls.append(item.url);
         }
@@ -242,10 +245,10 @@ TEST_F(SystemJunkScannerTest, staysInsideTheHomeAndListsNothingTwice)
     const ScanGroup* caches = groupTitled(groups, u"Caches d'applications"_s);
     ASSERT_TRUE(caches);
     EXPECT_EQ(namesOf(*caches), (QStringList{u"com.example.big"_s, u".hidden"_s, u"T"_s, u"cloudkit"_s,
-                                             u"com.example.linking"_s, u"com.example.tiny"_s,
-                                             u"odd \"name\"\n é"_s}));
+                                             u"com.example.linking"_s, u"com.example.tiny"_s, u"odd \"name\"\n é"_s}));
     EXPECT_EQ(caches->items[4].size, 4096); // the link inside adds nothing
-    EXPECT_EQ(namesOf(*groupTitled(groups, u"Journaux et rapports d'incident"_s)), (QStringList{u"app.ips"_s, u"r1"_s}));
+    EXPECT_EQ(namesOf(*groupTitled(groups, u"Journaux et rapports d'incident"_s)),
+              (QStringList{u"app.ips"_s, u"r1"_s}));
     EXPECT_EQ(namesOf(*groupTitled(groups, u"Outils de développement"_s)),
               (QStringList{u"DerivedData"_s, u"Homebrew"_s, u"_cacache"_s}));
     EXPECT_EQ(namesOf(*groupTitled(groups, u"Fichiers temporaires"_s)), QStringList{u"t1"_s});

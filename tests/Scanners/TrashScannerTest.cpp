@@ -1,8 +1,8 @@
 #include "Scanners/TrashScanner.h"
 
 #include "Platform/Access.h"
-#include "Scanners/ScanFilter.h"
 #include "ScannerTestSupport.h"
+#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
 
 #include <gtest/gtest.h>
