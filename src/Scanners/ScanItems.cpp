@@ -19,7 +19,7 @@ std::optional<ScanItem> measured(const QString& path, Removal::Mode mode, std::s
     qint64 size = 0;
     if (info->isRegular()) {
         size = info->allocatedSize;
-    } else if (!info->isSymlink()) {
+    } else if (info->isDirectory()) { // links are never followed; sockets and pipes hold nothing
         size = FileUtils::allocatedSize(info->path, std::nullopt, stop).bytes;
         if (stop.stop_requested())
             return std::nullopt;

@@ -58,13 +58,16 @@ QString extensionOf(const QString& path)
     return dot > 0 ? name.mid(dot + 1) : QString();
 }
 
-// The user's temporary folder, unless it is set so that its children would include the user's own
-// folders (the home itself or a folder holding it): those must never be offered as temporary files.
-std::optional<QString> temporaryRoot()
+// The user's temporary folder, unless it holds a folder that the scan reads for another reason (the home,
+// the Library, the caches, …): its children would then offer personal folders, or the system's own caches,
+// as temporary files.
+std::optional<QString> temporaryRoot(const QStringList& otherRoots)
 {
     const QString folder = Platform::temporaryFolder();
-    if (Platform::isEqualOrUnder(Platform::homeFolder(), folder))
-        return std::nullopt;
+    for (const QString& root : otherRoots) {
+        if (Platform::isEqualOrUnder(root, folder))
+            return std::nullopt;
+    }
     return folder;
 }
 
@@ -145,6 +148,13 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
     const QString temporaryItems = libraryURL({u"Caches"_s, u"TemporaryItems"_s});
     const QList<DeveloperCache> developer = developerCaches();
 
+    const QString logsFolder = libraryURL({u"Logs"_s});
+    const QString crashReports = libraryURL({u"Application Support"_s, u"CrashReporter"_s});
+    const QString diagnosticReports = libraryURL({u"DiagnosticReports"_s});
+    const QString updates = libraryURL({u"Updates"_s});
+    const QString downloads = QDir::cleanPath(home + u"/Downloads"_s);
+    const QString savedStates = libraryURL({u"Saved Application State"_s});
+
     const auto applicationCaches = [&] {
         // The developer caches inside ~/Library/Caches belong to their own category, and TemporaryItems to
         // the temporary files: each is offered there only.
@@ -158,11 +168,7 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
         }
         return candidates;
     };
-    const auto logs = [&] {
-        return childrenOf(libraryURL({u"Logs"_s})) +
-               childrenOf(libraryURL({u"Application Support"_s, u"CrashReporter"_s})) +
-               childrenOf(libraryURL({u"DiagnosticReports"_s}));
-    };
+    const auto logs = [&] { return childrenOf(logsFolder) + childrenOf(crashReports) + childrenOf(diagnosticReports); };
     const auto developerTools = [&] {
         QList<Candidate> candidates;
         for (const DeveloperCache& location : developer)
@@ -170,13 +176,17 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
         return candidates;
     };
     const auto temporaryFiles = [&] {
-        const std::optional<QString> temporary = temporaryRoot();
+        QStringList otherRoots{home,    caches,    logsFolder, crashReports, diagnosticReports,
+                               updates, downloads, savedStates};
+        for (const DeveloperCache& location : developer)
+            otherRoots.append(location.url);
+        const std::optional<QString> temporary = temporaryRoot(otherRoots);
         return (temporary ? childrenOf(*temporary) : QList<Candidate>()) + childrenOf(temporaryItems);
     };
     const auto installers = [&] {
-        QList<Candidate> candidates = childrenOf(libraryURL({u"Updates"_s}));
+        QList<Candidate> candidates = childrenOf(updates);
         if (m_includesProtectedLocations) {
-            for (const Candidate& child : childrenOf(QDir::cleanPath(home + u"/Downloads"_s))) {
+            for (const Candidate& child : childrenOf(downloads)) {
                 const QString extension = extensionOf(child.path).toLower();
                 if (extension == u"dmg" || extension == u"pkg" || extension == u"mpkg")
                     candidates.append(child);
@@ -184,7 +194,7 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
         }
         return candidates;
     };
-    const auto savedStates = [&] { return childrenOf(libraryURL({u"Saved Application State"_s})); };
+    const auto savedApplicationStates = [&] { return childrenOf(savedStates); };
 
     struct Category {
         double fraction;
@@ -208,8 +218,8 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
                                       : u"Restes d'installation…"_s,
          installers, u"Programmes d'installation"_s, u"arrow.down.circle"_s,
          u"Images disque et paquets déjà installés."_s},
-        {0.95, u"États d'application enregistrés…"_s, savedStates, u"États d'application enregistrés"_s, u"macwindow"_s,
-         u"Les apps rouvriront sans restaurer leurs fenêtres précédentes."_s},
+        {0.95, u"États d'application enregistrés…"_s, savedApplicationStates, u"États d'application enregistrés"_s,
+         u"macwindow"_s, u"Les apps rouvriront sans restaurer leurs fenêtres précédentes."_s},
     };
 
     ListedPaths listed;

@@ -209,8 +209,8 @@ TEST_F(SystemJunkScannerTest, entriesThatVanishDuringTheScanAreLeftOut)
     EXPECT_EQ(namesOf(groups[1]), QStringList{u"r1"_s});
 }
 
-// Links are never entered nor offered, odd names are offered like others, and a temporary folder inside a
-// cache does not list its files a second time.
+// Links are never entered nor offered, pipes are not opened, odd names are offered like others, and a
+// temporary folder inside a cache does not list its files a second time.
 TEST_F(SystemJunkScannerTest, staysInsideTheHomeAndListsNothingTwice)
 {
     tree.add(uR"(
@@ -226,6 +226,7 @@ TEST_F(SystemJunkScannerTest, staysInsideTheHomeAndListsNothingTwice)
     ASSERT_FALSE(Platform::removeItem(home(u"Library/Logs"_s)));
     tree.add(u"home/Library/Logs -> ../../outside"_s);
     ::chmod(QFile::encodeName(home(u"Library/Saved Application State"_s)).constData(), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home(u"Library/DiagnosticReports/pipe"_s)).constData(), 0600), 0);
 
     const EnvironmentOverride temporary{{"TMPDIR", home(u"Library/Caches/T"_s)}};
     const QList<ScanGroup> groups = scan();
@@ -257,10 +258,12 @@ TEST_F(SystemJunkScannerTest, staysInsideTheHomeAndListsNothingTwice)
     }
 }
 
-TEST_F(SystemJunkScannerTest, aTemporaryFolderHoldingTheHomeIsNotScanned)
+// Such a temporary folder would offer personal folders, or entries the caches keep back, as temporary files.
+TEST_F(SystemJunkScannerTest, aTemporaryFolderHoldingAScannedFolderIsNotRead)
 {
     tree.add(u"home/Documents/thesis.pdf 4096"_s);
-    for (const QString& temporary : {tree.path(u"home"_s), tree.root()}) {
+    for (const QString& temporary :
+         {tree.path(u"home"_s), tree.root(), home(u"Library"_s), home(u"Library/Caches"_s), home(u"Downloads"_s)}) {
         const EnvironmentOverride override{{"TMPDIR", temporary}};
         const ScanGroup* group = groupTitled(scan(), u"Fichiers temporaires"_s);
         ASSERT_TRUE(group);
