@@ -75,3 +75,5 @@ inline const ScanGroup* groupTitled(const QList<ScanGroup>& groups, const QStrin
     }
     return nullptr;
 }
+// The groups must outlive the pointer.
+const ScanGroup* groupTitled(QList<ScanGroup>&& groups, const QString& title) = delete;

@@ -265,7 +265,8 @@ TEST_F(SystemJunkScannerTest, aTemporaryFolderHoldingAScannedFolderIsNotRead)
     for (const QString& temporary :
          {tree.path(u"home"_s), tree.root(), home(u"Library"_s), home(u"Library/Caches"_s), home(u"Downloads"_s)}) {
         const EnvironmentOverride override{{"TMPDIR", temporary}};
-        const ScanGroup* group = groupTitled(scan(), u"Fichiers temporaires"_s);
+        const QList<ScanGroup> groups = scan();
+        const ScanGroup* group = groupTitled(groups, u"Fichiers temporaires"_s);
         ASSERT_TRUE(group);
         EXPECT_EQ(namesOf(*group), QStringList{u"t1"_s}) << temporary.toStdString();
     }
