@@ -1,14 +1,13 @@
 // Scans a generated home holding 100,000 cache and log files with the system junk scanner, and compares the
 // time with `du -sl -B1` walking the same folders (warm caches, best of five runs each).
 // Usage: qp_bench_system_junk_scan [work-folder]   (default: $TMPDIR or /tmp; the home is removed afterwards)
+#include "BenchSupport.h"
 #include "Platform/FileOperations.h"
 #include "Scanners/SystemJunkScanner.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include <dirent.h>
@@ -21,31 +20,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-void writeFile(const std::string& path, std::size_t size)
-{
-    static const std::string block(32 * 1024, 'q');
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        std::perror(path.c_str());
-        std::exit(2);
-    }
-    while (size > 0) {
-        const std::size_t n = std::min(size, block.size());
-        if (::write(fd, block.data(), n) != ssize_t(n)) {
-            std::perror("write");
-            std::exit(2);
-        }
-        size -= n;
-    }
-    ::close(fd);
-}
+using Bench::Clock;
+using Bench::secondsSince;
+using Bench::writeFile;
 
 void makeFolder(const std::string& path)
 {
@@ -91,32 +68,12 @@ qint64 folderBlocks(const std::string& path)
     return sum;
 }
 
-qint64 duBytes(const std::string& folders, double* seconds)
-{
-    const std::string command = "du -slc -B1 " + folders + " | tail -n 1";
-    const auto start = Clock::now();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    long long bytes = -1;
-    if (pipe == nullptr || std::fscanf(pipe, "%lld", &bytes) != 1)
-        bytes = -1;
-    if (pipe)
-        ::pclose(pipe);
-    *seconds = secondsSince(start);
-    return bytes;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string base = argc > 1 ? argv[1] : (tmp && *tmp ? tmp : "/tmp");
-    std::string work = base + "/qp-bench-XXXXXX";
-    if (::mkdtemp(work.data()) == nullptr) {
-        std::perror("mkdtemp");
-        return 2;
-    }
+    const std::string work = Bench::makeWorkFolder(argc, argv);
     const std::string home = work + "/home";
     const std::string caches = home + "/Library/Caches";
     const std::string logs = home + "/Library/Logs";
@@ -142,13 +99,13 @@ int main(int argc, char* argv[])
 
     const std::string folders = "'" + caches + "' '" + logs + "'";
     double duSeconds = 0;
-    qint64 duTotal = duBytes(folders, &duSeconds); // warms the caches
+    qint64 duTotal = Bench::duBytes(folders, &duSeconds); // warms the caches
     scanOnce();
     double scanSeconds = 1e9;
     duSeconds = 1e9;
     for (int i = 0; i < 5; ++i) {
         double s = 0;
-        duTotal = duBytes(folders, &s);
+        duTotal = Bench::duBytes(folders, &s);
         duSeconds = std::min(duSeconds, s);
         const auto start = Clock::now();
         scanOnce();
