@@ -7,7 +7,6 @@
 #include "Scanners/ScanItems.h"
 
 #include <QDir>
-#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -25,10 +24,10 @@ QList<ScanItem> trashItems(const QString& trash, const std::stop_token& stop)
     return items;
 }
 
-// A trash folder reached under two names is listed once.
-QString identityOf(const Platform::FileInfo& folder)
+bool isFolder(const QString& path)
 {
-    return QString::number(folder.device) + u':' + QString::number(folder.inode);
+    const std::optional<Platform::FileInfo> info = Platform::fileInfo(path);
+    return info && info->isDirectory();
 }
 
 } // namespace
@@ -51,13 +50,10 @@ QString TrashScanner::emptyMessage() const
 QList<ScanGroup> TrashScanner::scan(const Progress& progress, std::stop_token stop) const
 {
     QList<ScanGroup> groups;
-    QSet<QString> seen;
 
     if (progress)
         progress(0.2, u"Corbeille…"_s);
     const QString userTrash = QDir::cleanPath(Platform::homeFolder() + u"/.Trash"_s);
-    if (const std::optional<Platform::FileInfo> info = Platform::fileInfo(userTrash))
-        seen.insert(identityOf(*info));
     if (std::optional<ScanGroup> group =
             ScanItems::group(u"Corbeille"_s, u"trash"_s, u"Suppression définitive — cette étape n'est pas annulable."_s,
                              trashItems(userTrash, stop)))
@@ -69,14 +65,12 @@ QList<ScanGroup> TrashScanner::scan(const Progress& progress, std::stop_token st
     for (const QString& volume : Platform::mountedVolumes()) {
         if (stop.stop_requested())
             break;
-        const QString trash = volume + u"/.Trashes/"_s + user;
-        const std::optional<Platform::FileInfo> info = Platform::fileInfo(trash);
-        if (!info || !info->isDirectory())
+        // Both levels must be real folders: a volume is any disk plugged in, and a ".Trashes" link on it
+        // would otherwise have the scan offer some other folder's contents for permanent deletion.
+        const QString trashes = volume + u"/.Trashes"_s;
+        const QString trash = trashes + u'/' + user;
+        if (!isFolder(trashes) || !isFolder(trash))
             continue;
-        const QString identity = identityOf(*info);
-        if (seen.contains(identity))
-            continue;
-        seen.insert(identity);
         if (std::optional<ScanGroup> group = ScanItems::group(u"Corbeille — "_s + volume.section(u'/', -1),
                                                               u"externaldrive.trianglebadge.exclamationmark"_s,
                                                               std::nullopt, trashItems(trash, stop)))

@@ -37,6 +37,7 @@ protected:
             root/Volumes/Empty/.Trashes/UID/
             root/Volumes/Other/.Trashes/4000000000/f 4096
             root/Volumes/.hidden/.Trashes/UID/f 4096
+            root/Volumes/Mirror/.Trashes -> ../Backup/.Trashes
         )"_s.replace(u"UID"_s, uid));
     }
     void TearDown() override { ScanFilter::setOverrideForTests({}); }
@@ -61,7 +62,8 @@ TEST_F(TrashScannerTest, listsTheUserTrashThenEachVolumeTrashOfThisUser)
     EXPECT_EQ(log.steps(), allSteps);
     ASSERT_EQ(titlesOf(groups), (QStringList{u"Corbeille"_s, u"Corbeille — Alpha"_s, u"Corbeille — Backup"_s}));
 
-    // A folder is one item sized whole; empty entries and links are not listed; equal sizes keep their order.
+    // Volumes without a trash of this user's, hidden, or reached through a link give nothing. A folder is
+    // one item sized whole; empty entries and links are not listed; equal sizes keep their order.
     EXPECT_EQ(namesOf(groups[0]), (QStringList{u"Old Project"_s, u"report.pdf"_s, u".hidden"_s, u"photo.jpg"_s}));
     EXPECT_EQ(groups[0].items[0].size, 12288);
     EXPECT_EQ(groups[0].items[1].detail, u"~/.Trash/report.pdf"_s);
