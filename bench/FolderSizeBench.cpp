@@ -1,6 +1,7 @@
 // Measures FileUtils::allocatedSize against `du -sl -B1` on the same warm tree of 200,000 files (hard links
 // counted each time by both), and 10,000 measurements of small folders against a plain sequential walk.
 // Usage: qp_bench_folder_size [work-folder]   (default: $TMPDIR or /tmp; the tree is removed afterwards)
+#include "BenchSupport.h"
 #include "Core/FileUtils.h"
 #include "Platform/FileOperations.h"
 
@@ -21,31 +22,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-void writeFile(const std::string& path, std::size_t size)
-{
-    static const std::string block(64 * 1024, 'q');
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        std::perror(path.c_str());
-        std::exit(2);
-    }
-    while (size > 0) {
-        const std::size_t n = std::min(size, block.size());
-        if (::write(fd, block.data(), n) != ssize_t(n)) {
-            std::perror("write");
-            std::exit(2);
-        }
-        size -= n;
-    }
-    ::close(fd);
-}
+using Bench::Clock;
+using Bench::secondsSince;
+using Bench::writeFile;
 
 // 200 top folders × 10 subfolders × 100 entries: 90 % files of a few sizes, hard links and short links.
 void buildLargeTree(const std::string& root)
@@ -121,16 +100,7 @@ qint64 plainWalk(int dirFd)
 
 qint64 duBytes(const std::string& root, double* seconds)
 {
-    const std::string command = "du -sl -B1 '" + root + "'";
-    const auto start = Clock::now();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    long long bytes = -1;
-    if (pipe == nullptr || std::fscanf(pipe, "%lld", &bytes) != 1)
-        bytes = -1;
-    if (pipe)
-        ::pclose(pipe);
-    *seconds = secondsSince(start);
-    return bytes;
+    return Bench::duBytes("'" + root + "'", seconds);
 }
 
 template <class F>
@@ -149,13 +119,7 @@ double bestOf(int runs, F&& f)
 
 int main(int argc, char* argv[])
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string base = argc > 1 ? argv[1] : (tmp && *tmp ? tmp : "/tmp");
-    std::string work = base + "/qp-bench-XXXXXX";
-    if (::mkdtemp(work.data()) == nullptr) {
-        std::perror("mkdtemp");
-        return 2;
-    }
+    const std::string work = Bench::makeWorkFolder(argc, argv);
     const std::string large = work + "/large";
     std::printf("Building 200000 entries in %s …\n", large.c_str());
     buildLargeTree(large);

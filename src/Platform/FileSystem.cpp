@@ -108,6 +108,8 @@ std::vector<RawEntry> readFolder(int dirFd, const QString& folderPath, int* erro
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end());
+    // A name removed and made again while the folder is read may be returned twice.
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     entries.reserve(names.size());
     for (std::string& name : names) {
         RawEntry raw;

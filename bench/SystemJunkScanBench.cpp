@@ -1,0 +1,128 @@
+// Scans a generated home holding 100,000 cache and log files with the system junk scanner, and compares the
+// time with `du -sl -B1` walking the same folders (warm caches, best of five runs each).
+// Usage: qp_bench_system_junk_scan [work-folder]   (default: $TMPDIR or /tmp; the home is removed afterwards)
+#include "BenchSupport.h"
+#include "Platform/FileOperations.h"
+#include "Scanners/SystemJunkScanner.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace {
+
+using Bench::Clock;
+using Bench::secondsSince;
+using Bench::writeFile;
+
+void makeFolder(const std::string& path)
+{
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        ::mkdir(path.substr(0, slash).c_str(), 0755);
+    ::mkdir(path.c_str(), 0755);
+}
+
+// `apps` folders under `root`, each with 5 subfolders of `perFolder` files of a few sizes and one link.
+long fill(const std::string& root, const char* prefix, int apps, int perFolder)
+{
+    static const std::size_t sizes[] = {0, 200, 3000, 9000, 30000};
+    long made = 0;
+    for (int app = 0; app < apps; ++app) {
+        for (int sub = 0; sub < 5; ++sub) {
+            const std::string folder = root + "/" + prefix + std::to_string(app) + "/part" + std::to_string(sub);
+            makeFolder(folder);
+            for (int i = 0; i < perFolder; ++i) {
+                writeFile(folder + "/entry" + std::to_string(i), sizes[(made + i) % std::size(sizes)]);
+                ++made;
+            }
+            ::symlink("entry0", (folder + "/link").c_str());
+        }
+    }
+    return made;
+}
+
+// The folders' own blocks, which du counts and the scan does not.
+qint64 folderBlocks(const std::string& path)
+{
+    struct stat self {};
+    if (::lstat(path.c_str(), &self) != 0 || !S_ISDIR(self.st_mode))
+        return 0;
+    qint64 sum = qint64(self.st_blocks) * 512;
+    DIR* dir = ::opendir(path.c_str());
+    while (dirent* entry = dir ? ::readdir(dir) : nullptr) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != ".." && entry->d_type == DT_DIR)
+            sum += folderBlocks(path + "/" + name);
+    }
+    if (dir)
+        ::closedir(dir);
+    return sum;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const std::string work = Bench::makeWorkFolder(argc, argv);
+    const std::string home = work + "/home";
+    const std::string caches = home + "/Library/Caches";
+    const std::string logs = home + "/Library/Logs";
+    std::printf("Building a home with cache and log files in %s …\n", home.c_str());
+    const long files = fill(caches, "com.example.app", 150, 100) + fill(logs, "Tool", 50, 100);
+    makeFolder(work + "/tmp");
+    std::printf("%ld files\n", files);
+
+    // The scan must see only this home: its own temporary folder and system root too.
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("TMPDIR", (work + "/tmp").c_str(), 1);
+    ::setenv("QUORVANE_ROOT", work.c_str(), 1);
+    const SystemJunkScanner scanner(ModuleID::systemJunk, true, SystemJunkScanner::standardCacheDenylist());
+    qint64 scanned = 0;
+    const auto scanOnce = [&] {
+        scanned = 0;
+        for (const ScanGroup& group : scanner.scan({}, {})) {
+            for (const ScanItem& item : group.items)
+                scanned += item.size;
+        }
+        benchmark::DoNotOptimize(scanned);
+    };
+
+    const std::string folders = "'" + caches + "' '" + logs + "'";
+    double duSeconds = 0;
+    qint64 duTotal = Bench::duBytes(folders, &duSeconds); // warms the caches
+    scanOnce();
+    double scanSeconds = 1e9;
+    duSeconds = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        double s = 0;
+        duTotal = Bench::duBytes(folders, &s);
+        duSeconds = std::min(duSeconds, s);
+        const auto start = Clock::now();
+        scanOnce();
+        scanSeconds = std::min(scanSeconds, secondsSince(start));
+    }
+    const qint64 duFiles = duTotal - folderBlocks(caches) - folderBlocks(logs);
+
+    const double ratio = scanSeconds / duSeconds;
+    std::printf("du -sl -B1        : %.3f s, %lld bytes (%lld without the folders' own blocks)\n", duSeconds,
+                static_cast<long long>(duTotal), static_cast<long long>(duFiles));
+    std::printf("system junk scan  : %.3f s, %lld bytes\n", scanSeconds, static_cast<long long>(scanned));
+    std::printf("ratio             : %.2f (target ≤ 1.20)\n", ratio);
+    const bool agree = scanned == duFiles;
+    if (!agree)
+        std::printf("FAIL: the byte figures disagree\n");
+
+    Platform::removeItem(QFile::decodeName(work.c_str()));
+    std::printf("%s\n", agree && ratio <= 1.2 ? "PASS" : "FAIL");
+    return agree ? 0 : 1;
+}

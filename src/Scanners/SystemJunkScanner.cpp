@@ -1,0 +1,239 @@
+#include "Scanners/SystemJunkScanner.h"
+
+#include "Core/FileUtils.h"
+#include "Platform/SystemRoot.h"
+#include "Scanners/ScanItems.h"
+
+#include <functional>
+#include <set>
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Candidate {
+    QString path;
+    std::optional<QString> detail; // nothing: the path with the home shown as "~"
+};
+
+// Every path offered so far in one scan. The scanned folders do not nest on a Mac, but a temporary folder
+// set inside a cache, or a similar layout, would otherwise list the same files twice and count them twice.
+class ListedPaths final
+{
+public:
+    // Whether `path` is a listed path, lies inside one, or holds one.
+    bool overlaps(const QString& path) const
+    {
+        for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
+            if (m_paths.contains(path.left(end)))
+                return true;
+        }
+        const QString inside = path + u'/';
+        const auto next = m_paths.lower_bound(inside);
+        return next != m_paths.end() && next->startsWith(inside);
+    }
+
+    void add(const QString& path) { m_paths.insert(path); }
+
+private:
+    std::set<QString> m_paths;
+};
+
+QList<Candidate> childrenOf(const QString& folder)
+{
+    QList<Candidate> candidates;
+    for (const QString& child : ModuleScanner::directoryContents(folder))
+        candidates.append({child, std::nullopt});
+    return candidates;
+}
+
+// The last component's extension, the way a Mac reads it: a leading dot starts a hidden name, not an
+// extension.
+QString extensionOf(const QString& path)
+{
+    const QString name = path.section(u'/', -1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot > 0 ? name.mid(dot + 1) : QString();
+}
+
+// The user's temporary folder, unless it holds a folder that the scan reads for another reason (the home,
+// the Library, the caches, …): its children would then offer personal folders, or the system's own caches,
+// as temporary files.
+std::optional<QString> temporaryRoot(const QStringList& otherRoots)
+{
+    const QString folder = Platform::temporaryFolder();
+    for (const QString& root : otherRoots) {
+        if (Platform::isEqualOrUnder(root, folder))
+            return std::nullopt;
+    }
+    return folder;
+}
+
+std::optional<ScanGroup> collect(const QList<Candidate>& candidates, ListedPaths& listed, const std::stop_token& stop,
+                                 const QString& title, const QString& symbol, std::optional<QString> note)
+{
+    QList<ScanItem> items;
+    for (const Candidate& candidate : candidates) {
+        if (stop.stop_requested())
+            break;
+        if (listed.overlaps(candidate.path))
+            continue;
+        std::optional<ScanItem> item =
+            ScanItems::measured(candidate.path, Removal::Mode::trash(), stop, candidate.detail);
+        if (!item)
+            continue;
+        listed.add(item->url);
+        items.append(std::move(*item));
+    }
+    return ScanItems::group(title, symbol, std::move(note), std::move(items));
+}
+
+} // namespace
+
+SystemJunkScanner::SystemJunkScanner(ModuleID module, bool includesProtectedLocations, QSet<QString> cacheDenylist)
+    : m_moduleID(module), m_includesProtectedLocations(includesProtectedLocations),
+      m_cacheDenylist(std::move(cacheDenylist))
+{
+}
+
+QSet<QString> SystemJunkScanner::standardCacheDenylist()
+{
+    return {u"com.apple.appstore"_s,
+            u"com.apple.iCloudHelper"_s,
+            u"com.apple.Safari.SafeBrowsing"_s,
+            u"CloudKit"_s,
+            u"com.apple.containermanagerd"_s,
+            u"com.apple.nsurlsessiond"_s,
+            u"com.apple.Music"_s,
+            u"com.apple.iTunes"_s,
+            u"com.apple.AMPLibraryAgent"_s,
+            u"com.apple.amp.mediasharingd"_s,
+            u"com.apple.TV"_s,
+            u"com.apple.Photos"_s,
+            u"com.apple.photolibraryd"_s,
+            u"com.apple.mediaanalysisd"_s};
+}
+
+QList<SystemJunkScanner::DeveloperCache> SystemJunkScanner::developerCaches()
+{
+    const QString home = Platform::homeFolder();
+    const auto inHome = [&](const QString& relative) { return QDir::cleanPath(home + u'/' + relative); };
+    using FileUtils::libraryURL;
+    return {
+        {libraryURL({u"Developer"_s, u"Xcode"_s, u"DerivedData"_s}), u"Caches de compilation Xcode"_s},
+        {libraryURL({u"Developer"_s, u"CoreSimulator"_s, u"Caches"_s}), u"Caches du simulateur iOS"_s},
+        {libraryURL({u"Developer"_s, u"Xcode"_s, u"iOS DeviceSupport"_s}), u"Symboles d'appareils iOS"_s},
+        {libraryURL({u"Developer"_s, u"Xcode"_s, u"watchOS DeviceSupport"_s}), u"Symboles d'appareils watchOS"_s},
+        {libraryURL({u"Caches"_s, u"com.apple.dt.Xcode"_s}), u"Cache Xcode"_s},
+        {inHome(u".npm/_cacache"_s), u"Cache npm"_s},
+        {libraryURL({u"Caches"_s, u"Yarn"_s}), u"Cache Yarn"_s},
+        {libraryURL({u"pnpm"_s, u"store"_s}), u"Store pnpm"_s},
+        {libraryURL({u"Caches"_s, u"pip"_s}), u"Cache pip"_s},
+        {libraryURL({u"Caches"_s, u"Homebrew"_s}), u"Cache Homebrew"_s},
+        {inHome(u".gradle/caches"_s), u"Cache Gradle"_s},
+        {libraryURL({u"Caches"_s, u"CocoaPods"_s}), u"Cache CocoaPods"_s},
+        {inHome(u".cargo/registry/cache"_s), u"Cache Cargo"_s},
+        {inHome(u".cache/go-build"_s), u"Cache Go"_s},
+        {inHome(u".docker/buildx"_s), u"Cache Docker BuildKit"_s},
+    };
+}
+
+QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_token stop) const
+{
+    using FileUtils::libraryURL;
+    const QString home = Platform::homeFolder();
+    const QString caches = libraryURL({u"Caches"_s});
+    const QString temporaryItems = libraryURL({u"Caches"_s, u"TemporaryItems"_s});
+    const QList<DeveloperCache> developer = developerCaches();
+
+    const QString logsFolder = libraryURL({u"Logs"_s});
+    const QString crashReports = libraryURL({u"Application Support"_s, u"CrashReporter"_s});
+    const QString diagnosticReports = libraryURL({u"DiagnosticReports"_s});
+    const QString updates = libraryURL({u"Updates"_s});
+    const QString downloads = QDir::cleanPath(home + u"/Downloads"_s);
+    const QString savedStates = libraryURL({u"Saved Application State"_s});
+
+    const auto applicationCaches = [&] {
+        // The developer caches inside ~/Library/Caches belong to their own category, and TemporaryItems to
+        // the temporary files: each is offered there only.
+        QSet<QString> elsewhere{temporaryItems};
+        for (const DeveloperCache& location : developer)
+            elsewhere.insert(location.url);
+        QList<Candidate> candidates;
+        for (const Candidate& child : childrenOf(caches)) {
+            if (!m_cacheDenylist.contains(child.path.section(u'/', -1)) && !elsewhere.contains(child.path))
+                candidates.append(child);
+        }
+        return candidates;
+    };
+    const auto logs = [&] { return childrenOf(logsFolder) + childrenOf(crashReports) + childrenOf(diagnosticReports); };
+    const auto developerTools = [&] {
+        QList<Candidate> candidates;
+        for (const DeveloperCache& location : developer)
+            candidates.append({location.url, location.label});
+        return candidates;
+    };
+    const auto temporaryFiles = [&] {
+        QStringList otherRoots{home,    caches,    logsFolder, crashReports, diagnosticReports,
+                               updates, downloads, savedStates};
+        for (const DeveloperCache& location : developer)
+            otherRoots.append(location.url);
+        const std::optional<QString> temporary = temporaryRoot(otherRoots);
+        return (temporary ? childrenOf(*temporary) : QList<Candidate>()) + childrenOf(temporaryItems);
+    };
+    const auto installers = [&] {
+        QList<Candidate> candidates = childrenOf(updates);
+        if (m_includesProtectedLocations) {
+            for (const Candidate& child : childrenOf(downloads)) {
+                const QString extension = extensionOf(child.path).toLower();
+                if (extension == u"dmg" || extension == u"pkg" || extension == u"mpkg")
+                    candidates.append(child);
+            }
+        }
+        return candidates;
+    };
+    const auto savedApplicationStates = [&] { return childrenOf(savedStates); };
+
+    struct Category {
+        double fraction;
+        QString label;
+        std::function<QList<Candidate>()> candidates;
+        QString title;
+        QString symbol;
+        std::optional<QString> note;
+    };
+    const Category categories[] = {
+        {0.05, u"Caches d'applications…"_s, applicationCaches, u"Caches d'applications"_s, u"shippingbox"_s,
+         u"Régénérés au prochain lancement de chaque app."_s},
+        {0.3, u"Journaux…"_s, logs, u"Journaux et rapports d'incident"_s, u"doc.text"_s,
+         u"Historique de diagnostic, sans effet sur le fonctionnement."_s},
+        {0.45, u"Outils de développement…"_s, developerTools, u"Outils de développement"_s, u"hammer"_s,
+         u"Reconstruits automatiquement — la première build suivante sera plus lente."_s},
+        {0.7, u"Fichiers temporaires…"_s, temporaryFiles, u"Fichiers temporaires"_s, u"clock.arrow.circlepath"_s,
+         std::nullopt},
+        {0.85,
+         m_includesProtectedLocations ? u"Téléchargements — macOS peut demander une autorisation…"_s
+                                      : u"Restes d'installation…"_s,
+         installers, u"Programmes d'installation"_s, u"arrow.down.circle"_s,
+         u"Images disque et paquets déjà installés."_s},
+        {0.95, u"États d'application enregistrés…"_s, savedApplicationStates, u"États d'application enregistrés"_s,
+         u"macwindow"_s, u"Les apps rouvriront sans restaurer leurs fenêtres précédentes."_s},
+    };
+
+    ListedPaths listed;
+    QList<ScanGroup> groups;
+    for (const Category& category : categories) {
+        if (progress)
+            progress(category.fraction, category.label);
+        // After a stop each category still reports its step but reads nothing.
+        const QList<Candidate> candidates = stop.stop_requested() ? QList<Candidate>() : category.candidates();
+        if (std::optional<ScanGroup> group =
+                collect(candidates, listed, stop, category.title, category.symbol, category.note))
+            groups.append(std::move(*group));
+    }
+    if (progress)
+        progress(1.0, QString());
+    return groups;
+}
