@@ -253,6 +253,12 @@ std::optional<QString> createFolder(const QString& path, unsigned permissions)
 
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions)
 {
+    return writeFileAtomically(path, [&data](const ByteSink& sink) { return sink(data); }, permissions);
+}
+
+std::optional<QString> writeFileAtomically(const QString& path, const std::function<bool(const ByteSink& sink)>& produce,
+                                           unsigned permissions)
+{
     const QString file = cleanAbsolute(path);
     if (auto refusal = TestGuard::check(file, u"écrire"_s))
         return refusal;
@@ -265,15 +271,27 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
         ::unlink(temporary.constData());
         return std::optional<QString>(errorText(error));
     };
-    qsizetype written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + written, size_t(data.size() - written));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
+    int writeError = 0;
+    const ByteSink sink = [fd, &writeError](QByteArrayView bytes) {
+        qsizetype written = 0;
+        while (writeError == 0 && written < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + written, size_t(bytes.size() - written));
+            if (n > 0)
+                written += n;
+            else if (n == 0)
+                writeError = EIO; // no progress: never spin
+            else if (errno != EINTR)
+                writeError = errno;
         }
-        written += n;
+        return writeError == 0;
+    };
+    const bool produced = produce(sink);
+    if (writeError != 0)
+        return fail(writeError);
+    if (!produced) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return u"Le contenu à écrire n'a pas pu être préparé : le fichier est resté tel quel."_s;
     }
     if (::fchmod(fd, permissions) != 0 || ::fsync(fd) != 0)
         return fail(errno);
