@@ -482,15 +482,22 @@ private:
             return true;
         }
         *plain = {};
-        // Find the closing quote first: the text then has at most as many UTF-16 units as the body has bytes,
-        // and is decoded in place.
+        // Find the closing quote first, so that the text is decoded in place: it has at most as many UTF-16
+        // units as the body has bytes less one per escape.
         const uchar* q = p;
-        while (q < close && *q != '"')
-            q += *q == '\\' ? 2 : 1;
+        qsizetype escapes = 0;
+        while (q < close && *q != '"') {
+            if (*q == '\\') {
+                ++escapes;
+                q += 2;
+            } else {
+                ++q;
+            }
+        }
         if (q >= close)
             return false;
         close = q;
-        QString text(close - begin, Qt::Uninitialized);
+        QString text(close - begin - escapes, Qt::Uninitialized);
         char16_t* w = reinterpret_cast<char16_t*>(text.data());
         for (const uchar* c = begin; c < p; ++c)
             *w++ = *c;
