@@ -7,6 +7,9 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include <QDate>
 #include <QTime>
@@ -408,30 +411,50 @@ std::optional<QDateTime> parseDate(std::string_view text)
 class Reader final
 {
 public:
-    explicit Reader(QByteArrayView text) : m_p(text.data()), m_end(text.data() + text.size()) {}
+    explicit Reader(QByteArrayView text, const char* start = nullptr)
+        : m_p(start ? start : text.data()), m_end(text.data() + text.size())
+    {
+    }
 
-    std::optional<QList<CleaningSession>> journal()
+    // Reads the sessions of one piece of the top-level array. The first piece starts at the opening bracket,
+    // any other at the opening brace of a session. A piece with a `stop` ends where, after a comma, the next
+    // session starts exactly there; without one it ends with the closing bracket at the end of the text.
+    // Nothing when the text does not read so, `stop` included.
+    std::optional<QList<CleaningSession>> piece(bool first, const char* stop)
     {
         QList<CleaningSession> sessions;
-        if (!expect('['))
-            return std::nullopt;
-        if (!peekIs(']')) {
-            do {
-                CleaningSession session;
-                if (!readSession(session))
-                    return std::nullopt;
-                sessions.append(std::move(session));
-            } while (consume(','));
+        if (first) {
+            if (!expect('['))
+                return std::nullopt;
+            if (consume(']'))
+                return stop ? std::nullopt : end(std::move(sessions));
         }
-        if (!expect(']'))
+        while (true) {
+            CleaningSession session;
+            if (!readSession(session))
+                return std::nullopt;
+            sessions.append(std::move(session));
+            if (!consume(','))
+                break;
+            skipSpace();
+            if (stop && m_p >= stop)
+                return m_p == stop ? std::optional(std::move(sessions)) : std::nullopt;
+        }
+        if (stop || !expect(']'))
             return std::nullopt;
+        return end(std::move(sessions));
+    }
+
+private:
+    // Only blank space may follow the closing bracket.
+    std::optional<QList<CleaningSession>> end(QList<CleaningSession> sessions)
+    {
         skipSpace();
         if (m_p != m_end)
             return std::nullopt;
         return sessions;
     }
 
-private:
     void skipSpace()
     {
         while (m_p < m_end && isSpace(*m_p))
@@ -912,6 +935,40 @@ private:
     std::string m_keyStorage;
 };
 
+// Where to cut the text into about `pieces` pieces to be read side by side: at sessions laid out one to a
+// line, each opening brace beginning a line indented as the first session's, after a line ending with a
+// comma. A layout that offers no such place gives no cut. The places are only likely session starts: every
+// piece is checked to end exactly where the next begins, which holds only at a true one.
+std::vector<const char*> pieceStarts(QByteArrayView text, int pieces)
+{
+    std::vector<const char*> starts;
+    const std::string_view all(text.data(), size_t(text.size()));
+    const size_t bracket = all.find_first_not_of(" \t\r\n");
+    if (pieces < 2 || bracket == std::string_view::npos || all[bracket] != '[')
+        return starts;
+    const size_t brace = all.find_first_not_of(" \t\r\n", bracket + 1);
+    const size_t lineStart = brace == std::string_view::npos ? brace : all.rfind('\n', brace);
+    if (brace == std::string_view::npos || all[brace] != '{' || lineStart == std::string_view::npos ||
+        lineStart < bracket)
+        return starts;
+    const std::string_view marker = all.substr(lineStart, brace - lineStart + 1); // "\n" + indentation + "{"
+    size_t from = brace + 1;
+    for (int cut = 1; cut < pieces; ++cut) {
+        size_t at = std::max(from, size_t(qint64(all.size()) * cut / pieces));
+        while ((at = all.find(marker, at)) != std::string_view::npos) {
+            const size_t comma = all.find_last_not_of(" \t\r", at - 1);
+            if (comma != std::string_view::npos && all[comma] == ',')
+                break;
+            at += marker.size();
+        }
+        if (at == std::string_view::npos)
+            break;
+        starts.push_back(text.data() + at + marker.size() - 1);
+        from = at + marker.size();
+    }
+    return starts;
+}
+
 } // namespace
 
 bool encode(const QList<CleaningSession>& sessions, const Sink& sink, bool* exact)
@@ -953,7 +1010,46 @@ std::optional<QByteArray> encode(const QList<CleaningSession>& sessions)
 
 std::optional<QList<CleaningSession>> decode(QByteArrayView text)
 {
-    return Reader(text).journal();
+    constexpr qsizetype kPieceSize = 4 << 20;
+    const int processors = int(std::max(1u, std::thread::hardware_concurrency()));
+    return decode(text, int(std::clamp<qsizetype>(text.size() / kPieceSize, 1, std::min(processors, 8))));
+}
+
+std::optional<QList<CleaningSession>> decode(QByteArrayView text, int pieces)
+{
+    const std::vector<const char*> starts = pieceStarts(text, pieces);
+    if (starts.empty())
+        return Reader(text).piece(true, nullptr);
+
+    std::vector<std::optional<QList<CleaningSession>>> read(starts.size() + 1);
+    const auto readPiece = [&](size_t index) {
+        const char* const stop = index < starts.size() ? starts[index] : nullptr;
+        read[index] = index == 0 ? Reader(text).piece(true, stop) : Reader(text, starts[index - 1]).piece(false, stop);
+    };
+    std::vector<std::thread> threads;
+    for (size_t index = 1; index <= starts.size(); ++index) {
+        try {
+            threads.emplace_back(readPiece, index);
+        } catch (const std::system_error&) {
+            readPiece(index); // no thread to spare: read it here
+        }
+    }
+    readPiece(0);
+    for (std::thread& thread : threads)
+        thread.join();
+
+    // A piece that did not end exactly where the next one starts was cut at the wrong place, or the text is
+    // not a journal: reading it whole decides.
+    if (std::any_of(read.cbegin(), read.cend(), [](const auto& piece) { return !piece.has_value(); }))
+        return Reader(text).piece(true, nullptr);
+    QList<CleaningSession> sessions;
+    qsizetype count = 0;
+    for (const auto& piece : read)
+        count += piece->size();
+    sessions.reserve(count);
+    for (auto& piece : read)
+        sessions.append(std::move(*piece));
+    return sessions;
 }
 
 } // namespace HistoryFile

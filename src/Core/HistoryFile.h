@@ -31,6 +31,10 @@ std::optional<QByteArray> encode(const QList<CleaningSession>& sessions);
 // JSON, invalid UTF-8, a required member missing, a value of the wrong type, an integer out of range, a bad
 // identifier or a date outside the whole-second internet form (fractions included) rejects the whole text.
 // "snapshotStamp" and "trashPath" may be missing or null; unknown members are ignored; layout is free.
+// A large text is read in pieces side by side; the result never depends on it.
 std::optional<QList<CleaningSession>> decode(QByteArrayView text);
+
+// The same in about `pieces` pieces, where the text's layout offers places to cut it.
+std::optional<QList<CleaningSession>> decode(QByteArrayView text, int pieces);
 
 } // namespace HistoryFile

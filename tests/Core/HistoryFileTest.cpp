@@ -176,3 +176,33 @@ TEST(HistoryFile, anyFaultAnywhereRejectsTheWholeJournal)
     for (const auto& c : cases)
         EXPECT_FALSE(HistoryFile::decode(c.text).has_value()) << c.what;
 }
+
+TEST(HistoryFile, readingInPiecesGivesWhatReadingWholeGives)
+{
+    QList<CleaningSession> sessions;
+    for (int s = 0; s < 40; ++s) {
+        CleaningSession session;
+        session.id = QUuid::createUuid();
+        session.date = QDateTime(QDate(2025, 3, 1), QTime(0, 0), Qt::UTC).addSecs(-3600 * s);
+        session.moduleID = u"systemJunk"_s;
+        session.moduleTitle = u"Fichiers système"_s;
+        for (int f = 0; f < s % 4; ++f)
+            session.files.append(RemovedFile{QUuid::createUuid(), u"/a/%1"_s.arg(f), u"/t/%1"_s.arg(f), f, false});
+        sessions.append(session);
+    }
+    const QByteArray text = *HistoryFile::encode(sessions);
+    // Places laid out like session starts that are not: inside an unknown member, one of them a whole session.
+    const QByteArray trap = "\"extra\": [\n  {\"skip\": true},\n  " + sessionText() + ",\n  {}\n],";
+    const QByteArray trapped =
+        QByteArray(text).replace("\n  {\n    \"date\"", QByteArray("\n  {\n    " + trap + "\n    \"date\""));
+    ASSERT_EQ(trapped.count("\"skip\""), 40);
+    QByteArray damaged = text;
+    damaged.replace(damaged.lastIndexOf("\"failureCount\"", text.size() / 2), 14, "\"failureCounts\"");
+
+    for (const int pieces : {1, 2, 3, 7, 40, 100}) {
+        // Compared whole: a mismatch would print every record byte by byte.
+        EXPECT_TRUE(HistoryFile::decode(text, pieces) == sessions) << pieces;
+        EXPECT_TRUE(HistoryFile::decode(trapped, pieces) == sessions) << pieces;
+        EXPECT_FALSE(HistoryFile::decode(damaged, pieces).has_value()) << pieces;
+    }
+}
