@@ -22,7 +22,7 @@
 // decoded is moved aside ("history.json.corrupt-<UTC stamp>") before anything is written over it, and
 // after a failed save the next cycle starts from the published sessions rather than from the stale file.
 //
-// A full journal is some seventy megabytes, so decoding it again costs more than the rest of a cycle. When
+// A full journal runs to tens of megabytes, and decoding it again costs more than the rest of a cycle. When
 // the file is still the one this instance last read or wrote (same device, inode, size and change times,
 // and no other instance has saved since), the cycle starts from the published sessions, which are exactly
 // what decoding it would give: dates are kept to the whole second, as the file keeps them.

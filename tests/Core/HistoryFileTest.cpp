@@ -27,6 +27,17 @@ QByteArray fileText(const QByteArray& extra = {})
            R"("bytes":5,"restored":false})";
 }
 
+// The text, with what the encoder says of keeping everything as it stands.
+std::optional<QByteArray> encodeTelling(const QList<CleaningSession>& sessions, bool* exact)
+{
+    QByteArray text;
+    const HistoryFile::Sink sink = [&text](QByteArrayView bytes) {
+        text.append(bytes);
+        return true;
+    };
+    return HistoryFile::encode(sessions, sink, exact) ? std::optional(text) : std::nullopt;
+}
+
 } // namespace
 
 TEST(HistoryFile, decodesWhatItEncodesAndEmptyJournals)
@@ -42,14 +53,10 @@ TEST(HistoryFile, decodesWhatItEncodesAndEmptyJournals)
         RemovedFile{QUuid::createUuid(), u"/x/y"_s, std::nullopt, std::numeric_limits<qint64>::min(), true},
         RemovedFile{QUuid::createUuid(), u"/x/z"_s, u"/t/z 2"_s, 0, false}};
     bool exact = false;
-    QByteArray text;
-    const HistoryFile::Sink sink = [&text](QByteArrayView bytes) {
-        text.append(bytes);
-        return true;
-    };
-    ASSERT_TRUE(HistoryFile::encode({session}, sink, &exact));
+    const std::optional<QByteArray> text = encodeTelling({session}, &exact);
+    ASSERT_TRUE(text.has_value());
     EXPECT_TRUE(exact);
-    EXPECT_EQ(HistoryFile::decode(text), QList<CleaningSession>{session});
+    EXPECT_EQ(HistoryFile::decode(*text), QList<CleaningSession>{session});
 
     EXPECT_EQ(HistoryFile::encode({}), QByteArray("[]\n"));
     EXPECT_EQ(HistoryFile::decode("[]"), QList<CleaningSession>{});
@@ -62,18 +69,15 @@ TEST(HistoryFile, encodingReportsWhatItCannotKeep)
     session.id = QUuid::createUuid();
     session.date = QDateTime(QDate(2025, 3, 14), QTime(10, 0, 0, 700), Qt::UTC);
     bool exact = true;
-    QByteArray text;
-    const HistoryFile::Sink sink = [&text](QByteArrayView bytes) {
-        text.append(bytes);
-        return true;
-    };
-    ASSERT_TRUE(HistoryFile::encode({session}, sink, &exact));
+    const std::optional<QByteArray> text = encodeTelling({session}, &exact);
+    ASSERT_TRUE(text.has_value());
     EXPECT_FALSE(exact);
-    EXPECT_EQ(HistoryFile::decode(text)->front().date, QDateTime(QDate(2025, 3, 14), QTime(10, 0, 0), Qt::UTC));
+    EXPECT_EQ(HistoryFile::decode(*text)->front().date, QDateTime(QDate(2025, 3, 14), QTime(10, 0, 0), Qt::UTC));
 
     session.date = QDateTime(QDate(2025, 3, 14), QTime(10, 0, 0), Qt::UTC);
     session.moduleTitle = QString(QChar(0xD800)); // a lone surrogate cannot be written as it stands
-    ASSERT_TRUE(HistoryFile::encode({session}, sink, &exact));
+    exact = true;
+    ASSERT_TRUE(encodeTelling({session}, &exact).has_value());
     EXPECT_FALSE(exact);
 
     for (const QDateTime& date : {QDateTime(), QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC)}) {
