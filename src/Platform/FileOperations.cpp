@@ -266,6 +266,12 @@ std::optional<QString> createFolder(const QString& path, unsigned permissions)
 
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions)
 {
+    return writeFileAtomically(path, [&data](const ByteSink& sink) { return sink(data); }, permissions);
+}
+
+std::optional<QString> writeFileAtomically(const QString& path, const std::function<bool(const ByteSink& sink)>& produce,
+                                           unsigned permissions)
+{
     const QString file = cleanAbsolute(path);
     if (auto refusal = TestGuard::check(file, u"écrire"_s))
         return refusal;
@@ -278,15 +284,36 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
         ::unlink(temporary.constData());
         return std::optional<QString>(errorText(error));
     };
-    qsizetype written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + written, size_t(data.size() - written));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
+    int writeError = 0;
+    off_t total = 0;
+    off_t flushed = 0;
+    const ByteSink sink = [fd, &writeError, &total, &flushed](QByteArrayView bytes) {
+        qsizetype written = 0;
+        while (writeError == 0 && written < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + written, size_t(bytes.size() - written));
+            if (n > 0)
+                written += n;
+            else if (n == 0)
+                writeError = EIO; // no progress: never spin
+            else if (errno != EINTR)
+                writeError = errno;
         }
-        written += n;
+        total += written;
+        // Start the disk on what is written while the rest is produced, so that the final sync waits less.
+        constexpr off_t kFlushStep = 8 << 20;
+        if (total - flushed >= kFlushStep) {
+            ::sync_file_range(fd, flushed, total - flushed, SYNC_FILE_RANGE_WRITE);
+            flushed = total;
+        }
+        return writeError == 0;
+    };
+    const bool produced = produce(sink);
+    if (writeError != 0)
+        return fail(writeError);
+    if (!produced) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return u"Le contenu à écrire n'a pas pu être préparé : le fichier est resté tel quel."_s;
     }
     if (::fchmod(fd, permissions) != 0 || ::fsync(fd) != 0)
         return fail(errno);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Every change the program makes to the file system goes through these calls. Each asks the test guard
@@ -39,5 +40,13 @@ std::optional<QString> createFolder(const QString& path, unsigned permissions = 
 // Replaces the file at `path` with `data` atomically: a temporary file beside it, synchronised, then
 // renamed over it, so a reader sees either the old or the new content.
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions = 0644);
+
+// Appends bytes to the file being written; false once a write has failed.
+using ByteSink = std::function<bool(QByteArrayView bytes)>;
+
+// The same, for contents too large to hold at once: `produce` writes them through the sink it is given.
+// When it returns false, or a write failed, the temporary file is discarded and the old file stays.
+std::optional<QString> writeFileAtomically(const QString& path, const std::function<bool(const ByteSink& sink)>& produce,
+                                           unsigned permissions = 0644);
 
 } // namespace Platform

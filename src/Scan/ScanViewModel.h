@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/Removal.h"
 #include "Core/ScanModel.h"
 #include "Scanners/ModuleScanner.h"
 

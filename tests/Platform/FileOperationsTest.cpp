@@ -160,4 +160,14 @@ TEST(FileOperations, atomicWriteReplacesTheWholeFile)
     EXPECT_EQ(contentOf(tree.path(u"journal.json"_s)), QByteArray("[]"));
     EXPECT_EQ(Platform::listFolder(tree.root()).size(), 1u); // no temporary file left behind
     EXPECT_TRUE(Platform::writeFileAtomically(tree.path(u"missing/journal.json"_s), "[]").has_value());
+
+    // Written piece by piece; a producer that gives up leaves the old file and no temporary one.
+    const auto pieces = [](bool finish) {
+        return [finish](const Platform::ByteSink& sink) { return sink("[1,") && sink("2]") && finish; };
+    };
+    EXPECT_FALSE(Platform::writeFileAtomically(tree.path(u"journal.json"_s), pieces(true)).has_value());
+    EXPECT_EQ(contentOf(tree.path(u"journal.json"_s)), QByteArray("[1,2]"));
+    EXPECT_TRUE(Platform::writeFileAtomically(tree.path(u"journal.json"_s), pieces(false)).has_value());
+    EXPECT_EQ(contentOf(tree.path(u"journal.json"_s)), QByteArray("[1,2]"));
+    EXPECT_EQ(Platform::listFolder(tree.root()).size(), 1u);
 }

@@ -1,0 +1,41 @@
+#include "Core/CleaningSession.h"
+
+#include "Platform/FileSystem.h"
+
+#include <algorithm>
+
+namespace {
+
+size_t hashOptional(const std::optional<QString>& text, size_t seed)
+{
+    return text ? qHashMulti(seed, true, *text) : qHashMulti(seed, false);
+}
+
+} // namespace
+
+bool RemovedFile::canRestore() const
+{
+    return !restored && trashPath && Platform::fileInfo(*trashPath) && !Platform::fileInfo(originalPath);
+}
+
+int CleaningSession::restorableFiles() const
+{
+    return int(std::count_if(files.cbegin(), files.cend(), [](const RemovedFile& file) { return file.canRestore(); }));
+}
+
+int CleaningSession::unrestoredFiles() const
+{
+    return int(std::count_if(files.cbegin(), files.cend(), [](const RemovedFile& file) { return !file.restored; }));
+}
+
+size_t qHash(const RemovedFile& file, size_t seed) noexcept
+{
+    return qHashMulti(hashOptional(file.trashPath, seed), file.id, file.originalPath, file.bytes, file.restored);
+}
+
+size_t qHash(const CleaningSession& session, size_t seed) noexcept
+{
+    seed = qHashMulti(hashOptional(session.snapshotStamp, seed), session.id, session.date, session.moduleID,
+                      session.moduleTitle, session.freedBytes, session.failureCount);
+    return qHashRange(session.files.cbegin(), session.files.cend(), seed);
+}

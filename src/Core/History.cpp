@@ -1,0 +1,261 @@
+#include "Core/History.h"
+
+#include "Core/FileUtils.h"
+#include "Core/HistoryFile.h"
+#include "Core/LegacyImport.h"
+#include "Platform/FileOperations.h"
+#include "Platform/FileSystem.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString parentFolder(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash <= 0 ? u"/"_s : path.left(slash);
+}
+
+bool exists(const QString& path)
+{
+    return Platform::fileInfo(path).has_value();
+}
+
+// Saves by every instance in the process: another instance's save may land on a recycled inode with the same
+// size within one clock tick, which the file's own stamp would not tell apart.
+std::atomic<quint64> savesInProcess{0};
+
+bool isMissing(int error)
+{
+    return error == ENOENT || error == ENOTDIR;
+}
+
+// Whether the date is as the file keeps it: UTC, whole seconds. An invalid date is left for the save to refuse.
+bool isKeptAsIs(const QDateTime& date)
+{
+    return !date.isValid() || (date.timeSpec() == Qt::UTC && date.toMSecsSinceEpoch() % 1000 == 0);
+}
+
+// The date as the file keeps it, fractions of a second rounded down.
+QDateTime wholeSecond(const QDateTime& date)
+{
+    const qint64 msecs = date.toMSecsSinceEpoch();
+    return QDateTime::fromSecsSinceEpoch(msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0), Qt::UTC);
+}
+
+} // namespace
+
+History& History::shared()
+{
+    static History instance;
+    return instance;
+}
+
+QString History::defaultFileURL()
+{
+    // Before the folder is used, so that a journal in the earlier product's folder has been moved in.
+    LegacyImport::importOnce();
+    const QString folder = FileUtils::libraryURL({u"Application Support"_s, u"QuorvanePro"_s});
+    Platform::createFolder(folder); // a failure shows later as a failed save
+    return folder + u"/history.json"_s;
+}
+
+History::History(const std::optional<QString>& fileURL, QObject* parent)
+    : QObject(parent), m_fileURL(fileURL ? QDir::cleanPath(*fileURL) : defaultFileURL())
+{
+    m_sessions = load();
+}
+
+std::optional<History::FileStamp> History::currentStamp(int* errorNumber) const
+{
+    const std::optional<Platform::FileInfo> info = Platform::fileInfo(m_fileURL, errorNumber);
+    if (!info)
+        return std::nullopt;
+    return FileStamp{info->device,   info->inode,         info->logicalSize,
+                     info->modified, info->statusChanged, savesInProcess.load()};
+}
+
+QList<CleaningSession> History::load()
+{
+    m_knownFile.reset();
+    int error = 0;
+    const std::optional<FileStamp> stamp = currentStamp(&error);
+    if (!stamp && isMissing(error)) {
+        m_unreadableFileInPlace = false;
+        return {};
+    }
+    QFile file(m_fileURL);
+    std::optional<QList<CleaningSession>> sessions;
+    if (file.open(QIODevice::ReadOnly)) {
+        // Mapped rather than copied: a full journal is tens of megabytes. We only ever replace the file by
+        // renaming a new one over it, so the mapped one is never cut short under us.
+        const qint64 size = file.size();
+        if (uchar* mapped = size > 0 ? file.map(0, size) : nullptr) {
+            sessions = HistoryFile::decode(QByteArrayView(mapped, size));
+            file.unmap(mapped);
+        } else {
+            sessions = HistoryFile::decode(file.readAll());
+        }
+    }
+    m_unreadableFileInPlace = !sessions.has_value();
+    if (!sessions)
+        return {};
+    m_knownFile = stamp;
+    return std::move(*sessions);
+}
+
+bool History::setAsideUnreadableFile()
+{
+    int error = 0;
+    if (!Platform::fileInfo(m_fileURL, &error) && isMissing(error)) {
+        m_unreadableFileInPlace = false; // gone meanwhile: nothing left to protect
+        return true;
+    }
+    const QString stem =
+        m_fileURL + u".corrupt-"_s + QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss'Z'"_s);
+    for (int number = 1; number <= 1000; ++number) {
+        const QString candidate = number == 1 ? stem : stem + u'-' + QString::number(number);
+        if (exists(candidate))
+            continue;
+        if (!Platform::moveItem(m_fileURL, candidate)) {
+            m_unreadableFileInPlace = false;
+            return true;
+        }
+        if (!exists(candidate))
+            return false; // refused for another reason than the name
+        // Taken between the look and the move: the move never replaces, so try the next name.
+    }
+    return false;
+}
+
+std::optional<QUuid> History::record(const Removal::Report& report, ModuleID module,
+                                     const std::optional<QString>& snapshotStamp)
+{
+    if (report.removed.isEmpty())
+        return std::nullopt;
+    CleaningSession session;
+    session.id = QUuid::createUuid();
+    session.date = QDateTime::currentDateTimeUtc();
+    session.moduleID = toRaw(module);
+    session.moduleTitle = title(module);
+    session.freedBytes = report.freedBytes;
+    session.failureCount = int(report.failures.size());
+    session.snapshotStamp = snapshotStamp;
+    session.files.reserve(report.removed.size());
+    for (const Removal::Removed& removed : report.removed)
+        session.files.append(RemovedFile{QUuid::createUuid(), removed.origin, removed.trashed, removed.bytes, false});
+    const QUuid id = session.id;
+    update([&session](QList<CleaningSession>& sessions) { sessions.append(std::move(session)); });
+    return id;
+}
+
+void History::update(const Change& change)
+{
+    QList<CleaningSession> sessions;
+    if (m_lastSaveFailed || (m_knownFile && m_knownFile == currentStamp()))
+        sessions = m_sessions;
+    else
+        sessions = load();
+    change(sessions);
+    sortNewestFirst(sessions);
+    if (sessions.size() > sessionLimit)
+        sessions.resize(sessionLimit);
+    for (qsizetype i = 0; i < sessions.size(); ++i) {
+        if (!isKeptAsIs(sessions.at(i).date))
+            sessions[i].date = wholeSecond(sessions.at(i).date);
+    }
+    const bool changedSessions = sessions != m_sessions;
+    m_sessions = std::move(sessions);
+    bool exact = false;
+    m_lastSaveFailed = !write(m_sessions, &exact);
+    m_knownFile = m_lastSaveFailed || !exact ? std::nullopt : currentStamp();
+    // Told after the save, so that a receiver starting another cycle reads what this one wrote.
+    if (changedSessions)
+        emit changed();
+}
+
+void History::restore(QList<CleaningSession>& sessions, const QUuid& sessionID, RestoreTally& tally)
+{
+    const auto found = std::find_if(sessions.begin(), sessions.end(),
+                                    [&sessionID](const CleaningSession& session) { return session.id == sessionID; });
+    if (found == sessions.end())
+        return;
+    for (RemovedFile& file : found->files) {
+        if (file.restored || !file.trashPath || !exists(*file.trashPath) || exists(file.originalPath))
+            continue;
+        if (const std::optional<QString> failure = Platform::createFolder(parentFolder(file.originalPath))) {
+            tally.failures.append({file.originalPath, *failure});
+            continue;
+        }
+        if (const std::optional<QString> failure = Platform::moveItem(*file.trashPath, file.originalPath)) {
+            tally.failures.append({file.originalPath, *failure});
+            continue;
+        }
+        file.restored = true;
+        ++tally.restored;
+    }
+}
+
+void History::markRestored(const QSet<QString>& paths, const QUuid& sessionID, QList<CleaningSession>& sessions)
+{
+    if (paths.isEmpty())
+        return;
+    const auto found = std::find_if(sessions.begin(), sessions.end(),
+                                    [&sessionID](const CleaningSession& session) { return session.id == sessionID; });
+    if (found == sessions.end())
+        return;
+    for (RemovedFile& file : found->files) {
+        if (!file.restored && paths.contains(file.originalPath))
+            file.restored = true;
+    }
+}
+
+void History::save(const QList<CleaningSession>& sessions)
+{
+    // The file may no longer hold the published sessions: the next cycle reads it.
+    m_knownFile.reset();
+    m_lastSaveFailed = !write(sessions, nullptr);
+}
+
+bool History::write(const QList<CleaningSession>& sessions, bool* exact)
+{
+    if (m_unreadableFileInPlace && !setAsideUnreadableFile())
+        return false;
+    const std::optional<QString> failure =
+        Platform::writeFileAtomically(m_fileURL, [&sessions, exact](const Platform::ByteSink& sink) {
+            return HistoryFile::encode(sessions, sink, exact);
+        });
+    ++savesInProcess;
+    return !failure;
+}
+
+void History::sortNewestFirst(QList<CleaningSession>& sessions)
+{
+    std::stable_sort(sessions.begin(), sessions.end(),
+                     [](const CleaningSession& a, const CleaningSession& b) { return a.date > b.date; });
+}
+
+qint64 History::totalFreed() const
+{
+    qint64 total = 0;
+    for (const CleaningSession& session : m_sessions)
+        total += session.freedBytes;
+    return total;
+}
+
+std::optional<CleaningSession> History::session(const QUuid& id) const
+{
+    for (const CleaningSession& session : m_sessions) {
+        if (session.id == id)
+            return session;
+    }
+    return std::nullopt;
+}

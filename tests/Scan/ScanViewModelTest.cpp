@@ -1,0 +1,355 @@
+#include "Scan/ScanViewModel.h"
+
+#include "Core/Exclusions.h"
+#include "Core/History.h"
+#include "Core/Preferences.h"
+#include "Platform/FileOperations.h"
+#include "Platform/FileSystem.h"
+#include "Platform/SystemRoot.h"
+#include "Sandbox.h"
+#include "ScopedEnvironment.h"
+#include "TempTree.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include <QDir>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using Phase = ScanViewModel::Phase;
+
+namespace {
+
+// A scanner whose progress and end the test releases, so that no test sleeps.
+class LatchedScanner final : public ModuleScanner
+{
+public:
+    struct Control {
+        std::mutex mutex;
+        std::condition_variable wake;
+        bool released = false;
+        bool started = false;
+        QList<ScanGroup> groups;
+        std::vector<std::pair<double, QString>> reports;
+        std::atomic<bool> sawStop{false};
+
+        void release()
+        {
+            {
+                const std::lock_guard lock(mutex);
+                released = true;
+            }
+            wake.notify_all();
+        }
+    };
+
+    explicit LatchedScanner(ModuleID module = ModuleID::systemJunk)
+        : m_module(module)
+        , m_control(std::make_shared<Control>())
+    {
+    }
+
+    ModuleID moduleID() const override { return m_module; }
+    bool requiresFullDiskAccess() const override { return false; }
+    QList<Advisory> advisories() const override { return {Advisory{QUuid::createUuid(), u"A"_s, u"B"_s, {}, {}}}; }
+
+    QList<ScanGroup> scan(const Progress& progress, std::stop_token stop) const override
+    {
+        std::unique_lock lock(m_control->mutex);
+        m_control->started = true;
+        const auto reports = m_control->reports;
+        lock.unlock();
+        for (const auto& [fraction, label] : reports)
+            progress(fraction, label);
+        lock.lock();
+        m_control->wake.wait(lock, [&] { return m_control->released; });
+        m_control->sawStop = stop.stop_requested();
+        return m_control->groups;
+    }
+
+    std::shared_ptr<Control> control() const { return m_control; }
+
+private:
+    ModuleID m_module;
+    std::shared_ptr<Control> m_control;
+};
+
+ScanItem item(const QString& path, bool selected = true, qint64 size = 100,
+              Removal::Mode mode = Removal::Mode::trash())
+{
+    return ScanItem{QUuid::createUuid(), path, path.section(u'/', -1), size, std::nullopt, std::nullopt, selected,
+                    false, mode, std::nullopt};
+}
+
+ScanGroup group(const QList<ScanItem>& items, ScanGroup::Metric metric = ScanGroup::Metric::bytes)
+{
+    return ScanGroup{QUuid::createUuid(), u"Groupe"_s, u"folder"_s, std::nullopt, items, true, metric};
+}
+
+bool waitFor(const std::function<bool()>& condition)
+{
+    return QTest::qWaitFor(condition, 10000);
+}
+
+bool exists(const QString& path)
+{
+    return Platform::fileInfo(path).has_value();
+}
+
+class ScanViewModelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TestSupport::installStandIns();
+        Preferences::shared().setTakesSnapshotBeforeCleaning(true);
+    }
+    void TearDown() override
+    {
+        Exclusions::shared().persist({});
+        History::shared().update([](QList<CleaningSession>& sessions) { sessions.clear(); });
+    }
+
+    // A model whose scan has published `groups`.
+    std::unique_ptr<ScanViewModel> scanned(QList<ScanGroup> groups, ModuleID module = ModuleID::systemJunk)
+    {
+        auto scanner = std::make_shared<LatchedScanner>(module);
+        scanner->control()->groups = std::move(groups);
+        scanner->control()->release();
+        auto model = std::make_unique<ScanViewModel>(scanner);
+        model->scan();
+        EXPECT_TRUE(waitFor([&] { return model->phase() == Phase::results; }));
+        return model;
+    }
+
+    void cleanAndWait(ScanViewModel& model)
+    {
+        model.clean();
+        EXPECT_EQ(model.phase(), Phase::cleaning);
+        EXPECT_TRUE(waitFor([&] { return model.phase() == Phase::finished; }));
+    }
+};
+
+} // namespace
+
+TEST_F(ScanViewModelTest, aScanGoesFromScanningToResultsAndRefusesASecondStart)
+{
+    auto scanner = std::make_shared<LatchedScanner>();
+    scanner->control()->groups = {group({item(u"/a"_s), item(u"/b"_s, false, 50)})};
+    ScanViewModel model(scanner);
+    EXPECT_EQ(model.phase(), Phase::idle);
+
+    model.scan();
+    EXPECT_EQ(model.phase(), Phase::scanning);
+    EXPECT_EQ(model.status(), u"Préparation…"_s);
+    EXPECT_TRUE(model.isBusy());
+    model.scan(); // refused while scanning
+    EXPECT_EQ(model.phase(), Phase::scanning);
+
+    scanner->control()->release();
+    ASSERT_TRUE(waitFor([&] { return model.phase() == Phase::results; }));
+    EXPECT_EQ(model.status(), QString());
+    EXPECT_EQ(model.progress(), 1.0);
+    EXPECT_EQ(model.totalItemCount(), 2);
+    EXPECT_EQ(model.selectedCount(), 1);
+    EXPECT_EQ(model.selectedBytes(), 100);
+    EXPECT_EQ(model.totalBytes(), 150);
+    EXPECT_EQ(model.advisories().size(), 1);
+    EXPECT_TRUE(model.lastScan().has_value());
+    EXPECT_FALSE(model.isThreatResult());
+}
+
+TEST_F(ScanViewModelTest, aCancelledScanNeverPublishesItsLateResult)
+{
+    auto scanner = std::make_shared<LatchedScanner>();
+    scanner->control()->groups = {group({item(u"/a"_s)})};
+    ScanViewModel model(scanner);
+    model.scan();
+    ASSERT_TRUE(waitFor([&] {
+        const std::lock_guard lock(scanner->control()->mutex);
+        return scanner->control()->started;
+    }));
+    model.cancel();
+    EXPECT_EQ(model.phase(), Phase::idle);
+    EXPECT_EQ(model.status(), QString());
+    EXPECT_EQ(model.progress(), 0.0);
+
+    scanner->control()->release();
+    QTest::qWait(100);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(scanner->control()->sawStop);
+    EXPECT_EQ(model.phase(), Phase::idle);
+    EXPECT_TRUE(model.groups().isEmpty());
+    EXPECT_FALSE(model.lastScan().has_value());
+}
+
+TEST_F(ScanViewModelTest, progressIsCoalescedAndKeepsTheLastNonEmptyLabel)
+{
+    auto scanner = std::make_shared<LatchedScanner>();
+    for (int i = 1; i <= 20000; ++i)
+        scanner->control()->reports.emplace_back(i / 20000.0, i == 20000 ? QString() : u"Étape %1…"_s.arg(i));
+    ScanViewModel model(scanner);
+    QSignalSpy changes(&model, &ScanViewModel::changed);
+    model.scan();
+    ASSERT_TRUE(waitFor([&] { return model.progress() == 1.0; }));
+    EXPECT_EQ(model.status(), u"Étape 19999…"_s); // the empty last label left the status as it was
+    EXPECT_LT(changes.count(), 500);
+    scanner->control()->release();
+    ASSERT_TRUE(waitFor([&] { return model.phase() == Phase::results; }));
+}
+
+TEST_F(ScanViewModelTest, selectionAndExpansionEditTheGroupsInPlace)
+{
+    auto model = scanned({group({item(u"/a"_s, true), item(u"/b"_s, false), item(u"/c"_s, false)}),
+                          group({item(u"/t"_s)}, ScanGroup::Metric::threats)});
+    const QUuid first = model->groups()[0].id;
+    model->toggleGroupSelection(first);
+    EXPECT_EQ(model->groups()[0].selectionState(), std::optional<bool>(true));
+    model->toggleGroupSelection(first);
+    EXPECT_EQ(model->groups()[0].selectionState(), std::optional<bool>(false));
+    model->toggleItem(model->groups()[0].items[1].id, first);
+    EXPECT_TRUE(model->groups()[0].items[1].isSelected);
+    model->toggleItem(model->groups()[0].items[1].id, QUuid::createUuid()); // unknown group: nothing
+    EXPECT_TRUE(model->groups()[0].items[1].isSelected);
+    model->toggleExpanded(first);
+    EXPECT_FALSE(model->groups()[0].isExpanded);
+    model->setAllSelected(true);
+    EXPECT_EQ(model->selectedCount(), 4);
+    EXPECT_FALSE(model->isThreatResult()); // one group counts bytes
+}
+
+TEST_F(ScanViewModelTest, excludingAnItemDropsEverythingTheExclusionsCover)
+{
+    auto model = scanned({group({item(u"/tmp/x"_s), item(u"/private/tmp/x/y"_s), item(u"/Users/a/Downloads2"_s)}),
+                          group({item(u"/private/tmp"_s)}), group({item(u"/Users/a/Downloads"_s)})});
+    model->excludeFromAllScans(model->groups()[2].items[0].id); // /Users/a/Downloads
+    model->excludeFromAllScans(model->groups()[0].items[0].id); // /tmp/x
+    ASSERT_EQ(model->groups().size(), 1);                       // the two emptied groups went
+    ASSERT_EQ(model->groups()[0].items.size(), 1);
+    EXPECT_EQ(model->groups()[0].items[0].url, u"/Users/a/Downloads2"_s);
+    EXPECT_EQ(model->phase(), Phase::results);
+    model->excludeFromAllScans(model->groups()[0].items[0].id);
+    EXPECT_TRUE(model->groups().isEmpty());
+    EXPECT_EQ(model->phase(), Phase::results);
+}
+
+TEST_F(ScanViewModelTest, aCleaningJournalsItsStampListsItsFailuresAndDropsOnlyWhatWasRemoved)
+{
+    const TempTree tree(uR"(
+        one 10
+        two 20
+        kept 30
+    )"_s);
+    const QString excluded = Platform::homeFolder() + u"/Documents/excluded"_s;
+    ASSERT_FALSE(Platform::createFolder(excluded).has_value());
+    ASSERT_TRUE(Exclusions::shared().add(excluded));
+    auto model = scanned({group({item(tree.path(u"one"_s)), item(tree.path(u"two"_s))}),
+                          group({item(excluded), item(tree.path(u"kept"_s), false)})});
+    cleanAndWait(*model);
+
+    EXPECT_EQ(model->removedCount(), 2);
+    EXPECT_EQ(model->freedBytes(), 200);
+    EXPECT_EQ(model->failures(), QStringList{u"~/Documents/excluded — Exclu par vos réglages."_s});
+    EXPECT_FALSE(model->safetyNetNotice().has_value());
+    ASSERT_EQ(model->groups().size(), 1);
+    EXPECT_EQ(model->groups()[0].items.size(), 2); // the failed item and the unselected one stay
+    EXPECT_EQ(model->status(), QString());
+    EXPECT_FALSE(exists(tree.path(u"one"_s)));
+
+    ASSERT_TRUE(model->lastSession().has_value());
+    const std::optional<CleaningSession> session = History::shared().session(*model->lastSession());
+    ASSERT_TRUE(session.has_value());
+    ASSERT_TRUE(session->snapshotStamp.has_value());
+    EXPECT_TRUE(QRegularExpression(u"^\\d{4}-\\d{2}-\\d{2}-\\d{6}$"_s).match(*session->snapshotStamp).hasMatch());
+    EXPECT_EQ(session->failureCount, 1);
+    EXPECT_TRUE(model->canUndo());
+}
+
+TEST_F(ScanViewModelTest, aSnapshotThatCannotBeTakenIsSaidAndTheShredderNeverTakesOne)
+{
+    const TestSupport::ScopedEnvironment fail("QUORVANE_TMUTIL_FAIL", u"1"_s);
+    TempTree tree(uR"(
+        a 10
+        b 10
+    )"_s);
+    auto model = scanned({group({item(tree.path(u"a"_s))})});
+    model->clean();
+    EXPECT_EQ(model->status(), u"Filet de sécurité…"_s);
+    ASSERT_TRUE(waitFor([&] { return model->phase() == Phase::finished; }));
+    EXPECT_EQ(model->safetyNetNotice(),
+              u"Instantané de sécurité impossible : ce nettoyage ne pourra pas être restauré depuis un instantané."_s);
+    EXPECT_FALSE(History::shared().session(*model->lastSession())->snapshotStamp.has_value());
+
+    auto shredder = scanned({group({item(tree.path(u"b"_s), true, 10, Removal::Mode::shred(1))})}, ModuleID::shredder);
+    shredder->clean();
+    EXPECT_EQ(shredder->status(), QString());
+    ASSERT_TRUE(waitFor([&] { return shredder->phase() == Phase::finished; }));
+    EXPECT_FALSE(shredder->safetyNetNotice().has_value());
+    EXPECT_FALSE(exists(tree.path(u"b"_s)));
+}
+
+TEST_F(ScanViewModelTest, aCleaningThatRemovesNothingJournalsNothing)
+{
+    const QString system = Platform::systemPath(u"/System/Library/x"_s);
+    ASSERT_FALSE(Platform::createFolder(system).has_value());
+    Preferences::shared().setTakesSnapshotBeforeCleaning(false);
+    auto model = scanned({group({item(system)})});
+    cleanAndWait(*model);
+    EXPECT_EQ(model->removedCount(), 0);
+    EXPECT_FALSE(model->lastSession().has_value());
+    EXPECT_FALSE(model->canUndo());
+    EXPECT_EQ(model->totalItemCount(), 1);
+    EXPECT_EQ(model->failures().size(), 1);
+    EXPECT_TRUE(History::shared().sessions().isEmpty());
+}
+
+TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
+{
+    const TempTree tree(uR"(
+        a 10
+        b 10
+        c 10
+    )"_s);
+    auto model = scanned({group({item(tree.path(u"a"_s), true, 100), item(tree.path(u"b"_s), true, 200),
+                                 item(tree.path(u"c"_s), true, 400)})});
+    cleanAndWait(*model);
+    ASSERT_EQ(model->freedBytes(), 700);
+    // The user emptied one item from the Trash meanwhile.
+    ASSERT_FALSE(Platform::removeItem(Platform::homeFolder() + u"/.Trash/c"_s).has_value());
+
+    model->undoLastCleaning();
+    EXPECT_EQ(model->restoreNotice(), u"2 éléments remis en place."_s);
+    EXPECT_TRUE(exists(tree.path(u"a"_s)));
+    EXPECT_TRUE(exists(tree.path(u"b"_s)));
+    EXPECT_EQ(model->freedBytes(), 400); // what did not come back stays freed
+    EXPECT_FALSE(model->canUndo());
+    EXPECT_EQ(model->phase(), Phase::finished);
+
+    model->undoLastCleaning();
+    EXPECT_EQ(model->restoreNotice(), u"0 élément remis en place."_s);
+}
+
+TEST_F(ScanViewModelTest, aModelDestroyedWhileItsJobRunsReceivesNothing)
+{
+    auto scanner = std::make_shared<LatchedScanner>();
+    scanner->control()->groups = {group({item(u"/a"_s)})};
+    scanner->control()->reports = {{0.5, u"Moitié…"_s}};
+    auto model = std::make_unique<ScanViewModel>(scanner);
+    QPointer<ScanViewModel> watch(model.get());
+    model->scan();
+    model.reset();
+    scanner->control()->release();
+    QTest::qWait(100);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_TRUE(scanner->control()->sawStop);
+}
