@@ -15,14 +15,10 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::exists;
 using Platform::UserDefaults;
 
 namespace {
-
-bool exists(const QString& path)
-{
-    return Platform::fileInfo(path).has_value();
-}
 
 QStringList namesIn(const QString& folder)
 {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::contentOf;
 using OptimizationService::ProcessResult;
 
 namespace {
@@ -18,12 +19,6 @@ protected:
     void SetUp() override { TestSupport::installStandIns(); }
     void TearDown() override { qunsetenv("QUORVANE_OSASCRIPT_CANCEL"); }
 };
-
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 

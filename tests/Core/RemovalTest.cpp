@@ -18,14 +18,10 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::exists;
 using Removal::Mode;
 
 namespace {
-
-bool exists(const QString& path)
-{
-    return Platform::fileInfo(path).has_value();
-}
 
 ScanItem itemAt(const QString& path, Mode mode, qint64 size = 100)
 {

@@ -12,21 +12,8 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-bool exists(const QString& path)
-{
-    return Platform::fileInfo(path).has_value();
-}
-
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
+using TestSupport::exists;
+using TestSupport::contentOf;
 
 TEST(Shredding, passesWriteZerosOnesAndRandomBytesWithoutChangingTheLength)
 {

@@ -12,19 +12,10 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::exists;
+using TestSupport::contentOf;
 
 namespace {
-
-bool exists(const QString& path)
-{
-    return Platform::fileInfo(path).has_value();
-}
-
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QString trashPath(const QString& name)
 {

@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::exists;
 using Phase = ScanViewModel::Phase;
 
 namespace {
@@ -98,11 +99,6 @@ ScanGroup group(const QList<ScanItem>& items, ScanGroup::Metric metric = ScanGro
 bool waitFor(const std::function<bool()>& condition)
 {
     return QTest::qWaitFor(condition, 10000);
-}
-
-bool exists(const QString& path)
-{
-    return Platform::fileInfo(path).has_value();
 }
 
 class ScanViewModelTest : public ::testing::Test

@@ -122,3 +122,19 @@ void TempTree::add(const QString& description)
         }
     }
 }
+
+namespace TestSupport {
+
+bool exists(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace TestSupport

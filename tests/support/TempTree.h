@@ -32,3 +32,13 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+namespace TestSupport {
+
+// Whether anything, a dangling link included, stands at `path`.
+bool exists(const QString& path);
+
+// The whole content of a file; empty when it cannot be read.
+QByteArray contentOf(const QString& path);
+
+} // namespace TestSupport
