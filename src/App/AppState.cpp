@@ -1,0 +1,106 @@
+#include "App/AppState.h"
+
+#include "Core/PathSafety.h"
+#include "Platform/Readings.h"
+#include "Platform/SystemRoot.h"
+#include "Scan/ScanViewModel.h"
+#include "Scanners/ScannerFactory.h"
+
+#include <QPointer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QPointer<AppState>& currentState()
+{
+    static QPointer<AppState> state;
+    return state;
+}
+
+} // namespace
+
+AppState::AppState(ScannerFactory factory, TickReader ticks, QObject* parent)
+    : QObject(parent)
+    , m_factory(factory ? std::move(factory) : ScannerFactory(makeScanner))
+    , m_ticks(ticks ? std::move(ticks) : TickReader(SystemInfo::cpuTicks))
+{
+    m_previousCPU = m_ticks();
+    m_snapshot = read(0.0);
+    m_hasFullDiskAccess = PathSafety::hasFullDiskAccess();
+    m_monitor.setInterval(monitorIntervalMs);
+    connect(&m_monitor, &QTimer::timeout, this, &AppState::refresh);
+    currentState() = this;
+}
+
+AppState::~AppState() = default;
+
+AppState* AppState::current()
+{
+    return currentState().data();
+}
+
+void AppState::setSelection(ModuleID module)
+{
+    m_selection = module;
+    emit selectionChanged();
+}
+
+ScanViewModel* AppState::model(ModuleID module)
+{
+    const auto found = m_models.find(module);
+    if (found != m_models.end())
+        return found->second.get();
+    const std::optional<ScannerPtr> scanner = m_factory(module);
+    if (!scanner)
+        return nullptr; // not available yet; asked again next time, in case a later build provides it
+    auto model = std::make_unique<ScanViewModel>(*scanner);
+    ScanViewModel* raw = model.get();
+    m_models.emplace(module, std::move(model));
+    return raw;
+}
+
+qint64 AppState::totalFreedBytes() const
+{
+    qint64 total = 0;
+    for (const auto& [module, model] : m_models)
+        total += model->freedBytes();
+    return total;
+}
+
+bool AppState::isCleaning() const
+{
+    for (const auto& [module, model] : m_models) {
+        if (model->phase() == ScanViewModel::Phase::cleaning)
+            return true;
+    }
+    return false;
+}
+
+void AppState::startMonitoring()
+{
+    if (!m_monitor.isActive())
+        m_monitor.start();
+}
+
+void AppState::stopMonitoring()
+{
+    m_monitor.stop();
+}
+
+SystemSnapshot AppState::read(double cpuLoad) const
+{
+    const SystemInfo::Disk disk = SystemInfo::disk(Platform::systemPath(u"/"_s));
+    const SystemInfo::Memory memory = SystemInfo::memory();
+    return SystemSnapshot{disk.total, disk.free, memory.total, memory.used, memory.pressure, cpuLoad,
+                          Platform::systemUptime()};
+}
+
+void AppState::refresh()
+{
+    const std::optional<SystemInfo::CPUTicks> current = m_ticks();
+    const double load = SystemInfo::cpuLoad(m_previousCPU, current);
+    m_previousCPU = current;
+    m_snapshot = read(load);
+    emit snapshotChanged();
+}
