@@ -2,6 +2,7 @@
 
 #include "Core/FileUtils.h"
 #include "MacFixtures.h"
+#include "Platform/Metadata.h"
 #include "Sandbox.h"
 
 #include <cerrno>
@@ -188,4 +189,41 @@ TEST(Provenance, ofFillsEveryFieldOnItsOwn)
 
     const Provenance nothing = Provenance::of(mac.path(u"home/absent"_s));
     EXPECT_EQ(nothing, (Provenance{Kind::unknown, std::nullopt, std::nullopt, std::nullopt}));
+}
+
+// The demonstration Mac holds downloads with their origins and the data of installed and removed applications.
+TEST(Provenance, tellsWhereTheDemonstrationMacsFilesComeFrom)
+{
+    const QString demo = TestSupport::temporary() + u"/demo-mac-provenance"_s;
+    QProcess script;
+    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
+    ASSERT_TRUE(script.waitForFinished(60000));
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    const QString home = demo + u"/Users/demo"_s;
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
+    const TestSupport::ScopedEnvironment homeFolder("HOME", home);
+
+    const Provenance draft = Provenance::of(home + u"/Library/Application Support/com.vellum.scribe/Brouillons/"
+                                                   u"brouillon-chapitre-3.md"_s);
+    EXPECT_EQ(draft.kind, Kind::support);
+    EXPECT_EQ(draft.owner, (Owner{u"com.vellum.scribe"_s, u"Scribe"_s, false}));
+    EXPECT_EQ(Provenance::ownerOf(home + u"/Library/Containers/net.ardoise.client/Data/Library/Application Support/"
+                                         u"tableaux.db"_s),
+              (Owner{u"net.ardoise.client"_s, u"Ardoise"_s, false}));
+    EXPECT_EQ(Provenance::ownerOf(home + u"/Library/Preferences/com.lumenlabs.atelierphoto.plist"_s),
+              (Owner{u"com.lumenlabs.atelierphoto"_s, u"Atelier Photo"_s, true}));
+    EXPECT_EQ(Provenance::ownerOf(home + u"/Library/Group Containers/group.fr.carnet.app/Carnets/notes.sqlite"_s),
+              (Owner{u"fr.carnet.app"_s, u"Carnet"_s, true}));
+    EXPECT_EQ(Provenance::ownerOf(home + u"/Library/Application Support/com.lumenlabs.sync/état.json"_s),
+              (Owner{u"com.lumenlabs.sync"_s, u"Lumen Sync"_s, true}));
+
+    const QString installer = home + u"/Downloads/Ondine-5.0.4.dmg"_s;
+    if (!Platform::Metadata::value(installer, Platform::Metadata::whereFroms))
+        GTEST_SKIP() << "the file system keeps no user extended attributes";
+    EXPECT_EQ(Provenance::of(installer),
+              (Provenance{Kind::download, std::nullopt, Staleness::modified(*FileUtils::modificationDate(installer)),
+                          u"ondine.io"_s}));
+    EXPECT_EQ(Provenance::downloadHost(home + u"/Downloads/À garder/facture-2024.pdf"_s), u"banque-exemple.fr"_s);
+    EXPECT_EQ(Provenance::downloadHost(home + u"/Downloads/photos-vacances.zip"_s), u"partage-exemple.fr"_s);
+    EXPECT_EQ(draft.staleness, Staleness::opened(QDateTime(QDate(2024, 3, 14), QTime(9, 30), Qt::UTC)));
 }
