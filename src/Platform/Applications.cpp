@@ -40,7 +40,7 @@ std::optional<QString> applicationForBundleIdentifier(const QString& bundleIdent
     if (bundleIdentifier.isEmpty())
         return std::nullopt;
     const QString roots[] = {systemPath(u"/Applications"_s), systemPath(u"/System/Applications"_s),
-                             homeFolder() + u"/Applications"_s};
+                             QDir::cleanPath(homeFolder() + u"/Applications"_s)};
     for (const QString& root : roots) {
         std::optional<QString> found;
         std::stop_source stop;

@@ -178,7 +178,8 @@ private:
 
 void openPopover(QWidget* anchor, const ScanItem& item, const Provenance& provenance)
 {
-    for (ProvenancePopover* earlier : anchor->findChildren<ProvenancePopover*>(Qt::FindDirectChildrenOnly))
+    // By name: the popover class has no meta-object of its own for a typed search to tell it apart.
+    for (QWidget* earlier : anchor->findChildren<QWidget*>(u"provenancePopover"_s, Qt::FindDirectChildrenOnly))
         earlier->close();
     auto* popover = new ProvenancePopover(anchor, new ProvenanceCard(item, provenance));
     popover->show();
@@ -278,8 +279,11 @@ void showProvenanceCard(QWidget* anchor, const ScanItem& item)
     anchor->setProperty(kRequestProperty, request);
     QThreadPool::globalInstance()->start([target = QPointer<QWidget>(anchor), item, request] {
         Provenance provenance = Provenance::of(item.url);
+        QCoreApplication* application = QCoreApplication::instance();
+        if (application == nullptr)
+            return;
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
+            application,
             [target, item, request, provenance = std::move(provenance)] {
                 if (target && target->property(kRequestProperty).toULongLong() == request)
                     openPopover(target, item, provenance);

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 
-#include <QProcess>
 #include <QVariantList>
 
 #include <gtest/gtest.h>
@@ -17,18 +16,6 @@ using Kind = Provenance::Kind;
 using Owner = Provenance::Owner;
 using Staleness = Provenance::Staleness;
 using TestSupport::LittleMac;
-
-namespace {
-
-#define SET_OR_SKIP(call)                                                                                              \
-    do {                                                                                                               \
-        const int setError = (call);                                                                                   \
-        if (setError == ENOTSUP)                                                                                       \
-            GTEST_SKIP() << "the file system keeps no user extended attributes";                                       \
-        ASSERT_EQ(setError, 0) << #call;                                                                               \
-    } while (false)
-
-} // namespace
 
 TEST(Provenance, kindComesFromThePathInAFixedOrder)
 {
@@ -149,12 +136,13 @@ TEST(Provenance, downloadHostIsTheFirstRecordedAddressWithAHost)
         {u"f"_s, QVariant(u"https://exemple.fr/"_s), std::nullopt},
     };
     for (const auto& c : cases)
-        SET_OR_SKIP(TestSupport::setMetadataAttribute(tree.path(c.file), u"kMDItemWhereFroms"_s, c.whereFroms));
+        QP_SET_ATTRIBUTE_OR_SKIP(
+            TestSupport::setMetadataAttribute(tree.path(c.file), u"kMDItemWhereFroms"_s, c.whereFroms));
     for (const auto& c : cases)
         EXPECT_EQ(Provenance::downloadHost(tree.path(c.file)), c.host) << c.file.toStdString();
 
-    SET_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"g"_s), u"user.xdg.origin.url"_s,
-                                                  "https://www.partage.exemple.fr/photos.zip"));
+    QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"g"_s), u"user.xdg.origin.url"_s,
+                                                               "https://www.partage.exemple.fr/photos.zip"));
     EXPECT_EQ(Provenance::downloadHost(tree.path(u"g"_s)), u"partage.exemple.fr"_s);
     EXPECT_EQ(Provenance::downloadHost(tree.path(u"missing"_s)), std::nullopt);
 }
@@ -163,7 +151,8 @@ TEST(Provenance, stalenessIsTheLastUseElseTheModificationElseNothing)
 {
     const TempTree tree(u"opened 1\nwritten 1\n"_s);
     const QDateTime lastUse = QDateTime::fromSecsSinceEpoch(1710410000, Qt::UTC);
-    SET_OR_SKIP(TestSupport::setMetadataAttribute(tree.path(u"opened"_s), u"kMDItemLastUsedDate"_s, lastUse));
+    QP_SET_ATTRIBUTE_OR_SKIP(
+        TestSupport::setMetadataAttribute(tree.path(u"opened"_s), u"kMDItemLastUsedDate"_s, lastUse));
 
     EXPECT_EQ(Provenance::stalenessOf(tree.path(u"opened"_s)), Staleness::opened(lastUse));
     const auto modified = FileUtils::modificationDate(tree.path(u"written"_s));
@@ -180,8 +169,9 @@ TEST(Provenance, ofFillsEveryFieldOnItsOwn)
     mac.tree.add(u"\"home/Library/Caches/com.lumenlabs.atelierphoto/Aperçu.png\" 10\n"_s);
     const QString file = mac.path(u"home/Library/Caches/com.lumenlabs.atelierphoto/Aperçu.png"_s);
     const QDateTime lastUse = QDateTime::fromSecsSinceEpoch(1710410000, Qt::UTC);
-    SET_OR_SKIP(TestSupport::setExtendedAttribute(file, u"user.xdg.origin.url"_s, "https://www.lumenlabs.io/a.png"));
-    SET_OR_SKIP(TestSupport::setMetadataAttribute(file, u"kMDItemLastUsedDate"_s, lastUse));
+    QP_SET_ATTRIBUTE_OR_SKIP(
+        TestSupport::setExtendedAttribute(file, u"user.xdg.origin.url"_s, "https://www.lumenlabs.io/a.png"));
+    QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setMetadataAttribute(file, u"kMDItemLastUsedDate"_s, lastUse));
 
     EXPECT_EQ(Provenance::of(file),
               (Provenance{Kind::cache, Owner{u"com.lumenlabs.atelierphoto"_s, u"Atelier Photo"_s, true},
@@ -195,10 +185,9 @@ TEST(Provenance, ofFillsEveryFieldOnItsOwn)
 TEST(Provenance, tellsWhereTheDemonstrationMacsFilesComeFrom)
 {
     const QString demo = TestSupport::temporary() + u"/demo-mac-provenance"_s;
-    QProcess script;
-    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    TestSupport::layOutDemoMac(demo);
+    if (HasFatalFailure())
+        return;
     const QString home = demo + u"/Users/demo"_s;
     const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
     const TestSupport::ScopedEnvironment homeFolder("HOME", home);

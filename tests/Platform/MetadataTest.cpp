@@ -16,23 +16,11 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Skips the running test where the file system keeps no user attributes.
-#define SET_OR_SKIP(call)                                                                                              \
-    do {                                                                                                               \
-        const int setError = (call);                                                                                   \
-        if (setError == ENOTSUP)                                                                                       \
-            GTEST_SKIP() << "the file system keeps no user extended attributes";                                       \
-        ASSERT_EQ(setError, 0) << #call;                                                                               \
-    } while (false)
-
-} // namespace
-
 TEST(ExtendedAttributes, readsTheEntryItselfAndTellsWhyNothingCame)
 {
     const TempTree tree(u"file 10\nlink -> file\n"_s);
-    SET_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"file"_s), u"user.test"_s, QByteArray("a\0b", 3)));
+    QP_SET_ATTRIBUTE_OR_SKIP(
+        TestSupport::setExtendedAttribute(tree.path(u"file"_s), u"user.test"_s, QByteArray("a\0b", 3)));
     EXPECT_EQ(Platform::extendedAttribute(tree.path(u"file"_s), u"user.test"_s), QByteArray("a\0b", 3));
 
     int error = 0;
@@ -42,7 +30,7 @@ TEST(ExtendedAttributes, readsTheEntryItselfAndTellsWhyNothingCame)
     EXPECT_EQ(Platform::extendedAttribute(tree.path(u"missing"_s), u"user.test"_s, &error), std::nullopt);
     EXPECT_EQ(error, ENOENT);
 
-    SET_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"file"_s), u"user.empty"_s, {}));
+    QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"file"_s), u"user.empty"_s, {}));
     EXPECT_EQ(Platform::extendedAttribute(tree.path(u"file"_s), u"user.empty"_s), QByteArray());
 }
 
@@ -51,13 +39,15 @@ TEST(Metadata, downloadSourcesComeFromTheMacAttributeElseTheFreedesktopOrigin)
     const TempTree tree(u"both 1\nxdg 1\nmac 1\ngarbage 1\nnone 1\n"_s);
     const QVariantList mac{u"https://www.ondine.io/Ondine.dmg"_s, u"https://www.ondine.io/"_s};
     const QByteArray origin = "https://partage.example.fr/photos.zip";
-    SET_OR_SKIP(TestSupport::setMetadataAttribute(tree.path(u"both"_s), u"kMDItemWhereFroms"_s, mac));
-    SET_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"both"_s), u"user.xdg.origin.url"_s, origin));
-    SET_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"xdg"_s), u"user.xdg.origin.url"_s, origin + '\0'));
-    SET_OR_SKIP(TestSupport::setMetadataAttribute(tree.path(u"mac"_s), u"kMDItemWhereFroms"_s, mac));
-    SET_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"garbage"_s),
-                                                  u"user.com.apple.metadata:kMDItemWhereFroms"_s, "not a plist"));
-    SET_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"garbage"_s), u"user.xdg.origin.url"_s, origin));
+    QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setMetadataAttribute(tree.path(u"both"_s), u"kMDItemWhereFroms"_s, mac));
+    QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"both"_s), u"user.xdg.origin.url"_s, origin));
+    QP_SET_ATTRIBUTE_OR_SKIP(
+        TestSupport::setExtendedAttribute(tree.path(u"xdg"_s), u"user.xdg.origin.url"_s, origin + '\0'));
+    QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setMetadataAttribute(tree.path(u"mac"_s), u"kMDItemWhereFroms"_s, mac));
+    QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setExtendedAttribute(
+        tree.path(u"garbage"_s), u"user.com.apple.metadata:kMDItemWhereFroms"_s, "not a plist"));
+    QP_SET_ATTRIBUTE_OR_SKIP(
+        TestSupport::setExtendedAttribute(tree.path(u"garbage"_s), u"user.xdg.origin.url"_s, origin));
 
     using Platform::Metadata::value;
     using Platform::Metadata::whereFroms;
@@ -74,8 +64,9 @@ TEST(Metadata, lastUseIsRecordedOnlyByTheMacAttribute)
 {
     const TempTree tree(u"opened 1\nxdg 1\n"_s);
     const QDateTime date = QDateTime::fromSecsSinceEpoch(1710410000, Qt::UTC);
-    SET_OR_SKIP(TestSupport::setMetadataAttribute(tree.path(u"opened"_s), u"kMDItemLastUsedDate"_s, date));
-    SET_OR_SKIP(TestSupport::setExtendedAttribute(tree.path(u"xdg"_s), u"user.xdg.origin.url"_s, "https://a.fr/"));
+    QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setMetadataAttribute(tree.path(u"opened"_s), u"kMDItemLastUsedDate"_s, date));
+    QP_SET_ATTRIBUTE_OR_SKIP(
+        TestSupport::setExtendedAttribute(tree.path(u"xdg"_s), u"user.xdg.origin.url"_s, "https://a.fr/"));
 
     using Platform::Metadata::lastUsedDate;
     EXPECT_EQ(Platform::Metadata::value(tree.path(u"opened"_s), lastUsedDate), QVariant(date));

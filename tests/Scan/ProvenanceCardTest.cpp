@@ -136,6 +136,7 @@ TEST(ProvenanceCard, opensUnderItsAnchorWithTheLatestRequestOnly)
     window.resize(400, 300);
     auto* anchor = new QWidget(&window);
     anchor->setGeometry(100, 100, 16, 16);
+    auto* glyph = new QWidget(anchor);
     window.show();
 
     showProvenanceCard(anchor, itemAt(tree.path(u"Library/Caches/com.example.editor/a.db"_s), u"a.db"_s, 10));
@@ -158,6 +159,7 @@ TEST(ProvenanceCard, opensUnderItsAnchorWithTheLatestRequestOnly)
             return now.size() == 1 && now[0]->findChild<ProvenanceCard*>()->item().name == u"a.db"_s;
         },
         5000));
+    EXPECT_TRUE(glyph->isVisible()); // only the card is replaced, not what the anchor holds
     QTest::keyClick(openPopovers()[0], Qt::Key_Escape);
     EXPECT_TRUE(openPopovers().isEmpty());
 

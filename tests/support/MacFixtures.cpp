@@ -2,11 +2,10 @@
 
 #include "Platform/FileOperations.h"
 
-#include <cerrno>
-
 #include <sys/xattr.h>
 
 #include <QFile>
+#include <QProcess>
 #include <QVariantMap>
 
 #include <gtest/gtest.h>
@@ -14,6 +13,14 @@
 using namespace Qt::StringLiterals;
 
 namespace TestSupport {
+
+void layOutDemoMac(const QString& folder)
+{
+    QProcess script;
+    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), folder});
+    ASSERT_TRUE(script.waitForFinished(60000));
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+}
 
 void writeAppBundle(const QString& bundle, const QString& identifier, Platform::PropertyList::Format format)
 {

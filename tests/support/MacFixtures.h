@@ -2,6 +2,8 @@
 
 #include "Platform/PropertyList.h"
 
+#include <cerrno>
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -29,6 +31,19 @@ struct LittleMac {
     ScopedEnvironment root;
     ScopedEnvironment home;
 };
+
+// Skips the running test where the file system keeps no user extended attributes; fails it on any other error.
+// `call` gives 0 or errno, as setExtendedAttribute() does.
+#define QP_SET_ATTRIBUTE_OR_SKIP(call)                                                                                 \
+    do {                                                                                                               \
+        const int setError = (call);                                                                                   \
+        if (setError == ENOTSUP)                                                                                       \
+            GTEST_SKIP() << "the file system keeps no user extended attributes";                                       \
+        ASSERT_EQ(setError, 0) << #call;                                                                               \
+    } while (false)
+
+// Lays out the demonstration Mac (scripts/make-demo-mac.sh) in `folder`; fails the running test when it cannot.
+void layOutDemoMac(const QString& folder);
 
 // An application bundle at `bundle` ("…/Name.app") whose Contents/Info.plist declares `identifier` (none when
 // null), in the given property-list format. Fails the running test when it cannot be written.
