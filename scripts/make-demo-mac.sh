@@ -184,6 +184,65 @@ fill "$root/Volumes/Sauvegarde/Photos 2019/IMG_0001.jpg" 400000
 mkdir -p "$root/Volumes/Clé USB/Documents"
 # ---- end of the scanners' findings --------------------------------------------------------------------------
 
+# ---- Where files come from: download origins, and the data of installed and removed applications ---------
+# set_attribute FILE NAME VALUE: an extended attribute of the file itself ("0x…" for raw bytes). Where the file
+# system keeps none, the Mac is laid out all the same, only without download origins and last uses.
+attributes_warned=
+set_attribute() {
+    if ! setfattr -h -n "$2" -v "$3" -- "$1" 2>/dev/null && [ -z "$attributes_warned" ]; then
+        echo "note: no extended attributes here; the demonstration files record no download origin" >&2
+        attributes_warned=1
+    fi
+}
+# Recorded as the Mac records them: binary property lists under com.apple.metadata.
+#   Ondine-5.0.4.dmg   kMDItemWhereFroms ("https://www.ondine.io/telechargements/Ondine-5.0.4.dmg",
+#                                         "https://www.ondine.io/")
+#   facture-2024.pdf   kMDItemWhereFroms ("Courriel de la Banque Exemple",
+#                                         "https://www.banque-exemple.fr/espace-client/factures/2024.pdf")
+#   brouillon          kMDItemLastUsedDate 2024-03-14 09:30:00 UTC
+set_attribute "$home/Downloads/Ondine-5.0.4.dmg" "user.com.apple.metadata:kMDItemWhereFroms" \
+    0x62706c6973743030a201025f103668747470733a2f2f7777772e6f6e64696e652e696f2f74656c656368617267656d656e74732f4f6e64696e652d352e302e342e646d675f101668747470733a2f2f7777772e6f6e64696e652e696f2f080b44000000000000010100000000000000030000000000000000000000000000005d
+set_attribute "$home/Downloads/À garder/facture-2024.pdf" "user.com.apple.metadata:kMDItemWhereFroms" \
+    0x62706c6973743030a201025f101d436f75727269656c206465206c612042616e717565204578656d706c655f103d68747470733a2f2f7777772e62616e7175652d6578656d706c652e66722f6573706163652d636c69656e742f66616374757265732f323032342e706466080b2b000000000000010100000000000000030000000000000000000000000000006b
+# As a browser on this machine records a download.
+set_attribute "$home/Downloads/photos-vacances.zip" "user.xdg.origin.url" \
+    "https://www.partage-exemple.fr/s/vacances-2024/photos-vacances.zip"
+
+# Installed: Atelier Photo, Ondine and Carnet in /Applications, Lumen Sync in the home's own Applications.
+make_app "$home/Applications" "Lumen Sync" "com.lumenlabs.sync" "2.0"
+fill "$lib/Application Support/com.lumenlabs.atelierphoto/Bibliothèque.db" 1200000
+fill "$lib/Application Support/com.lumenlabs.sync/état.json" 6000
+fill "$lib/Containers/io.ondine.player/Data/Library/Preferences/io.ondine.player.plist" 2000
+fill "$lib/Group Containers/group.fr.carnet.app/Carnets/notes.sqlite" 300000
+cat > "$lib/Preferences/com.lumenlabs.atelierphoto.plist" <<PLIST
+$plist_header
+<plist version="1.0">
+<dict>
+    <key>LastExportFolder</key>
+    <string>$home_xml/Pictures</string>
+</dict>
+</plist>
+PLIST
+# Removed: Scribe (com.vellum.scribe) and Ardoise (net.ardoise.client) left their data behind.
+fill "$lib/Application Support/com.vellum.scribe/Brouillons/brouillon-chapitre-3.md" 400000
+set_attribute "$lib/Application Support/com.vellum.scribe/Brouillons/brouillon-chapitre-3.md" \
+    "user.com.apple.metadata:kMDItemLastUsedDate" \
+    0x62706c69737430303341c5d17d8c000000080000000000000101000000000000000100000000000000000000000000000011
+cat > "$lib/Preferences/com.vellum.scribe.plist" <<PLIST
+$plist_header
+<plist version="1.0">
+<dict>
+    <key>OpenDocuments</key>
+    <array>
+        <string>$home_xml/Documents/Roman/chapitre-3.scribe</string>
+    </array>
+</dict>
+</plist>
+PLIST
+fill "$lib/Group Containers/ABCDE12345.com.vellum.shared/Modèles/lettre.scribetpl" 50000
+fill "$lib/Containers/net.ardoise.client/Data/Library/Application Support/tableaux.db" 900000
+# ---- end of where files come from ----------------------------------------------------------------------------
+
 bash "$(dirname "$0")/install-standins.sh" "$root"
 
 echo "Demonstration Mac ready in $root (home: $home)"
