@@ -18,12 +18,6 @@ using TestSupport::scanItem;
 
 namespace {
 
-QString labelText(const QWidget& root, const QString& name)
-{
-    auto* label = shown<QLabel>(root, name);
-    return label ? label->text() : u"<hidden>"_s;
-}
-
 int top(const QWidget& root, const QString& name)
 {
     QWidget* widget = shown(root, name);

@@ -26,12 +26,6 @@ using TestSupport::scanItem;
 
 namespace {
 
-QString labelText(const QWidget& root, const QString& name)
-{
-    auto* label = shown<QLabel>(root, name);
-    return label ? label->text() : u"<hidden>"_s;
-}
-
 QList<ItemRow*> rowsOf(const QWidget& root)
 {
     return allShown<ItemRow>(root, u"itemRow"_s);

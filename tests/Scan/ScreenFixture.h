@@ -16,6 +16,7 @@
 #include <memory>
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -43,6 +44,13 @@ template <class T = QWidget> T* shown(const QWidget& root, const QString& name)
 {
     const QList<T*> found = allShown<T>(root, name);
     return found.isEmpty() ? nullptr : found.first();
+}
+
+// The text of the label of that name on screen, or "<hidden>" when there is none.
+inline QString labelText(const QWidget& root, const QString& name)
+{
+    auto* label = shown<QLabel>(root, name);
+    return label ? label->text() : QStringLiteral("<hidden>");
 }
 
 inline void click(QWidget* widget)

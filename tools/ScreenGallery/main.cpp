@@ -4,6 +4,7 @@
 // the home folder and the system root, and goes with it.
 #include "App/Look/DesktopWorkspace.h"
 #include "App/Look/Theme.h"
+#include "GalleryLook.h"
 #include "Core/FileUtils.h"
 #include "Core/Preferences.h"
 #include "Platform/FileOperations.h"
@@ -24,7 +25,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -208,16 +208,8 @@ int main(int argc, char* argv[])
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
-    if (!Theme::installFonts()) {
-        std::fprintf(stderr, "qp_screen_gallery: the embedded fonts did not load\n");
+    if (!prepareGalleryLook("qp_screen_gallery"))
         return 1;
-    }
-    QPalette palette = QApplication::palette();
-    palette.setColor(QPalette::Window, QColor(0xEC, 0xEC, 0xEC));
-    palette.setColor(QPalette::WindowText, QColor(0x1D, 0x1D, 0x1F));
-    QApplication::setPalette(palette);
-    QApplication::setFont(Theme::systemFont(13));
     // No snapshot tool stands in here, so the report shows what happens when none can be taken.
     Preferences::shared().setTakesSnapshotBeforeCleaning(true);
 
