@@ -21,6 +21,20 @@ std::optional<QString> refusalFor(const QString& path)
     return std::nullopt;
 }
 
+bool goesToTrash(const ScanItem& item)
+{
+    switch (item.removalMode.kind) {
+    case Mode::Kind::Trash:
+        return true;
+    case Mode::Kind::Threat:
+        return threatGoesToTrash(item.url);
+    case Mode::Kind::Shred:
+    case Mode::Kind::Delete:
+        return false;
+    }
+    return false;
+}
+
 Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Progress& progress, std::stop_token stop)
 {
     Report report;

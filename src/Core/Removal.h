@@ -56,6 +56,14 @@ Report remove(const QList<ScanItem>& items, std::optional<Mode> mode = std::null
 // and returns the ids of the items it dealt with.
 QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report);
 
+// Whether the threat batch leaves a threat at `path` to be moved to the Trash (the user can write its folder)
+// rather than deleting it with administrator rights.
+bool threatGoesToTrash(const QString& path);
+
+// Whether remove(), left to the item's own mode, would put the item in the Trash: a trash item always, a
+// threat when threatGoesToTrash() says so, a shredded or deleted item never.
+bool goesToTrash(const ScanItem& item);
+
 // The reason the engine refuses to touch `path`, or nothing.
 std::optional<QString> refusalFor(const QString& path);
 

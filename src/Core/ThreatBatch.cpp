@@ -36,6 +36,11 @@ void bootOutOfUserSession(const QString& label)
 
 } // namespace
 
+bool threatGoesToTrash(const QString& path)
+{
+    return Platform::userCanWrite(parentOf(path));
+}
+
 QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
 {
     QSet<QUuid> handled;
@@ -53,7 +58,7 @@ QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
             handled.insert(item.id);
             continue;
         }
-        const bool writable = Platform::userCanWrite(parentOf(item.url));
+        const bool writable = threatGoesToTrash(item.url);
         const std::optional<QString>& label = item.removalMode.launchdLabel;
         const bool labelled = label && !label->isEmpty();
         if (writable) {

@@ -3,6 +3,7 @@
 #include "Core/Exclusions.h"
 #include "Core/History.h"
 #include "Core/Preferences.h"
+#include "LatchedScanner.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Platform/SystemRoot.h"
@@ -10,11 +11,8 @@
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 
-#include <atomic>
-#include <condition_variable>
 #include <mutex>
 #include <utility>
-#include <vector>
 
 #include <QDir>
 #include <QPointer>
@@ -30,71 +28,9 @@ using Phase = ScanViewModel::Phase;
 
 namespace {
 
-// A scanner whose progress and end the test releases, so that no test sleeps.
-class LatchedScanner final : public ModuleScanner
-{
-public:
-    struct Control {
-        std::mutex mutex;
-        std::condition_variable wake;
-        bool released = false;
-        bool started = false;
-        QList<ScanGroup> groups;
-        std::vector<std::pair<double, QString>> reports;
-        std::atomic<bool> sawStop{false};
-
-        void release()
-        {
-            {
-                const std::lock_guard lock(mutex);
-                released = true;
-            }
-            wake.notify_all();
-        }
-    };
-
-    explicit LatchedScanner(ModuleID module = ModuleID::systemJunk)
-        : m_module(module)
-        , m_control(std::make_shared<Control>())
-    {
-    }
-
-    ModuleID moduleID() const override { return m_module; }
-    bool requiresFullDiskAccess() const override { return false; }
-    QList<Advisory> advisories() const override { return {Advisory{QUuid::createUuid(), u"A"_s, u"B"_s, {}, {}}}; }
-
-    QList<ScanGroup> scan(const Progress& progress, std::stop_token stop) const override
-    {
-        std::unique_lock lock(m_control->mutex);
-        m_control->started = true;
-        const auto reports = m_control->reports;
-        lock.unlock();
-        for (const auto& [fraction, label] : reports)
-            progress(fraction, label);
-        lock.lock();
-        m_control->wake.wait(lock, [&] { return m_control->released; });
-        m_control->sawStop = stop.stop_requested();
-        return m_control->groups;
-    }
-
-    std::shared_ptr<Control> control() const { return m_control; }
-
-private:
-    ModuleID m_module;
-    std::shared_ptr<Control> m_control;
-};
-
-ScanItem item(const QString& path, bool selected = true, qint64 size = 100,
-              Removal::Mode mode = Removal::Mode::trash())
-{
-    return ScanItem{QUuid::createUuid(), path, path.section(u'/', -1), size, std::nullopt, std::nullopt, selected,
-                    false, mode, std::nullopt};
-}
-
-ScanGroup group(const QList<ScanItem>& items, ScanGroup::Metric metric = ScanGroup::Metric::bytes)
-{
-    return ScanGroup{QUuid::createUuid(), u"Groupe"_s, u"folder"_s, std::nullopt, items, true, metric};
-}
+using TestSupport::LatchedScanner;
+using TestSupport::scanGroup;
+using TestSupport::scanItem;
 
 bool waitFor(const std::function<bool()>& condition)
 {
@@ -140,7 +76,7 @@ protected:
 TEST_F(ScanViewModelTest, aScanGoesFromScanningToResultsAndRefusesASecondStart)
 {
     auto scanner = std::make_shared<LatchedScanner>();
-    scanner->control()->groups = {group({item(u"/a"_s), item(u"/b"_s, false, 50)})};
+    scanner->control()->groups = {scanGroup({scanItem(u"/a"_s), scanItem(u"/b"_s, false, 50)})};
     ScanViewModel model(scanner);
     EXPECT_EQ(model.phase(), Phase::idle);
 
@@ -167,7 +103,7 @@ TEST_F(ScanViewModelTest, aScanGoesFromScanningToResultsAndRefusesASecondStart)
 TEST_F(ScanViewModelTest, aCancelledScanNeverPublishesItsLateResult)
 {
     auto scanner = std::make_shared<LatchedScanner>();
-    scanner->control()->groups = {group({item(u"/a"_s)})};
+    scanner->control()->groups = {scanGroup({scanItem(u"/a"_s)})};
     ScanViewModel model(scanner);
     model.scan();
     ASSERT_TRUE(waitFor([&] {
@@ -205,8 +141,8 @@ TEST_F(ScanViewModelTest, progressIsCoalescedAndKeepsTheLastNonEmptyLabel)
 
 TEST_F(ScanViewModelTest, selectionAndExpansionEditTheGroupsInPlace)
 {
-    auto model = scanned({group({item(u"/a"_s, true), item(u"/b"_s, false), item(u"/c"_s, false)}),
-                          group({item(u"/t"_s)}, ScanGroup::Metric::threats)});
+    auto model = scanned({scanGroup({scanItem(u"/a"_s, true), scanItem(u"/b"_s, false), scanItem(u"/c"_s, false)}),
+                          scanGroup({scanItem(u"/t"_s)}, ScanGroup::Metric::threats)});
     const QUuid first = model->groups()[0].id;
     model->toggleGroupSelection(first);
     EXPECT_EQ(model->groups()[0].selectionState(), std::optional<bool>(true));
@@ -225,8 +161,9 @@ TEST_F(ScanViewModelTest, selectionAndExpansionEditTheGroupsInPlace)
 
 TEST_F(ScanViewModelTest, excludingAnItemDropsEverythingTheExclusionsCover)
 {
-    auto model = scanned({group({item(u"/tmp/x"_s), item(u"/private/tmp/x/y"_s), item(u"/Users/a/Downloads2"_s)}),
-                          group({item(u"/private/tmp"_s)}), group({item(u"/Users/a/Downloads"_s)})});
+    auto model = scanned(
+        {scanGroup({scanItem(u"/tmp/x"_s), scanItem(u"/private/tmp/x/y"_s), scanItem(u"/Users/a/Downloads2"_s)}),
+         scanGroup({scanItem(u"/private/tmp"_s)}), scanGroup({scanItem(u"/Users/a/Downloads"_s)})});
     model->excludeFromAllScans(model->groups()[2].items[0].id); // /Users/a/Downloads
     model->excludeFromAllScans(model->groups()[0].items[0].id); // /tmp/x
     ASSERT_EQ(model->groups().size(), 1);                       // the two emptied groups went
@@ -248,8 +185,8 @@ TEST_F(ScanViewModelTest, aCleaningJournalsItsStampListsItsFailuresAndDropsOnlyW
     const QString excluded = Platform::homeFolder() + u"/Documents/excluded"_s;
     ASSERT_FALSE(Platform::createFolder(excluded).has_value());
     ASSERT_TRUE(Exclusions::shared().add(excluded));
-    auto model = scanned({group({item(tree.path(u"one"_s)), item(tree.path(u"two"_s))}),
-                          group({item(excluded), item(tree.path(u"kept"_s), false)})});
+    auto model = scanned({scanGroup({scanItem(tree.path(u"one"_s)), scanItem(tree.path(u"two"_s))}),
+                          scanGroup({scanItem(excluded), scanItem(tree.path(u"kept"_s), false)})});
     cleanAndWait(*model);
 
     EXPECT_EQ(model->removedCount(), 2);
@@ -277,7 +214,7 @@ TEST_F(ScanViewModelTest, aSnapshotThatCannotBeTakenIsSaidAndTheShredderNeverTak
         a 10
         b 10
     )"_s);
-    auto model = scanned({group({item(tree.path(u"a"_s))})});
+    auto model = scanned({scanGroup({scanItem(tree.path(u"a"_s))})});
     model->clean();
     EXPECT_EQ(model->status(), u"Filet de sécurité…"_s);
     ASSERT_TRUE(waitFor([&] { return model->phase() == Phase::finished; }));
@@ -285,7 +222,8 @@ TEST_F(ScanViewModelTest, aSnapshotThatCannotBeTakenIsSaidAndTheShredderNeverTak
               u"Instantané de sécurité impossible : ce nettoyage ne pourra pas être restauré depuis un instantané."_s);
     EXPECT_FALSE(History::shared().session(*model->lastSession())->snapshotStamp.has_value());
 
-    auto shredder = scanned({group({item(tree.path(u"b"_s), true, 10, Removal::Mode::shred(1))})}, ModuleID::shredder);
+    auto shredder =
+        scanned({scanGroup({scanItem(tree.path(u"b"_s), true, 10, Removal::Mode::shred(1))})}, ModuleID::shredder);
     shredder->clean();
     EXPECT_EQ(shredder->status(), QString());
     ASSERT_TRUE(waitFor([&] { return shredder->phase() == Phase::finished; }));
@@ -298,7 +236,7 @@ TEST_F(ScanViewModelTest, aCleaningThatRemovesNothingJournalsNothing)
     const QString system = Platform::systemPath(u"/System/Library/x"_s);
     ASSERT_FALSE(Platform::createFolder(system).has_value());
     Preferences::shared().setTakesSnapshotBeforeCleaning(false);
-    auto model = scanned({group({item(system)})});
+    auto model = scanned({scanGroup({scanItem(system)})});
     cleanAndWait(*model);
     EXPECT_EQ(model->removedCount(), 0);
     EXPECT_FALSE(model->lastSession().has_value());
@@ -315,8 +253,8 @@ TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
         b 10
         c 10
     )"_s);
-    auto model = scanned({group({item(tree.path(u"a"_s), true, 100), item(tree.path(u"b"_s), true, 200),
-                                 item(tree.path(u"c"_s), true, 400)})});
+    auto model = scanned({scanGroup({scanItem(tree.path(u"a"_s), true, 100), scanItem(tree.path(u"b"_s), true, 200),
+                                     scanItem(tree.path(u"c"_s), true, 400)})});
     cleanAndWait(*model);
     ASSERT_EQ(model->freedBytes(), 700);
     // The user emptied one item from the Trash meanwhile.
@@ -337,7 +275,7 @@ TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
 TEST_F(ScanViewModelTest, aModelDestroyedWhileItsJobRunsReceivesNothing)
 {
     auto scanner = std::make_shared<LatchedScanner>();
-    scanner->control()->groups = {group({item(u"/a"_s)})};
+    scanner->control()->groups = {scanGroup({scanItem(u"/a"_s)})};
     scanner->control()->reports = {{0.5, u"Moitié…"_s}};
     auto model = std::make_unique<ScanViewModel>(scanner);
     QPointer<ScanViewModel> watch(model.get());

@@ -18,6 +18,7 @@
 #include "App/Look/SymbolView.h"
 #include "App/Look/TextLabel.h"
 #include "App/Look/Theme.h"
+#include "GalleryLook.h"
 #include "App/Look/TriStateBox.h"
 #include "Platform/Symbols.h"
 
@@ -30,7 +31,6 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QPainter>
-#include <QStyleFactory>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -125,16 +125,8 @@ int main(int argc, char* argv[])
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
-    if (!Theme::installFonts()) {
-        std::fprintf(stderr, "qp_look_gallery: the embedded fonts did not load\n");
+    if (!prepareGalleryLook("qp_look_gallery"))
         return 1;
-    }
-    QPalette palette = QApplication::palette();
-    palette.setColor(QPalette::Window, QColor(0xEC, 0xEC, 0xEC));
-    palette.setColor(QPalette::WindowText, QColor(0x1D, 0x1D, 0x1F));
-    QApplication::setPalette(palette);
-    QApplication::setFont(Theme::systemFont(13));
 
     QWidget window;
     window.setObjectName(u"lookGallery"_s);

@@ -1,0 +1,197 @@
+// Measures the module screen with a large result: a scan publishes 20,000 items in 30 groups, every group
+// expanded, half of the items selected; then each group's box and each group's header is clicked in turn.
+// Prints the time from the publication to the first painted row, and per toggle (until the screen has drawn
+// the change) the median and the worst. Target: each at most 100 ms.
+// Usage: qp_bench_module_screen [work-folder]   (default: $TMPDIR or /tmp; the folder made there is removed)
+#include "App/Look/DesktopWorkspace.h"
+#include "App/Look/Theme.h"
+#include "BenchSupport.h"
+#include "Platform/FileOperations.h"
+#include "Scan/ScanModuleView.h"
+#include "Scan/ScanViewModel.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStyleFactory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kItems = 20000;
+constexpr int kGroups = 30;
+
+double millisecondsSince(Bench::Clock::time_point start)
+{
+    return Bench::secondsSince(start) * 1000.0;
+}
+
+// Hands back groups built beforehand, so that only the publication and the screen are measured.
+class PrebuiltScanner final : public ModuleScanner
+{
+public:
+    explicit PrebuiltScanner(QList<ScanGroup> groups) : m_groups(std::move(groups)) {}
+
+    ModuleID moduleID() const override { return ModuleID::systemJunk; }
+    bool requiresFullDiskAccess() const override { return false; }
+    QList<ScanGroup> scan(const Progress&, std::stop_token) const override { return m_groups; }
+
+private:
+    QList<ScanGroup> m_groups;
+};
+
+// Files on disk, so that the icons are the file manager's real ones.
+QList<ScanGroup> makeGroups(const std::string& work)
+{
+    QList<ScanGroup> groups;
+    int made = 0;
+    for (int g = 0; g < kGroups; ++g) {
+        const int count = kItems / kGroups + (g < kItems % kGroups ? 1 : 0);
+        const std::string folder = work + "/group-" + std::to_string(g);
+        QDir().mkpath(QString::fromStdString(folder));
+        ScanGroup group{QUuid::createUuid(),     u"Groupe %1"_s.arg(g), u"folder.fill"_s, u"Note du groupe"_s, {}, true,
+                        ScanGroup::Metric::bytes};
+        for (int i = 0; i < count; ++i, ++made) {
+            const std::string name = "entry-" + std::to_string(i) + (i % 3 == 0 ? ".log" : ".cache");
+            Bench::writeFile(folder + "/" + name, 0);
+            const QString path = QString::fromStdString(folder + "/" + name);
+            group.items.append(ScanItem{QUuid::createUuid(), path, QString::fromStdString(name),
+                                        qint64(made) * 7919 % 90'000'000 + 4096,
+                                        i % 2 ? std::optional<QString>(path) : std::nullopt, std::nullopt,
+                                        made % 2 == 0, i % 50 == 0, Removal::Mode::trash(), std::nullopt});
+        }
+        groups.append(group);
+    }
+    return groups;
+}
+
+// Counts the paints of widgets of one name.
+class PaintWatch final : public QObject
+{
+public:
+    explicit PaintWatch(QString name) : m_name(std::move(name)) {}
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->objectName() == m_name)
+            ++paints;
+        return false;
+    }
+
+private:
+    QString m_name;
+};
+
+// Runs the event loop until `watch` has seen a paint, or a second has gone by.
+void untilPainted(PaintWatch& watch)
+{
+    QElapsedTimer clock;
+    clock.start();
+    watch.paints = 0;
+    while (watch.paints == 0 && clock.elapsed() < 1000)
+        QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// Runs the event loop until nothing is pending: the layout has settled and the screen has drawn.
+void untilSettled()
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+struct Figures {
+    double median = 0;
+    double worst = 0;
+};
+
+Figures figures(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times.back()};
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const std::string work = Bench::makeWorkFolder(argc, argv);
+    // Before anything else, so that nothing of the program can reach the real home folder.
+    const std::string home = work + "/home";
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
+    Theme::installFonts();
+    Platform::createFolder(QFile::decodeName(home.c_str()));
+
+    auto scanner = std::make_shared<PrebuiltScanner>(makeGroups(work + "/items"));
+    ScanViewModel model(scanner);
+    Bench::Clock::time_point published{};
+    // Connected before the screen, so the clock starts before the screen hears of the results.
+    QObject::connect(&model, &ScanViewModel::changed, &app, [&] {
+        if (model.phase() == ScanViewModel::Phase::results && published == Bench::Clock::time_point{})
+            published = Bench::Clock::now();
+    });
+    DesktopWorkspace workspace;
+    ScanModuleView screen(ModuleID::systemJunk, &model, true, workspace);
+    screen.resize(1100, 800);
+    screen.show();
+    untilSettled();
+
+    PaintWatch rowPaints(u"itemRow"_s);
+    app.installEventFilter(&rowPaints);
+    model.scan();
+    QElapsedTimer clock;
+    clock.start();
+    while (rowPaints.paints == 0 && clock.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents);
+    const double firstPaint = rowPaints.paints > 0 ? millisecondsSince(published) : 1e9;
+    app.removeEventFilter(&rowPaints);
+    untilSettled();
+
+    PaintWatch figurePaints(u"summaryFigure"_s);
+    app.installEventFilter(&figurePaints);
+    std::vector<double> selections;
+    for (int g = 0; g < kGroups; ++g) {
+        const auto start = Bench::Clock::now();
+        model.toggleGroupSelection(model.groups()[g].id);
+        untilPainted(figurePaints);
+        selections.push_back(millisecondsSince(start));
+    }
+    app.removeEventFilter(&figurePaints);
+    std::vector<double> expansions;
+    for (int g = 0; g < kGroups; ++g) {
+        const auto start = Bench::Clock::now();
+        model.toggleExpanded(model.groups()[g].id);
+        untilSettled();
+        expansions.push_back(millisecondsSince(start));
+    }
+    benchmark::DoNotOptimize(model.selectedCount());
+
+    const Figures selection = figures(selections);
+    const Figures expansion = figures(expansions);
+    std::printf("result                  : %lld items in %d groups, all expanded\n",
+                static_cast<long long>(model.totalItemCount()), kGroups);
+    std::printf("publication → first row : %.1f ms (target ≤ 100)\n", firstPaint);
+    std::printf("group box, per toggle   : median %.1f ms, worst %.1f ms (target ≤ 100)\n", selection.median,
+                selection.worst);
+    std::printf("group header, per toggle: median %.1f ms, worst %.1f ms (target ≤ 100)\n", expansion.median,
+                expansion.worst);
+
+    Platform::removeItem(QFile::decodeName(work.c_str()));
+    const bool ok = firstPaint <= 100 && selection.worst <= 100 && expansion.worst <= 100;
+    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Platform/Workspace.h"
+
+#include <QFileIconProvider>
+#include <QStringList>
+
+// The workspace of this desktop. Revealing opens the item's folder in the file manager; web addresses go to the
+// desktop's browser. There is no System Settings here, and the desktop would answer its links with an error
+// window, so they are only recorded (and logged). Icons come from the desktop's icon theme through Qt's file
+// icon provider. GUI thread only.
+class DesktopWorkspace final : public Platform::Workspace
+{
+public:
+    DesktopWorkspace() = default;
+
+    void reveal(const QString& path) override;
+    void open(const QString& url) override;
+    QIcon icon(const QString& path) const override;
+
+    // The System Settings links asked for so far, oldest first.
+    const QStringList& settingsLinks() const { return m_settingsLinks; }
+
+    static bool isSettingsLink(const QString& url);
+
+private:
+    QFileIconProvider m_icons;
+    QStringList m_settingsLinks;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+// The platform's thin separator line: one point of the primary label colour at 10 %, across the widget's width
+// after `indent` points.
+class Divider final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr qreal opacity = 0.1;
+
+    explicit Divider(int indent = 0, QWidget* parent = nullptr);
+
+    int indent() const { return m_indent; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_indent;
+};

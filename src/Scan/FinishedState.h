@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class CardModifier;
+class ElidedLabel;
+class QLabel;
+class ScanViewModel;
+class StyledButton;
+class TextLabel;
+
+// The report of the cleaning that just ended, redrawn from the model on each of its changes: the success
+// picture, the headline (objectNames "finishedFigure" and "finishedCaption"), the line saying that no safety-net
+// snapshot could be taken ("safetyNetNotice"), the failures ("failureCard": "failureHeader" and at most four
+// "failureLine"), the undo outcome ("restoreNotice") and the buttons "newScanButton", "undoButton" (while the
+// cleaning can be undone) and "showRemainingButton" (while items remain).
+class FinishedState final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr qreal artDiameter = 132;
+    static constexpr int shownFailures = 4;
+    static constexpr int reportWidth = 480;
+
+    static QString figureText(bool threats, qint64 removedCount, qint64 freedBytes);
+    static QString captionText(bool threats, qint64 removedCount);
+    static QString failureHeader(qsizetype count);
+
+    explicit FinishedState(ScanViewModel& model, QWidget* parent = nullptr);
+
+    void refresh();
+
+private:
+    class NoticeLine;
+
+    ScanViewModel& m_model;
+    TextLabel* m_figure;
+    TextLabel* m_caption;
+    NoticeLine* m_safetyNet;
+    CardModifier* m_failureCard;
+    TextLabel* m_failureHeader;
+    QList<ElidedLabel*> m_failureLines;
+    NoticeLine* m_restore;
+    StyledButton* m_undo;
+    StyledButton* m_remaining;
+};
