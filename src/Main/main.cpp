@@ -1,22 +1,40 @@
-#include "Core/FileUtils.h"
-#include "Core/Preferences.h"
-#include "Platform/SystemRoot.h"
+#include "CompositionRoot.h"
 
-#include <cstdio>
+#include "App/MainWindow.h"
+#include "App/SingleInstance.h"
+#include "Platform/MainBundle.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 using namespace Qt::StringLiterals;
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(u"Quorvane Pro"_s);
-    // The settings come first: making them carries the earlier product's folder and settings over.
-    Preferences::shared();
-    const QString line = u"Quorvane Pro est construit ; la fenêtre principale arrivera avec le shell de "
-                         u"l'application. Système : %1 — dossier personnel : %2"_s
-                             .arg(Platform::systemRoot(), FileUtils::abbreviatedPath(Platform::homeFolder()));
-    std::printf("%s\n", line.toUtf8().constData());
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Quorvane Pro"_s);
+    QApplication::setApplicationDisplayName(u"Quorvane Pro"_s);
+
+    // One copy per user; a copy started by a test runner, or outside a bundle, never checks.
+    std::unique_ptr<SingleInstance> instance;
+    const std::optional<QString> identifier = Platform::MainBundle::identifier();
+    if (!qEnvironmentVariableIsSet("XCTestConfigurationFilePath") && identifier) {
+        instance = std::make_unique<SingleInstance>(*identifier);
+        if (!instance->claim())
+            return 0;
+    }
+
+    installApplicationLook();
+    CompositionRoot root;
+    MainWindow& window = root.window();
+    if (instance) {
+        QObject::connect(instance.get(), &SingleInstance::activationRequested, &window, [&window] {
+            window.showNormal();
+            window.raise();
+            window.activateWindow();
+        });
+    }
+    window.show();
+    const int result = QApplication::exec();
+    root.finishCleanings();
+    return result;
 }

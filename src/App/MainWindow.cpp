@@ -1,0 +1,80 @@
+#include "App/MainWindow.h"
+
+#include "App/AppState.h"
+#include "App/SidebarView.h"
+#include "Scan/ProvenanceCard.h"
+#include "Scan/ScanModuleView.h"
+
+#include <QSplitter>
+
+using namespace Qt::StringLiterals;
+
+MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget* parent)
+    : QMainWindow(parent)
+    , m_state(state)
+    , m_workspace(workspace)
+    , m_splitter(new QSplitter(this))
+    , m_sidebar(new SidebarView(state, m_splitter))
+{
+    setObjectName(u"mainWindow"_s);
+    setWindowTitle(u"Quorvane Pro"_s);
+    setMinimumSize(940, 640);
+    resize(1120, 720);
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(m_sidebar);
+    setCentralWidget(m_splitter);
+    connect(&m_state, &AppState::selectionChanged, this, &MainWindow::route);
+    m_routed = m_state.selection();
+    route();
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({232, width() - 232});
+}
+
+bool MainWindow::isScanModule(ModuleID module)
+{
+    switch (module) {
+    case ModuleID::systemJunk:
+    case ModuleID::mailAttachments:
+    case ModuleID::trashBins:
+    case ModuleID::malware:
+    case ModuleID::privacy:
+    case ModuleID::leftovers:
+    case ModuleID::largeOldFiles:
+    case ModuleID::duplicates:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::route()
+{
+    const ModuleID module = m_state.selection();
+    if (m_detail != nullptr && module == m_routed)
+        return;
+    m_routed = module;
+    // Screens of their own come with their modules; until then the screen says the module is not there yet.
+    ScanViewModel* model = isScanModule(module) ? m_state.model(module) : nullptr;
+    auto* screen = new ScanModuleView(module, model, m_state.hasFullDiskAccess(), m_workspace);
+    screen->setObjectName(u"moduleScreen"_s);
+    screen->setProvenanceOpener(showProvenanceCard);
+    if (m_detail != nullptr) {
+        m_splitter->replaceWidget(1, screen);
+        m_detail->deleteLater();
+    } else {
+        m_splitter->addWidget(screen);
+    }
+    m_detail = screen;
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    m_state.startMonitoring();
+}
+
+void MainWindow::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    m_state.stopMonitoring();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Core/ModuleID.h"
+
+#include <QWidget>
+
+class AppState;
+class DiskFooter;
+class QListWidget;
+
+// The sidebar: the seventeen modules in their six sections, each row with its symbol, title and the count
+// of its scan results, and the startup-disk footer. Selecting a row sets the app-wide selection; the rows
+// are redrawn whenever the app-wide state publishes.
+class SidebarView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SidebarView(AppState& state, QWidget* parent = nullptr);
+
+    // The badge of a row: the module's item count while its results are shown, else 0.
+    static int badgeCount(AppState& state, ModuleID module);
+
+    QListWidget* list() const { return m_list; }
+
+private:
+    void refresh();
+
+    AppState& m_state;
+    QListWidget* m_list;
+    DiskFooter* m_footer;
+};

@@ -1,0 +1,41 @@
+#include "CompositionRoot.h"
+
+#include "App/AppState.h"
+#include "App/Look/DesktopWorkspace.h"
+#include "App/Look/Theme.h"
+#include "App/MainWindow.h"
+#include "Core/Exclusions.h"
+#include "Core/History.h"
+#include "Core/Preferences.h"
+
+#include <QApplication>
+#include <QEventLoop>
+
+CompositionRoot::CompositionRoot()
+{
+    Preferences::shared();
+    Exclusions::shared();
+    History::shared();
+    m_workspace = std::make_unique<DesktopWorkspace>();
+    m_state = std::make_unique<AppState>();
+    m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
+}
+
+CompositionRoot::~CompositionRoot()
+{
+    m_window.reset();
+    m_state.reset();
+    m_workspace.reset();
+}
+
+void CompositionRoot::finishCleanings()
+{
+    while (m_state->isCleaning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+}
+
+void installApplicationLook()
+{
+    Theme::installFonts();
+    QApplication::setFont(Theme::systemFont(13));
+}

@@ -1,0 +1,130 @@
+#include "App/MainWindow.h"
+
+#include "App/AppState.h"
+#include "App/DiskFooter.h"
+#include "App/SidebarView.h"
+#include "App/Look/Theme.h"
+#include "Scan/ScanModuleView.h"
+#include "Scan/ScanViewModel.h"
+#include "Scanners/ScannerFactory.h"
+#include "RecordingWorkspace.h"
+
+#include <QListWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList rowTexts(const QListWidget& list)
+{
+    QStringList texts;
+    for (int i = 0; i < list.count(); ++i)
+        texts.append(list.item(i)->text());
+    return texts;
+}
+
+} // namespace
+
+TEST(Sidebar, listsTheModulesInTheirSections)
+{
+    AppState state;
+    SidebarView sidebar(state);
+    EXPECT_EQ(rowTexts(*sidebar.list()),
+              (QStringList{u"Dedav Orud"_s, u"Analyse intelligente"_s, u"Nettoyage"_s, u"Fichiers système"_s,
+                           u"Xcode et simulateurs"_s, u"Pièces jointes Mail"_s, u"Corbeilles"_s, u"Protection"_s,
+                           u"Suppression de malwares"_s, u"Confidentialité"_s, u"Performance"_s, u"Optimisation"_s,
+                           u"Maintenance"_s, u"Applications"_s, u"Désinstalleur"_s, u"Résidus d'apps disparues"_s,
+                           u"Mises à jour"_s, u"Mon fouillis"_s, u"Fichiers volumineux et anciens"_s, u"Doublons"_s,
+                           u"Instantanés locaux"_s, u"Broyeur"_s, u"Carte d'espace"_s}));
+    // Choosing a row selects its module; a heading keeps the current one.
+    sidebar.list()->setCurrentRow(6);
+    EXPECT_EQ(state.selection(), ModuleID::trashBins);
+    sidebar.list()->setCurrentRow(7);
+    EXPECT_EQ(state.selection(), ModuleID::trashBins);
+}
+
+TEST(Sidebar, badgesCountResultsOnlyWhileTheyAreShown)
+{
+    AppState state;
+    EXPECT_EQ(SidebarView::badgeCount(state, ModuleID::trashBins), 0);
+    ScanViewModel* trash = state.model(ModuleID::trashBins);
+    ASSERT_NE(trash, nullptr);
+    trash->scan();
+    EXPECT_EQ(SidebarView::badgeCount(state, ModuleID::trashBins), 0); // scanning
+    ASSERT_TRUE(QTest::qWaitFor([&] { return trash->phase() == ScanViewModel::Phase::results; }, 10000));
+    EXPECT_EQ(SidebarView::badgeCount(state, ModuleID::trashBins), int(trash->totalItemCount()));
+}
+
+TEST(DiskFooter, figuresFollowTheUsedFraction)
+{
+    struct Case {
+        qint64 total;
+        qint64 free;
+        int percent;
+        bool nearlyFull;
+        QString sizes;
+    };
+    const Case cases[] = {
+        {0, 0, 0, false, u"0 Ko disponibles sur 0 Ko"_s},
+        {1000'000'000, 100'000'000, 90, false, u"100 Mo disponibles sur 1 Go"_s},
+        {1000'000'000, 99'000'000, 90, true, u"99 Mo disponibles sur 1 Go"_s},
+        {100'000, 50, 99, true, u"1 Ko disponibles sur 100 Ko"_s},
+        {100, 200, 0, false, u"1 Ko disponibles sur 1 Ko"_s},
+        {500, 0, 100, true, u"0 Ko disponibles sur 1 Ko"_s},
+    };
+    for (const Case& c : cases) {
+        SystemSnapshot snapshot;
+        snapshot.diskTotal = c.total;
+        snapshot.diskFree = c.free;
+        const DiskFooter::Figures f = DiskFooter::figures(snapshot);
+        EXPECT_EQ(f.percent, c.percent) << c.total << " " << c.free;
+        EXPECT_EQ(f.nearlyFull, c.nearlyFull) << c.total << " " << c.free;
+        EXPECT_EQ(f.percentText, QString::number(c.percent) + u" %"_s);
+        EXPECT_EQ(f.sizesText, c.sizes);
+    }
+    EXPECT_EQ(DiskFooter::barWidth(200, 0.0), 4.0);
+    EXPECT_EQ(DiskFooter::barWidth(200, 0.5), 100.0);
+}
+
+TEST(MainWindow, routesTheSelectionAndScanScreensKeepTheirResults)
+{
+    AppState state;
+    TestSupport::RecordingWorkspace workspace;
+    MainWindow window(state, workspace);
+    state.setSelection(ModuleID::trashBins);
+    auto* screen = qobject_cast<ScanModuleView*>(window.detail());
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->module(), ModuleID::trashBins);
+    ScanViewModel* model = screen->model();
+    ASSERT_NE(model, nullptr);
+    model->scan();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->phase() == ScanViewModel::Phase::results; }, 10000));
+
+    state.setSelection(ModuleID::shredder);
+    auto* tool = qobject_cast<ScanModuleView*>(window.detail());
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(tool->model(), nullptr); // its own screen comes later: the module says it is not there yet
+
+    state.setSelection(ModuleID::trashBins);
+    auto* again = qobject_cast<ScanModuleView*>(window.detail());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->model(), model);
+    EXPECT_EQ(again->model()->phase(), ScanViewModel::Phase::results);
+}
+
+TEST(MainWindow, theMonitorRunsWhileTheWindowIsShown)
+{
+    AppState state;
+    TestSupport::RecordingWorkspace workspace;
+    MainWindow window(state, workspace);
+    EXPECT_FALSE(state.isMonitoring());
+    window.show();
+    EXPECT_TRUE(state.isMonitoring());
+    window.hide();
+    EXPECT_FALSE(state.isMonitoring());
+    window.show();
+    EXPECT_TRUE(state.isMonitoring());
+}

@@ -1,0 +1,87 @@
+#include "App/SingleInstance.h"
+
+#include "Sandbox.h"
+#include "ScopedEnvironment.h"
+#include "TempTree.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The application as a separate copy, outside the test-runner mark, living in the sandbox.
+QProcessEnvironment applicationEnvironment(const QString& folder)
+{
+    QProcessEnvironment environment = TestSupport::childEnvironment(folder);
+    environment.remove(u"XCTestConfigurationFilePath"_s);
+    environment.remove(u"QP_TEST_SANDBOX"_s);
+    environment.insert(u"XDG_RUNTIME_DIR"_s, TestSupport::temporary());
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    return environment;
+}
+
+} // namespace
+
+TEST(SingleInstance, aSecondCopyAsksTheFirstToComeForward)
+{
+    const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", TestSupport::temporary());
+    SingleInstance first(u"com.example.single"_s);
+    ASSERT_TRUE(first.claim());
+    EXPECT_TRUE(first.socketPath().startsWith(TestSupport::temporary()));
+    QSignalSpy activated(&first, &SingleInstance::activationRequested);
+    SingleInstance second(u"com.example.single"_s);
+    EXPECT_FALSE(second.claim());
+    EXPECT_TRUE(activated.wait(5000));
+}
+
+TEST(SingleInstance, aSocketLeftByADeadCopyIsReplaced)
+{
+    const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", TestSupport::temporary());
+    SingleInstance probe(u"com.example.stale"_s);
+    QFile stale(probe.socketPath());
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    EXPECT_TRUE(probe.claim());
+}
+
+TEST(SingleInstance, theRealApplicationDefersToARunningCopy)
+{
+    const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", TestSupport::temporary());
+    SingleInstance running(u"com.ostrek.quorvanepro"_s);
+    ASSERT_TRUE(running.claim());
+    QSignalSpy activated(&running, &SingleInstance::activationRequested);
+    const TempTree folder;
+    QProcess copy;
+    copy.setProcessEnvironment(applicationEnvironment(folder.root()));
+    copy.start(QStringLiteral(QP_APPLICATION));
+    ASSERT_TRUE(copy.waitForStarted(10000));
+    EXPECT_TRUE(activated.wait(10000));
+    ASSERT_TRUE(copy.waitForFinished(10000));
+    EXPECT_EQ(copy.exitCode(), 0);
+}
+
+TEST(Application, theRealExecutableStaysUpWithItsWindow)
+{
+    const TempTree folder;
+    QProcess application;
+    QProcessEnvironment environment = applicationEnvironment(folder.root());
+    application.setProcessEnvironment(environment);
+    application.start(QStringLiteral(QP_APPLICATION));
+    ASSERT_TRUE(application.waitForStarted(10000));
+    EXPECT_FALSE(application.waitForFinished(3000)) << application.readAllStandardError().toStdString();
+    EXPECT_EQ(application.state(), QProcess::Running);
+    // It holds the single-instance socket now, so a second copy gives way to it.
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(QP_APPLICATION));
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(application.state(), QProcess::Running);
+    application.terminate();
+    application.waitForFinished(10000);
+}
