@@ -53,6 +53,8 @@ TEST(EndToEnd, systemJunkIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     QTest::mouseClick(scan, Qt::LeftButton);
     QAbstractButton* clean = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 30000));
+    // Every result row can tell where its file comes from (its button shows on hover).
+    EXPECT_FALSE(window.findChildren<QAbstractButton*>(u"provenanceButton"_s).isEmpty());
     QTest::mouseClick(clean, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"newScanButton"_s) != nullptr; }, 30000));
 
