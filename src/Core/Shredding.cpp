@@ -2,6 +2,7 @@
 
 #include "Core/FileUtils.h"
 #include "Platform/ErrorText.h"
+#include "Platform/SystemRoot.h"
 #include "Platform/TestGuard.h"
 
 #include <algorithm>
@@ -207,9 +208,7 @@ std::optional<QString> shredAt(int parentFd, const std::string& name, const QStr
 template <class Act>
 std::optional<QString> withItem(const QString& path, Act&& act)
 {
-    QString item = QDir::cleanPath(path);
-    if (!item.startsWith(u'/'))
-        item = QDir::cleanPath(QDir::currentPath() + u'/' + item);
+    const QString item = Platform::absolutePath(path);
     if (item == u"/")
         return Platform::errorText(EBUSY);
     if (auto refusal = Platform::TestGuard::check(item, u"effacer définitivement"_s))

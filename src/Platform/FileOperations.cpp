@@ -21,14 +21,6 @@ namespace Platform {
 
 namespace {
 
-QString cleanAbsolute(const QString& path)
-{
-    QString cleaned = QDir::cleanPath(path);
-    if (!cleaned.startsWith(u'/'))
-        cleaned = QDir::cleanPath(QDir::currentPath() + u'/' + cleaned);
-    return cleaned;
-}
-
 QString parentOf(const QString& cleaned)
 {
     const qsizetype slash = cleaned.lastIndexOf(u'/');
@@ -165,13 +157,13 @@ std::optional<QString> moveNoReplace(const QString& from, const QString& to, int
 std::optional<QString> moveItem(const QString& fromPath, const QString& toPath)
 {
     int error = 0;
-    return moveNoReplace(cleanAbsolute(fromPath), cleanAbsolute(toPath), &error);
+    return moveNoReplace(absolutePath(fromPath), absolutePath(toPath), &error);
 }
 
 TrashResult trashItem(const QString& path)
 {
     TrashResult result;
-    const QString item = cleanAbsolute(path);
+    const QString item = absolutePath(path);
     if (item == u"/") {
         result.failure = errorText(EBUSY);
         return result;
@@ -220,7 +212,7 @@ TrashResult trashItem(const QString& path)
 
 std::optional<QString> removeItem(const QString& path)
 {
-    const QString item = cleanAbsolute(path);
+    const QString item = absolutePath(path);
     if (item == u"/")
         return errorText(EBUSY);
     if (auto refusal = TestGuard::check(item, u"supprimer"_s))
@@ -236,7 +228,7 @@ std::optional<QString> removeItem(const QString& path)
 
 std::optional<QString> removeEmptyFolder(const QString& path)
 {
-    const QString folder = cleanAbsolute(path);
+    const QString folder = absolutePath(path);
     if (folder == u"/")
         return errorText(EBUSY);
     if (auto refusal = TestGuard::check(folder, u"supprimer"_s))
@@ -249,7 +241,7 @@ std::optional<QString> removeEmptyFolder(const QString& path)
 
 std::optional<QString> createFolder(const QString& path, unsigned permissions)
 {
-    const QString folder = cleanAbsolute(path);
+    const QString folder = absolutePath(path);
     struct stat st {};
     if (::stat(encoded(folder).constData(), &st) == 0)
         return S_ISDIR(st.st_mode) ? std::nullopt : std::optional<QString>(errorText(ENOTDIR));
@@ -272,7 +264,7 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
 std::optional<QString> writeFileAtomically(const QString& path, const std::function<bool(const ByteSink& sink)>& produce,
                                            unsigned permissions)
 {
-    const QString file = cleanAbsolute(path);
+    const QString file = absolutePath(path);
     if (auto refusal = TestGuard::check(file, u"écrire"_s))
         return refusal;
     QByteArray temporary = encoded(file) + ".XXXXXX";

@@ -1,5 +1,7 @@
 #include "Platform/FileSystem.h"
 
+#include "Platform/SystemRoot.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -59,14 +61,6 @@ bool statAt(int dirFd, const char* name, FileInfo& info, int* errorNumber)
     else
         info.created.reset();
     return true;
-}
-
-QString cleanAbsolute(const QString& path)
-{
-    QString cleaned = QDir::cleanPath(path);
-    if (!cleaned.startsWith(u'/'))
-        cleaned = QDir::cleanPath(QDir::currentPath() + u'/' + cleaned);
-    return cleaned;
 }
 
 QString joined(const QString& folder, const QString& name)
@@ -169,7 +163,7 @@ bool nameSurvivesDecoding(const char* name)
 std::optional<FileInfo> fileInfo(const QString& path, int* errorNumber)
 {
     FileInfo info;
-    const QString cleaned = cleanAbsolute(path);
+    const QString cleaned = absolutePath(path);
     if (!statAt(AT_FDCWD, QFile::encodeName(cleaned).constData(), info, errorNumber))
         return std::nullopt;
     info.path = cleaned;
@@ -180,7 +174,7 @@ std::optional<FileInfo> fileInfo(const QString& path, int* errorNumber)
 std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber)
 {
     std::vector<FileInfo> result;
-    const QString cleaned = cleanAbsolute(folder);
+    const QString cleaned = absolutePath(folder);
     const int fd = ::open(QFile::encodeName(cleaned).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         if (errorNumber)
@@ -197,7 +191,7 @@ std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber)
 
 bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop)
 {
-    const QString cleaned = cleanAbsolute(root);
+    const QString cleaned = absolutePath(root);
     const int fd = ::open(QFile::encodeName(cleaned).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return !stop.stop_requested();

@@ -8,7 +8,15 @@ namespace Platform {
 
 namespace {
 
-QString cleanAbsolute(const QString& path)
+QString environmentPath(const char* name)
+{
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? QString() : absolutePath(value);
+}
+
+} // namespace
+
+QString absolutePath(const QString& path)
 {
     if (path.isEmpty())
         return u"/"_s;
@@ -17,14 +25,6 @@ QString cleanAbsolute(const QString& path)
         cleaned = QDir::cleanPath(QDir::currentPath() + u'/' + cleaned);
     return cleaned;
 }
-
-QString environmentPath(const char* name)
-{
-    const QString value = qEnvironmentVariable(name);
-    return value.isEmpty() ? QString() : cleanAbsolute(value);
-}
-
-} // namespace
 
 QString systemRoot()
 {
@@ -35,7 +35,7 @@ QString systemRoot()
 QString systemPath(const QString& macPath)
 {
     const QString root = systemRoot();
-    const QString location = cleanAbsolute(macPath.startsWith(u'/') ? macPath : u'/' + macPath);
+    const QString location = absolutePath(macPath.startsWith(u'/') ? macPath : u'/' + macPath);
     if (root == u"/")
         return location;
     if (location == u"/")
@@ -46,7 +46,7 @@ QString systemPath(const QString& macPath)
 QString macPathOf(const QString& path)
 {
     const QString root = systemRoot();
-    const QString cleaned = cleanAbsolute(path);
+    const QString cleaned = absolutePath(path);
     if (root == u"/")
         return cleaned;
     if (cleaned == root)
@@ -81,8 +81,8 @@ std::optional<QString> standardizedPath(const QString& path)
 
 bool isEqualOrUnder(const QString& path, const QString& location)
 {
-    const QString p = cleanAbsolute(path);
-    const QString l = cleanAbsolute(location);
+    const QString p = absolutePath(path);
+    const QString l = absolutePath(location);
     if (l == u"/")
         return p.startsWith(u'/');
     return p == l || p.startsWith(l + u'/');

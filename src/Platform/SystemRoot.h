@@ -40,6 +40,11 @@ QString temporaryFolder();
 //   "Downloads", "~/x"    → nothing
 std::optional<QString> standardizedPath(const QString& path);
 
+// A path made absolute (relative to the working folder) and cleaned, without consulting the file system.
+// An empty path reads as "/", which every operation that changes the file system refuses, so that a missing
+// path can never stand for the working folder.
+QString absolutePath(const QString& path);
+
 // Whether `path` is equal to `location` or lies under it (followed by "/"). Both are compared as cleaned
 // absolute paths; "/" contains every absolute path.
 bool isEqualOrUnder(const QString& path, const QString& location);

@@ -40,9 +40,7 @@ QString realPathOf(const QString& path)
 // entry (a link is removed, never its target), but a link among the ancestors must not lead outside.
 QString resolvedForCheck(const QString& path)
 {
-    QString cleaned = QDir::cleanPath(path);
-    if (!cleaned.startsWith(u'/'))
-        cleaned = QDir::cleanPath(QDir::currentPath() + u'/' + cleaned);
+    const QString cleaned = absolutePath(path);
     if (cleaned == u"/")
         return cleaned;
     QString existing = cleaned.section(u'/', 0, -2);

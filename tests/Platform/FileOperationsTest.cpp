@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -161,4 +162,12 @@ TEST(FileOperations, atomicWriteReplacesTheWholeFile)
     EXPECT_TRUE(Platform::writeFileAtomically(tree.path(u"journal.json"_s), pieces(false)).has_value());
     EXPECT_EQ(contentOf(tree.path(u"journal.json"_s)), QByteArray("[1,2]"));
     EXPECT_EQ(Platform::listFolder(tree.root()).size(), 1u);
+}
+
+TEST(FileOperations, anEmptyPathNeverStandsForTheWorkingFolder)
+{
+    const QString working = QDir::currentPath();
+    EXPECT_EQ(Platform::removeItem(QString()), u"L'élément est en cours d'utilisation."_s);
+    EXPECT_TRUE(Platform::trashItem(QString()).failure.has_value());
+    EXPECT_TRUE(exists(working));
 }
