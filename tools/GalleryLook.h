@@ -3,7 +3,7 @@
 // The look both galleries draw in: the Fusion style, the embedded fonts and a light window, the same on every
 // machine. Call it once the application object exists.
 
-#include "App/Look/Theme.h"
+#include "Look/Theme.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include "App/DiskFooter.h"
 
-#include "App/Look/Paint.h"
-#include "App/Look/Theme.h"
+#include "Look/Paint.h"
+#include "Look/Theme.h"
 #include "Core/FileUtils.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 
 #include "App/AppState.h"
 #include "App/DiskFooter.h"
-#include "App/Look/Paint.h"
-#include "App/Look/Theme.h"
+#include "Look/Paint.h"
+#include "Look/Theme.h"
 #include "Scan/ScanViewModel.h"
 
 #include <QListWidget>

@@ -1,8 +1,8 @@
 #include "CompositionRoot.h"
 
 #include "App/AppState.h"
-#include "App/Look/DesktopWorkspace.h"
-#include "App/Look/Theme.h"
+#include "Look/DesktopWorkspace.h"
+#include "Look/Theme.h"
 #include "App/MainWindow.h"
 #include "Core/Exclusions.h"
 #include "Core/History.h"

@@ -1,10 +1,10 @@
 #include "Scan/CleaningState.h"
 
-#include "App/Look/ElidedLabel.h"
-#include "App/Look/GaugeRing.h"
-#include "App/Look/IconTile.h"
-#include "App/Look/TextLabel.h"
-#include "App/Look/Theme.h"
+#include "Look/ElidedLabel.h"
+#include "Look/GaugeRing.h"
+#include "Look/IconTile.h"
+#include "Look/TextLabel.h"
+#include "Look/Theme.h"
 #include "Platform/Symbols.h"
 #include "Scan/ScanningState.h"
 

@@ -1,9 +1,9 @@
 #include "Scan/IdleState.h"
 
-#include "App/Look/HaloArt.h"
-#include "App/Look/StyledButton.h"
-#include "App/Look/TextLabel.h"
-#include "App/Look/Theme.h"
+#include "Look/HaloArt.h"
+#include "Look/StyledButton.h"
+#include "Look/TextLabel.h"
+#include "Look/Theme.h"
 
 #include <QVBoxLayout>
 

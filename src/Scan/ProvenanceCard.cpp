@@ -1,9 +1,9 @@
 #include "Scan/ProvenanceCard.h"
 
-#include "App/Look/Paint.h"
-#include "App/Look/SymbolView.h"
-#include "App/Look/TextLabel.h"
-#include "App/Look/Theme.h"
+#include "Look/Paint.h"
+#include "Look/SymbolView.h"
+#include "Look/TextLabel.h"
+#include "Look/Theme.h"
 #include "Core/FileUtils.h"
 #include "Platform/Symbols.h"
 

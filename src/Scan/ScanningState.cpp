@@ -1,10 +1,10 @@
 #include "Scan/ScanningState.h"
 
-#include "App/Look/ElidedLabel.h"
-#include "App/Look/SpinnerRing.h"
-#include "App/Look/StyledButton.h"
-#include "App/Look/TextLabel.h"
-#include "App/Look/Theme.h"
+#include "Look/ElidedLabel.h"
+#include "Look/SpinnerRing.h"
+#include "Look/StyledButton.h"
+#include "Look/TextLabel.h"
+#include "Look/Theme.h"
 
 #include <algorithm>
 #include <cmath>

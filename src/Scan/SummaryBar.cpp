@@ -1,9 +1,9 @@
 #include "Scan/SummaryBar.h"
 
-#include "App/Look/CardModifier.h"
-#include "App/Look/StyledButton.h"
-#include "App/Look/TextLabel.h"
-#include "App/Look/Theme.h"
+#include "Look/CardModifier.h"
+#include "Look/StyledButton.h"
+#include "Look/TextLabel.h"
+#include "Look/Theme.h"
 #include "Core/FileUtils.h"
 #include "Scan/ScanViewModel.h"
 

@@ -3,7 +3,7 @@
 #include "App/AppState.h"
 #include "App/DiskFooter.h"
 #include "App/SidebarView.h"
-#include "App/Look/Theme.h"
+#include "Look/Theme.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
 #include "Scanners/ScannerFactory.h"

@@ -1,6 +1,6 @@
 #include "Scan/FinishedState.h"
 
-#include "App/Look/ElidedLabel.h"
+#include "Look/ElidedLabel.h"
 #include "Platform/FileOperations.h"
 #include "Platform/SystemRoot.h"
 #include "ScopedEnvironment.h"

@@ -1,6 +1,6 @@
 #include "Scan/ProvenanceCard.h"
 
-#include "App/Look/Theme.h"
+#include "Look/Theme.h"
 #include "TempTree.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "Scan/ScanModuleView.h"
 
-#include "App/Look/ElidedLabel.h"
-#include "App/Look/NoticeBanner.h"
-#include "App/Look/TextLabel.h"
+#include "Look/ElidedLabel.h"
+#include "Look/NoticeBanner.h"
+#include "Look/TextLabel.h"
 #include "Platform/Workspace.h"
 #include "Scan/ScanningState.h"
 #include "ScreenFixture.h"

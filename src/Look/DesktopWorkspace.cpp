@@ -1,0 +1,48 @@
+#include "Look/DesktopWorkspace.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcWorkspace, "quorvane.workspace")
+
+} // namespace
+
+bool DesktopWorkspace::isSettingsLink(const QString& url)
+{
+    return QUrl(url).scheme() == u"x-apple.systempreferences"_s;
+}
+
+void DesktopWorkspace::reveal(const QString& path)
+{
+    // The desktop has no "select this item" request that every file manager honours; its folder is the
+    // nearest thing.
+    const QString folder = QFileInfo(QDir::cleanPath(path)).absolutePath();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void DesktopWorkspace::open(const QString& url)
+{
+    if (isSettingsLink(url)) {
+        m_settingsLinks.append(url);
+        qCInfo(lcWorkspace) << "System Settings link left unopened:" << url;
+        return;
+    }
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+QIcon DesktopWorkspace::icon(const QString& path) const
+{
+    // Nothing at the path, or a link to nothing: the provider has no icon of its own for those.
+    const QFileInfo info(path);
+    QIcon icon = info.exists() ? m_icons.icon(info) : QIcon();
+    if (icon.isNull())
+        icon = m_icons.icon(QAbstractFileIconProvider::File);
+    return icon;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Look/Paint.h"
+
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+// One line of plain text in a theme font and a label colour (or a colour of its own), shortened with "…" where
+// it does not fit: in the middle by default, where paths and file names lose the least. It asks for the width
+// of the whole text and accepts any narrower one.
+class ElidedLabel final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ElidedLabel(const QString& text, const QFont& font, Paint::Ink ink = Paint::Ink::primary,
+                QWidget* parent = nullptr);
+
+    const QString& text() const { return m_text; }
+    void setText(const QString& text);
+    // The text as drawn at the current width.
+    QString shownText() const;
+
+    void setElideMode(Qt::TextElideMode mode);
+    void setAlignment(Qt::Alignment alignment);
+    // A colour instead of the label colour; nothing goes back to the label colour.
+    void setColor(const std::optional<QColor>& color);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_text;
+    Paint::Ink m_ink;
+    std::optional<QColor> m_color;
+    Qt::TextElideMode m_mode = Qt::ElideMiddle;
+    Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
+};

@@ -1,0 +1,66 @@
+#include "Look/StyledButton.h"
+
+#include <QFontMetricsF>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+TEST(StyledButton, sizeIsTheTitlePaddedByTheStyle)
+{
+    const struct {
+        StyledButton::Style style;
+        int horizontal;
+        int vertical;
+        int pixels;
+        int weight;
+    } cases[] = {{PrimaryButtonStyle{}, 52, 22, 14, QFont::DemiBold}, {QuietButtonStyle{}, 28, 14, 13, QFont::Medium}};
+    for (const auto& c : cases) {
+        const StyledButton button(u"Analyser à nouveau"_s, c.style);
+        EXPECT_EQ(button.font().pixelSize(), c.pixels);
+        EXPECT_EQ(button.font().weight(), c.weight);
+        const QFontMetricsF metrics(button.font());
+        EXPECT_EQ(button.sizeHint().width(),
+                  static_cast<int>(std::ceil(metrics.horizontalAdvance(button.text()))) + c.horizontal);
+        EXPECT_EQ(button.sizeHint().height(), static_cast<int>(std::ceil(metrics.height())) + c.vertical);
+    }
+}
+
+TEST(StyledButton, lookFlagsAreTheStylesOwn)
+{
+    EXPECT_EQ((PrimaryButtonStyle{Theme::accentGradient(), true}).fillOpacity(), 1.0);
+    EXPECT_EQ((PrimaryButtonStyle{Theme::dangerGradient(), false}).fillOpacity(), 0.35);
+    EXPECT_EQ(QuietButtonStyle::fillOpacity(false), 0.07);
+    EXPECT_EQ(QuietButtonStyle::fillOpacity(true), 0.14);
+
+    // A button drawn as disabled still reacts unless the caller disables it too.
+    StyledButton button(u"Nettoyer"_s, PrimaryButtonStyle{Theme::dangerGradient(), false});
+    button.show();
+    QSignalSpy clicks(&button, &QAbstractButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+    button.setEnabled(false);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST(StyledButton, primaryShrinksWhilePressed)
+{
+    StyledButton button(u"Analyser"_s, PrimaryButtonStyle{});
+    button.show();
+    QTest::mousePress(&button, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button.pressScale() == PrimaryButtonStyle::pressedScale; }, 1000));
+    QTest::mouseRelease(&button, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button.pressScale() == 1.0; }, 1000));
+
+    StyledButton quiet(u"Arrêter"_s, QuietButtonStyle{});
+    quiet.show();
+    QTest::mousePress(&quiet, Qt::LeftButton);
+    QTest::qWait(200);
+    EXPECT_EQ(quiet.pressScale(), 1.0);
+    QTest::mouseRelease(&quiet, Qt::LeftButton);
+}
