@@ -55,7 +55,8 @@ void buildLargeTree(const std::string& root)
 // The folders' own blocks, which du counts and the measure does not.
 qint64 folderBlocks(int dirFd)
 {
-    struct stat self {};
+    struct stat self {
+    };
     ::fstat(dirFd, &self);
     qint64 sum = qint64(self.st_blocks) * 512;
     DIR* dir = ::fdopendir(::dup(dirFd));
@@ -81,7 +82,8 @@ qint64 plainWalk(int dirFd)
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        struct stat st {};
+        struct stat st {
+        };
         if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (S_ISREG(st.st_mode)) {
@@ -103,8 +105,7 @@ qint64 duBytes(const std::string& root, double* seconds)
     return Bench::duBytes("'" + root + "'", seconds);
 }
 
-template <class F>
-double bestOf(int runs, F&& f)
+template <class F> double bestOf(int runs, F&& f)
 {
     double best = 1e9;
     for (int i = 0; i < runs; ++i) {

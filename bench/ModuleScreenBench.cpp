@@ -3,9 +3,9 @@
 // Prints the time from the publication to the first painted row, and per toggle (until the screen has drawn
 // the change) the median and the worst. Target: each at most 100 ms.
 // Usage: qp_bench_module_screen [work-folder]   (default: $TMPDIR or /tmp; the folder made there is removed)
+#include "BenchSupport.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
-#include "BenchSupport.h"
 #include "Platform/FileOperations.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"

@@ -53,7 +53,8 @@ long fill(const std::string& root, const char* prefix, int apps, int perFolder)
 // The folders' own blocks, which du counts and the scan does not.
 qint64 folderBlocks(const std::string& path)
 {
-    struct stat self {};
+    struct stat self {
+    };
     if (::lstat(path.c_str(), &self) != 0 || !S_ISDIR(self.st_mode))
         return 0;
     qint64 sum = qint64(self.st_blocks) * 512;

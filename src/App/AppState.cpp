@@ -21,9 +21,8 @@ QPointer<AppState>& currentState()
 } // namespace
 
 AppState::AppState(ScannerFactory factory, TickReader ticks, QObject* parent)
-    : QObject(parent)
-    , m_factory(factory ? std::move(factory) : ScannerFactory(makeScanner))
-    , m_ticks(ticks ? std::move(ticks) : TickReader(SystemInfo::cpuTicks))
+    : QObject(parent), m_factory(factory ? std::move(factory) : ScannerFactory(makeScanner)),
+      m_ticks(ticks ? std::move(ticks) : TickReader(SystemInfo::cpuTicks))
 {
     m_previousCPU = m_ticks();
     m_snapshot = read(0.0);
@@ -92,8 +91,8 @@ SystemSnapshot AppState::read(double cpuLoad) const
 {
     const SystemInfo::Disk disk = SystemInfo::disk(Platform::systemPath(u"/"_s));
     const SystemInfo::Memory memory = SystemInfo::memory();
-    return SystemSnapshot{disk.total, disk.free, memory.total, memory.used, memory.pressure, cpuLoad,
-                          Platform::systemUptime()};
+    return SystemSnapshot{
+        disk.total, disk.free, memory.total, memory.used, memory.pressure, cpuLoad, Platform::systemUptime()};
 }
 
 void AppState::refresh()

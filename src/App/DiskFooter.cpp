@@ -1,8 +1,8 @@
 #include "App/DiskFooter.h"
 
+#include "Core/FileUtils.h"
 #include "Look/Paint.h"
 #include "Look/Theme.h"
-#include "Core/FileUtils.h"
 
 #include <algorithm>
 
@@ -42,8 +42,7 @@ qreal DiskFooter::barWidth(qreal available, double fraction)
     return std::max<qreal>(4.0, available * fraction);
 }
 
-DiskFooter::DiskFooter(QWidget* parent)
-    : QWidget(parent)
+DiskFooter::DiskFooter(QWidget* parent) : QWidget(parent)
 {
     setObjectName(u"diskFooter"_s);
     m_figures = figures(SystemSnapshot{});

@@ -10,11 +10,8 @@
 using namespace Qt::StringLiterals;
 
 MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget* parent)
-    : QMainWindow(parent)
-    , m_state(state)
-    , m_workspace(workspace)
-    , m_splitter(new QSplitter(this))
-    , m_sidebar(new SidebarView(state, m_splitter))
+    : QMainWindow(parent), m_state(state), m_workspace(workspace), m_splitter(new QSplitter(this)),
+      m_sidebar(new SidebarView(state, m_splitter))
 {
     setObjectName(u"mainWindow"_s);
     setWindowTitle(u"Quorvane Pro"_s);

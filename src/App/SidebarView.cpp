@@ -58,9 +58,9 @@ public:
         painter->setFont(Theme::systemFont(13));
         const int badge = index.data(kBadgeRole).toInt();
         const QRectF titleRect = r.adjusted(42, 0, badge > 0 ? -48 : -12, 0);
-        painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-                          painter->fontMetrics().elidedText(index.data().toString(), Qt::ElideRight,
-                                                            int(titleRect.width())));
+        painter->drawText(
+            titleRect, Qt::AlignLeft | Qt::AlignVCenter,
+            painter->fontMetrics().elidedText(index.data().toString(), Qt::ElideRight, int(titleRect.width())));
         if (badge > 0) {
             QColor secondary = text;
             secondary.setAlphaF(0.55);
@@ -75,10 +75,7 @@ public:
 } // namespace
 
 SidebarView::SidebarView(AppState& state, QWidget* parent)
-    : QWidget(parent)
-    , m_state(state)
-    , m_list(new QListWidget(this))
-    , m_footer(new DiskFooter(this))
+    : QWidget(parent), m_state(state), m_list(new QListWidget(this)), m_footer(new DiskFooter(this))
 {
     setObjectName(u"sidebar"_s);
     m_list->setObjectName(u"sidebarList"_s);

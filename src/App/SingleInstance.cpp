@@ -19,8 +19,7 @@ QString runtimeFolder()
 } // namespace
 
 SingleInstance::SingleInstance(const QString& bundleIdentifier, QObject* parent)
-    : QObject(parent)
-    , m_path(runtimeFolder() + u'/' + bundleIdentifier + u'.' + QString::number(Platform::userID()))
+    : QObject(parent), m_path(runtimeFolder() + u'/' + bundleIdentifier + u'.' + QString::number(Platform::userID()))
 {
 }
 

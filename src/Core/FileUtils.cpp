@@ -74,9 +74,9 @@ SizeResult allocatedSize(const QString& path, std::optional<double> timeout, std
     }).detach();
 
     std::unique_lock lock(walk->mutex);
-    const auto deadline = std::chrono::steady_clock::now()
-                          + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              std::chrono::duration<double>(std::max(0.0, *timeout)));
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                               std::chrono::duration<double>(std::max(0.0, *timeout)));
     const bool inTime = walk->finished.wait_until(lock, deadline, [&] { return walk->done; });
     const qint64 counted = walk->counter.total();
     if (!inTime)

@@ -13,9 +13,9 @@ namespace {
 
 struct Unit {
     const char16_t* name;
-    qint64 scale;    // bytes per unit
-    int decimals;    // digits kept after the comma
-    qint64 below;    // the unit serves counts below this
+    qint64 scale; // bytes per unit
+    int decimals; // digits kept after the comma
+    qint64 below; // the unit serves counts below this
 };
 
 constexpr Unit kUnits[] = {
@@ -58,8 +58,8 @@ QString ByteCountFormatter::string(qint64 bytes) const
         scaled = 1; // a positive count never reads as nothing
     const qint64 divisor = powerOfTen(unit.decimals);
     QString text = QString::number(scaled / divisor);
-    QString fraction = unit.decimals > 0 ? QString::number(scaled % divisor).rightJustified(unit.decimals, u'0')
-                                         : QString();
+    QString fraction =
+        unit.decimals > 0 ? QString::number(scaled % divisor).rightJustified(unit.decimals, u'0') : QString();
     while (fraction.endsWith(u'0'))
         fraction.chop(1);
     if (!fraction.isEmpty())
@@ -71,12 +71,11 @@ struct RelativeDateFormatter::Impl {
     std::unique_ptr<icu::RelativeDateTimeFormatter> formatter;
 };
 
-RelativeDateFormatter::RelativeDateFormatter()
-    : m_impl(std::make_unique<Impl>())
+RelativeDateFormatter::RelativeDateFormatter() : m_impl(std::make_unique<Impl>())
 {
     UErrorCode status = U_ZERO_ERROR;
-    auto formatter = std::make_unique<icu::RelativeDateTimeFormatter>(
-        icu::Locale("fr", "FR"), nullptr, UDAT_STYLE_LONG, UDISPCTX_CAPITALIZATION_NONE, status);
+    auto formatter = std::make_unique<icu::RelativeDateTimeFormatter>(icu::Locale("fr", "FR"), nullptr, UDAT_STYLE_LONG,
+                                                                      UDISPCTX_CAPITALIZATION_NONE, status);
     if (U_SUCCESS(status))
         m_impl->formatter = std::move(formatter);
 }

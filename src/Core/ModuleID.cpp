@@ -42,16 +42,14 @@ constexpr ModuleRow kModules[] = {
     {ModuleID::updater, u"updater", u"Mises à jour", u"Les mises à jour disponibles pour vos apps installées.",
      u"arrow.triangle.2.circlepath", ModuleSection::applications},
     {ModuleID::largeOldFiles, u"largeOldFiles", u"Fichiers volumineux et anciens",
-     u"Ce qui pèse lourd et que vous n'avez pas ouvert depuis longtemps.", u"doc.viewfinder",
-     ModuleSection::clutter},
+     u"Ce qui pèse lourd et que vous n'avez pas ouvert depuis longtemps.", u"doc.viewfinder", ModuleSection::clutter},
     {ModuleID::duplicates, u"duplicates", u"Doublons",
-     u"Des fichiers rigoureusement identiques, stockés à plusieurs endroits.", u"doc.on.doc",
-     ModuleSection::clutter},
+     u"Des fichiers rigoureusement identiques, stockés à plusieurs endroits.", u"doc.on.doc", ModuleSection::clutter},
     {ModuleID::snapshots, u"snapshots", u"Instantanés locaux",
-     u"Les copies que Time Machine garde sur votre disque, et l'espace purgeable.",
-     u"externaldrive.badge.timemachine", ModuleSection::clutter},
-    {ModuleID::shredder, u"shredder", u"Broyeur", u"Effacement définitif, sans passer par la corbeille.",
-     u"scissors", ModuleSection::clutter},
+     u"Les copies que Time Machine garde sur votre disque, et l'espace purgeable.", u"externaldrive.badge.timemachine",
+     ModuleSection::clutter},
+    {ModuleID::shredder, u"shredder", u"Broyeur", u"Effacement définitif, sans passer par la corbeille.", u"scissors",
+     ModuleSection::clutter},
     {ModuleID::spaceMap, u"spaceMap", u"Carte d'espace", u"Où part réellement votre espace disque.", u"chart.pie",
      ModuleSection::clutter},
 };
@@ -93,7 +91,7 @@ const ModuleRow& row(ModuleID module)
 const std::array<ModuleID, 17>& allModules()
 {
     static const std::array<ModuleID, 17> modules = [] {
-        std::array<ModuleID, 17> list {};
+        std::array<ModuleID, 17> list{};
         for (std::size_t i = 0; i < list.size(); ++i)
             list[i] = kModules[i].module;
         return list;
@@ -104,7 +102,7 @@ const std::array<ModuleID, 17>& allModules()
 const std::array<ModuleSection, 6>& allSections()
 {
     static const std::array<ModuleSection, 6> sections = [] {
-        std::array<ModuleSection, 6> list {};
+        std::array<ModuleSection, 6> list{};
         for (std::size_t i = 0; i < list.size(); ++i)
             list[i] = kSections[i].section;
         return list;
@@ -122,8 +120,7 @@ QString toRaw(ModuleSection section)
     return QString::fromUtf16(kSections[static_cast<int>(section)].heading);
 }
 
-template <>
-std::optional<ModuleID> fromRaw<ModuleID>(QStringView raw)
+template <> std::optional<ModuleID> fromRaw<ModuleID>(QStringView raw)
 {
     for (const ModuleRow& r : kModules) {
         if (raw == QStringView(r.raw))
@@ -132,8 +129,7 @@ std::optional<ModuleID> fromRaw<ModuleID>(QStringView raw)
     return std::nullopt;
 }
 
-template <>
-std::optional<ModuleSection> fromRaw<ModuleSection>(QStringView raw)
+template <> std::optional<ModuleSection> fromRaw<ModuleSection>(QStringView raw)
 {
     for (const SectionRow& r : kSections) {
         if (raw == QStringView(r.heading))

@@ -38,14 +38,11 @@ const std::array<ModuleSection, 6>& allSections();
 QString toRaw(ModuleID module);
 QString toRaw(ModuleSection section);
 
-template <class Enum>
-std::optional<Enum> fromRaw(QStringView raw);
+template <class Enum> std::optional<Enum> fromRaw(QStringView raw);
 // Exact, case-sensitive match on the case name; nothing for any other text, the empty one included.
-template <>
-std::optional<ModuleID> fromRaw<ModuleID>(QStringView raw);
+template <> std::optional<ModuleID> fromRaw<ModuleID>(QStringView raw);
 // Exact match on the French heading.
-template <>
-std::optional<ModuleSection> fromRaw<ModuleSection>(QStringView raw);
+template <> std::optional<ModuleSection> fromRaw<ModuleSection>(QStringView raw);
 
 QString title(ModuleID module);
 QString subtitle(ModuleID module);

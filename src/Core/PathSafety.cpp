@@ -71,7 +71,8 @@ bool opensForReading(const QString& path)
 
 bool exists(const QString& path)
 {
-    struct stat st {};
+    struct stat st {
+    };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0;
 }
 

@@ -26,7 +26,8 @@ QString appleScriptEscaped(const QString& command)
 
 std::optional<QString> runAsAdministrator(const QString& command)
 {
-    const QString script = u"do shell script \""_s + appleScriptEscaped(command) + u"\" with administrator privileges"_s;
+    const QString script =
+        u"do shell script \""_s + appleScriptEscaped(command) + u"\" with administrator privileges"_s;
     const ProcessResult result = run(u"/usr/bin/osascript"_s, {u"-e"_s, script}, true);
     if (result.status == 0)
         return std::nullopt;

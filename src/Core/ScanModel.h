@@ -55,8 +55,7 @@ inline size_t qHash(const ScanItem& item, size_t seed = 0) noexcept
     return qHash(item.id, seed);
 }
 
-template <>
-struct std::hash<ScanItem> {
+template <> struct std::hash<ScanItem> {
     size_t operator()(const ScanItem& item) const noexcept { return qHash(item.id); }
 };
 

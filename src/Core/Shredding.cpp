@@ -124,7 +124,8 @@ std::optional<QString> overwriteAt(int parentFd, const char* name, const struct 
     const int fd = openForOverwrite(parentFd, name, st);
     if (fd < 0)
         return Platform::errorText(errno);
-    struct stat opened {};
+    struct stat opened {
+    };
     if (::fstat(fd, &opened) != 0 || opened.st_ino != st.st_ino || opened.st_dev != st.st_dev) {
         ::close(fd);
         return Platform::errorText(ESTALE); // replaced between the look and the opening
@@ -157,15 +158,16 @@ std::vector<std::string> childNames(int dirFd)
 }
 
 // Shreds `name` inside the folder open at `parentFd`. `display` is its path, for a child's failure text.
-std::optional<QString> shredAt(int parentFd, const std::string& name, const QString& display, dev_t device,
-                               int passes, const std::stop_token& stop, bool isChild)
+std::optional<QString> shredAt(int parentFd, const std::string& name, const QString& display, dev_t device, int passes,
+                               const std::stop_token& stop, bool isChild)
 {
     const auto failed = [&](const QString& reason) -> std::optional<QString> {
         if (!isChild)
             return reason;
         return FileUtils::abbreviatedPath(display) + u" : "_s + reason;
     };
-    struct stat st {};
+    struct stat st {
+    };
     if (::fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return failed(Platform::errorText(errno));
     if (st.st_dev != device)
@@ -205,8 +207,7 @@ std::optional<QString> shredAt(int parentFd, const std::string& name, const QStr
 }
 
 // Opens the item's parent folder, looks at the item without following it, and hands both to `act`.
-template <class Act>
-std::optional<QString> withItem(const QString& path, Act&& act)
+template <class Act> std::optional<QString> withItem(const QString& path, Act&& act)
 {
     const QString item = Platform::absolutePath(path);
     if (item == u"/")
@@ -214,12 +215,13 @@ std::optional<QString> withItem(const QString& path, Act&& act)
     if (auto refusal = Platform::TestGuard::check(item, u"effacer définitivement"_s))
         return refusal;
     const QString parent = item.section(u'/', 0, -2);
-    const int parentFd = ::open(QFile::encodeName(parent.isEmpty() ? u"/"_s : parent).constData(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int parentFd =
+        ::open(QFile::encodeName(parent.isEmpty() ? u"/"_s : parent).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parentFd < 0)
         return Platform::errorText(errno);
     const std::string name = QFile::encodeName(item.section(u'/', -1)).toStdString();
-    struct stat st {};
+    struct stat st {
+    };
     std::optional<QString> result;
     if (::fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         result = Platform::errorText(errno);
@@ -240,14 +242,15 @@ std::optional<QString> shred(const QString& path, int passes, std::stop_token st
 
 std::optional<QString> overwriteContent(const QString& path, int passes, std::stop_token stop)
 {
-    return withItem(path, [&](int parentFd, const std::string& name, const struct stat& st,
-                              const QString&) -> std::optional<QString> {
-        if (!S_ISREG(st.st_mode))
-            return Platform::errorText(EINVAL);
-        if (st.st_nlink > 1)
-            return hardLinked();
-        return overwriteAt(parentFd, name.c_str(), st, passes, stop);
-    });
+    return withItem(
+        path,
+        [&](int parentFd, const std::string& name, const struct stat& st, const QString&) -> std::optional<QString> {
+            if (!S_ISREG(st.st_mode))
+                return Platform::errorText(EINVAL);
+            if (st.st_nlink > 1)
+                return hardLinked();
+            return overwriteAt(parentFd, name.c_str(), st, passes, stop);
+        });
 }
 
 } // namespace Removal

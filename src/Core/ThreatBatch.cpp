@@ -30,8 +30,8 @@ void bootOutOfUserSession(const QString& label)
 {
     if (label.contains(QChar(u'\0')))
         return;
-    OptimizationService::run(u"/bin/launchctl"_s,
-                             {u"bootout"_s, u"gui/%1/%2"_s.arg(Platform::userID()).arg(label)}, false);
+    OptimizationService::run(u"/bin/launchctl"_s, {u"bootout"_s, u"gui/%1/%2"_s.arg(Platform::userID()).arg(label)},
+                             false);
 }
 
 } // namespace

@@ -1,12 +1,12 @@
 #include "CompositionRoot.h"
 
 #include "App/AppState.h"
-#include "Look/DesktopWorkspace.h"
-#include "Look/Theme.h"
 #include "App/MainWindow.h"
 #include "Core/Exclusions.h"
 #include "Core/History.h"
 #include "Core/Preferences.h"
+#include "Look/DesktopWorkspace.h"
+#include "Look/Theme.h"
 
 #include <QApplication>
 #include <QEventLoop>

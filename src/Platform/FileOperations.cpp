@@ -81,7 +81,8 @@ QString numberedName(const QString& name, int number)
 
 struct stat lstatOrZero(const QString& path, bool* ok)
 {
-    struct stat st {};
+    struct stat st {
+    };
     *ok = ::lstat(encoded(path).constData(), &st) == 0;
     return st;
 }
@@ -90,7 +91,8 @@ struct stat lstatOrZero(const QString& path, bool* ok)
 std::optional<QString> trashFolderFor(const QString& item, const struct stat& itemStat, QString* folder)
 {
     const QString home = homeFolder();
-    struct stat homeStat {};
+    struct stat homeStat {
+    };
     if (::stat(encoded(home).constData(), &homeStat) == 0 && homeStat.st_dev == itemStat.st_dev) {
         *folder = home + u"/.Trash"_s;
         return std::nullopt;
@@ -99,7 +101,8 @@ std::optional<QString> trashFolderFor(const QString& item, const struct stat& it
     QString mountPoint = item;
     while (mountPoint != u"/") {
         const QString parent = parentOf(mountPoint);
-        struct stat parentStat {};
+        struct stat parentStat {
+        };
         if (::lstat(encoded(parent).constData(), &parentStat) != 0 || parentStat.st_dev != itemStat.st_dev)
             break;
         mountPoint = parent;
@@ -133,7 +136,8 @@ std::optional<QString> moveNoReplace(const QString& from, const QString& to, int
     }
 
     // The file system does not know the no-replace flag.
-    struct stat st {};
+    struct stat st {
+    };
     if (::lstat(source.constData(), &st) != 0) {
         *error = errno;
         return errorText(*error);
@@ -242,7 +246,8 @@ std::optional<QString> removeEmptyFolder(const QString& path)
 std::optional<QString> createFolder(const QString& path, unsigned permissions)
 {
     const QString folder = absolutePath(path);
-    struct stat st {};
+    struct stat st {
+    };
     if (::stat(encoded(folder).constData(), &st) == 0)
         return S_ISDIR(st.st_mode) ? std::nullopt : std::optional<QString>(errorText(ENOTDIR));
     if (auto refusal = TestGuard::check(folder, u"créer le dossier"_s))
@@ -258,11 +263,12 @@ std::optional<QString> createFolder(const QString& path, unsigned permissions)
 
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions)
 {
-    return writeFileAtomically(path, [&data](const ByteSink& sink) { return sink(data); }, permissions);
+    return writeFileAtomically(
+        path, [&data](const ByteSink& sink) { return sink(data); }, permissions);
 }
 
-std::optional<QString> writeFileAtomically(const QString& path, const std::function<bool(const ByteSink& sink)>& produce,
-                                           unsigned permissions)
+std::optional<QString>
+writeFileAtomically(const QString& path, const std::function<bool(const ByteSink& sink)>& produce, unsigned permissions)
 {
     const QString file = absolutePath(path);
     if (auto refusal = TestGuard::check(file, u"écrire"_s))

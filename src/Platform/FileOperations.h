@@ -46,7 +46,8 @@ using ByteSink = std::function<bool(QByteArrayView bytes)>;
 
 // The same, for contents too large to hold at once: `produce` writes them through the sink it is given.
 // When it returns false, or a write failed, the temporary file is discarded and the old file stays.
-std::optional<QString> writeFileAtomically(const QString& path, const std::function<bool(const ByteSink& sink)>& produce,
+std::optional<QString> writeFileAtomically(const QString& path,
+                                           const std::function<bool(const ByteSink& sink)>& produce,
                                            unsigned permissions = 0644);
 
 } // namespace Platform

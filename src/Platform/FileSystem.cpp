@@ -39,7 +39,8 @@ EntryKind kindOf(quint32 mode)
 // statx relative to a folder descriptor, never following a link.
 bool statAt(int dirFd, const char* name, FileInfo& info, int* errorNumber)
 {
-    struct statx st {};
+    struct statx st {
+    };
     if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &st) != 0) {
         if (errorNumber)
             *errorNumber = errno;
@@ -123,8 +124,7 @@ int openFolder(int parentFd, const char* name)
 }
 
 // Returns false when stopped.
-bool walkFolder(int dirFd, const QString& folderPath, int depth, const WalkVisitor& visit,
-                const std::stop_token& stop)
+bool walkFolder(int dirFd, const QString& folderPath, int depth, const WalkVisitor& visit, const std::stop_token& stop)
 {
     std::vector<RawEntry> entries = readFolder(dirFd, folderPath, nullptr);
     for (RawEntry& entry : entries) {

@@ -146,7 +146,8 @@ void walkFolder(const std::shared_ptr<Job>& jobPtr, int fd, const std::string& p
             continue;
         ++entries;
         unsigned char type = entry->d_type;
-        struct stat st {};
+        struct stat st {
+        };
         if (type == DT_REG || type == DT_UNKNOWN) {
             if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;

@@ -95,8 +95,8 @@ std::optional<QString> check(const QString& path, const QString& operation)
     if (!sandbox.isEmpty() && isEqualOrUnder(resolvedForCheck(path), sandbox))
         return std::nullopt;
 
-    const QString message = u"Le garde-fou des tests refuse de %1 « %2 » : ce chemin est hors du dossier de test."_s
-                                .arg(operation, path);
+    const QString message =
+        u"Le garde-fou des tests refuse de %1 « %2 » : ce chemin est hors du dossier de test."_s.arg(operation, path);
     if (handler) {
         handler(message);
     } else {

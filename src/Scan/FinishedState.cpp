@@ -1,5 +1,6 @@
 #include "Scan/FinishedState.h"
 
+#include "Core/FileUtils.h"
 #include "Look/CardModifier.h"
 #include "Look/ElidedLabel.h"
 #include "Look/StyledButton.h"
@@ -7,7 +8,6 @@
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Core/FileUtils.h"
 #include "Platform/Symbols.h"
 #include "Scan/ScanViewModel.h"
 

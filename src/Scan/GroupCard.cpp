@@ -1,5 +1,6 @@
 #include "Scan/GroupCard.h"
 
+#include "Core/FileUtils.h"
 #include "Look/BoxButton.h"
 #include "Look/CardModifier.h"
 #include "Look/DisclosureChevron.h"
@@ -7,7 +8,6 @@
 #include "Look/IconTile.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Core/FileUtils.h"
 #include "Scan/ItemRow.h"
 #include "Scan/ScanViewModel.h"
 

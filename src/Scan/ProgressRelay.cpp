@@ -10,9 +10,7 @@ std::shared_ptr<ProgressRelay> ProgressRelay::create(Labels labels, Apply apply,
 }
 
 ProgressRelay::ProgressRelay(Labels labels, Apply apply, int minimumIntervalMs)
-    : m_labels(labels)
-    , m_apply(std::move(apply))
-    , m_minimumIntervalMs(minimumIntervalMs)
+    : m_labels(labels), m_apply(std::move(apply)), m_minimumIntervalMs(minimumIntervalMs)
 {
 }
 

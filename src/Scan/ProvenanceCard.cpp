@@ -1,10 +1,10 @@
 #include "Scan/ProvenanceCard.h"
 
+#include "Core/FileUtils.h"
 #include "Look/Paint.h"
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Core/FileUtils.h"
 #include "Platform/Symbols.h"
 
 #include <algorithm>

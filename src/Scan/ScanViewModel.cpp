@@ -20,24 +20,20 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Runs `work` on a pool thread; `work` must capture values only, never the model.
-template <class Work>
-void runInBackground(Work&& work)
+template <class Work> void runInBackground(Work&& work)
 {
     QThreadPool::globalInstance()->start(std::forward<Work>(work));
 }
 
 // Runs `call` on the GUI thread later; the application object outlives every model.
-template <class Call>
-void onGuiThread(Call&& call)
+template <class Call> void onGuiThread(Call&& call)
 {
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<Call>(call), Qt::QueuedConnection);
 }
 
 } // namespace
 
-ScanViewModel::ScanViewModel(ScannerPtr scanner, QObject* parent)
-    : QObject(parent)
-    , m_scanner(std::move(scanner))
+ScanViewModel::ScanViewModel(ScannerPtr scanner, QObject* parent) : QObject(parent), m_scanner(std::move(scanner))
 {
 }
 

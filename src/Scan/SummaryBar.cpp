@@ -1,10 +1,10 @@
 #include "Scan/SummaryBar.h"
 
+#include "Core/FileUtils.h"
 #include "Look/CardModifier.h"
 #include "Look/StyledButton.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Core/FileUtils.h"
 #include "Scan/ScanViewModel.h"
 
 #include <QHBoxLayout>

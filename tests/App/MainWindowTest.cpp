@@ -4,10 +4,10 @@
 #include "App/DiskFooter.h"
 #include "App/SidebarView.h"
 #include "Look/Theme.h"
+#include "RecordingWorkspace.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
 #include "Scanners/ScannerFactory.h"
-#include "RecordingWorkspace.h"
 
 #include <QListWidget>
 #include <QTest>
@@ -32,13 +32,29 @@ TEST(Sidebar, listsTheModulesInTheirSections)
 {
     AppState state;
     SidebarView sidebar(state);
-    EXPECT_EQ(rowTexts(*sidebar.list()),
-              (QStringList{u"Dedav Orud"_s, u"Analyse intelligente"_s, u"Nettoyage"_s, u"Fichiers système"_s,
-                           u"Xcode et simulateurs"_s, u"Pièces jointes Mail"_s, u"Corbeilles"_s, u"Protection"_s,
-                           u"Suppression de malwares"_s, u"Confidentialité"_s, u"Performance"_s, u"Optimisation"_s,
-                           u"Maintenance"_s, u"Applications"_s, u"Désinstalleur"_s, u"Résidus d'apps disparues"_s,
-                           u"Mises à jour"_s, u"Mon fouillis"_s, u"Fichiers volumineux et anciens"_s, u"Doublons"_s,
-                           u"Instantanés locaux"_s, u"Broyeur"_s, u"Carte d'espace"_s}));
+    EXPECT_EQ(rowTexts(*sidebar.list()), (QStringList{u"Dedav Orud"_s,
+                                                      u"Analyse intelligente"_s,
+                                                      u"Nettoyage"_s,
+                                                      u"Fichiers système"_s,
+                                                      u"Xcode et simulateurs"_s,
+                                                      u"Pièces jointes Mail"_s,
+                                                      u"Corbeilles"_s,
+                                                      u"Protection"_s,
+                                                      u"Suppression de malwares"_s,
+                                                      u"Confidentialité"_s,
+                                                      u"Performance"_s,
+                                                      u"Optimisation"_s,
+                                                      u"Maintenance"_s,
+                                                      u"Applications"_s,
+                                                      u"Désinstalleur"_s,
+                                                      u"Résidus d'apps disparues"_s,
+                                                      u"Mises à jour"_s,
+                                                      u"Mon fouillis"_s,
+                                                      u"Fichiers volumineux et anciens"_s,
+                                                      u"Doublons"_s,
+                                                      u"Instantanés locaux"_s,
+                                                      u"Broyeur"_s,
+                                                      u"Carte d'espace"_s}));
     // Choosing a row selects its module; a heading keeps the current one.
     sidebar.list()->setCurrentRow(6);
     EXPECT_EQ(state.selection(), ModuleID::trashBins);

@@ -25,7 +25,10 @@ qint64 allocated(const QString& path)
 class HomeOverride final
 {
 public:
-    explicit HomeOverride(const QString& home) : m_saved(qEnvironmentVariable("HOME")) { qputenv("HOME", home.toUtf8()); }
+    explicit HomeOverride(const QString& home) : m_saved(qEnvironmentVariable("HOME"))
+    {
+        qputenv("HOME", home.toUtf8());
+    }
     ~HomeOverride() { qputenv("HOME", m_saved.toUtf8()); }
 
 private:
@@ -64,8 +67,8 @@ TEST(FileUtils, allocatedSizeOfFilesFoldersAndLinks)
         link-to-big -> big
         empty/
     )"_s);
-    const qint64 expectedBig = allocated(tree.path(u"big/a.bin"_s)) + allocated(tree.path(u"big/.hidden"_s))
-                               + allocated(tree.path(u"big/Tool.app/Contents/Resources/r.dat"_s));
+    const qint64 expectedBig = allocated(tree.path(u"big/a.bin"_s)) + allocated(tree.path(u"big/.hidden"_s)) +
+                               allocated(tree.path(u"big/Tool.app/Contents/Resources/r.dat"_s));
     for (const std::optional<double> timeout : {std::optional<double>(), std::optional<double>(5.0)}) {
         EXPECT_EQ(FileUtils::allocatedSize(tree.path(u"big"_s), timeout), (SizeResult{expectedBig, false}));
         EXPECT_EQ(FileUtils::allocatedSize(tree.path(u"single.bin"_s), timeout),

@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-using TestSupport::exists;
 using Platform::UserDefaults;
+using TestSupport::exists;
 
 namespace {
 

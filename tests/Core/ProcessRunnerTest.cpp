@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-using TestSupport::contentOf;
 using OptimizationService::ProcessResult;
+using TestSupport::contentOf;
 
 namespace {
 
@@ -42,7 +42,8 @@ TEST_F(ProcessRunner, mergesOrDiscardsStandardError)
 
 TEST_F(ProcessRunner, readsLargeAndInvalidOutputToTheEnd)
 {
-    const ProcessResult big = OptimizationService::run(u"/bin/sh"_s, {u"-c"_s, u"head -c 300000 /dev/zero | tr '\\0' a"_s}, false);
+    const ProcessResult big =
+        OptimizationService::run(u"/bin/sh"_s, {u"-c"_s, u"head -c 300000 /dev/zero | tr '\\0' a"_s}, false);
     EXPECT_EQ(big.status, 0);
     EXPECT_EQ(big.output.size(), 300000);
     const ProcessResult bad = OptimizationService::run(u"/bin/sh"_s, {u"-c"_s, u"printf 'ok \\377 été'"_s}, false);
@@ -62,8 +63,7 @@ TEST_F(ProcessRunner, administratorCommandsReachTheShellUnchanged)
 TEST_F(ProcessRunner, administratorFailuresAreFrench)
 {
     EXPECT_EQ(OptimizationService::runAsAdministrator(u"exit 3"_s), u"Échec (code 3)."_s);
-    EXPECT_EQ(OptimizationService::runAsAdministrator(u"echo '  rm: impossible  ' >&2; exit 1"_s),
-              u"rm: impossible"_s);
+    EXPECT_EQ(OptimizationService::runAsAdministrator(u"echo '  rm: impossible  ' >&2; exit 1"_s), u"rm: impossible"_s);
     qputenv("QUORVANE_OSASCRIPT_CANCEL", "1");
     EXPECT_EQ(OptimizationService::runAsAdministrator(u"true"_s), u"Annulé."_s);
 }

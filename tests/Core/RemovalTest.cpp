@@ -18,15 +18,16 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-using TestSupport::exists;
 using Removal::Mode;
+using TestSupport::exists;
 
 namespace {
 
 ScanItem itemAt(const QString& path, Mode mode, qint64 size = 100)
 {
-    return ScanItem{QUuid::createUuid(), path, path.section(u'/', -1), size, std::nullopt, std::nullopt, true, false,
-                    mode, std::nullopt};
+    return ScanItem{
+        QUuid::createUuid(), path, path.section(u'/', -1), size, std::nullopt, std::nullopt, true, false, mode,
+        std::nullopt};
 }
 
 using Calls = std::vector<std::pair<double, QString>>;
@@ -101,8 +102,12 @@ TEST_F(RemovalEngine, removesEachItemByItsModeAndReportsWhatItFreed)
     EXPECT_EQ(report.freedBytes, 10 + 20 + 5000 + 3);
     for (const char16_t* name : {u"trash-me", u"delete-me", u"shred-me", u"dangling"})
         EXPECT_FALSE(exists(tree.path(QString::fromUtf16(name))));
-    EXPECT_EQ(calls, (Calls{{0.0, u"trash-me"_s}, {0.2, u"delete-me"_s}, {0.4, u"shred-me"_s}, {0.6, u"vanished"_s},
-                            {0.8, u"dangling"_s}, {1.0, QString()}}));
+    EXPECT_EQ(calls, (Calls{{0.0, u"trash-me"_s},
+                            {0.2, u"delete-me"_s},
+                            {0.4, u"shred-me"_s},
+                            {0.6, u"vanished"_s},
+                            {0.8, u"dangling"_s},
+                            {1.0, QString()}}));
 }
 
 TEST_F(RemovalEngine, refusesProtectedThenExcludedLocationsWhateverTheMode)
@@ -118,10 +123,10 @@ TEST_F(RemovalEngine, refusesProtectedThenExcludedLocationsWhateverTheMode)
     ASSERT_TRUE(Exclusions::shared().add(tree.path(u"parent/kept"_s)));
     ASSERT_TRUE(Exclusions::shared().add(system));
 
-    const Removal::Report report = Removal::remove(
-        {itemAt(system, Mode::trash()), itemAt(tree.path(u"excluded"_s), Mode::trash()),
-         itemAt(tree.path(u"parent"_s), Mode::trash())},
-        Mode::deletion());
+    const Removal::Report report =
+        Removal::remove({itemAt(system, Mode::trash()), itemAt(tree.path(u"excluded"_s), Mode::trash()),
+                         itemAt(tree.path(u"parent"_s), Mode::trash())},
+                        Mode::deletion());
     EXPECT_TRUE(report.removed.isEmpty());
     EXPECT_EQ(report.failures, (QList<Removal::Failure>{{system, u"Emplacement protégé."_s},
                                                         {tree.path(u"excluded"_s), u"Exclu par vos réglages."_s},
@@ -156,8 +161,9 @@ TEST_F(RemovalEngine, threatsInLockedFoldersGoThroughOneAdministratorScript)
     )"_s);
     const QString odd = tree.path(u"locked/it's \"odd\" $(touch INJECTED) `touch INJECTED2` \\ é\nx.plist"_s);
     const QString evilLabel = u"com.evil'; touch "_s + tree.path(u"PWNED"_s) + u"; echo '"_s;
-    const Removal::Report report = Removal::remove({itemAt(tree.path(u"locked/daemon.plist"_s), Mode::threat(evilLabel), 10),
-                                                    itemAt(odd, Mode::threat(std::nullopt), 20)});
+    const Removal::Report report =
+        Removal::remove({itemAt(tree.path(u"locked/daemon.plist"_s), Mode::threat(evilLabel), 10),
+                         itemAt(odd, Mode::threat(std::nullopt), 20)});
     ASSERT_EQ(report.removed.size(), 2) << (report.failures.isEmpty() ? "" : report.failures[0].reason.toStdString());
     EXPECT_EQ(report.removed[0].trashed, std::nullopt);
     EXPECT_EQ(report.freedBytes, 30);
@@ -219,8 +225,8 @@ TEST_F(RemovalEngine, batchVerdictsFollowWhatIsLeft)
     script.write("#!/bin/sh\nexit 0\n");
     script.close();
     const Removal::Report silent = Removal::remove({itemAt(tree.path(u"locked/stays.plist"_s), Mode::threat({}))});
-    EXPECT_EQ(silent.failures, (QList<Removal::Failure>{{tree.path(u"locked/stays.plist"_s),
-                                                         u"Toujours présent après la suppression."_s}}));
+    EXPECT_EQ(silent.failures, (QList<Removal::Failure>{
+                                   {tree.path(u"locked/stays.plist"_s), u"Toujours présent après la suppression."_s}}));
 }
 
 TEST_F(RemovalEngine, labelsThatCouldBreakAScriptLineAndUserAgentsStayOutOfTheScript)
@@ -230,9 +236,8 @@ TEST_F(RemovalEngine, labelsThatCouldBreakAScriptLineAndUserAgentsStayOutOfTheSc
     ASSERT_TRUE(QDir().mkpath(agents));
     TempTree tree(u"locked/newline.plist 10"_s);
     // The system root's LaunchAgents folder counts as locked for this test.
-    Platform::setUserCanWriteOverride([agents](const QString& folder) {
-        return !folder.contains(u"locked"_s) && folder != agents;
-    });
+    Platform::setUserCanWriteOverride(
+        [agents](const QString& folder) { return !folder.contains(u"locked"_s) && folder != agents; });
     QFile agent(agents + u"/com.agent.plist"_s);
     ASSERT_TRUE(agent.open(QIODevice::WriteOnly));
     agent.close();

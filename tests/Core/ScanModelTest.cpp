@@ -8,7 +8,7 @@ namespace {
 
 ScanItem item(bool selected)
 {
-    return ScanItem{QUuid::createUuid(), u"/x"_s, u"x"_s, 1, std::nullopt, std::nullopt, selected, false,
+    return ScanItem{QUuid::createUuid(),    u"/x"_s,     u"x"_s, 1, std::nullopt, std::nullopt, selected, false,
                     Removal::Mode::trash(), std::nullopt};
 }
 

@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-using TestSupport::exists;
 using TestSupport::contentOf;
+using TestSupport::exists;
 
 TEST(Shredding, passesWriteZerosOnesAndRandomBytesWithoutChangingTheLength)
 {

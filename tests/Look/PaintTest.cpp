@@ -1,7 +1,7 @@
 #include "Look/Paint.h"
 
-#include "Look/Theme.h"
 #include "Core/ModuleID.h"
+#include "Look/Theme.h"
 #include "Platform/Symbols.h"
 
 #include <QFile>

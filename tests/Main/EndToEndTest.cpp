@@ -4,8 +4,8 @@
 #include "App/MainWindow.h"
 #include "Core/History.h"
 #include "Platform/FileSystem.h"
-#include "Scan/ScanViewModel.h"
 #include "Sandbox.h"
+#include "Scan/ScanViewModel.h"
 #include "ScopedEnvironment.h"
 
 #include <QAbstractButton>
@@ -59,8 +59,8 @@ TEST(EndToEnd, systemJunkIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     ASSERT_FALSE(junk->groups().isEmpty());
     if (!junk->groups().first().isExpanded)
         junk->toggleExpanded(junk->groups().first().id);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return !window.findChildren<QAbstractButton*>(u"provenanceButton"_s).isEmpty(); }, 5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !window.findChildren<QAbstractButton*>(u"provenanceButton"_s).isEmpty(); }, 5000));
     QTest::mouseClick(clean, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"newScanButton"_s) != nullptr; }, 30000));
 

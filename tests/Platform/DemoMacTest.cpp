@@ -22,9 +22,9 @@ TEST(DemoMac, isLaidOutWithReadableApplicationBundles)
     ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
 
     const QString home = demo + u"/Users/demo"_s;
-    for (const QString& folder : {u"Library/Caches"_s, u"Library/Logs"_s, u"Library/Preferences"_s,
-                                  u"Library/Application Support"_s, u"Library/Containers"_s, u"Downloads"_s,
-                                  u".Trash"_s})
+    for (const QString& folder :
+         {u"Library/Caches"_s, u"Library/Logs"_s, u"Library/Preferences"_s, u"Library/Application Support"_s,
+          u"Library/Containers"_s, u"Downloads"_s, u".Trash"_s})
         EXPECT_TRUE(Platform::fileInfo(home + u'/' + folder)->isDirectory()) << folder.toStdString();
     EXPECT_TRUE(Platform::fileInfo(demo + u"/private/var/folders/qp/T"_s)->isDirectory());
 

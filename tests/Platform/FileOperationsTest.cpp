@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-using TestSupport::exists;
 using TestSupport::contentOf;
+using TestSupport::exists;
 
 namespace {
 
@@ -129,7 +129,11 @@ TEST(FileOperations, onlyAnEmptyFolderIsRemovedAsEmpty)
 
     // A name that no listing shows still keeps its folder.
     EXPECT_EQ(Platform::removeEmptyFolder(tree.path(u"unlisted"_s)), u"Le dossier n'est pas vide."_s);
-    EXPECT_EQ(::access(tree.rawPath("unlisted/bad\xff" "name").constData(), F_OK), 0);
+    EXPECT_EQ(::access(tree.rawPath("unlisted/bad\xff"
+                                    "name")
+                           .constData(),
+                       F_OK),
+              0);
 
     EXPECT_TRUE(Platform::removeEmptyFolder(tree.path(u"pointer"_s)).has_value());
     EXPECT_TRUE(exists(tree.path(u"pointer"_s)));

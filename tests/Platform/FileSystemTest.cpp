@@ -50,7 +50,7 @@ TEST(FileSystem, listingIsSortedByNameBytesWithOddNamesIntact)
     )"_s);
     const auto entries = Platform::listFolder(tree.root());
     EXPECT_EQ(names(entries), (QStringList{u"B.txt"_s, u"a"_s, u"avec des espaces"_s, u"b.txt"_s,
-                                          u"guillemets ' et \""_s, u"ligne\nsuivante"_s, u"été.txt"_s}));
+                                           u"guillemets ' et \""_s, u"ligne\nsuivante"_s, u"été.txt"_s}));
     for (const Platform::FileInfo& entry : entries)
         EXPECT_EQ(entry.path, tree.path(entry.name));
 }

@@ -18,7 +18,8 @@ namespace {
 
 qint64 blocksOf(const QByteArray& rawPath)
 {
-    struct stat st {};
+    struct stat st {
+    };
     EXPECT_EQ(::lstat(rawPath.constData(), &st), 0) << rawPath.toStdString();
     return qint64(st.st_blocks) * 512;
 }
@@ -43,10 +44,9 @@ TEST(FolderSize, countsRegularFilesOnlyAndHardLinksEachTime)
         link -> sub
         empty/
     )"_s);
-    const qint64 expected = blocksOf(tree.path(u"a.bin"_s)) + 2 * blocksOf(tree.path(u"sub/b.bin"_s))
-                            + blocksOf(tree.path(u"sub/deeper/c.bin"_s)) + blocksOf(tree.path(u".hidden"_s))
-                            + blocksOf(tree.path(u"App.app/Contents/MacOS/run"_s))
-                            + blocksOf(tree.path(u"sparse"_s));
+    const qint64 expected = blocksOf(tree.path(u"a.bin"_s)) + 2 * blocksOf(tree.path(u"sub/b.bin"_s)) +
+                            blocksOf(tree.path(u"sub/deeper/c.bin"_s)) + blocksOf(tree.path(u".hidden"_s)) +
+                            blocksOf(tree.path(u"App.app/Contents/MacOS/run"_s)) + blocksOf(tree.path(u"sparse"_s));
     std::atomic<qint64> live{0};
     EXPECT_EQ(Platform::treeAllocatedBytes(tree.root(), {}, &live), expected);
     EXPECT_EQ(live.load(), expected);
@@ -61,8 +61,9 @@ TEST(FolderSize, namesThatCannotBeShownStillCount)
         "bad\xffname" 8000
         "bad\xfe/inner" 8000
     )"_s);
-    EXPECT_EQ(Platform::treeAllocatedBytes(tree.root()),
-              blocksOf(tree.rawPath("bad\xff" "name")) + blocksOf(tree.rawPath("bad\xfe/inner")));
+    EXPECT_EQ(Platform::treeAllocatedBytes(tree.root()), blocksOf(tree.rawPath("bad\xff"
+                                                                               "name")) +
+                                                             blocksOf(tree.rawPath("bad\xfe/inner")));
 }
 
 // Large enough for the pool to join in; the sum must not depend on who walked what.

@@ -41,7 +41,8 @@ TEST(SystemRoot, placesMacLocationsUnderTheRoot)
     };
     for (const Case& c : cases) {
         const RootOverride root(c.root);
-        EXPECT_EQ(Platform::systemPath(c.macPath), c.expected) << c.root.toStdString() << " " << c.macPath.toStdString();
+        EXPECT_EQ(Platform::systemPath(c.macPath), c.expected)
+            << c.root.toStdString() << " " << c.macPath.toStdString();
     }
 }
 
@@ -69,12 +70,9 @@ TEST(SystemRoot, equalOrUnderIsAPathBoundaryTest)
         bool expected;
     };
     const Case cases[] = {
-        {u"/Users/al"_s, u"/Users/al"_s, true},
-        {u"/Users/al/x"_s, u"/Users/al"_s, true},
-        {u"/Users/al/x"_s, u"/Users/al/"_s, true},
-        {u"/Users/al2"_s, u"/Users/al"_s, false},
-        {u"/Users"_s, u"/Users/al"_s, false},
-        {u"/anything"_s, u"/"_s, true},
+        {u"/Users/al"_s, u"/Users/al"_s, true},         {u"/Users/al/x"_s, u"/Users/al"_s, true},
+        {u"/Users/al/x"_s, u"/Users/al/"_s, true},      {u"/Users/al2"_s, u"/Users/al"_s, false},
+        {u"/Users"_s, u"/Users/al"_s, false},           {u"/anything"_s, u"/"_s, true},
         {u"/Users/al/../bob"_s, u"/Users/al"_s, false},
     };
     for (const Case& c : cases)

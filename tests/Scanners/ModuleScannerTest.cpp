@@ -61,8 +61,11 @@ TEST(ModuleScanner, directoryContentsListsHiddenChildrenAndNothingForNonFolders)
 
 TEST(ScanOrder, severityFirstThenFrenchNamesIgnoringCase)
 {
-    QList<ScanItem> items{named(u"zeta"_s, ThreatSeverity::likely), named(u"Éclair"_s), named(u"beta"_s),
-                          named(u"alpha"_s, ThreatSeverity::suspicious), named(u"Omega"_s, ThreatSeverity::confirmed),
+    QList<ScanItem> items{named(u"zeta"_s, ThreatSeverity::likely),
+                          named(u"Éclair"_s),
+                          named(u"beta"_s),
+                          named(u"alpha"_s, ThreatSeverity::suspicious),
+                          named(u"Omega"_s, ThreatSeverity::confirmed),
                           named(u"ecole"_s)};
     std::sort(items.begin(), items.end(), ScanOrder::severityThenName);
     EXPECT_EQ(names(items), (QStringList{u"Omega"_s, u"zeta"_s, u"alpha"_s, u"beta"_s, u"Éclair"_s, u"ecole"_s}));

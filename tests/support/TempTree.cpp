@@ -35,8 +35,12 @@ std::vector<std::string> tokenize(const std::string& line, bool* ok)
                 if (c == '\\' && i < line.size()) {
                     const char e = line[i++];
                     switch (e) {
-                    case 'n': c = '\n'; break;
-                    case 't': c = '\t'; break;
+                    case 'n':
+                        c = '\n';
+                        break;
+                    case 't':
+                        c = '\t';
+                        break;
                     case 'x':
                         if (i + 2 > line.size()) {
                             *ok = false;
@@ -45,7 +49,9 @@ std::vector<std::string> tokenize(const std::string& line, bool* ok)
                         c = char(std::stoi(line.substr(i, 2), nullptr, 16));
                         i += 2;
                         break;
-                    default: c = e; break;
+                    default:
+                        c = e;
+                        break;
                     }
                 }
                 token.push_back(c);
@@ -127,7 +133,8 @@ namespace TestSupport {
 
 bool exists(const QString& path)
 {
-    struct stat st {};
+    struct stat st {
+    };
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 

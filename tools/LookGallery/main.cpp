@@ -1,5 +1,6 @@
 // qp_look_gallery OUTPUT.png: draws every shared component in its states under the offscreen platform and saves
 // the picture, once the entrance animations have run.
+#include "GalleryLook.h"
 #include "Look/CardModifier.h"
 #include "Look/EmptyArt.h"
 #include "Look/EmptyStateView.h"
@@ -18,7 +19,6 @@
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "GalleryLook.h"
 #include "Look/TriStateBox.h"
 #include "Platform/Symbols.h"
 

@@ -2,11 +2,11 @@
 // model around a made-up scanner, under the offscreen platform, and saves module-<phase>.png in OUTPUT_FOLDER.
 // Everything it writes (the items it cleans, the Trash, the journal) lives in a temporary folder that stands for
 // the home folder and the system root, and goes with it.
-#include "Look/DesktopWorkspace.h"
-#include "Look/Theme.h"
-#include "GalleryLook.h"
 #include "Core/FileUtils.h"
 #include "Core/Preferences.h"
+#include "GalleryLook.h"
+#include "Look/DesktopWorkspace.h"
+#include "Look/Theme.h"
 #include "Platform/FileOperations.h"
 #include "Platform/SystemRoot.h"
 #include "Scan/GroupCard.h"
