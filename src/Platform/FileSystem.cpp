@@ -200,4 +200,30 @@ bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token sto
     return finished;
 }
 
+bool isPackage(const QString& path)
+{
+    // The Mac's bundle types and the document packages of its common applications.
+    static constexpr QLatin1StringView extensions[] = {
+        QLatin1StringView("app"),         QLatin1StringView("appex"),         QLatin1StringView("bundle"),
+        QLatin1StringView("component"),   QLatin1StringView("dsym"),          QLatin1StringView("fcpbundle"),
+        QLatin1StringView("framework"),   QLatin1StringView("imovielibrary"), QLatin1StringView("kext"),
+        QLatin1StringView("key"),         QLatin1StringView("logicx"),        QLatin1StringView("band"),
+        QLatin1StringView("mdimporter"),  QLatin1StringView("musiclibrary"),  QLatin1StringView("numbers"),
+        QLatin1StringView("pages"),       QLatin1StringView("photoslibrary"), QLatin1StringView("playground"),
+        QLatin1StringView("plugin"),      QLatin1StringView("prefpane"),      QLatin1StringView("qlgenerator"),
+        QLatin1StringView("rtfd"),        QLatin1StringView("saver"),         QLatin1StringView("sparsebundle"),
+        QLatin1StringView("tvlibrary"),   QLatin1StringView("xcarchive"),     QLatin1StringView("xcodeproj"),
+        QLatin1StringView("xcworkspace"), QLatin1StringView("xpc"),
+    };
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot <= slash + 1 || dot == path.size() - 1)
+        return false; // no extension, or a hidden name such as ".app"
+    const QStringView extension = QStringView(path).mid(dot + 1);
+    for (QLatin1StringView known : extensions)
+        if (extension.compare(known, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 } // namespace Platform

@@ -195,3 +195,26 @@ TEST(FileSystem, aFolderRemovedWhileWalkedIsPassedOver)
     // "b" was listed before it went, so it is yielded, but nothing below it is.
     EXPECT_EQ(seen, (QStringList{u"a"_s, u"one"_s, u"b"_s, u"c"_s, u"three"_s}));
 }
+
+TEST(FileSystem, packagesAreKnownByTheirExtensionInAnyCase)
+{
+    const struct {
+        const char* path;
+        bool package;
+    } cases[] = {
+        {"/Applications/Lumen.app", true},
+        {"/x/Rapport.PAGES", true},
+        {"/x/Photos.photoslibrary", true},
+        {"/x/Archive 2.xcarchive", true},
+        {"/x/Disk.sparsebundle", true},
+        {"/x/.app", false},
+        {"/x/app", false},
+        {"/x/Lumen.app.zip", false},
+        {"/x/Lumen.", false},
+        {"/x/Lumen.app/Contents", false},
+        {"/x.app/Contents", false},
+        {"/x/notes.txt", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Platform::isPackage(QString::fromUtf8(c.path)), c.package) << c.path;
+}
