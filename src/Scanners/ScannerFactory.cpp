@@ -1,15 +1,21 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "Scanners/MalwareScanner.h"
+#include "Scanners/SmartScanScanner.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
 
 std::optional<ScannerPtr> makeScanner(ModuleID module)
 {
     switch (module) {
+    case ModuleID::smartScan:
+        return std::make_shared<const SmartScanScanner>();
     case ModuleID::systemJunk:
         return std::make_shared<const SystemJunkScanner>(module, true, SystemJunkScanner::standardCacheDenylist());
     case ModuleID::trashBins:
         return std::make_shared<const TrashScanner>(module);
+    case ModuleID::malware:
+        return std::make_shared<const MalwareScanner>(module);
 
     case ModuleID::xcodeJunk:
     case ModuleID::optimization:
@@ -21,10 +27,8 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
     case ModuleID::spaceMap:
         return std::make_shared<const NullScanner>(module);
 
-    // Cleaning modules whose scanners are still to come; the smart scan needs the malware scanner as well.
-    case ModuleID::smartScan:
+    // Cleaning modules whose scanners are still to come.
     case ModuleID::mailAttachments:
-    case ModuleID::malware:
     case ModuleID::privacy:
     case ModuleID::leftovers:
     case ModuleID::largeOldFiles:
