@@ -142,18 +142,19 @@ void ScanViewModel::scan()
     runInBackground([scanner = m_scanner, relay, self, stop = m_job.get_token()] {
         QList<ScanGroup> groups =
             scanner->scan([relay](double fraction, const QString& label) { relay->report(fraction, label); }, stop);
-        onGuiThread([relay, self, stop, groups = std::move(groups)]() mutable {
+        // Asked in every case, as the scan has ended whether or not it is still wanted; here, since a scanner
+        // may run tools to answer.
+        QList<Advisory> advisories = scanner->advisories();
+        onGuiThread([relay, self, stop, groups = std::move(groups), advisories = std::move(advisories)]() mutable {
             relay->flush();
             if (self)
-                self->publishScan(stop, std::move(groups));
+                self->publishScan(stop, std::move(groups), std::move(advisories));
         });
     });
 }
 
-void ScanViewModel::publishScan(std::stop_token job, QList<ScanGroup> groups)
+void ScanViewModel::publishScan(std::stop_token job, QList<ScanGroup> groups, QList<Advisory> advisories)
 {
-    // Asked in every case, as the scan has ended whether or not it is still wanted.
-    QList<Advisory> advisories = m_scanner->advisories();
     if (job.stop_requested())
         return;
     m_groups = std::move(groups);

@@ -82,7 +82,7 @@ signals:
     void changed();
 
 private:
-    void publishScan(std::stop_token job, QList<ScanGroup> groups);
+    void publishScan(std::stop_token job, QList<ScanGroup> groups, QList<Advisory> advisories);
     void finishCleaning(const Removal::Report& report, const std::optional<QString>& stamp,
                         const QList<ScanItem>& cleanSet, bool snapshotWanted);
     void applyProgress(double fraction, const std::optional<QString>& status);

@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,59 @@ TEST_F(ScanViewModelTest, aCancelledScanNeverPublishesItsLateResult)
     EXPECT_EQ(model.phase(), Phase::idle);
     EXPECT_TRUE(model.groups().isEmpty());
     EXPECT_FALSE(model.lastScan().has_value());
+}
+
+// Advisories may take the scanner a while (the malware module runs a tool twice): they are asked on the scan's
+// thread once it returns, whether or not the scan is still wanted.
+TEST_F(ScanViewModelTest, advisoriesAreAskedOffTheGuiThreadOnceTheScanReturns)
+{
+    class RecordingScanner final : public ModuleScanner
+    {
+    public:
+        explicit RecordingScanner(std::shared_ptr<LatchedScanner> latched) : inner(std::move(latched)) {}
+        ModuleID moduleID() const override { return inner->moduleID(); }
+        bool requiresFullDiskAccess() const override { return false; }
+        QList<ScanGroup> scan(const Progress& progress, std::stop_token stop) const override
+        {
+            return inner->scan(progress, stop);
+        }
+        QList<Advisory> advisories() const override
+        {
+            const std::lock_guard lock(mutex);
+            threads.append(QThread::currentThread());
+            return inner->advisories();
+        }
+        qsizetype asked() const
+        {
+            const std::lock_guard lock(mutex);
+            return threads.size();
+        }
+        std::shared_ptr<LatchedScanner> inner;
+        mutable std::mutex mutex;
+        mutable QList<QThread*> threads;
+    };
+    auto latched = std::make_shared<LatchedScanner>();
+    auto scanner = std::make_shared<RecordingScanner>(latched);
+    ScanViewModel model(scanner);
+    model.scan();
+    ASSERT_TRUE(waitFor([&] {
+        const std::lock_guard lock(latched->control()->mutex);
+        return latched->control()->started;
+    }));
+    model.cancel();
+    EXPECT_EQ(scanner->asked(), 0);
+    latched->control()->release();
+    ASSERT_TRUE(waitFor([&] { return scanner->asked() == 1; }));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(model.advisories().isEmpty());
+
+    model.scan();
+    ASSERT_TRUE(waitFor([&] { return model.phase() == Phase::results; }));
+    EXPECT_EQ(model.advisories().size(), 1);
+    const std::lock_guard lock(scanner->mutex);
+    ASSERT_EQ(scanner->threads.size(), 2);
+    for (QThread* thread : std::as_const(scanner->threads))
+        EXPECT_NE(thread, QCoreApplication::instance()->thread());
 }
 
 TEST_F(ScanViewModelTest, progressIsCoalescedAndKeepsTheLastNonEmptyLabel)
