@@ -44,7 +44,7 @@ QList<ScanGroup> SmartScanScanner::scan(const Progress& progress, std::stop_toke
         if (stop.stop_requested())
             break;
         const Progress mapped = [&](double fraction, const QString& label) {
-            if (progress)
+            if (progress && total > 0)
                 progress(done / total + fraction * (stage.weight / total), label.isEmpty() ? stage.label : label);
         };
         groups.append(stage.scanner->scan(mapped, stop));
