@@ -155,6 +155,7 @@ TEST(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
         EXPECT_TRUE(row->findChild<QWidget*>(u"severityChip"_s)->isVisibleTo(row)) << row->item().name.toStdString();
         routes.insert(row->item().name, row->findChild<QLabel*>(u"itemRoute"_s)->text());
         severities.insert(row->item().name, row->item().threat->severity);
+        EXPECT_EQ(row->toolTip(), row->item().threat->reasons.join(u'\n'));
     }
     const QHash<QString, ThreatSeverity> expected{
         {u"com.searchmine.helper"_s, ThreatSeverity::confirmed},
