@@ -10,11 +10,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHash>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QRawFont>
+#include <QRegion>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
@@ -259,6 +261,20 @@ void drawShadow(QPainter& painter, const QPainterPath& shape, const QColor& colo
     for (int i = 0; i < 3; ++i)
         boxBlur(image, boxRadius);
     painter.drawImage(area.topLeft() + offset, image);
+}
+
+bool composesTranslucentWindows()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform.startsWith(u"wayland") || platform == u"cocoa";
+}
+
+void maskToShape(QWidget* window, const QPainterPath& shape)
+{
+    if (composesTranslucentWindows())
+        window->clearMask();
+    else
+        window->setMask(QRegion(shape.toFillPolygon().toPolygon()));
 }
 
 } // namespace Paint

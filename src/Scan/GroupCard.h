@@ -15,6 +15,7 @@ class Divider;
 class ItemRow;
 class QAbstractButton;
 class ScanViewModel;
+class ElidedLabel;
 class TextLabel;
 struct ScreenServices;
 
@@ -69,7 +70,7 @@ private:
     QWidget* m_body;
     Header* m_header;
     BoxButton* m_box;
-    TextLabel* m_title;
+    ElidedLabel* m_title;
     TextLabel* m_note;
     TextLabel* m_count;
     TextLabel* m_figure;
