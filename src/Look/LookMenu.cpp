@@ -3,6 +3,7 @@
 #include "Look/Paint.h"
 #include "Look/Theme.h"
 
+#include <QPainter>
 #include <QResizeEvent>
 
 using namespace Qt::StringLiterals;
@@ -27,6 +28,15 @@ QMenu::separator { height: 1px; background: %2; margin: 4px 8px; })"_s
                       .arg(css(window), css(Paint::ink(this, Paint::Ink::primary, 0.14)), css(Paint::ink(this)),
                            css(Theme::indigo()), css(Paint::ink(this, Paint::Ink::tertiary)))
                       .arg(int(cornerRadius)));
+}
+
+void LookMenu::paintEvent(QPaintEvent* event)
+{
+    if (!Paint::composesTranslucentWindows()) { // masked: the smoothed edge blends with the window's colour
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::Window));
+    }
+    QMenu::paintEvent(event);
 }
 
 void LookMenu::resizeEvent(QResizeEvent* event)

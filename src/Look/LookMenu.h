@@ -16,6 +16,7 @@ public:
     static constexpr qreal cornerRadius = 8;
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QRawFont>
 #include <QRegion>
 #include <QWidget>
@@ -273,8 +274,15 @@ void maskToShape(QWidget* window, const QPainterPath& shape)
 {
     if (composesTranslucentWindows())
         window->clearMask();
-    else
-        window->setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    else {
+        // The hairline stroked along the edge belongs to the shape too: a mask of the fill alone would cut it.
+        QPainterPathStroker edge;
+        edge.setWidth(1);
+        QRegion region;
+        for (const QPolygonF& polygon : shape.united(edge.createStroke(shape)).toFillPolygons())
+            region += QRegion(polygon.toPolygon(), Qt::WindingFill);
+        window->setMask(region);
+    }
 }
 
 } // namespace Paint

@@ -138,6 +138,8 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QPainterPath outline = shape();
+        if (!Paint::composesTranslucentWindows()) // masked: the smoothed edge blends with the window's colour
+            painter.fillRect(rect(), palette().color(QPalette::Window));
         painter.fillPath(outline, palette().color(QPalette::Window));
         painter.strokePath(outline, QPen(Paint::ink(this, Paint::Ink::primary, 0.12), 1));
     }
