@@ -141,7 +141,7 @@ void GroupCard::refresh(const ScanGroup& group)
 
     m_expanded = group.isExpanded;
     const int shown = m_expanded ? static_cast<int>(std::min<qsizetype>(count, rowCap)) : 0;
-    const int headerHeight = m_header->sizeHint().height();
+    const int headerHeight = headerHeightFor(width());
     m_rowTops.assign(1, headerHeight + (m_expanded ? 1 : 0));
     for (int i = 0; i < shown; ++i)
         m_rowTops.push_back(m_rowTops.back() + ItemRow::heightFor(group.items[i]));
@@ -206,7 +206,22 @@ QList<ItemRow*> GroupCard::builtRows() const
 void GroupCard::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // A new width may wrap the note onto more or fewer lines: everything under the header moves with it.
+    const int shift = headerHeightFor(width()) - (m_rowTops.front() - (m_expanded ? 1 : 0));
+    if (shift != 0) {
+        for (int& top : m_rowTops)
+            top += shift;
+        setFixedHeight(height() + shift);
+    }
     placeChildren();
+}
+
+int GroupCard::headerHeightFor(int width) const
+{
+    const QLayout* layout = m_header->layout();
+    if (width > 0 && layout->hasHeightForWidth())
+        return layout->totalHeightForWidth(width);
+    return m_header->sizeHint().height();
 }
 
 void GroupCard::placeChildren()

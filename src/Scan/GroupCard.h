@@ -61,6 +61,8 @@ private:
 
     const ScanGroup* currentGroup() const;
     void placeChildren();
+    // The header's height at the card's width `width`: a long note wraps onto more lines.
+    int headerHeightFor(int width) const;
 
     ScanViewModel& m_model;
     QUuid m_groupID;
