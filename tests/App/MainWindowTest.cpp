@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QListWidget>
 #include <QTest>
 
@@ -213,4 +214,12 @@ TEST(MainWindow, textsAreShortenedNeverCutAtTheSmallestWindow)
         }
     }
     EXPECT_EQ(checked, 4); // the name and the detail of each of the two items
+    // Nothing else on the screen runs past the window's edge either.
+    for (const QWidget* text : window.findChildren<QWidget*>()) {
+        if ((qobject_cast<const QLabel*>(text) || qobject_cast<const ElidedLabel*>(text)) &&
+            text->isVisibleTo(&window)) {
+            EXPECT_LE(text->mapTo(&window, QPoint(text->width(), 0)).x(), window.width())
+                << text->objectName().toStdString();
+        }
+    }
 }
