@@ -1,8 +1,10 @@
 #include "Look/OverlayScrollBar.h"
 
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +35,12 @@ TEST(OverlayScrollBar, liesOverTheContentAndDrivesThePosition)
     EXPECT_LE(bar->width(), OverlayScrollBar::thickness);
 
     QScrollBar* position = list.verticalScrollBar();
+    // The wheel still scrolls the content, whose own bar is hidden.
+    QWheelEvent wheel(QPointF(50, 50), list.viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(list.viewport(), &wheel);
+    EXPECT_GT(position->value(), 0);
+    position->setValue(0);
     const QRect thumb = bar->thumbRect();
     ASSERT_FALSE(thumb.isEmpty());
     EXPECT_EQ(thumb.top(), 2);
