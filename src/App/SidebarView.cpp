@@ -2,10 +2,15 @@
 
 #include "App/AppState.h"
 #include "App/DiskFooter.h"
+#include "Look/OverlayScrollBar.h"
 #include "Look/Paint.h"
 #include "Look/Theme.h"
 #include "Scan/ScanViewModel.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QFontMetricsF>
 #include <QListWidget>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -55,9 +60,10 @@ public:
         Paint::drawSymbol(*painter, symbol(module), QPointF(r.left() + 24, r.center().y()), 15,
                           selected ? text : Theme::tint(module));
         painter->setPen(text);
-        painter->setFont(Theme::systemFont(13));
+        painter->setFont(SidebarView::titleFont());
         const int badge = index.data(kBadgeRole).toInt();
-        const QRectF titleRect = r.adjusted(42, 0, badge > 0 ? -48 : -12, 0);
+        const QRectF titleRect = r.adjusted(SidebarView::titleLeading, 0,
+                                            -(badge > 0 ? SidebarView::badgeRoom : SidebarView::titleTrailing), 0);
         painter->drawText(
             titleRect, Qt::AlignLeft | Qt::AlignVCenter,
             painter->fontMetrics().elidedText(index.data().toString(), Qt::ElideRight, int(titleRect.width())));
@@ -82,6 +88,7 @@ SidebarView::SidebarView(AppState& state, QWidget* parent)
     m_list->setItemDelegate(new RowDelegate(m_list));
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    OverlayScrollBar::install(m_list);
     for (const ModuleSection s : allSections()) {
         auto* header = new QListWidgetItem(toRaw(s), m_list);
         header->setFlags(Qt::NoItemFlags);
@@ -99,7 +106,11 @@ SidebarView::SidebarView(AppState& state, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_footer);
-    setMinimumWidth(218);
+    // Wide enough for every title whole while no count is shown; the bar scrolls over the rows, not beside them.
+    int longest = 0;
+    for (const ModuleID module : allModules())
+        longest = std::max(longest, int(std::ceil(QFontMetricsF(titleFont()).horizontalAdvance(title(module)))));
+    setMinimumWidth(std::max(218, titleLeading + longest + titleTrailing));
     setMaximumWidth(280);
 
     connect(m_list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
@@ -113,6 +124,12 @@ SidebarView::SidebarView(AppState& state, QWidget* parent)
     connect(&m_state, &AppState::selectionChanged, this, &SidebarView::refresh);
     connect(&m_state, &AppState::snapshotChanged, this, &SidebarView::refresh);
     refresh();
+}
+
+const QFont& SidebarView::titleFont()
+{
+    static const QFont font = Theme::systemFont(13);
+    return font;
 }
 
 int SidebarView::badgeCount(AppState& state, ModuleID module)

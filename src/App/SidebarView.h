@@ -2,6 +2,7 @@
 
 #include "Core/ModuleID.h"
 
+#include <QFont>
 #include <QWidget>
 
 class AppState;
@@ -22,6 +23,13 @@ public:
     static int badgeCount(AppState& state, ModuleID module);
 
     QListWidget* list() const { return m_list; }
+
+    // Where a row's title goes: from `titleLeading` to the row's end less `titleTrailing`, or less `badgeRoom`
+    // when the row shows a count. A title longer than that ends in "…".
+    static constexpr int titleLeading = 42;
+    static constexpr int titleTrailing = 12;
+    static constexpr int badgeRoom = 48;
+    static const QFont& titleFont();
 
 private:
     void refresh();

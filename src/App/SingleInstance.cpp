@@ -36,6 +36,10 @@ bool SingleInstance::claim()
     if (probe.waitForConnected(500)) {
         probe.write("activate\n");
         probe.waitForBytesWritten(500);
+        // The running copy answers once its window has come forward; a copy that hangs still holds the
+        // socket, so this one gives way either way.
+        while (!m_answered && probe.waitForReadyRead(2000))
+            m_answered = probe.readAll().contains("shown");
         probe.disconnectFromServer();
         return false;
     }
@@ -48,9 +52,12 @@ bool SingleInstance::claim()
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains("activate"))
-                    emit activationRequested();
-                socket->deleteLater();
+                if (!socket->readAll().contains("activate"))
+                    return;
+                emit activationRequested();
+                socket->write("shown\n");
+                socket->flush();
+                socket->disconnectFromServer();
             });
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         }

@@ -23,7 +23,22 @@ void ElidedLabel::setText(const QString& text)
 
 QString ElidedLabel::shownText() const
 {
-    return QFontMetricsF(font()).elidedText(m_text, m_mode, width());
+    return QFontMetricsF(font()).elidedText(oneLine(m_text), m_mode, width());
+}
+
+QString ElidedLabel::oneLine(const QString& text)
+{
+    QString line = text;
+    for (QChar& c : line) {
+        const char16_t code = c.unicode();
+        if (code < 0x20)
+            c = QChar(char16_t(0x2400 + code)); // the control pictures block, in the same order
+        else if (code == 0x7f)
+            c = QChar(u'\u2421'); // ␡
+        else if ((code >= 0x80 && code < 0xa0) || code == 0x2028 || code == 0x2029)
+            c = QChar(u'\ufffd');
+    }
+    return line;
 }
 
 void ElidedLabel::setElideMode(Qt::TextElideMode mode)
@@ -47,7 +62,7 @@ void ElidedLabel::setColor(const std::optional<QColor>& color)
 QSize ElidedLabel::sizeHint() const
 {
     const QFontMetricsF metrics(font());
-    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(m_text))),
+    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(oneLine(m_text)))),
             static_cast<int>(std::ceil(metrics.height()))};
 }
 
@@ -60,5 +75,5 @@ void ElidedLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setPen(m_color.value_or(Paint::ink(this, m_ink)));
-    painter.drawText(rect(), static_cast<int>(m_alignment), shownText());
+    painter.drawText(rect(), static_cast<int>(m_alignment) | Qt::TextSingleLine, shownText());
 }

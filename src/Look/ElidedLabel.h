@@ -10,7 +10,8 @@
 
 // One line of plain text in a theme font and a label colour (or a colour of its own), shortened with "…" where
 // it does not fit: in the middle by default, where paths and file names lose the least. It asks for the width
-// of the whole text and accepts any narrower one.
+// of the whole text and accepts any narrower one. A control character in the text (a file name may hold a line
+// feed or a tab) is shown as its visible picture, so the text never runs onto a second line.
 class ElidedLabel final : public QWidget
 {
     Q_OBJECT
@@ -23,6 +24,9 @@ public:
     void setText(const QString& text);
     // The text as drawn at the current width.
     QString shownText() const;
+    // `text` on one line: each control character, and each line or paragraph separator, replaced by a visible
+    // mark (the Unicode control pictures: "␊" for a line feed, "␉" for a tab, …).
+    static QString oneLine(const QString& text);
 
     void setElideMode(Qt::TextElideMode mode);
     void setAlignment(Qt::Alignment alignment);

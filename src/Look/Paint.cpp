@@ -10,11 +10,14 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHash>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QRawFont>
+#include <QRegion>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
@@ -259,6 +262,27 @@ void drawShadow(QPainter& painter, const QPainterPath& shape, const QColor& colo
     for (int i = 0; i < 3; ++i)
         boxBlur(image, boxRadius);
     painter.drawImage(area.topLeft() + offset, image);
+}
+
+bool composesTranslucentWindows()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform.startsWith(u"wayland") || platform == u"cocoa";
+}
+
+void maskToShape(QWidget* window, const QPainterPath& shape)
+{
+    if (composesTranslucentWindows())
+        window->clearMask();
+    else {
+        // The hairline stroked along the edge belongs to the shape too: a mask of the fill alone would cut it.
+        QPainterPathStroker edge;
+        edge.setWidth(1);
+        QRegion region;
+        for (const QPolygonF& polygon : shape.united(edge.createStroke(shape)).toFillPolygons())
+            region += QRegion(polygon.toPolygon(), Qt::WindingFill);
+        window->setMask(region);
+    }
 }
 
 } // namespace Paint

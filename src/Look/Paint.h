@@ -64,4 +64,14 @@ QPainterPath symbolPath(QStringView symbol, qreal size);
 // shadow radius) and moved by `offset`. Drawn before the shape it belongs to.
 void drawShadow(QPainter& painter, const QPainterPath& shape, const QColor& color, qreal radius, const QPointF& offset);
 
+// Whether windows with a transparent background are blended with what lies beneath them. A plain X server without
+// a compositor, and the offscreen platform, have no alpha channel for windows and show those pixels black; only
+// the platforms that always compose (Wayland, the Mac) are known to blend.
+bool composesTranslucentWindows();
+
+// Holds a window with a transparent background to `shape` (in its own coordinates) where windows are not blended,
+// so that the corners of a rounded popup show what lies beneath it instead of black. Call it again whenever the
+// shape changes.
+void maskToShape(QWidget* window, const QPainterPath& shape);
+
 } // namespace Paint

@@ -86,8 +86,13 @@ void StyledButton::paintEvent(QPaintEvent*)
         painter.translate(frame.center());
         painter.scale(m_scale, m_scale);
         painter.translate(-frame.center());
+        // A faded gradient is laid over the window's own colour, so the button never shows what happens to be
+        // beneath it (nothing, on a window without an alpha channel: black).
+        const QPainterPath capsule = Paint::capsule(frame);
+        if (primary->fillOpacity() < 1)
+            painter.fillPath(capsule, palette().color(QPalette::Window));
         painter.setOpacity(primary->fillOpacity());
-        painter.fillPath(Paint::capsule(frame), Paint::placed(primary->gradient, frame));
+        painter.fillPath(capsule, Paint::placed(primary->gradient, frame));
         painter.setOpacity(1);
         textColor = Qt::white;
     } else {

@@ -4,6 +4,9 @@
 #include "App/SingleInstance.h"
 #include "Platform/MainBundle.h"
 
+#include <cstdio>
+#include <memory>
+
 #include <QApplication>
 
 using namespace Qt::StringLiterals;
@@ -19,8 +22,13 @@ int main(int argc, char* argv[])
     const std::optional<QString> identifier = Platform::MainBundle::identifier();
     if (!qEnvironmentVariableIsSet("XCTestConfigurationFilePath") && identifier) {
         instance = std::make_unique<SingleInstance>(*identifier);
-        if (!instance->claim())
+        if (!instance->claim()) {
+            const QString said = instance->answered()
+                                     ? u"Quorvane Pro est déjà ouvert : sa fenêtre passe au premier plan."_s
+                                     : u"Quorvane Pro est déjà ouvert, mais sa fenêtre ne répond pas."_s;
+            std::fprintf(stderr, "%s\n", said.toLocal8Bit().constData());
             return 0;
+        }
     }
 
     installApplicationLook();

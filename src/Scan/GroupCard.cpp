@@ -5,6 +5,7 @@
 #include "Look/CardModifier.h"
 #include "Look/DisclosureChevron.h"
 #include "Look/Divider.h"
+#include "Look/ElidedLabel.h"
 #include "Look/IconTile.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
@@ -56,7 +57,7 @@ QString GroupCard::countText(qsizetype count, ScanGroup::Metric metric)
 GroupCard::GroupCard(ScanViewModel& model, const ScanGroup& group, const ScreenServices& services, QWidget* parent)
     : QWidget(parent), m_model(model), m_groupID(group.id), m_services(services), m_body(new QWidget),
       m_header(new Header), m_box(new BoxButton(false, Theme::tint(model.scanner().moduleID()))),
-      m_title(new TextLabel(QString(), Theme::systemFont(13.5, QFont::DemiBold))),
+      m_title(new ElidedLabel(QString(), Theme::systemFont(13.5, QFont::DemiBold))),
       m_note(new TextLabel(QString(), Theme::systemFont(11), Paint::Ink::secondary)),
       m_count(new TextLabel(QString(), Theme::systemFont(11), Paint::Ink::tertiary)),
       m_figure(new TextLabel(QString(), Theme::systemFont(13, QFont::DemiBold, Theme::Design::rounded))),
@@ -83,10 +84,12 @@ GroupCard::GroupCard(ScanViewModel& model, const ScanGroup& group, const ScreenS
     titles->setSpacing(2);
     m_title->setObjectName(u"groupTitle"_s);
     m_note->setObjectName(u"groupNote"_s);
+    // The title keeps one line and ends in "…" when the card is narrow; the note wraps instead.
+    m_title->setElideMode(Qt::ElideRight);
+    m_note->setWordWrap(true);
     titles->addWidget(m_title);
     titles->addWidget(m_note);
-    row->addLayout(titles);
-    row->addStretch(1);
+    row->addLayout(titles, 1);
     row->addSpacing(12);
     m_count->setObjectName(u"groupCount"_s);
     m_figure->setObjectName(u"groupFigure"_s);
@@ -138,7 +141,7 @@ void GroupCard::refresh(const ScanGroup& group)
 
     m_expanded = group.isExpanded;
     const int shown = m_expanded ? static_cast<int>(std::min<qsizetype>(count, rowCap)) : 0;
-    const int headerHeight = m_header->sizeHint().height();
+    const int headerHeight = headerHeightFor(width());
     m_rowTops.assign(1, headerHeight + (m_expanded ? 1 : 0));
     for (int i = 0; i < shown; ++i)
         m_rowTops.push_back(m_rowTops.back() + ItemRow::heightFor(group.items[i]));
@@ -203,7 +206,22 @@ QList<ItemRow*> GroupCard::builtRows() const
 void GroupCard::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // A new width may wrap the note onto more or fewer lines: everything under the header moves with it.
+    const int shift = headerHeightFor(width()) - (m_rowTops.front() - (m_expanded ? 1 : 0));
+    if (shift != 0) {
+        for (int& top : m_rowTops)
+            top += shift;
+        setFixedHeight(height() + shift);
+    }
     placeChildren();
+}
+
+int GroupCard::headerHeightFor(int width) const
+{
+    const QLayout* layout = m_header->layout();
+    if (width > 0 && layout->hasHeightForWidth())
+        return layout->totalHeightForWidth(width);
+    return m_header->sizeHint().height();
 }
 
 void GroupCard::placeChildren()

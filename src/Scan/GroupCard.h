@@ -15,6 +15,7 @@ class Divider;
 class ItemRow;
 class QAbstractButton;
 class ScanViewModel;
+class ElidedLabel;
 class TextLabel;
 struct ScreenServices;
 
@@ -60,6 +61,8 @@ private:
 
     const ScanGroup* currentGroup() const;
     void placeChildren();
+    // The header's height at the card's width `width`: a long note wraps onto more lines.
+    int headerHeightFor(int width) const;
 
     ScanViewModel& m_model;
     QUuid m_groupID;
@@ -69,7 +72,7 @@ private:
     QWidget* m_body;
     Header* m_header;
     BoxButton* m_box;
-    TextLabel* m_title;
+    ElidedLabel* m_title;
     TextLabel* m_note;
     TextLabel* m_count;
     TextLabel* m_figure;

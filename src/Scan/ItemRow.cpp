@@ -4,6 +4,7 @@
 #include "Core/Removal.h"
 #include "Look/BoxButton.h"
 #include "Look/ElidedLabel.h"
+#include "Look/LookMenu.h"
 #include "Look/SymbolButton.h"
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
@@ -202,7 +203,7 @@ void ItemRow::setHovering(bool hovering)
 
 QMenu* ItemRow::makeContextMenu(QWidget* parent)
 {
-    auto* menu = new QMenu(parent);
+    auto* menu = new LookMenu(parent);
     QAction* reveal = menu->addAction(u"Afficher dans le Finder"_s);
     reveal->setObjectName(u"revealAction"_s);
     menu->addSeparator();

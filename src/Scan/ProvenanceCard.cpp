@@ -1,6 +1,7 @@
 #include "Scan/ProvenanceCard.h"
 
 #include "Core/FileUtils.h"
+#include "Look/ElidedLabel.h"
 #include "Look/Paint.h"
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QThreadPool>
 #include <QVBoxLayout>
@@ -41,7 +43,10 @@ public:
     }
 
     QSize minimumSizeHint() const override { return {0, fontMetrics().height()}; }
-    QSize sizeHint() const override { return {fontMetrics().horizontalAdvance(text()), fontMetrics().height()}; }
+    QSize sizeHint() const override
+    {
+        return {fontMetrics().horizontalAdvance(ElidedLabel::oneLine(text())), fontMetrics().height()};
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -49,8 +54,8 @@ protected:
         QPainter painter(this);
         painter.setPen(Paint::ink(this));
         const QRect room = contentsRect();
-        painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
-                         fontMetrics().elidedText(text(), Qt::ElideMiddle, room.width()));
+        painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         fontMetrics().elidedText(ElidedLabel::oneLine(text()), Qt::ElideMiddle, room.width()));
     }
 };
 
@@ -132,9 +137,26 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
+        const QPainterPath outline = shape();
+        if (!Paint::composesTranslucentWindows()) // masked: the smoothed edge blends with the window's colour
+            painter.fillRect(rect(), palette().color(QPalette::Window));
+        painter.fillPath(outline, palette().color(QPalette::Window));
+        painter.strokePath(outline, QPen(Paint::ink(this, Paint::Ink::primary, 0.12), 1));
+    }
+
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        Paint::maskToShape(this, shape());
+    }
+
+private:
+    // The rounded panel with its arrow.
+    QPainterPath shape() const
+    {
         const QRectF panel = QRectF(rect()).adjusted(0.5, m_arrowOnTop ? arrowHeight + 0.5 : 0.5, -0.5,
                                                      m_arrowOnTop ? -0.5 : -arrowHeight - 0.5);
-        QPainterPath shape = Paint::continuousRoundedRect(panel, cornerRadius);
+        const QPainterPath outline = Paint::continuousRoundedRect(panel, cornerRadius);
         const qreal edge = m_arrowOnTop ? panel.top() : panel.bottom();
         const qreal tip = m_arrowOnTop ? 0.5 : height() - 0.5;
         QPainterPath arrow;
@@ -142,12 +164,9 @@ protected:
         arrow.lineTo(m_arrowX, tip);
         arrow.lineTo(m_arrowX + arrowHalfWidth, edge + (m_arrowOnTop ? 1 : -1));
         arrow.closeSubpath();
-        shape = shape.united(arrow);
-        painter.fillPath(shape, palette().color(QPalette::Window));
-        painter.strokePath(shape, QPen(Paint::ink(this, Paint::Ink::primary, 0.12), 1));
+        return outline.united(arrow);
     }
 
-private:
     // Below the anchor, centred on it, held inside the screen; above it when there is no room below.
     void place(QWidget* anchor)
     {
@@ -169,6 +188,7 @@ private:
         move(x, y);
         m_arrowX = std::clamp(qreal(target.center().x() - x), cornerRadius + arrowHalfWidth,
                               width() - cornerRadius - arrowHalfWidth);
+        Paint::maskToShape(this, shape());
     }
 
     QVBoxLayout* m_layout;

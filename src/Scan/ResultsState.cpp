@@ -1,5 +1,6 @@
 #include "Scan/ResultsState.h"
 
+#include "Look/OverlayScrollBar.h"
 #include "Scan/GroupCard.h"
 #include "Scan/ScanViewModel.h"
 #include "Scan/SummaryBar.h"
@@ -35,6 +36,7 @@ ResultsState::ResultsState(ScanViewModel& model, const ScreenServices& services,
     m_cardColumn->addStretch(1);
     m_scroll->setWidget(cards);
     column->addWidget(m_scroll, 1);
+    OverlayScrollBar::install(m_scroll);
 
     m_scroll->viewport()->installEventFilter(this);
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &ResultsState::showVisibleRows);

@@ -37,9 +37,9 @@ SummaryBar::SummaryBar(ScanViewModel& model, QWidget* parent)
     figureLine->addStretch(1);
     total->addLayout(figureLine);
     m_caption->setObjectName(u"summaryCaption"_s);
+    m_caption->setWordWrap(true);
     total->addWidget(m_caption);
-    row->addLayout(total);
-    row->addStretch(1);
+    row->addLayout(total, 1);
 
     m_selection->setObjectName(u"selectionCount"_s);
     row->addWidget(m_selection, 0, Qt::AlignVCenter);

@@ -14,12 +14,12 @@ std::optional<ScanItem> measured(const QString& path, Removal::Mode mode, std::s
         return std::nullopt;
     // One fresh look: the candidate may have gone, or changed, since its folder was listed.
     const std::optional<Platform::FileInfo> info = Platform::fileInfo(path);
-    if (!info)
+    // Only files and folders: a link is never followed, and a socket, pipe or device node frees nothing while a
+    // running program may depend on it.
+    if (!info || !(info->isRegular() || info->isDirectory()))
         return std::nullopt;
-    qint64 size = 0;
-    if (info->isRegular()) {
-        size = info->allocatedSize;
-    } else if (info->isDirectory()) { // links are never followed; sockets and pipes hold nothing
+    qint64 size = info->allocatedSize;
+    if (info->isDirectory()) {
         size = FileUtils::allocatedSize(info->path, std::nullopt, stop).bytes;
         if (stop.stop_requested())
             return std::nullopt;

@@ -3,12 +3,18 @@
 #include "App/AppState.h"
 #include "App/DiskFooter.h"
 #include "App/SidebarView.h"
+#include "Look/ElidedLabel.h"
 #include "Look/Theme.h"
 #include "RecordingWorkspace.h"
+#include "Sandbox.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
 #include "Scanners/ScannerFactory.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QLabel>
 #include <QListWidget>
 #include <QTest>
 
@@ -143,4 +149,77 @@ TEST(MainWindow, theMonitorRunsWhileTheWindowIsShown)
     EXPECT_FALSE(state.isMonitoring());
     window.show();
     EXPECT_TRUE(state.isMonitoring());
+}
+
+// At the smallest window, a row's name and detail that do not fit end in "…" within their width, a name holding
+// a line feed stays on one line, and the sidebar still shows every title whole.
+TEST(MainWindow, textsAreShortenedNeverCutAtTheSmallestWindow)
+{
+    const QString longName = u"Rapport trimestriel des ventes régionales du grand quart nord-est, version finale "
+                             u"relue, corrigée et validée par la direction (copie 3).pdf"_s;
+    const QString twoLines = u"première ligne\nseconde ligne.txt"_s;
+    for (const QString& name : {longName, twoLines}) {
+        QFile file(TestSupport::home() + u"/.Trash/"_s + name);
+        ASSERT_TRUE(QDir().mkpath(TestSupport::home() + u"/.Trash"_s));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(8192, 'q'));
+    }
+    AppState state;
+    TestSupport::RecordingWorkspace workspace;
+    MainWindow window(state, workspace);
+    window.show();
+    for (int row = 0; row < window.sidebar()->list()->count(); ++row) {
+        const QListWidgetItem* item = window.sidebar()->list()->item(row);
+        if (item->flags() == Qt::NoItemFlags)
+            continue; // a section heading
+        const qreal room = window.sidebar()->list()->visualItemRect(item).width() - SidebarView::titleLeading -
+                           SidebarView::titleTrailing;
+        EXPECT_LE(QFontMetricsF(SidebarView::titleFont()).horizontalAdvance(item->text()), room)
+            << item->text().toStdString();
+    }
+
+    window.resize(window.minimumSize());
+    EXPECT_EQ(window.size(), QSize(940, 640));
+    state.setSelection(ModuleID::trashBins);
+    auto* screen = qobject_cast<ScanModuleView*>(window.detail());
+    ASSERT_NE(screen, nullptr);
+    ScanViewModel* model = screen->model();
+    model->scan();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->phase() == ScanViewModel::Phase::results; }, 10000));
+    for (const ScanGroup& group : model->groups()) {
+        if (!group.isExpanded)
+            model->toggleExpanded(group.id);
+    }
+    QTest::qWait(50);
+
+    int checked = 0;
+    for (const char16_t* objectName : {u"itemName", u"itemDetail"}) {
+        for (ElidedLabel* label : window.findChildren<ElidedLabel*>(QString::fromUtf16(objectName))) {
+            if (!label->isVisibleTo(&window) || label->text().isEmpty())
+                continue;
+            SCOPED_TRACE(label->text().toStdString());
+            const QString shown = label->shownText();
+            EXPECT_LE(QFontMetricsF(label->font()).horizontalAdvance(shown), label->width());
+            EXPECT_LE(label->mapTo(&window, QPoint(label->width(), 0)).x(), window.width());
+            EXPECT_FALSE(shown.contains(u'\n'));
+            if (label->text().contains(u'\n')) {
+                EXPECT_TRUE(shown.contains(u'\u240a')); // the line feed shows as a visible mark
+                ++checked;
+            }
+            if (label->text().contains(u"Rapport trimestriel"_s)) {
+                EXPECT_TRUE(shown.contains(u'…'));
+                EXPECT_LT(shown.size(), label->text().size());
+                ++checked;
+            }
+        }
+    }
+    EXPECT_EQ(checked, 4); // the name and the detail of each of the two items
+    // Nothing else on the screen runs past the window's edge either.
+    for (const QWidget* text : window.findChildren<QWidget*>()) {
+        if ((qobject_cast<const QLabel*>(text) || qobject_cast<const ElidedLabel*>(text)) &&
+            text->isVisibleTo(&window)) {
+            EXPECT_LE(text->mapTo(&window, QPoint(text->width(), 0)).x(), window.width())
+                << text->objectName().toStdString();
+        }
+    }
 }

@@ -4,9 +4,11 @@
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -14,13 +16,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A runtime folder as the system makes one, readable by its owner alone (Qt warns about any other).
+QString runtimeFolder()
+{
+    const QString folder = TestSupport::temporary() + u"/runtime"_s;
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return folder;
+}
+
 // The application as a separate copy, outside the test-runner mark, living in the sandbox.
 QProcessEnvironment applicationEnvironment(const QString& folder)
 {
     QProcessEnvironment environment = TestSupport::childEnvironment(folder);
     environment.remove(u"XCTestConfigurationFilePath"_s);
     environment.remove(u"QP_TEST_SANDBOX"_s);
-    environment.insert(u"XDG_RUNTIME_DIR"_s, TestSupport::temporary());
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtimeFolder());
     environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     return environment;
 }
@@ -51,7 +62,7 @@ TEST(SingleInstance, aSocketLeftByADeadCopyIsReplaced)
 
 TEST(SingleInstance, theRealApplicationDefersToARunningCopy)
 {
-    const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", TestSupport::temporary());
+    const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", runtimeFolder());
     SingleInstance running(u"com.ostrek.quorvanepro"_s);
     ASSERT_TRUE(running.claim());
     QSignalSpy activated(&running, &SingleInstance::activationRequested);
@@ -63,6 +74,7 @@ TEST(SingleInstance, theRealApplicationDefersToARunningCopy)
     EXPECT_TRUE(activated.wait(10000));
     ASSERT_TRUE(copy.waitForFinished(10000));
     EXPECT_EQ(copy.exitCode(), 0);
+    EXPECT_TRUE(copy.readAllStandardError().contains("premier plan"));
 }
 
 TEST(Application, theRealExecutableStaysUpWithItsWindow)
@@ -76,12 +88,19 @@ TEST(Application, theRealExecutableStaysUpWithItsWindow)
     EXPECT_FALSE(application.waitForFinished(3000)) << application.readAllStandardError().toStdString();
     EXPECT_EQ(application.state(), QProcess::Running);
     // It holds the single-instance socket now, so a second copy gives way to it.
+    const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", runtimeFolder());
+    const QString socket = SingleInstance(u"com.ostrek.quorvanepro"_s).socketPath();
+    for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
+        QThread::msleep(100);
     QProcess second;
     second.setProcessEnvironment(environment);
     second.start(QStringLiteral(QP_APPLICATION));
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(application.state(), QProcess::Running);
+    // The first copy answered once its window came forward, and the second one says so in one French line.
+    EXPECT_EQ(QString::fromUtf8(second.readAllStandardError()),
+              u"Quorvane Pro est déjà ouvert : sa fenêtre passe au premier plan.\n"_s);
     application.terminate();
     application.waitForFinished(10000);
 }

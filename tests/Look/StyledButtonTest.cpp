@@ -1,6 +1,7 @@
 #include "Look/StyledButton.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -63,4 +64,30 @@ TEST(StyledButton, primaryShrinksWhilePressed)
     QTest::qWait(200);
     EXPECT_EQ(quiet.pressScale(), 1.0);
     QTest::mouseRelease(&quiet, Qt::LeftButton);
+}
+
+// A disabled primary button is its gradient at 35 % over the window's colour with a white title, drawn the same
+// whatever lies beneath it: on a window without an alpha channel that would otherwise be black.
+TEST(StyledButton, aDisabledPrimaryButtonFadesOverTheWindowColour)
+{
+    StyledButton button(u"Nettoyer"_s, PrimaryButtonStyle{Theme::dangerGradient(), false});
+    button.setEnabled(false);
+    button.resize(button.sizeHint());
+    QImage image(button.size(), QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    button.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+
+    const QColor window = button.palette().color(QPalette::Window);
+    const QColor start = Theme::dangerGradient().stops().first().second;
+    const QPoint inside(button.height() / 2 + 1, button.height() / 2);
+    const QColor drawn = image.pixelColor(inside);
+    EXPECT_NEAR(drawn.red(), 0.35 * start.red() + 0.65 * window.red(), 12);
+    EXPECT_NEAR(drawn.green(), 0.35 * start.green() + 0.65 * window.green(), 12);
+    EXPECT_NEAR(drawn.blue(), 0.35 * start.blue() + 0.65 * window.blue(), 12);
+    bool white = false;
+    for (int x = 0; x < image.width() && !white; ++x) {
+        for (int y = 0; y < image.height() && !white; ++y)
+            white = image.pixelColor(x, y) == QColor(Qt::white);
+    }
+    EXPECT_TRUE(white);
 }

@@ -71,3 +71,70 @@ TEST(DemoMac, theApplicationIsBuiltAsABundle)
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->toMap().value(u"CFBundleIdentifier"_s).toString(), u"com.ostrek.quorvanepro"_s);
 }
+
+// The run command hands the demonstration Mac to the application's process alone: the display it starts, and
+// the authority file that lets clients in, stay where no cleaning of that Mac can reach them.
+TEST(DemoMac, theRunCommandKeepsTheDisplayOutsideTheMac)
+{
+    const QString demo = TestSupport::temporary() + u"/run-mac"_s;
+    QProcess layout;
+    layout.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
+    ASSERT_TRUE(layout.waitForFinished(60000));
+    ASSERT_EQ(layout.exitCode(), 0) << layout.readAllStandardError().toStdString();
+
+    // The probe stands for the application: it notes what it was given and what the Mac holds while it runs.
+    const QString notes = TestSupport::sandbox() + u"/probe"_s;
+    const QString probe = TestSupport::sandbox() + u"/probe.sh"_s;
+    QFile script(probe);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n"
+                 "printf '%s\\n' \"$HOME\" \"$QUORVANE_ROOT\" \"$TMPDIR\" \"$XAUTHORITY\" > \"$1.env\"\n"
+                 "test -n \"$XAUTHORITY\" && test -f \"$XAUTHORITY\" && echo present > \"$1.authority\"\n"
+                 "find \"$QUORVANE_ROOT\" | sort > \"$1.tree\"\n");
+    script.close();
+    QProcess before;
+    before.start(u"sh"_s, {u"-c"_s, u"find \"$0\" | sort"_s, demo});
+    ASSERT_TRUE(before.waitForFinished(30000));
+    const QByteArray treeBefore = before.readAllStandardOutput();
+
+    const struct {
+        const char* name;
+        QString display;
+    } cases[] = {{"no display: a virtual one", QString()}, {"a display of this machine", u":77"_s}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* suffix : {".env", ".authority", ".tree"})
+            QFile::remove(notes + QLatin1StringView(suffix));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.remove(u"XAUTHORITY"_s);
+        if (!c.display.isNull())
+            environment.insert(u"DISPLAY"_s, c.display);
+        QProcess run;
+        run.setProcessEnvironment(environment);
+        run.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/launch.sh"), demo, u"sh"_s, probe, notes});
+        ASSERT_TRUE(run.waitForFinished(60000));
+        const QString said = QString::fromUtf8(run.readAllStandardError());
+        ASSERT_EQ(run.exitCode(), 0) << said.toStdString();
+
+        QFile given(notes + u".env"_s);
+        ASSERT_TRUE(given.open(QIODevice::ReadOnly));
+        const QStringList values = QString::fromUtf8(given.readAll()).split(u'\n');
+        ASSERT_GE(values.size(), 4);
+        EXPECT_EQ(values[0], demo + u"/Users/demo"_s);
+        EXPECT_EQ(values[1], demo);
+        EXPECT_EQ(values[2], demo + u"/private/var/folders/qp/T"_s);
+        EXPECT_FALSE(values[3].isEmpty());
+        EXPECT_FALSE(values[3].startsWith(demo)) << values[3].toStdString();
+        QFile tree(notes + u".tree"_s);
+        ASSERT_TRUE(tree.open(QIODevice::ReadOnly));
+        EXPECT_EQ(tree.readAll(), treeBefore);
+        if (c.display.isNull()) {
+            EXPECT_TRUE(QFile::exists(notes + u".authority"_s));
+            // One line says where the window is and how to see it.
+            EXPECT_EQ(said.count(u'\n'), 1) << said.toStdString();
+            EXPECT_TRUE(said.contains(u"écran virtuel"_s)) << said.toStdString();
+        }
+    }
+}

@@ -1,5 +1,6 @@
 #include "Scan/ProvenanceCard.h"
 
+#include "Look/Paint.h"
 #include "Look/Theme.h"
 #include "TempTree.h"
 
@@ -168,6 +169,32 @@ TEST(ProvenanceCard, opensUnderItsAnchorWithTheLatestRequestOnly)
     delete anchor;
     QTest::qWait(200);
     EXPECT_TRUE(openPopovers().isEmpty());
+}
+
+// Without an alpha channel for windows (the offscreen platform, a plain X server) the transparent corners would
+// show black: the popup is held to its rounded shape instead.
+TEST(ProvenanceCard, thePopupIsMaskedToItsShapeWhereWindowsHaveNoAlpha)
+{
+    ASSERT_FALSE(Paint::composesTranslucentWindows());
+    const TempTree tree(u"Library/Logs/b.txt 10\n"_s);
+    QWidget window;
+    window.resize(400, 300);
+    auto* anchor = new QWidget(&window);
+    anchor->setGeometry(100, 100, 16, 16);
+    window.show();
+    showProvenanceCard(anchor, itemAt(tree.path(u"Library/Logs/b.txt"_s), u"b.txt"_s, 10));
+    ASSERT_TRUE(QTest::qWaitFor([] { return !openPopovers().isEmpty(); }, 5000));
+    QWidget* popup = openPopovers()[0];
+    const QRegion mask = popup->mask();
+    ASSERT_FALSE(mask.isEmpty());
+    const QRect frame = popup->rect();
+    for (const QPoint corner : {frame.topLeft(), frame.topRight(), frame.bottomLeft(), frame.bottomRight()})
+        EXPECT_FALSE(mask.contains(corner)) << corner.x() << ", " << corner.y();
+    EXPECT_TRUE(mask.contains(frame.center()));
+    // The arrow pointing at the anchor belongs to the shape.
+    const QPoint tip = popup->mapFromGlobal(anchor->mapToGlobal(QPoint(8, 16))) + QPoint(0, 3);
+    EXPECT_TRUE(mask.contains(tip)) << tip.x() << ", " << tip.y();
+    popup->close();
 }
 
 TEST(ProvenanceCard, infoButtonOpensTheCardOfItsItem)

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QEnterEvent>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
@@ -167,6 +168,37 @@ TEST_F(ResultsStateTest, groupHeadersCountEveryItemByTheGroupsMetric)
     EXPECT_EQ(shown<BoxButton>(*cards[0], u"groupCheckbox"_s)->tint(),
               shown<BoxButton>(*cards[4], u"groupCheckbox"_s)->tint());
     EXPECT_EQ(shown<BoxButton>(*cards[0], u"groupCheckbox"_s)->tint(), Theme::tint(ModuleID::systemJunk));
+}
+
+// On a narrow screen a group's title keeps one line and ends in "…"; its note and the summary's caption wrap.
+TEST_F(ResultsStateTest, aNarrowScreenShortensGroupTitlesAndWrapsTheirNotes)
+{
+    ScanGroup group = scanGroup({scanItem(u"/gone/a"_s, true, 4096)});
+    group.title = u"Caches d'applications, de leurs extensions, de leurs assistants et de leurs services d'arrière-"
+                  u"plan installés par chaque utilisateur"_s;
+    group.note = u"Régénérés au prochain lancement de chaque app, sans rien perdre de ce que vous y avez fait ni de "
+                 u"vos réglages : seule la première ouverture sera un peu plus lente."_s;
+    scanned({group});
+    ScanModuleView& screen = show();
+    screen.resize(640, 640);
+    QTest::qWait(20);
+    auto* card = shown<GroupCard>(screen, u"groupCard"_s);
+    ASSERT_NE(card, nullptr);
+
+    auto* title = shown<ElidedLabel>(*card, u"groupTitle"_s);
+    ASSERT_NE(title, nullptr);
+    EXPECT_TRUE(title->shownText().endsWith(u'…')) << title->shownText().toStdString();
+    EXPECT_LE(QFontMetricsF(title->font()).horizontalAdvance(title->shownText()), title->width());
+    EXPECT_LE(title->mapTo(card, QPoint(title->width(), 0)).x(), card->width());
+
+    for (const QString& name : {u"groupNote"_s, u"summaryCaption"_s}) {
+        auto* label = shown<QLabel>(screen, name);
+        ASSERT_NE(label, nullptr) << name.toStdString();
+        EXPECT_TRUE(label->wordWrap()) << name.toStdString();
+        EXPECT_LE(label->mapTo(&screen, QPoint(label->width(), 0)).x(), screen.width()) << name.toStdString();
+    }
+    auto* note = shown<QLabel>(*card, u"groupNote"_s);
+    EXPECT_GE(note->height(), 2 * QFontMetrics(note->font()).lineSpacing());
 }
 
 TEST_F(ResultsStateTest, aPartlySelectedGroupShowsTheMixedBoxWhichSelectsAllThenNone)

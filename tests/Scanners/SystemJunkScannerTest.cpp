@@ -7,7 +7,10 @@
 
 #include <QSet>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -270,6 +273,43 @@ TEST_F(SystemJunkScannerTest, aTemporaryFolderHoldingAScannedFolderIsNotRead)
         ASSERT_TRUE(group);
         EXPECT_EQ(namesOf(*group), QStringList{u"t1"_s}) << temporary.toStdString();
     }
+}
+
+// The temporary folder holds the sockets and pipes of running programs: they free nothing and a program may
+// depend on them, so none is an item. A folder holding one is measured and offered like any other.
+TEST_F(SystemJunkScannerTest, liveSocketsPipesAndDevicesAreNeverItems)
+{
+    tree.add(u"tmp/display/cookie 4096"_s);
+    const auto bound = [](const QString& path) {
+        const int descriptor = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = path.toLocal8Bit();
+        if (descriptor < 0 || name.size() >= qsizetype(sizeof(address.sun_path)))
+            return -1;
+        std::copy(name.begin(), name.end(), address.sun_path);
+        if (::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+            ::listen(descriptor, 1) != 0) {
+            ::close(descriptor);
+            return -1;
+        }
+        return descriptor;
+    };
+    const int socket = bound(tree.path(u"tmp/live.sock"_s));
+    ASSERT_GE(socket, 0);
+    const int inner = bound(tree.path(u"tmp/display/X0"_s));
+    ASSERT_GE(inner, 0);
+    ASSERT_EQ(::mkfifo(tree.path(u"tmp/pipe"_s).toLocal8Bit().constData(), 0600), 0);
+    // Only a privileged process may make a device node; where it cannot, the other kinds still count.
+    ::mknod(tree.path(u"tmp/null"_s).toLocal8Bit().constData(), S_IFCHR | 0600, makedev(1, 3));
+
+    const QList<ScanGroup> groups = scan();
+    const ScanGroup* temporary = groupTitled(groups, u"Fichiers temporaires"_s);
+    ASSERT_TRUE(temporary);
+    const QStringList names = namesOf(*temporary);
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()), (QSet<QString>{u"display"_s, u"session"_s, u"t1"_s}));
+    ::close(socket);
+    ::close(inner);
 }
 
 TEST_F(SystemJunkScannerTest, offersEveryDeveloperCacheWithItsLabel)

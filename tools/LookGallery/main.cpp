@@ -48,8 +48,6 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Paint::ink(this, Paint::Ink::tertiary));
-        painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
         painter.fillPath(Sparkle::path(rect()), Theme::violet());
     }
 };
@@ -108,7 +106,7 @@ QWidget* symbolSheet()
     constexpr int columns = 5;
     for (int i = 0; i < names.size(); ++i) {
         auto* cell = row({new SymbolView(names[i], 18, Theme::indigo()),
-                          new TextLabel(names[i], Theme::monoFont(), Paint::Ink::secondary)},
+                          new TextLabel(names[i], Theme::systemFont(11), Paint::Ink::secondary)},
                          6);
         grid->addWidget(cell, i / columns, i % columns);
     }
@@ -202,8 +200,9 @@ int main(int argc, char* argv[])
                                      u"Aucun fichier volumineux ou ancien n'a été trouvé dans votre dossier "
                                      u"personnel. Revenez dans quelques semaines…"_s,
                                      Theme::tint(ModuleID::largeOldFiles));
-    auto* cards = row({framed(card(empty, 20), 520, 330),
-                       framed(card(new TextLabel(u"Carte sans marge intérieure"_s, Theme::monoFont()), 0), 220, 60)});
+    auto* cards =
+        row({framed(card(empty, 20), 520, 330),
+             framed(card(new TextLabel(u"Carte sans marge intérieure"_s, Theme::systemFont(13)), 0), 220, 60)});
     page->addWidget(section(u"État vide et cartes"_s, cards));
 
     page->addWidget(section(u"Symboles"_s, symbolSheet()));

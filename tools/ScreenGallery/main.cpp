@@ -199,6 +199,10 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    if (!QDir().mkpath(output)) {
+        std::fprintf(stderr, "qp_screen_gallery: could not make %s\n", qPrintable(output));
+        return 1;
+    }
     QTemporaryDir sandbox;
     if (!sandbox.isValid())
         return 1;

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# launch.sh DEMO PROGRAM [ARGUMENTS…]: starts PROGRAM on the demonstration Mac DEMO.
+# Only PROGRAM's own process gets the demonstration Mac's HOME, QUORVANE_ROOT and TMPDIR. The display and its
+# helpers keep this machine's: a virtual display started with the Mac's TMPDIR would keep its authority file in
+# the Mac's temporary folder, where a cleaning moves it to the Trash and every later X client is refused.
+set -euo pipefail
+
+if [ "${1:-}" = "--on-virtual-display" ]; then
+    # Inside xvfb-run: DISPLAY and XAUTHORITY now name the virtual display.
+    shift
+    demo="$1"
+    shift
+    echo "La fenêtre s'ouvre sur l'écran virtuel ${DISPLAY} ; pour la voir : XAUTHORITY='${XAUTHORITY:-}' import -display ${DISPLAY} -window root capture.png" >&2
+    exec env HOME="$demo/Users/demo" QUORVANE_ROOT="$demo" TMPDIR="$demo/private/var/folders/qp/T" "$@"
+fi
+
+if [ "$#" -lt 2 ]; then
+    echo "usage : launch.sh DOSSIER_DU_MAC PROGRAMME [ARGUMENTS…]" >&2
+    exit 2
+fi
+demo="$(cd "$1" && pwd)"
+shift
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1400x900x24" bash "$0" --on-virtual-display "$demo" "$@"
+fi
+# The X server's cookie is found through HOME, which changes for the program alone.
+export XAUTHORITY="${XAUTHORITY:-$HOME/.Xauthority}"
+exec env HOME="$demo/Users/demo" QUORVANE_ROOT="$demo" TMPDIR="$demo/private/var/folders/qp/T" "$@"

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+
+#include <QWidget>
+
+class QAbstractScrollArea;
+class QScrollBar;
+
+// A thin vertical scroll bar laid over the right edge of a scroll area's content, in the look's label colours,
+// without arrow buttons. The area's own bar stays hidden and keeps the range and the position, so the content
+// keeps its width whether a bar is needed or not.
+class OverlayScrollBar final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Hides the area's own vertical bar and lays one over its content.
+    static OverlayScrollBar* install(QAbstractScrollArea* area);
+
+    static constexpr int thickness = 10; // the part that takes the mouse
+    static constexpr int thumbWidth = 6;
+    static constexpr int hoveredThumbWidth = 8;
+    static constexpr int minimumThumb = 24;
+
+    // The thumb's frame in this widget; empty while the content fits.
+    QRect thumbRect() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    explicit OverlayScrollBar(QAbstractScrollArea* area);
+    void follow();
+
+    QAbstractScrollArea* m_area;
+    QScrollBar* m_bar;
+    bool m_hovered = false;
+    std::optional<int> m_grab; // where in the thumb the drag took it
+};

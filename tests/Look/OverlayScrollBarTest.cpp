@@ -1,0 +1,56 @@
+#include "Look/OverlayScrollBar.h"
+
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+// The bar lies over the content: the content keeps its width whether the bar is needed or not, and the thumb
+// follows and drives the position.
+TEST(OverlayScrollBar, liesOverTheContentAndDrivesThePosition)
+{
+    QListWidget list;
+    list.setFrameShape(QFrame::NoFrame);
+    list.resize(200, 200);
+    list.addItem(u"seule"_s);
+    auto* bar = OverlayScrollBar::install(&list);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const int contentWidth = list.viewport()->width();
+    EXPECT_EQ(contentWidth, list.width());
+    EXPECT_FALSE(bar->isVisible());
+
+    for (int i = 0; i < 200; ++i)
+        list.addItem(u"ligne %1"_s.arg(i));
+    QTest::qWait(20);
+    EXPECT_EQ(list.viewport()->width(), contentWidth);
+    EXPECT_EQ(list.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->geometry().right(), list.viewport()->geometry().right());
+    EXPECT_LE(bar->width(), OverlayScrollBar::thickness);
+
+    QScrollBar* position = list.verticalScrollBar();
+    // The wheel still scrolls the content, whose own bar is hidden.
+    QWheelEvent wheel(QPointF(50, 50), list.viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(list.viewport(), &wheel);
+    EXPECT_GT(position->value(), 0);
+    position->setValue(0);
+    const QRect thumb = bar->thumbRect();
+    ASSERT_FALSE(thumb.isEmpty());
+    EXPECT_EQ(thumb.top(), 2);
+    QTest::mousePress(bar, Qt::LeftButton, {}, thumb.center());
+    QTest::mouseMove(bar, QPoint(thumb.center().x(), bar->height() - 1));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(thumb.center().x(), bar->height() - 1));
+    EXPECT_EQ(position->value(), position->maximum());
+    EXPECT_EQ(bar->thumbRect().bottom(), bar->height() - 3);
+
+    // A click on the track above the thumb pages up.
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, 5));
+    EXPECT_EQ(position->value(), position->maximum() - position->pageStep());
+}
