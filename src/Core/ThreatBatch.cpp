@@ -1,5 +1,6 @@
 #include "Core/Removal.h"
 
+#include "Core/Exclusions.h"
 #include "Core/ProcessRunner.h"
 #include "Platform/Access.h"
 #include "Platform/FileSystem.h"
@@ -43,6 +44,11 @@ bool threatGoesToTrash(const QString& path)
 
 QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
 {
+    return removeThreats(Exclusions::shared(), items, report);
+}
+
+QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report)
+{
     QSet<QUuid> handled;
     QStringList lines;
     QList<ScanItem> batch;
@@ -53,7 +59,7 @@ QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
     for (const ScanItem& item : items) {
         if (item.removalMode.kind != Mode::Kind::Threat)
             continue;
-        if (std::optional<QString> refusal = refusalFor(item.url)) {
+        if (std::optional<QString> refusal = refusalFor(exclusions, item.url)) {
             report.failures.append({item.url, *refusal});
             handled.insert(item.id);
             continue;

@@ -5,7 +5,7 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/ProcessRunner.h"
-#include "Core/Removal.h"
+#include "Core/RemovalEngine.h"
 #include "Scan/ProgressRelay.h"
 
 #include <QCoreApplication>
@@ -33,7 +33,8 @@ template <class Call> void onGuiThread(Call&& call)
 
 } // namespace
 
-ScanViewModel::ScanViewModel(ScannerPtr scanner, QObject* parent) : QObject(parent), m_scanner(std::move(scanner))
+ScanViewModel::ScanViewModel(ScannerPtr scanner, const ModelServices& services, QObject* parent)
+    : QObject(parent), m_scanner(std::move(scanner)), m_services(services)
 {
 }
 
@@ -258,7 +259,7 @@ void ScanViewModel::excludeFromAllScans(const QUuid& itemID)
     }
     if (!url)
         return;
-    Exclusions& exclusions = Exclusions::shared();
+    Exclusions& exclusions = m_services.exclusions;
     exclusions.add(*url);
     removeItemsWhere([&](const ScanItem& item) { return exclusions.isExcludedOrHoldsExclusion(item.url); });
     emit changed();
@@ -283,7 +284,7 @@ void ScanViewModel::clean()
         return;
     const QList<ScanItem> cleanSet = checkedItems();
     const bool snapshot =
-        m_scanner->moduleID() != ModuleID::shredder && Preferences::shared().takesSnapshotBeforeCleaning();
+        m_scanner->moduleID() != ModuleID::shredder && m_services.preferences.takesSnapshotBeforeCleaning();
     m_cleanedThreats = isThreatResult();
     m_safetyNetNotice.reset();
     m_progress = 0;
@@ -300,9 +301,9 @@ void ScanViewModel::clean()
                                            if (self)
                                                self->applyProgress(fraction, status);
                                        });
-    runInBackground([cleanSet, snapshot, relay, self, stop = m_job.get_token()] {
+    runInBackground([cleanSet, snapshot, relay, self, &engine = m_services.removal, stop = m_job.get_token()] {
         const std::optional<QString> stamp = snapshot ? takeSafetyNetSnapshot() : std::nullopt;
-        const Removal::Report report = Removal::remove(
+        const Removal::Report report = engine.remove(
             cleanSet, std::nullopt, [relay](double fraction, const QString& label) { relay->report(fraction, label); },
             stop);
         onGuiThread([relay, self, report, stamp, cleanSet, snapshot] {
@@ -325,7 +326,7 @@ void ScanViewModel::finishCleaning(const Removal::Report& report, const std::opt
         m_safetyNetNotice =
             u"Instantané de sécurité impossible : ce nettoyage ne pourra pas être restauré depuis un instantané."_s;
     }
-    m_lastSession = History::shared().record(report, m_scanner->moduleID(), stamp);
+    m_lastSession = m_services.history.record(report, m_scanner->moduleID(), stamp);
 
     // Only what the engine says it removed leaves the results: an item it never reached stays.
     QSet<QString> removedPaths;
@@ -346,7 +347,7 @@ bool ScanViewModel::canUndo() const
 {
     if (!m_lastSession)
         return false;
-    const std::optional<CleaningSession> session = History::shared().session(*m_lastSession);
+    const std::optional<CleaningSession> session = m_services.history.session(*m_lastSession);
     return session && session->restorableFiles() > 0;
 }
 
@@ -357,7 +358,7 @@ void ScanViewModel::undoLastCleaning()
     const QUuid sessionID = *m_lastSession;
     History::RestoreTally tally;
     qint64 bytesBack = 0;
-    History::shared().update([&](QList<CleaningSession>& sessions) {
+    m_services.history.update([&](QList<CleaningSession>& sessions) {
         QSet<QUuid> before;
         for (const CleaningSession& session : sessions) {
             if (session.id == sessionID) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/ModelServices.h"
 #include "Core/Removal.h"
 #include "Core/ScanModel.h"
 #include "Scanners/ModuleScanner.h"
@@ -16,7 +17,8 @@
 
 // The state and operations behind one module's screen: it runs the module's scan, holds its results while
 // the user reviews and edits the selection, cleans the selected items behind an optional safety-net
-// snapshot, journals the cleaning and can undo it.
+// snapshot, journals the cleaning and can undo it. The exclusions, preferences, journal and removal engine it
+// works with come in through its constructor and must outlive it.
 //
 // Lives on the GUI thread. The scan and the cleaning run as background jobs that get copies of what they
 // need and a stop token; their progress and results come back as queued calls that first check that the
@@ -29,7 +31,7 @@ class ScanViewModel final : public QObject
 public:
     enum class Phase { idle, scanning, results, cleaning, finished };
 
-    explicit ScanViewModel(ScannerPtr scanner, QObject* parent = nullptr);
+    ScanViewModel(ScannerPtr scanner, const ModelServices& services, QObject* parent = nullptr);
     ~ScanViewModel() override;
 
     Phase phase() const { return m_phase; }
@@ -90,6 +92,7 @@ private:
     void startJob();
 
     ScannerPtr m_scanner;
+    ModelServices m_services;
     Phase m_phase = Phase::idle;
     double m_progress = 0;
     QString m_status;

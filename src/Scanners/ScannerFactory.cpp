@@ -1,5 +1,6 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "Scanners/ModuleRegistry.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
 
@@ -32,4 +33,10 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+void registerScannerModules(Modules::Registry& registry)
+{
+    for (const ModuleID module : allModules())
+        registry.setScanner(module, makeScanner);
 }

@@ -49,7 +49,7 @@ TEST(FinishedState, headlineAndFailureHeaderAgreeWithTheirCounts)
 TEST_F(FinishedStateTest, theReportPutsTheSafetyNetLineAboveTheFirstFourFailuresAndOffersUndo)
 {
     const TestSupport::ScopedEnvironment noSnapshot("QUORVANE_TMUTIL_FAIL", u"1"_s);
-    Preferences::shared().setTakesSnapshotBeforeCleaning(true);
+    kit.preferences.setTakesSnapshotBeforeCleaning(true);
     const TempTree tree(u"kept 10"_s);
     QList<ScanItem> items = {scanItem(tree.path(u"kept"_s), true, 2'000'000)};
     for (int i = 0; i < 6; ++i) {
