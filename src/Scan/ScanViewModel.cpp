@@ -8,27 +8,17 @@
 #include "Core/RemovalEngine.h"
 #include "Scan/ProgressRelay.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
-#include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Runs `work` on a pool thread; `work` must capture values only, never the model.
-template <class Work> void runInBackground(Work&& work)
+ScanViewModel* modelOf(const Background::Job& job)
 {
-    QThreadPool::globalInstance()->start(std::forward<Work>(work));
-}
-
-// Runs `call` on the GUI thread later; the application object outlives every model.
-template <class Call> void onGuiThread(Call&& call)
-{
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<Call>(call), Qt::QueuedConnection);
+    return static_cast<ScanViewModel*>(job.receiver());
 }
 
 } // namespace
@@ -38,12 +28,8 @@ ScanViewModel::ScanViewModel(ScannerPtr scanner, const ModelServices& services, 
 {
 }
 
-ScanViewModel::~ScanViewModel()
-{
-    // Whatever the job still delivers finds no model; a stop lets it end early.
-    if (m_job.stop_possible())
-        m_job.request_stop();
-}
+// The job line's end asks the running job to stop; whatever it still delivers finds no model.
+ScanViewModel::~ScanViewModel() = default;
 
 bool ScanViewModel::isBusy() const
 {
@@ -108,18 +94,10 @@ QList<ScanItem> ScanViewModel::checkedItems() const
     return items;
 }
 
-void ScanViewModel::startJob()
-{
-    if (m_job.stop_possible())
-        m_job.request_stop();
-    m_job = std::stop_source();
-}
-
 void ScanViewModel::scan()
 {
     if (isBusy())
         return;
-    startJob();
     m_groups.clear();
     m_advisories.clear();
     m_freedBytes = 0;
@@ -134,29 +112,24 @@ void ScanViewModel::scan()
     m_phase = Phase::scanning;
     emit changed();
 
-    QPointer<ScanViewModel> self(this);
-    auto relay = ProgressRelay::create(ProgressRelay::Labels::KeepLastNonEmpty,
-                                       [self](double fraction, const std::optional<QString>& status) {
-                                           if (self)
-                                               self->applyProgress(fraction, status);
-                                       });
-    runInBackground([scanner = m_scanner, relay, self, stop = m_job.get_token()] {
-        QList<ScanGroup> groups =
-            scanner->scan([relay](double fraction, const QString& label) { relay->report(fraction, label); }, stop);
-        onGuiThread([relay, self, stop, groups = std::move(groups)]() mutable {
+    m_jobs.start([scanner = m_scanner](const Background::Job& job) {
+        auto relay = ProgressRelay::create(ProgressRelay::Labels::KeepLastNonEmpty,
+                                           [job](double fraction, const std::optional<QString>& status) {
+                                               if (job.isCurrent())
+                                                   modelOf(job)->applyProgress(fraction, status);
+                                           });
+        QList<ScanGroup> groups = scanner->scan(
+            [relay](double fraction, const QString& label) { relay->report(fraction, label); }, job.stopToken());
+        QList<Advisory> advisories = scanner->advisories();
+        job.deliver([job, relay, groups = std::move(groups), advisories = std::move(advisories)]() mutable {
             relay->flush();
-            if (self)
-                self->publishScan(stop, std::move(groups));
+            modelOf(job)->publishScan(std::move(groups), std::move(advisories));
         });
     });
 }
 
-void ScanViewModel::publishScan(std::stop_token job, QList<ScanGroup> groups)
+void ScanViewModel::publishScan(QList<ScanGroup> groups, QList<Advisory> advisories)
 {
-    // Asked in every case, as the scan has ended whether or not it is still wanted.
-    QList<Advisory> advisories = m_scanner->advisories();
-    if (job.stop_requested())
-        return;
     m_groups = std::move(groups);
     m_advisories = std::move(advisories);
     m_lastScan = QDateTime::currentDateTimeUtc();
@@ -178,8 +151,7 @@ void ScanViewModel::cancel()
 {
     if (m_phase != Phase::scanning)
         return; // a cleaning cannot be stopped, and other phases have nothing to stop
-    if (m_job.stop_possible())
-        m_job.request_stop();
+    m_jobs.stop();
     m_status.clear();
     m_progress = 0;
     m_phase = m_groups.isEmpty() ? Phase::idle : Phase::results;
@@ -294,22 +266,19 @@ void ScanViewModel::clean()
         m_status = u"Filet de sécurité…"_s;
     emit changed();
 
-    m_job = std::stop_source(); // the finished scan's job is simply replaced
-    QPointer<ScanViewModel> self(this);
-    auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
-                                       [self](double fraction, const std::optional<QString>& status) {
-                                           if (self)
-                                               self->applyProgress(fraction, status);
-                                       });
-    runInBackground([cleanSet, snapshot, relay, self, &engine = m_services.removal, stop = m_job.get_token()] {
+    m_jobs.start([cleanSet, snapshot, &engine = m_services.removal](const Background::Job& job) {
+        auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
+                                           [job](double fraction, const std::optional<QString>& status) {
+                                               if (job.isCurrent())
+                                                   modelOf(job)->applyProgress(fraction, status);
+                                           });
         const std::optional<QString> stamp = snapshot ? takeSafetyNetSnapshot() : std::nullopt;
         const Removal::Report report = engine.remove(
             cleanSet, std::nullopt, [relay](double fraction, const QString& label) { relay->report(fraction, label); },
-            stop);
-        onGuiThread([relay, self, report, stamp, cleanSet, snapshot] {
+            job.stopToken());
+        job.deliver([job, relay, report, stamp, cleanSet, snapshot] {
             relay->flush();
-            if (self)
-                self->finishCleaning(report, stamp, cleanSet, snapshot);
+            modelOf(job)->finishCleaning(report, stamp, cleanSet, snapshot);
         });
     });
 }

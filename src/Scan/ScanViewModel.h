@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/BackgroundJob.h"
 #include "Core/ModelServices.h"
 #include "Core/Removal.h"
 #include "Core/ScanModel.h"
@@ -20,9 +21,9 @@
 // snapshot, journals the cleaning and can undo it. The exclusions, preferences, journal and removal engine it
 // works with come in through its constructor and must outlive it.
 //
-// Lives on the GUI thread. The scan and the cleaning run as background jobs that get copies of what they
-// need and a stop token; their progress and results come back as queued calls that first check that the
-// model still exists, so a destroyed model receives nothing. Emits changed() after every change.
+// Lives on the GUI thread. The scan and the cleaning run as background jobs of the model's job line: they get
+// copies of what they need and a stop token, and their progress and results reach the model only while it
+// exists and the job is its current one. Emits changed() after every change.
 class ScanViewModel final : public QObject
 {
     Q_OBJECT
@@ -84,12 +85,11 @@ signals:
     void changed();
 
 private:
-    void publishScan(std::stop_token job, QList<ScanGroup> groups);
+    void publishScan(QList<ScanGroup> groups, QList<Advisory> advisories);
     void finishCleaning(const Removal::Report& report, const std::optional<QString>& stamp,
                         const QList<ScanItem>& cleanSet, bool snapshotWanted);
     void applyProgress(double fraction, const std::optional<QString>& status);
     void removeItemsWhere(const std::function<bool(const ScanItem&)>& drop);
-    void startJob();
 
     ScannerPtr m_scanner;
     ModelServices m_services;
@@ -106,5 +106,5 @@ private:
     std::optional<QUuid> m_lastSession;
     std::optional<QString> m_restoreNotice;
     std::optional<QString> m_safetyNetNotice;
-    std::stop_source m_job{std::nostopstate}; // the running job, or the last one started
+    Background::JobLine m_jobs{this};
 };
