@@ -82,11 +82,11 @@ SidebarView::SidebarView(AppState& state, QWidget* parent)
     m_list->setItemDelegate(new RowDelegate(m_list));
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    for (const ModuleSection s : allSections()) {
+    for (const ModuleSection s : Modules::allSections()) {
         auto* header = new QListWidgetItem(toRaw(s), m_list);
         header->setFlags(Qt::NoItemFlags);
         header->setData(kHeaderRole, true);
-        for (const ModuleID module : allModules()) {
+        for (const ModuleID module : Modules::allModules()) {
             if (section(module) != s)
                 continue;
             auto* row = new QListWidgetItem(title(module), m_list);

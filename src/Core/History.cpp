@@ -5,6 +5,7 @@
 #include "Core/LegacyImport.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
+#include "Platform/SystemRoot.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,12 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString parentFolder(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : path.left(slash);
-}
 
 bool exists(const QString& path)
 {
@@ -191,7 +186,7 @@ void History::restore(QList<CleaningSession>& sessions, const QUuid& sessionID, 
     for (RemovedFile& file : found->files) {
         if (file.restored || !file.trashPath || !exists(*file.trashPath) || exists(file.originalPath))
             continue;
-        if (const std::optional<QString> failure = Platform::createFolder(parentFolder(file.originalPath))) {
+        if (const std::optional<QString> failure = Platform::createFolder(Platform::parentOf(file.originalPath))) {
             tally.failures.append({file.originalPath, *failure});
             continue;
         }

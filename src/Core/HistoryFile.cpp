@@ -14,8 +14,9 @@
 #include <QDate>
 #include <QTime>
 
-// Both directions are written by hand: QJsonDocument keeps numbers as doubles (sizes above 2^53 would
-// drift), writes "/" unescaped and identifiers in lower case, and is several times slower on a journal of
+// Both directions are written by hand. Qt's JSON classes keep 64-bit integers exact and sort keys as we do,
+// but they write "/" where the journal has always written "\/", cannot reproduce the file's exact layout
+// (its indentation and the order of its keys within a record), and are several times slower on a journal of
 // two hundred thousand files.
 
 namespace HistoryFile {

@@ -3,6 +3,7 @@
 #include "Core/Exclusions.h"
 #include "Core/PathSafety.h"
 #include "Core/Shredding.h"
+#include "Core/ThreatBatch.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 

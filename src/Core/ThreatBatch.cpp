@@ -1,4 +1,4 @@
-#include "Core/Removal.h"
+#include "Core/ThreatBatch.h"
 
 #include "Core/Exclusions.h"
 #include "Core/ProcessRunner.h"
@@ -13,12 +13,6 @@ using namespace Qt::StringLiterals;
 namespace Removal {
 
 namespace {
-
-QString parentOf(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : path.left(slash);
-}
 
 // A label is data that a malicious property list controls: one that could end a shell line, or that a
 // program argument cannot carry, is never written into a script.
@@ -39,7 +33,7 @@ void bootOutOfUserSession(const QString& label)
 
 bool threatGoesToTrash(const QString& path)
 {
-    return Platform::userCanWrite(parentOf(path));
+    return Platform::userCanWrite(Platform::parentOf(path));
 }
 
 QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
@@ -52,8 +46,8 @@ QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& i
     QSet<QUuid> handled;
     QStringList lines;
     QList<ScanItem> batch;
-    const QString launchctl = shellQuoted(Platform::systemPath(u"/bin/launchctl"_s));
-    const QString rm = shellQuoted(Platform::systemPath(u"/bin/rm"_s));
+    const QString launchctl = OptimizationService::shellQuoted(Platform::systemPath(u"/bin/launchctl"_s));
+    const QString rm = OptimizationService::shellQuoted(Platform::systemPath(u"/bin/rm"_s));
     const QString userAgents = Platform::systemPath(u"/Library/LaunchAgents"_s);
 
     for (const ScanItem& item : items) {
@@ -78,9 +72,9 @@ QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& i
             if (Platform::isEqualOrUnder(item.url, userAgents))
                 bootOutOfUserSession(*label);
             else if (isScriptSafeLabel(*label))
-                lines.append(launchctl + u" bootout "_s + shellQuoted(u"system/"_s + *label));
+                lines.append(launchctl + u" bootout "_s + OptimizationService::shellQuoted(u"system/"_s + *label));
         }
-        lines.append(rm + u" -rf "_s + shellQuoted(item.url));
+        lines.append(rm + u" -rf "_s + OptimizationService::shellQuoted(item.url));
         batch.append(item);
     }
 

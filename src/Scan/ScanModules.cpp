@@ -46,7 +46,7 @@ QWidget* scanScreen(const Modules::ScreenContext& context)
 
 void registerScanModules(Modules::Registry& registry)
 {
-    for (const ModuleID module : allModules()) {
+    for (const ModuleID module : Modules::allModules()) {
         if (registry.entry(module).scanner) {
             registry.setModel(module, Modules::Lifetime::run,
                               [](const Modules::ModelContext& context) -> std::unique_ptr<QObject> {

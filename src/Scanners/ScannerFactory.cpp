@@ -37,6 +37,6 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
 
 void registerScannerModules(Modules::Registry& registry)
 {
-    for (const ModuleID module : allModules())
+    for (const ModuleID module : Modules::allModules())
         registry.setScanner(module, makeScanner);
 }

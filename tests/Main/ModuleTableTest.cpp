@@ -31,7 +31,7 @@ TEST(ModuleTable, everyModuleHasAnEntryAndAScreen)
     const Modules::Registry registry = CompositionRoot::assembleModules();
     TestSupport::RecordingWorkspace workspace;
     const Figures figures;
-    for (const ModuleID module : allModules()) {
+    for (const ModuleID module : Modules::allModules()) {
         SCOPED_TRACE(toRaw(module).toStdString());
         EXPECT_TRUE(registry.contains(module));
         EXPECT_TRUE(registry.entry(module).scanner);
