@@ -14,10 +14,10 @@
 #include <QDate>
 #include <QTime>
 
-// Both directions are written by hand. Qt's JSON classes keep 64-bit integers exact and sort keys as we do,
-// but they write "/" where the journal has always written "\/", cannot reproduce the file's exact layout
-// (its indentation and the order of its keys within a record), and are several times slower on a journal of
-// two hundred thousand files.
+// Both directions are written by hand. Qt's JSON classes would keep 64-bit integers exact and sort the keys as
+// the file has them, but they write "/" where the journal has always written "\/", cannot reproduce the file's
+// exact layout (indentation and spacing), and are several times slower on a journal of two hundred thousand
+// files.
 
 namespace HistoryFile {
 
