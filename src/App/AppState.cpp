@@ -83,7 +83,7 @@ bool AppState::isCleaning() const
 {
     for (const auto& [module, model] : m_models) {
         const auto* scan = qobject_cast<const ScanViewModel*>(model.get());
-        if (scan != nullptr && scan->phase() == ScanViewModel::Phase::cleaning)
+        if (scan != nullptr && (scan->phase() == ScanViewModel::Phase::cleaning || scan->isUndoing()))
             return true;
     }
     return false;

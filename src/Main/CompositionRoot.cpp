@@ -48,6 +48,7 @@ void CompositionRoot::finishCleanings()
 {
     while (m_state->isCleaning())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    m_services->history.waitUntilIdle();
 }
 
 void installApplicationLook()

@@ -96,7 +96,7 @@ QList<ScanItem> ScanViewModel::checkedItems() const
 
 void ScanViewModel::scan()
 {
-    if (isBusy())
+    if (isBusy() || m_undoing)
         return;
     m_groups.clear();
     m_advisories.clear();
@@ -266,7 +266,10 @@ void ScanViewModel::clean()
         m_status = u"Filet de sécurité…"_s;
     emit changed();
 
-    m_jobs.start([cleanSet, snapshot, &engine = m_services.removal](const Background::Job& job) {
+    // The job journals what it removed even when the model is gone meanwhile: nothing waits in the Trash
+    // without its journal entry.
+    m_jobs.start([cleanSet, snapshot, module = m_scanner->moduleID(), &engine = m_services.removal,
+                  &history = m_services.history](const Background::Job& job) {
         auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
                                            [job](double fraction, const std::optional<QString>& status) {
                                                if (job.isCurrent())
@@ -276,15 +279,26 @@ void ScanViewModel::clean()
         const Removal::Report report = engine.remove(
             cleanSet, std::nullopt, [relay](double fraction, const QString& label) { relay->report(fraction, label); },
             job.stopToken());
-        job.deliver([job, relay, report, stamp, cleanSet, snapshot] {
+        const std::optional<QUuid> session = history.record(report, module, stamp);
+        // Only what the engine says it removed leaves the results: an item it never reached stays.
+        QSet<QString> removedPaths;
+        for (const Removal::Removed& removed : report.removed)
+            removedPaths.insert(QDir::cleanPath(removed.origin));
+        QSet<QUuid> removedIDs;
+        for (const ScanItem& item : cleanSet) {
+            if (removedPaths.contains(QDir::cleanPath(item.url)))
+                removedIDs.insert(item.id);
+        }
+        job.deliver([job, relay, report, stamp, removedIDs, snapshot, session] {
             relay->flush();
-            modelOf(job)->finishCleaning(report, stamp, cleanSet, snapshot);
+            modelOf(job)->finishCleaning(report, stamp, removedIDs, snapshot, session);
         });
     });
 }
 
 void ScanViewModel::finishCleaning(const Removal::Report& report, const std::optional<QString>& stamp,
-                                   const QList<ScanItem>& cleanSet, bool snapshotWanted)
+                                   const QSet<QUuid>& removedIDs, bool snapshotWanted,
+                                   const std::optional<QUuid>& session)
 {
     m_freedBytes = report.freedBytes;
     m_removedCount = report.removed.size();
@@ -295,17 +309,7 @@ void ScanViewModel::finishCleaning(const Removal::Report& report, const std::opt
         m_safetyNetNotice =
             u"Instantané de sécurité impossible : ce nettoyage ne pourra pas être restauré depuis un instantané."_s;
     }
-    m_lastSession = m_services.history.record(report, m_scanner->moduleID(), stamp);
-
-    // Only what the engine says it removed leaves the results: an item it never reached stays.
-    QSet<QString> removedPaths;
-    for (const Removal::Removed& removed : report.removed)
-        removedPaths.insert(QDir::cleanPath(removed.origin));
-    QSet<QUuid> removedIDs;
-    for (const ScanItem& item : cleanSet) {
-        if (removedPaths.contains(QDir::cleanPath(item.url)))
-            removedIDs.insert(item.id);
-    }
+    m_lastSession = session;
     removeItemsWhere([&](const ScanItem& item) { return removedIDs.contains(item.id); });
     m_status.clear();
     m_phase = Phase::finished;
@@ -322,33 +326,42 @@ bool ScanViewModel::canUndo() const
 
 void ScanViewModel::undoLastCleaning()
 {
-    if (!m_lastSession)
+    if (!m_lastSession || m_undoing)
         return;
-    const QUuid sessionID = *m_lastSession;
-    History::RestoreTally tally;
-    qint64 bytesBack = 0;
-    m_services.history.update([&](QList<CleaningSession>& sessions) {
-        QSet<QUuid> before;
-        for (const CleaningSession& session : sessions) {
-            if (session.id == sessionID) {
-                for (const RemovedFile& file : session.files) {
-                    if (file.restored)
-                        before.insert(file.id);
+    m_undoing = true;
+    // The files move back on the journal's queue, inside its update cycle, off the GUI thread.
+    m_jobs.start([sessionID = *m_lastSession, &history = m_services.history](const Background::Job& job) {
+        History::RestoreTally tally;
+        qint64 bytesBack = 0;
+        history.update([&](QList<CleaningSession>& sessions) {
+            QSet<QUuid> before;
+            for (const CleaningSession& session : sessions) {
+                if (session.id == sessionID) {
+                    for (const RemovedFile& file : session.files) {
+                        if (file.restored)
+                            before.insert(file.id);
+                    }
+                    break;
                 }
-                break;
             }
-        }
-        History::restore(sessions, sessionID, tally);
-        for (const CleaningSession& session : sessions) {
-            if (session.id == sessionID) {
-                for (const RemovedFile& file : session.files) {
-                    if (file.restored && !before.contains(file.id))
-                        bytesBack += file.bytes;
+            History::restore(sessions, sessionID, tally);
+            for (const CleaningSession& session : sessions) {
+                if (session.id == sessionID) {
+                    for (const RemovedFile& file : session.files) {
+                        if (file.restored && !before.contains(file.id))
+                            bytesBack += file.bytes;
+                    }
+                    break;
                 }
-                break;
             }
-        }
+        });
+        job.deliver([job, tally, bytesBack] { modelOf(job)->finishUndo(tally, bytesBack); });
     });
+}
+
+void ScanViewModel::finishUndo(const History::RestoreTally& tally, qint64 bytesBack)
+{
+    m_undoing = false;
     const int n = tally.restored;
     const qsizetype m = tally.failures.size();
     if (m >= 1)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/BackgroundJob.h"
+#include "Core/History.h"
 #include "Core/ModelServices.h"
 #include "Core/Removal.h"
 #include "Core/ScanModel.h"
@@ -9,6 +10,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -75,7 +77,11 @@ public:
     void clean();
     // Whether some file of the last cleaning can still go back from the Trash.
     bool canUndo() const;
+    // Puts the last cleaning's files back in the background; the notice and the freed figure follow when done.
+    // Refused while a put-back runs.
     void undoLastCleaning();
+    // Whether a put-back is running (quitting waits for it).
+    bool isUndoing() const { return m_undoing; }
 
     // Takes a local Time Machine snapshot and returns its stamp ("2025-03-14-092653"); nothing when the
     // tool failed or printed no stamp. Blocks the calling thread.
@@ -87,7 +93,8 @@ signals:
 private:
     void publishScan(QList<ScanGroup> groups, QList<Advisory> advisories);
     void finishCleaning(const Removal::Report& report, const std::optional<QString>& stamp,
-                        const QList<ScanItem>& cleanSet, bool snapshotWanted);
+                        const QSet<QUuid>& removedIDs, bool snapshotWanted, const std::optional<QUuid>& session);
+    void finishUndo(const History::RestoreTally& tally, qint64 bytesBack);
     void applyProgress(double fraction, const std::optional<QString>& status);
     void removeItemsWhere(const std::function<bool(const ScanItem&)>& drop);
 
@@ -106,5 +113,6 @@ private:
     std::optional<QUuid> m_lastSession;
     std::optional<QString> m_restoreNotice;
     std::optional<QString> m_safetyNetNotice;
+    bool m_undoing = false;
     Background::JobLine m_jobs{this};
 };

@@ -259,6 +259,9 @@ TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
     ASSERT_FALSE(Platform::removeItem(Platform::homeFolder() + u"/.Trash/c"_s).has_value());
 
     model->undoLastCleaning();
+    EXPECT_TRUE(model->isUndoing());
+    model->undoLastCleaning(); // refused while the first runs
+    ASSERT_TRUE(waitFor([&] { return !model->isUndoing(); }));
     EXPECT_EQ(model->restoreNotice(), u"2 éléments remis en place."_s);
     EXPECT_TRUE(exists(tree.path(u"a"_s)));
     EXPECT_TRUE(exists(tree.path(u"b"_s)));
@@ -267,6 +270,7 @@ TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
     EXPECT_EQ(model->phase(), Phase::finished);
 
     model->undoLastCleaning();
+    ASSERT_TRUE(waitFor([&] { return !model->isUndoing(); }));
     EXPECT_EQ(model->restoreNotice(), u"0 élément remis en place."_s);
 }
 
