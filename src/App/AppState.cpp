@@ -79,6 +79,11 @@ qint64 AppState::totalFreedBytes() const
     return total;
 }
 
+void AppState::onChanged(QObject* context, std::function<void()> changed) const
+{
+    connect(this, &AppState::snapshotChanged, context, std::move(changed));
+}
+
 bool AppState::isCleaning() const
 {
     for (const auto& [module, model] : m_models) {

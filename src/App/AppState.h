@@ -60,6 +60,7 @@ public:
 
     // What the cleanings of this run freed, over the view models made so far.
     qint64 totalFreedBytes() const override;
+    void onChanged(QObject* context, std::function<void()> changed) const override;
 
     // Whether any module is in the middle of a cleaning or a put-back (quitting waits for it to be journaled).
     bool isCleaning() const;

@@ -47,6 +47,13 @@ class Workspace;
 //       });
 //   }
 //
+// A cleaning module with a screen of its own keeps the scan model and registers only its screen, which reads
+// the app-wide figures through the context:
+//
+//   registry.setScreen(ModuleID::smartScan, [](const Modules::ScreenContext& context) -> QWidget* {
+//       return new SmartScanView(qobject_cast<ScanViewModel*>(context.model), context.figures);
+//   });
+//
 // The registry is filled once on the GUI thread before the window is built, then only read.
 namespace Modules {
 
@@ -61,6 +68,8 @@ public:
     virtual bool hasFullDiskAccess() const = 0;
     // What the cleanings of this run freed.
     virtual qint64 totalFreedBytes() const = 0;
+    // Calls `changed` on the GUI thread after each new reading of the machine, until `context` is gone.
+    virtual void onChanged(QObject* context, std::function<void()> changed) const = 0;
 };
 
 enum class Lifetime { run, visit };

@@ -116,3 +116,19 @@ TEST(AppState, theMonitorRunsOnceAndStops)
     EXPECT_FALSE(published.wait(AppState::monitorIntervalMs + 500));
     EXPECT_EQ(published.count(), count);
 }
+
+TEST(AppState, itsFiguresTellTheirReadersOfEachNewReading)
+{
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
+    const Modules::AppFigures& figures = state;
+    int told = 0;
+    {
+        QObject reader;
+        figures.onChanged(&reader, [&told] { ++told; });
+        state.refresh();
+        EXPECT_EQ(told, 1);
+    }
+    state.refresh(); // the reader is gone
+    EXPECT_EQ(told, 1);
+}

@@ -17,6 +17,7 @@ public:
     const SystemSnapshot& snapshot() const override { return m_snapshot; }
     bool hasFullDiskAccess() const override { return true; }
     qint64 totalFreedBytes() const override { return 0; }
+    void onChanged(QObject*, std::function<void()>) const override {}
 
 private:
     SystemSnapshot m_snapshot;
