@@ -3,6 +3,7 @@
 #include "Core/Exclusions.h"
 #include "Core/PathSafety.h"
 #include "Core/Shredding.h"
+#include "Core/ThreatBatch.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 
@@ -14,9 +15,14 @@ namespace Removal {
 
 std::optional<QString> refusalFor(const QString& path)
 {
+    return refusalFor(Exclusions::shared(), path);
+}
+
+std::optional<QString> refusalFor(const Exclusions& exclusions, const QString& path)
+{
     if (PathSafety::isProtected(path))
         return u"Emplacement protégé."_s;
-    if (Exclusions::shared().isExcludedOrHoldsExclusion(path))
+    if (exclusions.isExcludedOrHoldsExclusion(path))
         return u"Exclu par vos réglages."_s;
     return std::nullopt;
 }
@@ -37,6 +43,12 @@ bool goesToTrash(const ScanItem& item)
 
 Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Progress& progress, std::stop_token stop)
 {
+    return remove(Exclusions::shared(), items, mode, progress, std::move(stop));
+}
+
+Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::optional<Mode> mode,
+              const Progress& progress, std::stop_token stop)
+{
     Report report;
     QList<ScanItem> work = items;
     if (!mode) {
@@ -46,7 +58,7 @@ Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Prog
                 threats.append(item);
         }
         if (!threats.isEmpty()) {
-            const QSet<QUuid> handled = removeThreats(threats, report);
+            const QSet<QUuid> handled = removeThreats(exclusions, threats, report);
             work.removeIf([&](const ScanItem& item) { return handled.contains(item.id); });
         }
     }
@@ -61,7 +73,7 @@ Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Prog
         // A link is an item of its own: one whose target is gone is still removed, as a link.
         if (!Platform::fileInfo(item.url))
             continue;
-        if (std::optional<QString> refusal = refusalFor(item.url)) {
+        if (std::optional<QString> refusal = refusalFor(exclusions, item.url)) {
             report.failures.append({item.url, *refusal});
             continue;
         }

@@ -1,5 +1,6 @@
-#include "Core/Removal.h"
+#include "Core/ThreatBatch.h"
 
+#include "Core/Exclusions.h"
 #include "Core/ProcessRunner.h"
 #include "Platform/Access.h"
 #include "Platform/FileSystem.h"
@@ -12,12 +13,6 @@ using namespace Qt::StringLiterals;
 namespace Removal {
 
 namespace {
-
-QString parentOf(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : path.left(slash);
-}
 
 // A label is data that a malicious property list controls: one that could end a shell line, or that a
 // program argument cannot carry, is never written into a script.
@@ -38,22 +33,27 @@ void bootOutOfUserSession(const QString& label)
 
 bool threatGoesToTrash(const QString& path)
 {
-    return Platform::userCanWrite(parentOf(path));
+    return Platform::userCanWrite(Platform::parentOf(path));
 }
 
 QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
 {
+    return removeThreats(Exclusions::shared(), items, report);
+}
+
+QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report)
+{
     QSet<QUuid> handled;
     QStringList lines;
     QList<ScanItem> batch;
-    const QString launchctl = shellQuoted(Platform::systemPath(u"/bin/launchctl"_s));
-    const QString rm = shellQuoted(Platform::systemPath(u"/bin/rm"_s));
+    const QString launchctl = OptimizationService::shellQuoted(Platform::systemPath(u"/bin/launchctl"_s));
+    const QString rm = OptimizationService::shellQuoted(Platform::systemPath(u"/bin/rm"_s));
     const QString userAgents = Platform::systemPath(u"/Library/LaunchAgents"_s);
 
     for (const ScanItem& item : items) {
         if (item.removalMode.kind != Mode::Kind::Threat)
             continue;
-        if (std::optional<QString> refusal = refusalFor(item.url)) {
+        if (std::optional<QString> refusal = refusalFor(exclusions, item.url)) {
             report.failures.append({item.url, *refusal});
             handled.insert(item.id);
             continue;
@@ -72,9 +72,9 @@ QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
             if (Platform::isEqualOrUnder(item.url, userAgents))
                 bootOutOfUserSession(*label);
             else if (isScriptSafeLabel(*label))
-                lines.append(launchctl + u" bootout "_s + shellQuoted(u"system/"_s + *label));
+                lines.append(launchctl + u" bootout "_s + OptimizationService::shellQuoted(u"system/"_s + *label));
         }
-        lines.append(rm + u" -rf "_s + shellQuoted(item.url));
+        lines.append(rm + u" -rf "_s + OptimizationService::shellQuoted(item.url));
         batch.append(item);
     }
 

@@ -21,12 +21,6 @@ namespace Platform {
 
 namespace {
 
-QString parentOf(const QString& cleaned)
-{
-    const qsizetype slash = cleaned.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : cleaned.left(slash);
-}
-
 QString lastComponent(const QString& cleaned)
 {
     return cleaned.section(u'/', -1);

@@ -230,6 +230,6 @@ TEST(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     // What went to the Trash comes back.
     ASSERT_TRUE(malware->canUndo());
     malware->undoLastCleaning();
-    EXPECT_TRUE(TestSupport::exists(agent));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return TestSupport::exists(agent); }, 10000)); // put back off the GUI thread
     app.finishCleanings();
 }

@@ -2,8 +2,11 @@
 // model around a made-up scanner, under the offscreen platform, and saves module-<phase>.png in OUTPUT_FOLDER.
 // Everything it writes (the items it cleans, the Trash, the journal) lives in a temporary folder that stands for
 // the home folder and the system root, and goes with it.
+#include "Core/Exclusions.h"
 #include "Core/FileUtils.h"
+#include "Core/History.h"
 #include "Core/Preferences.h"
+#include "Core/RemovalEngine.h"
 #include "GalleryLook.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
@@ -216,6 +219,8 @@ int main(int argc, char* argv[])
         return 1;
     // No snapshot tool stands in here, so the report shows what happens when none can be taken.
     Preferences::shared().setTakesSnapshotBeforeCleaning(true);
+    Removal::Engine removal(Exclusions::shared());
+    const ModelServices services{Exclusions::shared(), Preferences::shared(), History::shared(), removal};
 
     const QString home = Platform::homeFolder();
     const QSize size(1100, 780);
@@ -224,7 +229,7 @@ int main(int argc, char* argv[])
 
     {
         auto scanner = std::make_shared<GalleryScanner>(ModuleID::systemJunk, true);
-        ScanViewModel model(scanner);
+        ScanViewModel model(scanner, services);
         ScanModuleView screen(ModuleID::systemJunk, &model, false, workspace);
         screen.setProvenanceOpener([](QWidget*, const ScanItem&) {});
         screen.resize(size);
@@ -260,7 +265,7 @@ int main(int argc, char* argv[])
     }
     {
         auto scanner = std::make_shared<GalleryScanner>(ModuleID::malware, false);
-        ScanViewModel model(scanner);
+        ScanViewModel model(scanner, services);
         ScanModuleView screen(ModuleID::malware, &model, true, workspace);
         screen.resize(size);
         screen.show();
