@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <optional>
@@ -16,6 +17,10 @@
 // protected and excluded locations whatever the caller says, and reports what was freed, what was removed
 // and what failed, with a French reason per failure. The report is what the screens show and the journal
 // records.
+namespace Platform {
+class SafeReach;
+}
+
 namespace Removal {
 
 struct Failure {
@@ -44,17 +49,24 @@ struct Report {
 // Removes the items one after another, in order: first the threats through removeThreats() (unless an
 // override mode is given), then every other item by the override or its own mode. Before each item it
 // checks, in this order, `stop`, then reports progress (its position over the number of items given, its
-// name), then whether the item still exists (a link counts as itself), whether it is protected, whether
-// it is excluded or holds an exclusion. After the loop `progress` receives (1.0, ""). Blocks the calling
-// thread; a stop ends the call before the next item.
+// name), then reaches the item through folders opened without following links (Platform::SafeReach): a
+// link above it, or a path that does not name one entry faithfully, fails the item; a missing item (a
+// link counts as itself) is passed over. Then whether the place reached is protected, whether it is
+// excluded or holds an exclusion. The item is removed relative to the folder reached. After the loop
+// `progress` receives (1.0, ""). Blocks the calling thread; a stop ends the call before the next item.
 Report remove(const QList<ScanItem>& items, std::optional<Mode> mode = std::nullopt, const Progress& progress = {},
               std::stop_token stop = {});
 
 // The threat batch: labelled jobs are unloaded from the user's launchd session when the user can write the
 // item's folder (the item is then left to the ordinary loop, which trashes it); items in folders the user
 // cannot write are deleted by one administrator script, which also unloads their jobs. Adds to `report`
-// and returns the ids of the items it dealt with.
+// and returns the ids of the items it dealt with. The script removes an item only after checking, as
+// administrator and just before, that its folder resolves to itself (no link anywhere above it), and
+// removes it relative to that folder; an item is reported removed only when it can be reached and is gone.
 QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report);
+
+// The same, reaching items from the anchors of `anchors`.
+QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report, Platform::SafeReach& anchors);
 
 // Whether the threat batch leaves a threat at `path` to be moved to the Trash (the user can write its folder)
 // rather than deleting it with administrator rights.
@@ -66,5 +78,8 @@ bool goesToTrash(const ScanItem& item);
 
 // The reason the engine refuses to touch `path`, or nothing.
 std::optional<QString> refusalFor(const QString& path);
+
+// The same for a place known under several names: refused when any of them is.
+std::optional<QString> refusalFor(const QStringList& places);
 
 } // namespace Removal
