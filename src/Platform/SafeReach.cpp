@@ -237,10 +237,12 @@ int SafeReach::anchorFd(const QString& anchor)
     if (known != m_fds.cend())
         return *known;
     // Links above an anchor are the system's own (a Mac's /var, a volume's entry): followed, once.
+    // A failure is kept as -errno, so that a later call reports the same error.
     const int fd = ::open(QFile::encodeName(anchor).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    m_fds.insert(anchor, fd);
-    if (fd >= 0)
-        m_realPaths.insert(anchor, pathOfOpenFolder(fd));
+    m_fds.insert(anchor, fd >= 0 ? fd : -errno);
+    if (fd < 0)
+        return -errno;
+    m_realPaths.insert(anchor, pathOfOpenFolder(fd));
     return fd;
 }
 
@@ -274,7 +276,7 @@ Reach SafeReach::reach(const QString& path)
         fromFd = anchorFd(anchor);
     }
     if (fromFd < 0) {
-        result.error = errno;
+        result.error = -fromFd;
         return result;
     }
 
@@ -360,9 +362,10 @@ std::optional<QString> SafeReach::openTrashFor(const ReachedItem& item, int* fd,
         chain = {{u".Trashes"_s, 0755}, {QString::number(::getuid()), 0700}};
     }
 
-    int current = ::fcntl(anchorFd(base), F_DUPFD_CLOEXEC, 0);
+    const int baseFd = anchorFd(base);
+    int current = baseFd < 0 ? -1 : ::fcntl(baseFd, F_DUPFD_CLOEXEC, 0);
     if (current < 0)
-        return errorText(errno);
+        return errorText(baseFd < 0 ? -baseFd : errno);
     QString path = base;
     for (const auto& [name, permissions] : chain) {
         path = joined(path, name);

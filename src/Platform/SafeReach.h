@@ -109,7 +109,7 @@ public:
     static void setComponentWalkOnly(bool only);
 
 private:
-    int anchorFd(const QString& anchor);
+    int anchorFd(const QString& anchor); // the open anchor, or -errno
     QString anchorFor(const QString& path) const;
     void collectPlaces(ReachedItem& item);
 

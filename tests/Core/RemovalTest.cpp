@@ -563,8 +563,7 @@ TEST_F(RemovalEngine, hostileNamesReachTheAdministratorScriptAsData)
         "a\x01b",
         "\x01",
         "\x01\x01",
-        "a\x02\x1f\x7f"
-        "b",
+        "a\002\037\177b",
         "-rf",
         "--",
         "-",
