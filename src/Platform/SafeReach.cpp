@@ -238,11 +238,11 @@ int SafeReach::anchorFd(const QString& anchor)
         return *known;
     // Links above an anchor are the system's own (a Mac's /var, a volume's entry): followed, once.
     // A failure is kept as -errno, so that a later call reports the same error.
-    const int fd = ::open(QFile::encodeName(anchor).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    m_fds.insert(anchor, fd >= 0 ? fd : -errno);
-    if (fd < 0)
-        return -errno;
-    m_realPaths.insert(anchor, pathOfOpenFolder(fd));
+    const int opened = ::open(QFile::encodeName(anchor).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int fd = opened >= 0 ? opened : -errno;
+    m_fds.insert(anchor, fd);
+    if (fd >= 0)
+        m_realPaths.insert(anchor, pathOfOpenFolder(fd));
     return fd;
 }
 
