@@ -61,6 +61,21 @@ TEST_F(ProcessRunner, administratorCommandsReachTheShellUnchanged)
     EXPECT_EQ(QString::fromUtf8(contentOf(target)), text);
 }
 
+TEST_F(ProcessRunner, everyCharacterOfAnAdministratorCommandReachesTheShell)
+{
+    // Control characters included: a stand-in that took 0x01 for a separator made 'a\x01b' name "ab".
+    QString text;
+    for (char16_t c = 1; c < 0x100; ++c)
+        text += QChar(c);
+    text += u"\\\n\n"_s;
+    const TempTree tree;
+    const QString target = tree.path(u"out.txt"_s);
+    const QString command = u"printf '%s' "_s + OptimizationService::shellQuoted(text) + u" > "_s +
+                            OptimizationService::shellQuoted(target);
+    EXPECT_EQ(OptimizationService::runAsAdministrator(command), std::nullopt);
+    EXPECT_EQ(QString::fromUtf8(contentOf(target)), text);
+}
+
 TEST_F(ProcessRunner, administratorFailuresAreFrench)
 {
     EXPECT_EQ(OptimizationService::runAsAdministrator(u"exit 3"_s), u"Échec (code 3)."_s);
