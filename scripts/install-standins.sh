@@ -17,3 +17,4 @@ install_tool osascript /usr/bin
 install_tool launchctl /bin
 install_tool rm /bin
 install_tool tmutil /usr/bin
+install_tool pkgutil /usr/sbin
