@@ -1,5 +1,6 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "Scanners/LeftoversScanner.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
 
@@ -10,6 +11,8 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
         return std::make_shared<const SystemJunkScanner>(module, true, SystemJunkScanner::standardCacheDenylist());
     case ModuleID::trashBins:
         return std::make_shared<const TrashScanner>(module);
+    case ModuleID::leftovers:
+        return std::make_shared<const LeftoversScanner>(module);
 
     case ModuleID::xcodeJunk:
     case ModuleID::optimization:
@@ -26,7 +29,6 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
     case ModuleID::mailAttachments:
     case ModuleID::malware:
     case ModuleID::privacy:
-    case ModuleID::leftovers:
     case ModuleID::largeOldFiles:
     case ModuleID::duplicates:
         return std::nullopt;

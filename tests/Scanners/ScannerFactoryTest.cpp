@@ -1,5 +1,6 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "Scanners/LeftoversScanner.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
 
@@ -30,6 +31,13 @@ TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
         } else if (module == ModuleID::trashBins) {
             ASSERT_TRUE(made);
             EXPECT_TRUE(dynamic_cast<const TrashScanner*>(made->get()));
+        } else if (module == ModuleID::leftovers) {
+            ASSERT_TRUE(made);
+            EXPECT_TRUE(dynamic_cast<const LeftoversScanner*>(made->get()));
+            EXPECT_EQ((*made)->moduleID(), module);
+            EXPECT_TRUE((*made)->requiresFullDiskAccess());
+            EXPECT_TRUE((*made)->advisories().isEmpty());
+            continue;
         } else if (tools.contains(module)) {
             ASSERT_TRUE(made);
             EXPECT_TRUE(dynamic_cast<const NullScanner*>(made->get()));
