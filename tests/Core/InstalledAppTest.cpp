@@ -6,9 +6,15 @@
 #include "MacFixtures.h"
 #include "Platform/FileOperations.h"
 #include "Platform/RunningApplications.h"
+#include "Sandbox.h"
+
+#include <algorithm>
+#include <csignal>
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <QFile>
 #include <QVariantMap>
@@ -17,6 +23,8 @@
 
 using namespace Qt::StringLiterals;
 using TestSupport::LittleMac;
+
+extern char** environ;
 
 namespace {
 
@@ -290,4 +298,39 @@ TEST(InstalledApp, runningAndQuittingGoByTheExactIdentifier)
     }
     EXPECT_EQ(asked, (QList{editor, helper}));
     Platform::setRunningApplicationsOverride({}, {});
+}
+
+// The demonstration Mac's applications, one of which really runs: Ondine's program is a copy of sleep.
+TEST(InstalledApp, inventoriesTheDemonstrationMacAndQuitsItsRunningOndine)
+{
+    const QString demo = TestSupport::temporary() + u"/demo-mac-apps"_s;
+    TestSupport::layOutDemoMac(demo);
+    if (HasFatalFailure())
+        return;
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
+    const TestSupport::ScopedEnvironment home("HOME", demo + u"/Users/demo"_s);
+
+    const QList<InstalledApp> apps = InstalledApp::loadAll({});
+    QStringList names = namesOf(apps);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{u"Atelier Photo"_s, u"Carnet"_s, u"Lumen Sync"_s, u"Ondine"_s}));
+    const auto ondine = std::find_if(apps.cbegin(), apps.cend(),
+                                     [](const InstalledApp& app) { return app.bundleID == u"io.ondine.player"_s; });
+    ASSERT_NE(ondine, apps.cend());
+    EXPECT_EQ(ondine->version, u"5.0.4"_s);
+    // Its cache, its logs, its window state and its container, largest first.
+    EXPECT_EQ(namesOf(ondine->leftovers), (QStringList{u"io.ondine.player"_s, u"Ondine"_s,
+                                                       u"io.ondine.player.savedState"_s, u"io.ondine.player"_s}));
+    EXPECT_FALSE(ondine->isRunning());
+
+    const QByteArray program = QFile::encodeName(ondine->url + u"/Contents/MacOS/Ondine"_s);
+    char* arguments[] = {const_cast<char*>(program.constData()), const_cast<char*>("60"), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, program.constData(), nullptr, nullptr, arguments, environ), 0);
+    EXPECT_TRUE(ondine->isRunning());
+    ondine->terminate();
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_FALSE(ondine->isRunning());
 }

@@ -1,6 +1,8 @@
 #include "Core/Receipts.h"
 
+#include "MacFixtures.h"
 #include "Platform/FileOperations.h"
+#include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 
@@ -195,4 +197,29 @@ TEST_F(ReceiptsTest, tracesAreThePackagesOwningTheApplicationWithAllTheirBytes)
     EXPECT_EQ(traces[1].package.id, u"com.example.bundle"_s);
     EXPECT_EQ(traces[1].files, QStringList{application});
     EXPECT_TRUE(traces[1].filesOutside(application + u'/').isEmpty());
+}
+
+// The demonstration Mac's package database, read through its pkgutil stand-in.
+TEST(Receipts, theDemonstrationMacsOndineLeftFilesOutsideItsBundle)
+{
+    const QString demo = TestSupport::temporary() + u"/demo-mac-receipts"_s;
+    TestSupport::layOutDemoMac(demo);
+    if (HasFatalFailure())
+        return;
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
+
+    QStringList ids;
+    for (const Package& package : Receipts::allPackages())
+        ids.append(package.id);
+    EXPECT_EQ(ids, (QStringList{u"io.ondine.player.pkg"_s, u"net.ardoise.client.pkg"_s, u"com.lumenlabs.fonts"_s}));
+
+    const QString ondine = demo + u"/Applications/Ondine.app"_s;
+    const QList<Receipts::Trace> traces = Receipts::traces(ondine);
+    ASSERT_EQ(traces.size(), 1);
+    EXPECT_EQ(traces[0].package.version, u"5.0.4"_s);
+    EXPECT_EQ(traces[0].filesOutside(ondine),
+              (QStringList{demo + u"/Library/Application Support/Ondine/Codecs/flac.codec"_s,
+                           demo + u"/usr/local/bin/ondine"_s}));
+    EXPECT_GT(traces[0].bytes, 120000 + 40000);
+    EXPECT_TRUE(Receipts::traces(demo + u"/Applications/Carnet.app"_s).isEmpty());
 }
