@@ -88,7 +88,11 @@ ScanItem removableItem(const QString& url, const QString& name, const FileUtils:
 
 std::optional<InstalledApp> InstalledApp::make(const QString& url)
 {
+    // Only a "….app" folder is an application: any other folder (the root, for an empty path) would be walked
+    // whole for its size.
     const QString path = Platform::absolutePath(url);
+    if (!hasAppExtension(Platform::displayName(path)))
+        return std::nullopt;
     const std::optional<Platform::BundleInfo> bundle = Platform::readBundle(path);
     if (!bundle)
         return std::nullopt;

@@ -28,7 +28,8 @@ struct InstalledApp {
 
     friend bool operator==(const InstalledApp&, const InstalledApp&) = default;
 
-    // The application at `url`, its leftovers included; nothing when `url` is no readable bundle (no folder).
+    // The application at `url`, its leftovers included; nothing when `url` is no readable bundle (no folder, or
+    // one whose name does not end in ".app").
     // Walks the bundle and lists the Library folders, so it takes time.
     static std::optional<InstalledApp> make(const QString& url);
 

@@ -117,6 +117,8 @@ TEST(InstalledApp, namesVersionsAndIdentifiersFallBackAsTheBundleAllows)
     EXPECT_EQ(hollow->size, 0);
     EXPECT_EQ(InstalledApp::make(apps + u"Fichier.app"_s), std::nullopt);
     EXPECT_EQ(InstalledApp::make(apps + u"Absente.app"_s), std::nullopt);
+    for (const QString& folder : {apps, QString(), mac.path(u"root/Applications/Abîmé.app/Contents"_s)})
+        EXPECT_EQ(InstalledApp::make(folder), std::nullopt) << folder.toStdString();
 }
 
 TEST(InstalledApp, needlesAreTheIdentifierItsLastPartAndTheNameWhenLongEnough)
