@@ -2,11 +2,14 @@
 
 #include "Core/FileUtils.h"
 #include "Platform/FileSystem.h"
+#include "Platform/FolderSize.h"
 #include "Platform/SystemRoot.h"
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 
 using namespace Qt::StringLiterals;
 
@@ -108,92 +111,138 @@ void SpaceTree::adopt(SpaceNode* node, std::vector<const SpaceNode*>& children)
     node->m_childCount = quint32(children.size());
 }
 
-// Builds the nodes of one top-level folder from the platform's walk: a stack of the folders being listed,
-// each finished (children sorted, its node made only when it holds something) as the walk leaves it.
+// Builds the nodes below the measured folder on the platform's walk pool. Every listed folder is one task that
+// reads the folder through the platform (links described, never followed), makes its files' nodes, measures its
+// packages and its folders at depth 0 whole, and hands each folder still to be listed to a task of its own. No
+// task waits for another: a folder is finished (children in listing order, sorted stably, sizes summed) by
+// whichever task completes its last part, which then reports to the folder above.
 class SpaceTreeBuilder final
 {
 public:
-    SpaceTreeBuilder(SpaceTree& tree, const std::stop_token& stop) : m_tree(tree), m_stop(stop) {}
+    SpaceTreeBuilder(SpaceTree& tree, std::stop_token stop) : m_tree(tree), m_stop(std::move(stop)) {}
 
-    // A file or folder of the measured folder itself, built at `depth`; nothing when it measures 0.
+    // A file or folder of the measured folder itself, built at `depth` with the pool's help; the calling thread
+    // lists the folder itself and then waits for the rest. Nothing when it measures 0.
     SpaceNode* build(const Platform::FileInfo& entry, int depth)
     {
-        if (entry.isRegular())
-            return entry.allocatedSize > 0 ? m_tree.newNode(entry.name, false, entry.allocatedSize) : nullptr;
-        if (!entry.isDirectory())
-            return nullptr; // links and special files: nothing of their own, never followed
-        if (Platform::isPackage(entry.path) || depth <= 0)
-            return measuredWhole(entry);
-
-        m_open.clear();
-        m_open.push_back(Open{entry.name, {}, 0});
-        Platform::walkTree(
-            entry.path,
-            [&](const Platform::FileInfo& info, int level) {
-                // `level` is 1 for the folder's own entries: they belong to m_open[level - 1].
-                while (int(m_open.size()) > level)
-                    close();
-                return visit(info, depth - level);
-            },
-            m_stop);
-        while (m_open.size() > 1)
-            close();
-        return finish(m_open.front());
+        if (!isListed(entry, depth))
+            return leaf(entry);
+        auto top = std::make_unique<Folder>();
+        Folder* folder = top.get();
+        folder->name = entry.name;
+        folder->path = entry.path;
+        folder->depth = depth;
+        {
+            const std::lock_guard lock(m_doneMutex);
+            m_done = false;
+            m_result = nullptr;
+        }
+        list(top.release());
+        std::unique_lock lock(m_doneMutex);
+        m_doneWake.wait(lock, [this] { return m_done; });
+        return m_result;
     }
 
 private:
-    struct Open {
+    struct Folder {
         QString name;
-        std::vector<const SpaceNode*> children;
-        qint64 size = 0;
+        QString path;
+        int depth = 0;
+        Folder* parent = nullptr;
+        std::size_t slot = 0;                // this folder's place in its parent's listing
+        std::vector<const SpaceNode*> parts; // one per listed entry, in listing order; empty for nothing kept
+        std::atomic<int> outstanding{1};     // sub-folder tasks still running, plus the listing itself
     };
 
-    Platform::WalkStep visit(const Platform::FileInfo& info, int depth)
+    static bool isListed(const Platform::FileInfo& entry, int depth)
     {
-        Open& parent = m_open.back();
-        if (info.isDirectory() && !Platform::isPackage(info.path) && depth > 0) {
-            m_open.push_back(Open{info.name, {}, 0});
-            return Platform::WalkStep::Continue;
-        }
-        if (SpaceNode* node = build(info, depth)) {
-            parent.size += node->size();
-            parent.children.push_back(node);
-        }
-        return Platform::WalkStep::SkipDescendants;
+        return entry.isDirectory() && depth > 0 && !Platform::isPackage(entry.path);
     }
 
-    SpaceNode* measuredWhole(const Platform::FileInfo& entry)
+    SpaceNode* newNode(QStringView name, bool isDirectory, qint64 size)
     {
-        if (m_stop.stop_requested())
-            return nullptr;
+        const std::lock_guard lock(m_treeMutex);
+        return m_tree.newNode(name, isDirectory, size);
+    }
+
+    // A file, a link, a package or a folder at depth 0.
+    SpaceNode* leaf(const Platform::FileInfo& entry)
+    {
+        if (entry.isRegular())
+            return entry.allocatedSize > 0 ? newNode(entry.name, false, entry.allocatedSize) : nullptr;
+        if (!entry.isDirectory() || m_stop.stop_requested())
+            return nullptr; // links and special files: nothing of their own, never followed
         const qint64 bytes = FileUtils::allocatedSize(entry.path, std::nullopt, m_stop).bytes;
         if (bytes <= 0)
             return nullptr;
-        return m_tree.newNode(entry.name, !Platform::isPackage(entry.path), bytes);
+        return newNode(entry.name, !Platform::isPackage(entry.path), bytes);
     }
 
-    void close()
+    void list(Folder* folder)
     {
-        Open folder = std::move(m_open.back());
-        m_open.pop_back();
-        if (SpaceNode* node = finish(folder)) {
-            m_open.back().size += node->size();
-            m_open.back().children.push_back(node);
+        const std::vector<Platform::FileInfo> entries = Platform::listFolder(folder->path);
+        folder->parts.assign(entries.size(), nullptr);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (m_stop.stop_requested())
+                break;
+            const Platform::FileInfo& entry = entries[i];
+            if (!isListed(entry, folder->depth - 1)) {
+                folder->parts[i] = leaf(entry);
+                continue;
+            }
+            auto* child = new Folder();
+            child->name = entry.name;
+            child->path = entry.path;
+            child->depth = folder->depth - 1;
+            child->parent = folder;
+            child->slot = i;
+            folder->outstanding.fetch_add(1, std::memory_order_relaxed);
+            Platform::runOnWalkPool([this, child] { list(child); });
+        }
+        folder->path.clear();
+        release(folder);
+    }
+
+    // One part of `folder` is done; the last one finishes it, and so on up the tree.
+    void release(Folder* folder)
+    {
+        while (folder && folder->outstanding.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            std::vector<const SpaceNode*> children;
+            children.reserve(folder->parts.size());
+            qint64 size = 0;
+            for (const SpaceNode* node : folder->parts) {
+                if (node) {
+                    children.push_back(node);
+                    size += node->size();
+                }
+            }
+            SpaceNode* node = nullptr;
+            if (size > 0) {
+                const std::lock_guard lock(m_treeMutex);
+                node = m_tree.newNode(folder->name, true, size);
+                m_tree.adopt(node, children);
+            }
+            Folder* parent = folder->parent;
+            if (parent) {
+                parent->parts[folder->slot] = node;
+            } else {
+                const std::lock_guard lock(m_doneMutex);
+                m_result = node;
+                m_done = true;
+                m_doneWake.notify_all();
+            }
+            delete folder;
+            folder = parent;
         }
     }
 
-    SpaceNode* finish(Open& folder)
-    {
-        if (folder.size <= 0)
-            return nullptr;
-        SpaceNode* node = m_tree.newNode(folder.name, true, folder.size);
-        m_tree.adopt(node, folder.children);
-        return node;
-    }
-
     SpaceTree& m_tree;
-    const std::stop_token& m_stop;
-    std::vector<Open> m_open;
+    const std::stop_token m_stop;
+    std::mutex m_treeMutex;
+    std::mutex m_doneMutex;
+    std::condition_variable m_doneWake;
+    bool m_done = false;
+    SpaceNode* m_result = nullptr;
 };
 
 std::shared_ptr<SpaceTree> SpaceTree::measure(const QString& url, int depth, const Progress& progress,

@@ -58,6 +58,8 @@ public:
     // whole, without children. Links count nothing and get no node; entries of size 0 are not kept; folders
     // that cannot be read are missing. Reports (i / n, name) before the i-th of the n top-level entries, then
     // (1.0, ""), also after a stop. A stop (checked between entries) returns what was built so far, sorted.
+    // The folders below each top-level entry are listed on the platform's walk pool; the call returns when the
+    // whole tree is built.
     static std::shared_ptr<SpaceTree> measure(const QString& url, int depth, const Progress& progress = {},
                                               std::stop_token stop = {});
 

@@ -5,6 +5,9 @@
 
 #include <QSet>
 
+#include <chrono>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -73,6 +76,9 @@ zeros/z1
 zeros/z2
 eq-1 4096
 eq-2 4096
+same/x3/f 4096
+same/x1/f 4096
+same/x2/f 4096
 "quote \" and\nnewline é" 4096
 link -> a
 dangling -> nowhere
@@ -98,8 +104,9 @@ twin => a/file.bin
     EXPECT_TRUE(top.contains(u"twin"_s));
     for (const QString& gone : {u"empty.bin"_s, u"emptydir"_s, u"zeros"_s, u"link"_s, u"dangling"_s})
         EXPECT_FALSE(top.contains(gone)) << qPrintable(gone);
-    // Equal sizes keep the listing's (byte) order.
+    // Equal sizes keep the listing's (byte) order, also for folders finished in any order.
     EXPECT_LT(top.indexOf(u"eq-1"_s), top.indexOf(u"eq-2"_s));
+    EXPECT_EQ(names(child(root, u"same"_s)), (QStringList{u"x1"_s, u"x2"_s, u"x3"_s}));
 
     const SpaceNode* app = child(root, u"Lumen.app"_s);
     ASSERT_NE(app, nullptr);
@@ -159,6 +166,24 @@ TEST(SpaceTree, stopsBetweenEntriesKeepingWhatWasBuilt)
     EXPECT_EQ(names(measured->root()), (QStringList{u"b"_s, u"a"_s}));
     EXPECT_EQ(measured->root()->size(), onDisk(tree.path(u"a"_s)) + onDisk(tree.path(u"b"_s)));
     EXPECT_EQ(reports.last(), (QPair<double, QString>{1.0, QString()}));
+
+    // A stop while a folder's parts are being built leaves a smaller tree that still holds together.
+    TempTree wide;
+    QString description;
+    for (int i = 0; i < 40; ++i)
+        description += u"big/d%1/e/f 4096\nbig/d%1/g 8192\n"_s.arg(i);
+    wide.add(description);
+    const qint64 whole = SpaceTree::measure(wide.root(), 4)->root()->size();
+    std::stop_source midway;
+    std::jthread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        midway.request_stop();
+    });
+    const auto stopped = SpaceTree::measure(wide.root(), 4, {}, midway.get_token());
+    stopper.join();
+    QSet<quint64> ids;
+    checkInvariants(stopped->root(), ids);
+    EXPECT_LE(stopped->root()->size(), whole);
 }
 
 TEST(SpaceTree, namesTheFileSystemRootByItsPath)
