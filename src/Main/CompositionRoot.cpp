@@ -6,19 +6,22 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/RemovalEngine.h"
+#include "Look/DesktopOpenPanel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Scan/ScanModules.h"
 #include "Scanners/ScannerFactory.h"
+#include "Tools/ToolModules.h"
 
 #include <QApplication>
 #include <QEventLoop>
 
-Modules::Registry CompositionRoot::assembleModules()
+Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPanel)
 {
     Modules::Registry registry;
     registerScannerModules(registry);
     registerScanModules(registry);
+    registerToolModules(registry, openPanel);
     return registry;
 }
 
@@ -29,8 +32,9 @@ CompositionRoot::CompositionRoot()
     History& history = History::shared();
     m_removal = std::make_unique<Removal::Engine>(exclusions);
     m_services = std::make_unique<ModelServices>(ModelServices{exclusions, preferences, history, *m_removal});
-    m_registry = assembleModules();
     m_workspace = std::make_unique<DesktopWorkspace>();
+    m_openPanel = std::make_unique<DesktopOpenPanel>();
+    m_registry = assembleModules(*m_openPanel);
     m_state = std::make_unique<AppState>(m_registry, *m_services);
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
 }
@@ -39,6 +43,7 @@ CompositionRoot::~CompositionRoot()
 {
     m_window.reset();
     m_state.reset();
+    m_openPanel.reset();
     m_workspace.reset();
     m_services.reset();
     m_removal.reset();

@@ -241,4 +241,14 @@ qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop, std::atom
     return job->total.load();
 }
 
+int walkPoolSize()
+{
+    return WalkPool::shared().size();
+}
+
+void runOnWalkPool(std::function<void()> task)
+{
+    WalkPool::shared().submit(std::move(task));
+}
+
 } // namespace Platform

@@ -14,6 +14,11 @@
 #include "Scan/ScanViewModel.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "Tools/SpaceMapModel.h"
+#include "Tools/SpaceMapView.h"
+#include "Tools/SpaceNode.h"
+#include "Tools/Treemap.h"
+#include "Tools/TreemapCanvas.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -325,4 +330,51 @@ TEST(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstrationMa
         EXPECT_TRUE(file.restored) << file.originalPath.toStdString();
     app.finishCleanings();
     ::close(socket);
+}
+
+// "Carte d'espace" from the sidebar: the home folder is measured, a tile's click enters its folder, "Remonter"
+// comes back, and a second measurement stops when asked.
+TEST(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
+{
+    const DemoMac demo;
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 720);
+    window.show();
+    app.state().setSelection(ModuleID::spaceMap);
+    auto* view = qobject_cast<SpaceMapView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    SpaceMapModel& model = view->model();
+
+    QAbstractButton* start = button(window, u"startButton"_s);
+    ASSERT_NE(start, nullptr);
+    QTest::mouseClick(start, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.current() != nullptr; }, 30000));
+    const SpaceNode* home = model.root();
+    EXPECT_EQ(home->url(), demo.path(u"/Users/demo"_s));
+
+    const TreemapCanvas& canvas = view->canvas();
+    const Treemap::Tile* documents = nullptr;
+    for (const Treemap::Tile& tile : canvas.tiles()) {
+        if (tile.node->name() == u"Documents"_s)
+            documents = &tile;
+    }
+    ASSERT_NE(documents, nullptr);
+    QTest::mouseClick(const_cast<TreemapCanvas*>(&canvas), Qt::LeftButton, {}, documents->rect.center().toPoint());
+    ASSERT_EQ(model.current()->name(), u"Documents"_s);
+    QAbstractButton* up = button(window, u"upButton"_s);
+    ASSERT_NE(up, nullptr);
+    QTest::mouseClick(up, Qt::LeftButton);
+    EXPECT_EQ(model.current(), home);
+
+    QAbstractButton* again = button(window, u"homeButton"_s);
+    ASSERT_NE(again, nullptr);
+    QTest::mouseClick(again, Qt::LeftButton);
+    EXPECT_TRUE(model.isScanning());
+    QAbstractButton* stop = button(window, u"stopButton"_s);
+    ASSERT_NE(stop, nullptr);
+    QTest::mouseClick(stop, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.progress() == 1.0; }, 10000));
+    EXPECT_EQ(model.current(), nullptr);
+    EXPECT_NE(button(window, u"startButton"_s), nullptr);
 }
