@@ -6,9 +6,12 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/RemovalEngine.h"
+#include "Core/WorkInFlight.h"
+#include "Developer/DeveloperModules.h"
 #include "Look/DesktopOpenPanel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
+#include "Performance/PerformanceModules.h"
 #include "Scan/ScanModules.h"
 #include "Scanners/ScannerFactory.h"
 #include "Tools/ToolModules.h"
@@ -21,7 +24,9 @@ Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPane
     Modules::Registry registry;
     registerScannerModules(registry);
     registerScanModules(registry);
+    registerPerformanceModules(registry);
     registerToolModules(registry, openPanel);
+    registerDeveloperModules(registry);
     return registry;
 }
 
@@ -31,7 +36,9 @@ CompositionRoot::CompositionRoot()
     Exclusions& exclusions = Exclusions::shared();
     History& history = History::shared();
     m_removal = std::make_unique<Removal::Engine>(exclusions);
-    m_services = std::make_unique<ModelServices>(ModelServices{exclusions, preferences, history, *m_removal});
+    m_inFlight = std::make_unique<WorkInFlight>();
+    m_services =
+        std::make_unique<ModelServices>(ModelServices{exclusions, preferences, history, *m_removal, *m_inFlight});
     m_workspace = std::make_unique<DesktopWorkspace>();
     m_openPanel = std::make_unique<DesktopOpenPanel>();
     m_registry = assembleModules(*m_openPanel);
@@ -46,12 +53,13 @@ CompositionRoot::~CompositionRoot()
     m_openPanel.reset();
     m_workspace.reset();
     m_services.reset();
+    m_inFlight.reset();
     m_removal.reset();
 }
 
 void CompositionRoot::finishCleanings()
 {
-    while (m_state->isCleaning())
+    while (m_state->isCleaning() || !m_inFlight->idle())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     m_services->history.waitUntilIdle();
 }

@@ -7,6 +7,7 @@
 
 class AppState;
 class MainWindow;
+class WorkInFlight;
 class DesktopOpenPanel;
 class DesktopWorkspace;
 
@@ -39,6 +40,7 @@ public:
 
 private:
     std::unique_ptr<Removal::Engine> m_removal;
+    std::unique_ptr<WorkInFlight> m_inFlight;
     std::unique_ptr<ModelServices> m_services;
     std::unique_ptr<DesktopWorkspace> m_workspace;
     std::unique_ptr<DesktopOpenPanel> m_openPanel;
