@@ -1,5 +1,9 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "Scanners/DuplicatesScanner.h"
+#include "Scanners/LargeOldFilesScanner.h"
+#include "Scanners/MailAttachmentsScanner.h"
+#include "Scanners/PrivacyScanner.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
 
@@ -10,6 +14,15 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
         return std::make_shared<const SystemJunkScanner>(module, true, SystemJunkScanner::standardCacheDenylist());
     case ModuleID::trashBins:
         return std::make_shared<const TrashScanner>(module);
+    case ModuleID::mailAttachments:
+        return std::make_shared<const MailAttachmentsScanner>(module);
+    case ModuleID::privacy:
+        return std::make_shared<const PrivacyScanner>(module);
+    case ModuleID::largeOldFiles:
+        return std::make_shared<const LargeOldFilesScanner>(module, LargeOldFilesScanner::standardMinimumSize,
+                                                            LargeOldFilesScanner::standardSkippedDirectories());
+    case ModuleID::duplicates:
+        return std::make_shared<const DuplicatesScanner>(module);
 
     case ModuleID::xcodeJunk:
     case ModuleID::optimization:
@@ -23,12 +36,8 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
 
     // Cleaning modules whose scanners are still to come; the smart scan needs the malware scanner as well.
     case ModuleID::smartScan:
-    case ModuleID::mailAttachments:
     case ModuleID::malware:
-    case ModuleID::privacy:
     case ModuleID::leftovers:
-    case ModuleID::largeOldFiles:
-    case ModuleID::duplicates:
         return std::nullopt;
     }
     return std::nullopt;
