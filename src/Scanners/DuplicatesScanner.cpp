@@ -133,6 +133,35 @@ QStringList DuplicatesScanner::roots() const
 
 QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& progress, std::stop_token stop) const
 {
+    // What the walk keeps of an entry: hidden entries are neither listed nor entered, skipped folders and
+    // packages are not entered, and only regular files of the minimum size that no rule refuses are
+    // candidates (links, pipes and devices never are; links are never followed).
+    const auto enter = [](const Platform::FileInfo& entry) {
+        return entry.isDirectory() && !entry.name.startsWith(u'.') && !skippedNames().contains(entry.name) &&
+               !Platform::isPackage(entry.path);
+    };
+    const auto candidate = [](const Platform::FileInfo& entry) -> std::optional<Entry> {
+        if (!entry.isRegular() || entry.name.startsWith(u'.') || entry.logicalSize < minimumSize ||
+            ScanFilter::isSkipped(entry.path))
+            return std::nullopt;
+        Entry found;
+        found.url = entry.path;
+        found.size = entry.logicalSize;
+        if (entry.modified.isValid())
+            found.modified = entry.modified;
+        found.device = entry.device;
+        found.inode = entry.inode;
+        return found;
+    };
+
+    // Each root is cut into its own entries: files are taken as they are, folders are walked side by side
+    // on the walk pool, and what they hold is then put back in walk order, so the result is the one-walk
+    // result. A stop keeps the pieces walked to their end before the first one it cut.
+    struct Piece {
+        std::optional<QString> folder; // a folder to walk, else `found` holds the one file
+        QList<Entry> found;
+        bool complete = false;
+    };
     QList<Entry> entries;
     std::set<std::pair<quint64, quint64>> identities; // across all roots: a hard link counts once
     const QStringList folders = roots();
@@ -142,32 +171,43 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
             break;
         if (progress)
             progress(0.05 + 0.5 * double(i) / double(std::max<qsizetype>(count, 1)), folders[i].section(u'/', -1));
-        Platform::walkTree(
-            folders[i],
-            [&](const Platform::FileInfo& entry, int) {
-                if (entry.name.startsWith(u'.'))
-                    return Platform::WalkStep::SkipDescendants; // hidden: neither listed nor entered
-                if (entry.isDirectory()) {
-                    if (skippedNames().contains(entry.name) || Platform::isPackage(entry.path))
-                        return Platform::WalkStep::SkipDescendants;
+        std::vector<Piece> pieces;
+        for (const Platform::FileInfo& child : Platform::listFolder(folders[i])) {
+            if (enter(child)) {
+                pieces.push_back({child.path, {}, false});
+            } else if (std::optional<Entry> file = candidate(child)) {
+                pieces.push_back({std::nullopt, {std::move(*file)}, true});
+            }
+        }
+        const auto walk = [&](std::size_t k) {
+            Piece& piece = pieces[k];
+            if (!piece.folder)
+                return;
+            piece.complete = Platform::walkTree(
+                *piece.folder,
+                [&](const Platform::FileInfo& entry, int) {
+                    if (entry.isDirectory())
+                        return enter(entry) ? Platform::WalkStep::Continue : Platform::WalkStep::SkipDescendants;
+                    if (std::optional<Entry> file = candidate(entry))
+                        piece.found.append(std::move(*file));
                     return Platform::WalkStep::Continue;
-                }
-                // Links, pipes and devices are never candidates (and links are never followed).
-                if (!entry.isRegular() || entry.logicalSize < minimumSize || ScanFilter::isSkipped(entry.path))
-                    return Platform::WalkStep::Continue;
-                if (!identities.insert({entry.device, entry.inode}).second)
-                    return Platform::WalkStep::Continue;
-                Entry found;
-                found.url = entry.path;
-                found.size = entry.logicalSize;
-                if (entry.modified.isValid())
-                    found.modified = entry.modified;
-                found.device = entry.device;
-                found.inode = entry.inode;
-                entries.append(std::move(found));
-                return Platform::WalkStep::Continue;
-            },
-            stop);
+                },
+                stop);
+        };
+        if (m_readsInParallel) {
+            Platform::forEachOnWalkPool(pieces.size(), walk, stop);
+        } else {
+            for (std::size_t k = 0; k < pieces.size() && !stop.stop_requested(); ++k)
+                walk(k);
+        }
+        for (const Piece& piece : pieces) {
+            if (!piece.complete)
+                return entries;
+            for (const Entry& entry : piece.found) {
+                if (identities.insert({entry.device, entry.inode}).second)
+                    entries.append(entry);
+            }
+        }
     }
     return entries;
 }

@@ -39,8 +39,8 @@ public:
     const std::optional<QStringList>& customRoots() const { return m_customRoots; }
     void setCustomRoots(std::optional<QStringList> roots) { m_customRoots = std::move(roots); }
 
-    // Whether files are read several at a time on the platform's walk pool (the default) or one after
-    // another; both give the same result.
+    // Whether folders are walked and files read several at a time on the platform's walk pool (the
+    // default) or one after another; both give the same result.
     void setReadsInParallel(bool parallel) { m_readsInParallel = parallel; }
 
     // The folders searched, in order: the custom roots or ~/Desktop, Documents, Downloads, Movies, Music and
