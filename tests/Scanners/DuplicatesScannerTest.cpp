@@ -375,7 +375,7 @@ TEST_F(DuplicatesScannerTest, readingSeveralFilesAtOnceGivesWhatReadingOneAtATim
     const TempTree generated;
     int seed = 100;
     for (int folder = 0; folder < 8; ++folder) {
-        const QString base = generated.path(u"r%1/a/b%2/"_s.arg(folder % 3).arg(folder));
+        const QString base = generated.path(u"r%1/b%2/c/"_s.arg(folder % 3).arg(folder));
         for (int i = 0; i < 5; ++i) {
             const int k = folder * 5 + i;
             const qint64 size = MiB + 4096 * (k % 3);
@@ -387,12 +387,23 @@ TEST_F(DuplicatesScannerTest, readingSeveralFilesAtOnceGivesWhatReadingOneAtATim
                 write(base + u"unique%1.bin"_s.arg(i), content(size, seed++));
         }
     }
+    // Hard links met in folders walked side by side: the first path in walk order is the one kept.
+    QDir().mkpath(generated.path(u"r0/a-first"_s));
+    ASSERT_EQ(::link(QFile::encodeName(generated.path(u"r0/b6/c/copy0.bin"_s)).constData(),
+                     QFile::encodeName(generated.path(u"r0/a-first/copy0-link.bin"_s)).constData()),
+              0);
+    ASSERT_EQ(::link(QFile::encodeName(generated.path(u"r0/b6/c/copy0.bin"_s)).constData(),
+                     QFile::encodeName(generated.path(u"r2/z-last.bin"_s)).constData()),
+              0);
     const QStringList roots{generated.path(u"r0"_s), generated.path(u"r1"_s), generated.path(u"r2"_s)};
     DuplicatesScanner scanner(ModuleID::duplicates, roots);
     scanner.setReadsInParallel(false);
     const QStringList oneAtATime = shown(scanner.scan({}, {}));
     scanner.setReadsInParallel(true);
     EXPECT_GE(oneAtATime.size(), 15);
+    EXPECT_TRUE(oneAtATime.contains(u"  "_s + generated.path(u"r0/a-first/copy0-link.bin"_s)));
+    EXPECT_FALSE(oneAtATime.contains(u"  "_s + generated.path(u"r0/b6/c/copy0.bin"_s)));
+    EXPECT_FALSE(oneAtATime.contains(u"  "_s + generated.path(u"r2/z-last.bin"_s)));
     for (int round = 0; round < 3; ++round)
         EXPECT_EQ(shown(scanner.scan({}, {})), oneAtATime);
 }
