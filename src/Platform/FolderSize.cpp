@@ -1,4 +1,5 @@
 #include "Platform/FolderSize.h"
+#include "Platform/WalkPool.h"
 
 #include "Platform/OpenFolder.h"
 
@@ -249,6 +250,70 @@ int walkPoolSize()
 void runOnWalkPool(std::function<void()> task)
 {
     WalkPool::shared().submit(std::move(task));
+}
+
+} // namespace Platform
+
+// ---- Other work on the same pool -------------------------------------------------------------------------
+
+namespace Platform {
+
+namespace {
+
+// One forEachOnWalkPool() call, shared by the caller and the helpers it asked for. Helpers that start after
+// the last index was taken find nothing to do and touch nothing but this record.
+struct IndexedRun {
+    std::function<void(std::size_t)> work;
+    std::size_t count = 0;
+    std::stop_token stop;
+
+    std::mutex mutex;
+    std::condition_variable idle;
+    std::size_t next = 0;
+    int running = 0;
+
+    // Runs indexes until none is left or a stop came.
+    void drain()
+    {
+        while (true) {
+            std::size_t index = 0;
+            {
+                const std::lock_guard lock(mutex);
+                if (next >= count || stop.stop_requested())
+                    return;
+                index = next++;
+                ++running;
+            }
+            work(index);
+            {
+                const std::lock_guard lock(mutex);
+                if (--running == 0)
+                    idle.notify_all();
+            }
+        }
+    }
+};
+
+} // namespace
+
+void forEachOnWalkPool(std::size_t count, const std::function<void(std::size_t index)>& work, std::stop_token stop)
+{
+    if (count == 0)
+        return;
+    auto run = std::make_shared<IndexedRun>();
+    run->work = work;
+    run->count = count;
+    run->stop = stop;
+    if (count > 1) {
+        WalkPool& pool = WalkPool::shared();
+        const std::size_t helpers = std::min<std::size_t>(count - 1, std::size_t(pool.size()));
+        for (std::size_t i = 0; i < helpers; ++i)
+            pool.submit([run] { run->drain(); });
+    }
+    run->drain();
+    // Nothing is left to take: wait for the calls still running on the pool, which use the caller's data.
+    std::unique_lock lock(run->mutex);
+    run->idle.wait(lock, [&] { return run->running == 0; });
 }
 
 } // namespace Platform

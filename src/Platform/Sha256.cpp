@@ -1,11 +1,26 @@
 #include "Platform/Sha256.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 namespace Platform {
 
+namespace {
+
+// Hashing runs on long-lived pool threads that leave only when the process ends. Left to itself, libcrypto
+// frees its state at exit, possibly before those threads leave, and their own state is then never freed:
+// keep it for the process's life, so that each thread's state goes with its thread.
+EVP_MD_CTX* newContext()
+{
+    static const bool initialised = OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr) == 1;
+    (void)initialised;
+    return EVP_MD_CTX_new();
+}
+
+} // namespace
+
 struct Sha256::State {
-    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    EVP_MD_CTX* context = newContext();
     bool started = false;
     ~State() { EVP_MD_CTX_free(context); }
 };

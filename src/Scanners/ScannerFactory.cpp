@@ -1,8 +1,12 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "Scanners/DuplicatesScanner.h"
+#include "Scanners/LargeOldFilesScanner.h"
 #include "Scanners/LeftoversScanner.h"
+#include "Scanners/MailAttachmentsScanner.h"
 #include "Scanners/MalwareScanner.h"
 #include "Scanners/ModuleRegistry.h"
+#include "Scanners/PrivacyScanner.h"
 #include "Scanners/SmartScanScanner.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
@@ -20,7 +24,16 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
         return std::make_shared<const MalwareScanner>(module);
     case ModuleID::leftovers:
         return std::make_shared<const LeftoversScanner>(module);
-
+    case ModuleID::mailAttachments:
+        return std::make_shared<const MailAttachmentsScanner>(module);
+    case ModuleID::privacy:
+        return std::make_shared<const PrivacyScanner>(module);
+    case ModuleID::largeOldFiles:
+        return std::make_shared<const LargeOldFilesScanner>(module, LargeOldFilesScanner::standardMinimumSize,
+                                                            LargeOldFilesScanner::standardSkippedDirectories());
+    case ModuleID::duplicates:
+        return std::make_shared<const DuplicatesScanner>(module);
+    // Tool modules have screens of their own; their scanner finds nothing.
     case ModuleID::xcodeJunk:
     case ModuleID::optimization:
     case ModuleID::maintenance:
@@ -30,13 +43,6 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
     case ModuleID::shredder:
     case ModuleID::spaceMap:
         return std::make_shared<const NullScanner>(module);
-
-    // Cleaning modules whose scanners are still to come.
-    case ModuleID::mailAttachments:
-    case ModuleID::privacy:
-    case ModuleID::largeOldFiles:
-    case ModuleID::duplicates:
-        return std::nullopt;
     }
     return std::nullopt;
 }

@@ -1,7 +1,11 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "Scanners/DuplicatesScanner.h"
+#include "Scanners/LargeOldFilesScanner.h"
 #include "Scanners/LeftoversScanner.h"
+#include "Scanners/MailAttachmentsScanner.h"
 #include "Scanners/MalwareScanner.h"
+#include "Scanners/PrivacyScanner.h"
 #include "Scanners/SmartScanScanner.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
@@ -46,6 +50,29 @@ TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
             EXPECT_TRUE((*made)->requiresFullDiskAccess());
             EXPECT_TRUE((*made)->advisories().isEmpty());
             continue;
+        } else if (module == ModuleID::mailAttachments || module == ModuleID::privacy) {
+            ASSERT_TRUE(made);
+            EXPECT_TRUE(module == ModuleID::privacy
+                            ? dynamic_cast<const PrivacyScanner*>(made->get()) != nullptr
+                            : dynamic_cast<const MailAttachmentsScanner*>(made->get()) != nullptr);
+            // Both read what only Full Disk Access opens.
+            EXPECT_TRUE((*made)->requiresFullDiskAccess());
+            EXPECT_EQ((*made)->moduleID(), module);
+            EXPECT_TRUE((*made)->advisories().isEmpty());
+            continue;
+        } else if (module == ModuleID::largeOldFiles) {
+            ASSERT_TRUE(made);
+            const auto* large = dynamic_cast<const LargeOldFilesScanner*>(made->get());
+            ASSERT_TRUE(large);
+            EXPECT_EQ(large->minimumSize(), 52428800);
+            EXPECT_EQ(large->skippedDirectories(),
+                      (QSet<QString>{u"Library"_s, u".Trash"_s, u"Applications"_s, u".git"_s, u"node_modules"_s,
+                                     u".npm"_s, u".cargo"_s, u".gradle"_s, u".docker"_s, u"Pictures"_s}));
+        } else if (module == ModuleID::duplicates) {
+            ASSERT_TRUE(made);
+            const auto* duplicates = dynamic_cast<const DuplicatesScanner*>(made->get());
+            ASSERT_TRUE(duplicates);
+            EXPECT_FALSE(duplicates->customRoots());
         } else if (tools.contains(module)) {
             ASSERT_TRUE(made);
             EXPECT_TRUE(dynamic_cast<const NullScanner*>(made->get()));

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Scanners/ModuleScanner.h"
+
+// The scanner of the privacy module: the traces that Safari, Google Chrome, Firefox and the system keep of
+// what the user did (histories, cookies, caches, recent items, shell histories, the persistent pasteboard),
+// one group per source, from a fixed table of places. Sensitive traces start unticked and are risky.
+class PrivacyScanner final : public ModuleScanner
+{
+public:
+    explicit PrivacyScanner(ModuleID module) : m_moduleID(module) {}
+
+    ModuleID moduleID() const override { return m_moduleID; }
+    QString actionTitle() const override;
+    QString emptyTitle() const override;
+    QString emptyMessage() const override;
+    bool requiresFullDiskAccess() const override { return true; }
+    QList<ScanGroup> scan(const Progress& progress, std::stop_token stop) const override;
+
+private:
+    ModuleID m_moduleID;
+};
