@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <QDateTime>
 #include <QString>
 
@@ -55,13 +57,19 @@ enum class WalkStep { Continue, SkipDescendants };
 using WalkVisitor = std::function<WalkStep(const FileInfo& entry, int depth)>;
 
 // Walks the tree below `root` in pre-order, each folder's entries in byte order of their names. Links are
-// yielded as links and never entered; unreadable folders are passed over. Returns false when `stop` ended
-// the walk early (checked between entries), true otherwise.
-bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop = {});
+// yielded as links and never entered; unreadable folders are passed over, and `complete`, when given, then
+// says false (a folder that went away or became a link meanwhile does not count). Any depth and path length
+// is walked, with a bounded number of open descriptors. Returns false when `stop` ended the walk early
+// (checked between entries), true otherwise.
+bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop = {}, bool* complete = nullptr);
 
 // Whether a folder at `path` is one the Mac shows as a single document or bundle ("Lumen.app",
 // "Rapport.pages", "Photos.photoslibrary"): decided by its extension alone, from one fixed list, in any
 // letter case, so that a walk spends no extra file-system call per folder. The caller knows it is a folder.
 bool isPackage(const QString& path);
+
+// For the walks: the folder above the one open at `childFd`, opened through "..", when it is still the
+// folder with that device and inode; -1 otherwise.
+int reopenParent(int childFd, dev_t device, ino_t inode);
 
 } // namespace Platform
