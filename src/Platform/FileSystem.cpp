@@ -292,6 +292,43 @@ std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber)
     return result;
 }
 
+std::vector<QString> listFolderPaths(const QString& folder, int* errorNumber)
+{
+    std::vector<QString> result;
+    const QString cleaned = absolutePath(folder);
+    const int fd = ::open(QFile::encodeName(cleaned).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (dir == nullptr) {
+        if (errorNumber)
+            *errorNumber = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return result;
+    }
+    std::vector<std::string> names;
+    while (true) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0 && errorNumber)
+                *errorNumber = errno;
+            break;
+        }
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        if (nameSurvivesDecoding(name))
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    result.reserve(names.size());
+    for (const std::string& name : names)
+        result.push_back(joined(cleaned, QFile::decodeName(name.c_str())));
+    return result;
+}
+
 bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop, bool* complete)
 {
     bool whole = true;

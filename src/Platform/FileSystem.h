@@ -50,6 +50,10 @@ bool nameSurvivesDecoding(const char* name);
 // not survive decoding is left out. An unreadable folder gives an empty list and sets `errorNumber`.
 std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber = nullptr);
 
+// The paths of one folder's entries, in the same order and with the same names left out as listFolder(),
+// without looking at each entry: for callers that look at the entries themselves.
+std::vector<QString> listFolderPaths(const QString& folder, int* errorNumber = nullptr);
+
 enum class WalkStep { Continue, SkipDescendants };
 
 // Called for every entry below the root (not the root itself), parents before children; `depth` is 1 for

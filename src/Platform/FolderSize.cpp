@@ -324,6 +324,52 @@ void startHelpers(const std::shared_ptr<Job>& job)
 
 } // namespace
 
+namespace {
+
+// One batch of forEachOnWalkPool(), shared with pool tasks that may start after the batch is over.
+struct Batch {
+    explicit Batch(std::size_t total, std::function<void(std::size_t)> work) : count(total), task(std::move(work)) {}
+
+    // Runs items until none is left; true when this call ran the last one to finish.
+    void runItems()
+    {
+        while (true) {
+            const std::size_t index = next.fetch_add(1);
+            if (index >= count)
+                return;
+            task(index);
+            const std::lock_guard lock(mutex);
+            if (++finished == count)
+                allDone.notify_all();
+        }
+    }
+
+    const std::size_t count;
+    const std::function<void(std::size_t)> task;
+    std::atomic<std::size_t> next{0};
+    std::mutex mutex;
+    std::condition_variable allDone;
+    std::size_t finished = 0;
+};
+
+} // namespace
+
+void forEachOnWalkPool(std::size_t count, const std::function<void(std::size_t index)>& task)
+{
+    if (count == 0)
+        return;
+    auto batch = std::make_shared<Batch>(count, task);
+    WalkPool& pool = WalkPool::shared();
+    const std::size_t helpers = std::min<std::size_t>(count - 1, std::size_t(pool.size()));
+    for (std::size_t i = 0; i < helpers; ++i)
+        pool.submit([batch] { batch->runItems(); });
+    // The caller runs items too, then waits only for items already running: a helper that starts late
+    // finds nothing left and returns.
+    batch->runItems();
+    std::unique_lock lock(batch->mutex);
+    batch->allDone.wait(lock, [&batch] { return batch->finished == batch->count; });
+}
+
 qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop, std::atomic<qint64>* live, bool* complete)
 {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

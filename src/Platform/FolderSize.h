@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <atomic>
+#include <cstddef>
+#include <functional>
 #include <stop_token>
 
 namespace Platform {
@@ -20,5 +22,10 @@ namespace Platform {
 // pool of walker threads, which never wait on one another; the calling thread keeps walking too.
 qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop = {}, std::atomic<qint64>* live = nullptr,
                           bool* complete = nullptr);
+
+// Runs task(0) … task(count - 1) side by side on the calling thread and the walk pool's threads, and returns
+// when all have finished. Tasks may measure trees themselves (their walks share the same pool), but must not
+// wait for one another.
+void forEachOnWalkPool(std::size_t count, const std::function<void(std::size_t index)>& task);
 
 } // namespace Platform

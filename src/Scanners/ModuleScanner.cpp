@@ -35,8 +35,9 @@ QStringList ModuleScanner::directoryContents(const QString& folder)
     const std::optional<Platform::FileInfo> info = Platform::fileInfo(folder);
     if (!info || !info->isDirectory())
         return children;
-    for (const Platform::FileInfo& child : Platform::listFolder(info->path))
-        children.append(child.path);
+    // Names only: every caller looks at each child afresh anyway.
+    for (QString& child : Platform::listFolderPaths(info->path))
+        children.append(std::move(child));
     return children;
 }
 
