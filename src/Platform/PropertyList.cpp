@@ -392,12 +392,19 @@ private:
         if (kind == u"string")
             return QVariant(*content);
         if (kind == u"integer") {
-            const QString digits = content->trimmed();
+            // Decimal, or hexadecimal after "0x": a leading zero is no octal mark here.
+            QString digits = content->trimmed();
+            const bool negative = digits.startsWith(u'-');
+            const QStringView magnitude = QStringView(digits).mid(negative ? 1 : 0);
+            const bool hexadecimal = magnitude.startsWith(u"0x") || magnitude.startsWith(u"0X");
+            const int base = hexadecimal ? 16 : 10;
+            if (hexadecimal)
+                digits = (negative ? QStringLiteral("-") : QString()) + magnitude.mid(2).toString();
             bool ok = false;
-            const qint64 signedValue = digits.toLongLong(&ok, 0);
+            const qint64 signedValue = digits.toLongLong(&ok, base);
             if (ok)
                 return QVariant(signedValue);
-            const quint64 unsignedValue = digits.toULongLong(&ok, 0);
+            const quint64 unsignedValue = digits.toULongLong(&ok, base);
             return ok ? std::optional<QVariant>(QVariant(unsignedValue)) : std::nullopt;
         }
         if (kind == u"real") {

@@ -127,6 +127,26 @@ TEST(PropertyList, hostileBinaryListsGiveNoValueAndNeverStopTheProcess)
     EXPECT_EQ(plain->toMap(), (QVariantMap{{u"a.b"_s, true}}));
 }
 
+TEST(PropertyList, xmlIntegersAreDecimalOrHexadecimal)
+{
+    const struct {
+        QByteArray text;
+        QVariant expected;
+    } cases[] = {
+        {"010", qint64(10)},
+        {"-42", qint64(-42)},
+        {"0x1F", qint64(31)},
+        {"18446744073709551615", quint64(18446744073709551615ull)},
+    };
+    for (const auto& c : cases) {
+        const std::optional<QVariant> value =
+            Platform::PropertyList::parse("<plist><integer>" + c.text + "</integer></plist>");
+        ASSERT_TRUE(value.has_value()) << c.text.constData();
+        EXPECT_EQ(*value, c.expected) << c.text.constData();
+    }
+    EXPECT_FALSE(Platform::PropertyList::parse("<plist><integer>12a</integer></plist>").has_value());
+}
+
 TEST(PropertyList, datesOutsideThirtyTwoBitSecondsAreExactOrRefusedNeverWrapped)
 {
     const QDateTime dates[] = {
