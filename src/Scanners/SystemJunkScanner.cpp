@@ -30,7 +30,8 @@ public:
         if (m_holders.contains(path))
             return true;
         for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
-            if (m_paths.contains(QStringView(path).left(end).toString()))
+            // A view of the path's own characters, not a copy: this runs for every candidate.
+            if (m_paths.contains(QString::fromRawData(path.constData(), end)))
                 return true;
         }
         return false;
@@ -39,8 +40,12 @@ public:
     void add(const QString& path)
     {
         m_paths.insert(path);
-        for (qsizetype end = path.lastIndexOf(u'/'); end > 0; end = path.lastIndexOf(u'/', end - 1))
+        // From the nearest folder up, until one already known: the folders above it are known too.
+        for (qsizetype end = path.lastIndexOf(u'/'); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
+            if (m_holders.contains(QString::fromRawData(path.constData(), end)))
+                break;
             m_holders.insert(path.left(end));
+        }
     }
 
 private:
