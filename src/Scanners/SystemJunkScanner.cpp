@@ -88,6 +88,8 @@ std::optional<ScanGroup> collect(const QList<Candidate>& candidates, ListedPaths
 {
     QList<QString> paths;
     QList<std::optional<QString>> details;
+    paths.reserve(candidates.size());
+    details.reserve(candidates.size());
     for (const Candidate& candidate : candidates) {
         paths.append(candidate.path);
         details.append(candidate.detail);
@@ -97,6 +99,7 @@ std::optional<ScanGroup> collect(const QList<Candidate>& candidates, ListedPaths
     // Listed in the candidates' order, as measuring them one after another would: a candidate inside one
     // listed before it in this category is still left out.
     QList<ScanItem> items;
+    items.reserve(qsizetype(measured.size()));
     for (std::size_t index = 0; index < measured.size(); ++index) {
         std::optional<ScanItem>& item = measured[index];
         if (!item || listed.overlaps(paths[qsizetype(index)]))
