@@ -102,7 +102,12 @@ SizeResult allocatedSize(const QString& path, std::optional<double> timeout, std
 
 QString abbreviatedPath(const QString& path)
 {
-    QString home = QDir::cleanPath(Platform::homeFolder());
+    return abbreviatedPath(path, Platform::homeFolder());
+}
+
+QString abbreviatedPath(const QString& path, const QString& homeFolder)
+{
+    const QString home = QDir::cleanPath(homeFolder);
     if (home == u"/")
         return path;
     if (path == home)

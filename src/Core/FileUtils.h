@@ -59,6 +59,9 @@ qint64 walkAllocatedSize(const QString& path, Counter* counter = nullptr, std::s
 // /Users/al/Documents reads ~/Documents, /Users/al reads ~, and /Users/al2/x stays as it is.
 QString abbreviatedPath(const QString& path);
 
+// The same against a home folder read once by a caller that abbreviates many paths.
+QString abbreviatedPath(const QString& path, const QString& homeFolder);
+
 // The shared byte-count and relative-date formatters, made once per process.
 const ByteCountFormatter& byteFormatter();
 const RelativeDateFormatter& relativeFormatter();

@@ -9,8 +9,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <latch>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -46,6 +51,58 @@ QDateTime wholeSecond(const QDateTime& date)
 {
     const qint64 msecs = date.toMSecsSinceEpoch();
     return QDateTime::fromSecsSinceEpoch(msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0), Qt::UTC);
+}
+
+// The journal's folder, open and locked for one save: saves of every instance and process take turns, so
+// that a temporary file found while holding the lock is one a killed save left behind.
+class SaveLock final
+{
+public:
+    explicit SaveLock(const QString& folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd < 0)
+            return;
+        while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~SaveLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+
+    bool held() const { return m_fd >= 0; }
+
+    // After the rename: the folder's new entry reaches the disk, so a committed save survives a power loss.
+    void syncFolder() const
+    {
+        if (m_fd >= 0)
+            ::fsync(m_fd);
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// The temporary files of earlier saves that were killed before their rename: "<journal>.XXXXXX", as
+// writeFileAtomically names them.
+void removeLeftoverTemporaries(const QString& journal)
+{
+    const QString folder = Platform::parentOf(journal);
+    const QString prefix = journal.mid(folder.size() + 1) + u'.';
+    for (const Platform::FileInfo& entry : Platform::listFolder(folder)) {
+        if (!entry.isRegular() || entry.name.size() != prefix.size() + 6 || !entry.name.startsWith(prefix))
+            continue;
+        const QStringView suffix = QStringView(entry.name).mid(prefix.size());
+        const bool random = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+            return c.unicode() < 0x80 && std::isalnum(static_cast<unsigned char>(c.unicode()));
+        });
+        if (random)
+            Platform::removeItem(entry.path);
+    }
 }
 
 } // namespace
@@ -276,11 +333,16 @@ bool History::write(const QList<CleaningSession>& sessions, bool* exact)
 {
     if (m_unreadableFileInPlace && !setAsideUnreadableFile())
         return false;
+    const SaveLock lock(Platform::parentOf(m_fileURL));
+    if (lock.held())
+        removeLeftoverTemporaries(m_fileURL);
     const std::optional<QString> failure =
         Platform::writeFileAtomically(m_fileURL, [&sessions, exact](const Platform::ByteSink& sink) {
             return HistoryFile::encode(sessions, sink, exact);
         });
     ++savesInProcess;
+    if (!failure)
+        lock.syncFolder();
     return !failure;
 }
 

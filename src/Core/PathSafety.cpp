@@ -42,7 +42,19 @@ bool overlaps(QStringView path, QStringView location)
 
 bool hasFewerThanTwoComponents(QStringView path)
 {
-    return path.split(u'/', Qt::SkipEmptyParts).size() < 2;
+    // Counted without splitting: this runs for every path a scan offers.
+    int components = 0;
+    bool inComponent = false;
+    for (const QChar c : path) {
+        if (c == u'/') {
+            inComponent = false;
+        } else if (!inComponent) {
+            inComponent = true;
+            if (++components == 2)
+                return false;
+        }
+    }
+    return true;
 }
 
 bool matchesSystemRules(const QString& path)

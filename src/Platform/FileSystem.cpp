@@ -124,25 +124,129 @@ int openFolder(int parentFd, const char* name)
     return openFolderForReading(parentFd, name);
 }
 
-// Returns false when stopped.
-bool walkFolder(int dirFd, const QString& folderPath, int depth, const WalkVisitor& visit, const std::stop_token& stop)
+// Whether a failure to open or read a folder means a part of the tree went unread, rather than the entry
+// having gone or become something else (a link, a file) since it was listed.
+bool lostPart(int error)
 {
-    std::vector<RawEntry> entries = readFolder(dirFd, folderPath, nullptr);
-    for (RawEntry& entry : entries) {
-        if (stop.stop_requested())
-            return false;
-        const WalkStep step = visit(entry.info, depth);
+    return error != ENOENT && error != ENOTDIR && error != ELOOP;
+}
+
+// Folders open at once along one walk, the root included; the others are closed and reopened when the walk
+// comes back to them, so that a tree of any depth fits in any descriptor limit.
+constexpr size_t kOpenFolders = 16;
+
+// A folder on the walk's stack. Its entries are read at once, so its descriptor is needed only to open
+// its subfolders; while it is closed, `device` and `inode` let the reopening check it is the same folder.
+struct Frame {
+    int fd = -1;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::vector<RawEntry> entries;
+    size_t next = 0;
+};
+
+} // namespace
+
+int reopenParent(int childFd, dev_t device, ino_t inode)
+{
+    const int fd = openFolderForReading(childFd, "..");
+    if (fd < 0)
+        return -1;
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0 || st.st_dev != device || st.st_ino != inode) {
+        ::close(fd);
+        return -1; // moved meanwhile: its remaining entries are no longer reachable from here
+    }
+    return fd;
+}
+
+namespace {
+
+// Pre-order with an explicit stack, so that the depth of a tree costs memory, not thread stack.
+bool walkFrom(int rootFd, const QString& rootPath, const WalkVisitor& visit, const std::stop_token& stop,
+              bool& complete)
+{
+    std::vector<Frame> stack;
+    std::vector<QString> paths; // beside the frames: one folder's path each
+    size_t openCount = 0;
+    size_t firstOpen = 1; // frames above this one (the root excepted) are closed
+    const auto push = [&](int fd, const QString& path) {
+        Frame frame;
+        frame.fd = fd;
+        struct stat st {
+        };
+        if (::fstat(fd, &st) == 0) {
+            frame.device = st.st_dev;
+            frame.inode = st.st_ino;
+        }
+        int error = 0;
+        frame.entries = readFolder(fd, path, &error);
+        if (error != 0)
+            complete = false;
+        stack.push_back(std::move(frame));
+        paths.push_back(path);
+        if (++openCount <= kOpenFolders)
+            return;
+        firstOpen = std::max<size_t>(firstOpen, 1);
+        while (stack[firstOpen].fd < 0)
+            ++firstOpen;
+        ::close(stack[firstOpen].fd);
+        stack[firstOpen].fd = -1;
+        --openCount;
+    };
+    const auto pop = [&] {
+        Frame& done = stack.back();
+        if (stack.size() > 1) {
+            Frame& parent = stack[stack.size() - 2];
+            // Reopened even when it has nothing left to open: it is the way back to the folders above it.
+            if (parent.fd < 0) {
+                parent.fd = reopenParent(done.fd, parent.device, parent.inode);
+                if (parent.fd < 0) {
+                    complete = false;
+                    parent.next = parent.entries.size();
+                } else {
+                    ++openCount;
+                    firstOpen = std::min(firstOpen, stack.size() - 2);
+                }
+            }
+        }
+        if (done.fd >= 0) {
+            ::close(done.fd);
+            --openCount;
+        }
+        stack.pop_back();
+        paths.pop_back();
+    };
+    push(rootFd, rootPath);
+    bool finished = true;
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next == top.entries.size()) {
+            pop();
+            continue;
+        }
+        if (stop.stop_requested()) {
+            finished = false;
+            break;
+        }
+        const RawEntry& entry = top.entries[top.next++];
+        const WalkStep step = visit(entry.info, int(stack.size()));
         if (step == WalkStep::SkipDescendants || !entry.info.isDirectory())
             continue;
-        const int childFd = openFolder(dirFd, entry.name.c_str());
-        if (childFd < 0)
+        const int childFd = openFolder(top.fd, entry.name.c_str());
+        if (childFd < 0) {
+            if (lostPart(errno))
+                complete = false;
             continue; // unreadable, replaced by a link, or gone: passed over
-        const bool finished = walkFolder(childFd, entry.info.path, depth + 1, visit, stop);
-        ::close(childFd);
-        if (!finished)
-            return false;
+        }
+        push(childFd, entry.info.path);
     }
-    return !stop.stop_requested();
+    for (Frame& frame : stack) {
+        if (frame.fd >= 0)
+            ::close(frame.fd);
+    }
+    return finished && !stop.stop_requested();
 }
 
 } // namespace
@@ -190,14 +294,56 @@ std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber)
     return result;
 }
 
-bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop)
+std::vector<QString> listFolderPaths(const QString& folder, int* errorNumber)
 {
+    std::vector<QString> result;
+    const QString cleaned = absolutePath(folder);
+    const int fd = openFolderForReading(AT_FDCWD, QFile::encodeName(cleaned).constData());
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (dir == nullptr) {
+        if (errorNumber)
+            *errorNumber = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return result;
+    }
+    std::vector<std::string> names;
+    while (true) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0 && errorNumber)
+                *errorNumber = errno;
+            break;
+        }
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        if (nameSurvivesDecoding(name))
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    result.reserve(names.size());
+    for (const std::string& name : names)
+        result.push_back(joined(cleaned, QFile::decodeName(name.c_str())));
+    return result;
+}
+
+bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop, bool* complete)
+{
+    bool whole = true;
     const QString cleaned = absolutePath(root);
     const int fd = openFolderForReading(AT_FDCWD, QFile::encodeName(cleaned).constData());
-    if (fd < 0)
+    if (fd < 0) {
+        if (complete)
+            *complete = !lostPart(errno);
         return !stop.stop_requested();
-    const bool finished = walkFolder(fd, cleaned, 1, visit, stop);
-    ::close(fd);
+    }
+    const bool finished = walkFrom(fd, cleaned, visit, stop, whole);
+    if (complete)
+        *complete = whole;
     return finished;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <QDateTime>
 #include <QString>
 
@@ -48,6 +50,10 @@ bool nameSurvivesDecoding(const char* name);
 // not survive decoding is left out. An unreadable folder gives an empty list and sets `errorNumber`.
 std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber = nullptr);
 
+// The paths of one folder's entries, in the same order and with the same names left out as listFolder(),
+// without looking at each entry: for callers that look at the entries themselves.
+std::vector<QString> listFolderPaths(const QString& folder, int* errorNumber = nullptr);
+
 enum class WalkStep { Continue, SkipDescendants };
 
 // Called for every entry below the root (not the root itself), parents before children; `depth` is 1 for
@@ -55,13 +61,19 @@ enum class WalkStep { Continue, SkipDescendants };
 using WalkVisitor = std::function<WalkStep(const FileInfo& entry, int depth)>;
 
 // Walks the tree below `root` in pre-order, each folder's entries in byte order of their names. Links are
-// yielded as links and never entered; unreadable folders are passed over. Returns false when `stop` ended
-// the walk early (checked between entries), true otherwise.
-bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop = {});
+// yielded as links and never entered; unreadable folders are passed over, and `complete`, when given, then
+// says false (a folder that went away or became a link meanwhile does not count). Any depth and path length
+// is walked, with a bounded number of open descriptors. Returns false when `stop` ended the walk early
+// (checked between entries), true otherwise.
+bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop = {}, bool* complete = nullptr);
 
 // Whether a folder at `path` is one the Mac shows as a single document or bundle ("Lumen.app",
 // "Rapport.pages", "Photos.photoslibrary"): decided by its extension alone, from one fixed list, in any
 // letter case, so that a walk spends no extra file-system call per folder. The caller knows it is a folder.
 bool isPackage(const QString& path);
+
+// For the walks: the folder above the one open at `childFd`, opened through "..", when it is still the
+// folder with that device and inode; -1 otherwise.
+int reopenParent(int childFd, dev_t device, ino_t inode);
 
 } // namespace Platform

@@ -3,7 +3,10 @@
 
 #include "Platform/OpenFolder.h"
 
+#include "Platform/FileSystem.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -87,6 +90,12 @@ private:
     std::vector<std::jthread> m_threads; // last: stopped and joined before the queue goes
 };
 
+// Folders one walker keeps open at once, its starting folder included; the others are closed and reopened
+// through ".." when the walk comes back to them, so any depth fits in any descriptor limit.
+constexpr size_t kOpenPerWalker = 8;
+// Open folders waiting in the shared queue at most; past it a walker goes down on its own.
+constexpr size_t kQueuedFolders = 16;
+
 // One measurement, shared by the calling thread and the pool threads that help it.
 struct Job {
     std::stop_token stop;
@@ -95,11 +104,12 @@ struct Job {
     std::atomic<long> seen{0};
     std::atomic<int> idle{0};
     std::atomic<bool> parallel{false};
+    std::atomic<bool> complete{true};
 
     std::mutex mutex;
     std::condition_variable wake;
-    std::deque<std::string> queue; // folders waiting for a walker, as paths
-    int active = 0;                // walkers inside a folder tree
+    std::deque<int> queue; // folders waiting for a walker, as open descriptors
+    int active = 0;        // walkers inside a folder tree
     bool done = false;
 };
 
@@ -114,45 +124,79 @@ void add(Job& job, qint64 bytes)
 
 void startHelpers(const std::shared_ptr<Job>& job);
 
-// Whether a folder found now should go to the shared queue rather than be walked here.
-bool shouldShare(Job& job)
+// Hands an open folder to an idle walker; false when nobody waits or the queue is full.
+bool share(Job& job, int fd)
 {
-    return job.parallel.load(std::memory_order_relaxed) && job.idle.load(std::memory_order_relaxed) > 0;
-}
-
-void share(Job& job, std::string path)
-{
+    if (!job.parallel.load(std::memory_order_relaxed) || job.idle.load(std::memory_order_relaxed) == 0)
+        return false;
     {
         const std::lock_guard lock(job.mutex);
-        job.queue.push_back(std::move(path));
+        if (job.queue.size() >= kQueuedFolders)
+            return false;
+        job.queue.push_back(fd);
     }
     job.wake.notify_one();
+    return true;
 }
 
-// Walks the folder open at `fd` (taken over and closed) and everything below it that is not shared.
-void walkFolder(const std::shared_ptr<Job>& jobPtr, int fd, const std::string& path)
+// Whether a failure to open or read a folder means a part of the tree went unmeasured, rather than the
+// entry having gone or become something else since it was listed.
+bool lostPart(int error)
+{
+    return error != ENOENT && error != ENOTDIR && error != ELOOP;
+}
+
+// A folder on a walker's stack: its files are added when it is read, its subfolders wait here by name.
+struct Frame {
+    int fd = -1; // -1 while closed to keep descriptors bounded
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::vector<std::string> subfolders;
+    size_t next = 0;
+};
+
+// Reads the folder open at `fd`: adds its files and lists its subfolders. False when stopped.
+bool readFolder(const std::shared_ptr<Job>& jobPtr, Frame& frame)
 {
     Job& job = *jobPtr;
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-        ::close(fd);
-        return;
+    struct stat self {
+    };
+    if (::fstat(frame.fd, &self) == 0) {
+        frame.device = self.st_dev;
+        frame.inode = self.st_ino;
     }
-    const int dirFd = ::dirfd(dir);
+    const int listFd = ::dup(frame.fd);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (dir == nullptr) {
+        if (listFd >= 0)
+            ::close(listFd);
+        job.complete.store(false, std::memory_order_relaxed);
+        return true;
+    }
     qint64 sum = 0;
     long entries = 0;
-    while (dirent* entry = ::readdir(dir)) {
-        if (job.stop.stop_requested())
+    bool stopped = false;
+    while (true) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0)
+                job.complete.store(false, std::memory_order_relaxed);
             break;
+        }
+        if (job.stop.stop_requested()) {
+            stopped = true;
+            break;
+        }
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
         ++entries;
         unsigned char type = entry->d_type;
-        struct stat st {
-        };
         if (type == DT_REG || type == DT_UNKNOWN) {
-            if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            struct stat st {
+            };
+            if (::fstatat(frame.fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             if (S_ISREG(st.st_mode)) {
                 sum += qint64(st.st_blocks) * 512;
@@ -162,24 +206,84 @@ void walkFolder(const std::shared_ptr<Job>& jobPtr, int fd, const std::string& p
                 continue;
             type = DT_DIR;
         }
-        if (type != DT_DIR)
-            continue; // links, devices, sockets: nothing of their own, never followed
-        if (shouldShare(job)) {
-            share(job, path + '/' + name);
-            continue;
-        }
-        const int childFd = openFolderForReading(dirFd, name);
-        if (childFd < 0)
-            continue;
-        add(job, sum);
-        sum = 0;
-        walkFolder(jobPtr, childFd, path + '/' + name);
+        if (type == DT_DIR)
+            frame.subfolders.emplace_back(name); // links, devices, sockets: nothing of their own, never followed
     }
     ::closedir(dir);
     add(job, sum);
     const long seen = job.seen.fetch_add(entries, std::memory_order_relaxed) + entries;
     if (seen >= kParallelThreshold && !job.parallel.exchange(true))
         startHelpers(jobPtr);
+    return !stopped;
+}
+
+// Walks the folder open at `fd` (taken over and closed) and everything below it that is not shared, with
+// an explicit stack so that the depth of a tree costs memory, not thread stack.
+void walkFolder(const std::shared_ptr<Job>& jobPtr, int fd)
+{
+    Job& job = *jobPtr;
+    std::vector<Frame> stack;
+    size_t openCount = 0;
+    size_t firstOpen = 1; // frames above this one (the starting folder excepted) are closed
+    const auto push = [&](int folderFd) {
+        stack.emplace_back();
+        stack.back().fd = folderFd;
+        const bool read = readFolder(jobPtr, stack.back());
+        if (++openCount > kOpenPerWalker) {
+            while (stack[firstOpen].fd < 0)
+                ++firstOpen;
+            ::close(stack[firstOpen].fd);
+            stack[firstOpen].fd = -1;
+            --openCount;
+        }
+        return read;
+    };
+    const auto pop = [&] {
+        Frame& done = stack.back();
+        if (stack.size() > 1) {
+            Frame& parent = stack[stack.size() - 2];
+            // Reopened even when it has nothing left to open: it is the way back to the folders above it.
+            if (parent.fd < 0) {
+                parent.fd = reopenParent(done.fd, parent.device, parent.inode);
+                if (parent.fd < 0) {
+                    job.complete.store(false, std::memory_order_relaxed);
+                    parent.next = parent.subfolders.size();
+                } else {
+                    ++openCount;
+                    firstOpen = std::min(firstOpen, stack.size() - 2);
+                }
+            }
+        }
+        if (done.fd >= 0) {
+            ::close(done.fd);
+            --openCount;
+        }
+        stack.pop_back();
+    };
+    bool running = push(fd);
+    while (running && !stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next == top.subfolders.size()) {
+            pop();
+            continue;
+        }
+        if (job.stop.stop_requested())
+            break;
+        const std::string& name = top.subfolders[top.next++];
+        const int childFd = openFolderForReading(top.fd, name.c_str());
+        if (childFd < 0) {
+            if (lostPart(errno))
+                job.complete.store(false, std::memory_order_relaxed);
+            continue;
+        }
+        if (share(job, childFd))
+            continue;
+        running = push(childFd);
+    }
+    for (Frame& frame : stack) {
+        if (frame.fd >= 0)
+            ::close(frame.fd);
+    }
 }
 
 // Takes shared folders until the whole tree is done. After a stop no new folder is taken, but the call
@@ -189,16 +293,17 @@ void drainQueue(const std::shared_ptr<Job>& jobPtr)
     Job& job = *jobPtr;
     std::unique_lock lock(job.mutex);
     while (!job.done) {
-        if (job.stop.stop_requested())
+        if (job.stop.stop_requested()) {
+            for (const int fd : job.queue)
+                ::close(fd);
             job.queue.clear();
+        }
         if (!job.queue.empty()) {
-            std::string path = std::move(job.queue.front());
+            const int fd = job.queue.front();
             job.queue.pop_front();
             ++job.active;
             lock.unlock();
-            const int fd = openFolderForReading(AT_FDCWD, path.c_str());
-            if (fd >= 0)
-                walkFolder(jobPtr, fd, path);
+            walkFolder(jobPtr, fd);
             lock.lock();
             --job.active;
             continue;
@@ -223,22 +328,26 @@ void startHelpers(const std::shared_ptr<Job>& job)
 
 } // namespace
 
-qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop, std::atomic<qint64>* live)
+qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop, std::atomic<qint64>* live, bool* complete)
 {
-    const std::string path = QFile::encodeName(folder).toStdString();
-    const int fd = openFolderForReading(AT_FDCWD, path.c_str());
-    if (fd < 0)
+    const int fd = openFolderForReading(AT_FDCWD, QFile::encodeName(folder).constData());
+    if (fd < 0) {
+        if (complete)
+            *complete = !lostPart(errno);
         return 0;
+    }
     auto job = std::make_shared<Job>();
     job->stop = stop;
     job->live = live;
     job->active = 1; // the calling thread, inside the root
-    walkFolder(job, fd, path == "/" ? std::string() : path);
+    walkFolder(job, fd);
     {
         const std::lock_guard lock(job->mutex);
         --job->active;
     }
     drainQueue(job);
+    if (complete)
+        *complete = job->complete.load() && !stop.stop_requested();
     return job->total.load();
 }
 

@@ -13,10 +13,14 @@ namespace Platform {
 // folders are passed over, and names that could not be shown as text still count. Each folder's files are
 // added to `live`, when given, as soon as that folder is done, so a caller can read a lower bound while
 // the walk goes on. Stops between entries when `stop` is triggered and returns the sum so far.
+// `complete`, when given, says whether every folder was read (false after a stop, or when a folder could not
+// be opened or read: the sum is then a lower bound). Any depth and path length is measured, with a bounded
+// number of open descriptors per walker; shared folders pass between walkers as open descriptors.
 //
 // Small trees are walked on the calling thread. A tree that turns out large is shared with a dedicated
 // pool of walker threads, which never wait on one another; the calling thread keeps walking too.
-qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop = {}, std::atomic<qint64>* live = nullptr);
+qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop = {}, std::atomic<qint64>* live = nullptr,
+                          bool* complete = nullptr);
 
 // The walk pool itself, for walks that split their own work into tasks (the disk map's tree). Its rule holds
 // for them too: a task never waits for another task. A task may measure with treeAllocatedBytes().

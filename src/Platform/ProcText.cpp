@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace Platform::ProcText {
@@ -37,6 +38,17 @@ std::optional<qint64> kilobytes(const QByteArray& field)
     return qint64(*count) * 1024;
 }
 
+// Held at the largest Int64: four fields each just below the limit would otherwise wrap to a negative size.
+qint64 saturatingSum(std::initializer_list<qint64> values)
+{
+    qint64 total = 0;
+    for (const qint64 value : values) {
+        if (__builtin_add_overflow(total, value, &total))
+            return std::numeric_limits<qint64>::max();
+    }
+    return total;
+}
+
 } // namespace
 
 std::optional<MemoryCounters> parseMeminfo(const QByteArray& text)
@@ -65,7 +77,8 @@ std::optional<MemoryCounters> parseMeminfo(const QByteArray& text)
     }
     MemoryCounters counters;
     counters.active = *values[Active];
-    counters.wired = *values[Unevictable] + *values[SUnreclaim] + *values[KernelStack] + *values[PageTables];
+    counters.wired =
+        saturatingSum({*values[Unevictable], *values[SUnreclaim], *values[KernelStack], *values[PageTables]});
     counters.compressed = values[Zswap].value_or(0);
     return counters;
 }

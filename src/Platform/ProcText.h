@@ -13,7 +13,8 @@ namespace Platform::ProcText {
 
 // /proc/meminfo: active = "Active", wired = "Unevictable" + "SUnreclaim" + "KernelStack" + "PageTables",
 // compressed = "Zswap" (0 when absent, on kernels without it). Values are in kB. Nothing when one of the
-// other five lines is missing or a value is not a whole number of a size that fits in bytes.
+// other five lines is missing or a value is not a whole number of a size that fits in bytes. A sum too
+// large for an Int64 is held at its largest value.
 std::optional<MemoryCounters> parseMeminfo(const QByteArray& text);
 
 // /proc/stat: the line "cpu" (all processors), whose columns are user, nice, system, idle, iowait, irq,

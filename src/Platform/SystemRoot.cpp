@@ -1,6 +1,11 @@
 #include "Platform/SystemRoot.h"
 
+#include <array>
+#include <cstdlib>
+#include <string>
+
 #include <QDir>
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
@@ -10,8 +15,35 @@ namespace {
 
 QString environmentPath(const char* name)
 {
-    const QString value = qEnvironmentVariable(name);
-    return value.isEmpty() ? QString() : absolutePath(value);
+    // Read for every path a scan judges, from many threads: each thread keeps the last cleaned value of each
+    // variable and cleans again only when the variable's text changed. getenv takes no lock, unlike
+    // qEnvironmentVariable, whose one process-wide lock made the threads queue.
+    struct Cached {
+        const char* name = nullptr;
+        std::string raw;
+        QString cleaned;
+    };
+    thread_local std::array<Cached, 4> cache;
+    const char* raw = std::getenv(name);
+    if (raw == nullptr || *raw == '\0')
+        return QString();
+    if (raw[0] != '/')
+        return absolutePath(QFile::decodeName(raw)); // relative to the working folder, which may change
+    for (Cached& entry : cache) {
+        if (entry.name == name && entry.raw == raw)
+            return entry.cleaned;
+    }
+    Cached* slot = &cache[0];
+    for (Cached& entry : cache) {
+        if (entry.name == name || entry.name == nullptr) {
+            slot = &entry;
+            break;
+        }
+    }
+    slot->name = name;
+    slot->raw = raw;
+    slot->cleaned = absolutePath(QFile::decodeName(raw));
+    return slot->cleaned;
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "Scanners/ScanItems.h"
 
 #include <functional>
-#include <set>
+#include <vector>
 
 #include <QDir>
 
@@ -23,22 +23,34 @@ struct Candidate {
 class ListedPaths final
 {
 public:
-    // Whether `path` is a listed path, lies inside one, or holds one.
+    // Whether `path` is a listed path, lies inside one, or holds one. Hashed, not ordered: a scan may list
+    // a hundred thousand paths that share long beginnings.
     bool overlaps(const QString& path) const
     {
+        if (m_holders.contains(path))
+            return true;
         for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
-            if (m_paths.contains(path.left(end)))
+            // A view of the path's own characters, not a copy: this runs for every candidate.
+            if (m_paths.contains(QString::fromRawData(path.constData(), end)))
                 return true;
         }
-        const QString inside = path + u'/';
-        const auto next = m_paths.lower_bound(inside);
-        return next != m_paths.end() && next->startsWith(inside);
+        return false;
     }
 
-    void add(const QString& path) { m_paths.insert(path); }
+    void add(const QString& path)
+    {
+        m_paths.insert(path);
+        // From the nearest folder up, until one already known: the folders above it are known too.
+        for (qsizetype end = path.lastIndexOf(u'/'); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
+            if (m_holders.contains(QString::fromRawData(path.constData(), end)))
+                break;
+            m_holders.insert(path.left(end));
+        }
+    }
 
 private:
-    std::set<QString> m_paths;
+    QSet<QString> m_paths;
+    QSet<QString> m_holders; // every folder above a listed path
 };
 
 QList<Candidate> childrenOf(const QString& folder)
@@ -74,15 +86,23 @@ std::optional<QString> temporaryRoot(const QStringList& otherRoots)
 std::optional<ScanGroup> collect(const QList<Candidate>& candidates, ListedPaths& listed, const std::stop_token& stop,
                                  const QString& title, const QString& symbol, std::optional<QString> note)
 {
-    QList<ScanItem> items;
+    QList<QString> paths;
+    QList<std::optional<QString>> details;
+    paths.reserve(candidates.size());
+    details.reserve(candidates.size());
     for (const Candidate& candidate : candidates) {
-        if (stop.stop_requested())
-            break;
-        if (listed.overlaps(candidate.path))
-            continue;
-        std::optional<ScanItem> item =
-            ScanItems::measured(candidate.path, Removal::Mode::trash(), stop, candidate.detail);
-        if (!item)
+        paths.append(candidate.path);
+        details.append(candidate.detail);
+    }
+    std::vector<std::optional<ScanItem>> measured = ScanItems::measuredSideBySide(
+        paths, Removal::Mode::trash(), stop, details, [&listed](const QString& path) { return listed.overlaps(path); });
+    // Listed in the candidates' order, as measuring them one after another would: a candidate inside one
+    // listed before it in this category is still left out.
+    QList<ScanItem> items;
+    items.reserve(qsizetype(measured.size()));
+    for (std::size_t index = 0; index < measured.size(); ++index) {
+        std::optional<ScanItem>& item = measured[index];
+        if (!item || listed.overlaps(paths[qsizetype(index)]))
             continue;
         listed.add(item->url);
         items.append(std::move(*item));
@@ -163,7 +183,8 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
             elsewhere.insert(location.url);
         QList<Candidate> candidates;
         for (const Candidate& child : childrenOf(caches)) {
-            if (!m_cacheDenylist.contains(child.path.section(u'/', -1)) && !elsewhere.contains(child.path))
+            const QString name = child.path.mid(child.path.lastIndexOf(u'/') + 1);
+            if (!m_cacheDenylist.contains(name) && !elsewhere.contains(child.path))
                 candidates.append(child);
         }
         return candidates;

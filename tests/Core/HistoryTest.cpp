@@ -6,6 +6,14 @@
 #include "Sandbox.h"
 #include "TempTree.h"
 
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -443,4 +451,43 @@ TEST(History, theSharedJournalLivesInTheApplicationSupportFolder)
     EXPECT_EQ(&History::shared(), &History::shared());
     ASSERT_TRUE(Platform::fileInfo(folder).has_value());
     EXPECT_TRUE(Platform::fileInfo(folder)->isDirectory());
+}
+
+// Saves killed at random moments, in child processes: the journal always reads back, whole, as one of the
+// two lists, and the next save leaves no temporary file of the killed ones behind.
+TEST(History, aKilledSaveLeavesNothingBehindOnceTheNextSaveIsDone)
+{
+    const TempTree tree;
+    const QString path = tree.path(u"history.json"_s);
+    const QList<CleaningSession> small{sessionAt(at(1, 8), u"petit"_s)};
+    QList<CleaningSession> large;
+    for (int i = 0; i < 100; ++i) {
+        CleaningSession session = sessionAt(at(2, 0).addSecs(60 * i), u"grand"_s);
+        for (int file = 0; file < 200; ++file)
+            session.files.append(RemovedFile{QUuid::createUuid(), u"/Users/al/Library/Caches/f%1"_s.arg(file),
+                                             u"/Users/al/.Trash/f%1"_s.arg(file), 4096, false});
+        large.append(session);
+    }
+    History(path).save(small);
+    std::mt19937 random(13);
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            History writer(path);
+            for (int save = 0;; ++save)
+                writer.save(save % 2 == 0 ? large : small);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 60000));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+
+        History reader(path);
+        EXPECT_TRUE(reader.sessions() == small || reader.sessions() == large) << "round " << round;
+        reader.save(reader.sessions());
+        const std::vector<Platform::FileInfo> entries = Platform::listFolder(tree.root());
+        ASSERT_EQ(entries.size(), 1u) << "round " << round << ": " << entries.back().name.toStdString();
+        EXPECT_EQ(entries.front().name, u"history.json"_s);
+    }
 }

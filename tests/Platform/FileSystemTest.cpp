@@ -1,4 +1,5 @@
 #include "Platform/FileSystem.h"
+#include "Platform/FolderSize.h"
 
 #include "Platform/FileOperations.h"
 #include "TempTree.h"
@@ -160,6 +161,14 @@ TEST(FileSystem, walkPassesOverUnreadableFolders)
     int error = 0;
     EXPECT_TRUE(Platform::listFolder(tree.path(u"closed"_s), &error).empty());
     EXPECT_EQ(error, EACCES);
+    // The walk and the measure both say that a part went unread.
+    bool complete = true;
+    Platform::walkTree(
+        tree.root(), [](const Platform::FileInfo&, int) { return Platform::WalkStep::Continue; }, {}, &complete);
+    EXPECT_FALSE(complete);
+    complete = true;
+    Platform::treeAllocatedBytes(tree.root(), {}, nullptr, &complete);
+    EXPECT_FALSE(complete);
     ::chmod(tree.path(u"closed"_s).toUtf8().constData(), 0755);
 }
 

@@ -3,10 +3,17 @@
 #include "Platform/FileSystem.h"
 #include "TempTree.h"
 
+#include <QStringList>
+
 #include <atomic>
+#include <functional>
 #include <stop_token>
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 
@@ -97,4 +104,155 @@ TEST(FolderSize, aStoppedWalkReturnsAtOnce)
     std::stop_source stop;
     stop.request_stop();
     EXPECT_EQ(Platform::treeAllocatedBytes(tree.root(), stop.get_token()), 0);
+    bool complete = true;
+    Platform::treeAllocatedBytes(tree.root(), stop.get_token(), nullptr, &complete);
+    EXPECT_FALSE(complete);
+}
+
+namespace {
+
+// A chain of `levels` folders named `name` below `root`, each holding a one-byte file "f", made through
+// descriptors so that no path grows past the system's limit.
+void makeChain(const QString& root, const std::string& name, int levels)
+{
+    int fd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    for (int level = 0; level < levels; ++level) {
+        ASSERT_EQ(::mkdirat(fd, name.c_str(), 0755), 0);
+        const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        ASSERT_GE(child, 0);
+        fd = child;
+        const int file = ::openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_EQ(::write(file, "x", 1), 1);
+        ::close(file);
+    }
+    ::close(fd);
+}
+
+// Removes what makeChain made, from the bottom up through "..", as no path reaches the bottom.
+void removeChain(const QString& root, const std::string& name)
+{
+    int fd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int depth = 0;
+    while (true) {
+        const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (child < 0)
+            break;
+        ::close(fd);
+        fd = child;
+        ::unlinkat(fd, "f", 0);
+        ++depth;
+    }
+    for (; depth > 0; --depth) {
+        const int parent = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = parent;
+        ::unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+    }
+    ::close(fd);
+}
+
+// Runs `work` on a thread with a 512 KiB stack, the Mac's default for secondary threads.
+void onSmallStack(const std::function<void()>& work)
+{
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 512 * 1024);
+    pthread_t thread;
+    auto* task = new std::function<void()>(work);
+    ASSERT_EQ(pthread_create(
+                  &thread, &attributes,
+                  [](void* argument) -> void* {
+                      auto* f = static_cast<std::function<void()>*>(argument);
+                      (*f)();
+                      delete f;
+                      return nullptr;
+                  },
+                  task),
+              0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+} // namespace
+
+// Both walkers, past the path limit and ten thousand levels down, on a small stack and with 256 descriptors:
+// the parallel measure, the serial walk and the count of the files agree, and nothing is reported missing.
+TEST(FolderSize, deepTreesAreMeasuredExactlyByBothWalkers)
+{
+    const struct {
+        const char* label;
+        std::string name;
+        int levels;
+    } cases[] = {
+        {"a 5,000-character path", std::string(99, 'n'), 50},
+        {"a 10,000-level tree", "d", 10000},
+    };
+    for (const auto& c : cases) {
+        TempTree tree;
+        // Enough entries at the top for the pool to join in before the chain is walked.
+        QString wide;
+        for (int i = 0; i < 4500; ++i)
+            wide += u"w%1\n"_s.arg(i);
+        tree.add(wide);
+        makeChain(tree.root(), c.name, c.levels);
+        const qint64 perLevel = blocksOf(tree.path(QString::fromStdString(c.name) + u"/f"_s));
+        ASSERT_GT(perLevel, 0);
+        const qint64 expected = perLevel * c.levels;
+
+        struct rlimit saved {
+        };
+        ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+        struct rlimit lowered = saved;
+        lowered.rlim_cur = std::min<rlim_t>(256, saved.rlim_cur);
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+        qint64 measured = -1;
+        qint64 walked = 0;
+        int deepest = 0;
+        bool measureComplete = false;
+        bool walkComplete = false;
+        onSmallStack([&] {
+            measured = Platform::treeAllocatedBytes(tree.root(), {}, nullptr, &measureComplete);
+            Platform::walkTree(
+                tree.root(),
+                [&](const Platform::FileInfo& entry, int depth) {
+                    if (entry.isRegular())
+                        walked += entry.allocatedSize;
+                    deepest = std::max(deepest, depth);
+                    return Platform::WalkStep::Continue;
+                },
+                {}, &walkComplete);
+        });
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+
+        EXPECT_EQ(measured, expected) << c.label;
+        EXPECT_EQ(walked, expected) << c.label;
+        EXPECT_EQ(deepest, c.levels + 1) << c.label;
+        EXPECT_TRUE(measureComplete) << c.label;
+        EXPECT_TRUE(walkComplete) << c.label;
+        removeChain(tree.root(), c.name);
+    }
+}
+
+// Past the bound on open folders, coming back up a deep branch must still reach what its shallow ancestors hold
+// after it: each closed folder on the way is reopened, even one with nothing left of its own.
+TEST(FolderSize, whatFollowsADeepBranchIsStillReachedByBothWalkers)
+{
+    QString deep = u"a"_s;
+    for (int level = 0; level < 40; ++level)
+        deep += u"/n%1"_s.arg(level);
+    const TempTree tree(deep + u"/leaf 4096\nz.bin 4096\na/z.bin 4096\na/n0/z.bin 4096\n"_s);
+    int files = 0;
+    Platform::walkTree(tree.root(), [&](const Platform::FileInfo& entry, int) {
+        files += entry.isRegular() ? 1 : 0;
+        return Platform::WalkStep::Continue;
+    });
+    EXPECT_EQ(files, 4);
+    bool complete = false;
+    qint64 expected = 0;
+    for (const QString& file : QStringList{deep + u"/leaf"_s, u"z.bin"_s, u"a/z.bin"_s, u"a/n0/z.bin"_s})
+        expected += Platform::fileInfo(tree.path(file))->allocatedSize;
+    EXPECT_EQ(Platform::treeAllocatedBytes(tree.root(), {}, nullptr, &complete), expected);
+    EXPECT_TRUE(complete);
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace Platform;
 
 namespace {
@@ -61,6 +63,10 @@ TEST(ProcText, meminfoCases)
         {"a value without its unit", QByteArray(meminfo()).replace("40 kB", "40"), std::nullopt},
         {"too many bytes for an Int64", meminfo("Zswap: 9007199254740992 kB\n"), std::nullopt},
         {"empty", QByteArray(), std::nullopt},
+        {"wired lines each just within an Int64 sum past it: held at the largest",
+         "Active: 1 kB\nUnevictable: 9007199254740991 kB\nSUnreclaim: 9007199254740991 kB\n"
+         "KernelStack: 9007199254740991 kB\nPageTables: 9007199254740991 kB\n",
+         MemoryCounters{KiB, std::numeric_limits<qint64>::max(), 0}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ProcText::parseMeminfo(c.text), c.expected) << c.label;

@@ -139,3 +139,20 @@ TEST(UserDefaults, aValueOfAnotherTypeIsNoTextAndUncarriableValuesAreRefused)
     EXPECT_EQ(store->string(u"other"_s), u"kept"_s);
     EXPECT_EQ(fileContents(store->filePath()).size(), 2);
 }
+
+TEST(UserDefaults, aDateBeyond2038IsKeptExactlyWhileOtherKeysAreWritten)
+{
+    const TempTree tree;
+    const QString file = tree.path(u"dates.plist"_s);
+    const QDateTime late(QDate(2070, 6, 1), QTime(12, 0, 0), Qt::UTC);
+    const QDateTime early(QDate(1850, 1, 2), QTime(3, 4, 5), Qt::UTC);
+    ASSERT_FALSE(Platform::writeFileAtomically(
+                     file, *Platform::PropertyList::serialize(QVariantMap{{u"late"_s, late}, {u"early"_s, early}}))
+                     .has_value());
+    {
+        const std::shared_ptr<UserDefaults> store = UserDefaults::atPath(file);
+        EXPECT_EQ(store->value(u"late"_s)->toDateTime(), late);
+        EXPECT_FALSE(store->setValue(u"other"_s, true).has_value());
+    }
+    EXPECT_EQ(fileContents(file), (QVariantMap{{u"late"_s, late}, {u"early"_s, early}, {u"other"_s, true}}));
+}

@@ -7,6 +7,11 @@
 
 #include <QSet>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -348,4 +353,51 @@ TEST_F(SystemJunkScannerTest, offersEveryDeveloperCacheWithItsLabel)
     for (const ScanItem& item : groups[0].items)
         offered.append(item.name + u" · "_s + item.detail.value_or(QString()));
     EXPECT_EQ(offered, expected);
+}
+
+// A long list is looked at and measured side by side on the walk pool, with the result one after another
+// gives: every entry, sized exactly, in size order and, among equal sizes, in the order of their names.
+TEST_F(SystemJunkScannerTest, aLongListIsMeasuredSideBySideWithTheSameResult)
+{
+    QString description;
+    for (int i = 0; i < 1200; ++i) {
+        description += i % 2 == 0 ? u"home/Library/Caches/many-%1 4096\n"_s.arg(i, 4, 10, QChar(u'0'))
+                                  : u"home/Library/Caches/many-%1/a/b 12288\n"_s.arg(i, 4, 10, QChar(u'0'));
+    }
+    tree.add(description);
+    // The first entry waits until another thread looks at an entry: measured one after another, none would.
+    std::mutex mutex;
+    std::condition_variable otherThreadSeen;
+    const std::thread::id caller = std::this_thread::get_id();
+    bool seen = false;
+    bool waited = false;
+    ScanFilter::setOverrideForTests([&](const QString& path) {
+        std::unique_lock lock(mutex);
+        if (std::this_thread::get_id() != caller) {
+            seen = true;
+            otherThreadSeen.notify_all();
+        } else if (!waited && path.endsWith(u"/many-0000")) {
+            waited = true;
+            otherThreadSeen.wait_for(lock, std::chrono::seconds(10), [&] { return seen; });
+        }
+        return false;
+    });
+    const QList<ScanGroup> groups = scan();
+    EXPECT_TRUE(seen) << "every entry was looked at on the scanning thread";
+
+    const ScanGroup* caches = groupTitled(groups, u"Caches d'applications"_s);
+    ASSERT_TRUE(caches);
+    QList<QPair<qint64, QString>> many;
+    for (const ScanItem& item : caches->items) {
+        if (item.name.startsWith(u"many-"))
+            many.append({item.size, item.name});
+    }
+    ASSERT_EQ(many.size(), 1200);
+    for (qsizetype i = 0; i < many.size(); ++i) {
+        const bool folder = i < 600;
+        EXPECT_EQ(many[i].first, folder ? 12288 : 4096) << i;
+        if (i > 0 && folder == (i - 1 < 600)) {
+            EXPECT_LT(many[i - 1].second, many[i].second) << i;
+        }
+    }
 }
