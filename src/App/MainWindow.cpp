@@ -4,13 +4,14 @@
 #include "App/SidebarView.h"
 #include "Scan/ProvenanceCard.h"
 #include "Scan/ScanModuleView.h"
+#include "Scan/SmartScanView.h"
 
 #include <QSplitter>
 
 using namespace Qt::StringLiterals;
 
 MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_workspace(workspace), m_splitter(new QSplitter(this)),
+    : QMainWindow(parent), m_state(state), m_workspace(workspace), m_figures(state), m_splitter(new QSplitter(this)),
       m_sidebar(new SidebarView(state, m_splitter))
 {
     setObjectName(u"mainWindow"_s);
@@ -50,11 +51,18 @@ void MainWindow::route()
     if (m_detail != nullptr && module == m_routed)
         return;
     m_routed = module;
-    // Screens of their own come with their modules; until then the screen says the module is not there yet.
-    ScanViewModel* model = isScanModule(module) ? m_state.model(module) : nullptr;
-    auto* screen = new ScanModuleView(module, model, m_state.hasFullDiskAccess(), m_workspace);
+    QWidget* screen = nullptr;
+    if (module == ModuleID::smartScan) {
+        // The smart scan's dashboard, until the module registry routes every module.
+        screen = makeSmartScanScreen(m_state.model(module), m_state.hasFullDiskAccess(), m_workspace, m_figures);
+    } else {
+        // Screens of their own come with their modules; until then the screen says the module is not there yet.
+        ScanViewModel* model = isScanModule(module) ? m_state.model(module) : nullptr;
+        auto* scanScreen = new ScanModuleView(module, model, m_state.hasFullDiskAccess(), m_workspace);
+        scanScreen->setProvenanceOpener(showProvenanceCard);
+        screen = scanScreen;
+    }
     screen->setObjectName(u"moduleScreen"_s);
-    screen->setProvenanceOpener(showProvenanceCard);
     if (m_detail != nullptr) {
         m_splitter->replaceWidget(1, screen);
         m_detail->deleteLater();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "App/AppStateFigures.h"
 #include "Core/ModuleID.h"
 
 #include <QMainWindow>
@@ -37,6 +38,7 @@ private:
 
     AppState& m_state;
     Platform::Workspace& m_workspace;
+    AppStateFigures m_figures;
     QSplitter* m_splitter;
     SidebarView* m_sidebar;
     QWidget* m_detail = nullptr;
