@@ -184,6 +184,9 @@ TEST_F(SmartScanViewTest, theCardFollowsEveryPhaseWithTheWarningAlwaysAboveIt)
             ASSERT_NE(open, nullptr);
             EXPECT_EQ(open->text(), u"Ouvrir les réglages"_s);
             EXPECT_EQ(labelText(again, u"noticeTitle"_s), u"Accès complet au disque non accordé"_s);
+            EXPECT_EQ(labelText(again, u"noticeMessage"_s),
+                      u"Les modules Mail, Confidentialité et une partie des caches resteront invisibles tant que "
+                      u"l'autorisation n'est pas donnée dans Réglages Système › Confidentialité et sécurité."_s);
             click(open);
             EXPECT_EQ(workspace.opened,
                       QStringList{u"x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"_s});
