@@ -4,9 +4,14 @@
 // the change) the median and the worst. Target: each at most 100 ms.
 // Usage: qp_bench_module_screen [work-folder]   (default: $TMPDIR or /tmp; the folder made there is removed)
 #include "BenchSupport.h"
+#include "Core/Exclusions.h"
+#include "Core/History.h"
+#include "Core/Preferences.h"
+#include "Core/RemovalEngine.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
+#include "Platform/UserDefaults.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
 
@@ -137,7 +142,12 @@ int main(int argc, char* argv[])
     Platform::createFolder(QFile::decodeName(home.c_str()));
 
     auto scanner = std::make_shared<PrebuiltScanner>(makeGroups(work + "/items"));
-    ScanViewModel model(scanner);
+    const QString defaults = QFile::decodeName((work + "/defaults.plist").c_str());
+    Exclusions exclusions(Platform::UserDefaults::atPath(defaults));
+    Preferences preferences(Platform::UserDefaults::atPath(defaults));
+    History history(QFile::decodeName((work + "/history.json").c_str()));
+    Removal::Engine removal(exclusions);
+    ScanViewModel model(scanner, ModelServices{exclusions, preferences, history, removal});
     Bench::Clock::time_point published{};
     // Connected before the screen, so the clock starts before the screen hears of the results.
     QObject::connect(&model, &ScanViewModel::changed, &app, [&] {

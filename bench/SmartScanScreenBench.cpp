@@ -4,12 +4,17 @@
 // from a group's box to the repainted gauge figure (target ≤ 50 ms), each time, the median and the worst.
 // Usage: qp_bench_smart_scan_screen [work-folder]   (default: $TMPDIR or /tmp; the folder made there is removed)
 #include "BenchSupport.h"
+#include "Core/Exclusions.h"
+#include "Core/History.h"
+#include "Core/Preferences.h"
+#include "Core/RemovalEngine.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
-#include "Scan/AppFigures.h"
+#include "Platform/UserDefaults.h"
 #include "Scan/ScanViewModel.h"
 #include "Scan/SmartScanView.h"
+#include "Scanners/ModuleRegistry.h"
 
 #include <benchmark/benchmark.h>
 
@@ -80,7 +85,7 @@ QList<ScanGroup> makeGroups(const QString& root)
 }
 
 // Readings the benchmark publishes as the monitor would.
-class BenchFigures final : public AppFigures
+class BenchFigures final : public Modules::AppFigures
 {
 public:
     const SystemSnapshot& snapshot() const override { return m_snapshot; }
@@ -174,7 +179,12 @@ int main(int argc, char* argv[])
     Platform::createFolder(QFile::decodeName(home.c_str()));
 
     auto scanner = std::make_shared<PrebuiltScanner>(makeGroups(QFile::decodeName(work.c_str()) + u"/items"_s));
-    ScanViewModel model(scanner);
+    const QString defaults = QFile::decodeName((work + "/defaults.plist").c_str());
+    Exclusions exclusions(Platform::UserDefaults::atPath(defaults));
+    Preferences preferences(Platform::UserDefaults::atPath(defaults));
+    History history(QFile::decodeName((work + "/history.json").c_str()));
+    Removal::Engine removal(exclusions);
+    ScanViewModel model(scanner, ModelServices{exclusions, preferences, history, removal});
     Bench::Clock::time_point published{};
     // Connected before the screen, so the clock starts before the screen hears of the results.
     QObject::connect(&model, &ScanViewModel::changed, &app, [&] {

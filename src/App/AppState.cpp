@@ -4,7 +4,6 @@
 #include "Platform/Readings.h"
 #include "Platform/SystemRoot.h"
 #include "Scan/ScanViewModel.h"
-#include "Scanners/ScannerFactory.h"
 
 #include <QPointer>
 
@@ -20,8 +19,8 @@ QPointer<AppState>& currentState()
 
 } // namespace
 
-AppState::AppState(ScannerFactory factory, TickReader ticks, QObject* parent)
-    : QObject(parent), m_factory(factory ? std::move(factory) : ScannerFactory(makeScanner)),
+AppState::AppState(const Modules::Registry& registry, const ModelServices& services, TickReader ticks, QObject* parent)
+    : QObject(parent), m_registry(registry), m_services(services),
       m_ticks(ticks ? std::move(ticks) : TickReader(SystemInfo::cpuTicks))
 {
     m_previousCPU = m_ticks();
@@ -45,32 +44,51 @@ void AppState::setSelection(ModuleID module)
     emit selectionChanged();
 }
 
-ScanViewModel* AppState::model(ModuleID module)
+QObject* AppState::viewModel(ModuleID module)
 {
     const auto found = m_models.find(module);
     if (found != m_models.end())
         return found->second.get();
-    const std::optional<ScannerPtr> scanner = m_factory(module);
-    if (!scanner)
+    if (m_registry.entry(module).lifetime != Modules::Lifetime::run)
+        return nullptr;
+    std::unique_ptr<QObject> made = m_registry.makeModel(module, m_services, *this);
+    if (!made)
         return nullptr; // not available yet; asked again next time, in case a later build provides it
-    auto model = std::make_unique<ScanViewModel>(*scanner);
-    ScanViewModel* raw = model.get();
-    m_models.emplace(module, std::move(model));
+    QObject* raw = made.get();
+    m_models.emplace(module, std::move(made));
     return raw;
+}
+
+std::unique_ptr<QObject> AppState::newViewModel(ModuleID module) const
+{
+    return m_registry.makeModel(module, m_services, *this);
+}
+
+ScanViewModel* AppState::model(ModuleID module)
+{
+    return qobject_cast<ScanViewModel*>(viewModel(module));
 }
 
 qint64 AppState::totalFreedBytes() const
 {
     qint64 total = 0;
-    for (const auto& [module, model] : m_models)
-        total += model->freedBytes();
+    for (const auto& [module, model] : m_models) {
+        if (const auto* scan = qobject_cast<const ScanViewModel*>(model.get()))
+            total += scan->freedBytes();
+    }
     return total;
+}
+
+void AppState::onChanged(QObject* context, std::function<void()> changed) const
+{
+    connect(this, &AppState::snapshotChanged, context, std::move(changed));
 }
 
 bool AppState::isCleaning() const
 {
     for (const auto& [module, model] : m_models) {
-        if (model->phase() == ScanViewModel::Phase::cleaning)
+        const auto* scan = qobject_cast<const ScanViewModel*>(model.get());
+        if (scan != nullptr && (scan->phase() == ScanViewModel::Phase::cleaning || scan->isUndoing()))
             return true;
     }
     return false;

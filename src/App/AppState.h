@@ -3,7 +3,7 @@
 #include "Core/ModuleID.h"
 #include "Core/SystemInfo.h"
 #include "Core/SystemSnapshot.h"
-#include "Scanners/ModuleScanner.h"
+#include "Scanners/ModuleRegistry.h"
 
 #include <QObject>
 #include <QTimer>
@@ -16,23 +16,24 @@
 class ScanViewModel;
 
 // The one app-wide state: the module selected in the sidebar, the latest reading of the machine, whether
-// the application has Full Disk Access, and one scan view model per module, made on first use and kept for
-// the whole run so that results outlive every screen. While the main window is shown, a monitor replaces
-// the reading every two seconds. Lives on the GUI thread.
-class AppState final : public QObject
+// the application has Full Disk Access, and the view models that the module registry makes: a module whose
+// entry lives for the run gets one, made on first use and kept for the whole run so that results outlive every
+// screen; a tool screen gets a new one at each visit. While the main window is shown, a monitor replaces the
+// reading every two seconds. Lives on the GUI thread.
+class AppState final : public QObject, public Modules::AppFigures
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AppState)
 
 public:
-    using ScannerFactory = std::function<std::optional<ScannerPtr>(ModuleID)>;
     using TickReader = std::function<std::optional<SystemInfo::CPUTicks>()>;
 
     static constexpr int monitorIntervalMs = 2000;
 
     // Takes the first reading (its processor load is 0: a load needs two) and probes Full Disk Access, the
-    // only probe of the run. `factory` and `ticks` are seams for tests.
-    explicit AppState(ScannerFactory factory = {}, TickReader ticks = {}, QObject* parent = nullptr);
+    // only probe of the run. The registry and the services outlive the state; `ticks` is a seam for tests.
+    AppState(const Modules::Registry& registry, const ModelServices& services, TickReader ticks = {},
+             QObject* parent = nullptr);
     ~AppState() override;
 
     // The live app-wide state, for code that has no screen to take it from; null when there is none.
@@ -42,17 +43,26 @@ public:
     // Publishes even when the module does not change, as the sidebar writes the current one back.
     void setSelection(ModuleID module);
 
-    const SystemSnapshot& snapshot() const { return m_snapshot; }
-    bool hasFullDiskAccess() const { return m_hasFullDiskAccess; }
+    const Modules::Registry& registry() const { return m_registry; }
+    const ModelServices& services() const { return m_services; }
 
-    // The module's view model, made on first use; null for a cleaning module whose scanner is not built
-    // yet. Making one starts no scan.
+    const SystemSnapshot& snapshot() const override { return m_snapshot; }
+    bool hasFullDiskAccess() const override { return m_hasFullDiskAccess; }
+
+    // The module's view model kept for the run, made on first use; null for a module whose entry makes one per
+    // visit, or that has no model (a cleaning module whose scanner is not built yet: asked again next time).
+    // Making one starts nothing.
+    QObject* viewModel(ModuleID module);
+    // A new view model for one visit of the module's screen, owned by the caller; null when it has none.
+    std::unique_ptr<QObject> newViewModel(ModuleID module) const;
+    // The kept model when it is a scan view model.
     ScanViewModel* model(ModuleID module);
 
     // What the cleanings of this run freed, over the view models made so far.
-    qint64 totalFreedBytes() const;
+    qint64 totalFreedBytes() const override;
+    void onChanged(QObject* context, std::function<void()> changed) const override;
 
-    // Whether any module is in the middle of a cleaning (quitting waits for it to be journaled).
+    // Whether any module is in the middle of a cleaning or a put-back (quitting waits for it to be journaled).
     bool isCleaning() const;
 
     void startMonitoring();
@@ -69,12 +79,13 @@ signals:
 private:
     SystemSnapshot read(double cpuLoad) const;
 
-    ScannerFactory m_factory;
+    const Modules::Registry& m_registry;
+    ModelServices m_services;
     TickReader m_ticks;
     ModuleID m_selection = ModuleID::smartScan;
     SystemSnapshot m_snapshot;
     bool m_hasFullDiskAccess = true;
-    std::map<ModuleID, std::unique_ptr<ScanViewModel>> m_models;
+    std::map<ModuleID, std::unique_ptr<QObject>> m_models;
     std::optional<SystemInfo::CPUTicks> m_previousCPU;
     QTimer m_monitor;
 };

@@ -2,16 +2,13 @@
 
 #include "App/AppState.h"
 #include "App/SidebarView.h"
-#include "Scan/ProvenanceCard.h"
-#include "Scan/ScanModuleView.h"
-#include "Scan/SmartScanView.h"
 
 #include <QSplitter>
 
 using namespace Qt::StringLiterals;
 
 MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_workspace(workspace), m_figures(state), m_splitter(new QSplitter(this)),
+    : QMainWindow(parent), m_state(state), m_workspace(workspace), m_splitter(new QSplitter(this)),
       m_sidebar(new SidebarView(state, m_splitter))
 {
     setObjectName(u"mainWindow"_s);
@@ -28,40 +25,29 @@ MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget*
     m_splitter->setSizes({232, width() - 232});
 }
 
-bool MainWindow::isScanModule(ModuleID module)
-{
-    switch (module) {
-    case ModuleID::systemJunk:
-    case ModuleID::mailAttachments:
-    case ModuleID::trashBins:
-    case ModuleID::malware:
-    case ModuleID::privacy:
-    case ModuleID::leftovers:
-    case ModuleID::largeOldFiles:
-    case ModuleID::duplicates:
-        return true;
-    default:
-        return false;
-    }
-}
-
 void MainWindow::route()
 {
     const ModuleID module = m_state.selection();
     if (m_detail != nullptr && module == m_routed)
         return;
     m_routed = module;
-    QWidget* screen = nullptr;
-    if (module == ModuleID::smartScan) {
-        // The smart scan's dashboard, until the module registry routes every module.
-        screen = makeSmartScanScreen(m_state.model(module), m_state.hasFullDiskAccess(), m_workspace, m_figures);
-    } else {
-        // Screens of their own come with their modules; until then the screen says the module is not there yet.
-        ScanViewModel* model = isScanModule(module) ? m_state.model(module) : nullptr;
-        auto* scanScreen = new ScanModuleView(module, model, m_state.hasFullDiskAccess(), m_workspace);
-        scanScreen->setProvenanceOpener(showProvenanceCard);
-        screen = scanScreen;
+    // A module with a screen of its own gets its model; the registry's fallback says the module is not there yet.
+    const Modules::Registry& registry = m_state.registry();
+    std::unique_ptr<QObject> visitModel;
+    QObject* model = nullptr;
+    if (registry.entry(module).screen) {
+        if (registry.entry(module).lifetime == Modules::Lifetime::visit) {
+            visitModel = m_state.newViewModel(module);
+            model = visitModel.get();
+        } else {
+            model = m_state.viewModel(module);
+        }
     }
+    QWidget* screen = registry.makeScreen(Modules::ScreenContext{module, model, m_workspace, m_state});
+    if (screen == nullptr)
+        screen = new QWidget;
+    if (visitModel)
+        visitModel.release()->setParent(screen); // the visit's model goes with its screen
     screen->setObjectName(u"moduleScreen"_s);
     if (m_detail != nullptr) {
         m_splitter->replaceWidget(1, screen);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "App/AppStateFigures.h"
 #include "Core/ModuleID.h"
 
 #include <QMainWindow>
@@ -13,18 +12,15 @@ namespace Platform {
 class Workspace;
 }
 
-// The main window: the sidebar and the selected module's screen. The screens of the scan modules take
-// their long-lived view model from the app-wide state, so their results survive any navigation. The
-// monitor runs while the window is shown.
+// The main window: the sidebar and the selected module's screen, made by the module registry. A screen takes
+// its view model from the app-wide state: a cleaning module's lives for the run, so its results survive any
+// navigation; a tool screen owns the new one it gets at each visit. The monitor runs while the window is shown.
 class MainWindow final : public QMainWindow
 {
     Q_OBJECT
 
 public:
     MainWindow(AppState& state, Platform::Workspace& workspace, QWidget* parent = nullptr);
-
-    // Whether the module's screen is the generic scan screen.
-    static bool isScanModule(ModuleID module);
 
     QWidget* detail() const { return m_detail; }
     SidebarView* sidebar() const { return m_sidebar; }
@@ -38,7 +34,6 @@ private:
 
     AppState& m_state;
     Platform::Workspace& m_workspace;
-    AppStateFigures m_figures;
     QSplitter* m_splitter;
     SidebarView* m_sidebar;
     QWidget* m_detail = nullptr;

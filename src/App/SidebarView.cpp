@@ -89,11 +89,11 @@ SidebarView::SidebarView(AppState& state, QWidget* parent)
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     OverlayScrollBar::install(m_list);
-    for (const ModuleSection s : allSections()) {
+    for (const ModuleSection s : Modules::allSections()) {
         auto* header = new QListWidgetItem(toRaw(s), m_list);
         header->setFlags(Qt::NoItemFlags);
         header->setData(kHeaderRole, true);
-        for (const ModuleID module : allModules()) {
+        for (const ModuleID module : Modules::allModules()) {
             if (section(module) != s)
                 continue;
             auto* row = new QListWidgetItem(title(module), m_list);
@@ -108,7 +108,7 @@ SidebarView::SidebarView(AppState& state, QWidget* parent)
     layout->addWidget(m_footer);
     // Wide enough for every title whole while no count is shown; the bar scrolls over the rows, not beside them.
     int longest = 0;
-    for (const ModuleID module : allModules())
+    for (const ModuleID module : Modules::allModules())
         longest = std::max(longest, int(std::ceil(QFontMetricsF(titleFont()).horizontalAdvance(title(module)))));
     setMinimumWidth(std::max(218, titleLeading + longest + titleTrailing));
     setMaximumWidth(280);

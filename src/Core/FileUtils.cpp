@@ -1,5 +1,6 @@
 #include "Core/FileUtils.h"
 
+#include "Core/BackgroundJob.h"
 #include "Platform/FileSystem.h"
 #include "Platform/FolderSize.h"
 #include "Platform/SystemRoot.h"
@@ -9,9 +10,9 @@
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include <QDir>
+#include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 
@@ -64,23 +65,38 @@ SizeResult allocatedSize(const QString& path, std::optional<double> timeout, std
     if (!timeout)
         return {walkAllocatedSize(info->path, nullptr, std::move(stop)), false};
 
+    // The walk runs on the jobs' pool, which may be the very pool the caller runs on: while the caller waits,
+    // its thread is handed back to the pool so that the walk always finds one.
     auto walk = std::make_shared<TimedWalk>();
-    std::thread([walk, folder = info->path] {
+    QThreadPool& pool = Background::pool();
+    pool.start([walk, folder = info->path] {
         walkAllocatedSize(folder, &walk->counter, walk->stop.get_token());
         {
             const std::lock_guard lock(walk->mutex);
             walk->done = true;
         }
         walk->finished.notify_all();
-    }).detach();
+    });
 
-    std::unique_lock lock(walk->mutex);
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                               std::chrono::duration<double>(std::max(0.0, *timeout)));
-    const bool inTime = walk->finished.wait_until(lock, deadline, [&] { return walk->done; });
+    bool inTime = false;
+    bool stopped = false;
+    pool.releaseThread();
+    {
+        // The caller's stop ends the wait too; the lock makes the wake-up reach the waiter.
+        const std::stop_callback onStop(stop, [&walk] {
+            const std::lock_guard lock(walk->mutex);
+            walk->finished.notify_all();
+        });
+        std::unique_lock lock(walk->mutex);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                   std::chrono::duration<double>(std::max(0.0, *timeout)));
+        inTime = walk->finished.wait_until(lock, deadline, [&] { return walk->done || stop.stop_requested(); });
+        stopped = !walk->done && stop.stop_requested();
+    }
+    pool.reserveThread();
     const qint64 counted = walk->counter.total();
-    if (!inTime)
+    if (!inTime || stopped)
         walk->stop.request_stop(); // nobody reads the rest: let the walk end early
     return {counted, !inTime};
 }

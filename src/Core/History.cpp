@@ -5,24 +5,21 @@
 #include "Core/LegacyImport.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
+#include "Platform/SystemRoot.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <latch>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString parentFolder(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : path.left(slash);
-}
 
 bool exists(const QString& path)
 {
@@ -71,7 +68,29 @@ QString History::defaultFileURL()
 History::History(const std::optional<QString>& fileURL, QObject* parent)
     : QObject(parent), m_fileURL(fileURL ? QDir::cleanPath(*fileURL) : defaultFileURL())
 {
-    m_sessions = load();
+    m_working = load();
+    m_sessions = m_working;
+    m_queue.setMaxThreadCount(1); // one cycle at a time, in the order they were asked for
+}
+
+History::~History()
+{
+    m_queue.waitForDone();
+}
+
+void History::onQueue(const std::function<void()>& work)
+{
+    std::latch done(1);
+    m_queue.start([&] {
+        work();
+        done.count_down();
+    });
+    done.wait();
+}
+
+void History::waitUntilIdle()
+{
+    m_queue.waitForDone();
 }
 
 std::optional<History::FileStamp> History::currentStamp(int* errorNumber) const
@@ -159,9 +178,34 @@ std::optional<QUuid> History::record(const Removal::Report& report, ModuleID mod
 
 void History::update(const Change& change)
 {
+    std::pair<quint64, QList<CleaningSession>> result;
+    onQueue([&] { result = cycle(change); });
+    if (QThread::currentThread() == thread())
+        publish(result.first, result.second);
+}
+
+void History::post(Change change)
+{
+    m_queue.start([this, change = std::move(change)] { cycle(change); });
+}
+
+void History::publish(quint64 number, const QList<CleaningSession>& sessions)
+{
+    if (number <= m_published)
+        return;
+    m_published = number;
+    const bool changedSessions = sessions != m_sessions;
+    m_sessions = sessions;
+    // Told after the save, so that a receiver starting another cycle reads what this one wrote.
+    if (changedSessions)
+        emit changed();
+}
+
+std::pair<quint64, QList<CleaningSession>> History::cycle(const Change& change)
+{
     QList<CleaningSession> sessions;
     if (m_lastSaveFailed || (m_knownFile && m_knownFile == currentStamp()))
-        sessions = m_sessions;
+        sessions = m_working;
     else
         sessions = load();
     change(sessions);
@@ -172,14 +216,15 @@ void History::update(const Change& change)
         if (!isKeptAsIs(sessions.at(i).date))
             sessions[i].date = wholeSecond(sessions.at(i).date);
     }
-    const bool changedSessions = sessions != m_sessions;
-    m_sessions = std::move(sessions);
+    m_working = std::move(sessions);
     bool exact = false;
-    m_lastSaveFailed = !write(m_sessions, &exact);
+    m_lastSaveFailed = !write(m_working, &exact);
     m_knownFile = m_lastSaveFailed || !exact ? std::nullopt : currentStamp();
-    // Told after the save, so that a receiver starting another cycle reads what this one wrote.
-    if (changedSessions)
-        emit changed();
+    const quint64 number = ++m_cycles;
+    // Published on the GUI thread; a caller waiting there publishes it itself and this one finds it done.
+    QMetaObject::invokeMethod(
+        this, [this, number, published = m_working] { publish(number, published); }, Qt::QueuedConnection);
+    return {number, m_working};
 }
 
 void History::restore(QList<CleaningSession>& sessions, const QUuid& sessionID, RestoreTally& tally)
@@ -191,7 +236,7 @@ void History::restore(QList<CleaningSession>& sessions, const QUuid& sessionID, 
     for (RemovedFile& file : found->files) {
         if (file.restored || !file.trashPath || !exists(*file.trashPath) || exists(file.originalPath))
             continue;
-        if (const std::optional<QString> failure = Platform::createFolder(parentFolder(file.originalPath))) {
+        if (const std::optional<QString> failure = Platform::createFolder(Platform::parentOf(file.originalPath))) {
             tally.failures.append({file.originalPath, *failure});
             continue;
         }
@@ -220,9 +265,11 @@ void History::markRestored(const QSet<QString>& paths, const QUuid& sessionID, Q
 
 void History::save(const QList<CleaningSession>& sessions)
 {
-    // The file may no longer hold the published sessions: the next cycle reads it.
-    m_knownFile.reset();
-    m_lastSaveFailed = !write(sessions, nullptr);
+    onQueue([&] {
+        // The file may no longer hold the working sessions: the next cycle reads it.
+        m_knownFile.reset();
+        m_lastSaveFailed = !write(sessions, nullptr);
+    });
 }
 
 bool History::write(const QList<CleaningSession>& sessions, bool* exact)

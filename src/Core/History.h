@@ -9,22 +9,26 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QThreadPool>
 #include <QUuid>
 
 #include <functional>
 #include <optional>
+#include <utility>
 
-// The cleaning journal: one entry per cleaning, over one file, history.json. Lives on the GUI thread, does
-// its file work synchronously there, and emits changed() after an update cycle that changed `sessions`.
+// The cleaning journal: one entry per cleaning, over one file, history.json. Lives on the GUI thread, where
+// `sessions` is published and read, and emits changed() after an update cycle that changed them. The file work
+// of every writer (cleanings, undo, the history window, the scheduler, the tools) runs on one serial
+// background queue, so cycles never overlap and never hold up the GUI thread.
 //
-// Every change runs through update(): read the file afresh, apply the change, sort newest first, keep the
-// 200 newest, publish, save. Two things protect what the file holds: a file that exists but cannot be
-// decoded is moved aside ("history.json.corrupt-<UTC stamp>") before anything is written over it, and
-// after a failed save the next cycle starts from the published sessions rather than from the stale file.
+// Every change runs through an update cycle: read the file afresh, apply the change, sort newest first, keep
+// the 200 newest, save, then publish on the GUI thread. Two things protect what the file holds: a file that exists but
+// cannot be decoded is moved aside ("history.json.corrupt-<UTC stamp>") before anything is written over it, and after a
+// failed save the next cycle starts from the last cycle's sessions rather than from the stale file.
 //
 // A full journal runs to tens of megabytes, and decoding it again costs more than the rest of a cycle. When
 // the file is still the one this instance last read or wrote (same device, inode, size and change times,
-// and no other instance has saved since), the cycle starts from the published sessions, which are exactly
+// and no other instance has saved since), the cycle starts from the last cycle's sessions, which are exactly
 // what decoding it would give: dates are kept to the whole second, as the file keeps them.
 class History final : public QObject
 {
@@ -59,17 +63,26 @@ public:
     // Reads the journal at `fileURL` (the default place when none is given) and publishes it as it stands
     // in the file; an unreadable or undecodable file publishes an empty journal.
     explicit History(const std::optional<QString>& fileURL = std::nullopt, QObject* parent = nullptr);
+    // Lets the queued cycles finish first.
+    ~History() override;
 
     const QList<CleaningSession>& sessions() const { return m_sessions; }
     const QString& fileURL() const { return m_fileURL; }
 
     // Journals one cleaning and returns its id; a report that removed nothing journals nothing, whatever its
-    // freed bytes or failures, and leaves the file alone.
+    // freed bytes or failures, and leaves the file alone. Waits for its cycle, as update() does.
     std::optional<QUuid> record(const Removal::Report& report, ModuleID module,
                                 const std::optional<QString>& snapshotStamp = std::nullopt);
 
-    // The update cycle. `change` must not call update() itself.
+    // Runs an update cycle on the queue and waits for it: meant for background jobs (and tests). Called on the
+    // GUI thread, it has published the sessions when it returns; called elsewhere, the sessions are published on
+    // the GUI thread ahead of anything the caller queues there afterwards. `change` runs on the queue and must
+    // not call update() itself.
     void update(const Change& change);
+    // Queues an update cycle without waiting, for writers on the GUI thread; `sessions` follow when it has run.
+    void post(Change change);
+    // Waits until every queued cycle has run (when the program ends).
+    void waitUntilIdle();
 
     // A change for update(): puts the files of the session `sessionID` back from the Trash where they were.
     // Files already put back, without a Trash place, gone from the Trash, or whose old place is taken are
@@ -80,7 +93,7 @@ public:
     // (exact text) as put back, after a restore from its snapshot.
     static void markRestored(const QSet<QString>& paths, const QUuid& sessionID, QList<CleaningSession>& sessions);
 
-    // Writes `sessions` to the file atomically; a failure is kept in mind, not reported.
+    // Writes `sessions` to the file atomically, on the queue, and waits; a failure is kept in mind, not reported.
     void save(const QList<CleaningSession>& sessions);
 
     // Stable: a session moves ahead of another only when its date is strictly later.
@@ -106,6 +119,13 @@ private:
     };
     std::optional<FileStamp> currentStamp(int* errorNumber = nullptr) const;
 
+    // One cycle, on the queue: returns the sessions to publish and their number.
+    std::pair<quint64, QList<CleaningSession>> cycle(const Change& change);
+    // GUI thread: publishes the result of cycle `number` unless a later one is out already.
+    void publish(quint64 number, const QList<CleaningSession>& sessions);
+    // Runs `work` on the queue and waits for it.
+    void onQueue(const std::function<void()>& work);
+
     // The file's sessions; an empty list when it is missing or cannot be decoded (which is noted).
     QList<CleaningSession> load();
     // Writes the list after setting aside an undecodable file; false when the file was left as it was.
@@ -114,8 +134,15 @@ private:
     bool setAsideUnreadableFile();
 
     QString m_fileURL;
-    QList<CleaningSession> m_sessions;
-    std::optional<FileStamp> m_knownFile; // the file as it was when it last held exactly m_sessions
+    QList<CleaningSession> m_sessions; // GUI thread: the published sessions
+    quint64 m_published = 0;           // GUI thread: the number of the cycle they come from
+
+    // The queue's own state, touched only by the queue once the constructor has run.
+    QList<CleaningSession> m_working;     // what the last cycle made
+    quint64 m_cycles = 0;                 // cycles run so far
+    std::optional<FileStamp> m_knownFile; // the file as it was when it last held exactly m_working
     bool m_unreadableFileInPlace = false; // the file holds something we could not decode: never write over it
-    bool m_lastSaveFailed = false;        // the file does not hold the published sessions
+    bool m_lastSaveFailed = false;        // the file does not hold m_working
+
+    QThreadPool m_queue; // last, so that it is drained before the state it works on goes
 };

@@ -88,7 +88,7 @@ const ModuleRow& row(ModuleID module)
 
 } // namespace
 
-const std::array<ModuleID, 17>& allModules()
+const std::array<ModuleID, 17>& Modules::allModules()
 {
     static const std::array<ModuleID, 17> modules = [] {
         std::array<ModuleID, 17> list{};
@@ -99,7 +99,7 @@ const std::array<ModuleID, 17>& allModules()
     return modules;
 }
 
-const std::array<ModuleSection, 6>& allSections()
+const std::array<ModuleSection, 6>& Modules::allSections()
 {
     static const std::array<ModuleSection, 6> sections = [] {
         std::array<ModuleSection, 6> list{};

@@ -31,9 +31,11 @@ enum class ModuleID {
 
 enum class ModuleSection { essentials, cleanup, protection, performance, applications, clutter };
 
+namespace Modules {
 // Every case, in declaration order (the sidebar's order).
 const std::array<ModuleID, 17>& allModules();
 const std::array<ModuleSection, 6>& allSections();
+} // namespace Modules
 
 QString toRaw(ModuleID module);
 QString toRaw(ModuleSection section);

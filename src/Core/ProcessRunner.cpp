@@ -39,11 +39,11 @@ std::optional<QString> runAsAdministrator(const QString& command)
     return u"Échec (code %1)."_s.arg(result.status);
 }
 
-} // namespace OptimizationService
-
 QString shellQuoted(const QString& text)
 {
     QString quoted = text;
     quoted.replace(u"'"_s, u"'\\''"_s);
     return u'\'' + quoted + u'\'';
 }
+
+} // namespace OptimizationService

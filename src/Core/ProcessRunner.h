@@ -29,7 +29,7 @@ std::optional<QString> runAsAdministrator(const QString& command);
 // The command as an AppleScript string body: backslashes doubled, then double quotes escaped.
 QString appleScriptEscaped(const QString& command);
 
-} // namespace OptimizationService
-
 // A text as one single-quoted shell word: every "'" inside is written "'\''".
 QString shellQuoted(const QString& text);
+
+} // namespace OptimizationService

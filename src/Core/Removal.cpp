@@ -3,8 +3,9 @@
 #include "Core/Exclusions.h"
 #include "Core/PathSafety.h"
 #include "Core/Shredding.h"
+#include "Core/ThreatBatch.h"
 #include "Platform/FileOperations.h"
-#include "Platform/FileSystem.h"
+#include "Platform/SafeReach.h"
 
 #include <algorithm>
 
@@ -14,10 +15,33 @@ namespace Removal {
 
 std::optional<QString> refusalFor(const QString& path)
 {
+    return refusalFor(Exclusions::shared(), path);
+}
+
+std::optional<QString> refusalFor(const Exclusions& exclusions, const QString& path)
+{
     if (PathSafety::isProtected(path))
         return u"Emplacement protégé."_s;
-    if (Exclusions::shared().isExcludedOrHoldsExclusion(path))
+    if (exclusions.isExcludedOrHoldsExclusion(path))
         return u"Exclu par vos réglages."_s;
+    return std::nullopt;
+}
+
+std::optional<QString> refusalFor(const QStringList& places)
+{
+    return refusalFor(Exclusions::shared(), places);
+}
+
+std::optional<QString> refusalFor(const Exclusions& exclusions, const QStringList& places)
+{
+    for (const QString& place : places) {
+        if (PathSafety::isProtected(place))
+            return u"Emplacement protégé."_s;
+    }
+    for (const QString& place : places) {
+        if (exclusions.isExcludedOrHoldsExclusion(place))
+            return u"Exclu par vos réglages."_s;
+    }
     return std::nullopt;
 }
 
@@ -37,7 +61,15 @@ bool goesToTrash(const ScanItem& item)
 
 Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Progress& progress, std::stop_token stop)
 {
+    return remove(Exclusions::shared(), items, mode, progress, std::move(stop));
+}
+
+Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::optional<Mode> mode,
+              const Progress& progress, std::stop_token stop)
+{
     Report report;
+    // Every item is reached from these anchors without passing a link, and acted on in the folder reached.
+    Platform::SafeReach anchors;
     QList<ScanItem> work = items;
     if (!mode) {
         QList<ScanItem> threats;
@@ -46,7 +78,7 @@ Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Prog
                 threats.append(item);
         }
         if (!threats.isEmpty()) {
-            const QSet<QUuid> handled = removeThreats(threats, report);
+            const QSet<QUuid> handled = removeThreats(exclusions, threats, report, anchors);
             work.removeIf([&](const ScanItem& item) { return handled.contains(item.id); });
         }
     }
@@ -58,10 +90,16 @@ Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Prog
         const ScanItem& item = work[i];
         if (progress)
             progress(double(i) / count, item.name);
+        Platform::Reach reached = anchors.reach(item.url);
         // A link is an item of its own: one whose target is gone is still removed, as a link.
-        if (!Platform::fileInfo(item.url))
+        if (reached.outcome == Platform::Reach::Outcome::Missing)
             continue;
-        if (std::optional<QString> refusal = refusalFor(item.url)) {
+        if (reached.outcome != Platform::Reach::Outcome::Reached) {
+            report.failures.append({item.url, reached.failureText()});
+            continue;
+        }
+        const Platform::ReachedItem& target = reached.item;
+        if (std::optional<QString> refusal = refusalFor(exclusions, target.places())) {
             report.failures.append({item.url, *refusal});
             continue;
         }
@@ -71,17 +109,17 @@ Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Prog
         std::optional<QString> trashed;
         switch (how.kind) {
         case Mode::Kind::Shred:
-            failure = shred(item.url, how.passes, stop);
+            failure = shred(target, how.passes, stop);
             break;
         case Mode::Kind::Threat:
         case Mode::Kind::Trash: {
-            Platform::TrashResult result = Platform::trashItem(item.url);
+            Platform::TrashResult result = Platform::trashItem(anchors, target);
             failure = std::move(result.failure);
             trashed = std::move(result.trashedPath);
             break;
         }
         case Mode::Kind::Delete:
-            failure = Platform::removeItem(item.url);
+            failure = Platform::removeItem(target);
             break;
         }
         if (failure) {

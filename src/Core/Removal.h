@@ -7,15 +7,22 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <optional>
 #include <stop_token>
 
+class Exclusions;
+
 // The one place that deletes what the user chose. The engine removes each item by its mode, refuses
 // protected and excluded locations whatever the caller says, and reports what was freed, what was removed
 // and what failed, with a French reason per failure. The report is what the screens show and the journal
 // records.
+namespace Platform {
+class SafeReach;
+}
+
 namespace Removal {
 
 struct Failure {
@@ -41,24 +48,19 @@ struct Report {
     friend bool operator==(const Report&, const Report&) = default;
 };
 
-// Removes the items one after another, in order: first the threats through removeThreats() (unless an
+// Removes the items one after another, in order: first the threats through removeThreats() (ThreatBatch.h) (unless an
 // override mode is given), then every other item by the override or its own mode. Before each item it
 // checks, in this order, `stop`, then reports progress (its position over the number of items given, its
-// name), then whether the item still exists (a link counts as itself), whether it is protected, whether
-// it is excluded or holds an exclusion. After the loop `progress` receives (1.0, ""). Blocks the calling
-// thread; a stop ends the call before the next item.
+// name), then reaches the item through folders opened without following links (Platform::SafeReach): a
+// link above it, or a path that does not name one entry faithfully, fails the item; a missing item (a
+// link counts as itself) is passed over. Then whether the place reached is protected, whether it is
+// excluded or holds an exclusion. The item is removed relative to the folder reached. After the loop
+// `progress` receives (1.0, ""). Blocks the calling thread; a stop ends the call before the next item.
 Report remove(const QList<ScanItem>& items, std::optional<Mode> mode = std::nullopt, const Progress& progress = {},
               std::stop_token stop = {});
-
-// The threat batch: labelled jobs are unloaded from the user's launchd session when the user can write the
-// item's folder (the item is then left to the ordinary loop, which trashes it); items in folders the user
-// cannot write are deleted by one administrator script, which also unloads their jobs. Adds to `report`
-// and returns the ids of the items it dealt with.
-QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report);
-
-// Whether the threat batch leaves a threat at `path` to be moved to the Trash (the user can write its folder)
-// rather than deleting it with administrator rights.
-bool threatGoesToTrash(const QString& path);
+// As above, refusing what `exclusions` covers rather than the process's list (Removal::Engine calls this).
+Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::optional<Mode> mode = std::nullopt,
+              const Progress& progress = {}, std::stop_token stop = {});
 
 // Whether remove(), left to the item's own mode, would put the item in the Trash: a trash item always, a
 // threat when threatGoesToTrash() says so, a shredded or deleted item never.
@@ -66,5 +68,10 @@ bool goesToTrash(const ScanItem& item);
 
 // The reason the engine refuses to touch `path`, or nothing.
 std::optional<QString> refusalFor(const QString& path);
+std::optional<QString> refusalFor(const Exclusions& exclusions, const QString& path);
+
+// The same for a place known under several names: refused when any of them is.
+std::optional<QString> refusalFor(const QStringList& places);
+std::optional<QString> refusalFor(const Exclusions& exclusions, const QStringList& places);
 
 } // namespace Removal

@@ -1,6 +1,7 @@
 #include "Core/RunContext.h"
 
 #include "Platform/MainBundle.h"
+#include "Platform/TestGuard.h"
 
 #include <QtGlobal>
 
@@ -8,7 +9,7 @@ using namespace Qt::StringLiterals;
 
 bool isRunningAsAppBundle()
 {
-    if (qEnvironmentVariableIsSet("XCTestConfigurationFilePath"))
+    if (Platform::TestGuard::isTestRun())
         return false;
     if (!Platform::MainBundle::identifier())
         return false;

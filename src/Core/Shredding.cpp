@@ -2,6 +2,7 @@
 
 #include "Core/FileUtils.h"
 #include "Platform/ErrorText.h"
+#include "Platform/SafeReach.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/TestGuard.h"
 
@@ -16,7 +17,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -206,51 +206,55 @@ std::optional<QString> shredAt(int parentFd, const std::string& name, const QStr
     return std::nullopt;
 }
 
-// Opens the item's parent folder, looks at the item without following it, and hands both to `act`.
+// Reaches the item without passing a link (see Platform::SafeReach) and hands it to `act`.
 template <class Act> std::optional<QString> withItem(const QString& path, Act&& act)
 {
-    const QString item = Platform::absolutePath(path);
-    if (item == u"/")
+    const QString cleaned = Platform::absolutePath(path);
+    if (cleaned == u"/")
         return Platform::errorText(EBUSY);
-    if (auto refusal = Platform::TestGuard::check(item, u"effacer définitivement"_s))
+    if (auto refusal = Platform::TestGuard::check(cleaned, u"effacer définitivement"_s))
         return refusal;
-    const QString parent = item.section(u'/', 0, -2);
-    const int parentFd =
-        ::open(QFile::encodeName(parent.isEmpty() ? u"/"_s : parent).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parentFd < 0)
-        return Platform::errorText(errno);
-    const std::string name = QFile::encodeName(item.section(u'/', -1)).toStdString();
-    struct stat st {
-    };
-    std::optional<QString> result;
-    if (::fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        result = Platform::errorText(errno);
-    else
-        result = act(parentFd, name, st, item);
-    ::close(parentFd);
-    return result;
+    Platform::Reach reached = Platform::SafeReach().reach(path);
+    if (reached.outcome != Platform::Reach::Outcome::Reached)
+        return reached.failureText();
+    return act(reached.item);
+}
+
+std::optional<QString> guardOf(const Platform::ReachedItem& item)
+{
+    for (const QString& place : {item.path(), item.actualPath()}) {
+        if (auto refusal = Platform::TestGuard::check(place, u"effacer définitivement"_s))
+            return refusal;
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
 std::optional<QString> shred(const QString& path, int passes, std::stop_token stop)
 {
-    return withItem(path, [&](int parentFd, const std::string& name, const struct stat& st, const QString& item) {
-        return shredAt(parentFd, name, item, st.st_dev, passes, stop, false);
-    });
+    return withItem(path, [&](const Platform::ReachedItem& item) { return shred(item, passes, stop); });
+}
+
+std::optional<QString> shred(const Platform::ReachedItem& item, int passes, std::stop_token stop)
+{
+    if (auto refusal = guardOf(item))
+        return refusal;
+    return shredAt(item.parentFd(), item.name().toStdString(), item.path(), item.status().st_dev, passes, stop, false);
 }
 
 std::optional<QString> overwriteContent(const QString& path, int passes, std::stop_token stop)
 {
-    return withItem(
-        path,
-        [&](int parentFd, const std::string& name, const struct stat& st, const QString&) -> std::optional<QString> {
-            if (!S_ISREG(st.st_mode))
-                return Platform::errorText(EINVAL);
-            if (st.st_nlink > 1)
-                return hardLinked();
-            return overwriteAt(parentFd, name.c_str(), st, passes, stop);
-        });
+    return withItem(path, [&](const Platform::ReachedItem& item) -> std::optional<QString> {
+        if (auto refusal = guardOf(item))
+            return refusal;
+        const struct stat& st = item.status();
+        if (!S_ISREG(st.st_mode))
+            return Platform::errorText(EINVAL);
+        if (st.st_nlink > 1)
+            return hardLinked();
+        return overwriteAt(item.parentFd(), item.name().constData(), st, passes, stop);
+    });
 }
 
 } // namespace Removal

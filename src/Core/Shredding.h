@@ -5,6 +5,10 @@
 #include <optional>
 #include <stop_token>
 
+namespace Platform {
+class ReachedItem;
+}
+
 namespace Removal {
 
 // Overwrites a file, or every file below a folder, in place and then deletes it, without the Trash. Pass p
@@ -13,7 +17,11 @@ namespace Removal {
 // with other hard links is neither overwritten nor deleted. In a folder every child is tried; the folder
 // goes only once it is empty. Once `stop` is triggered the passes write nothing more, but the item in
 // hand is still deleted. Nothing on success, else the French reason of the first failure.
+// The item is reached without passing a link above it (Platform::SafeReach).
 std::optional<QString> shred(const QString& path, int passes, std::stop_token stop = {});
+
+// The same for an item already reached.
+std::optional<QString> shred(const Platform::ReachedItem& item, int passes, std::stop_token stop = {});
 
 // The overwrite alone, for one regular file, which stays in place.
 std::optional<QString> overwriteContent(const QString& path, int passes, std::stop_token stop = {});

@@ -1,23 +1,21 @@
-#include "Core/Removal.h"
+#include "Core/ThreatBatch.h"
 
+#include "Core/Exclusions.h"
 #include "Core/ProcessRunner.h"
 #include "Platform/Access.h"
-#include "Platform/FileSystem.h"
+#include "Platform/SafeReach.h"
 #include "Platform/SystemRoot.h"
 
 #include <QStringList>
+
+#include <cerrno>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace Removal {
 
 namespace {
-
-QString parentOf(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : path.left(slash);
-}
 
 // A label is data that a malicious property list controls: one that could end a shell line, or that a
 // program argument cannot carry, is never written into a script.
@@ -34,29 +32,78 @@ void bootOutOfUserSession(const QString& label)
                              false);
 }
 
+// The script line that deletes `item` as administrator: in a subshell, it enters the item's folder, checks
+// that the folder's physical path is the path written (so no folder above it is a link, whoever swapped
+// one in since the engine looked) and removes the item relative to that folder. The "." after pwd keeps a
+// folder name that ends with line breaks whole through the command substitution.
+QString guardedRemoval(const QString& rm, const QString& item)
+{
+    const QString folder = Platform::parentOf(item);
+    const QString name = item.section(u'/', -1);
+    return u"( cd -P "_s + OptimizationService::shellQuoted(folder) + u" && [ \"$(pwd -P; echo .)\" = "_s +
+           OptimizationService::shellQuoted(folder + u"\n."_s) + u" ] && "_s + rm + u" -rf "_s +
+           OptimizationService::shellQuoted(u"./"_s + name) + u" )"_s;
+}
+
 } // namespace
 
 bool threatGoesToTrash(const QString& path)
 {
-    return Platform::userCanWrite(parentOf(path));
+    return Platform::userCanWrite(Platform::parentOf(path));
 }
 
 QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
 {
+    return removeThreats(Exclusions::shared(), items, report);
+}
+
+QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report)
+{
+    Platform::SafeReach anchors;
+    return removeThreats(exclusions, items, report, anchors);
+}
+
+QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report,
+                          Platform::SafeReach& anchors)
+{
     QSet<QUuid> handled;
     QStringList lines;
     QList<ScanItem> batch;
-    const QString launchctl = shellQuoted(Platform::systemPath(u"/bin/launchctl"_s));
-    const QString rm = shellQuoted(Platform::systemPath(u"/bin/rm"_s));
+    // The folders of batch items as reached before the script, kept open (up to a bound on descriptors) so
+    // that the verdict looks in the very folder the item was in, wherever someone has moved it meanwhile.
+    constexpr std::size_t kHeldFolders = 128;
+    std::vector<Platform::Reach> before;
+    const QString launchctl = OptimizationService::shellQuoted(Platform::systemPath(u"/bin/launchctl"_s));
+    const QString rm = OptimizationService::shellQuoted(Platform::systemPath(u"/bin/rm"_s));
     const QString userAgents = Platform::systemPath(u"/Library/LaunchAgents"_s);
 
     for (const ScanItem& item : items) {
         if (item.removalMode.kind != Mode::Kind::Threat)
             continue;
-        if (std::optional<QString> refusal = refusalFor(item.url)) {
-            report.failures.append({item.url, *refusal});
+        const auto fail = [&](const QString& reason) {
+            report.failures.append({item.url, reason});
             handled.insert(item.id);
+        };
+        if (!Platform::pathSurvivesEncoding(item.url)) {
+            fail(Platform::unfaithfulNameText());
             continue;
+        }
+        if (std::optional<QString> refusal = refusalFor(exclusions, item.url)) {
+            fail(*refusal);
+            continue;
+        }
+        // Where the item can be reached, the rules are checked on the place it actually is. A folder the
+        // user cannot even pass through is left to the script's own check.
+        Platform::Reach reached = anchors.reach(item.url);
+        if (reached.outcome == Platform::Reach::Outcome::LinkOnTheWay) {
+            fail(reached.failureText());
+            continue;
+        }
+        if (reached.outcome == Platform::Reach::Outcome::Reached) {
+            if (std::optional<QString> refusal = refusalFor(exclusions, reached.item.places())) {
+                fail(*refusal);
+                continue;
+            }
         }
         const bool writable = threatGoesToTrash(item.url);
         const std::optional<QString>& label = item.removalMode.launchdLabel;
@@ -72,23 +119,46 @@ QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
             if (Platform::isEqualOrUnder(item.url, userAgents))
                 bootOutOfUserSession(*label);
             else if (isScriptSafeLabel(*label))
-                lines.append(launchctl + u" bootout "_s + shellQuoted(u"system/"_s + *label));
+                lines.append(launchctl + u" bootout "_s + OptimizationService::shellQuoted(u"system/"_s + *label));
         }
-        lines.append(rm + u" -rf "_s + shellQuoted(item.url));
+        lines.append(guardedRemoval(rm, Platform::absolutePath(item.url)));
         batch.append(item);
+        before.push_back(before.size() < kHeldFolders ? std::move(reached) : Platform::Reach{});
     }
 
     if (batch.isEmpty())
         return handled;
     const std::optional<QString> failure = OptimizationService::runAsAdministrator(lines.join(u"; "_s));
-    for (const ScanItem& item : batch) {
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        const ScanItem& item = batch[i];
         handled.insert(item.id);
-        // Judged by what is left: an item that is gone was removed, whatever the script said.
-        if (!Platform::fileInfo(item.url)) {
+        // Judged by what is left, whatever the script said: gone means no longer in the folder it was
+        // reached in, or (for an item not reached before) reached now without a link and not there.
+        // Anything else leaves the item counted as present.
+        const Platform::Reach& earlier = before[std::size_t(i)];
+        Platform::Reach after;
+        if (earlier.outcome == Platform::Reach::Outcome::Reached) {
+            const int error = earlier.item.lookAgain();
+            after.outcome = error == 0        ? Platform::Reach::Outcome::Reached
+                            : error == ENOENT ? Platform::Reach::Outcome::Missing
+                                              : Platform::Reach::Outcome::Failed;
+            after.error = error;
+        } else {
+            after = anchors.reach(item.url);
+        }
+        switch (after.outcome) {
+        case Platform::Reach::Outcome::Missing:
             report.freedBytes += item.size;
             report.removed.append({item.url, std::nullopt, item.size});
-        } else {
+            break;
+        case Platform::Reach::Outcome::Reached:
             report.failures.append({item.url, failure.value_or(u"Toujours présent après la suppression."_s)});
+            break;
+        case Platform::Reach::Outcome::LinkOnTheWay:
+        case Platform::Reach::Outcome::Unfaithful:
+        case Platform::Reach::Outcome::Failed:
+            report.failures.append({item.url, failure.value_or(after.failureText())});
+            break;
         }
     }
     return handled;

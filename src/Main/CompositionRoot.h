@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Core/ModelServices.h"
+#include "Scanners/ModuleRegistry.h"
+
 #include <memory>
 
 class AppState;
@@ -7,8 +10,8 @@ class MainWindow;
 class DesktopWorkspace;
 
 // Builds the object graph of one run, once, in order: the shared services (the preferences first, which
-// carries the earlier product's data over), the workspace, the app-wide state, then the main window; and
-// takes it down in reverse.
+// carries the earlier product's data over) and the removal engine over them, the module registry, the
+// workspace, the app-wide state, then the main window; and takes it down in reverse.
 class CompositionRoot final
 {
 public:
@@ -16,6 +19,9 @@ public:
     ~CompositionRoot();
     CompositionRoot(const CompositionRoot&) = delete;
     CompositionRoot& operator=(const CompositionRoot&) = delete;
+
+    // The table of every module, as each library registers it, in layer order.
+    static Modules::Registry assembleModules();
 
     AppState& state() { return *m_state; }
     MainWindow& window() { return *m_window; }
@@ -26,6 +32,9 @@ public:
     void finishCleanings();
 
 private:
+    std::unique_ptr<Removal::Engine> m_removal;
+    std::unique_ptr<ModelServices> m_services;
+    Modules::Registry m_registry;
     std::unique_ptr<DesktopWorkspace> m_workspace;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MainWindow> m_window;

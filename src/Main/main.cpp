@@ -3,6 +3,7 @@
 #include "App/MainWindow.h"
 #include "App/SingleInstance.h"
 #include "Platform/MainBundle.h"
+#include "Platform/TestGuard.h"
 
 #include <cstdio>
 #include <memory>
@@ -20,7 +21,7 @@ int main(int argc, char* argv[])
     // One copy per user; a copy started by a test runner, or outside a bundle, never checks.
     std::unique_ptr<SingleInstance> instance;
     const std::optional<QString> identifier = Platform::MainBundle::identifier();
-    if (!qEnvironmentVariableIsSet("XCTestConfigurationFilePath") && identifier) {
+    if (!Platform::TestGuard::isTestRun() && identifier) {
         instance = std::make_unique<SingleInstance>(*identifier);
         if (!instance->claim()) {
             const QString said = instance->answered()

@@ -1,6 +1,7 @@
 #include "Platform/FileOperations.h"
 
 #include "Platform/ErrorText.h"
+#include "Platform/SafeReach.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/TestGuard.h"
 
@@ -20,12 +21,6 @@ using namespace Qt::StringLiterals;
 namespace Platform {
 
 namespace {
-
-QString parentOf(const QString& cleaned)
-{
-    const qsizetype slash = cleaned.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : cleaned.left(slash);
-}
 
 QString lastComponent(const QString& cleaned)
 {
@@ -79,41 +74,6 @@ QString numberedName(const QString& name, int number)
     return name.left(dot) + u' ' + QString::number(number) + name.mid(dot);
 }
 
-struct stat lstatOrZero(const QString& path, bool* ok)
-{
-    struct stat st {
-    };
-    *ok = ::lstat(encoded(path).constData(), &st) == 0;
-    return st;
-}
-
-// The folder that receives `item` when it is trashed, or a French refusal.
-std::optional<QString> trashFolderFor(const QString& item, const struct stat& itemStat, QString* folder)
-{
-    const QString home = homeFolder();
-    struct stat homeStat {
-    };
-    if (::stat(encoded(home).constData(), &homeStat) == 0 && homeStat.st_dev == itemStat.st_dev) {
-        *folder = home + u"/.Trash"_s;
-        return std::nullopt;
-    }
-    // The item's mount point: its highest ancestor on the same device.
-    QString mountPoint = item;
-    while (mountPoint != u"/") {
-        const QString parent = parentOf(mountPoint);
-        struct stat parentStat {
-        };
-        if (::lstat(encoded(parent).constData(), &parentStat) != 0 || parentStat.st_dev != itemStat.st_dev)
-            break;
-        mountPoint = parent;
-    }
-    if (mountPoint != item && parentOf(mountPoint) == systemPath(u"/Volumes"_s)) {
-        *folder = mountPoint + u"/.Trashes/"_s + QString::number(::getuid());
-        return std::nullopt;
-    }
-    return u"L'élément se trouve sur un volume sans corbeille : il n'a pas été déplacé."_s;
-}
-
 } // namespace
 
 namespace {
@@ -156,6 +116,33 @@ std::optional<QString> moveNoReplace(const QString& from, const QString& to, int
     return std::nullopt;
 }
 
+// The same for an entry reached safely, into the open folder `toFd` under `toName`.
+std::optional<QString> moveNoReplaceAt(const ReachedItem& item, int toFd, const QByteArray& toName, int* error)
+{
+    *error = 0;
+    const int fromFd = item.parentFd();
+    const char* from = item.name().constData();
+    if (::renameat2(fromFd, from, toFd, toName.constData(), RENAME_NOREPLACE) == 0)
+        return std::nullopt;
+    if (errno != EINVAL && errno != ENOSYS) {
+        *error = errno;
+        return errorText(*error);
+    }
+    // The file system does not know the no-replace flag.
+    if (S_ISDIR(item.status().st_mode))
+        return u"Ce volume ne permet pas de déplacer un dossier sans risquer d'écraser un élément existant."_s;
+    if (::linkat(fromFd, from, toFd, toName.constData(), 0) != 0) {
+        *error = errno;
+        return errorText(*error);
+    }
+    if (::unlinkat(fromFd, from, 0) != 0) {
+        *error = errno;
+        ::unlinkat(toFd, toName.constData(), 0);
+        return errorText(*error);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<QString> moveItem(const QString& fromPath, const QString& toPath)
@@ -166,51 +153,61 @@ std::optional<QString> moveItem(const QString& fromPath, const QString& toPath)
 
 TrashResult trashItem(const QString& path)
 {
-    TrashResult result;
     const QString item = absolutePath(path);
-    if (item == u"/") {
-        result.failure = errorText(EBUSY);
-        return result;
-    }
-    if (auto refusal = TestGuard::check(item, u"mettre à la corbeille"_s)) {
-        result.failure = refusal;
-        return result;
-    }
-    bool exists = false;
-    const struct stat itemStat = lstatOrZero(item, &exists);
-    if (!exists) {
-        result.failure = errorText(errno);
-        return result;
-    }
-    QString trash;
-    if (auto refusal = trashFolderFor(item, itemStat, &trash)) {
-        result.failure = refusal;
-        return result;
-    }
-    if (auto failure = createFolder(trash, 0700)) {
-        result.failure = failure;
-        return result;
-    }
-    const QString name = lastComponent(item);
-    for (int number = 1; number < 10000; ++number) {
-        const QString candidate = trash + u'/' + (number == 1 ? name : numberedName(name, number));
-        bool taken = false;
-        lstatOrZero(candidate, &taken);
-        if (taken)
-            continue;
-        int error = 0;
-        const std::optional<QString> failure = moveNoReplace(item, candidate, &error);
-        if (!failure) {
-            result.trashedPath = candidate;
+    if (item == u"/")
+        return TrashResult{std::nullopt, errorText(EBUSY)};
+    if (auto refusal = TestGuard::check(item, u"mettre à la corbeille"_s))
+        return TrashResult{std::nullopt, refusal};
+    SafeReach anchors;
+    Reach reached = anchors.reach(path);
+    if (reached.outcome != Reach::Outcome::Reached)
+        return TrashResult{std::nullopt, reached.failureText()};
+    return trashItem(anchors, reached.item);
+}
+
+TrashResult trashItem(SafeReach& anchors, const ReachedItem& item)
+{
+    TrashResult result;
+    for (const QString& place : {item.path(), item.actualPath()}) {
+        if (auto refusal = TestGuard::check(place, u"mettre à la corbeille"_s)) {
+            result.failure = refusal;
             return result;
+        }
+    }
+    int trashFd = -1;
+    QString trash;
+    if (auto refusal = anchors.openTrashFor(item, &trashFd, &trash)) {
+        result.failure = refusal;
+        return result;
+    }
+    const QString name = lastComponent(item.path());
+    for (int number = 1; number < 10000; ++number) {
+        const QString candidate = number == 1 ? name : numberedName(name, number);
+        const QByteArray raw = encoded(candidate);
+        struct stat taken {
+        };
+        if (::fstatat(trashFd, raw.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
+            continue;
+        const QString target = trash + u'/' + candidate;
+        if (auto refusal = TestGuard::check(target, u"écrire"_s)) {
+            result.failure = refusal;
+            break;
+        }
+        int error = 0;
+        const std::optional<QString> failure = moveNoReplaceAt(item, trashFd, raw, &error);
+        if (!failure) {
+            result.trashedPath = target;
+            break;
         }
         if (error != EEXIST) {
             result.failure = failure;
-            return result;
+            break;
         }
         // Taken between the look and the move: try the next name.
     }
-    result.failure = errorText(EEXIST);
+    ::close(trashFd);
+    if (!result.trashedPath && !result.failure)
+        result.failure = errorText(EEXIST);
     return result;
 }
 
@@ -221,12 +218,19 @@ std::optional<QString> removeItem(const QString& path)
         return errorText(EBUSY);
     if (auto refusal = TestGuard::check(item, u"supprimer"_s))
         return refusal;
-    const QByteArray parent = encoded(parentOf(item));
-    const int parentFd = ::open(parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parentFd < 0)
-        return errorText(errno);
-    const int error = removeAt(parentFd, encoded(lastComponent(item)).constData());
-    ::close(parentFd);
+    Reach reached = SafeReach().reach(path);
+    if (reached.outcome != Reach::Outcome::Reached)
+        return reached.failureText();
+    return removeItem(reached.item);
+}
+
+std::optional<QString> removeItem(const ReachedItem& item)
+{
+    for (const QString& place : {item.path(), item.actualPath()}) {
+        if (auto refusal = TestGuard::check(place, u"supprimer"_s))
+            return refusal;
+    }
+    const int error = removeAt(item.parentFd(), item.name().constData());
     return error == 0 ? std::nullopt : std::optional<QString>(errorText(error));
 }
 

@@ -11,6 +11,9 @@
 // (nothing on success).
 namespace Platform {
 
+class SafeReach;
+class ReachedItem;
+
 // Moves `from` to `to`, never replacing an existing entry at `to`. Where the file system cannot promise
 // that for a rename, a file (or link) is linked to its new name and then unlinked; a folder is refused.
 // Moves across volumes are refused: nothing is ever copied and deleted behind the caller's back.
@@ -24,11 +27,19 @@ struct TrashResult {
 // Moves an item to the user's Trash (~/.Trash, created when missing). A name already taken there gets a
 // unique one in the Finder's manner ("rapport 2.pdf"). An item on another device goes to that volume's
 // ".Trashes/<uid>" when it is a volume mounted under the system root's "/Volumes"; otherwise it is refused.
+// The item is reached through SafeReach: a link above it fails the move, and the Trash is reached the same way.
 TrashResult trashItem(const QString& path);
+
+// The same for an item already reached, from the anchors of `anchors`.
+TrashResult trashItem(SafeReach& anchors, const ReachedItem& item);
 
 // Deletes a file, a link (not its target) or a whole folder tree, links inside never followed. Stops at
 // the first entry that cannot be removed.
+// The item is reached through SafeReach: a link above it fails the removal.
 std::optional<QString> removeItem(const QString& path);
+
+// The same for an item already reached.
+std::optional<QString> removeItem(const ReachedItem& item);
 
 // Deletes a folder only when it is empty (a link is not followed); a folder that still holds anything,
 // whatever its entries are called, is refused and left as it is.

@@ -88,4 +88,10 @@ bool isEqualOrUnder(const QString& path, const QString& location)
     return p == l || p.startsWith(l + u'/');
 }
 
+QString parentOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash <= 0 ? u"/"_s : path.left(slash);
+}
+
 } // namespace Platform

@@ -49,4 +49,7 @@ QString absolutePath(const QString& path);
 // absolute paths; "/" contains every absolute path.
 bool isEqualOrUnder(const QString& path, const QString& location);
 
+// The folder that holds `path`, a cleaned absolute path: "/" for an item at the top (and for "/" itself).
+QString parentOf(const QString& path);
+
 } // namespace Platform

@@ -28,12 +28,6 @@ Registry& registry()
     return r;
 }
 
-QString parentOf(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : path.left(slash);
-}
-
 } // namespace
 
 std::shared_ptr<UserDefaults> UserDefaults::standard()

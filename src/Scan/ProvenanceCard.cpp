@@ -1,5 +1,6 @@
 #include "Scan/ProvenanceCard.h"
 
+#include "Core/BackgroundJob.h"
 #include "Core/FileUtils.h"
 #include "Look/ElidedLabel.h"
 #include "Look/Paint.h"
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -18,7 +18,6 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -111,8 +110,6 @@ QString relative(const QDateTime& date, const QDateTime& now)
 {
     return FileUtils::relativeFormatter().localizedString(date, now);
 }
-
-const char* const kRequestProperty = "qpProvenanceRequest";
 
 // The popover around one card: a rounded panel with an arrow pointing at the anchor.
 class ProvenancePopover final : public QWidget
@@ -293,22 +290,12 @@ void showProvenanceCard(QWidget* anchor, const ScanItem& item)
 {
     if (anchor == nullptr)
         return;
-    // Only the GUI thread counts requests.
-    static quint64 lastRequest = 0;
-    const quint64 request = ++lastRequest;
-    anchor->setProperty(kRequestProperty, request);
-    QThreadPool::globalInstance()->start([target = QPointer<QWidget>(anchor), item, request] {
+    // The anchor's own line: a newer request replaces an older one, and nothing opens once the anchor is gone.
+    Background::JobLine::of(anchor).start([item](const Background::Job& job) {
         Provenance provenance = Provenance::of(item.url);
-        QCoreApplication* application = QCoreApplication::instance();
-        if (application == nullptr)
-            return;
-        QMetaObject::invokeMethod(
-            application,
-            [target, item, request, provenance = std::move(provenance)] {
-                if (target && target->property(kRequestProperty).toULongLong() == request)
-                    openPopover(target, item, provenance);
-            },
-            Qt::QueuedConnection);
+        job.deliver([job, item, provenance = std::move(provenance)] {
+            openPopover(static_cast<QWidget*>(job.receiver()), item, provenance);
+        });
     });
 }
 

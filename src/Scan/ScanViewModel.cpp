@@ -5,44 +5,31 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/ProcessRunner.h"
-#include "Core/Removal.h"
+#include "Core/RemovalEngine.h"
 #include "Scan/ProgressRelay.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
-#include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Runs `work` on a pool thread; `work` must capture values only, never the model.
-template <class Work> void runInBackground(Work&& work)
+ScanViewModel* modelOf(const Background::Job& job)
 {
-    QThreadPool::globalInstance()->start(std::forward<Work>(work));
-}
-
-// Runs `call` on the GUI thread later; the application object outlives every model.
-template <class Call> void onGuiThread(Call&& call)
-{
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<Call>(call), Qt::QueuedConnection);
+    return static_cast<ScanViewModel*>(job.receiver());
 }
 
 } // namespace
 
-ScanViewModel::ScanViewModel(ScannerPtr scanner, QObject* parent) : QObject(parent), m_scanner(std::move(scanner))
+ScanViewModel::ScanViewModel(ScannerPtr scanner, const ModelServices& services, QObject* parent)
+    : QObject(parent), m_scanner(std::move(scanner)), m_services(services)
 {
 }
 
-ScanViewModel::~ScanViewModel()
-{
-    // Whatever the job still delivers finds no model; a stop lets it end early.
-    if (m_job.stop_possible())
-        m_job.request_stop();
-}
+// The job line's end asks the running job to stop; whatever it still delivers finds no model.
+ScanViewModel::~ScanViewModel() = default;
 
 bool ScanViewModel::isBusy() const
 {
@@ -107,18 +94,10 @@ QList<ScanItem> ScanViewModel::checkedItems() const
     return items;
 }
 
-void ScanViewModel::startJob()
-{
-    if (m_job.stop_possible())
-        m_job.request_stop();
-    m_job = std::stop_source();
-}
-
 void ScanViewModel::scan()
 {
-    if (isBusy())
+    if (isBusy() || m_undoing)
         return;
-    startJob();
     m_groups.clear();
     m_advisories.clear();
     m_freedBytes = 0;
@@ -133,30 +112,24 @@ void ScanViewModel::scan()
     m_phase = Phase::scanning;
     emit changed();
 
-    QPointer<ScanViewModel> self(this);
-    auto relay = ProgressRelay::create(ProgressRelay::Labels::KeepLastNonEmpty,
-                                       [self](double fraction, const std::optional<QString>& status) {
-                                           if (self)
-                                               self->applyProgress(fraction, status);
-                                       });
-    runInBackground([scanner = m_scanner, relay, self, stop = m_job.get_token()] {
-        QList<ScanGroup> groups =
-            scanner->scan([relay](double fraction, const QString& label) { relay->report(fraction, label); }, stop);
-        // Asked in every case, as the scan has ended whether or not it is still wanted; here, since a scanner
-        // may run tools to answer.
+    m_jobs.start([scanner = m_scanner](const Background::Job& job) {
+        auto relay = ProgressRelay::create(ProgressRelay::Labels::KeepLastNonEmpty,
+                                           [job](double fraction, const std::optional<QString>& status) {
+                                               if (job.isCurrent())
+                                                   modelOf(job)->applyProgress(fraction, status);
+                                           });
+        QList<ScanGroup> groups = scanner->scan(
+            [relay](double fraction, const QString& label) { relay->report(fraction, label); }, job.stopToken());
         QList<Advisory> advisories = scanner->advisories();
-        onGuiThread([relay, self, stop, groups = std::move(groups), advisories = std::move(advisories)]() mutable {
+        job.deliver([job, relay, groups = std::move(groups), advisories = std::move(advisories)]() mutable {
             relay->flush();
-            if (self)
-                self->publishScan(stop, std::move(groups), std::move(advisories));
+            modelOf(job)->publishScan(std::move(groups), std::move(advisories));
         });
     });
 }
 
-void ScanViewModel::publishScan(std::stop_token job, QList<ScanGroup> groups, QList<Advisory> advisories)
+void ScanViewModel::publishScan(QList<ScanGroup> groups, QList<Advisory> advisories)
 {
-    if (job.stop_requested())
-        return;
     m_groups = std::move(groups);
     m_advisories = std::move(advisories);
     m_lastScan = QDateTime::currentDateTimeUtc();
@@ -178,8 +151,7 @@ void ScanViewModel::cancel()
 {
     if (m_phase != Phase::scanning)
         return; // a cleaning cannot be stopped, and other phases have nothing to stop
-    if (m_job.stop_possible())
-        m_job.request_stop();
+    m_jobs.stop();
     m_status.clear();
     m_progress = 0;
     m_phase = m_groups.isEmpty() ? Phase::idle : Phase::results;
@@ -259,7 +231,7 @@ void ScanViewModel::excludeFromAllScans(const QUuid& itemID)
     }
     if (!url)
         return;
-    Exclusions& exclusions = Exclusions::shared();
+    Exclusions& exclusions = m_services.exclusions;
     exclusions.add(*url);
     removeItemsWhere([&](const ScanItem& item) { return exclusions.isExcludedOrHoldsExclusion(item.url); });
     emit changed();
@@ -284,7 +256,7 @@ void ScanViewModel::clean()
         return;
     const QList<ScanItem> cleanSet = checkedItems();
     const bool snapshot =
-        m_scanner->moduleID() != ModuleID::shredder && Preferences::shared().takesSnapshotBeforeCleaning();
+        m_scanner->moduleID() != ModuleID::shredder && m_services.preferences.takesSnapshotBeforeCleaning();
     m_cleanedThreats = isThreatResult();
     m_safetyNetNotice.reset();
     m_progress = 0;
@@ -294,28 +266,39 @@ void ScanViewModel::clean()
         m_status = u"Filet de sécurité…"_s;
     emit changed();
 
-    m_job = std::stop_source(); // the finished scan's job is simply replaced
-    QPointer<ScanViewModel> self(this);
-    auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
-                                       [self](double fraction, const std::optional<QString>& status) {
-                                           if (self)
-                                               self->applyProgress(fraction, status);
-                                       });
-    runInBackground([cleanSet, snapshot, relay, self, stop = m_job.get_token()] {
+    // The job journals what it removed even when the model is gone meanwhile: nothing waits in the Trash
+    // without its journal entry.
+    m_jobs.start([cleanSet, snapshot, module = m_scanner->moduleID(), &engine = m_services.removal,
+                  &history = m_services.history](const Background::Job& job) {
+        auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
+                                           [job](double fraction, const std::optional<QString>& status) {
+                                               if (job.isCurrent())
+                                                   modelOf(job)->applyProgress(fraction, status);
+                                           });
         const std::optional<QString> stamp = snapshot ? takeSafetyNetSnapshot() : std::nullopt;
-        const Removal::Report report = Removal::remove(
+        const Removal::Report report = engine.remove(
             cleanSet, std::nullopt, [relay](double fraction, const QString& label) { relay->report(fraction, label); },
-            stop);
-        onGuiThread([relay, self, report, stamp, cleanSet, snapshot] {
+            job.stopToken());
+        const std::optional<QUuid> session = history.record(report, module, stamp);
+        // Only what the engine says it removed leaves the results: an item it never reached stays.
+        QSet<QString> removedPaths;
+        for (const Removal::Removed& removed : report.removed)
+            removedPaths.insert(QDir::cleanPath(removed.origin));
+        QSet<QUuid> removedIDs;
+        for (const ScanItem& item : cleanSet) {
+            if (removedPaths.contains(QDir::cleanPath(item.url)))
+                removedIDs.insert(item.id);
+        }
+        job.deliver([job, relay, report, stamp, removedIDs, snapshot, session] {
             relay->flush();
-            if (self)
-                self->finishCleaning(report, stamp, cleanSet, snapshot);
+            modelOf(job)->finishCleaning(report, stamp, removedIDs, snapshot, session);
         });
     });
 }
 
 void ScanViewModel::finishCleaning(const Removal::Report& report, const std::optional<QString>& stamp,
-                                   const QList<ScanItem>& cleanSet, bool snapshotWanted)
+                                   const QSet<QUuid>& removedIDs, bool snapshotWanted,
+                                   const std::optional<QUuid>& session)
 {
     m_freedBytes = report.freedBytes;
     m_removedCount = report.removed.size();
@@ -326,17 +309,7 @@ void ScanViewModel::finishCleaning(const Removal::Report& report, const std::opt
         m_safetyNetNotice =
             u"Instantané de sécurité impossible : ce nettoyage ne pourra pas être restauré depuis un instantané."_s;
     }
-    m_lastSession = History::shared().record(report, m_scanner->moduleID(), stamp);
-
-    // Only what the engine says it removed leaves the results: an item it never reached stays.
-    QSet<QString> removedPaths;
-    for (const Removal::Removed& removed : report.removed)
-        removedPaths.insert(QDir::cleanPath(removed.origin));
-    QSet<QUuid> removedIDs;
-    for (const ScanItem& item : cleanSet) {
-        if (removedPaths.contains(QDir::cleanPath(item.url)))
-            removedIDs.insert(item.id);
-    }
+    m_lastSession = session;
     removeItemsWhere([&](const ScanItem& item) { return removedIDs.contains(item.id); });
     m_status.clear();
     m_phase = Phase::finished;
@@ -347,39 +320,48 @@ bool ScanViewModel::canUndo() const
 {
     if (!m_lastSession)
         return false;
-    const std::optional<CleaningSession> session = History::shared().session(*m_lastSession);
+    const std::optional<CleaningSession> session = m_services.history.session(*m_lastSession);
     return session && session->restorableFiles() > 0;
 }
 
 void ScanViewModel::undoLastCleaning()
 {
-    if (!m_lastSession)
+    if (!m_lastSession || m_undoing)
         return;
-    const QUuid sessionID = *m_lastSession;
-    History::RestoreTally tally;
-    qint64 bytesBack = 0;
-    History::shared().update([&](QList<CleaningSession>& sessions) {
-        QSet<QUuid> before;
-        for (const CleaningSession& session : sessions) {
-            if (session.id == sessionID) {
-                for (const RemovedFile& file : session.files) {
-                    if (file.restored)
-                        before.insert(file.id);
+    m_undoing = true;
+    // The files move back on the journal's queue, inside its update cycle, off the GUI thread.
+    m_jobs.start([sessionID = *m_lastSession, &history = m_services.history](const Background::Job& job) {
+        History::RestoreTally tally;
+        qint64 bytesBack = 0;
+        history.update([&](QList<CleaningSession>& sessions) {
+            QSet<QUuid> before;
+            for (const CleaningSession& session : sessions) {
+                if (session.id == sessionID) {
+                    for (const RemovedFile& file : session.files) {
+                        if (file.restored)
+                            before.insert(file.id);
+                    }
+                    break;
                 }
-                break;
             }
-        }
-        History::restore(sessions, sessionID, tally);
-        for (const CleaningSession& session : sessions) {
-            if (session.id == sessionID) {
-                for (const RemovedFile& file : session.files) {
-                    if (file.restored && !before.contains(file.id))
-                        bytesBack += file.bytes;
+            History::restore(sessions, sessionID, tally);
+            for (const CleaningSession& session : sessions) {
+                if (session.id == sessionID) {
+                    for (const RemovedFile& file : session.files) {
+                        if (file.restored && !before.contains(file.id))
+                            bytesBack += file.bytes;
+                    }
+                    break;
                 }
-                break;
             }
-        }
+        });
+        job.deliver([job, tally, bytesBack] { modelOf(job)->finishUndo(tally, bytesBack); });
     });
+}
+
+void ScanViewModel::finishUndo(const History::RestoreTally& tally, qint64 bytesBack)
+{
+    m_undoing = false;
     const int n = tally.restored;
     const qsizetype m = tally.failures.size();
     if (m >= 1)

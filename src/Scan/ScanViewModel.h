@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Core/BackgroundJob.h"
+#include "Core/History.h"
+#include "Core/ModelServices.h"
 #include "Core/Removal.h"
 #include "Core/ScanModel.h"
 #include "Scanners/ModuleScanner.h"
@@ -7,6 +10,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -16,11 +20,12 @@
 
 // The state and operations behind one module's screen: it runs the module's scan, holds its results while
 // the user reviews and edits the selection, cleans the selected items behind an optional safety-net
-// snapshot, journals the cleaning and can undo it.
+// snapshot, journals the cleaning and can undo it. The exclusions, preferences, journal and removal engine it
+// works with come in through its constructor and must outlive it.
 //
-// Lives on the GUI thread. The scan and the cleaning run as background jobs that get copies of what they
-// need and a stop token; their progress and results come back as queued calls that first check that the
-// model still exists, so a destroyed model receives nothing. Emits changed() after every change.
+// Lives on the GUI thread. The scan and the cleaning run as background jobs of the model's job line: they get
+// copies of what they need and a stop token, and their progress and results reach the model only while it
+// exists and the job is its current one. Emits changed() after every change.
 class ScanViewModel final : public QObject
 {
     Q_OBJECT
@@ -29,7 +34,7 @@ class ScanViewModel final : public QObject
 public:
     enum class Phase { idle, scanning, results, cleaning, finished };
 
-    explicit ScanViewModel(ScannerPtr scanner, QObject* parent = nullptr);
+    ScanViewModel(ScannerPtr scanner, const ModelServices& services, QObject* parent = nullptr);
     ~ScanViewModel() override;
 
     Phase phase() const { return m_phase; }
@@ -72,7 +77,11 @@ public:
     void clean();
     // Whether some file of the last cleaning can still go back from the Trash.
     bool canUndo() const;
+    // Puts the last cleaning's files back in the background; the notice and the freed figure follow when done.
+    // Refused while a put-back runs.
     void undoLastCleaning();
+    // Whether a put-back is running (quitting waits for it).
+    bool isUndoing() const { return m_undoing; }
 
     // Takes a local Time Machine snapshot and returns its stamp ("2025-03-14-092653"); nothing when the
     // tool failed or printed no stamp. Blocks the calling thread.
@@ -82,14 +91,15 @@ signals:
     void changed();
 
 private:
-    void publishScan(std::stop_token job, QList<ScanGroup> groups, QList<Advisory> advisories);
+    void publishScan(QList<ScanGroup> groups, QList<Advisory> advisories);
     void finishCleaning(const Removal::Report& report, const std::optional<QString>& stamp,
-                        const QList<ScanItem>& cleanSet, bool snapshotWanted);
+                        const QSet<QUuid>& removedIDs, bool snapshotWanted, const std::optional<QUuid>& session);
+    void finishUndo(const History::RestoreTally& tally, qint64 bytesBack);
     void applyProgress(double fraction, const std::optional<QString>& status);
     void removeItemsWhere(const std::function<bool(const ScanItem&)>& drop);
-    void startJob();
 
     ScannerPtr m_scanner;
+    ModelServices m_services;
     Phase m_phase = Phase::idle;
     double m_progress = 0;
     QString m_status;
@@ -103,5 +113,6 @@ private:
     std::optional<QUuid> m_lastSession;
     std::optional<QString> m_restoreNotice;
     std::optional<QString> m_safetyNetNotice;
-    std::stop_source m_job{std::nostopstate}; // the running job, or the last one started
+    bool m_undoing = false;
+    Background::JobLine m_jobs{this};
 };

@@ -3,8 +3,8 @@
 #include "Core/FileUtils.h"
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
-#include "Scan/AppFigures.h"
 #include "Scan/ScanningState.h"
+#include "Scanners/ModuleRegistry.h"
 
 #include <algorithm>
 #include <limits>
@@ -82,7 +82,7 @@ QList<StatTile::Fields> SmartScanFigures::tiles(const SystemSnapshot& snapshot, 
     return tiles;
 }
 
-SmartScanFigures::SmartScanFigures(const AppFigures& figures, QString hardwareModel, QWidget* parent)
+SmartScanFigures::SmartScanFigures(const Modules::AppFigures& figures, QString hardwareModel, QWidget* parent)
     : QWidget(parent), m_figures(figures), m_hardwareModel(std::move(hardwareModel))
 {
     setObjectName(u"figuresColumn"_s);

@@ -9,7 +9,9 @@
 
 #include <array>
 
+namespace Modules {
 class AppFigures;
+}
 
 // The column of machine figures beside the smart scan's summary card, 300 points wide: the startup disk
 // ("storageTile"), the memory ("memoryTile"), the processor ("processorTile") and, only while some cleaning of
@@ -31,12 +33,12 @@ public:
     // The whole percent of memory in use, truncated; 0 without a total.
     static qint64 memoryPercent(const SystemSnapshot& snapshot);
 
-    SmartScanFigures(const AppFigures& figures, QString hardwareModel, QWidget* parent = nullptr);
+    SmartScanFigures(const Modules::AppFigures& figures, QString hardwareModel, QWidget* parent = nullptr);
 
     void refresh();
 
 private:
-    const AppFigures& m_figures;
+    const Modules::AppFigures& m_figures;
     QString m_hardwareModel;
     std::array<StatTile*, 4> m_tiles{};
 };

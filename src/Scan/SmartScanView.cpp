@@ -17,12 +17,12 @@
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
-#include "Scan/AppFigures.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
 #include "Scan/ScanningState.h"
 #include "Scan/SmartScanFigures.h"
 #include "Scan/SmartScanGroupSummary.h"
+#include "Scanners/ModuleRegistry.h"
 
 #include <algorithm>
 
@@ -374,7 +374,7 @@ QString SmartScanView::statusText(const QString& status, bool cleaning)
 }
 
 SmartScanView::SmartScanView(ScanViewModel& model, bool hasFullDiskAccess, Platform::Workspace& workspace,
-                             const AppFigures& figures, QWidget* parent)
+                             const Modules::AppFigures& figures, QWidget* parent)
     : QWidget(parent), m_model(model), m_workspace(workspace), m_scroll(new QScrollArea),
       m_figures(new SmartScanFigures(figures, SystemInfo::hardwareModel())), m_groups(new SmartScanGroupSummary(model))
 {
@@ -501,7 +501,7 @@ void SmartScanView::refresh()
 }
 
 QWidget* makeSmartScanScreen(ScanViewModel* model, bool hasFullDiskAccess, Platform::Workspace& workspace,
-                             const AppFigures& figures, QWidget* parent)
+                             const Modules::AppFigures& figures, QWidget* parent)
 {
     if (model == nullptr)
         return new ScanModuleView(ModuleID::smartScan, nullptr, hasFullDiskAccess, workspace, parent);

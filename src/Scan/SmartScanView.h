@@ -3,12 +3,15 @@
 #include <QString>
 #include <QWidget>
 
-class AppFigures;
 class QScrollArea;
 class QVBoxLayout;
 class ScanViewModel;
 class SmartScanFigures;
 class SmartScanGroupSummary;
+
+namespace Modules {
+class AppFigures;
+}
 
 namespace Platform {
 class Workspace;
@@ -51,7 +54,7 @@ public:
     static QString statusText(const QString& status, bool cleaning);
 
     SmartScanView(ScanViewModel& model, bool hasFullDiskAccess, Platform::Workspace& workspace,
-                  const AppFigures& figures, QWidget* parent = nullptr);
+                  const Modules::AppFigures& figures, QWidget* parent = nullptr);
     ~SmartScanView() override;
 
     ScanViewModel& model() const { return m_model; }
@@ -89,4 +92,4 @@ private:
 // The smart scan's screen as the main window shows it: the dashboard around `model`, or, while the smart scan has
 // no model (no scanner yet), the line saying that the module is not available.
 QWidget* makeSmartScanScreen(ScanViewModel* model, bool hasFullDiskAccess, Platform::Workspace& workspace,
-                             const AppFigures& figures, QWidget* parent = nullptr);
+                             const Modules::AppFigures& figures, QWidget* parent = nullptr);

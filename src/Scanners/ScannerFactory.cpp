@@ -1,6 +1,7 @@
 #include "Scanners/ScannerFactory.h"
 
 #include "Scanners/MalwareScanner.h"
+#include "Scanners/ModuleRegistry.h"
 #include "Scanners/SmartScanScanner.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
@@ -36,4 +37,10 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+void registerScannerModules(Modules::Registry& registry)
+{
+    for (const ModuleID module : Modules::allModules())
+        registry.setScanner(module, makeScanner);
 }

@@ -1,5 +1,6 @@
 #include "App/AppState.h"
 
+#include "AppTestSupport.h"
 #include "Scan/ScanViewModel.h"
 #include "Scanners/ScannerFactory.h"
 
@@ -41,7 +42,8 @@ Ticks ticks(double user, double system, double idle, double nice)
 
 TEST(AppState, startsWithAReadingWithoutLoadAndBecomesTheCurrentState)
 {
-    AppState state({}, readings({ticks(10, 10, 80, 0)}));
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services, readings({ticks(10, 10, 80, 0)}));
     EXPECT_EQ(AppState::current(), &state);
     EXPECT_EQ(state.selection(), ModuleID::smartScan);
     EXPECT_EQ(state.snapshot().cpuLoad, 0.0);
@@ -52,8 +54,10 @@ TEST(AppState, startsWithAReadingWithoutLoadAndBecomesTheCurrentState)
 
 TEST(AppState, eachReadingTakesTheLoadBetweenTwoTickCounts)
 {
-    AppState state({}, readings({ticks(10, 10, 80, 0), ticks(40, 20, 120, 20), std::nullopt, ticks(50, 30, 130, 30),
-                                 ticks(60, 40, 140, 40)}));
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services,
+                   readings({ticks(10, 10, 80, 0), ticks(40, 20, 120, 20), std::nullopt, ticks(50, 30, 130, 30),
+                             ticks(60, 40, 140, 40)}));
     QSignalSpy published(&state, &AppState::snapshotChanged);
     state.refresh();
     EXPECT_DOUBLE_EQ(state.snapshot().cpuLoad, 60.0 / 100.0);
@@ -68,7 +72,8 @@ TEST(AppState, eachReadingTakesTheLoadBetweenTwoTickCounts)
 
 TEST(AppState, oneViewModelPerModuleMadeOnFirstUse)
 {
-    AppState state;
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
     ScanViewModel* junk = state.model(ModuleID::systemJunk);
     ASSERT_NE(junk, nullptr);
     EXPECT_EQ(state.model(ModuleID::systemJunk), junk);
@@ -80,18 +85,21 @@ TEST(AppState, oneViewModelPerModuleMadeOnFirstUse)
     EXPECT_FALSE(state.isCleaning());
 
     // A cleaning module whose scanner is still to come has no model, so it never looks clean.
-    AppState partial([](ModuleID module) -> std::optional<ScannerPtr> {
+    Modules::Registry registry = AppTest::standardModules();
+    registry.setScanner(ModuleID::privacy, [](ModuleID module) -> std::optional<ScannerPtr> {
         if (module == ModuleID::privacy)
             return std::nullopt;
         return makeScanner(module);
     });
+    AppState partial(registry, kit.services.services);
     EXPECT_EQ(partial.model(ModuleID::privacy), nullptr);
     EXPECT_NE(partial.model(ModuleID::systemJunk), nullptr);
 }
 
 TEST(AppState, theMonitorRunsOnceAndStops)
 {
-    AppState state;
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
     QSignalSpy selection(&state, &AppState::selectionChanged);
     state.setSelection(ModuleID::trashBins);
     state.setSelection(ModuleID::trashBins); // written back, published again
@@ -107,4 +115,20 @@ TEST(AppState, theMonitorRunsOnceAndStops)
     const int count = published.count();
     EXPECT_FALSE(published.wait(AppState::monitorIntervalMs + 500));
     EXPECT_EQ(published.count(), count);
+}
+
+TEST(AppState, itsFiguresTellTheirReadersOfEachNewReading)
+{
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
+    const Modules::AppFigures& figures = state;
+    int told = 0;
+    {
+        QObject reader;
+        figures.onChanged(&reader, [&told] { ++told; });
+        state.refresh();
+        EXPECT_EQ(told, 1);
+    }
+    state.refresh(); // the reader is gone
+    EXPECT_EQ(told, 1);
 }

@@ -3,6 +3,7 @@
 #include "App/AppState.h"
 #include "App/DiskFooter.h"
 #include "App/SidebarView.h"
+#include "AppTestSupport.h"
 #include "Core/FileUtils.h"
 #include "Look/ElidedLabel.h"
 #include "Look/StatTile.h"
@@ -19,6 +20,7 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -39,7 +41,8 @@ QStringList rowTexts(const QListWidget& list)
 
 TEST(Sidebar, listsTheModulesInTheirSections)
 {
-    AppState state;
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
     SidebarView sidebar(state);
     EXPECT_EQ(rowTexts(*sidebar.list()), (QStringList{u"Dedav Orud"_s,
                                                       u"Analyse intelligente"_s,
@@ -73,7 +76,8 @@ TEST(Sidebar, listsTheModulesInTheirSections)
 
 TEST(Sidebar, badgesCountResultsOnlyWhileTheyAreShown)
 {
-    AppState state;
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
     EXPECT_EQ(SidebarView::badgeCount(state, ModuleID::trashBins), 0);
     ScanViewModel* trash = state.model(ModuleID::trashBins);
     ASSERT_NE(trash, nullptr);
@@ -116,7 +120,8 @@ TEST(DiskFooter, figuresFollowTheUsedFraction)
 
 TEST(MainWindow, routesTheSelectionAndScanScreensKeepTheirResults)
 {
-    AppState state;
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
     TestSupport::RecordingWorkspace workspace;
     MainWindow window(state, workspace);
     state.setSelection(ModuleID::trashBins);
@@ -142,7 +147,8 @@ TEST(MainWindow, routesTheSelectionAndScanScreensKeepTheirResults)
 
 TEST(MainWindow, theSmartScanOpensItsDashboardOverTheAppWideModel)
 {
-    AppState state;
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
     TestSupport::RecordingWorkspace workspace;
     MainWindow window(state, workspace);
     auto* dashboard = qobject_cast<SmartScanView*>(window.detail());
@@ -166,7 +172,8 @@ TEST(MainWindow, theSmartScanOpensItsDashboardOverTheAppWideModel)
 
 TEST(MainWindow, theMonitorRunsWhileTheWindowIsShown)
 {
-    AppState state;
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
     TestSupport::RecordingWorkspace workspace;
     MainWindow window(state, workspace);
     EXPECT_FALSE(state.isMonitoring());
@@ -191,7 +198,8 @@ TEST(MainWindow, textsAreShortenedNeverCutAtTheSmallestWindow)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(8192, 'q'));
     }
-    AppState state;
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
     TestSupport::RecordingWorkspace workspace;
     MainWindow window(state, workspace);
     window.show();
@@ -249,4 +257,41 @@ TEST(MainWindow, textsAreShortenedNeverCutAtTheSmallestWindow)
                 << text->objectName().toStdString();
         }
     }
+}
+
+TEST(MainWindow, aToolScreenAndItsModelAreNewAtEachVisit)
+{
+    AppTest::Kit kit;
+    int made = 0;
+    kit.registry.setModel(ModuleID::spaceMap, Modules::Lifetime::visit, [&made](const Modules::ModelContext&) {
+        auto model = std::make_unique<QObject>();
+        model->setObjectName(u"visit%1"_s.arg(++made));
+        return model;
+    });
+    kit.registry.setScreen(ModuleID::spaceMap, [](const Modules::ScreenContext& context) -> QWidget* {
+        auto* screen = new QWidget;
+        screen->setProperty("model", QVariant::fromValue(context.model));
+        return screen;
+    });
+    AppState state(kit.registry, kit.services.services);
+    TestSupport::RecordingWorkspace workspace;
+    MainWindow window(state, workspace);
+
+    state.setSelection(ModuleID::spaceMap);
+    QPointer<QWidget> first = window.detail();
+    ASSERT_NE(first, nullptr);
+    QPointer<QObject> firstModel = first->property("model").value<QObject*>();
+    ASSERT_NE(firstModel, nullptr);
+    EXPECT_EQ(firstModel->objectName(), u"visit1"_s);
+    EXPECT_EQ(state.viewModel(ModuleID::spaceMap), nullptr); // not kept by the app-wide state
+
+    state.setSelection(ModuleID::trashBins);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(firstModel.isNull()); // the visit's model went with its screen
+
+    state.setSelection(ModuleID::spaceMap);
+    QObject* second = window.detail()->property("model").value<QObject*>();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->objectName(), u"visit2"_s);
 }

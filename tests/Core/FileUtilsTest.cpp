@@ -1,13 +1,18 @@
 #include "Core/FileUtils.h"
 
+#include "Core/BackgroundJob.h"
 #include "Core/RunContext.h"
 #include "Platform/FileSystem.h"
 #include "Platform/SystemRoot.h"
 #include "Sandbox.h"
 #include "TempTree.h"
 
+#include <atomic>
 #include <chrono>
+#include <latch>
 #include <stop_token>
+
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +109,33 @@ TEST(FileUtils, anUntimedMeasureStopsWhenAsked)
     std::stop_source stop;
     stop.request_stop();
     EXPECT_EQ(FileUtils::allocatedSize(tree.root(), std::nullopt, stop.get_token()), (SizeResult{0, false}));
+}
+
+// The timed walk runs on the jobs' pool: callers that fill the whole pool still get their walks run, and a
+// caller's stop ends its wait at once.
+TEST(FileUtils, aTimedMeasureFromEveryPoolThreadStillFinishesAndStopsWhenItsCallerStops)
+{
+    const TempTree tree(u"a/b 5000\nc 3000"_s);
+    const qint64 full = FileUtils::allocatedSize(tree.root()).bytes;
+    QThreadPool& pool = Background::pool();
+    const int callers = pool.maxThreadCount();
+    std::atomic<int> exact{0};
+    std::latch finished(callers);
+    for (int i = 0; i < callers; ++i) {
+        pool.start([&] {
+            if (FileUtils::allocatedSize(tree.root(), 30.0) == SizeResult{full, false})
+                ++exact;
+            finished.count_down();
+        });
+    }
+    finished.wait();
+    EXPECT_EQ(exact.load(), callers);
+
+    std::stop_source stop;
+    stop.request_stop();
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(FileUtils::allocatedSize(tree.root(), 30.0, stop.get_token()).timedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
 TEST(FileUtils, abbreviatedPathReplacesTheHomeOnlyAtAPathBoundary)

@@ -10,7 +10,7 @@ using namespace Qt::StringLiterals;
 
 TEST(ModuleID, rawValuesRoundTripAndMatchExactly)
 {
-    for (const ModuleID module : allModules())
+    for (const ModuleID module : Modules::allModules())
         EXPECT_EQ(fromRaw<ModuleID>(toRaw(module)), module);
     EXPECT_EQ(fromRaw<ModuleID>(u"spaceMap"), ModuleID::spaceMap);
     EXPECT_FALSE(fromRaw<ModuleID>(u"SmartScan").has_value());
@@ -21,10 +21,10 @@ TEST(ModuleID, rawValuesRoundTripAndMatchExactly)
 
 TEST(ModuleID, everyModuleHasItsTextsAndSection)
 {
-    EXPECT_EQ(allModules().front(), ModuleID::smartScan);
-    EXPECT_EQ(allModules().back(), ModuleID::spaceMap);
+    EXPECT_EQ(Modules::allModules().front(), ModuleID::smartScan);
+    EXPECT_EQ(Modules::allModules().back(), ModuleID::spaceMap);
     std::set<QString> titles;
-    for (const ModuleID module : allModules()) {
+    for (const ModuleID module : Modules::allModules()) {
         EXPECT_FALSE(title(module).isEmpty());
         EXPECT_FALSE(subtitle(module).isEmpty());
         EXPECT_FALSE(symbol(module).isEmpty());
@@ -46,7 +46,7 @@ TEST(ModuleID, everyModuleHasItsTextsAndSection)
 TEST(ModuleSection, headingsAreTheRawValuesInSidebarOrder)
 {
     QStringList headings;
-    for (const ModuleSection s : allSections())
+    for (const ModuleSection s : Modules::allSections())
         headings.append(toRaw(s));
     EXPECT_EQ(headings, (QStringList{u"Dedav Orud"_s, u"Nettoyage"_s, u"Protection"_s, u"Performance"_s,
                                      u"Applications"_s, u"Mon fouillis"_s}));

@@ -55,7 +55,23 @@ TEST_F(ProcessRunner, administratorCommandsReachTheShellUnchanged)
     const TempTree tree;
     const QString target = tree.path(u"out.txt"_s);
     const QString text = u"a\"b\\c 'q' $HOME `id` \\\" é\nline"_s;
-    const QString command = u"printf '%s' "_s + shellQuoted(text) + u" > "_s + shellQuoted(target);
+    const QString command = u"printf '%s' "_s + OptimizationService::shellQuoted(text) + u" > "_s +
+                            OptimizationService::shellQuoted(target);
+    EXPECT_EQ(OptimizationService::runAsAdministrator(command), std::nullopt);
+    EXPECT_EQ(QString::fromUtf8(contentOf(target)), text);
+}
+
+TEST_F(ProcessRunner, everyCharacterOfAnAdministratorCommandReachesTheShell)
+{
+    // Control characters included: a stand-in that took 0x01 for a separator made 'a\x01b' name "ab".
+    QString text;
+    for (char16_t c = 1; c < 0x100; ++c)
+        text += QChar(c);
+    text += u"\\\n\n"_s;
+    const TempTree tree;
+    const QString target = tree.path(u"out.txt"_s);
+    const QString command = u"printf '%s' "_s + OptimizationService::shellQuoted(text) + u" > "_s +
+                            OptimizationService::shellQuoted(target);
     EXPECT_EQ(OptimizationService::runAsAdministrator(command), std::nullopt);
     EXPECT_EQ(QString::fromUtf8(contentOf(target)), text);
 }
@@ -71,5 +87,5 @@ TEST_F(ProcessRunner, administratorFailuresAreFrench)
 TEST(AppleScriptEscaping, backslashesFirstThenQuotes)
 {
     EXPECT_EQ(OptimizationService::appleScriptEscaped(u"a\\\"b"_s), u"a\\\\\\\"b"_s);
-    EXPECT_EQ(shellQuoted(u"it's"_s), u"'it'\\''s'"_s);
+    EXPECT_EQ(OptimizationService::shellQuoted(u"it's"_s), u"'it'\\''s'"_s);
 }

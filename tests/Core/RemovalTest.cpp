@@ -3,17 +3,26 @@
 #include "Core/Exclusions.h"
 #include "Platform/Access.h"
 #include "Platform/FileSystem.h"
+#include "Platform/SafeReach.h"
 #include "Platform/SystemRoot.h"
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 
+#include <atomic>
+#include <chrono>
+#include <random>
 #include <stop_token>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +40,39 @@ ScanItem itemAt(const QString& path, Mode mode, qint64 size = 100)
 }
 
 using Calls = std::vector<std::pair<double, QString>>;
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(content);
+}
+
+void makeLink(const QString& target, const QString& link)
+{
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0)
+        << link.toStdString();
+}
+
+// Everything below `folder`, links described and never followed: relative path → content or link target.
+QMap<QString, QByteArray> snapshotOf(const QString& folder)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        const QString relative = path.mid(folder.size() + 1);
+        if (info.isSymLink())
+            entries.insert(relative, "-> " + QFile::encodeName(info.symLinkTarget()));
+        else if (info.isDir())
+            entries.insert(relative, "folder");
+        else
+            entries.insert(relative, TestSupport::contentOf(path));
+    }
+    return entries;
+}
 
 Progress recorder(Calls& calls)
 {
@@ -259,4 +301,351 @@ TEST_F(RemovalEngine, anOverrideTrashesThreatsWithoutAnyUnloadOrPrompt)
     ASSERT_EQ(report.removed.size(), 1);
     EXPECT_TRUE(report.removed[0].trashed.has_value());
     EXPECT_TRUE(TestSupport::launchctlCalls().isEmpty());
+}
+
+namespace {
+
+struct ModeCase {
+    const char* name;
+    Mode mode;
+    bool locked; // the item's folder cannot be written by the user: the administrator script removes it
+};
+
+std::vector<ModeCase> everyMode()
+{
+    return {{"trash", Mode::trash(), false},
+            {"delete", Mode::deletion(), false},
+            {"shred", Mode::shred(2), false},
+            {"threat", Mode::threat(u"com.app.agent"_s), false},
+            {"threat as administrator", Mode::threat(u"com.app.agent"_s), true}};
+}
+
+// Both ways of walking down to an item: openat2 in one call, and one folder at a time.
+class ReachWalks
+{
+public:
+    explicit ReachWalks(bool componentWalk) { Platform::SafeReach::setComponentWalkOnly(componentWalk); }
+    ~ReachWalks() { Platform::SafeReach::setComponentWalkOnly(false); }
+    ReachWalks(const ReachWalks&) = delete;
+    ReachWalks& operator=(const ReachWalks&) = delete;
+};
+
+} // namespace
+
+TEST_F(RemovalEngine, aCacheFolderSwappedForALinkAfterTheScanLeadsNowhereInAnyMode)
+{
+    lockFoldersNamedLocked();
+    const QString library = Platform::homeFolder() + u"/Library"_s;
+    const QString keychains = library + u"/Keychains"_s;
+    const QString trash = Platform::homeFolder() + u"/.Trash"_s;
+    ASSERT_TRUE(QDir().mkpath(keychains));
+    ASSERT_TRUE(QDir().mkpath(trash));
+    writeFile(keychains + u"/login.keychain-db"_s, "secret");
+    ASSERT_TRUE(QDir().mkpath(keychains + u"/inner"_s));
+    writeFile(keychains + u"/inner/login.keychain-db"_s, "secret too");
+    const QMap<QString, QByteArray> before = snapshotOf(keychains);
+
+    for (const bool componentWalk : {false, true}) {
+        const ReachWalks walk(componentWalk);
+        for (const ModeCase& mode : everyMode()) {
+            for (const char16_t* depth : {u"", u"/inner"}) {
+                SCOPED_TRACE(std::string(mode.name) + (componentWalk ? ", folder by folder" : ", openat2") +
+                             (depth[0] ? ", two levels down" : ""));
+                const QString cache = library + u"/Caches/"_s + (mode.locked ? u"com.locked.app"_s : u"com.app"_s);
+                ASSERT_TRUE(QDir().mkpath(cache + u"/inner"_s));
+                writeFile(cache + u"/login.keychain-db"_s, "cache");
+                writeFile(cache + u"/inner/login.keychain-db"_s, "cache");
+                const QString item = cache + QString::fromUtf16(depth) + u"/login.keychain-db"_s;
+                const QMap<QString, QByteArray> trashBefore = snapshotOf(trash);
+
+                // Between the scan and the cleaning, the listed folder becomes a link to the keychains.
+                ASSERT_TRUE(QDir().rename(cache, cache + u".old"_s));
+                makeLink(u"../Keychains"_s, cache);
+                const Removal::Report report = Removal::remove({itemAt(item, mode.mode)});
+
+                EXPECT_TRUE(report.removed.isEmpty());
+                EXPECT_EQ(report.failures, (QList<Removal::Failure>{{item, Platform::linkOnTheWayText()}}));
+                EXPECT_EQ(snapshotOf(keychains), before);
+                EXPECT_EQ(snapshotOf(trash), trashBefore);
+                ASSERT_TRUE(QFile::remove(cache));
+                ASSERT_TRUE(QDir(cache + u".old"_s).removeRecursively());
+            }
+        }
+    }
+    QDir(library).removeRecursively();
+}
+
+TEST_F(RemovalEngine, theAdministratorScriptChecksTheFolderAsItRemoves)
+{
+    lockFoldersNamedLocked();
+    const QString library = Platform::homeFolder() + u"/Library"_s;
+    const QString keychains = library + u"/Keychains"_s;
+    const QString cache = library + u"/Caches/com.locked.app"_s;
+    ASSERT_TRUE(QDir().mkpath(keychains));
+    ASSERT_TRUE(QDir().mkpath(cache));
+    writeFile(keychains + u"/login.keychain-db"_s, "secret");
+    writeFile(cache + u"/login.keychain-db"_s, "cache");
+    // The job is unloaded by the same script just before the removal: that is when the folder is swapped.
+    writeFile(TestSupport::systemRoot() + u"/bin/launchctl"_s,
+              "#!/bin/sh\nmv '" + QFile::encodeName(cache) + "' '" + QFile::encodeName(cache) +
+                  ".old' && ln -s ../Keychains '" + QFile::encodeName(cache) + "'\n");
+
+    const QString item = cache + u"/login.keychain-db"_s;
+    const Removal::Report report = Removal::remove({itemAt(item, Mode::threat(u"com.app.agent"_s))});
+    EXPECT_TRUE(report.removed.isEmpty());
+    ASSERT_EQ(report.failures.size(), 1);
+    EXPECT_EQ(report.failures[0].url, item);
+    EXPECT_EQ(TestSupport::contentOf(keychains + u"/login.keychain-db"_s), "secret");
+    EXPECT_EQ(TestSupport::contentOf(cache + u".old/login.keychain-db"_s), "cache");
+    QDir(library).removeRecursively();
+}
+
+TEST_F(RemovalEngine, aTrashThatIsALinkReceivesNothing)
+{
+    const QString home = Platform::homeFolder();
+    const QString keychains = home + u"/Library/Keychains"_s;
+    ASSERT_TRUE(QDir().mkpath(keychains));
+    const QString trash = home + u"/.Trash"_s;
+    ASSERT_TRUE(QDir().rename(trash, home + u"/.Trash.old"_s) || !exists(trash));
+    makeLink(u"Library/Keychains"_s, trash);
+    const TempTree tree(u"cache.db 10"_s);
+    const Removal::Report report = Removal::remove({itemAt(tree.path(u"cache.db"_s), Mode::trash())});
+    EXPECT_EQ(report.failures, (QList<Removal::Failure>{{tree.path(u"cache.db"_s),
+                                                         u"La corbeille n'est pas un dossier ordinaire : l'élément "
+                                                         u"n'a pas été déplacé."_s}}));
+    EXPECT_TRUE(exists(tree.path(u"cache.db"_s)));
+    EXPECT_TRUE(QDir(keychains).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+    ASSERT_TRUE(QFile::remove(trash));
+    QDir().rename(home + u"/.Trash.old"_s, trash);
+    QDir(home + u"/Library"_s).removeRecursively();
+}
+
+TEST_F(RemovalEngine, aVolumeEntryLeadingBackToTheStartUpDiskIsJudgedByWhereItLeads)
+{
+    // The start-up disk's own entry in /Volumes is a link to "/": above its anchor, so followed, but the
+    // keychains it leads to stay protected.
+    const QString volumes = Platform::systemPath(u"/Volumes"_s);
+    ASSERT_TRUE(QDir().mkpath(volumes));
+    makeLink(u"/"_s, volumes + u"/Macintosh HD"_s);
+    const QString keychains = Platform::homeFolder() + u"/Library/Keychains"_s;
+    ASSERT_TRUE(QDir().mkpath(keychains));
+    writeFile(keychains + u"/login.keychain-db"_s, "secret");
+    const QString item = volumes + u"/Macintosh HD"_s + keychains + u"/login.keychain-db"_s;
+    ASSERT_TRUE(exists(item));
+
+    for (const ModeCase& mode : everyMode()) {
+        SCOPED_TRACE(mode.name);
+        const Removal::Report report = Removal::remove({itemAt(item, mode.mode)});
+        EXPECT_EQ(report.failures, (QList<Removal::Failure>{{item, u"Emplacement protégé."_s}}));
+        EXPECT_EQ(TestSupport::contentOf(keychains + u"/login.keychain-db"_s), "secret");
+    }
+    QFile::remove(volumes + u"/Macintosh HD"_s);
+    QDir(Platform::homeFolder() + u"/Library"_s).removeRecursively();
+}
+
+TEST_F(RemovalEngine, aLinkAboveTheHomeFolderIsTheSystemsOwn)
+{
+    TempTree tree(u"real/home/Library/Caches/com.app/cache.db 10"_s);
+    tree.add(u"linked -> real"_s);
+    const TestSupport::ScopedEnvironment home("HOME", tree.path(u"linked/home"_s));
+    for (const ModeCase& mode : everyMode()) {
+        if (mode.locked)
+            continue;
+        SCOPED_TRACE(mode.name);
+        const QString item = tree.path(u"linked/home/Library/Caches/com.app/cache.db"_s);
+        writeFile(item, "cache");
+        const Removal::Report report = Removal::remove({itemAt(item, mode.mode, 5)});
+        EXPECT_TRUE(report.failures.isEmpty()) << report.failures.value(0).reason.toStdString();
+        EXPECT_EQ(report.freedBytes, 5);
+        EXPECT_FALSE(exists(item));
+    }
+}
+
+TEST_F(RemovalEngine, ancestorsSwappedForLinksDuringTheRunNeverLeadOutsideTheSelection)
+{
+    std::mt19937 random(1313);
+    const std::vector<ModeCase> modes = everyMode();
+    int touchedOutside = 0;
+    int removed = 0;
+    for (int round = 0; round < 50; ++round) {
+        const ModeCase& mode = modes[std::size_t(round) % modes.size()];
+        const ReachWalks walk(round % 2 == 1);
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + mode.name);
+        if (mode.locked)
+            lockFoldersNamedLocked();
+        else
+            Platform::setUserCanWriteOverride({});
+        // The selection lives under cache/locked/a/b; "precious" mirrors it name for name.
+        TempTree tree;
+        for (const QString& top : {u"cache"_s, u"precious"_s}) {
+            ASSERT_TRUE(QDir().mkpath(tree.path(top + u"/locked/a/b/sub"_s)));
+            for (int i = 0; i < 6; ++i)
+                writeFile(tree.path(top + u"/locked/a/b/f%1"_s.arg(i)), top.toUtf8());
+            writeFile(tree.path(top + u"/locked/a/b/sub/inner"_s), top.toUtf8());
+            writeFile(tree.path(top + u"/locked/a/keep"_s), top.toUtf8());
+        }
+        const QMap<QString, QByteArray> precious = snapshotOf(tree.path(u"precious"_s));
+        QList<ScanItem> items;
+        for (int i = 0; i < 6; ++i)
+            items.append(itemAt(tree.path(u"cache/locked/a/b/f%1"_s.arg(i)), mode.mode));
+        items.append(itemAt(tree.path(u"cache/locked/a/b/sub"_s), mode.mode));
+
+        // Swaps one ancestor at a time for a link into "precious", mostly leaving the link in place.
+        const QStringList ancestors{u"locked"_s, u"locked/a"_s, u"locked/a/b"_s};
+        std::atomic<bool> done{false};
+        const unsigned seed = unsigned(random());
+        std::thread swapper([&, seed] {
+            std::mt19937 local(seed);
+            while (!done.load()) {
+                const QString relative = ancestors[qsizetype(local() % 3)];
+                const QByteArray real = QFile::encodeName(tree.path(u"cache/"_s + relative));
+                if (::rename(real.constData(), QByteArray(real + ".real").constData()) != 0)
+                    continue;
+                ::symlink(QFile::encodeName(tree.path(u"precious/"_s + relative)).constData(), real.constData());
+                std::this_thread::sleep_for(std::chrono::microseconds(50 + local() % 400));
+                ::unlink(real.constData());
+                ::rename(QByteArray(real + ".real").constData(), real.constData());
+                std::this_thread::sleep_for(std::chrono::microseconds(local() % 100));
+            }
+        });
+        const Removal::Report report = Removal::remove(items);
+        done.store(true);
+        swapper.join();
+
+        if (snapshotOf(tree.path(u"precious"_s)) != precious)
+            ++touchedOutside;
+        EXPECT_EQ(TestSupport::contentOf(tree.path(u"cache/locked/a/keep"_s)), "cache");
+        removed += int(report.removed.size());
+        EXPECT_LE(report.removed.size() + report.failures.size(), items.size());
+        if (mode.mode.kind != Mode::Kind::Threat) {
+            // Every verdict of the engine's own loop matches what is left; an item passed over (its folder
+            // was away for a moment) is still there. (A threat may go to the administrator script when its
+            // folder is away at the moment it is looked at; there a path that leads nowhere before and after
+            // the script counts as gone.)
+            QSet<QString> gone;
+            for (const Removal::Removed& entry : report.removed)
+                gone.insert(entry.origin);
+            for (const ScanItem& item : items)
+                EXPECT_EQ(exists(item.url), !gone.contains(item.url)) << item.url.toStdString();
+        }
+    }
+    EXPECT_EQ(touchedOutside, 0);
+    EXPECT_GT(removed, 0);
+}
+
+TEST_F(RemovalEngine, hostileNamesReachTheAdministratorScriptAsData)
+{
+    lockFoldersNamedLocked();
+    const TempTree tree(u"locked/\nlocked/ab 1\nlocked/a 1\nlocked/b 1\nlocked/x 1\n"_s);
+    const TestSupport::ScopedEnvironment mark("QP_PWNED", tree.path(u"PWNED-BY-VARIABLE"_s));
+    const char* const names[] = {
+        "it's",
+        "'",
+        "''",
+        "\"",
+        "\"'\"",
+        "$(touch PWNED)",
+        "$(touch $QP_PWNED)",
+        "`touch PWNED`",
+        "`touch $QP_PWNED`",
+        "; touch PWNED",
+        "a;b",
+        "&& touch PWNED",
+        "| touch PWNED",
+        "> PWNED",
+        "< x",
+        "a\nb",
+        "\n",
+        "a\n\n",
+        "\na",
+        "a\r\nb",
+        "\t",
+        "a\x01b",
+        "\x01",
+        "\x01\x01",
+        "a\002\037\177b",
+        "-rf",
+        "--",
+        "-",
+        "--help",
+        "-n x",
+        " lead",
+        "trail ",
+        "\\",
+        "a\\b",
+        "\\'",
+        "\\\"",
+        "$HOME",
+        "${IFS}x",
+        "$'\\x41'",
+        "*",
+        "[ab]",
+        "~",
+        "!x",
+        "#x",
+        "'$(touch PWNED)'",
+    };
+    static_assert(std::size(names) == 45);
+    QList<ScanItem> items;
+    for (const char* name : names) {
+        const QString path = tree.path(u"locked/"_s + QString::fromUtf8(name));
+        writeFile(path, "threat");
+        items.append(itemAt(path, Mode::threat(std::nullopt), 1));
+    }
+    // A hostile folder above an item is data too.
+    const QString folder = tree.path(u"locked/it's $(touch PWNED) `touch PWNED`\n"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writeFile(folder + u"/-inner"_s, "threat");
+    items.append(itemAt(folder + u"/-inner"_s, Mode::threat(u"com.hostile"_s), 1));
+
+    const Removal::Report report = Removal::remove(items);
+    EXPECT_TRUE(report.failures.isEmpty()) << report.failures.value(0).reason.toStdString();
+    EXPECT_EQ(report.removed.size(), items.size());
+    for (const ScanItem& item : items)
+        EXPECT_FALSE(exists(item.url)) << item.url.toStdString();
+    for (const Removal::Removed& entry : report.removed)
+        EXPECT_FALSE(exists(entry.origin));
+    for (const char16_t* decoy : {u"ab", u"a", u"b", u"x"})
+        EXPECT_TRUE(exists(tree.path(u"locked/"_s + QString::fromUtf16(decoy))));
+    EXPECT_TRUE(exists(folder));
+    QStringList injected;
+    for (const QString& root : {tree.root(), QDir::currentPath()}) {
+        QDirIterator it(root, {u"PWNED*"_s}, QDir::AllEntries | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            injected.append(it.next());
+    }
+    EXPECT_TRUE(injected.isEmpty()) << injected.join(u", "_s).toStdString();
+}
+
+TEST_F(RemovalEngine, aPathThatDoesNotNameItsEntryFaithfullyFailsInEveryMode)
+{
+    lockFoldersNamedLocked();
+    TempTree tree(uR"(
+        plain/a 1
+        "plain/bad\xffname" 1
+        "locked/bad\xffname" 1
+        locked/a 1
+    )"_s);
+    for (const ModeCase& mode : everyMode()) {
+        SCOPED_TRACE(mode.name);
+        const QString folder = tree.path(mode.locked ? u"locked"_s : u"plain"_s);
+        // As a lossy decoding of the raw name reads it, cut short by a NUL, or with a lone surrogate.
+        const QStringList paths{folder + u"/bad\uFFFDname"_s, folder + u"/a"_s + QChar(u'\0') + u"b"_s,
+                                folder + u"/a"_s + QChar(0xD800)};
+        QList<ScanItem> items;
+        for (const QString& path : paths)
+            items.append(itemAt(path, mode.mode));
+        const Removal::Report report = Removal::remove(items);
+        EXPECT_TRUE(report.removed.isEmpty());
+        ASSERT_EQ(report.failures.size(), 3);
+        for (qsizetype i = 0; i < 3; ++i)
+            EXPECT_EQ(report.failures[i], (Removal::Failure{paths[i], Platform::unfaithfulNameText()}));
+        EXPECT_EQ(::access(tree.rawPath(QFile::encodeName(folder.mid(tree.root().size() + 1)) + "/bad\xff"
+                                                                                                "name")
+                               .constData(),
+                           F_OK),
+                  0);
+        EXPECT_TRUE(exists(folder + u"/a"_s));
+    }
 }

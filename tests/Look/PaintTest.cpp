@@ -18,7 +18,7 @@ TEST(Symbols, everyModuleSymbolAndEveryTableNameIsInTheEmbeddedFont)
     const QRawFont font(file.readAll(), 24);
     ASSERT_TRUE(font.isValid());
     QStringList names = Platform::knownSymbols();
-    for (const ModuleID module : allModules())
+    for (const ModuleID module : Modules::allModules())
         names.append(symbol(module));
     for (const QString& name : names) {
         const std::optional<char32_t> glyph = Platform::symbolGlyph(name);

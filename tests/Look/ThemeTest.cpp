@@ -42,7 +42,7 @@ TEST(Theme, paletteHoldsItsValuesAndGivesEachModuleItsOwnColour)
     expectSrgb(Theme::periwinkle(), 0.45, 0.47, 0.90);
 
     std::set<std::tuple<int, int, int>> tints;
-    for (const ModuleID module : allModules())
+    for (const ModuleID module : Modules::allModules())
         tints.insert(rgb(Theme::tint(module)));
     EXPECT_EQ(tints.size(), 17u);
     EXPECT_EQ(Theme::tint(ModuleID::smartScan), Theme::indigo());

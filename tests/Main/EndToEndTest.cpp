@@ -233,7 +233,7 @@ TEST(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     // What went to the Trash comes back.
     ASSERT_TRUE(malware->canUndo());
     malware->undoLastCleaning();
-    EXPECT_TRUE(TestSupport::exists(agent));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return TestSupport::exists(agent); }, 10000)); // put back off the GUI thread
     app.finishCleanings();
 }
 
@@ -293,9 +293,9 @@ TEST(EndToEnd, theSmartScanCleansJunkTrashAndThreatsOnTheDemonstrationMac)
     EXPECT_GT(smart->freedBytes(), 0);
     EXPECT_TRUE(window.findChild<QWidget*>(u"freedTile"_s)->isVisibleTo(&window));
 
+    app.finishCleanings();
     ASSERT_FALSE(History::shared().sessions().isEmpty());
-    const CleaningSession& session = History::shared().sessions().first();
+    const CleaningSession session = History::shared().sessions().first();
     EXPECT_EQ(session.moduleID, u"smartScan"_s);
     EXPECT_EQ(session.files.size(), selected);
-    app.finishCleanings();
 }

@@ -49,7 +49,7 @@ TEST(FinishedState, headlineAndFailureHeaderAgreeWithTheirCounts)
 TEST_F(FinishedStateTest, theReportPutsTheSafetyNetLineAboveTheFirstFourFailuresAndOffersUndo)
 {
     const TestSupport::ScopedEnvironment noSnapshot("QUORVANE_TMUTIL_FAIL", u"1"_s);
-    Preferences::shared().setTakesSnapshotBeforeCleaning(true);
+    kit.preferences.setTakesSnapshotBeforeCleaning(true);
     const TempTree tree(u"kept 10"_s);
     QList<ScanItem> items = {scanItem(tree.path(u"kept"_s), true, 2'000'000)};
     for (int i = 0; i < 6; ++i) {
@@ -89,6 +89,8 @@ TEST_F(FinishedStateTest, theReportPutsTheSafetyNetLineAboveTheFirstFourFailures
 
     ASSERT_NE(shown(screen, u"undoButton"_s), nullptr);
     click(shown(screen, u"undoButton"_s));
+    ASSERT_TRUE(waitFor([&] { return !m.isUndoing(); })); // the files move back in the background
+    QCoreApplication::processEvents();
     EXPECT_EQ(labelText(*shown(screen, u"restoreNotice"_s), QString()), u"1 élément remis en place."_s);
     EXPECT_EQ(shown(screen, u"undoButton"_s), nullptr);
     EXPECT_EQ(labelText(screen, u"finishedFigure"_s), u"0 Ko"_s);

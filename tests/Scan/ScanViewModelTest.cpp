@@ -10,6 +10,7 @@
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <mutex>
 #include <utility>
@@ -44,12 +45,7 @@ protected:
     void SetUp() override
     {
         TestSupport::installStandIns();
-        Preferences::shared().setTakesSnapshotBeforeCleaning(true);
-    }
-    void TearDown() override
-    {
-        Exclusions::shared().persist({});
-        History::shared().update([](QList<CleaningSession>& sessions) { sessions.clear(); });
+        kit.preferences.setTakesSnapshotBeforeCleaning(true);
     }
 
     // A model whose scan has published `groups`.
@@ -58,7 +54,7 @@ protected:
         auto scanner = std::make_shared<LatchedScanner>(module);
         scanner->control()->groups = std::move(groups);
         scanner->control()->release();
-        auto model = std::make_unique<ScanViewModel>(scanner);
+        auto model = std::make_unique<ScanViewModel>(scanner, kit.services);
         model->scan();
         EXPECT_TRUE(waitFor([&] { return model->phase() == Phase::results; }));
         return model;
@@ -70,6 +66,8 @@ protected:
         EXPECT_EQ(model.phase(), Phase::cleaning);
         EXPECT_TRUE(waitFor([&] { return model.phase() == Phase::finished; }));
     }
+
+    TestSupport::TestServices kit;
 };
 
 } // namespace
@@ -78,7 +76,7 @@ TEST_F(ScanViewModelTest, aScanGoesFromScanningToResultsAndRefusesASecondStart)
 {
     auto scanner = std::make_shared<LatchedScanner>();
     scanner->control()->groups = {scanGroup({scanItem(u"/a"_s), scanItem(u"/b"_s, false, 50)})};
-    ScanViewModel model(scanner);
+    ScanViewModel model(scanner, kit.services);
     EXPECT_EQ(model.phase(), Phase::idle);
 
     model.scan();
@@ -105,7 +103,7 @@ TEST_F(ScanViewModelTest, aCancelledScanNeverPublishesItsLateResult)
 {
     auto scanner = std::make_shared<LatchedScanner>();
     scanner->control()->groups = {scanGroup({scanItem(u"/a"_s)})};
-    ScanViewModel model(scanner);
+    ScanViewModel model(scanner, kit.services);
     model.scan();
     ASSERT_TRUE(waitFor([&] {
         const std::lock_guard lock(scanner->control()->mutex);
@@ -156,7 +154,7 @@ TEST_F(ScanViewModelTest, advisoriesAreAskedOffTheGuiThreadOnceTheScanReturns)
     };
     auto latched = std::make_shared<LatchedScanner>();
     auto scanner = std::make_shared<RecordingScanner>(latched);
-    ScanViewModel model(scanner);
+    ScanViewModel model(scanner, kit.services);
     model.scan();
     ASSERT_TRUE(waitFor([&] {
         const std::lock_guard lock(latched->control()->mutex);
@@ -183,7 +181,7 @@ TEST_F(ScanViewModelTest, progressIsCoalescedAndKeepsTheLastNonEmptyLabel)
     auto scanner = std::make_shared<LatchedScanner>();
     for (int i = 1; i <= 20000; ++i)
         scanner->control()->reports.emplace_back(i / 20000.0, i == 20000 ? QString() : u"Étape %1…"_s.arg(i));
-    ScanViewModel model(scanner);
+    ScanViewModel model(scanner, kit.services);
     QSignalSpy changes(&model, &ScanViewModel::changed);
     model.scan();
     ASSERT_TRUE(waitFor([&] { return model.progress() == 1.0; }));
@@ -238,7 +236,7 @@ TEST_F(ScanViewModelTest, aCleaningJournalsItsStampListsItsFailuresAndDropsOnlyW
     )"_s);
     const QString excluded = Platform::homeFolder() + u"/Documents/excluded"_s;
     ASSERT_FALSE(Platform::createFolder(excluded).has_value());
-    ASSERT_TRUE(Exclusions::shared().add(excluded));
+    ASSERT_TRUE(kit.exclusions.add(excluded));
     auto model = scanned({scanGroup({scanItem(tree.path(u"one"_s)), scanItem(tree.path(u"two"_s))}),
                           scanGroup({scanItem(excluded), scanItem(tree.path(u"kept"_s), false)})});
     cleanAndWait(*model);
@@ -253,7 +251,7 @@ TEST_F(ScanViewModelTest, aCleaningJournalsItsStampListsItsFailuresAndDropsOnlyW
     EXPECT_FALSE(exists(tree.path(u"one"_s)));
 
     ASSERT_TRUE(model->lastSession().has_value());
-    const std::optional<CleaningSession> session = History::shared().session(*model->lastSession());
+    const std::optional<CleaningSession> session = kit.history.session(*model->lastSession());
     ASSERT_TRUE(session.has_value());
     ASSERT_TRUE(session->snapshotStamp.has_value());
     EXPECT_TRUE(QRegularExpression(u"^\\d{4}-\\d{2}-\\d{2}-\\d{6}$"_s).match(*session->snapshotStamp).hasMatch());
@@ -274,7 +272,7 @@ TEST_F(ScanViewModelTest, aSnapshotThatCannotBeTakenIsSaidAndTheShredderNeverTak
     ASSERT_TRUE(waitFor([&] { return model->phase() == Phase::finished; }));
     EXPECT_EQ(model->safetyNetNotice(),
               u"Instantané de sécurité impossible : ce nettoyage ne pourra pas être restauré depuis un instantané."_s);
-    EXPECT_FALSE(History::shared().session(*model->lastSession())->snapshotStamp.has_value());
+    EXPECT_FALSE(kit.history.session(*model->lastSession())->snapshotStamp.has_value());
 
     auto shredder =
         scanned({scanGroup({scanItem(tree.path(u"b"_s), true, 10, Removal::Mode::shred(1))})}, ModuleID::shredder);
@@ -289,7 +287,7 @@ TEST_F(ScanViewModelTest, aCleaningThatRemovesNothingJournalsNothing)
 {
     const QString system = Platform::systemPath(u"/System/Library/x"_s);
     ASSERT_FALSE(Platform::createFolder(system).has_value());
-    Preferences::shared().setTakesSnapshotBeforeCleaning(false);
+    kit.preferences.setTakesSnapshotBeforeCleaning(false);
     auto model = scanned({scanGroup({scanItem(system)})});
     cleanAndWait(*model);
     EXPECT_EQ(model->removedCount(), 0);
@@ -297,7 +295,7 @@ TEST_F(ScanViewModelTest, aCleaningThatRemovesNothingJournalsNothing)
     EXPECT_FALSE(model->canUndo());
     EXPECT_EQ(model->totalItemCount(), 1);
     EXPECT_EQ(model->failures().size(), 1);
-    EXPECT_TRUE(History::shared().sessions().isEmpty());
+    EXPECT_TRUE(kit.history.sessions().isEmpty());
 }
 
 TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
@@ -315,6 +313,9 @@ TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
     ASSERT_FALSE(Platform::removeItem(Platform::homeFolder() + u"/.Trash/c"_s).has_value());
 
     model->undoLastCleaning();
+    EXPECT_TRUE(model->isUndoing());
+    model->undoLastCleaning(); // refused while the first runs
+    ASSERT_TRUE(waitFor([&] { return !model->isUndoing(); }));
     EXPECT_EQ(model->restoreNotice(), u"2 éléments remis en place."_s);
     EXPECT_TRUE(exists(tree.path(u"a"_s)));
     EXPECT_TRUE(exists(tree.path(u"b"_s)));
@@ -323,6 +324,7 @@ TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
     EXPECT_EQ(model->phase(), Phase::finished);
 
     model->undoLastCleaning();
+    ASSERT_TRUE(waitFor([&] { return !model->isUndoing(); }));
     EXPECT_EQ(model->restoreNotice(), u"0 élément remis en place."_s);
 }
 
@@ -331,7 +333,7 @@ TEST_F(ScanViewModelTest, aModelDestroyedWhileItsJobRunsReceivesNothing)
     auto scanner = std::make_shared<LatchedScanner>();
     scanner->control()->groups = {scanGroup({scanItem(u"/a"_s)})};
     scanner->control()->reports = {{0.5, u"Moitié…"_s}};
-    auto model = std::make_unique<ScanViewModel>(scanner);
+    auto model = std::make_unique<ScanViewModel>(scanner, kit.services);
     QPointer<ScanViewModel> watch(model.get());
     model->scan();
     model.reset();

@@ -12,6 +12,7 @@
 #include "Sandbox.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
+#include "TestServices.h"
 
 #include <memory>
 
@@ -65,14 +66,12 @@ protected:
     void SetUp() override
     {
         TestSupport::installStandIns();
-        Preferences::shared().setTakesSnapshotBeforeCleaning(false);
+        kit.preferences.setTakesSnapshotBeforeCleaning(false);
     }
     void TearDown() override
     {
         view.reset();
         model.reset();
-        Exclusions::shared().persist({});
-        History::shared().update([](QList<CleaningSession>& sessions) { sessions.clear(); });
         Platform::setUserCanWriteOverride({});
     }
 
@@ -82,7 +81,7 @@ protected:
         view.reset();
         scanner = std::make_shared<TestSupport::LatchedScanner>(module, needsFullDiskAccess);
         scanner->control()->advisories.clear();
-        model = std::make_unique<ScanViewModel>(scanner);
+        model = std::make_unique<ScanViewModel>(scanner, kit.services);
         return *model;
     }
 
@@ -107,6 +106,7 @@ protected:
         return *view;
     }
 
+    TestSupport::TestServices kit;
     TestSupport::RecordingWorkspace workspace;
     std::shared_ptr<TestSupport::LatchedScanner> scanner;
     std::unique_ptr<ScanViewModel> model;

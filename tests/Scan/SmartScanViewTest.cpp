@@ -8,9 +8,9 @@
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
 #include "Platform/SystemRoot.h"
-#include "Scan/AppFigures.h"
 #include "Scan/SmartScanFigures.h"
 #include "Scan/SmartScanGroupSummary.h"
+#include "Scanners/ModuleRegistry.h"
 #include "ScopedEnvironment.h"
 #include "ScreenFixture.h"
 #include "TempTree.h"
@@ -32,7 +32,7 @@ namespace {
 constexpr qint64 kMax = std::numeric_limits<qint64>::max();
 
 // Figures the test sets, and publishes as the monitor would.
-class TestFigures final : public AppFigures
+class TestFigures final : public Modules::AppFigures
 {
 public:
     const SystemSnapshot& snapshot() const override { return reading; }
@@ -419,7 +419,7 @@ TEST_F(SmartScanViewTest, aReadingUpdatesTheFiguresWithoutRebuildingTheCard)
 TEST_F(SmartScanViewTest, aFailedSafetyNetAndFailedItemsAreSaidInTheReport)
 {
     const TestSupport::ScopedEnvironment noSnapshot("QUORVANE_TMUTIL_FAIL", u"1"_s);
-    Preferences::shared().setTakesSnapshotBeforeCleaning(true);
+    kit.preferences.setTakesSnapshotBeforeCleaning(true);
     QList<ScanItem> items;
     for (int i = 0; i < 3; ++i) {
         const QString locked = Platform::systemPath(u"/System/Library/locked-%1"_s.arg(i));

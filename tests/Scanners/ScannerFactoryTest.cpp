@@ -14,7 +14,7 @@ TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
     const QList<ModuleID> tools{ModuleID::xcodeJunk,   ModuleID::optimization, ModuleID::maintenance,
                                 ModuleID::uninstaller, ModuleID::updater,      ModuleID::snapshots,
                                 ModuleID::shredder,    ModuleID::spaceMap};
-    for (const ModuleID module : allModules()) {
+    for (const ModuleID module : Modules::allModules()) {
         SCOPED_TRACE(toRaw(module).toStdString());
         const std::optional<ScannerPtr> made = makeScanner(module);
         if (module == ModuleID::systemJunk) {

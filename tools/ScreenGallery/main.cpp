@@ -3,20 +3,23 @@
 // module-<phase>.png and smart-<phase>.png in OUTPUT_FOLDER.
 // Everything it writes (the items it cleans, the Trash, the journal) lives in a temporary folder that stands for
 // the home folder and the system root, and goes with it.
+#include "Core/Exclusions.h"
 #include "Core/FileUtils.h"
+#include "Core/History.h"
 #include "Core/Preferences.h"
+#include "Core/RemovalEngine.h"
 #include "GalleryLook.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
 #include "Platform/SystemRoot.h"
-#include "Scan/AppFigures.h"
 #include "Scan/GroupCard.h"
 #include "Scan/ItemRow.h"
 #include "Scan/ResultsState.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
 #include "Scan/SmartScanView.h"
+#include "Scanners/ModuleRegistry.h"
 
 #include <condition_variable>
 #include <cstdio>
@@ -166,7 +169,7 @@ QList<ScanGroup> threatGroups(const QString& home)
 
 // A machine of fixed figures, so that the pictures do not change from run to run; the freed total is the smart
 // scan's own.
-class GalleryFigures final : public AppFigures
+class GalleryFigures final : public Modules::AppFigures
 {
 public:
     explicit GalleryFigures(const ScanViewModel& model) : m_model(model)
@@ -258,6 +261,8 @@ int main(int argc, char* argv[])
         return 1;
     // No snapshot tool stands in here, so the report shows what happens when none can be taken.
     Preferences::shared().setTakesSnapshotBeforeCleaning(true);
+    Removal::Engine removal(Exclusions::shared());
+    const ModelServices services{Exclusions::shared(), Preferences::shared(), History::shared(), removal};
 
     const QString home = Platform::homeFolder();
     const QSize size(1100, 780);
@@ -266,7 +271,7 @@ int main(int argc, char* argv[])
 
     {
         auto scanner = std::make_shared<GalleryScanner>(ModuleID::systemJunk, true);
-        ScanViewModel model(scanner);
+        ScanViewModel model(scanner, services);
         ScanModuleView screen(ModuleID::systemJunk, &model, false, workspace);
         screen.setProvenanceOpener([](QWidget*, const ScanItem&) {});
         screen.resize(size);
@@ -302,7 +307,7 @@ int main(int argc, char* argv[])
     }
     {
         auto scanner = std::make_shared<GalleryScanner>(ModuleID::malware, false);
-        ScanViewModel model(scanner);
+        ScanViewModel model(scanner, services);
         ScanModuleView screen(ModuleID::malware, &model, true, workspace);
         screen.resize(size);
         screen.show();
@@ -315,7 +320,7 @@ int main(int argc, char* argv[])
     }
     {
         auto scanner = std::make_shared<GalleryScanner>(ModuleID::smartScan, false);
-        ScanViewModel model(scanner);
+        ScanViewModel model(scanner, services);
         const GalleryFigures figures(model);
         SmartScanView screen(model, false, workspace, figures);
         screen.resize(size);

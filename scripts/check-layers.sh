@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Checks the layers of src/: each folder includes only from itself and the folders below it, and no widget or
+# GUI header (in any spelling: <QWidget>, <QColor>, <QtGui/QPainter>, <QtWidgets>, …) appears in Platform,
+# Core or Scanners, nor in a view-model file of the upper folders, which are tested without drawing. Each
+# failure names the file, the line and the include.
+#
+# Usage: scripts/check-layers.sh [ROOT]   (ROOT holds src/; the repository by default)
+set -euo pipefail
+root="${1:-$(dirname "$0")/..}"
+src="$root/src"
+[[ -d "$src" ]] || { echo "check-layers: no src folder under $root" >&2; exit 2; }
+
+# The folders in layer order; those on one line are siblings and may not use each other.
+declare -A allowed=(
+    [Platform]="Platform"
+    [Core]="Platform Core"
+    [Scanners]="Platform Core Scanners"
+    [Look]="Platform Core Scanners Look"
+    [Scan]="Platform Core Scanners Look Scan"
+    [Performance]="Platform Core Scanners Look Scan Performance"
+    [Tools]="Platform Core Scanners Look Scan Tools"
+    [Developer]="Platform Core Scanners Look Scan Developer"
+    [App]="Platform Core Scanners Look Scan Performance Tools Developer App"
+    [Main]="Platform Core Scanners Look Scan Performance Tools Developer App Main"
+)
+headless=" Platform Core Scanners "
+
+# Files of the upper folders that hold view models (or the state behind them): no widget header.
+is_model_file() {
+    local name
+    name=$(basename "$1")
+    name="${name%.*}"
+    [[ "$name" == *ViewModel || "$name" == *Model || "$name" == AppState || "$name" == ProgressRelay ]]
+}
+
+# The header names of Qt's drawing modules, from the installed headers, less any that Qt Core also has.
+qt_headers=$(qtpaths6 --query QT_INSTALL_HEADERS 2>/dev/null || qmake6 -query QT_INSTALL_HEADERS 2>/dev/null ||
+    echo /usr/include/x86_64-linux-gnu/qt6)
+gui_modules="QtGui QtWidgets QtOpenGL QtOpenGLWidgets QtPrintSupport QtSvg QtSvgWidgets"
+declare -A gui_name=()
+for module in $gui_modules; do
+    [[ -d "$qt_headers/$module" ]] || continue
+    for header in "$qt_headers/$module"/*; do
+        gui_name[$(basename "$header")]=1
+    done
+done
+if [[ ${#gui_name[@]} -eq 0 ]]; then
+    echo "check-layers: no QtGui or QtWidgets headers under $qt_headers" >&2
+    exit 2
+fi
+for header in "$qt_headers/QtCore"/*; do
+    unset "gui_name[$(basename "$header")]"
+done
+
+is_gui_include() {
+    local target="$1" first="${1%%/*}"
+    case " $gui_modules " in *" $first "*) return 0 ;; esac
+    [[ "$target" != */* && -n "${gui_name[$target]:-}" ]]
+}
+
+failures=0
+fail() {
+    echo "$1" >&2
+    failures=$((failures + 1))
+}
+
+while IFS= read -r -d '' file; do
+    relative="${file#"$src"/}"
+    folder="${relative%%/*}"
+    if [[ -z "${allowed[$folder]:-}" ]]; then
+        fail "src/$relative: the folder $folder is not in the layer order (scripts/check-layers.sh)"
+        continue
+    fi
+    no_gui=0
+    if [[ "$headless" == *" $folder "* ]] || is_model_file "$file"; then
+        no_gui=1
+    fi
+    while IFS= read -r hit; do
+        line="${hit%%:*}"
+        text="${hit#*:}"
+        [[ "$text" =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*([\"\<])([^\"\>]+)[\"\>] ]] || continue
+        quote="${BASH_REMATCH[1]}"
+        target="${BASH_REMATCH[2]}"
+        shown="$target"
+        [[ "$quote" == "<" ]] && shown="<$target>" || shown="\"$target\""
+        if [[ "$target" == */* ]]; then
+            first="${target%%/*}"
+            if [[ -n "${allowed[$first]:-}" && " ${allowed[$folder]} " != *" $first "* ]]; then
+                fail "src/$relative:$line: includes $shown; $folder may include only from ${allowed[$folder]// /, }"
+            fi
+            if [[ "$target" == ../* || "$target" == */../* ]]; then
+                fail "src/$relative:$line: includes $shown; name another folder by its layer, not by ../"
+            fi
+        fi
+        if [[ $no_gui -eq 1 ]] && is_gui_include "$target"; then
+            what="$folder"
+            is_model_file "$file" && [[ "$headless" != *" $folder "* ]] && what="a view-model file"
+            fail "src/$relative:$line: includes $shown, a widget or GUI header, in $what (Qt Core only)"
+        fi
+    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file" || true)
+done < <(find "$src" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.hpp' -o -name '*.mm' \) -print0 | sort -z)
+
+if [[ $failures -gt 0 ]]; then
+    echo "check-layers: $failures include(s) break the layers" >&2
+    exit 1
+fi
+echo "check-layers: every include keeps to its layer"

@@ -1,0 +1,16 @@
+#include "Core/RemovalEngine.h"
+
+namespace Removal {
+
+Report Engine::remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Progress& progress,
+                      std::stop_token stop) const
+{
+    return Removal::remove(m_exclusions, items, mode, progress, std::move(stop));
+}
+
+std::optional<QString> Engine::refusalFor(const QString& path) const
+{
+    return Removal::refusalFor(m_exclusions, path);
+}
+
+} // namespace Removal

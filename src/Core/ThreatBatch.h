@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Core/Removal.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+class Exclusions;
+
+namespace Platform {
+class SafeReach;
+}
+
+// The threat batch of the removal engine: how threats leave the machine, before the ordinary loop.
+namespace Removal {
+
+// Labelled jobs are unloaded from the user's launchd session when the user can write the item's folder (the
+// item is then left to the ordinary loop, which trashes it); items in folders the user cannot write are
+// deleted by one administrator script, which also unloads their jobs. Adds to `report` and returns the ids of
+// the items it dealt with. Refuses what `exclusions` (the process's list by default) covers. The script removes
+// an item only after checking, as administrator and just before, that its folder resolves to itself (no link
+// anywhere above it), and removes it relative to that folder; an item is reported removed only when it can be
+// reached and is gone.
+QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report);
+QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report);
+
+// The same, reaching items from the anchors of `anchors`.
+QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report,
+                          Platform::SafeReach& anchors);
+
+// Whether the threat batch leaves a threat at `path` to be moved to the Trash (the user can write its folder)
+// rather than deleting it with administrator rights.
+bool threatGoesToTrash(const QString& path);
+
+} // namespace Removal

@@ -1,0 +1,70 @@
+#include "Scan/ScanModules.h"
+
+#include "Scan/ProvenanceCard.h"
+#include "Scan/ScanModuleView.h"
+#include "Scan/ScanViewModel.h"
+#include "Scan/SmartScanView.h"
+#include "Scanners/ModuleRegistry.h"
+
+namespace {
+
+// Whether the module's screen is the generic scan screen.
+bool hasScanScreen(ModuleID module)
+{
+    switch (module) {
+    case ModuleID::systemJunk:
+    case ModuleID::mailAttachments:
+    case ModuleID::trashBins:
+    case ModuleID::malware:
+    case ModuleID::privacy:
+    case ModuleID::leftovers:
+    case ModuleID::largeOldFiles:
+    case ModuleID::duplicates:
+        return true;
+    case ModuleID::smartScan:
+    case ModuleID::xcodeJunk:
+    case ModuleID::optimization:
+    case ModuleID::maintenance:
+    case ModuleID::uninstaller:
+    case ModuleID::updater:
+    case ModuleID::snapshots:
+    case ModuleID::shredder:
+    case ModuleID::spaceMap:
+        return false;
+    }
+    return false;
+}
+
+QWidget* scanScreen(const Modules::ScreenContext& context)
+{
+    auto* screen = new ScanModuleView(context.module, qobject_cast<ScanViewModel*>(context.model),
+                                      context.figures.hasFullDiskAccess(), context.workspace);
+    screen->setProvenanceOpener(showProvenanceCard);
+    return screen;
+}
+
+QWidget* smartScanScreen(const Modules::ScreenContext& context)
+{
+    return makeSmartScanScreen(qobject_cast<ScanViewModel*>(context.model), context.figures.hasFullDiskAccess(),
+                               context.workspace, context.figures);
+}
+
+} // namespace
+
+void registerScanModules(Modules::Registry& registry)
+{
+    for (const ModuleID module : Modules::allModules()) {
+        if (registry.entry(module).scanner) {
+            registry.setModel(module, Modules::Lifetime::run,
+                              [](const Modules::ModelContext& context) -> std::unique_ptr<QObject> {
+                                  if (!context.scanner)
+                                      return nullptr; // not available yet: never shown as clean
+                                  return std::make_unique<ScanViewModel>(*context.scanner, context.services);
+                              });
+        }
+        if (hasScanScreen(module))
+            registry.setScreen(module, scanScreen);
+    }
+    registry.setScreen(ModuleID::smartScan, smartScanScreen);
+    registry.setFallbackScreen(scanScreen);
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "Core/ModelServices.h"
+#include "Core/ModuleID.h"
+#include "Core/SystemSnapshot.h"
+#include "Scanners/ModuleScanner.h"
+
+#include <QObject>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace Platform {
+class Workspace;
+}
+
+// The module registry: one table from ModuleID to what a module needs, so that a new module adds entries
+// rather than a branch in the app-wide state or the main window.
+//
+//   scanner  makes the module's scanner (nothing while the module has none yet)
+//   model    makes the module's view model (any QObject), from its scanner, the services and the app's figures
+//   lifetime run: one model for the whole run, made on first use, kept by the app-wide state (cleaning
+//            modules, whose results outlive their screen); visit: a new model for each visit of the screen,
+//            owned by that screen (tool screens)
+//   screen   makes the module's screen around its model
+//
+// Each library registers the modules it owns with a function of its own, `register…Modules(Registry&)`:
+// src/Scanners the scanners (registerScannerModules), src/Scan the generic scan screen and its model
+// (registerScanModules), and each later library its own. The composition root calls them once, in layer
+// order; a later registration of a column replaces an earlier one, so a tool library overrides the
+// placeholder model that src/Scan gives every module with a scanner. A module without a screen shows the
+// fallback screen, which says that it is not available yet.
+//
+// Example, in a tool library:
+//
+//   void registerToolModules(Modules::Registry& registry)
+//   {
+//       registry.setModel(ModuleID::spaceMap, Modules::Lifetime::visit, [](const Modules::ModelContext& context) {
+//           return std::make_unique<SpaceMapViewModel>(context.services);
+//       });
+//       registry.setScreen(ModuleID::spaceMap, [](const Modules::ScreenContext& context) -> QWidget* {
+//           return new SpaceMapView(*qobject_cast<SpaceMapViewModel*>(context.model), context.workspace);
+//       });
+//   }
+//
+// A cleaning module with a screen of its own keeps the scan model and registers only its screen, which reads
+// the app-wide figures through the context:
+//
+//   registry.setScreen(ModuleID::smartScan, [](const Modules::ScreenContext& context) -> QWidget* {
+//       return new SmartScanView(qobject_cast<ScanViewModel*>(context.model), context.figures);
+//   });
+//
+// The registry is filled once on the GUI thread before the window is built, then only read.
+namespace Modules {
+
+// The app-wide figures that a screen or a model may read (the smart scan shows them), without reaching the
+// app-wide state itself. GUI thread.
+class AppFigures
+{
+public:
+    virtual ~AppFigures() = default;
+
+    virtual const SystemSnapshot& snapshot() const = 0;
+    virtual bool hasFullDiskAccess() const = 0;
+    // What the cleanings of this run freed.
+    virtual qint64 totalFreedBytes() const = 0;
+    // Calls `changed` on the GUI thread after each new reading of the machine, until `context` is gone.
+    virtual void onChanged(QObject* context, std::function<void()> changed) const = 0;
+};
+
+enum class Lifetime { run, visit };
+
+struct ModelContext {
+    ModuleID module;
+    std::optional<ScannerPtr> scanner; // what the module's scanner factory made; nothing when it has none
+    const ModelServices& services;
+    const AppFigures& figures;
+};
+
+struct ScreenContext {
+    ModuleID module;
+    QObject* model; // the module's view model; null when it has none (a screen must then say so)
+    Platform::Workspace& workspace;
+    const AppFigures& figures;
+};
+
+using ScannerFactory = std::function<std::optional<ScannerPtr>(ModuleID)>;
+// Nothing made means the module is not available.
+using ModelFactory = std::function<std::unique_ptr<QObject>(const ModelContext&)>;
+// The screen is handed to the window, which parents it.
+using ScreenFactory = std::function<QWidget*(const ScreenContext&)>;
+
+struct Entry {
+    ScannerFactory scanner;
+    ModelFactory model;
+    Lifetime lifetime = Lifetime::run;
+    ScreenFactory screen;
+};
+
+class Registry final
+{
+public:
+    void setScanner(ModuleID module, ScannerFactory factory);
+    void setModel(ModuleID module, Lifetime lifetime, ModelFactory factory);
+    void setScreen(ModuleID module, ScreenFactory factory);
+    // What a module without a screen of its own shows; its context carries no model.
+    void setFallbackScreen(ScreenFactory factory);
+
+    // Whether anything is registered for the module.
+    bool contains(ModuleID module) const;
+    // The module's entry; an empty one when nothing is registered.
+    const Entry& entry(ModuleID module) const;
+
+    std::optional<ScannerPtr> makeScanner(ModuleID module) const;
+    // The module's model over a new scanner; null when the module has no model factory or it made nothing.
+    std::unique_ptr<QObject> makeModel(ModuleID module, const ModelServices& services, const AppFigures& figures) const;
+    // The module's own screen when it has one, else the fallback screen (without a model); null when neither is
+    // registered.
+    QWidget* makeScreen(const ScreenContext& context) const;
+
+private:
+    std::map<ModuleID, Entry> m_entries;
+    ScreenFactory m_fallback;
+};
+
+} // namespace Modules

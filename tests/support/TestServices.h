@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Core/Exclusions.h"
+#include "Core/History.h"
+#include "Core/ModelServices.h"
+#include "Core/Preferences.h"
+#include "Core/RemovalEngine.h"
+#include "Platform/UserDefaults.h"
+#include "Sandbox.h"
+
+#include <QUuid>
+
+namespace TestSupport {
+
+// The services of one test, each its own instance over files of its own in the sandbox, so that no test
+// sees what another left in the process's shared ones.
+class TestServices final
+{
+public:
+    TestServices()
+        : m_stem(sandbox() + QStringLiteral("/services-") + QUuid::createUuid().toString(QUuid::WithoutBraces)),
+          exclusions(Platform::UserDefaults::atPath(m_stem + QStringLiteral("-defaults.plist"))),
+          preferences(Platform::UserDefaults::atPath(m_stem + QStringLiteral("-defaults.plist"))),
+          history(m_stem + QStringLiteral("-history.json")),
+          removal(exclusions), services{exclusions, preferences, history, removal}
+    {
+    }
+    TestServices(const TestServices&) = delete;
+    TestServices& operator=(const TestServices&) = delete;
+
+private:
+    QString m_stem;
+
+public:
+    Exclusions exclusions;
+    Preferences preferences;
+    History history;
+    Removal::Engine removal;
+    ModelServices services;
+};
+
+} // namespace TestSupport
