@@ -9,6 +9,7 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/RemovalEngine.h"
+#include "Core/WorkInFlight.h"
 #include "Platform/FileOperations.h"
 #include "Platform/UserDefaults.h"
 #include "Scan/ScanViewModel.h"
@@ -121,8 +122,9 @@ int main(int argc, char* argv[])
     History(journal).save(startingJournal(home));
     History history(journal);
     Removal::Engine removal(exclusions);
+    WorkInFlight inFlight;
     ScanViewModel model(std::make_shared<PrebuiltScanner>(QList<ScanGroup>{group}),
-                        ModelServices{exclusions, preferences, history, removal});
+                        ModelServices{exclusions, preferences, history, removal, inFlight});
     model.scan();
     longestStall([&] { return model.phase() == ScanViewModel::Phase::results; });
 

@@ -8,6 +8,7 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/RemovalEngine.h"
+#include "Core/WorkInFlight.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
@@ -147,7 +148,8 @@ int main(int argc, char* argv[])
     Preferences preferences(Platform::UserDefaults::atPath(defaults));
     History history(QFile::decodeName((work + "/history.json").c_str()));
     Removal::Engine removal(exclusions);
-    ScanViewModel model(scanner, ModelServices{exclusions, preferences, history, removal});
+    WorkInFlight inFlight;
+    ScanViewModel model(scanner, ModelServices{exclusions, preferences, history, removal, inFlight});
     Bench::Clock::time_point published{};
     // Connected before the screen, so the clock starts before the screen hears of the results.
     QObject::connect(&model, &ScanViewModel::changed, &app, [&] {

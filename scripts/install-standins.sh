@@ -18,3 +18,4 @@ install_tool launchctl /bin
 install_tool rm /bin
 install_tool profiles /usr/bin
 install_tool tmutil /usr/bin
+install_tool pkgutil /usr/sbin

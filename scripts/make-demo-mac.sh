@@ -423,6 +423,89 @@ $plist_header
 PLIST
 # ---- end of what the malware module finds --------------------------------------------------------------------
 
+# ---- Applications and their traces: data of removed applications, installer receipts, a running application --
+# Scribe and Ardoise, above, are gone with all their data, their team's group container included. Retouche, a
+# removed application of Lumen Labs, whose other applications stay installed, left its cache and window state.
+fill "$lib/Caches/com.lumenlabs.retouche/Rendus/aperçu-0001.bin" 700000
+fill "$lib/Saved Application State/com.lumenlabs.retouche.savedState/windows.plist" 12000
+# The same publisher written with other capitals: to the system a different one.
+cat > "$lib/Preferences/Com.LumenLabs.Capture.plist" <<PLIST
+$plist_header
+<plist version="1.0">
+<dict>
+    <key>CaptureFolder</key>
+    <string>$home_xml/Desktop</string>
+</dict>
+</plist>
+PLIST
+# Graveur, installed in a folder of its own inside /Applications, keeps its data: it is no leftover.
+make_app "$root/Applications/Outils de gravure" "Graveur" "org.graveur.desktop" "1.4"
+fill "$lib/Application Support/org.graveur.desktop/projets.db" 150000
+# What is not offered: an empty folder left behind, and the system's own settings.
+mkdir -p "$lib/Application Support/net.vide.notes"
+cat > "$lib/Preferences/com.apple.dock.plist" <<PLIST
+$plist_header
+<plist version="1.0">
+<dict>
+    <key>autohide</key>
+    <true/>
+</dict>
+</plist>
+PLIST
+
+# The package database of private/var/db/receipts, as the pkgutil stand-in reads it: the package that installed
+# Ondine (its bundle, a support folder and a command-line tool), an Apple package, an undated package and one
+# whose files are gone. receipt ID VERSION LOCATION INSTALL-TIME FILE…
+receipts="$root/private/var/db/receipts"
+mkdir -p "$receipts"
+receipt() {
+    local id="$1" version="$2" location="$3" time="$4"
+    shift 4
+    {
+        printf 'package-id: %s\nversion: %s\nvolume: /\nlocation: %s\n' "$id" "$version" "$location"
+        if [ -n "$time" ]; then printf 'install-time: %s\n' "$time"; fi
+    } > "$receipts/$id.info"
+    printf '%s\n' "$@" > "$receipts/$id.files"
+}
+fill "$root/Library/Application Support/Ondine/Codecs/flac.codec" 120000
+fill "$root/usr/local/bin/ondine" 40000
+receipt io.ondine.player.pkg 5.0.4 / 1714640100 \
+    Applications/Ondine.app/Contents/Info.plist Applications/Ondine.app/Contents/MacOS/Ondine \
+    Applications/Ondine.app/Contents/Resources/Assets.car \
+    "Library/Application Support/Ondine/Codecs/flac.codec" usr/local/bin/ondine
+receipt com.apple.pkg.CLTools_Executables 15.3.0.0.1.1708646388 / 1709251200 usr/bin/xcrun
+fill "$root/Library/Fonts/LumenSans.otf" 90000
+receipt com.lumenlabs.fonts 1.0 Library/Fonts "" LumenSans.otf
+receipt net.ardoise.client.pkg 2.3 Applications 1690000000 \
+    Ardoise.app/Contents/Info.plist Ardoise.app/Contents/MacOS/Ardoise
+
+# Ondine's program is a real one (a copy of sleep): started, it runs as the application Ondine.
+cp "$(command -v sleep)" "$root/Applications/Ondine.app/Contents/MacOS/Ondine"
+# ---- end of applications and their traces -------------------------------------------------------------------
+
+# ---- What the disk map draws: deep folders, a bundle among the documents, hidden folders, a folder of many
+# files of distinct sizes, empty files and folders, and a link to a large folder outside the home -------------
+fill "$home/Documents/Projets/2024/Client Atelier/Livrables/Version 3/maquette-finale.psd" 2400000
+fill "$home/Documents/Projets/2024/Client Atelier/Livrables/Version 3/export/affiche.png" 900000
+fill "$home/Documents/Projets/2024/Client Atelier/Livrables/brouillon.txt" 12000
+fill "$home/Documents/Projets/2024/Client Ondine/contrat.pdf" 350000
+fill "$home/Documents/Projets/2023/bilan.numbers/Index.zip" 180000
+fill "$home/Documents/Lettres/résiliation.pdf" 60000
+make_app "$home/Documents" "Prototype" "fr.demo.prototype" "0.3"
+fill "$home/.config/atelier/rendus.cache" 700000
+fill "$home/.local/share/ondine/bibliothèque.db" 450000
+fill "$home/.ssh/known_hosts" 2000
+for i in $(seq 1 72); do
+    fill "$home/Pictures/Vacances 2023/IMG_$(printf '%04d' "$i").jpg" $((i * 1500 + 4096))
+done
+mkdir -p "$home/Documents/Dossier vide" "$home/Movies/À trier/vide aussi"
+: > "$home/Documents/vide.txt"
+: > "$home/Movies/À trier/sans contenu.mov"
+fill "$root/Users/Shared/Rushes/plan-large.mov" 6000000
+fill "$root/Users/Shared/Rushes/plan-serré.mov" 3000000
+ln -s "$root/Users/Shared/Rushes" "$home/Movies/Rushes partagés"
+# ---- end of what the disk map draws ---------------------------------------------------------------------------
+
 bash "$(dirname "$0")/install-standins.sh" "$root"
 
 echo "Demonstration Mac ready in $root (home: $home)"

@@ -10,7 +10,7 @@ packages=(
     libplist-dev libicu-dev libssl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth fonts-dejavu-core fonts-inter fonts-material-design-icons-iconfont
-    attr
+    attr gdu
 )
 
 missing=()

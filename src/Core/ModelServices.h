@@ -3,6 +3,7 @@
 class Exclusions;
 class History;
 class Preferences;
+class WorkInFlight;
 
 namespace Removal {
 class Engine;
@@ -15,4 +16,6 @@ struct ModelServices {
     Preferences& preferences;
     History& history;
     Removal::Engine& removal;
+    // Removals that must be journaled before the program ends hold a ticket of it.
+    WorkInFlight& inFlight;
 };

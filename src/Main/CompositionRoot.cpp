@@ -6,19 +6,27 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/RemovalEngine.h"
+#include "Core/WorkInFlight.h"
+#include "Developer/DeveloperModules.h"
+#include "Look/DesktopOpenPanel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
+#include "Performance/PerformanceModules.h"
 #include "Scan/ScanModules.h"
 #include "Scanners/ScannerFactory.h"
+#include "Tools/ToolModules.h"
 
 #include <QApplication>
 #include <QEventLoop>
 
-Modules::Registry CompositionRoot::assembleModules()
+Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPanel)
 {
     Modules::Registry registry;
     registerScannerModules(registry);
     registerScanModules(registry);
+    registerPerformanceModules(registry);
+    registerToolModules(registry, openPanel);
+    registerDeveloperModules(registry);
     return registry;
 }
 
@@ -28,9 +36,12 @@ CompositionRoot::CompositionRoot()
     Exclusions& exclusions = Exclusions::shared();
     History& history = History::shared();
     m_removal = std::make_unique<Removal::Engine>(exclusions);
-    m_services = std::make_unique<ModelServices>(ModelServices{exclusions, preferences, history, *m_removal});
-    m_registry = assembleModules();
+    m_inFlight = std::make_unique<WorkInFlight>();
+    m_services =
+        std::make_unique<ModelServices>(ModelServices{exclusions, preferences, history, *m_removal, *m_inFlight});
     m_workspace = std::make_unique<DesktopWorkspace>();
+    m_openPanel = std::make_unique<DesktopOpenPanel>();
+    m_registry = assembleModules(*m_openPanel);
     m_state = std::make_unique<AppState>(m_registry, *m_services);
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
 }
@@ -39,14 +50,16 @@ CompositionRoot::~CompositionRoot()
 {
     m_window.reset();
     m_state.reset();
+    m_openPanel.reset();
     m_workspace.reset();
     m_services.reset();
+    m_inFlight.reset();
     m_removal.reset();
 }
 
 void CompositionRoot::finishCleanings()
 {
-    while (m_state->isCleaning())
+    while (m_state->isCleaning() || !m_inFlight->idle())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     m_services->history.waitUntilIdle();
 }

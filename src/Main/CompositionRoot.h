@@ -7,7 +7,13 @@
 
 class AppState;
 class MainWindow;
+class WorkInFlight;
+class DesktopOpenPanel;
 class DesktopWorkspace;
+
+namespace Platform {
+class OpenPanel;
+}
 
 // Builds the object graph of one run, once, in order: the shared services (the preferences first, which
 // carries the earlier product's data over) and the removal engine over them, the module registry, the
@@ -20,8 +26,9 @@ public:
     CompositionRoot(const CompositionRoot&) = delete;
     CompositionRoot& operator=(const CompositionRoot&) = delete;
 
-    // The table of every module, as each library registers it, in layer order.
-    static Modules::Registry assembleModules();
+    // The table of every module, as each library registers it, in layer order; tool screens ask for files and
+    // folders through `openPanel`.
+    static Modules::Registry assembleModules(Platform::OpenPanel& openPanel);
 
     AppState& state() { return *m_state; }
     MainWindow& window() { return *m_window; }
@@ -33,9 +40,11 @@ public:
 
 private:
     std::unique_ptr<Removal::Engine> m_removal;
+    std::unique_ptr<WorkInFlight> m_inFlight;
     std::unique_ptr<ModelServices> m_services;
-    Modules::Registry m_registry;
     std::unique_ptr<DesktopWorkspace> m_workspace;
+    std::unique_ptr<DesktopOpenPanel> m_openPanel;
+    Modules::Registry m_registry;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MainWindow> m_window;
 };

@@ -17,23 +17,26 @@ namespace Platform {
 
 namespace {
 
-std::optional<QString> declaredIdentifier(const QString& bundle)
-{
-    const auto info = PropertyList::readFile(bundle + u"/Contents/Info.plist"_s);
-    if (!info || info->typeId() != QMetaType::QVariantMap)
-        return std::nullopt;
-    const QVariant identifier = info->toMap().value(u"CFBundleIdentifier"_s);
-    if (identifier.typeId() != QMetaType::QString)
-        return std::nullopt;
-    return identifier.toString();
-}
-
 bool isBundleName(const QString& name)
 {
     return name.endsWith(u".app"_s) && name.size() > 4;
 }
 
 } // namespace
+
+std::optional<BundleInfo> readBundle(const QString& bundle)
+{
+    if (!QFileInfo(bundle).isDir())
+        return std::nullopt;
+    BundleInfo result;
+    const auto info = PropertyList::readFile(bundle + u"/Contents/Info.plist"_s);
+    if (info && info->typeId() == QMetaType::QVariantMap)
+        result.dictionary = info->toMap();
+    const QVariant identifier = result.dictionary.value(u"CFBundleIdentifier"_s);
+    if (identifier.typeId() == QMetaType::QString)
+        result.identifier = identifier.toString();
+    return result;
+}
 
 std::optional<QString> applicationForBundleIdentifier(const QString& bundleIdentifier)
 {
@@ -50,9 +53,9 @@ std::optional<QString> applicationForBundleIdentifier(const QString& bundleIdent
                 if (!isBundleName(entry.name))
                     return WalkStep::Continue;
                 // A link is read through only when it leads to a folder, and never walked.
-                if (entry.isDirectory() || (entry.isSymlink() && QFileInfo(entry.path).isDir())) {
-                    const auto identifier = declaredIdentifier(entry.path);
-                    if (identifier && identifier->compare(bundleIdentifier, Qt::CaseInsensitive) == 0) {
+                if (entry.isDirectory() || entry.isSymlink()) {
+                    const auto bundle = readBundle(entry.path);
+                    if (bundle && bundle->identifier.compare(bundleIdentifier, Qt::CaseInsensitive) == 0) {
                         found = entry.path;
                         stop.request_stop();
                     }

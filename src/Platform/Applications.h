@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariantMap>
 
 #include <optional>
 
@@ -10,6 +11,19 @@
 // "Contents/Info.plist" (XML or binary). Nothing is cached: every call looks again, so an application
 // installed or removed a moment ago is seen as it now stands.
 namespace Platform {
+
+// What an application bundle declares in its Contents/Info.plist.
+struct BundleInfo {
+    QVariantMap dictionary; // empty when Info.plist is missing, damaged or holds no dictionary
+    QString identifier;     // CFBundleIdentifier as declared, case kept; empty when none or not a text
+
+    friend bool operator==(const BundleInfo&, const BundleInfo&) = default;
+};
+
+// Reads the bundle at `bundle` ("…/Name.app"), XML or binary. Nothing when it is no folder (a file, a missing
+// path, a link to no folder): that is no readable bundle. A link to a folder is read through, as the system
+// opens a bundle by its path.
+std::optional<BundleInfo> readBundle(const QString& bundle);
 
 // The bundle of an installed application with that identifier, compared without regard to case as Launch
 // Services does; the first found when several carry it. Nothing when none does or the identifier is empty.

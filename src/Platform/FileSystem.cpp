@@ -1,5 +1,6 @@
 #include "Platform/FileSystem.h"
 
+#include "Platform/OpenFolder.h"
 #include "Platform/SystemRoot.h"
 
 #include <algorithm>
@@ -120,7 +121,7 @@ std::vector<RawEntry> readFolder(int dirFd, const QString& folderPath, int* erro
 
 int openFolder(int parentFd, const char* name)
 {
-    return ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return openFolderForReading(parentFd, name);
 }
 
 // Returns false when stopped.
@@ -175,7 +176,7 @@ std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber)
 {
     std::vector<FileInfo> result;
     const QString cleaned = absolutePath(folder);
-    const int fd = ::open(QFile::encodeName(cleaned).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = openFolderForReading(AT_FDCWD, QFile::encodeName(cleaned).constData());
     if (fd < 0) {
         if (errorNumber)
             *errorNumber = errno;
@@ -192,7 +193,7 @@ std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber)
 bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token stop)
 {
     const QString cleaned = absolutePath(root);
-    const int fd = ::open(QFile::encodeName(cleaned).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = openFolderForReading(AT_FDCWD, QFile::encodeName(cleaned).constData());
     if (fd < 0)
         return !stop.stop_requested();
     const bool finished = walkFolder(fd, cleaned, 1, visit, stop);

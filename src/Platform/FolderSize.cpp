@@ -1,5 +1,7 @@
 #include "Platform/FolderSize.h"
 
+#include "Platform/OpenFolder.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -165,7 +167,7 @@ void walkFolder(const std::shared_ptr<Job>& jobPtr, int fd, const std::string& p
             share(job, path + '/' + name);
             continue;
         }
-        const int childFd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int childFd = openFolderForReading(dirFd, name);
         if (childFd < 0)
             continue;
         add(job, sum);
@@ -193,7 +195,7 @@ void drainQueue(const std::shared_ptr<Job>& jobPtr)
             job.queue.pop_front();
             ++job.active;
             lock.unlock();
-            const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int fd = openFolderForReading(AT_FDCWD, path.c_str());
             if (fd >= 0)
                 walkFolder(jobPtr, fd, path);
             lock.lock();
@@ -223,7 +225,7 @@ void startHelpers(const std::shared_ptr<Job>& job)
 qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop, std::atomic<qint64>* live)
 {
     const std::string path = QFile::encodeName(folder).toStdString();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = openFolderForReading(AT_FDCWD, path.c_str());
     if (fd < 0)
         return 0;
     auto job = std::make_shared<Job>();
@@ -237,6 +239,16 @@ qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop, std::atom
     }
     drainQueue(job);
     return job->total.load();
+}
+
+int walkPoolSize()
+{
+    return WalkPool::shared().size();
+}
+
+void runOnWalkPool(std::function<void()> task)
+{
+    WalkPool::shared().submit(std::move(task));
 }
 
 } // namespace Platform

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <stop_token>
 
 namespace Platform {
@@ -16,5 +17,10 @@ namespace Platform {
 // Small trees are walked on the calling thread. A tree that turns out large is shared with a dedicated
 // pool of walker threads, which never wait on one another; the calling thread keeps walking too.
 qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop = {}, std::atomic<qint64>* live = nullptr);
+
+// The walk pool itself, for walks that split their own work into tasks (the disk map's tree). Its rule holds
+// for them too: a task never waits for another task. A task may measure with treeAllocatedBytes().
+int walkPoolSize();
+void runOnWalkPool(std::function<void()> task);
 
 } // namespace Platform

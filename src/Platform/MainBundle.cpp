@@ -30,6 +30,11 @@ QString path()
     return folder;
 }
 
+QString applicationIdentifier()
+{
+    return u"com.ostrek.quorvanepro"_s;
+}
+
 std::optional<QString> identifier()
 {
     const QString bundle = path();

@@ -1,5 +1,6 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "Scanners/LeftoversScanner.h"
 #include "Scanners/MalwareScanner.h"
 #include "Scanners/ModuleRegistry.h"
 #include "Scanners/SmartScanScanner.h"
@@ -17,6 +18,8 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
         return std::make_shared<const TrashScanner>(module);
     case ModuleID::malware:
         return std::make_shared<const MalwareScanner>(module);
+    case ModuleID::leftovers:
+        return std::make_shared<const LeftoversScanner>(module);
 
     case ModuleID::xcodeJunk:
     case ModuleID::optimization:
@@ -31,7 +34,6 @@ std::optional<ScannerPtr> makeScanner(ModuleID module)
     // Cleaning modules whose scanners are still to come.
     case ModuleID::mailAttachments:
     case ModuleID::privacy:
-    case ModuleID::leftovers:
     case ModuleID::largeOldFiles:
     case ModuleID::duplicates:
         return std::nullopt;

@@ -8,6 +8,7 @@
 #include "Look/NoticeBanner.h"
 #include "MacFixtures.h"
 #include "Platform/Access.h"
+#include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Sandbox.h"
 #include "Scan/ItemRow.h"
@@ -15,11 +16,22 @@
 #include "Scan/SmartScanView.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "Tools/SpaceMapModel.h"
+#include "Tools/SpaceMapView.h"
+#include "Tools/SpaceNode.h"
+#include "Tools/Treemap.h"
+#include "Tools/TreemapCanvas.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -235,6 +247,139 @@ TEST(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     malware->undoLastCleaning();
     EXPECT_TRUE(QTest::qWaitFor([&] { return TestSupport::exists(agent); }, 10000)); // put back off the GUI thread
     app.finishCleanings();
+}
+
+// The user picks "Résidus d'apps disparues" on a Mac that refuses Full Disk Access: the screen says so, the scan
+// still finds what removed applications left, the ticked entries go to the Trash with a journaled session, and
+// the undo puts them back.
+TEST(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstrationMac)
+{
+    const QString demo = TestSupport::temporary() + u"/demo-mac"_s;
+    QProcess script;
+    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
+    ASSERT_TRUE(script.waitForFinished(60000));
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    const QString home = demo + u"/Users/demo"_s;
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
+    const TestSupport::ScopedEnvironment homeFolder("HOME", home);
+    const TestSupport::ScopedEnvironment tmp("TMPDIR", demo + u"/private/var/folders/qp/T"_s);
+
+    // The privacy database stands there but does not open, as when access was not granted (a socket refuses
+    // even the administrator, who opens any file).
+    const QString tcc = home + u"/Library/Application Support/com.apple.TCC"_s;
+    ASSERT_EQ(Platform::createFolder(tcc), std::nullopt);
+    const QByteArray database = QFile::encodeName(tcc + u"/TCC.db"_s);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(size_t(database.size()), sizeof(address.sun_path));
+    qstrncpy(address.sun_path, database.constData(), sizeof(address.sun_path));
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(socket, 0);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    app.state().setSelection(ModuleID::leftovers);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto* notice = window.findChild<QWidget*>(u"fullDiskAccessNotice"_s);
+            return notice != nullptr && notice->isVisibleTo(&window);
+        },
+        5000));
+
+    QAbstractButton* scan = button(window, u"scanButton"_s);
+    ASSERT_NE(scan, nullptr);
+    QTest::mouseClick(scan, Qt::LeftButton);
+    QAbstractButton* clean = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 30000));
+    ScanViewModel* leftovers = app.state().model(ModuleID::leftovers);
+    ASSERT_EQ(leftovers->groups().size(), 2);
+    EXPECT_EQ(leftovers->groups()[0].title, u"Apps disparues"_s);
+    EXPECT_EQ(leftovers->groups()[1].title, u"Éditeur encore installé"_s);
+    QSet<QString> ticked;
+    for (const ScanItem& item : leftovers->groups()[0].items)
+        ticked.insert(item.url);
+    EXPECT_TRUE(ticked.contains(home + u"/Library/Containers/net.ardoise.client"_s));
+    for (const ScanItem& item : leftovers->groups()[1].items)
+        EXPECT_FALSE(item.isSelected) << item.url.toStdString();
+
+    QTest::mouseClick(clean, Qt::LeftButton);
+    QAbstractButton* undo = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (undo = button(window, u"undoButton"_s)) != nullptr; }, 30000));
+    const CleaningSession session = History::shared().sessions().first();
+    EXPECT_EQ(session.moduleID, u"leftovers"_s);
+    QSet<QString> journaled;
+    for (const RemovedFile& file : session.files) {
+        journaled.insert(file.originalPath);
+        EXPECT_FALSE(QFile::exists(file.originalPath)) << file.originalPath.toStdString();
+        ASSERT_TRUE(file.trashPath.has_value());
+        EXPECT_TRUE(file.trashPath->startsWith(home + u"/.Trash/"_s)) << file.trashPath->toStdString();
+    }
+    EXPECT_EQ(journaled, ticked);
+    EXPECT_TRUE(QFile::exists(home + u"/Library/Caches/com.lumenlabs.retouche"_s)) << "unticked, left in place";
+
+    QTest::mouseClick(undo, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto* notice = window.findChild<QWidget*>(u"restoreNotice"_s);
+            return notice != nullptr && notice->isVisibleTo(&window);
+        },
+        10000));
+    for (const QString& path : ticked)
+        EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
+    for (const RemovedFile& file : History::shared().sessions().first().files)
+        EXPECT_TRUE(file.restored) << file.originalPath.toStdString();
+    app.finishCleanings();
+    ::close(socket);
+}
+
+// "Carte d'espace" from the sidebar: the home folder is measured, a tile's click enters its folder, "Remonter"
+// comes back, and a second measurement stops when asked.
+TEST(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
+{
+    const DemoMac demo;
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 720);
+    window.show();
+    app.state().setSelection(ModuleID::spaceMap);
+    auto* view = qobject_cast<SpaceMapView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    SpaceMapModel& model = view->model();
+
+    QAbstractButton* start = button(window, u"startButton"_s);
+    ASSERT_NE(start, nullptr);
+    QTest::mouseClick(start, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.current() != nullptr; }, 30000));
+    const SpaceNode* home = model.root();
+    EXPECT_EQ(home->url(), demo.path(u"/Users/demo"_s));
+
+    const TreemapCanvas& canvas = view->canvas();
+    const Treemap::Tile* documents = nullptr;
+    for (const Treemap::Tile& tile : canvas.tiles()) {
+        if (tile.node->name() == u"Documents"_s)
+            documents = &tile;
+    }
+    ASSERT_NE(documents, nullptr);
+    QTest::mouseClick(const_cast<TreemapCanvas*>(&canvas), Qt::LeftButton, {}, documents->rect.center().toPoint());
+    ASSERT_EQ(model.current()->name(), u"Documents"_s);
+    QAbstractButton* up = button(window, u"upButton"_s);
+    ASSERT_NE(up, nullptr);
+    QTest::mouseClick(up, Qt::LeftButton);
+    EXPECT_EQ(model.current(), home);
+
+    QAbstractButton* again = button(window, u"homeButton"_s);
+    ASSERT_NE(again, nullptr);
+    QTest::mouseClick(again, Qt::LeftButton);
+    EXPECT_TRUE(model.isScanning());
+    QAbstractButton* stop = button(window, u"stopButton"_s);
+    ASSERT_NE(stop, nullptr);
+    QTest::mouseClick(stop, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.progress() == 1.0; }, 10000));
+    EXPECT_EQ(model.current(), nullptr);
+    EXPECT_NE(button(window, u"startButton"_s), nullptr);
 }
 
 // "Analyse intelligente" on the demonstration Mac, picked in the sidebar: one scan finds the junk, the trash items

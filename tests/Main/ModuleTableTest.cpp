@@ -1,6 +1,8 @@
 #include "CompositionRoot.h"
 
+#include "RecordingOpenPanel.h"
 #include "RecordingWorkspace.h"
+#include "TestServices.h"
 
 #include <memory>
 
@@ -29,16 +31,24 @@ private:
 // not there yet, and each cleaning module with a scanner gets a scan view model.
 TEST(ModuleTable, everyModuleHasAnEntryAndAScreen)
 {
-    const Modules::Registry registry = CompositionRoot::assembleModules();
+    TestSupport::RecordingOpenPanel openPanel;
+    const Modules::Registry registry = CompositionRoot::assembleModules(openPanel);
     TestSupport::RecordingWorkspace workspace;
+    TestSupport::TestServices services;
     const Figures figures;
     for (const ModuleID module : Modules::allModules()) {
         SCOPED_TRACE(toRaw(module).toStdString());
         EXPECT_TRUE(registry.contains(module));
         EXPECT_TRUE(registry.entry(module).scanner);
+        // A tool screen gets the model its module makes at each visit, as the window hands it over.
+        std::unique_ptr<QObject> model;
+        if (registry.entry(module).lifetime == Modules::Lifetime::visit)
+            model = registry.makeModel(module, services.services, figures);
         const std::unique_ptr<QWidget> screen(
-            registry.makeScreen(Modules::ScreenContext{module, nullptr, workspace, figures}));
+            registry.makeScreen(Modules::ScreenContext{module, model.get(), workspace, figures}));
         EXPECT_NE(screen, nullptr);
+        if (screen && model)
+            model.release()->setParent(screen.get());
     }
     for (const ModuleID module : {ModuleID::systemJunk, ModuleID::trashBins}) {
         EXPECT_EQ(registry.entry(module).lifetime, Modules::Lifetime::run);

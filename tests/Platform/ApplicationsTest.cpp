@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QVariantList>
+#include <QVariantMap>
 
 #include <gtest/gtest.h>
 
@@ -67,4 +69,46 @@ TEST(Applications, displayNameIsTheLastComponent)
     EXPECT_EQ(Platform::displayName(u"/Applications/Atelier Photo.app"_s), u"Atelier Photo.app"_s);
     EXPECT_EQ(Platform::displayName(u"/Applications/Notes.app/"_s), u"Notes.app"_s);
     EXPECT_EQ(Platform::displayName(u"/"_s), u"/"_s);
+}
+
+TEST(Applications, readsABundleOnlyWhenItIsAFolderAndToleratesAnyInfoPlist)
+{
+    LittleMac mac;
+    const QString apps = mac.path(u"root/Applications/"_s);
+    TestSupport::writeAppBundle(apps + u"Xml.app"_s, u"com.example.xml"_s, Format::Xml);
+    TestSupport::writeAppBundle(apps + u"Binaire.app"_s, u"com.example.Binary"_s, Format::Binary);
+    mac.tree.add(uR"(
+        root/Applications/Vide.app/
+        root/Applications/Fichier.app 10
+        root/Applications/Lien.app -> Xml.app
+        root/Applications/Perdu.app -> Absent.app
+        root/Applications/Abîmé.app/Contents/Info.plist 100
+    )"_s);
+    const QVariantMap wrongTypes{{u"CFBundleIdentifier"_s, qint64(42)}, {u"CFBundleName"_s, QVariantList{u"x"_s}}};
+    ASSERT_EQ(Platform::createFolder(apps + u"Types.app/Contents"_s), std::nullopt);
+    ASSERT_EQ(Platform::writeFileAtomically(apps + u"Types.app/Contents/Info.plist"_s,
+                                            *Platform::PropertyList::serialize(wrongTypes, Format::Xml)),
+              std::nullopt);
+    ASSERT_EQ(Platform::createFolder(apps + u"Tableau.app/Contents"_s), std::nullopt);
+    ASSERT_EQ(Platform::writeFileAtomically(apps + u"Tableau.app/Contents/Info.plist"_s,
+                                            *Platform::PropertyList::serialize(QVariantList{u"a"_s}, Format::Binary)),
+              std::nullopt);
+
+    const auto xml = Platform::readBundle(apps + u"Xml.app"_s);
+    ASSERT_TRUE(xml);
+    EXPECT_EQ(xml->identifier, u"com.example.xml"_s);
+    EXPECT_EQ(xml->dictionary.value(u"CFBundlePackageType"_s), QVariant(u"APPL"_s));
+    EXPECT_EQ(Platform::readBundle(apps + u"Binaire.app"_s)->identifier, u"com.example.Binary"_s);
+    EXPECT_EQ(Platform::readBundle(apps + u"Lien.app"_s), xml);
+    // Folders with no usable Info.plist are bundles that declare nothing.
+    for (const QString& name : {u"Vide.app"_s, u"Abîmé.app"_s, u"Tableau.app"_s}) {
+        EXPECT_EQ(Platform::readBundle(apps + name), Platform::BundleInfo{}) << name.toStdString();
+    }
+    const auto types = Platform::readBundle(apps + u"Types.app"_s);
+    ASSERT_TRUE(types);
+    EXPECT_EQ(types->identifier, QString());
+    EXPECT_EQ(types->dictionary, wrongTypes);
+    // No folder, no bundle.
+    for (const QString& name : {u"Fichier.app"_s, u"Perdu.app"_s, u"Absent.app"_s})
+        EXPECT_EQ(Platform::readBundle(apps + name), std::nullopt) << name.toStdString();
 }

@@ -28,7 +28,17 @@ TEST(DemoMac, isLaidOutWithReadableApplicationBundles)
         EXPECT_TRUE(Platform::fileInfo(home + u'/' + folder)->isDirectory()) << folder.toStdString();
     EXPECT_TRUE(Platform::fileInfo(demo + u"/private/var/folders/qp/T"_s)->isDirectory());
 
-    const auto apps = Platform::listFolder(demo + u"/Applications"_s);
+    // Applications stand in /Applications or, as some installers put them, in a folder of their own there.
+    std::vector<Platform::FileInfo> apps;
+    for (const Platform::FileInfo& entry : Platform::listFolder(demo + u"/Applications"_s)) {
+        if (entry.name.endsWith(u".app"_s)) {
+            apps.push_back(entry);
+        } else {
+            ASSERT_TRUE(entry.isDirectory()) << entry.path.toStdString();
+            for (const Platform::FileInfo& inner : Platform::listFolder(entry.path))
+                apps.push_back(inner);
+        }
+    }
     ASSERT_GE(apps.size(), 2u);
     for (const Platform::FileInfo& app : apps) {
         const auto info = Platform::PropertyList::readFile(app.path + u"/Contents/Info.plist"_s);

@@ -1,5 +1,6 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "Scanners/LeftoversScanner.h"
 #include "Scanners/MalwareScanner.h"
 #include "Scanners/SmartScanScanner.h"
 #include "Scanners/SystemJunkScanner.h"
@@ -38,6 +39,13 @@ TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
         } else if (module == ModuleID::smartScan) {
             ASSERT_TRUE(made);
             EXPECT_TRUE(dynamic_cast<const SmartScanScanner*>(made->get()));
+        } else if (module == ModuleID::leftovers) {
+            ASSERT_TRUE(made);
+            EXPECT_TRUE(dynamic_cast<const LeftoversScanner*>(made->get()));
+            EXPECT_EQ((*made)->moduleID(), module);
+            EXPECT_TRUE((*made)->requiresFullDiskAccess());
+            EXPECT_TRUE((*made)->advisories().isEmpty());
+            continue;
         } else if (tools.contains(module)) {
             ASSERT_TRUE(made);
             EXPECT_TRUE(dynamic_cast<const NullScanner*>(made->get()));

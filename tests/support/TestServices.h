@@ -5,6 +5,7 @@
 #include "Core/ModelServices.h"
 #include "Core/Preferences.h"
 #include "Core/RemovalEngine.h"
+#include "Core/WorkInFlight.h"
 #include "Platform/UserDefaults.h"
 #include "Sandbox.h"
 
@@ -22,7 +23,7 @@ public:
           exclusions(Platform::UserDefaults::atPath(m_stem + QStringLiteral("-defaults.plist"))),
           preferences(Platform::UserDefaults::atPath(m_stem + QStringLiteral("-defaults.plist"))),
           history(m_stem + QStringLiteral("-history.json")),
-          removal(exclusions), services{exclusions, preferences, history, removal}
+          removal(exclusions), services{exclusions, preferences, history, removal, inFlight}
     {
     }
     TestServices(const TestServices&) = delete;
@@ -36,6 +37,7 @@ public:
     Preferences preferences;
     History history;
     Removal::Engine removal;
+    WorkInFlight inFlight;
     ModelServices services;
 };
 

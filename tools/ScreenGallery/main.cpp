@@ -8,6 +8,7 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/RemovalEngine.h"
+#include "Core/WorkInFlight.h"
 #include "GalleryLook.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
@@ -262,7 +263,8 @@ int main(int argc, char* argv[])
     // No snapshot tool stands in here, so the report shows what happens when none can be taken.
     Preferences::shared().setTakesSnapshotBeforeCleaning(true);
     Removal::Engine removal(Exclusions::shared());
-    const ModelServices services{Exclusions::shared(), Preferences::shared(), History::shared(), removal};
+    WorkInFlight inFlight;
+    const ModelServices services{Exclusions::shared(), Preferences::shared(), History::shared(), removal, inFlight};
 
     const QString home = Platform::homeFolder();
     const QSize size(1100, 780);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Core/Progress.h"
+#include "Core/ScanModel.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+#include <stop_token>
+
+// One installed application as the uninstaller shows it: its bundle, what the bundle declares, its size on
+// disk, its last use and the data it keeps in the user's Library. A plain value: everything is read when it is
+// built and kept as it was then. It holds no icon; a screen asks its workspace for the icon of `url`.
+struct InstalledApp {
+    QUuid id; // new for every value built, even of the same bundle
+    QString url;
+    QString name;
+    QString bundleID; // as declared, case kept; empty when the bundle declares none
+    QString version;  // "—" when the bundle declares none
+    qint64 size = 0;  // allocated bytes of the whole bundle
+    std::optional<QDateTime> lastUsed;
+    bool isAppleApp = false;
+    QList<ScanItem> leftovers; // largest first
+
+    friend bool operator==(const InstalledApp&, const InstalledApp&) = default;
+
+    // The application at `url`, its leftovers included; nothing when `url` is no readable bundle (no folder, or
+    // one whose name does not end in ".app").
+    // Walks the bundle and lists the Library folders, so it takes time.
+    static std::optional<InstalledApp> make(const QString& url);
+
+    // The applications of /Applications, /Applications/Utilities and ~/Applications (one level each), largest
+    // total first. Reports i/n with the bundle's file name before each of n candidates, then (1.0, "") also
+    // when stopped, which returns those built so far.
+    static QList<InstalledApp> loadAll(const Progress& progress, std::stop_token stop = {});
+
+    // The lower-case texts a Library entry of this application is named after: the identifier, its last part
+    // and the name without spaces, the last two only when at least four characters long.
+    QSet<QString> matchKeys() const;
+
+    // The entries of eleven Library folders named after one of the app's needles, largest first; none for an
+    // Apple application.
+    static QList<ScanItem> leftoversOf(const InstalledApp& app);
+
+    // What removing the app takes: its bundle (while it still exists and has a size), then its stored
+    // leftovers when asked.
+    static QList<ScanItem> bundleItems(const InstalledApp& app, bool includingLeftovers);
+
+    // Whether an application with this very identifier runs now.
+    bool isRunning() const;
+
+    // Asks every running application with this identifier to quit; returns at once.
+    void terminate() const;
+
+    qint64 totalSize() const;
+};

@@ -1,0 +1,8 @@
+#include "Performance/PerformanceModules.h"
+
+#include "Scanners/ModuleRegistry.h"
+
+void registerPerformanceModules(Modules::Registry& registry)
+{
+    (void)registry;
+}

@@ -1,0 +1,7 @@
+#include "Platform/OpenPanel.h"
+
+namespace Platform {
+
+OpenPanel::~OpenPanel() = default;
+
+} // namespace Platform

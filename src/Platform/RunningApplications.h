@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// The stand-in for the system's list of running applications. An application is a process of this user whose
+// program lies in the "Contents/MacOS" folder of a "….app" bundle, as a Mac application's does; it is known by
+// that bundle. Nothing is cached: every call reads the processes as they now stand.
+namespace Platform {
+
+// One running application. The record grows with what its callers need of it (a name to show, how it appears
+// to the user); each field is read from the process and its bundle when the list is made.
+struct RunningApplication {
+    int processID = 0;
+    QString bundlePath;       // the "….app" folder holding the program
+    QString bundleIdentifier; // its CFBundleIdentifier, case kept; empty when the bundle declares none
+
+    friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
+};
+
+// The applications running now, by process number. A process of another user, one outside a bundle, one that
+// ends meanwhile and one whose program was deleted or cannot be read is not listed.
+QList<RunningApplication> runningApplications();
+
+// Sends the polite request to quit (SIGTERM) to that application's process and returns at once, never waiting
+// for it to end. The process is looked at again first and left alone unless it is still this user's and still
+// runs the program of that bundle, so a process number taken over since the list was made is never signalled.
+// False when nothing was sent.
+bool terminate(const RunningApplication& application);
+
+// Replaces the list, and hands each terminate() request to `terminated` instead of signalling anything, until
+// reset with empty functions. Tests use it to run an application without starting one.
+void setRunningApplicationsOverride(std::function<QList<RunningApplication>()> list,
+                                    std::function<void(const RunningApplication&)> terminated = {});
+
+} // namespace Platform

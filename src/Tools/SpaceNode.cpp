@@ -1,0 +1,279 @@
+#include "Tools/SpaceNode.h"
+
+#include "Core/FileUtils.h"
+#include "Platform/FileSystem.h"
+#include "Platform/FolderSize.h"
+#include "Platform/SystemRoot.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::size_t kBlockBytes = 256 * 1024;
+
+std::atomic<quint64> g_nextID{1};
+
+quint64 newID()
+{
+    return g_nextID.fetch_add(1, std::memory_order_relaxed);
+}
+
+// Largest first; a stable sort keeps equal sizes in listing order.
+void sortBySize(std::vector<const SpaceNode*>& nodes)
+{
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [](const SpaceNode* a, const SpaceNode* b) { return a->size() > b->size(); });
+}
+
+} // namespace
+
+QStringView SpaceNode::nameView() const
+{
+    const QStringView stored(m_name, m_nameLength);
+    if (m_parent)
+        return stored;
+    const qsizetype slash = stored.lastIndexOf(u'/');
+    const QStringView last = stored.mid(slash + 1);
+    return last.isEmpty() ? stored : last;
+}
+
+QString SpaceNode::url() const
+{
+    if (!m_parent)
+        return QString(reinterpret_cast<const QChar*>(m_name), m_nameLength);
+    std::vector<const SpaceNode*> chain;
+    for (const SpaceNode* node = this; node->m_parent; node = node->m_parent)
+        chain.push_back(node);
+    const SpaceNode* root = chain.back()->m_parent;
+    QString path(reinterpret_cast<const QChar*>(root->m_name), root->m_nameLength);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!path.endsWith(u'/'))
+            path += u'/';
+        path += (*it)->nameView();
+    }
+    return path;
+}
+
+SpaceTree::~SpaceTree() = default;
+
+void* SpaceTree::allocate(std::size_t bytes, std::size_t alignment)
+{
+    auto misalignment = [&] { return reinterpret_cast<std::uintptr_t>(m_cursor) % alignment; };
+    std::size_t pad = m_cursor ? (alignment - misalignment()) % alignment : 0;
+    if (!m_cursor || m_left < bytes + pad) {
+        const std::size_t size = std::max(kBlockBytes, bytes + alignment);
+        m_blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
+        m_cursor = m_blocks.back().get();
+        m_left = size;
+        pad = (alignment - misalignment()) % alignment;
+    }
+    std::byte* place = m_cursor + pad;
+    m_cursor = place + bytes;
+    m_left -= bytes + pad;
+    return place;
+}
+
+SpaceNode* SpaceTree::newNode(QStringView name, bool isDirectory, qint64 size)
+{
+    auto* node = new (allocate(sizeof(SpaceNode), alignof(SpaceNode))) SpaceNode();
+    node->m_id = newID();
+    node->m_size = size;
+    node->m_isDirectory = isDirectory;
+    const auto length = std::size_t(std::min<qsizetype>(name.size(), 0xFFFF));
+    if (length > 0) {
+        auto* text = static_cast<char16_t*>(allocate(length * sizeof(char16_t), alignof(char16_t)));
+        std::memcpy(text, name.utf16(), length * sizeof(char16_t));
+        node->m_name = text;
+    }
+    node->m_nameLength = quint16(length);
+    ++m_nodeCount;
+    return node;
+}
+
+void SpaceTree::adopt(SpaceNode* node, std::vector<const SpaceNode*>& children)
+{
+    sortBySize(children);
+    if (children.empty())
+        return;
+    auto* list =
+        static_cast<const SpaceNode**>(allocate(children.size() * sizeof(const SpaceNode*), alignof(const SpaceNode*)));
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        list[i] = children[i];
+        const_cast<SpaceNode*>(children[i])->m_parent = node;
+    }
+    node->m_children = list;
+    node->m_childCount = quint32(children.size());
+}
+
+// Builds the nodes below the measured folder on the platform's walk pool. Every listed folder is one task that
+// reads the folder through the platform (links described, never followed), makes its files' nodes, measures its
+// packages and its folders at depth 0 whole, and hands each folder still to be listed to a task of its own. No
+// task waits for another: a folder is finished (children in listing order, sorted stably, sizes summed) by
+// whichever task completes its last part, which then reports to the folder above.
+class SpaceTreeBuilder final
+{
+public:
+    SpaceTreeBuilder(SpaceTree& tree, std::stop_token stop) : m_tree(tree), m_stop(std::move(stop)) {}
+
+    // A file or folder of the measured folder itself, built at `depth` with the pool's help; the calling thread
+    // lists the folder itself and then waits for the rest. Nothing when it measures 0.
+    SpaceNode* build(const Platform::FileInfo& entry, int depth)
+    {
+        if (!isListed(entry, depth))
+            return leaf(entry);
+        auto top = std::make_unique<Folder>();
+        Folder* folder = top.get();
+        folder->name = entry.name;
+        folder->path = entry.path;
+        folder->depth = depth;
+        {
+            const std::lock_guard lock(m_doneMutex);
+            m_done = false;
+            m_result = nullptr;
+        }
+        list(top.release());
+        std::unique_lock lock(m_doneMutex);
+        m_doneWake.wait(lock, [this] { return m_done; });
+        return m_result;
+    }
+
+private:
+    struct Folder {
+        QString name;
+        QString path;
+        int depth = 0;
+        Folder* parent = nullptr;
+        std::size_t slot = 0;                // this folder's place in its parent's listing
+        std::vector<const SpaceNode*> parts; // one per listed entry, in listing order; empty for nothing kept
+        std::atomic<int> outstanding{1};     // sub-folder tasks still running, plus the listing itself
+    };
+
+    static bool isListed(const Platform::FileInfo& entry, int depth)
+    {
+        return entry.isDirectory() && depth > 0 && !Platform::isPackage(entry.path);
+    }
+
+    SpaceNode* newNode(QStringView name, bool isDirectory, qint64 size)
+    {
+        const std::lock_guard lock(m_treeMutex);
+        return m_tree.newNode(name, isDirectory, size);
+    }
+
+    // A file, a link, a package or a folder at depth 0.
+    SpaceNode* leaf(const Platform::FileInfo& entry)
+    {
+        if (entry.isRegular())
+            return entry.allocatedSize > 0 ? newNode(entry.name, false, entry.allocatedSize) : nullptr;
+        if (!entry.isDirectory() || m_stop.stop_requested())
+            return nullptr; // links and special files: nothing of their own, never followed
+        const qint64 bytes = FileUtils::allocatedSize(entry.path, std::nullopt, m_stop).bytes;
+        if (bytes <= 0)
+            return nullptr;
+        return newNode(entry.name, !Platform::isPackage(entry.path), bytes);
+    }
+
+    void list(Folder* folder)
+    {
+        const std::vector<Platform::FileInfo> entries = Platform::listFolder(folder->path);
+        folder->parts.assign(entries.size(), nullptr);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (m_stop.stop_requested())
+                break;
+            const Platform::FileInfo& entry = entries[i];
+            if (!isListed(entry, folder->depth - 1)) {
+                folder->parts[i] = leaf(entry);
+                continue;
+            }
+            auto* child = new Folder();
+            child->name = entry.name;
+            child->path = entry.path;
+            child->depth = folder->depth - 1;
+            child->parent = folder;
+            child->slot = i;
+            folder->outstanding.fetch_add(1, std::memory_order_relaxed);
+            Platform::runOnWalkPool([this, child] { list(child); });
+        }
+        folder->path.clear();
+        release(folder);
+    }
+
+    // One part of `folder` is done; the last one finishes it, and so on up the tree.
+    void release(Folder* folder)
+    {
+        while (folder && folder->outstanding.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            std::vector<const SpaceNode*> children;
+            children.reserve(folder->parts.size());
+            qint64 size = 0;
+            for (const SpaceNode* node : folder->parts) {
+                if (node) {
+                    children.push_back(node);
+                    size += node->size();
+                }
+            }
+            SpaceNode* node = nullptr;
+            if (size > 0) {
+                const std::lock_guard lock(m_treeMutex);
+                node = m_tree.newNode(folder->name, true, size);
+                m_tree.adopt(node, children);
+            }
+            Folder* parent = folder->parent;
+            if (parent) {
+                parent->parts[folder->slot] = node;
+            } else {
+                const std::lock_guard lock(m_doneMutex);
+                m_result = node;
+                m_done = true;
+                m_doneWake.notify_all();
+            }
+            delete folder;
+            folder = parent;
+        }
+    }
+
+    SpaceTree& m_tree;
+    const std::stop_token m_stop;
+    std::mutex m_treeMutex;
+    std::mutex m_doneMutex;
+    std::condition_variable m_doneWake;
+    bool m_done = false;
+    SpaceNode* m_result = nullptr;
+};
+
+std::shared_ptr<SpaceTree> SpaceTree::measure(const QString& url, int depth, const Progress& progress,
+                                              std::stop_token stop)
+{
+    auto report = [&](double fraction, const QString& label) {
+        if (progress)
+            progress(fraction, label);
+    };
+    std::shared_ptr<SpaceTree> tree(new SpaceTree());
+    tree->m_rootPath = Platform::absolutePath(url);
+    SpaceNode* root = tree->newNode(tree->m_rootPath, true, 0);
+
+    const std::vector<Platform::FileInfo> entries = Platform::listFolder(tree->m_rootPath);
+    const auto count = double(entries.size());
+    std::vector<const SpaceNode*> children;
+    qint64 total = 0;
+    SpaceTreeBuilder builder(*tree, stop);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (stop.stop_requested())
+            break;
+        report(double(i) / count, entries[i].name);
+        // A folder cut short by a stop still counts what was built of it; the caller drops such a tree.
+        if (SpaceNode* node = builder.build(entries[i], depth - 1)) {
+            children.push_back(node);
+            total += node->size();
+        }
+    }
+    root->m_size = total;
+    tree->adopt(root, children);
+    tree->m_root = root;
+    report(1.0, QString());
+    return tree;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "Core/Progress.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <stop_token>
+#include <vector>
+
+class SpaceTree;
+
+// One file or folder of a disk-map measurement. Nodes live inside the SpaceTree that built them and are never
+// changed once it is handed over; their addresses stay valid for as long as the tree lives.
+class SpaceNode final
+{
+public:
+    // A new number for every node built in this process: measuring the same folder twice gives new ids.
+    quint64 id() const { return m_id; }
+    // The last path component; for the root of a measurement, the path when that component is empty ("/").
+    QString name() const { return nameView().toString(); }
+    QStringView nameView() const;
+    // The absolute path, built from the parent chain.
+    QString url() const;
+    // A folder that is not a package; always true for the root.
+    bool isDirectory() const { return m_isDirectory; }
+    // On-disk (allocated) bytes.
+    qint64 size() const { return m_size; }
+    // Contents of size above 0, largest first; equal sizes in listing order.
+    std::span<const SpaceNode* const> children() const { return {m_children, m_childCount}; }
+    const SpaceNode* parent() const { return m_parent; }
+
+private:
+    friend class SpaceTree;
+    friend class SpaceTreeBuilder;
+    SpaceNode() = default;
+
+    quint64 m_id = 0;
+    qint64 m_size = 0;
+    const SpaceNode* m_parent = nullptr;
+    const SpaceNode* const* m_children = nullptr;
+    const char16_t* m_name = nullptr; // the root keeps its whole path here
+    quint32 m_childCount = 0;
+    quint16 m_nameLength = 0;
+    bool m_isDirectory = false;
+};
+
+// Every node of one measurement, with their names and child lists, in a few large blocks: dropping the tree frees
+// the whole measurement at once.
+class SpaceTree final
+{
+public:
+    // Measures the folder at `url` down to `depth` levels (the disk map uses 4): each top-level entry is built
+    // at depth − 1, its folders at depth − 2 and so on; a folder reached at depth 0 and a package are measured
+    // whole, without children. Links count nothing and get no node; entries of size 0 are not kept; folders
+    // that cannot be read are missing. Reports (i / n, name) before the i-th of the n top-level entries, then
+    // (1.0, ""), also after a stop. A stop (checked between entries) returns what was built so far, sorted.
+    // The folders below each top-level entry are listed on the platform's walk pool; the call returns when the
+    // whole tree is built.
+    static std::shared_ptr<SpaceTree> measure(const QString& url, int depth, const Progress& progress = {},
+                                              std::stop_token stop = {});
+
+    ~SpaceTree();
+    SpaceTree(const SpaceTree&) = delete;
+    SpaceTree& operator=(const SpaceTree&) = delete;
+
+    const SpaceNode* root() const { return m_root; }
+    // The measured folder, absolute and cleaned.
+    const QString& rootPath() const { return m_rootPath; }
+    // Nodes held, the root included.
+    qsizetype nodeCount() const { return m_nodeCount; }
+
+private:
+    friend class SpaceNode;
+    friend class SpaceTreeBuilder;
+    SpaceTree() = default;
+
+    void* allocate(std::size_t bytes, std::size_t alignment);
+    SpaceNode* newNode(QStringView name, bool isDirectory, qint64 size);
+    void adopt(SpaceNode* node, std::vector<const SpaceNode*>& children);
+
+    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    std::byte* m_cursor = nullptr;
+    std::size_t m_left = 0;
+    const SpaceNode* m_root = nullptr;
+    QString m_rootPath;
+    qsizetype m_nodeCount = 0;
+};

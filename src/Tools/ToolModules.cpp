@@ -1,0 +1,15 @@
+#include "Tools/ToolModules.h"
+
+#include "Scanners/ModuleRegistry.h"
+#include "Tools/SpaceMapModel.h"
+#include "Tools/SpaceMapView.h"
+
+void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openPanel)
+{
+    registry.setModel(ModuleID::spaceMap, Modules::Lifetime::visit,
+                      [](const Modules::ModelContext&) { return std::make_unique<SpaceMapModel>(); });
+    registry.setScreen(ModuleID::spaceMap, [&openPanel](const Modules::ScreenContext& context) -> QWidget* {
+        auto* model = qobject_cast<SpaceMapModel*>(context.model);
+        return model ? new SpaceMapView(*model, context.workspace, openPanel) : nullptr;
+    });
+}

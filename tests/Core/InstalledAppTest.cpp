@@ -1,0 +1,338 @@
+#include "Core/InstalledApp.h"
+
+#include "Core/FileUtils.h"
+#include "Platform/FileSystem.h"
+
+#include "MacFixtures.h"
+#include "Platform/FileOperations.h"
+#include "Platform/RunningApplications.h"
+#include "Sandbox.h"
+
+#include <algorithm>
+#include <csignal>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <QFile>
+#include <QVariantMap>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using TestSupport::LittleMac;
+
+extern char** environ;
+
+namespace {
+
+void writeBundle(const QString& bundle, const QVariantMap& info)
+{
+    ASSERT_EQ(Platform::createFolder(bundle + u"/Contents/MacOS"_s), std::nullopt);
+    ASSERT_EQ(Platform::writeFileAtomically(bundle + u"/Contents/MacOS/program"_s, QByteArray(8192, 'x')),
+              std::nullopt);
+    ASSERT_EQ(
+        Platform::writeFileAtomically(bundle + u"/Contents/Info.plist"_s, *Platform::PropertyList::serialize(info)),
+        std::nullopt);
+}
+
+QVariantMap identified(const QString& identifier)
+{
+    return {{u"CFBundleIdentifier"_s, identifier}};
+}
+
+QStringList namesOf(const QList<ScanItem>& items)
+{
+    QStringList names;
+    for (const ScanItem& item : items)
+        names.append(item.name);
+    return names;
+}
+
+QStringList namesOf(const QList<InstalledApp>& apps)
+{
+    QStringList names;
+    for (const InstalledApp& app : apps)
+        names.append(app.name);
+    return names;
+}
+
+} // namespace
+
+TEST(InstalledApp, namesVersionsAndIdentifiersFallBackAsTheBundleAllows)
+{
+    LittleMac mac;
+    const QString apps = mac.path(u"root/Applications/"_s);
+    const struct {
+        QString bundle;
+        QVariantMap info;
+        QString name;
+        QString version;
+        QString bundleID;
+    } cases[] = {
+        {u"Atelier.app"_s,
+         {{u"CFBundleDisplayName"_s, u"Atelier Photo"_s},
+          {u"CFBundleName"_s, u"Atelier"_s},
+          {u"CFBundleShortVersionString"_s, u"3.2"_s},
+          {u"CFBundleIdentifier"_s, u"com.LumenLabs.Atelier"_s}},
+         u"Atelier Photo"_s,
+         u"3.2"_s,
+         u"com.LumenLabs.Atelier"_s},
+        {u"Carnet.app"_s, {{u"CFBundleName"_s, u"Carnet de notes"_s}}, u"Carnet de notes"_s, u"—"_s, QString()},
+        {u"Sans nom.app"_s, {}, u"Sans nom"_s, u"—"_s, QString()},
+        {u"Vide.app"_s, {{u"CFBundleDisplayName"_s, QString(u""_s)}}, QString(), u"—"_s, QString()},
+        // Values of the wrong type are passed over as if absent.
+        {u"Types.app"_s,
+         {{u"CFBundleDisplayName"_s, qint64(7)},
+          {u"CFBundleName"_s, u"Types"_s},
+          {u"CFBundleShortVersionString"_s, 2.5},
+          {u"CFBundleIdentifier"_s, true}},
+         u"Types"_s,
+         u"—"_s,
+         QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bundle.toStdString());
+        writeBundle(apps + c.bundle, c.info);
+        const std::optional<InstalledApp> app = InstalledApp::make(apps + c.bundle);
+        ASSERT_TRUE(app);
+        EXPECT_EQ(app->url, apps + c.bundle);
+        EXPECT_EQ(app->name, c.name);
+        EXPECT_EQ(app->version, c.version);
+        EXPECT_EQ(app->bundleID, c.bundleID);
+        EXPECT_EQ(app->size, Platform::fileInfo(apps + c.bundle + u"/Contents/MacOS/program"_s)->allocatedSize +
+                                 Platform::fileInfo(apps + c.bundle + u"/Contents/Info.plist"_s)->allocatedSize);
+        EXPECT_FALSE(app->isAppleApp);
+    }
+    EXPECT_NE(InstalledApp::make(apps + u"Carnet.app"_s)->id, InstalledApp::make(apps + u"Carnet.app"_s)->id);
+
+    // A damaged Info.plist or an empty folder still is a bundle; a file or a missing path is none.
+    mac.tree.add(u"root/Applications/Abîmé.app/Contents/Info.plist 50\nroot/Applications/Creux.app/\n"
+                 u"root/Applications/Fichier.app 10\n"_s);
+    EXPECT_EQ(InstalledApp::make(apps + u"Abîmé.app"_s)->name, u"Abîmé"_s);
+    const std::optional<InstalledApp> hollow = InstalledApp::make(apps + u"Creux.app"_s);
+    ASSERT_TRUE(hollow);
+    EXPECT_EQ(hollow->size, 0);
+    EXPECT_EQ(InstalledApp::make(apps + u"Fichier.app"_s), std::nullopt);
+    EXPECT_EQ(InstalledApp::make(apps + u"Absente.app"_s), std::nullopt);
+    for (const QString& folder : {apps, QString(), mac.path(u"root/Applications/Abîmé.app/Contents"_s)})
+        EXPECT_EQ(InstalledApp::make(folder), std::nullopt) << folder.toStdString();
+}
+
+TEST(InstalledApp, needlesAreTheIdentifierItsLastPartAndTheNameWhenLongEnough)
+{
+    const struct {
+        QString bundleID;
+        QString name;
+        QSet<QString> needles;
+    } cases[] = {
+        {u"com.example.PhotoEditor"_s, u"Photo Editor"_s, {u"com.example.photoeditor"_s, u"photoeditor"_s}},
+        {u"org.example.app"_s, u"App"_s, {u"org.example.app"_s}},
+        {u"com.example.Notes"_s, u"Bloc-notes"_s, {u"com.example.notes"_s, u"notes"_s, u"bloc-notes"_s}},
+        {QString(), u"Editor"_s, {u"editor"_s}},
+        {QString(), u"E d"_s, {}},
+        {u"tool."_s, u"Tool"_s, {u"tool."_s, u"tool"_s}},
+    };
+    for (const auto& c : cases) {
+        InstalledApp app;
+        app.bundleID = c.bundleID;
+        app.name = c.name;
+        EXPECT_EQ(app.matchKeys(), c.needles) << c.bundleID.toStdString() << " / " << c.name.toStdString();
+    }
+}
+
+TEST(InstalledApp, findsLeftoversByWholeNameAndByNameWithoutItsExtension)
+{
+    LittleMac mac;
+    mac.tree.add(uR"(
+        "home/Library/Application Support/com.example.editor/db" 40960
+        "home/Library/Application Support/Editor/x" 12288
+        "home/Library/Application Support/editorial/x" 4096
+        "home/Library/Application Support/editors/x" 4096
+        "home/Library/Application Support/com.example.editor-empty/"
+        home/Library/Caches/editor-tools/x 8192
+        home/Library/Preferences/com.example.editor.plist 100
+        "home/Library/Saved Application State/com.example.editor.savedState/w" 4096
+        home/Library/Containers/com.example.editor.helper/x 20480
+        home/Library/HTTPStorages/com.example.Editor 4096
+        home/Library/WebKit/com.example.editors/x 4096
+        home/elsewhere/agent.plist 4096
+        home/Library/LaunchAgents/com.example.editor.agent.plist -> ../../elsewhere/agent.plist
+        "home/Library/Logs/com.example.editor\xff/x" 4096
+        "home/Library/Application Scripts/com.example.editor/s" 4096
+    )"_s);
+    writeBundle(mac.path(u"root/Applications/Editor.app"_s), identified(u"com.example.editor"_s));
+    const std::optional<InstalledApp> app = InstalledApp::make(mac.path(u"root/Applications/Editor.app"_s));
+    ASSERT_TRUE(app);
+
+    EXPECT_EQ(namesOf(app->leftovers),
+              (QStringList{u"com.example.editor"_s, u"com.example.editor.helper"_s, u"Editor"_s, u"editor-tools"_s,
+                           u"com.example.editor.plist"_s, u"com.example.editor.savedState"_s, u"com.example.Editor"_s,
+                           u"com.example.editor"_s}));
+    const ScanItem& first = app->leftovers.first();
+    EXPECT_EQ(first.url, mac.path(u"home/Library/Application Support/com.example.editor"_s));
+    EXPECT_EQ(first.size, 40960);
+    EXPECT_EQ(first.detail, u"Données d'application"_s);
+    EXPECT_TRUE(first.isSelected);
+    EXPECT_FALSE(first.isRisky);
+    EXPECT_EQ(first.removalMode, Removal::Mode::trash());
+    EXPECT_EQ(first.modified, FileUtils::modificationDate(first.url));
+    EXPECT_EQ(app->leftovers.last().detail, u"Scripts"_s);
+    EXPECT_EQ(app->totalSize(),
+              app->size + 40960 + 20480 + 12288 + 8192 +
+                  Platform::fileInfo(mac.path(u"home/Library/Preferences/com.example.editor.plist"_s))->allocatedSize +
+                  3 * 4096);
+
+    // An Apple application is listed with its size, never with leftovers.
+    mac.tree.add(u"home/Library/Caches/com.apple.Notes/x 4096\n"_s);
+    writeBundle(mac.path(u"root/Applications/Notes.app"_s), identified(u"com.apple.Notes"_s));
+    const std::optional<InstalledApp> notes = InstalledApp::make(mac.path(u"root/Applications/Notes.app"_s));
+    ASSERT_TRUE(notes);
+    EXPECT_TRUE(notes->isAppleApp);
+    EXPECT_GT(notes->size, 0);
+    EXPECT_TRUE(notes->leftovers.isEmpty());
+}
+
+TEST(InstalledApp, loadsTheThreeFoldersReportingEachCandidateAndSortsByTotalSize)
+{
+    LittleMac mac;
+    writeBundle(mac.path(u"root/Applications/Alpha.app"_s), identified(u"com.example.alpha"_s));
+    writeBundle(mac.path(u"root/Applications/Beta.app"_s), identified(u"com.example.beta"_s));
+    writeBundle(mac.path(u"root/Applications/Utilities/Gamma.app"_s), identified(u"com.example.gamma"_s));
+    writeBundle(mac.path(u"root/Applications/Suite/Delta.app"_s), identified(u"com.example.delta"_s));
+    writeBundle(mac.path(u"home/Applications/Epsilon.app"_s), identified(u"com.example.epsilon"_s));
+    writeBundle(mac.path(u"root/System/Applications/Notes.app"_s), identified(u"com.apple.Notes"_s));
+    mac.tree.add(u"root/Applications/Fichier.app 10\nroot/Applications/.app/\n"
+                 u"home/Library/Caches/com.example.gamma/x 40960\n"_s);
+
+    QStringList steps;
+    const QList<InstalledApp> apps = InstalledApp::loadAll(
+        [&](double fraction, const QString& status) { steps.append(QString::number(fraction) + u' ' + status); });
+    EXPECT_EQ(steps, (QStringList{u"0 Alpha.app"_s, u"0.2 Beta.app"_s, u"0.4 Fichier.app"_s, u"0.6 Gamma.app"_s,
+                                  u"0.8 Epsilon.app"_s, u"1 "_s}));
+    // Gamma's cache makes it the largest; the others weigh alike and keep the order they were found in.
+    EXPECT_EQ(namesOf(apps), (QStringList{u"Gamma"_s, u"Alpha"_s, u"Beta"_s, u"Epsilon"_s}));
+
+    // Stopped while the second candidate is reported: that one is still built, then the loop ends.
+    std::stop_source stop;
+    steps.clear();
+    const QList<InstalledApp> stopped = InstalledApp::loadAll(
+        [&](double fraction, const QString& status) {
+            steps.append(QString::number(fraction) + u' ' + status);
+            if (status == u"Beta.app"_s)
+                stop.request_stop();
+        },
+        stop.get_token());
+    EXPECT_EQ(steps, (QStringList{u"0 Alpha.app"_s, u"0.2 Beta.app"_s, u"1 "_s}));
+    EXPECT_EQ(namesOf(stopped), (QStringList{u"Alpha"_s, u"Beta"_s}));
+}
+
+TEST(InstalledApp, withNoCandidatesOnlyTheEndIsReported)
+{
+    const LittleMac mac;
+    QStringList steps;
+    EXPECT_TRUE(InstalledApp::loadAll([&](double fraction, const QString& status) {
+                    steps.append(QString::number(fraction) + u' ' + status);
+                }).isEmpty());
+    EXPECT_EQ(steps, QStringList{u"1 "_s});
+}
+
+TEST(InstalledApp, lastUseIsTheAccessDateReadBeforeTheBundleIsWalked)
+{
+    const LittleMac mac;
+    const QString bundle = mac.path(u"root/Applications/Editor.app"_s);
+    writeBundle(bundle, identified(u"com.example.editor"_s));
+    // Older than its modification: reading the folder would move it, were it not opened with care.
+    const struct timespec times[2] = {{1600000000, 0}, {0, UTIME_OMIT}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(bundle).constData(), times, 0), 0);
+    const QDateTime lastUse = QDateTime::fromSecsSinceEpoch(1600000000, Qt::UTC);
+
+    EXPECT_EQ(InstalledApp::make(bundle)->lastUsed, lastUse);
+    EXPECT_EQ(InstalledApp::make(bundle)->lastUsed, lastUse);
+}
+
+TEST(InstalledApp, bundleItemsAreTheBundleWhileItExistsThenItsStoredLeftovers)
+{
+    LittleMac mac;
+    mac.tree.add(u"home/Library/Caches/com.example.editor/x 4096\n"_s);
+    const QString bundle = mac.path(u"root/Applications/Editor.app"_s);
+    writeBundle(bundle, identified(u"com.example.editor"_s));
+    const InstalledApp app = *InstalledApp::make(bundle);
+    ASSERT_EQ(app.leftovers.size(), 1);
+
+    const QList<ScanItem> items = InstalledApp::bundleItems(app, true);
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].url, bundle);
+    EXPECT_EQ(items[0].name, u"Editor.app"_s);
+    EXPECT_EQ(items[0].size, app.size);
+    EXPECT_EQ(items[0].detail, u"Application"_s);
+    EXPECT_TRUE(items[0].isSelected);
+    EXPECT_EQ(items[0].removalMode, Removal::Mode::trash());
+    EXPECT_EQ(items[1], app.leftovers[0]);
+    EXPECT_EQ(InstalledApp::bundleItems(app, false).size(), 1);
+
+    ASSERT_EQ(Platform::removeItem(bundle), std::nullopt);
+    EXPECT_EQ(InstalledApp::bundleItems(app, true), app.leftovers);
+    EXPECT_TRUE(InstalledApp::bundleItems(app, false).isEmpty());
+}
+
+TEST(InstalledApp, runningAndQuittingGoByTheExactIdentifier)
+{
+    const Platform::RunningApplication editor{101, u"/Applications/Editor.app"_s, u"com.example.editor"_s};
+    const Platform::RunningApplication helper{102, u"/Applications/Editor.app/Contents/Helper.app"_s,
+                                              u"com.example.editor"_s};
+    const Platform::RunningApplication anonymous{103, u"/Applications/Sans.app"_s, QString()};
+    const Platform::RunningApplication viewer{104, u"/Applications/Viewer.app"_s, u"com.example.viewer"_s};
+    QList<Platform::RunningApplication> asked;
+    Platform::setRunningApplicationsOverride(
+        [&] {
+            return QList{editor, anonymous, helper, viewer};
+        },
+        [&](const Platform::RunningApplication& app) { asked.append(app); });
+
+    InstalledApp app;
+    for (const QString& identifier : {u"com.example.editor"_s, u"COM.example.editor"_s, QString()}) {
+        app.bundleID = identifier;
+        EXPECT_EQ(app.isRunning(), identifier == u"com.example.editor"_s) << identifier.toStdString();
+        app.terminate();
+    }
+    EXPECT_EQ(asked, (QList{editor, helper}));
+    Platform::setRunningApplicationsOverride({}, {});
+}
+
+// The demonstration Mac's applications, one of which really runs: Ondine's program is a copy of sleep.
+TEST(InstalledApp, inventoriesTheDemonstrationMacAndQuitsItsRunningOndine)
+{
+    const QString demo = TestSupport::temporary() + u"/demo-mac-apps"_s;
+    TestSupport::layOutDemoMac(demo);
+    if (HasFatalFailure())
+        return;
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
+    const TestSupport::ScopedEnvironment home("HOME", demo + u"/Users/demo"_s);
+
+    const QList<InstalledApp> apps = InstalledApp::loadAll({});
+    QStringList names = namesOf(apps);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{u"Atelier Photo"_s, u"Carnet"_s, u"Lumen Sync"_s, u"Ondine"_s}));
+    const auto ondine = std::find_if(apps.cbegin(), apps.cend(),
+                                     [](const InstalledApp& app) { return app.bundleID == u"io.ondine.player"_s; });
+    ASSERT_NE(ondine, apps.cend());
+    EXPECT_EQ(ondine->version, u"5.0.4"_s);
+    // Its cache, its logs, its window state and its container, largest first.
+    EXPECT_EQ(namesOf(ondine->leftovers), (QStringList{u"io.ondine.player"_s, u"Ondine"_s,
+                                                       u"io.ondine.player.savedState"_s, u"io.ondine.player"_s}));
+    EXPECT_FALSE(ondine->isRunning());
+
+    const QByteArray program = QFile::encodeName(ondine->url + u"/Contents/MacOS/Ondine"_s);
+    char* arguments[] = {const_cast<char*>(program.constData()), const_cast<char*>("60"), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, program.constData(), nullptr, nullptr, arguments, environ), 0);
+    EXPECT_TRUE(ondine->isRunning());
+    ondine->terminate();
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_FALSE(ondine->isRunning());
+}

@@ -1,0 +1,125 @@
+#include "Platform/RunningApplications.h"
+
+#include "MacFixtures.h"
+#include "Platform/FileOperations.h"
+#include "Sandbox.h"
+#include "TempTree.h"
+
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+extern char** environ;
+
+namespace {
+
+QString realPath(const QString& path)
+{
+    char buffer[PATH_MAX];
+    return ::realpath(QFile::encodeName(path).constData(), buffer) ? QFile::decodeName(buffer) : QString();
+}
+
+// A bundle whose program is a copy of the system's sleep, so that started it runs as that application.
+QString sleepingBundle(const TempTree& tree, const QString& name, const QString& identifier)
+{
+    const QString bundle = tree.path(name + u".app"_s);
+    TestSupport::writeAppBundle(bundle, identifier);
+    const QString program = bundle + u"/Contents/MacOS/"_s + name;
+    EXPECT_TRUE(QFile::copy(realPath(u"/bin/sleep"_s), program));
+    EXPECT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    return realPath(bundle);
+}
+
+pid_t start(const QString& program)
+{
+    const QByteArray path = QFile::encodeName(program);
+    char* arguments[] = {const_cast<char*>(path.constData()), const_cast<char*>("60"), nullptr};
+    pid_t pid = 0;
+    EXPECT_EQ(::posix_spawn(&pid, path.constData(), nullptr, nullptr, arguments, environ), 0);
+    return pid;
+}
+
+std::optional<Platform::RunningApplication> listed(pid_t pid)
+{
+    for (const Platform::RunningApplication& application : Platform::runningApplications()) {
+        if (application.processID == pid)
+            return application;
+    }
+    return std::nullopt;
+}
+
+bool waitUntilUnlisted(pid_t pid)
+{
+    for (int i = 0; i < 500; ++i) {
+        if (!listed(pid))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(RunningApplications, aProgramInABundleRunsIsAskedToQuitAndIsGone)
+{
+    const TempTree tree;
+    const QString bundle = sleepingBundle(tree, u"Veille"_s, u"fr.veille.App"_s);
+    const pid_t pid = start(bundle + u"/Contents/MacOS/Veille"_s);
+    ASSERT_GT(pid, 0);
+
+    const std::optional<Platform::RunningApplication> running = listed(pid);
+    ASSERT_TRUE(running);
+    EXPECT_EQ(*running, (Platform::RunningApplication{pid, bundle, u"fr.veille.App"_s}));
+    EXPECT_FALSE(listed(::getpid())) << "a program outside a bundle is no application";
+
+    // A record that no longer matches its process (here: this test's own number) is never signalled.
+    EXPECT_FALSE(Platform::terminate({::getpid(), bundle, u"fr.veille.App"_s}));
+
+    EXPECT_TRUE(Platform::terminate(*running));
+    EXPECT_TRUE(waitUntilUnlisted(pid)) << "an ended process, reaped or not, is no longer running";
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_FALSE(Platform::terminate(*running)) << "gone: nothing to send";
+}
+
+TEST(RunningApplications, aProgramDeletedWhileItRunsIsPassedOver)
+{
+    const TempTree tree;
+    const QString bundle = sleepingBundle(tree, u"Éphémère"_s, u"fr.ephemere.app"_s);
+    const QString program = bundle + u"/Contents/MacOS/Éphémère"_s;
+    const pid_t pid = start(program);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(listed(pid));
+    ASSERT_EQ(Platform::removeItem(program), std::nullopt);
+    EXPECT_FALSE(listed(pid));
+
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
+TEST(RunningApplications, testsCanStandInForTheList)
+{
+    const Platform::RunningApplication editor{4242, u"/Applications/Editor.app"_s, u"com.example.editor"_s};
+    QList<Platform::RunningApplication> asked;
+    Platform::setRunningApplicationsOverride([&] { return QList{editor}; },
+                                             [&](const Platform::RunningApplication& app) { asked.append(app); });
+    EXPECT_EQ(Platform::runningApplications(), QList{editor});
+    EXPECT_TRUE(Platform::terminate(editor));
+    EXPECT_EQ(asked, QList{editor});
+    Platform::setRunningApplicationsOverride({}, {});
+    EXPECT_FALSE(Platform::runningApplications().contains(editor));
+}
