@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <limits>
 #include <memory>
 #include <mutex>
 
@@ -143,6 +144,14 @@ std::optional<QString> relativeDate(const std::optional<QDateTime>& date)
     if (!date)
         return std::nullopt;
     return relativeFormatter().localizedString(*date, QDateTime::currentDateTimeUtc());
+}
+
+qint64 addBytes(qint64 total, qint64 bytes)
+{
+    qint64 sum = 0;
+    if (!__builtin_add_overflow(total, bytes, &sum))
+        return sum;
+    return bytes > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
 }
 
 } // namespace FileUtils

@@ -72,4 +72,8 @@ SplitByteCount splitByteCount(qint64 bytes);
 // The French relative text of `date` against now; nothing for no date.
 std::optional<QString> relativeDate(const std::optional<QDateTime>& date);
 
+// `total` + `bytes`, held at the 64-bit limits rather than wrapping: sums of item sizes that no disk could hold
+// still read as a size.
+qint64 addBytes(qint64 total, qint64 bytes);
+
 } // namespace FileUtils

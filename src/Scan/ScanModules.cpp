@@ -3,6 +3,7 @@
 #include "Scan/ProvenanceCard.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
+#include "Scan/SmartScanView.h"
 #include "Scanners/ModuleRegistry.h"
 
 namespace {
@@ -42,6 +43,12 @@ QWidget* scanScreen(const Modules::ScreenContext& context)
     return screen;
 }
 
+QWidget* smartScanScreen(const Modules::ScreenContext& context)
+{
+    return makeSmartScanScreen(qobject_cast<ScanViewModel*>(context.model), context.figures.hasFullDiskAccess(),
+                               context.workspace, context.figures);
+}
+
 } // namespace
 
 void registerScanModules(Modules::Registry& registry)
@@ -58,5 +65,6 @@ void registerScanModules(Modules::Registry& registry)
         if (hasScanScreen(module))
             registry.setScreen(module, scanScreen);
     }
+    registry.setScreen(ModuleID::smartScan, smartScanScreen);
     registry.setFallbackScreen(scanScreen);
 }

@@ -59,7 +59,7 @@ qint64 ScanViewModel::selectedBytes() const
     qint64 bytes = 0;
     for (const ScanGroup& group : m_groups) {
         for (const ScanItem& item : group.items)
-            bytes += item.isSelected ? item.size : 0;
+            bytes = item.isSelected ? FileUtils::addBytes(bytes, item.size) : bytes;
     }
     return bytes;
 }
@@ -69,7 +69,7 @@ qint64 ScanViewModel::totalBytes() const
     qint64 bytes = 0;
     for (const ScanGroup& group : m_groups) {
         for (const ScanItem& item : group.items)
-            bytes += item.size;
+            bytes = FileUtils::addBytes(bytes, item.size);
     }
     return bytes;
 }

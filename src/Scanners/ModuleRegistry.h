@@ -51,7 +51,8 @@ class Workspace;
 // the app-wide figures through the context:
 //
 //   registry.setScreen(ModuleID::smartScan, [](const Modules::ScreenContext& context) -> QWidget* {
-//       return new SmartScanView(qobject_cast<ScanViewModel*>(context.model), context.figures);
+//       return makeSmartScanScreen(qobject_cast<ScanViewModel*>(context.model), context.figures.hasFullDiskAccess(),
+//                                  context.workspace, context.figures);
 //   });
 //
 // The registry is filled once on the GUI thread before the window is built, then only read.

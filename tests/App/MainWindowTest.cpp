@@ -4,12 +4,15 @@
 #include "App/DiskFooter.h"
 #include "App/SidebarView.h"
 #include "AppTestSupport.h"
+#include "Core/FileUtils.h"
 #include "Look/ElidedLabel.h"
+#include "Look/StatTile.h"
 #include "Look/Theme.h"
 #include "RecordingWorkspace.h"
 #include "Sandbox.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
+#include "Scan/SmartScanView.h"
 #include "Scanners/ScannerFactory.h"
 
 #include <QDir>
@@ -140,6 +143,31 @@ TEST(MainWindow, routesTheSelectionAndScanScreensKeepTheirResults)
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->model(), model);
     EXPECT_EQ(again->model()->phase(), ScanViewModel::Phase::results);
+}
+
+TEST(MainWindow, theSmartScanOpensItsDashboardOverTheAppWideModel)
+{
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
+    TestSupport::RecordingWorkspace workspace;
+    MainWindow window(state, workspace);
+    auto* dashboard = qobject_cast<SmartScanView*>(window.detail());
+    ASSERT_NE(dashboard, nullptr);
+    EXPECT_EQ(&dashboard->model(), state.model(ModuleID::smartScan));
+    EXPECT_EQ(dashboard->model().phase(), ScanViewModel::Phase::idle);
+
+    // The figures column follows the monitor's readings.
+    window.show();
+    auto* storage = dashboard->findChild<StatTile*>(u"storageTile"_s);
+    ASSERT_NE(storage, nullptr);
+    state.refresh();
+    EXPECT_EQ(storage->fields().value, FileUtils::byteFormatter().string(state.snapshot().diskFree));
+
+    state.setSelection(ModuleID::trashBins);
+    state.setSelection(ModuleID::smartScan);
+    auto* again = qobject_cast<SmartScanView*>(window.detail());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(&again->model(), state.model(ModuleID::smartScan));
 }
 
 TEST(MainWindow, theMonitorRunsWhileTheWindowIsShown)

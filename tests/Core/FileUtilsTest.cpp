@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <latch>
+#include <limits>
 #include <stop_token>
 
 #include <QThreadPool>
@@ -153,6 +154,20 @@ TEST(FileUtils, abbreviatedPathReplacesTheHomeOnlyAtAPathBoundary)
     };
     for (const Case& c : cases)
         EXPECT_EQ(FileUtils::abbreviatedPath(c.path), c.expected);
+}
+
+TEST(FileUtils, addBytesHoldsAtTheLimitsInsteadOfWrapping)
+{
+    constexpr qint64 max = std::numeric_limits<qint64>::max();
+    constexpr qint64 min = std::numeric_limits<qint64>::min();
+    const struct {
+        qint64 total;
+        qint64 bytes;
+        qint64 sum;
+    } cases[] = {{0, 0, 0},          {4096, 100, 4196},  {max - 1, 1, max}, {max - 1, max - 1, max},
+                 {max, -1, max - 1}, {min + 1, -5, min}, {-10, 3, -7}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FileUtils::addBytes(c.total, c.bytes), c.sum) << c.total << " + " << c.bytes;
 }
 
 TEST(RunContext, aTestProcessIsNoAppBundle)

@@ -2,6 +2,7 @@
 
 #include "App/AppState.h"
 #include "App/MainWindow.h"
+#include "App/SidebarView.h"
 #include "Core/History.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/NoticeBanner.h"
@@ -12,6 +13,7 @@
 #include "Sandbox.h"
 #include "Scan/ItemRow.h"
 #include "Scan/ScanViewModel.h"
+#include "Scan/SmartScanView.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 #include "Tools/SpaceMapModel.h"
@@ -27,6 +29,7 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QProcess>
 #include <QSet>
 #include <QTest>
@@ -438,4 +441,67 @@ TEST(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
     ASSERT_TRUE(QTest::qWaitFor([&] { return Platform::fileInfo(copy.url).has_value(); }, 30000));
     EXPECT_FALSE(Platform::fileInfo(*session->files[0].trashPath));
     app.finishCleanings();
+}
+
+// "Analyse intelligente" on the demonstration Mac, picked in the sidebar: one scan finds the junk, the trash items
+// and the threats; "Tout nettoyer" cleans what is selected, the threats that only an administrator may remove
+// through the prompt, and the report and the journal say so.
+TEST(EndToEnd, theSmartScanCleansJunkTrashAndThreatsOnTheDemonstrationMac)
+{
+    const DemoMac demo;
+    {
+        const TempTree probe(u"f 1\n"_s);
+        QP_SET_ATTRIBUTE_OR_SKIP(TestSupport::setExtendedAttribute(probe.path(u"f"_s), u"user.probe"_s, "1"));
+    }
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    app.state().setSelection(ModuleID::trashBins);
+    window.sidebar()->list()->setCurrentRow(1);
+    ASSERT_EQ(app.state().selection(), ModuleID::smartScan);
+    ASSERT_NE(qobject_cast<SmartScanView*>(window.detail()), nullptr);
+    ScanViewModel* smart = app.state().model(ModuleID::smartScan);
+    ASSERT_NE(smart, nullptr);
+    EXPECT_EQ(smart->phase(), ScanViewModel::Phase::idle); // showing the screen started nothing
+
+    // The screen scrolls: its content is laid out once the window has had its turn.
+    QAbstractButton* scan = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (scan = button(window, u"scanButton"_s)) != nullptr && !scan->rect().isEmpty(); }, 5000));
+    QTest::mouseClick(scan, Qt::LeftButton);
+    QAbstractButton* clean = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 60000));
+    QStringList titles;
+    for (const ScanGroup& group : smart->groups())
+        titles.append(group.title);
+    SCOPED_TRACE(titles.join(u" | "_s).toStdString());
+    EXPECT_TRUE(titles.contains(u"Caches d'applications"_s));
+    EXPECT_TRUE(titles.contains(u"Corbeille"_s));
+    EXPECT_TRUE(titles.contains(u"Fichiers d'adwares connus"_s));
+    EXPECT_TRUE(titles.contains(u"Persistance suspecte"_s));
+    EXPECT_EQ(window.findChildren<QWidget*>(u"groupRow"_s).size(), smart->groups().size());
+    ASSERT_NE(itemNamed(*smart, u"MacKeeper"_s), nullptr);
+    EXPECT_TRUE(itemNamed(*smart, u"MacKeeper"_s)->isSelected);
+
+    const qsizetype selected = smart->selectedCount();
+    ASSERT_GT(selected, 0);
+    QTest::mouseClick(clean, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"newScanButton"_s) != nullptr; }, 60000));
+    EXPECT_TRUE(smart->failures().isEmpty()) << smart->failures().join(u'\n').toStdString();
+    EXPECT_EQ(smart->removedCount(), selected);
+    EXPECT_FALSE(TestSupport::exists(demo.path(u"/Library/Application Support/MacKeeper"_s)));
+    EXPECT_TRUE(Platform::listFolder(demo.path(u"/Users/demo/.Trash"_s)).size() > 0);
+
+    QLabel* freed = window.findChild<QLabel*>(u"freedLine"_s);
+    ASSERT_NE(freed, nullptr);
+    EXPECT_TRUE(freed->text().endsWith(u" libérés"_s));
+    EXPECT_GT(smart->freedBytes(), 0);
+    EXPECT_TRUE(window.findChild<QWidget*>(u"freedTile"_s)->isVisibleTo(&window));
+
+    app.finishCleanings();
+    ASSERT_FALSE(History::shared().sessions().isEmpty());
+    const CleaningSession session = History::shared().sessions().first();
+    EXPECT_EQ(session.moduleID, u"smartScan"_s);
+    EXPECT_EQ(session.files.size(), selected);
 }

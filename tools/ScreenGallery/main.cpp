@@ -1,5 +1,6 @@
-// qp_screen_gallery OUTPUT_FOLDER: shows the generic module screen in each of its phases, driven by its real view
-// model around a made-up scanner, under the offscreen platform, and saves module-<phase>.png in OUTPUT_FOLDER.
+// qp_screen_gallery OUTPUT_FOLDER: shows the generic module screen and the smart scan's screen in each of their
+// phases, driven by their real view model around a made-up scanner, under the offscreen platform, and saves
+// module-<phase>.png and smart-<phase>.png in OUTPUT_FOLDER.
 // Everything it writes (the items it cleans, the Trash, the journal) lives in a temporary folder that stands for
 // the home folder and the system root, and goes with it.
 #include "Core/Exclusions.h"
@@ -18,6 +19,8 @@
 #include "Scan/ResultsState.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
+#include "Scan/SmartScanView.h"
+#include "Scanners/ModuleRegistry.h"
 
 #include <condition_variable>
 #include <cstdio>
@@ -165,6 +168,44 @@ QList<ScanGroup> threatGroups(const QString& home)
                       u"Programmes relancés à chaque session."_s, items, true, ScanGroup::Metric::threats}};
 }
 
+// A machine of fixed figures, so that the pictures do not change from run to run; the freed total is the smart
+// scan's own.
+class GalleryFigures final : public Modules::AppFigures
+{
+public:
+    explicit GalleryFigures(const ScanViewModel& model) : m_model(model)
+    {
+        m_snapshot.diskTotal = 494'384'795'648;
+        m_snapshot.diskFree = 121'634'185'216;
+        m_snapshot.memoryTotal = 17'179'869'184;
+        m_snapshot.memoryUsed = 11'811'160'064;
+        m_snapshot.memoryPressure = 0.41;
+        m_snapshot.cpuLoad = 0.234;
+    }
+
+    const SystemSnapshot& snapshot() const override { return m_snapshot; }
+    bool hasFullDiskAccess() const override { return false; }
+    qint64 totalFreedBytes() const override { return m_model.freedBytes(); }
+    void onChanged(QObject*, std::function<void()>) const override {}
+
+private:
+    const ScanViewModel& m_model;
+    SystemSnapshot m_snapshot;
+};
+
+QList<ScanGroup> trashGroups(const QString& home)
+{
+    QList<ScanItem> items;
+    const char16_t* names[] = {u"Capture d'écran 2024-03-12.png", u"Facture-0412.pdf", u"installeur.dmg"};
+    qint64 size = 86'000'000;
+    for (const char16_t* name : names) {
+        items.append(item(makeFile(home + u"/.Trash/"_s + QString::fromUtf16(name), 1024), size, true));
+        size /= 4;
+    }
+    return {ScanGroup{QUuid::createUuid(), u"Corbeille"_s, u"trash"_s, std::nullopt, items, true,
+                      ScanGroup::Metric::bytes}};
+}
+
 void settle(int milliseconds)
 {
     QElapsedTimer clock;
@@ -182,10 +223,11 @@ bool waitFor(const ScanViewModel& model, ScanViewModel::Phase phase)
     return model.phase() == phase;
 }
 
-bool save(QWidget& screen, const QString& folder, const QString& phase, int settleMilliseconds = 900)
+bool save(QWidget& screen, const QString& folder, const QString& phase, int settleMilliseconds = 900,
+          const QString& prefix = u"module-"_s)
 {
     settle(settleMilliseconds);
-    const QString path = folder + u"/module-"_s + phase + u".png"_s;
+    const QString path = folder + u'/' + prefix + phase + u".png"_s;
     if (!screen.grab().toImage().save(path)) {
         std::fprintf(stderr, "qp_screen_gallery: could not save %s\n", qPrintable(path));
         return false;
@@ -277,6 +319,37 @@ int main(int argc, char* argv[])
             return 1;
         model.toggleItem(model.groups()[0].items[2].id, model.groups()[0].id);
         saved = save(screen, output, u"threats"_s) && saved;
+    }
+    {
+        auto scanner = std::make_shared<GalleryScanner>(ModuleID::smartScan, false);
+        ScanViewModel model(scanner, services);
+        const GalleryFigures figures(model);
+        SmartScanView screen(model, false, workspace, figures);
+        screen.resize(size);
+        screen.show();
+        const QString smart = u"smart-"_s;
+        saved = save(screen, output, u"idle"_s, 900, smart) && saved;
+
+        model.scan();
+        settle(200);
+        saved = save(screen, output, u"scanning"_s, 900, smart) && saved;
+
+        scanner->release(junkGroups(home) + trashGroups(home) + threatGroups(home));
+        if (!waitFor(model, ScanViewModel::Phase::results))
+            return 1;
+        saved = save(screen, output, u"results"_s, 900, smart) && saved;
+
+        model.clean();
+        saved = save(screen, output, u"cleaning"_s, 0, smart) && saved;
+        if (!waitFor(model, ScanViewModel::Phase::finished))
+            return 1;
+        saved = save(screen, output, u"finished"_s, 900, smart) && saved;
+
+        model.scan();
+        scanner->release({});
+        if (!waitFor(model, ScanViewModel::Phase::results))
+            return 1;
+        saved = save(screen, output, u"empty"_s, 900, smart) && saved;
     }
     {
         ScanModuleView screen(ModuleID::duplicates, nullptr, true, workspace);
