@@ -18,3 +18,6 @@ install_tool launchctl /bin
 install_tool rm /bin
 install_tool profiles /usr/bin
 install_tool tmutil /usr/bin
+install_tool ditto /usr/bin
+install_tool mount_apfs /sbin
+install_tool umount /sbin
