@@ -1,12 +1,16 @@
 #include "CompositionRoot.h"
 
 #include "App/AppState.h"
+#include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
 #include "Core/Exclusions.h"
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
+#include "Scan/HistoryModel.h"
+
+#include <QAction>
 
 #include <QApplication>
 #include <QEventLoop>
@@ -19,10 +23,13 @@ CompositionRoot::CompositionRoot()
     m_workspace = std::make_unique<DesktopWorkspace>();
     m_state = std::make_unique<AppState>();
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
+    QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(),
+                     [workspace = m_workspace.get()] { openHistoryWindow(History::shared(), *workspace); });
 }
 
 CompositionRoot::~CompositionRoot()
 {
+    delete historyWindow();
     m_window.reset();
     m_state.reset();
     m_workspace.reset();
@@ -30,7 +37,7 @@ CompositionRoot::~CompositionRoot()
 
 void CompositionRoot::finishCleanings()
 {
-    while (m_state->isCleaning())
+    while (m_state->isCleaning() || HistoryModel::restoresUnderWay() > 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
 }
 
