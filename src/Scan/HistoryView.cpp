@@ -640,6 +640,13 @@ void HistoryView::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), Paint::withOpacity(palette().color(QPalette::Base), 0.25));
 }
 
+void HistoryView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        refresh();
+}
+
 void HistoryView::refreshCard(const QUuid& id)
 {
     SessionCard* card = m_cards.value(id);

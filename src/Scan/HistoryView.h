@@ -162,11 +162,15 @@ public:
     QList<SessionCard*> cards() const;
     SessionCard* card(const QUuid& id) const { return m_cards.value(id); }
 
+    // Draws everything again from the model and the file system: after each change, and whenever the window
+    // comes forward (the Trash may have been emptied meanwhile).
+    void refresh();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void refresh();
     void refreshCard(const QUuid& id);
 
     Platform::Workspace& m_workspace;

@@ -1,20 +1,26 @@
 #include "CompositionRoot.h"
 
 #include "App/AppState.h"
+#include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
 #include "Core/History.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/NoticeBanner.h"
+#include "Look/StyledButton.h"
 #include "MacFixtures.h"
 #include "Platform/Access.h"
+#include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Sandbox.h"
+#include "Scan/HistoryModel.h"
+#include "Scan/HistoryView.h"
 #include "Scan/ItemRow.h"
 #include "Scan/ScanViewModel.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QLabel>
 #include <QProcess>
 #include <QTest>
@@ -231,5 +237,93 @@ TEST(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     ASSERT_TRUE(malware->canUndo());
     malware->undoLastCleaning();
     EXPECT_TRUE(TestSupport::exists(agent));
+    app.finishCleanings();
+}
+
+// "Historique de nettoyage" on the demonstration Mac: a cleaning of "Fichiers système" is put back from the
+// Trash; a second one, whose Trash is then emptied, comes back from the snapshot taken before it, through the
+// administrator prompt. Both times the files are at their places again and the journal marks them.
+TEST(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    app.state().setSelection(ModuleID::systemJunk);
+
+    const auto cleanSystemJunk = [&] {
+        QAbstractButton* start = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                start = button(window, u"scanButton"_s);
+                if (start == nullptr)
+                    start = button(window, u"newScanButton"_s);
+                return start != nullptr;
+            },
+            30000));
+        QTest::mouseClick(start, Qt::LeftButton);
+        if (button(window, u"scanButton"_s) != nullptr)
+            QTest::mouseClick(button(window, u"scanButton"_s), Qt::LeftButton);
+        QAbstractButton* clean = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 30000));
+        QTest::mouseClick(clean, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"newScanButton"_s) != nullptr; }, 30000));
+    };
+    const auto allBack = [](const CleaningSession& session) {
+        for (const RemovedFile& file : session.files) {
+            if (!file.restored || !TestSupport::exists(file.originalPath))
+                return false;
+        }
+        return true;
+    };
+
+    // One: back from the Trash.
+    cleanSystemJunk();
+    ASSERT_FALSE(History::shared().sessions().isEmpty());
+    const CleaningSession first = History::shared().sessions().first();
+    ASSERT_TRUE(first.snapshotStamp.has_value());
+    window.historyAction()->trigger();
+    auto* view = historyWindow()->findChild<HistoryView*>();
+    ASSERT_NE(view, nullptr);
+    SessionCard* card = view->card(first.id);
+    ASSERT_NE(card, nullptr);
+    ASSERT_FALSE(card->restoreButton()->isHidden());
+    card->restoreButton()->click();
+    EXPECT_TRUE(view->notice()->text().endsWith(u" depuis la corbeille."_s)) << view->notice()->text().toStdString();
+    EXPECT_TRUE(allBack(*History::shared().session(first.id)));
+
+    // Two: the Trash emptied, back from the snapshot.
+    cleanSystemJunk();
+    const CleaningSession second = History::shared().sessions().first();
+    ASSERT_NE(second.id, first.id);
+    ASSERT_TRUE(second.snapshotStamp.has_value());
+    for (const Platform::FileInfo& item : Platform::listFolder(demo.path(u"/Users/demo/.Trash"_s)))
+        ASSERT_FALSE(Platform::removeItem(item.path));
+    view->refresh(); // as when the window comes forward again
+    card = view->card(second.id);
+    ASSERT_NE(card, nullptr);
+    EXPECT_TRUE(card->restoreButton()->isHidden());
+    ASSERT_FALSE(card->snapshotButton()->isHidden());
+    card->snapshotButton()->click();
+    EXPECT_EQ(view->notice()->text(), u"Montage de l'instantané…"_s);
+    ASSERT_TRUE(QTest::qWaitFor([] { return HistoryModel::restoresUnderWay() == 0; }, 60000));
+    // The demonstration Mac's snapshots hold the home's Library and the temporary folder: what the cleaning took
+    // there is back and marked; anything else is reported absent from the snapshot and stays unmarked.
+    const QString library = demo.path(u"/Users/demo/Library/"_s);
+    const QString temporary = demo.path(u"/private/var/folders/qp/T/"_s);
+    int inSnapshot = 0;
+    for (const RemovedFile& file : History::shared().session(second.id)->files) {
+        const bool kept = file.originalPath.startsWith(library) || file.originalPath.startsWith(temporary);
+        inSnapshot += kept ? 1 : 0;
+        EXPECT_EQ(file.restored, kept) << file.originalPath.toStdString();
+        EXPECT_EQ(TestSupport::exists(file.originalPath), kept) << file.originalPath.toStdString();
+    }
+    EXPECT_GT(inSnapshot, 0);
+    EXPECT_TRUE(view->notice()->text().startsWith(QString::number(inSnapshot) + u" éléments remis en place"_s))
+        << view->notice()->text().toStdString();
+    if (inSnapshot == second.files.size()) {
+        EXPECT_TRUE(card->snapshotButton()->isHidden());
+    }
     app.finishCleanings();
 }
