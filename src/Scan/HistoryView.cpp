@@ -27,6 +27,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -108,6 +109,26 @@ private:
     qreal m_fraction = 0;
 };
 
+// The row's fonts and their metrics, made once: a card lays out and draws up to 200 rows at a time.
+struct RowFonts {
+    QFont name = Theme::systemFont(12);
+    QFont path = Theme::monoFont();
+    QFont state = Theme::systemFont(10, QFont::Medium);
+    QFont size = Theme::systemFont(11, QFont::Normal, Theme::Design::rounded);
+    QFontMetrics nameMetrics{name};
+    QFontMetrics pathMetrics{path};
+    QFontMetrics stateMetrics{state};
+};
+
+const RowFonts& rowFonts()
+{
+    static const RowFonts fonts;
+    return fonts;
+}
+
+// Cards made per pass of the event loop while a long journal is first shown.
+constexpr int kCardsPerPass = 24;
+
 constexpr int kRowLeading = 24;
 constexpr int kRowTrailing = 14;
 constexpr int kRowSpacing = 11;
@@ -124,6 +145,12 @@ FileRow::FileRow(const RemovedFile& file, Platform::Workspace& workspace, QWidge
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void FileRow::setFile(const RemovedFile& file)
+{
+    m_file = file;
+    update();
 }
 
 QString FileRow::stateText() const
@@ -157,9 +184,8 @@ void FileRow::revealInTrash()
 
 QSize FileRow::sizeHint() const
 {
-    const QFontMetrics name(Theme::systemFont(12));
-    const QFontMetrics path(Theme::monoFont());
-    return {400, 5 + std::max(kIconSize, name.height() + 1 + path.height()) + 5};
+    const RowFonts& fonts = rowFonts();
+    return {400, 5 + std::max(kIconSize, fonts.nameMetrics.height() + 1 + fonts.pathMetrics.height()) + 5};
 }
 
 QRect FileRow::revealButtonRect() const
@@ -174,8 +200,7 @@ QRect FileRow::stateRect() const
     const QString text = stateText();
     if (text.isEmpty())
         return {};
-    const QFontMetrics metrics(Theme::systemFont(10, QFont::Medium));
-    int textWidth = metrics.horizontalAdvance(text);
+    int textWidth = rowFonts().stateMetrics.horizontalAdvance(text);
     if (m_file.restored)
         textWidth += 14;
     int right = width() - kRowTrailing - kSizeWidth - kRowSpacing;
@@ -239,9 +264,9 @@ void FileRow::paintEvent(QPaintEvent*)
     painter.setOpacity(1);
 
     // From the trailing edge: size, reveal button, state mark; the name block takes what is left.
-    const QFont sizeFont = Theme::systemFont(11, QFont::Normal, Theme::Design::rounded);
+    const RowFonts& fonts = rowFonts();
     const QRect sizeRect(width() - kRowTrailing - kSizeWidth, 0, kSizeWidth, height());
-    painter.setFont(sizeFont);
+    painter.setFont(fonts.size);
     painter.setPen(Paint::ink(this, Paint::Ink::secondary));
     painter.drawText(sizeRect, Qt::AlignRight | Qt::AlignVCenter, HistoryModel::byteText(m_file.bytes));
     int right = sizeRect.left() - kRowSpacing;
@@ -254,7 +279,7 @@ void FileRow::paintEvent(QPaintEvent*)
     }
     const QRect state = stateRect();
     if (!state.isEmpty()) {
-        painter.setFont(Theme::systemFont(10, QFont::Medium));
+        painter.setFont(fonts.state);
         QColor colour = Paint::ink(this, Paint::Ink::tertiary);
         QRect text = state;
         if (m_file.restored) {
@@ -271,10 +296,10 @@ void FileRow::paintEvent(QPaintEvent*)
 
     const int left = icon.right() + 1 + kRowSpacing;
     const int available = std::max(0, right - left);
-    const QFont nameFont = Theme::systemFont(12);
-    const QFont pathFont = Theme::monoFont();
-    const QFontMetrics nameMetrics(nameFont);
-    const QFontMetrics pathMetrics(pathFont);
+    const QFont& nameFont = fonts.name;
+    const QFont& pathFont = fonts.path;
+    const QFontMetrics& nameMetrics = fonts.nameMetrics;
+    const QFontMetrics& pathMetrics = fonts.pathMetrics;
     const int blockHeight = nameMetrics.height() + 1 + pathMetrics.height();
     const int top = middle - blockHeight / 2;
     const qsizetype slash = m_file.originalPath.lastIndexOf(u'/');
@@ -369,7 +394,16 @@ void SessionCard::show(const CleaningSession& session, bool expanded,
     m_freed->setText(HistoryModel::byteText(session.freedBytes));
     m_chevron->setExpanded(expanded);
 
-    if (expanded != m_expanded || (expanded && filesChanged)) {
+    const QList<FileRow*> shown = expanded && filesChanged && expanded == m_expanded ? rows() : QList<FileRow*>();
+    const bool sameFiles =
+        !shown.isEmpty() && m_rowCount == session.files.size() &&
+        std::equal(shown.cbegin(), shown.cend(), session.files.cbegin(),
+                   [](const FileRow* row, const RemovedFile& file) { return row->file().id == file.id; });
+    if (sameFiles) {
+        // The same files in a new state (a restore marked some): the rows take their new values in place.
+        for (qsizetype i = 0; i < shown.size(); ++i)
+            shown[i]->setFile(session.files[i]);
+    } else if (expanded != m_expanded || (expanded && filesChanged)) {
         m_expanded = expanded;
         rebuildRows();
     } else if (expanded && m_content != nullptr) {
@@ -381,6 +415,12 @@ void SessionCard::show(const CleaningSession& session, bool expanded,
 
 void SessionCard::rebuildDetails(const std::optional<Aftermath::Regrowth>& regrowth)
 {
+    const int back = regrowth && regrowth->pathsBack >= 1 ? regrowth->pathsBack : 0;
+    const DetailsKey key{m_session.date, m_session.files.size(), m_session.failureCount, back,
+                         back > 0 ? regrowth->returned : 0};
+    if (m_details && *m_details == key)
+        return;
+    m_details = key;
     while (QLayoutItem* item = m_detailsRow->takeAt(0)) {
         delete item->widget();
         delete item;
@@ -399,10 +439,11 @@ void SessionCard::rebuildDetails(const std::optional<Aftermath::Regrowth>& regro
     }
     if (regrowth && regrowth->pathsBack >= 1) {
         plain(u"·"_s);
-        QLabel* back = colouredLabel(HistoryModel::byteText(regrowth->returned) + u" revenus"_s, font, Theme::amber());
-        back->setToolTip(QString::number(regrowth->pathsBack) + u" emplacement(s) sont réoccupés "_s +
-                         u"depuis ce nettoyage."_s);
-        add(back);
+        QLabel* returned =
+            colouredLabel(HistoryModel::byteText(regrowth->returned) + u" revenus"_s, font, Theme::amber());
+        returned->setToolTip(QString::number(regrowth->pathsBack) + u" emplacement(s) sont réoccupés "_s +
+                             u"depuis ce nettoyage."_s);
+        add(returned);
     }
     m_detailsRow->addStretch(1);
 }
@@ -430,6 +471,7 @@ void SessionCard::rebuildRows()
     column->setSpacing(0);
     column->addWidget(new Divider(46));
     const qsizetype shown = std::min<qsizetype>(m_session.files.size(), HistoryModel::fileRowLimit);
+    m_rowCount = m_session.files.size();
     for (qsizetype i = 0; i < shown; ++i)
         column->addWidget(new FileRow(m_session.files[i], m_workspace));
     if (m_session.files.size() > HistoryModel::fileRowLimit) {
@@ -670,11 +712,18 @@ void HistoryView::refresh()
     QList<QUuid> order;
     order.reserve(sessions.size());
     QHash<QUuid, SessionCard*> kept;
+    int made = 0;
+    bool more = false;
     for (const CleaningSession& session : sessions) {
         if (kept.contains(session.id))
             continue; // a hand-edited journal may repeat an id: one card for it
         SessionCard* card = m_cards.take(session.id);
+        if (card == nullptr && made == kCardsPerPass) {
+            more = true; // the rest on the next passes, so that a long journal never holds the window up
+            continue;
+        }
         if (card == nullptr) {
+            ++made;
             const QUuid id = session.id;
             card = new SessionCard(
                 m_workspace, {[this, id] { m_model->toggle(id); }, [this, id] { m_model->restoreFromTrash(id); },
@@ -695,5 +744,12 @@ void HistoryView::refresh()
         for (qsizetype i = 0; i < order.size(); ++i)
             m_list->insertWidget(int(i + 1), m_cards.value(order[i]));
         m_order = order;
+    }
+    if (more && !m_refreshQueued) {
+        m_refreshQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_refreshQueued = false;
+            refresh();
+        });
     }
 }

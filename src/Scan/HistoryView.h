@@ -3,6 +3,7 @@
 #include "Core/Aftermath.h"
 #include "Core/CleaningSession.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QUuid>
 #include <QWidget>
@@ -37,6 +38,7 @@ public:
     FileRow(const RemovedFile& file, Platform::Workspace& workspace, QWidget* parent = nullptr);
 
     const RemovedFile& file() const { return m_file; }
+    void setFile(const RemovedFile& file);
     bool isHovering() const { return m_hovering; }
 
     // "remis en place", "définitif", "corbeille vidée", or nothing while the item waits in the Trash.
@@ -96,8 +98,19 @@ private:
     void rebuildDetails(const std::optional<Aftermath::Regrowth>& regrowth);
     void rebuildRows();
 
+    // What the details line shows, to rebuild it only when it changes.
+    struct DetailsKey {
+        QDateTime date;
+        qsizetype files;
+        int failures;
+        int pathsBack;
+        qint64 returned;
+        friend bool operator==(const DetailsKey&, const DetailsKey&) = default;
+    };
+
     Platform::Workspace& m_workspace;
     Actions m_actions;
+    std::optional<DetailsKey> m_details;
     CleaningSession m_session;
     bool m_expanded = false;
     bool m_built = false;
@@ -114,6 +127,7 @@ private:
     DisclosureChevron* m_chevron;
     QWidget* m_content = nullptr; // the divider and the rows, while open
     QLabel* m_more = nullptr;
+    qsizetype m_rowCount = 0; // the number of files the rows were built for
 };
 
 // What has come back since the cleanings, per module: totals, a bar and one row per verdict.
@@ -185,4 +199,5 @@ private:
     QLabel* m_notice;
     QHash<QUuid, SessionCard*> m_cards;
     QList<QUuid> m_order;
+    bool m_refreshQueued = false;
 };
