@@ -7,6 +7,7 @@
 #include <QThreadPool>
 
 #include <cmath>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
