@@ -139,98 +139,213 @@ constexpr int kSizeWidth = 66;
 
 // ---------------------------------------------------------------------------------------------- FileRow
 
-FileRow::FileRow(const RemovedFile& file, Platform::Workspace& workspace, QWidget* parent)
-    : QWidget(parent), m_file(file), m_workspace(workspace)
+namespace FileRow {
+
+QString stateText(const RemovedFile& file)
+{
+    if (file.restored)
+        return u"remis en place"_s;
+    if (!file.trashPath)
+        return u"définitif"_s;
+    if (file.canRestore())
+        return QString();
+    return u"corbeille vidée"_s;
+}
+
+QString stateToolTip(const RemovedFile& file)
+{
+    if (!file.restored && !file.trashPath)
+        return u"Supprimé sans passer par la corbeille — rien à récupérer."_s;
+    return QString();
+}
+
+qreal iconOpacity(const RemovedFile& file)
+{
+    return file.restored ? 1.0 : 0.75;
+}
+
+bool isInTrash(const RemovedFile& file)
+{
+    return file.trashPath && existsAt(*file.trashPath);
+}
+
+int height()
+{
+    const RowFonts& fonts = rowFonts();
+    return 5 + std::max(kIconSize, fonts.nameMetrics.height() + 1 + fonts.pathMetrics.height()) + 5;
+}
+
+QRect revealButtonRect(const QRect& row)
+{
+    const int side = 18;
+    const int right = row.right() + 1 - kRowTrailing - kSizeWidth - kRowSpacing;
+    return {right - side, row.top() + (row.height() - side) / 2, side, side};
+}
+
+QRect stateRect(const QRect& row, const RemovedFile& file, bool reveal)
+{
+    const QString text = stateText(file);
+    if (text.isEmpty())
+        return {};
+    int textWidth = rowFonts().stateMetrics.horizontalAdvance(text);
+    if (file.restored)
+        textWidth += 14;
+    int right = row.right() + 1 - kRowTrailing - kSizeWidth - kRowSpacing;
+    if (reveal)
+        right = revealButtonRect(row).left() - kRowSpacing;
+    return {right - textWidth, row.top(), textWidth, row.height()};
+}
+
+void paint(QPainter& painter, const QRect& row, const RemovedFile& file, bool hovering, const QWidget* widget,
+           const Platform::Workspace& workspace)
+{
+    if (hovering)
+        painter.fillRect(row, Paint::ink(widget, Paint::Ink::primary, 0.04));
+
+    const int middle = row.top() + row.height() / 2;
+    const QRect icon(row.left() + kRowLeading, middle - kIconSize / 2, kIconSize, kIconSize);
+    painter.setOpacity(iconOpacity(file));
+    workspace.icon(file.originalPath).paint(&painter, icon);
+    painter.setOpacity(1);
+
+    // From the trailing edge: size, reveal button, state mark; the name block takes what is left.
+    const RowFonts& fonts = rowFonts();
+    const QRect sizeRect(row.right() + 1 - kRowTrailing - kSizeWidth, row.top(), kSizeWidth, row.height());
+    painter.setFont(fonts.size);
+    painter.setPen(Paint::ink(widget, Paint::Ink::secondary));
+    painter.drawText(sizeRect, Qt::AlignRight | Qt::AlignVCenter, HistoryModel::byteText(file.bytes));
+    int right = sizeRect.left() - kRowSpacing;
+
+    const bool reveal = hovering && isInTrash(file);
+    if (reveal) {
+        const QRect button = revealButtonRect(row);
+        Paint::drawSymbol(painter, u"arrow.up.forward.app", QRectF(button).center(), 11,
+                          Paint::ink(widget, Paint::Ink::secondary));
+        right = button.left() - kRowSpacing;
+    }
+    const QRect state = stateRect(row, file, reveal);
+    if (!state.isEmpty()) {
+        painter.setFont(fonts.state);
+        QColor colour = Paint::ink(widget, Paint::Ink::tertiary);
+        QRect text = state;
+        if (file.restored) {
+            colour = Theme::mint();
+            Paint::drawSymbol(painter, u"arrow.uturn.backward", QPointF(state.left() + 5, middle), 10, colour);
+            text.setLeft(state.left() + 14);
+        } else if (!file.trashPath) {
+            colour = Theme::red();
+        }
+        painter.setPen(colour);
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, stateText(file));
+        right = state.left() - 8;
+    }
+
+    const int left = icon.right() + 1 + kRowSpacing;
+    const int available = std::max(0, right - left);
+    const QFontMetrics& nameMetrics = fonts.nameMetrics;
+    const QFontMetrics& pathMetrics = fonts.pathMetrics;
+    const int blockHeight = nameMetrics.height() + 1 + pathMetrics.height();
+    const int top = middle - blockHeight / 2;
+    const qsizetype slash = file.originalPath.lastIndexOf(u'/');
+    const QString name = slash >= 0 ? file.originalPath.mid(slash + 1) : file.originalPath;
+    painter.setFont(fonts.name);
+    painter.setPen(Paint::ink(widget, Paint::Ink::primary));
+    painter.drawText(QRect(left, top, available, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     nameMetrics.elidedText(name, Qt::ElideMiddle, available));
+    painter.setFont(fonts.path);
+    painter.setPen(Paint::ink(widget, Paint::Ink::tertiary));
+    painter.drawText(QRect(left, top + nameMetrics.height() + 1, available, pathMetrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     pathMetrics.elidedText(FileUtils::abbreviatedPath(file.originalPath), Qt::ElideMiddle, available));
+}
+
+} // namespace FileRow
+
+// --------------------------------------------------------------------------------------------- FileList
+
+FileList::FileList(Platform::Workspace& workspace, QWidget* parent) : QWidget(parent), m_workspace(workspace)
 {
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void FileRow::setFile(const RemovedFile& file)
+void FileList::setFiles(const QList<RemovedFile>& files)
 {
-    m_file = file;
+    const bool resized = files.size() != m_files.size();
+    m_files = files;
+    if (resized) {
+        m_hovered = -1;
+        updateGeometry();
+    }
     update();
 }
 
-QString FileRow::stateText() const
+QSize FileList::sizeHint() const
 {
-    if (m_file.restored)
-        return u"remis en place"_s;
-    if (!m_file.trashPath)
-        return u"définitif"_s;
-    if (m_file.canRestore())
-        return QString();
-    return u"corbeille vidée"_s;
+    return {400, int(m_files.size()) * FileRow::height()};
 }
 
-QString FileRow::stateToolTip() const
+QRect FileList::rowRect(int row) const
 {
-    if (!m_file.restored && !m_file.trashPath)
-        return u"Supprimé sans passer par la corbeille — rien à récupérer."_s;
-    return QString();
+    return {0, row * FileRow::height(), width(), FileRow::height()};
 }
 
-bool FileRow::showsRevealButton() const
+int FileList::rowAt(const QPoint& point) const
 {
-    return m_hovering && m_file.trashPath && existsAt(*m_file.trashPath);
+    if (point.x() < 0 || point.x() >= width() || point.y() < 0)
+        return -1;
+    const int row = point.y() / FileRow::height();
+    return row < m_files.size() ? row : -1;
 }
 
-void FileRow::revealInTrash()
+bool FileList::showsRevealButton(int row) const
 {
-    if (m_file.trashPath)
-        m_workspace.reveal(*m_file.trashPath);
+    return row >= 0 && row == m_hovered && FileRow::isInTrash(m_files[row]);
 }
 
-QSize FileRow::sizeHint() const
+void FileList::revealInTrash(int row)
 {
-    const RowFonts& fonts = rowFonts();
-    return {400, 5 + std::max(kIconSize, fonts.nameMetrics.height() + 1 + fonts.pathMetrics.height()) + 5};
+    if (row >= 0 && row < m_files.size() && m_files[row].trashPath)
+        m_workspace.reveal(*m_files[row].trashPath);
 }
 
-QRect FileRow::revealButtonRect() const
+void FileList::setHovered(int row)
 {
-    const int side = 18;
-    const int right = width() - kRowTrailing - kSizeWidth - kRowSpacing;
-    return {right - side, (height() - side) / 2, side, side};
+    if (row == m_hovered)
+        return;
+    if (m_hovered >= 0)
+        update(rowRect(m_hovered));
+    m_hovered = row;
+    if (m_hovered >= 0)
+        update(rowRect(m_hovered));
 }
 
-QRect FileRow::stateRect() const
-{
-    const QString text = stateText();
-    if (text.isEmpty())
-        return {};
-    int textWidth = rowFonts().stateMetrics.horizontalAdvance(text);
-    if (m_file.restored)
-        textWidth += 14;
-    int right = width() - kRowTrailing - kSizeWidth - kRowSpacing;
-    if (showsRevealButton())
-        right = revealButtonRect().left() - kRowSpacing;
-    return {right - textWidth, 0, textWidth, height()};
-}
-
-bool FileRow::event(QEvent* event)
+bool FileList::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::HoverEnter:
-        m_hovering = true;
-        update();
+    case QEvent::HoverMove:
+        setHovered(rowAt(static_cast<QHoverEvent*>(event)->position().toPoint()));
         break;
     case QEvent::HoverLeave:
-        m_hovering = false;
-        update();
+        setHovered(-1);
         break;
     case QEvent::ToolTip: {
-        const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int row = rowAt(help->pos());
         QString tip;
-        if (showsRevealButton() && revealButtonRect().contains(at))
-            tip = u"Voir dans la corbeille"_s;
-        else if (stateRect().contains(at))
-            tip = stateToolTip();
+        if (row >= 0) {
+            const bool reveal = showsRevealButton(row);
+            if (reveal && FileRow::revealButtonRect(rowRect(row)).contains(help->pos()))
+                tip = u"Voir dans la corbeille"_s;
+            else if (FileRow::stateRect(rowRect(row), m_files[row], reveal).contains(help->pos()))
+                tip = FileRow::stateToolTip(m_files[row]);
+        }
         if (tip.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
+            QToolTip::showText(help->globalPos(), tip, this);
         return true;
     }
     default:
@@ -239,80 +354,28 @@ bool FileRow::event(QEvent* event)
     return QWidget::event(event);
 }
 
-void FileRow::mousePressEvent(QMouseEvent* event)
+void FileList::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && showsRevealButton() &&
-        revealButtonRect().contains(event->position().toPoint())) {
-        revealInTrash();
+    const QPoint at = event->position().toPoint();
+    const int row = rowAt(at);
+    if (event->button() == Qt::LeftButton && showsRevealButton(row) &&
+        FileRow::revealButtonRect(rowRect(row)).contains(at)) {
+        revealInTrash(row);
         event->accept();
         return;
     }
     QWidget::mousePressEvent(event);
 }
 
-void FileRow::paintEvent(QPaintEvent*)
+void FileList::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (m_hovering)
-        painter.fillRect(rect(), Paint::ink(this, Paint::Ink::primary, 0.04));
-
-    const int middle = height() / 2;
-    const QRect icon(kRowLeading, middle - kIconSize / 2, kIconSize, kIconSize);
-    painter.setOpacity(iconOpacity());
-    m_workspace.icon(m_file.originalPath).paint(&painter, icon);
-    painter.setOpacity(1);
-
-    // From the trailing edge: size, reveal button, state mark; the name block takes what is left.
-    const RowFonts& fonts = rowFonts();
-    const QRect sizeRect(width() - kRowTrailing - kSizeWidth, 0, kSizeWidth, height());
-    painter.setFont(fonts.size);
-    painter.setPen(Paint::ink(this, Paint::Ink::secondary));
-    painter.drawText(sizeRect, Qt::AlignRight | Qt::AlignVCenter, HistoryModel::byteText(m_file.bytes));
-    int right = sizeRect.left() - kRowSpacing;
-
-    if (showsRevealButton()) {
-        const QRect button = revealButtonRect();
-        Paint::drawSymbol(painter, u"arrow.up.forward.app", QRectF(button).center(), 11,
-                          Paint::ink(this, Paint::Ink::secondary));
-        right = button.left() - kRowSpacing;
-    }
-    const QRect state = stateRect();
-    if (!state.isEmpty()) {
-        painter.setFont(fonts.state);
-        QColor colour = Paint::ink(this, Paint::Ink::tertiary);
-        QRect text = state;
-        if (m_file.restored) {
-            colour = Theme::mint();
-            Paint::drawSymbol(painter, u"arrow.uturn.backward", QPointF(state.left() + 5, middle), 10, colour);
-            text.setLeft(state.left() + 14);
-        } else if (!m_file.trashPath) {
-            colour = Theme::red();
-        }
-        painter.setPen(colour);
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, stateText());
-        right = state.left() - 8;
-    }
-
-    const int left = icon.right() + 1 + kRowSpacing;
-    const int available = std::max(0, right - left);
-    const QFont& nameFont = fonts.name;
-    const QFont& pathFont = fonts.path;
-    const QFontMetrics& nameMetrics = fonts.nameMetrics;
-    const QFontMetrics& pathMetrics = fonts.pathMetrics;
-    const int blockHeight = nameMetrics.height() + 1 + pathMetrics.height();
-    const int top = middle - blockHeight / 2;
-    const qsizetype slash = m_file.originalPath.lastIndexOf(u'/');
-    const QString name = slash >= 0 ? m_file.originalPath.mid(slash + 1) : m_file.originalPath;
-    painter.setFont(nameFont);
-    painter.setPen(Paint::ink(this, Paint::Ink::primary));
-    painter.drawText(QRect(left, top, available, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     nameMetrics.elidedText(name, Qt::ElideMiddle, available));
-    painter.setFont(pathFont);
-    painter.setPen(Paint::ink(this, Paint::Ink::tertiary));
-    painter.drawText(
-        QRect(left, top + nameMetrics.height() + 1, available, pathMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-        pathMetrics.elidedText(FileUtils::abbreviatedPath(m_file.originalPath), Qt::ElideMiddle, available));
+    const int height = FileRow::height();
+    const int first = std::max(0, event->rect().top() / height);
+    const int last = std::min(int(m_files.size()) - 1, event->rect().bottom() / height);
+    for (int row = first; row <= last; ++row)
+        FileRow::paint(painter, rowRect(row), m_files[row], row == m_hovered, this, m_workspace);
 }
 
 // ------------------------------------------------------------------------------------------ SessionCard
@@ -394,22 +457,14 @@ void SessionCard::show(const CleaningSession& session, bool expanded,
     m_freed->setText(HistoryModel::byteText(session.freedBytes));
     m_chevron->setExpanded(expanded);
 
-    const QList<FileRow*> shown = expanded && filesChanged && expanded == m_expanded ? rows() : QList<FileRow*>();
-    const bool sameFiles =
-        !shown.isEmpty() && m_rowCount == session.files.size() &&
-        std::equal(shown.cbegin(), shown.cend(), session.files.cbegin(),
-                   [](const FileRow* row, const RemovedFile& file) { return row->file().id == file.id; });
-    if (sameFiles) {
-        // The same files in a new state (a restore marked some): the rows take their new values in place.
-        for (qsizetype i = 0; i < shown.size(); ++i)
-            shown[i]->setFile(session.files[i]);
+    if (expanded && expanded == m_expanded && m_list != nullptr && filesChanged && m_rowCount == session.files.size()) {
+        // The same number of files in a new state (a restore marked some): the list takes them in place.
+        m_list->setFiles(session.files.first(std::min<qsizetype>(session.files.size(), HistoryModel::fileRowLimit)));
     } else if (expanded != m_expanded || (expanded && filesChanged)) {
         m_expanded = expanded;
         rebuildRows();
-    } else if (expanded && m_content != nullptr) {
-        m_content->update(); // file states are read again at the next drawing
-        for (FileRow* row : rows())
-            row->update();
+    } else if (expanded && m_list != nullptr) {
+        m_list->update(); // file states are read again at the next drawing
     }
 }
 
@@ -462,6 +517,7 @@ void SessionCard::rebuildRows()
 {
     delete m_content;
     m_content = nullptr;
+    m_list = nullptr;
     m_more = nullptr;
     if (!m_expanded)
         return;
@@ -472,8 +528,10 @@ void SessionCard::rebuildRows()
     column->addWidget(new Divider(46));
     const qsizetype shown = std::min<qsizetype>(m_session.files.size(), HistoryModel::fileRowLimit);
     m_rowCount = m_session.files.size();
-    for (qsizetype i = 0; i < shown; ++i)
-        column->addWidget(new FileRow(m_session.files[i], m_workspace));
+    m_list = new FileList(m_workspace);
+    m_list->setObjectName(u"fileList"_s);
+    m_list->setFiles(m_session.files.first(shown));
+    column->addWidget(m_list);
     if (m_session.files.size() > HistoryModel::fileRowLimit) {
         m_more = new TextLabel(u"… et "_s + QString::number(m_session.files.size() - HistoryModel::fileRowLimit) +
                                    u" autres éléments."_s,
@@ -482,13 +540,6 @@ void SessionCard::rebuildRows()
         column->addWidget(m_more);
     }
     m_column->addWidget(m_content);
-}
-
-QList<FileRow*> SessionCard::rows() const
-{
-    if (m_content == nullptr)
-        return {};
-    return m_content->findChildren<FileRow*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 // --------------------------------------------------------------------------------------- AftermathBlock

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QRect>
 #include <QUuid>
 #include <QWidget>
 
@@ -18,6 +19,7 @@ class HistoryModel;
 class IconTile;
 class QHBoxLayout;
 class QLabel;
+class QPainter;
 class QScrollArea;
 class QStackedWidget;
 class QVBoxLayout;
@@ -27,28 +29,41 @@ namespace Platform {
 class Workspace;
 }
 
-// One journaled file inside an open session card: icon, name and path, what became of it, and its size.
-// Painted as one widget (a card can hold 200 of them); its state is read from the file system at every
-// drawing, so a Trash emptied meanwhile shows on the next one.
-class FileRow final : public QWidget
+// One journaled file inside an open session card: icon, name and path, what became of it, and its size. Its
+// state is read from the file system at every drawing, so a Trash emptied meanwhile shows on the next one.
+namespace FileRow {
+
+// "remis en place", "définitif", "corbeille vidée", or nothing while the item waits in the Trash.
+QString stateText(const RemovedFile& file);
+QString stateToolTip(const RemovedFile& file);
+qreal iconOpacity(const RemovedFile& file);
+// Whether something stands at the file's Trash place: what "Voir dans la corbeille" would show.
+bool isInTrash(const RemovedFile& file);
+int height();
+QRect revealButtonRect(const QRect& row);
+QRect stateRect(const QRect& row, const RemovedFile& file, bool reveal);
+void paint(QPainter& painter, const QRect& row, const RemovedFile& file, bool hovering, const QWidget* widget,
+           const Platform::Workspace& workspace);
+
+} // namespace FileRow
+
+// The rows of an open card, drawn by one widget: a card holds up to 200 of them and a window 200 cards.
+// While the pointer is over a row whose item lies in the Trash, the row offers "Voir dans la corbeille".
+class FileList final : public QWidget
 {
     Q_OBJECT
 
 public:
-    FileRow(const RemovedFile& file, Platform::Workspace& workspace, QWidget* parent = nullptr);
+    explicit FileList(Platform::Workspace& workspace, QWidget* parent = nullptr);
 
-    const RemovedFile& file() const { return m_file; }
-    void setFile(const RemovedFile& file);
-    bool isHovering() const { return m_hovering; }
+    void setFiles(const QList<RemovedFile>& files);
+    const QList<RemovedFile>& files() const { return m_files; }
 
-    // "remis en place", "définitif", "corbeille vidée", or nothing while the item waits in the Trash.
-    QString stateText() const;
-    QString stateToolTip() const;
-    qreal iconOpacity() const { return m_file.restored ? 1.0 : 0.75; }
-    // Whether the "Voir dans la corbeille" button shows now.
-    bool showsRevealButton() const;
-    void revealInTrash();
-    QRect revealButtonRect() const;
+    QRect rowRect(int row) const;
+    int rowAt(const QPoint& point) const;
+    int hoveredRow() const { return m_hovered; }
+    bool showsRevealButton(int row) const;
+    void revealInTrash(int row);
 
     QSize sizeHint() const override;
 
@@ -58,11 +73,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    QRect stateRect() const;
+    void setHovered(int row);
 
-    RemovedFile m_file;
     Platform::Workspace& m_workspace;
-    bool m_hovering = false;
+    QList<RemovedFile> m_files;
+    int m_hovered = -1;
 };
 
 // One journaled cleaning: a header line that opens and closes it, its two ways back, and once open its first
@@ -87,7 +102,8 @@ public:
     QWidget* header() const { return m_header; }
     StyledButton* restoreButton() const { return m_restore; }
     StyledButton* snapshotButton() const { return m_snapshot; }
-    QList<FileRow*> rows() const;
+    // The open card's rows, or null while it is closed.
+    FileList* fileList() const { return m_list; }
     // The "… et N autres éléments." line, while shown.
     QLabel* moreLine() const { return m_more; }
     IconTile* tile() const { return m_tile; }
@@ -126,6 +142,7 @@ private:
     QLabel* m_freed;
     DisclosureChevron* m_chevron;
     QWidget* m_content = nullptr; // the divider and the rows, while open
+    FileList* m_list = nullptr;
     QLabel* m_more = nullptr;
     qsizetype m_rowCount = 0; // the number of files the rows were built for
 };

@@ -35,9 +35,10 @@ bool waitFor(const std::function<bool()>& condition)
     return true;
 }
 
-void hover(QWidget* widget, bool inside)
+void hover(QWidget* widget, const std::optional<QPoint>& at)
 {
-    QHoverEvent event(inside ? QEvent::HoverEnter : QEvent::HoverLeave, QPointF(5, 5), QPointF(5, 5), QPointF(-1, -1));
+    const QPointF point = at ? QPointF(*at) : QPointF(-1, -1);
+    QHoverEvent event(at ? QEvent::HoverMove : QEvent::HoverLeave, point, widget->mapToGlobal(point), QPointF(-1, -1));
     QCoreApplication::sendEvent(widget, &event);
 }
 
@@ -137,12 +138,13 @@ TEST_F(HistoryScreen, cardsSumUpTheirSessionAndOfferWhatCanStillWork)
     // Clicking the header line opens the card; a restore keeps it open.
     QTest::mouseClick(view.card(both.id)->header(), Qt::LeftButton, {}, QPoint(3, 3));
     ASSERT_TRUE(view.card(both.id)->isExpanded());
-    ASSERT_EQ(view.card(both.id)->rows().size(), 2);
+    ASSERT_NE(view.card(both.id)->fileList(), nullptr);
+    ASSERT_EQ(view.card(both.id)->fileList()->files().size(), 2);
     view.card(both.id)->restoreButton()->click();
     EXPECT_EQ(view.notice()->text(), u"1 élément remis en place depuis la corbeille."_s);
     EXPECT_FALSE(view.notice()->isHidden());
     EXPECT_TRUE(view.card(both.id)->isExpanded());
-    EXPECT_EQ(view.card(both.id)->rows().first()->stateText(), u"remis en place"_s);
+    EXPECT_EQ(FileRow::stateText(view.card(both.id)->fileList()->files().first()), u"remis en place"_s);
     EXPECT_TRUE(view.card(both.id)->restoreButton()->isHidden());
 
     view.clearButton()->click();
@@ -161,7 +163,8 @@ TEST_F(HistoryScreen, anOpenCardShowsAtMostTwoHundredRows)
         HistoryView view(*m_history, m_workspace);
         view.model().toggle(session.id);
         SessionCard* card = view.card(session.id);
-        EXPECT_EQ(card->rows().size(), 200);
+        ASSERT_NE(card->fileList(), nullptr);
+        EXPECT_EQ(card->fileList()->files().size(), 200);
         if (count == 250) {
             ASSERT_NE(card->moreLine(), nullptr);
             EXPECT_EQ(card->moreLine()->text(), u"… et 50 autres éléments."_s);
@@ -169,7 +172,7 @@ TEST_F(HistoryScreen, anOpenCardShowsAtMostTwoHundredRows)
             EXPECT_EQ(card->moreLine(), nullptr);
         }
         view.model().toggle(session.id);
-        EXPECT_TRUE(card->rows().isEmpty());
+        EXPECT_EQ(card->fileList(), nullptr);
     }
 }
 
@@ -191,22 +194,28 @@ TEST_F(HistoryScreen, fileRowsTellWhatBecameOfEachFile)
         {file(u"emptied"_s, u"trash/emptied"_s), u"corbeille vidée"_s, {}, 0.75, false},
         {file(u"refilled"_s, u"trash/refilled"_s), u"corbeille vidée"_s, {}, 0.75, true},
     };
-    for (const Case& c : cases) {
-        FileRow row(c.file, m_workspace);
-        row.resize(500, 42);
-        EXPECT_EQ(row.stateText(), c.state) << c.file.originalPath.toStdString();
-        EXPECT_EQ(row.stateToolTip(), c.tip);
-        EXPECT_EQ(row.iconOpacity(), c.opacity);
-        EXPECT_FALSE(row.showsRevealButton());
-        hover(&row, true);
-        EXPECT_EQ(row.showsRevealButton(), c.reveal) << c.file.originalPath.toStdString();
-        row.grab(); // draws, asking the workspace for the icon
+    FileList list(m_workspace);
+    QList<RemovedFile> files;
+    for (const Case& c : cases)
+        files.append(c.file);
+    list.setFiles(files);
+    list.resize(500, list.sizeHint().height());
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const Case& c = cases[i];
+        EXPECT_EQ(FileRow::stateText(c.file), c.state) << c.file.originalPath.toStdString();
+        EXPECT_EQ(FileRow::stateToolTip(c.file), c.tip);
+        EXPECT_EQ(FileRow::iconOpacity(c.file), c.opacity);
+        EXPECT_FALSE(list.showsRevealButton(i));
+        hover(&list, list.rowRect(i).center());
+        EXPECT_EQ(list.hoveredRow(), i);
+        EXPECT_EQ(list.showsRevealButton(i), c.reveal) << c.file.originalPath.toStdString();
+        list.grab(); // draws, asking the workspace for each row's icon
         if (c.reveal) {
-            QTest::mouseClick(&row, Qt::LeftButton, {}, row.revealButtonRect().center());
+            QTest::mouseClick(&list, Qt::LeftButton, {}, FileRow::revealButtonRect(list.rowRect(i)).center());
             EXPECT_EQ(m_workspace.revealed.last(), *c.file.trashPath);
         }
-        hover(&row, false);
-        EXPECT_FALSE(row.showsRevealButton());
     }
-    EXPECT_EQ(m_workspace.iconsAsked.size(), 5);
+    hover(&list, std::nullopt);
+    EXPECT_EQ(list.hoveredRow(), -1);
+    EXPECT_TRUE(m_workspace.iconsAsked.contains(cases[0].file.originalPath));
 }
