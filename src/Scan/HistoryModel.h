@@ -88,6 +88,8 @@ signals:
     void changed();
     // Only the expanded set changed, for one session.
     void expansionChanged(const QUuid& id);
+    // Only the measured figures changed (verdicts and regrowths).
+    void measured();
 
 private:
     void journalChanged();

@@ -476,38 +476,45 @@ void SessionCard::rebuildDetails(const std::optional<Aftermath::Regrowth>& regro
     if (m_details && *m_details == key)
         return;
     m_details = key;
-    while (QLayoutItem* item = m_detailsRow->takeAt(0)) {
-        delete item->widget();
-        delete item;
+    if (m_detailLabels.isEmpty()) {
+        // Date, "·", count, "·", failures, "·", come back: made once, shown as the session asks.
+        const QFont font = Theme::systemFont(11);
+        for (int i = 0; i < 7; ++i) {
+            QLabel* label = i == 4 || i == 6
+                                ? colouredLabel(QString(), font, Theme::amber())
+                                : new TextLabel(i % 2 == 1 ? u"·"_s : QString(), font, Paint::Ink::secondary);
+            m_detailsRow->addWidget(label);
+            m_detailLabels.append(label);
+        }
+        m_detailsRow->addStretch(1);
     }
-    const QFont font = Theme::systemFont(11);
-    const auto add = [&](QLabel* label) { m_detailsRow->addWidget(label); };
-    const auto plain = [&](const QString& text) { add(new TextLabel(text, font, Paint::Ink::secondary)); };
-    plain(DateTimeFormatter::mediumDateShortTime().string(m_session.date.toLocalTime()));
-    plain(u"·"_s);
-    plain(plural(m_session.files.size(), u"élément"_s, u"éléments"_s));
-    if (m_session.failureCount >= 1) {
-        plain(u"·"_s);
-        add(colouredLabel(QString::number(m_session.failureCount) +
-                              (m_session.failureCount == 1 ? u" échec"_s : u" échecs"_s),
-                          font, Theme::amber()));
+    m_detailLabels[0]->setText(DateTimeFormatter::mediumDateShortTime().string(m_session.date.toLocalTime()));
+    m_detailLabels[2]->setText(plural(m_session.files.size(), u"élément"_s, u"éléments"_s));
+    const bool failures = m_session.failureCount >= 1;
+    m_detailLabels[3]->setVisible(failures);
+    m_detailLabels[4]->setVisible(failures);
+    m_detailLabels[4]->setText(QString::number(m_session.failureCount) +
+                               (m_session.failureCount == 1 ? u" échec"_s : u" échecs"_s));
+    m_detailLabels[5]->setVisible(back > 0);
+    m_detailLabels[6]->setVisible(back > 0);
+    if (back > 0) {
+        m_detailLabels[6]->setText(HistoryModel::byteText(regrowth->returned) + u" revenus"_s);
+        m_detailLabels[6]->setToolTip(QString::number(back) + u" emplacement(s) sont réoccupés "_s +
+                                      u"depuis ce nettoyage."_s);
     }
-    if (regrowth && regrowth->pathsBack >= 1) {
-        plain(u"·"_s);
-        QLabel* returned =
-            colouredLabel(HistoryModel::byteText(regrowth->returned) + u" revenus"_s, font, Theme::amber());
-        returned->setToolTip(QString::number(regrowth->pathsBack) + u" emplacement(s) sont réoccupés "_s +
-                             u"depuis ce nettoyage."_s);
-        add(returned);
-    }
-    m_detailsRow->addStretch(1);
+}
+
+void SessionCard::showRegrowth(const std::optional<Aftermath::Regrowth>& regrowth)
+{
+    if (m_built)
+        rebuildDetails(regrowth);
 }
 
 QStringList SessionCard::details() const
 {
     QStringList texts;
-    for (int i = 0; i < m_detailsRow->count(); ++i) {
-        if (auto* label = qobject_cast<QLabel*>(m_detailsRow->itemAt(i)->widget()))
+    for (QLabel* label : m_detailLabels) {
+        if (!label->isHidden())
             texts.append(label->text());
     }
     return texts;
@@ -710,6 +717,12 @@ HistoryView::HistoryView(History& history, Platform::Workspace& workspace, QWidg
 
     connect(m_model, &HistoryModel::changed, this, &HistoryView::refresh);
     connect(m_model, &HistoryModel::expansionChanged, this, &HistoryView::refreshCard);
+    connect(m_model, &HistoryModel::measured, this, [this] {
+        // Only the figures: the block and each card's details line.
+        m_aftermath->show(m_model->verdicts(), m_model->blockFreed(), m_model->blockReturned());
+        for (auto it = m_cards.cbegin(); it != m_cards.cend(); ++it)
+            it.value()->showRegrowth(m_model->regrowth(it.key()));
+    });
     refresh();
     m_model->start();
 }
@@ -750,6 +763,11 @@ void HistoryView::refreshCard(const QUuid& id)
 
 void HistoryView::refresh()
 {
+    sync(false);
+}
+
+void HistoryView::sync(bool onlyNewCards)
+{
     const QList<CleaningSession>& sessions = m_model->sessions();
     m_subtitle->setText(m_model->subtitle());
     m_clear->setVisible(!sessions.isEmpty());
@@ -783,13 +801,19 @@ void HistoryView::refresh()
                                       m_model->restoreFromSnapshot(*current);
                               }});
         }
-        card->show(session, m_model->isExpanded(session.id), m_model->regrowth(session.id));
+        if (!onlyNewCards || !m_order.contains(session.id))
+            card->show(session, m_model->isExpanded(session.id), m_model->regrowth(session.id));
         kept.insert(session.id, card);
         order.append(session.id);
     }
     qDeleteAll(m_cards);
     m_cards = kept;
-    if (order != m_order) {
+    if (order != m_order && order.size() > m_order.size() && order.first(m_order.size()) == m_order) {
+        // Only new cards after the ones shown: they are added below them.
+        for (qsizetype i = m_order.size(); i < order.size(); ++i)
+            m_list->insertWidget(int(i + 1), m_cards.value(order[i]));
+        m_order = order;
+    } else if (order != m_order) {
         for (const QUuid& id : order)
             m_list->removeWidget(m_cards.value(id));
         for (qsizetype i = 0; i < order.size(); ++i)
@@ -800,7 +824,7 @@ void HistoryView::refresh()
         m_refreshQueued = true;
         QTimer::singleShot(0, this, [this] {
             m_refreshQueued = false;
-            refresh();
+            sync(true);
         });
     }
 }

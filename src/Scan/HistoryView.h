@@ -96,6 +96,8 @@ public:
     SessionCard(Platform::Workspace& workspace, Actions actions, QWidget* parent = nullptr);
 
     void show(const CleaningSession& session, bool expanded, const std::optional<Aftermath::Regrowth>& regrowth);
+    // A new measure of what came back, the session unchanged.
+    void showRegrowth(const std::optional<Aftermath::Regrowth>& regrowth);
 
     const CleaningSession& session() const { return m_session; }
     bool isExpanded() const { return m_expanded; }
@@ -137,6 +139,7 @@ private:
     QString m_tileModule;
     QLabel* m_title;
     QHBoxLayout* m_detailsRow;
+    QList<QLabel*> m_detailLabels;
     StyledButton* m_restore;
     StyledButton* m_snapshot;
     QLabel* m_freed;
@@ -202,6 +205,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Brings the cards in line with the journal; `onlyNewCards` makes the cards still missing and leaves the
+    // others as they are.
+    void sync(bool onlyNewCards);
     void refreshCard(const QUuid& id);
 
     Platform::Workspace& m_workspace;
