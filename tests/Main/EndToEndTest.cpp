@@ -5,6 +5,7 @@
 #include "App/MainWindow.h"
 #include "Core/History.h"
 #include "Look/DesktopWorkspace.h"
+#include "Look/IconTile.h"
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
 #include "MacFixtures.h"
@@ -325,5 +326,53 @@ TEST(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
     if (inSnapshot == second.files.size()) {
         EXPECT_TRUE(card->snapshotButton()->isHidden());
     }
+    app.finishCleanings();
+}
+
+// The demonstration Mac's journal, as the first run moves it in: every state shows, the snapshot that still
+// exists brings back what it holds (a name with a quote and accents, a missing parent folder made on the way),
+// and the one macOS removed says so.
+TEST(EndToEnd, theDemonstrationJournalShowsItsStatesAndComesBackFromItsSnapshot)
+{
+    const DemoMac demo;
+    const QString support = demo.path(u"/Users/demo/Library/Application Support/"_s);
+    Platform::createFolder(support + u"QuorvanePro"_s);
+    ASSERT_FALSE(
+        Platform::moveItem(support + u"Tessalinomark/history.json"_s, support + u"QuorvanePro/history.json"_s));
+    installApplicationLook();
+    CompositionRoot app;
+    app.window().historyAction()->trigger();
+    auto* view = historyWindow()->findChild<HistoryView*>();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->cards().size(), 3);
+
+    const QUuid kept(u"0A1B2C3D-4E5F-4061-8273-94A5B6C7D801"_s);
+    const QUuid gone(u"0A1B2C3D-4E5F-4061-8273-94A5B6C7D802"_s);
+    EXPECT_EQ(view->card(gone)->tile()->symbol(), u"trash"_s); // a module this version does not know
+    EXPECT_FALSE(view->card(kept)->restoreButton()->isHidden());
+    view->model().toggle(kept);
+    const QList<RemovedFile> files = view->card(kept)->fileList()->files();
+    ASSERT_EQ(files.size(), 6);
+    EXPECT_EQ(FileRow::stateText(files[0]), QString()); // waiting in the Trash
+    EXPECT_EQ(FileRow::stateText(files[2]), u"définitif"_s);
+    EXPECT_EQ(FileRow::stateText(files[4]), u"corbeille vidée"_s);
+    EXPECT_EQ(FileRow::stateText(files[5]), u"remis en place"_s);
+    view->model().toggle(gone);
+    EXPECT_EQ(FileRow::stateText(view->card(gone)->fileList()->files()[0]), u"corbeille vidée"_s); // filled again
+
+    view->card(gone)->snapshotButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return HistoryModel::restoresUnderWay() == 0; }, 30000));
+    EXPECT_TRUE(view->notice()->text().startsWith(u"L'instantané du 2024-10-05-081500 n'existe plus"_s));
+
+    view->card(kept)->snapshotButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return HistoryModel::restoresUnderWay() == 0; }, 30000));
+    EXPECT_EQ(view->notice()->text(), u"2 éléments remis en place · 3 en échec — absent de l instantané"_s);
+    const QString log = demo.path(u"/Users/demo/Library/Logs/Atelier Photo/rendu-2024-11-19.log"_s);
+    EXPECT_EQ(TestSupport::contentOf(log), "rendu terminé\n");
+    EXPECT_TRUE(TestSupport::exists(demo.path(u"/Users/demo/Library/Caches/l'été/données d'aperçu.bin"_s)));
+    const CleaningSession after = *History::shared().session(kept);
+    EXPECT_TRUE(after.files[2].restored);
+    EXPECT_TRUE(after.files[3].restored);
+    EXPECT_FALSE(after.files[0].restored);
     app.finishCleanings();
 }
