@@ -314,7 +314,8 @@ TEST(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
     const QString library = demo.path(u"/Users/demo/Library/"_s);
     const QString temporary = demo.path(u"/private/var/folders/qp/T/"_s);
     int inSnapshot = 0;
-    for (const RemovedFile& file : History::shared().session(second.id)->files) {
+    const CleaningSession marked = *History::shared().session(second.id);
+    for (const RemovedFile& file : marked.files) {
         const bool kept = file.originalPath.startsWith(library) || file.originalPath.startsWith(temporary);
         inSnapshot += kept ? 1 : 0;
         EXPECT_EQ(file.restored, kept) << file.originalPath.toStdString();
