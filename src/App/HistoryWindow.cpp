@@ -2,6 +2,7 @@
 
 #include "Scan/HistoryView.h"
 
+#include <QAction>
 #include <QPointer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -23,7 +24,7 @@ QWidget* historyWindow()
     return openWindow().data();
 }
 
-QWidget* openHistoryWindow(History& history, Platform::Workspace& workspace)
+QWidget* openHistoryWindow(History& history, Platform::Workspace& workspace, QAction* command)
 {
     QPointer<QWidget>& window = openWindow();
     if (window.isNull()) {
@@ -36,6 +37,8 @@ QWidget* openHistoryWindow(History& history, Platform::Workspace& workspace)
         column->addWidget(new HistoryView(history, workspace, window));
         window->resize(720, 540);
     }
+    if (command != nullptr && !window->actions().contains(command))
+        window->addAction(command);
     window->showNormal();
     window->raise();
     window->activateWindow();

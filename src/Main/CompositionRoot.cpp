@@ -24,7 +24,7 @@ CompositionRoot::CompositionRoot()
     m_state = std::make_unique<AppState>();
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
     QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(),
-                     [workspace = m_workspace.get()] { openHistoryWindow(History::shared(), *workspace); });
+                     [this] { openHistoryWindow(History::shared(), *m_workspace, m_window->historyAction()); });
 }
 
 CompositionRoot::~CompositionRoot()

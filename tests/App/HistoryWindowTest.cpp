@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -65,4 +66,25 @@ TEST(HistoryWindow, theMainWindowsFirstMenuHoldsItsCommand)
     EXPECT_EQ(item->text(), u"Historique de nettoyage"_s);
     EXPECT_EQ(item->shortcut(), QKeySequence(u"Ctrl+Y"_s));
     EXPECT_EQ(item->shortcutContext(), Qt::ApplicationShortcut);
+}
+
+TEST(HistoryWindow, ctrlYWorksFromAnyWindowEvenWithTheMainWindowClosed)
+{
+    AppState state;
+    TestSupport::RecordingWorkspace workspace;
+    MainWindow window(state, workspace);
+    window.show();
+    int triggered = 0;
+    QObject::connect(window.historyAction(), &QAction::triggered, [&] { ++triggered; });
+    TempTree tree;
+    History history(tree.path(u"history.json"_s));
+    QWidget* other = openHistoryWindow(history, workspace, window.historyAction());
+    QApplication::setActiveWindow(other);
+    QTest::keyClick(other, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(triggered, 1);
+    window.close(); // the main window closed, the history window alone
+    QApplication::setActiveWindow(other);
+    QTest::keyClick(other, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(triggered, 2);
+    delete other;
 }
