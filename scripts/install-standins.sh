@@ -19,3 +19,6 @@ install_tool rm /bin
 install_tool profiles /usr/bin
 install_tool tmutil /usr/bin
 install_tool pkgutil /usr/sbin
+install_tool ditto /usr/bin
+install_tool mount_apfs /sbin
+install_tool umount /sbin

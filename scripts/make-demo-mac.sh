@@ -111,6 +111,11 @@ $plist_header
 </dict>
 </plist>
 PLIST
+# The earlier product's journal, which the first run moves in. Beside its own entry it holds cleanings in
+# every state the history window shows: files still in the Trash, put back, gone with an emptied Trash,
+# deleted outright, a place filled again; a module this version does not know; a stamp whose snapshot still
+# exists (its content is kept below, where mount_apfs finds it) and one whose snapshot macOS has removed.
+snapshot_stamp="2024-11-20-093000"
 cat > "$home/Library/Application Support/Tessalinomark/history.json" <<JSON
 [
   {
@@ -128,9 +133,95 @@ cat > "$home/Library/Application Support/Tessalinomark/history.json" <<JSON
     "id" : "0A1B2C3D-4E5F-4061-8273-94A5B6C7D8E9",
     "moduleID" : "systemJunk",
     "moduleTitle" : "Fichiers système"
+  },
+  {
+    "date" : "2024-11-20T09:30:05Z",
+    "failureCount" : 1,
+    "files" : [
+      {
+        "bytes" : 180000,
+        "id" : "11111111-2222-4333-8444-000000000001",
+        "originalPath" : "$home_json/Documents/Facture ancienne.pdf",
+        "restored" : false,
+        "trashPath" : "$home_json/.Trash/Facture ancienne.pdf"
+      },
+      {
+        "bytes" : 720000,
+        "id" : "11111111-2222-4333-8444-000000000002",
+        "originalPath" : "$home_json/Desktop/Vieux projet",
+        "restored" : false,
+        "trashPath" : "$home_json/.Trash/Vieux projet"
+      },
+      {
+        "bytes" : 64000,
+        "id" : "11111111-2222-4333-8444-000000000003",
+        "originalPath" : "$home_json/Library/Logs/Atelier Photo/rendu-2024-11-19.log",
+        "restored" : false
+      },
+      {
+        "bytes" : 12000,
+        "id" : "11111111-2222-4333-8444-000000000004",
+        "originalPath" : "$home_json/Library/Caches/l'été/données d'aperçu.bin",
+        "restored" : false
+      },
+      {
+        "bytes" : 96000,
+        "id" : "11111111-2222-4333-8444-000000000005",
+        "originalPath" : "$home_json/Library/Caches/io.ondine.player/ancien.cache",
+        "restored" : false,
+        "trashPath" : "$home_json/.Trash/ancien.cache"
+      },
+      {
+        "bytes" : 8000,
+        "id" : "11111111-2222-4333-8444-000000000006",
+        "originalPath" : "$home_json/Library/Caches/fr.carnet.app/remis.db",
+        "restored" : true,
+        "trashPath" : "$home_json/.Trash/remis.db"
+      }
+    ],
+    "freedBytes" : 1080000,
+    "id" : "0A1B2C3D-4E5F-4061-8273-94A5B6C7D801",
+    "moduleID" : "systemJunk",
+    "moduleTitle" : "Fichiers système",
+    "snapshotStamp" : "$snapshot_stamp"
+  },
+  {
+    "date" : "2024-10-05T08:15:00Z",
+    "failureCount" : 2,
+    "files" : [
+      {
+        "bytes" : 6148,
+        "id" : "11111111-2222-4333-8444-000000000007",
+        "originalPath" : "$home_json/Desktop/.DS_Store",
+        "restored" : false,
+        "trashPath" : "$home_json/.Trash/.DS_Store"
+      },
+      {
+        "bytes" : 2500000,
+        "id" : "11111111-2222-4333-8444-000000000008",
+        "originalPath" : "$home_json/Library/Caches/io.ondine.player/artwork.cache",
+        "restored" : false
+      }
+    ],
+    "freedBytes" : 2506148,
+    "id" : "0A1B2C3D-4E5F-4061-8273-94A5B6C7D802",
+    "moduleID" : "ancienModule",
+    "moduleTitle" : "Nettoyage express",
+    "snapshotStamp" : "2024-10-05-081500"
   }
 ]
 JSON
+# What the snapshot of 20 November still holds for that cleaning, laid out like the data volume.
+snapshot_content="$root/private/var/db/fake-snapshots/com.apple.TimeMachine.$snapshot_stamp.local"
+mkdir -p "$snapshot_content${home#"$root"}/Library/Logs/Atelier Photo" \
+         "$snapshot_content${home#"$root"}/Library/Caches/l'été"
+printf 'rendu terminé\n' > "$snapshot_content${home#"$root"}/Library/Logs/Atelier Photo/rendu-2024-11-19.log"
+chmod 640 "$snapshot_content${home#"$root"}/Library/Logs/Atelier Photo/rendu-2024-11-19.log"
+head -c 12000 /dev/zero > "$snapshot_content${home#"$root"}/Library/Caches/l'été/données d'aperçu.bin"
+mkdir -p "$root/private/var/db"
+printf 'com.apple.TimeMachine.%s.local\n' "$snapshot_stamp" > "$root/private/var/db/tmutil-snapshots"
+# A place emptied by that older cleaning and filled again since.
+head -c 6148 /dev/zero > "$home/Desktop/.DS_Store"
 printf 'Analyse du 2 novembre 2024 : 46 Mo récupérés.\n' \
     > "$home/Library/Application Support/Tessalinomark/Rapports/analyse-2024-11-02.txt"
 

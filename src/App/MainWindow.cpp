@@ -3,13 +3,16 @@
 #include "App/AppState.h"
 #include "App/SidebarView.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSplitter>
 
 using namespace Qt::StringLiterals;
 
 MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_workspace(workspace), m_splitter(new QSplitter(this)),
-      m_sidebar(new SidebarView(state, m_splitter))
+      m_sidebar(new SidebarView(state, m_splitter)), m_historyAction(new QAction(u"Historique de nettoyage"_s, this))
 {
     setObjectName(u"mainWindow"_s);
     setWindowTitle(u"Quorvane Pro"_s);
@@ -18,6 +21,12 @@ MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget*
     m_splitter->setChildrenCollapsible(false);
     m_splitter->addWidget(m_sidebar);
     setCentralWidget(m_splitter);
+    // The settings item will stand above the history item in this menu.
+    QMenu* application = menuBar()->addMenu(u"Quorvane Pro"_s);
+    application->setObjectName(u"applicationMenu"_s);
+    m_historyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    m_historyAction->setShortcutContext(Qt::ApplicationShortcut);
+    application->addAction(m_historyAction);
     connect(&m_state, &AppState::selectionChanged, this, &MainWindow::route);
     m_routed = m_state.selection();
     route();

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class AppState;
+class QAction;
 class QSplitter;
 class SidebarView;
 
@@ -24,6 +25,9 @@ public:
 
     QWidget* detail() const { return m_detail; }
     SidebarView* sidebar() const { return m_sidebar; }
+    // "Historique de nettoyage" (Ctrl+Y) in the first menu, "Quorvane Pro"; active in every window of the run.
+    // Whoever builds the window connects it to the history window's opener.
+    QAction* historyAction() const { return m_historyAction; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -38,4 +42,5 @@ private:
     SidebarView* m_sidebar;
     QWidget* m_detail = nullptr;
     ModuleID m_routed = ModuleID::smartScan;
+    QAction* m_historyAction;
 };

@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
 
+#include <unicode/datefmt.h>
 #include <unicode/locid.h>
 #include <unicode/reldatefmt.h>
 #include <unicode/unistr.h>
@@ -127,5 +129,36 @@ QString RelativeDateFormatter::localizedString(const QDateTime& date, const QDat
     m_impl->formatter->formatNumeric(double(sign * count), unit, text, status);
     if (U_FAILURE(status))
         return QString();
+    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+struct DateTimeFormatter::Impl {
+    std::mutex mutex; // ICU's date formats may not format from two threads at once
+    std::unique_ptr<icu::DateFormat> format;
+};
+
+DateTimeFormatter::DateTimeFormatter() : m_impl(std::make_unique<Impl>())
+{
+    m_impl->format.reset(icu::DateFormat::createDateTimeInstance(icu::DateFormat::kMedium, icu::DateFormat::kShort,
+                                                                 icu::Locale("fr", "FR")));
+}
+
+DateTimeFormatter::~DateTimeFormatter() = default;
+
+const DateTimeFormatter& DateTimeFormatter::mediumDateShortTime()
+{
+    static const DateTimeFormatter formatter;
+    return formatter;
+}
+
+QString DateTimeFormatter::string(const QDateTime& date) const
+{
+    if (!m_impl->format || !date.isValid())
+        return QString();
+    icu::UnicodeString text;
+    {
+        const std::lock_guard lock(m_impl->mutex);
+        m_impl->format->format(UDate(date.toMSecsSinceEpoch()), text);
+    }
     return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
 }

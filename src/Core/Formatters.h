@@ -31,3 +31,23 @@ private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };
+
+// French dates at the medium date style and the short time style ("10 déc. 2026, 05:14"), in local time, as
+// the platform's locale data writes them for fr_FR. One instance serves every thread and every window.
+class DateTimeFormatter final
+{
+public:
+    DateTimeFormatter();
+    ~DateTimeFormatter();
+    DateTimeFormatter(const DateTimeFormatter&) = delete;
+    DateTimeFormatter& operator=(const DateTimeFormatter&) = delete;
+
+    // The process's one formatter, made on first use.
+    static const DateTimeFormatter& mediumDateShortTime();
+
+    QString string(const QDateTime& date) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

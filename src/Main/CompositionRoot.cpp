@@ -1,6 +1,7 @@
 #include "CompositionRoot.h"
 
 #include "App/AppState.h"
+#include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
 #include "Core/Exclusions.h"
 #include "Core/History.h"
@@ -12,9 +13,12 @@
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Performance/PerformanceModules.h"
+#include "Scan/HistoryModel.h"
 #include "Scan/ScanModules.h"
 #include "Scanners/ScannerFactory.h"
 #include "Tools/ToolModules.h"
+
+#include <QAction>
 
 #include <QApplication>
 #include <QEventLoop>
@@ -44,10 +48,13 @@ CompositionRoot::CompositionRoot()
     m_registry = assembleModules(*m_openPanel);
     m_state = std::make_unique<AppState>(m_registry, *m_services);
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
+    QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(),
+                     [this] { openHistoryWindow(History::shared(), *m_workspace, m_window->historyAction()); });
 }
 
 CompositionRoot::~CompositionRoot()
 {
+    delete historyWindow();
     m_window.reset();
     m_state.reset();
     m_openPanel.reset();
@@ -59,7 +66,7 @@ CompositionRoot::~CompositionRoot()
 
 void CompositionRoot::finishCleanings()
 {
-    while (m_state->isCleaning() || !m_inFlight->idle())
+    while (m_state->isCleaning() || !m_inFlight->idle() || HistoryModel::restoresUnderWay() > 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     m_services->history.waitUntilIdle();
 }

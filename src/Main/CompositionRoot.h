@@ -35,7 +35,7 @@ public:
     DesktopWorkspace& workspace() { return *m_workspace; }
 
     // Lets a cleaning in progress finish and be journaled, so that no file waits in the Trash without its
-    // journal entry when the program ends.
+    // journal entry when the program ends; a restore from a snapshot likewise.
     void finishCleanings();
 
 private:

@@ -1,3 +1,4 @@
+#include "Core/Formatters.h"
 #include "Core/FileUtils.h"
 
 #include <limits>
@@ -83,4 +84,14 @@ TEST(RelativeDate, noDateGivesNoText)
 {
     EXPECT_FALSE(FileUtils::relativeDate(std::nullopt).has_value());
     EXPECT_EQ(FileUtils::relativeDate(QDateTime::currentDateTimeUtc().addDays(-3)), u"il y a 3 jours"_s);
+}
+
+TEST(DateTimeFormatter, writesTheMediumDateAndShortTimeInFrench)
+{
+    const QDateTime date(QDate(2026, 12, 10), QTime(5, 14), QTimeZone::systemTimeZone());
+    const QString text = DateTimeFormatter::mediumDateShortTime().string(date);
+    EXPECT_TRUE(text.startsWith(u"10 déc. 2026"_s)) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(u"05:14"_s)) << text.toStdString();
+    EXPECT_EQ(&DateTimeFormatter::mediumDateShortTime(), &DateTimeFormatter::mediumDateShortTime());
+    EXPECT_TRUE(DateTimeFormatter::mediumDateShortTime().string(QDateTime()).isEmpty());
 }

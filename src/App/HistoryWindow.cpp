@@ -1,0 +1,46 @@
+#include "App/HistoryWindow.h"
+
+#include "Scan/HistoryView.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QPointer<QWidget>& openWindow()
+{
+    static QPointer<QWidget> window;
+    return window;
+}
+
+} // namespace
+
+QWidget* historyWindow()
+{
+    return openWindow().data();
+}
+
+QWidget* openHistoryWindow(History& history, Platform::Workspace& workspace, QAction* command)
+{
+    QPointer<QWidget>& window = openWindow();
+    if (window.isNull()) {
+        window = new QWidget(nullptr, Qt::Window);
+        window->setObjectName(u"historyWindow"_s);
+        window->setWindowTitle(u"Historique de nettoyage"_s);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        auto* column = new QVBoxLayout(window);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->addWidget(new HistoryView(history, workspace, window));
+        window->resize(720, 540);
+    }
+    if (command != nullptr && !window->actions().contains(command))
+        window->addAction(command);
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
+    return window;
+}

@@ -1,0 +1,238 @@
+#include "Scan/HistoryModel.h"
+
+#include "Core/FileUtils.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThreadPool>
+
+#include <cmath>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Snapshot restores under way, by session, across every window of the run. GUI thread only.
+QSet<QUuid>& restoring()
+{
+    static QSet<QUuid> sessions;
+    return sessions;
+}
+
+QString count(qsizetype n, const QString& singular, const QString& plural)
+{
+    return QString::number(n) + u' ' + (n < 2 ? singular : plural);
+}
+
+} // namespace
+
+HistoryModel::HistoryModel(History& history, QObject* parent)
+    : QObject(parent), m_history(history), m_clock([] { return QDateTime::currentDateTimeUtc(); }),
+      m_snapshotRestore([](const QStringList& paths, const QString& stamp) { return SafetyNet::restore(paths, stamp); })
+{
+    connect(&m_history, &History::changed, this, &HistoryModel::journalChanged);
+}
+
+HistoryModel::~HistoryModel()
+{
+    m_run.request_stop();
+}
+
+const QList<CleaningSession>& HistoryModel::sessions() const
+{
+    return m_history.sessions();
+}
+
+std::optional<Aftermath::Regrowth> HistoryModel::regrowth(const QUuid& id) const
+{
+    const auto found = m_regrowths.constFind(id);
+    if (found == m_regrowths.cend())
+        return std::nullopt;
+    return *found;
+}
+
+QString HistoryModel::subtitle() const
+{
+    const qsizetype n = sessions().size();
+    if (n == 0)
+        return u"Rien n'a encore été nettoyé."_s;
+    return count(n, u"passage"_s, u"passages"_s) + u" · "_s + byteText(m_history.totalFreed()) + u" libérés au total"_s;
+}
+
+qint64 HistoryModel::blockFreed() const
+{
+    qint64 total = 0;
+    for (const Aftermath::Verdict& verdict : m_verdicts) {
+        if (__builtin_add_overflow(total, verdict.freed, &total))
+            total = std::numeric_limits<qint64>::max();
+    }
+    return total;
+}
+
+qint64 HistoryModel::blockReturned() const
+{
+    qint64 total = 0;
+    for (const Aftermath::Verdict& verdict : m_verdicts) {
+        if (__builtin_add_overflow(total, verdict.returned, &total))
+            total = std::numeric_limits<qint64>::max();
+    }
+    return total;
+}
+
+QString HistoryModel::byteText(qint64 bytes)
+{
+    return FileUtils::byteFormatter().string(bytes);
+}
+
+int HistoryModel::sharePercent(const Aftermath::Verdict& verdict)
+{
+    if (verdict.freed <= 0)
+        return 0;
+    return int(std::trunc(std::min(double(verdict.returned) / double(verdict.freed), 1.0) * 100));
+}
+
+bool HistoryModel::shareIsHigh(const Aftermath::Verdict& verdict)
+{
+    return verdict.freed > 0 && double(verdict.returned) / double(verdict.freed) > 0.85;
+}
+
+QString HistoryModel::trashNotice(const History::RestoreTally& tally)
+{
+    if (tally.failures.isEmpty())
+        return count(tally.restored, u"élément remis en place"_s, u"éléments remis en place"_s) +
+               u" depuis la corbeille."_s;
+    return QString::number(tally.restored) + u" remis en place · "_s + QString::number(tally.failures.size()) +
+           u" en échec — "_s + tally.failures.first().reason;
+}
+
+QString HistoryModel::snapshotNotice(const SafetyNet::Result& result)
+{
+    if (const auto* failure = std::get_if<SafetyNet::Failure>(&result)) {
+        const QString text = failure->errorDescription();
+        return text.isEmpty() ? u"Restauration impossible."_s : text;
+    }
+    const auto& outcome = std::get<SafetyNet::Outcome>(result);
+    const QString head = count(outcome.restored.size(), u"élément remis en place"_s, u"éléments remis en place"_s);
+    if (outcome.failures.isEmpty())
+        return head + u" depuis l'instantané, avec leurs droits d'origine."_s;
+    return head + u" · "_s + QString::number(outcome.failures.size()) + u" en échec — "_s +
+           outcome.failures.first().reason;
+}
+
+void HistoryModel::clearHistory()
+{
+    m_history.update([](QList<CleaningSession>& list) { list.clear(); });
+    setNotice(std::nullopt);
+}
+
+void HistoryModel::toggle(const QUuid& id)
+{
+    if (!m_expanded.remove(id))
+        m_expanded.insert(id);
+    emit expansionChanged(id);
+}
+
+void HistoryModel::restoreFromTrash(const QUuid& id)
+{
+    History::RestoreTally tally;
+    m_history.update([&](QList<CleaningSession>& list) { History::restore(list, id, tally); });
+    setNotice(trashNotice(tally));
+}
+
+void HistoryModel::restoreFromSnapshot(const CleaningSession& session)
+{
+    if (!session.snapshotStamp)
+        return;
+    const QUuid id = session.id;
+    if (restoring().contains(id)) {
+        setNotice(u"Ce nettoyage est déjà en cours de restauration."_s);
+        return;
+    }
+    QStringList paths;
+    for (const RemovedFile& file : session.files) {
+        if (!file.restored)
+            paths.append(file.originalPath);
+    }
+    setNotice(u"Montage de l'instantané…"_s);
+    restoring().insert(id);
+
+    // The journal outlives every window: the result is applied on the GUI thread even when this model is gone.
+    History* history = &m_history;
+    QPointer<HistoryModel> self(this);
+    QThreadPool::globalInstance()->start(
+        [restore = m_snapshotRestore, paths, stamp = *session.snapshotStamp, history, self, id] {
+            const SafetyNet::Result result = restore(paths, stamp);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [history, self, id, result] {
+                    const auto* outcome = std::get_if<SafetyNet::Outcome>(&result);
+                    if (outcome && !outcome->restored.isEmpty()) {
+                        const QSet<QString> back(outcome->restored.cbegin(), outcome->restored.cend());
+                        history->update([&](QList<CleaningSession>& list) { History::markRestored(back, id, list); });
+                    }
+                    restoring().remove(id);
+                    if (self)
+                        self->setNotice(snapshotNotice(result));
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void HistoryModel::measureRegrowth()
+{
+    m_run.request_stop();
+    m_run = std::stop_source();
+    const quint64 generation = ++m_generation;
+    m_measuredCount = sessions().size();
+    m_measuring = true;
+    QPointer<HistoryModel> self(this);
+    QThreadPool::globalInstance()->start(
+        [self, generation, list = sessions(), now = m_clock(), stop = m_run.get_token()] {
+            Aftermath::Measurement measured = Aftermath::measure(list, now, stop);
+            if (stop.stop_requested())
+                return; // replaced by a newer run, or the window closed: nothing to publish
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, generation, measured = std::move(measured)] {
+                    if (!self || generation != self->m_generation)
+                        return;
+                    self->m_measuring = false;
+                    self->m_verdicts = measured.verdicts;
+                    self->m_regrowths = measured.regrowths;
+                    emit self->changed();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+int HistoryModel::restoresUnderWay()
+{
+    return int(restoring().size());
+}
+
+bool HistoryModel::isRestoring(const QUuid& sessionID)
+{
+    return restoring().contains(sessionID);
+}
+
+void HistoryModel::start()
+{
+    const qsizetype n = sessions().size();
+    if (n == 0)
+        m_measuredCount = 0; // the list is hidden: showing it again measures again
+    else if (n != m_measuredCount)
+        measureRegrowth();
+}
+
+void HistoryModel::journalChanged()
+{
+    start();
+    emit changed();
+}
+
+void HistoryModel::setNotice(const std::optional<QString>& notice)
+{
+    m_notice = notice;
+    emit changed();
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "Core/Aftermath.h"
+#include "Core/CleaningSession.h"
+#include "Core/History.h"
+#include "Core/SafetyNet.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+#include <stop_token>
+
+// What the cleaning-history window shows beside the journal itself: which cards are open, the one-line
+// notice under the list, and what has come back since each cleaning. It starts empty each time a window
+// makes one. Every change of the journal goes through History::update(). GUI thread only.
+//
+// A snapshot restore outlives the window that started it: its result reaches the journal through the
+// journal's own thread, and restoresUnderWay() lets quitting wait for it. A session already being restored
+// is not restored twice at once. The measuring run works in a background job; a run replaced by a newer
+// one, or whose model is gone, stops early and publishes nothing.
+class HistoryModel final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HistoryModel)
+
+public:
+    using Clock = std::function<QDateTime()>;
+    using SnapshotRestore = std::function<SafetyNet::Result(const QStringList& paths, const QString& stamp)>;
+
+    static constexpr int fileRowLimit = 200;
+
+    explicit HistoryModel(History& history, QObject* parent = nullptr);
+    ~HistoryModel() override;
+
+    // Seams for tests: the moment of measuring, and what puts items back from a snapshot.
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    void setSnapshotRestore(SnapshotRestore restore) { m_snapshotRestore = std::move(restore); }
+
+    History& history() const { return m_history; }
+    const QList<CleaningSession>& sessions() const;
+
+    const QSet<QUuid>& expanded() const { return m_expanded; }
+    bool isExpanded(const QUuid& id) const { return m_expanded.contains(id); }
+    const std::optional<QString>& notice() const { return m_notice; }
+    const QList<Aftermath::Verdict>& verdicts() const { return m_verdicts; }
+    const QHash<QUuid, Aftermath::Regrowth>& regrowths() const { return m_regrowths; }
+    std::optional<Aftermath::Regrowth> regrowth(const QUuid& id) const;
+    bool isMeasuring() const { return m_measuring; }
+
+    // "3 passages · 1,2 Go libérés au total", or the empty journal's line.
+    QString subtitle() const;
+    // The aftermath block's totals over the verdicts: freed, and come back.
+    qint64 blockFreed() const;
+    qint64 blockReturned() const;
+
+    void clearHistory();
+    void toggle(const QUuid& id);
+    void restoreFromTrash(const QUuid& id);
+    void restoreFromSnapshot(const CleaningSession& session);
+    // Starts a measuring run over the journal as it stands, replacing any run under way.
+    void measureRegrowth();
+    // The window shows: measures when the journal holds sessions and their number differs from the last
+    // run's (every later change of that number measures again by itself).
+    void start();
+
+    // Snapshot restores started by any window and not yet journaled.
+    static int restoresUnderWay();
+    static bool isRestoring(const QUuid& sessionID);
+
+    // Texts shared by the widgets and the tests.
+    static QString byteText(qint64 bytes);
+    // The share come back, in whole percent truncated, never above 100.
+    static int sharePercent(const Aftermath::Verdict& verdict);
+    // Whether the share shows in amber: more than 85 % came back.
+    static bool shareIsHigh(const Aftermath::Verdict& verdict);
+    static QString trashNotice(const History::RestoreTally& tally);
+    static QString snapshotNotice(const SafetyNet::Result& result);
+
+signals:
+    // Anything shown changed: the journal, the expanded set, the notice or the measured figures.
+    void changed();
+    // Only the expanded set changed, for one session.
+    void expansionChanged(const QUuid& id);
+    // Only the measured figures changed (verdicts and regrowths).
+    void measured();
+
+private:
+    void journalChanged();
+    void setNotice(const std::optional<QString>& notice);
+
+    History& m_history;
+    Clock m_clock;
+    SnapshotRestore m_snapshotRestore;
+    QSet<QUuid> m_expanded;
+    std::optional<QString> m_notice;
+    QList<Aftermath::Verdict> m_verdicts;
+    QHash<QUuid, Aftermath::Regrowth> m_regrowths;
+    qsizetype m_measuredCount = 0; // the number of sessions the last run started on; 0 while the list is hidden
+    quint64 m_generation = 0;
+    std::stop_source m_run;
+    bool m_measuring = false;
+};

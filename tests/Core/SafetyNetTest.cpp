@@ -1,0 +1,223 @@
+#include "Core/SafetyNet.h"
+#include "Core/SnapshotService.h"
+
+#include "Core/ProcessRunner.h"
+#include "Platform/SystemRoot.h"
+#include "Sandbox.h"
+#include "ScopedEnvironment.h"
+#include "TempTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using SafetyNet::Failure;
+using SafetyNet::ItemFailure;
+using SafetyNet::Outcome;
+using TestSupport::contentOf;
+using TestSupport::exists;
+
+namespace {
+
+void write(const QString& path, const QByteArray& content, QFile::Permissions permissions = {})
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(content);
+    file.close();
+    if (permissions)
+        file.setPermissions(permissions);
+}
+
+// A home on the demonstration Mac, a snapshot of its Library taken by the tmutil stand-in, and a folder
+// outside the home that nothing may touch.
+class SnapshotRestore : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TestSupport::installStandIns();
+        QDir().mkpath(TestSupport::systemRoot() + u"/private/tmp"_s);
+        m_home = TestSupport::systemRoot() + u"/Users/demo"_s;
+        QDir().mkpath(m_home + u"/Library/Caches"_s);
+        m_homeEnv.emplace("HOME", m_home);
+        m_outside = TestSupport::sandbox() + u"/outside"_s;
+        QDir().mkpath(m_outside);
+        write(m_outside + u"/keep.txt"_s, "mine");
+    }
+    void TearDown() override { qunsetenv("QUORVANE_OSASCRIPT_CANCEL"); }
+
+    QString cache(const QString& relative) const { return m_home + u"/Library/Caches/"_s + relative; }
+
+    QString takeSnapshot()
+    {
+        const auto result = OptimizationService::run(u"/usr/bin/tmutil"_s, {u"localsnapshot"_s}, true);
+        EXPECT_EQ(result.status, 0);
+        static const QRegularExpression stamp(u"\\d{4}-\\d{2}-\\d{2}-\\d{6}"_s);
+        return stamp.match(result.output).captured();
+    }
+
+    QStringList workFolders() const
+    {
+        return QDir(TestSupport::systemRoot() + u"/private/tmp"_s).entryList({u"quorvanepro-restore-*"_s});
+    }
+
+    static Outcome outcomeOf(const SafetyNet::Result& result)
+    {
+        EXPECT_TRUE(std::holds_alternative<Outcome>(result))
+            << std::get<Failure>(result).errorDescription().toStdString();
+        return std::holds_alternative<Outcome>(result) ? std::get<Outcome>(result) : Outcome{};
+    }
+
+    QString m_home;
+    QString m_outside;
+    std::optional<TestSupport::ScopedEnvironment> m_homeEnv;
+};
+
+} // namespace
+
+TEST_F(SnapshotRestore, bringsItemsBackThroughThePromptWithTheirModesWhateverTheirNames)
+{
+    const QString odd = cache(u"l'été 2 \"x\"/données d'été.bin"_s);
+    const QString folder = cache(u"Dossier à garder"_s);
+    write(odd, "payload", QFile::ReadOwner | QFile::WriteOwner);
+    write(folder + u"/a/b.txt"_s, "tree");
+    const QString stamp = takeSnapshot();
+    ASSERT_FALSE(stamp.isEmpty());
+    QDir(cache(u"l'été 2 \"x\""_s)).removeRecursively();
+    QDir(folder).removeRecursively();
+
+    const QString missing = cache(u"never-there.bin"_s);
+    const Outcome outcome = outcomeOf(SafetyNet::restore({odd, missing, folder}, stamp));
+    EXPECT_EQ(outcome.restored, (QStringList{odd, folder}));
+    EXPECT_EQ(outcome.failures, (QList<ItemFailure>{{missing, u"absent de l instantané"_s}}));
+    EXPECT_EQ(contentOf(odd), "payload");
+    struct stat status {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(odd).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_EQ(contentOf(folder + u"/a/b.txt"_s), "tree");
+    // The parent made for the item belongs to the user, and the work folder is gone.
+    EXPECT_EQ(QFileInfo(cache(u"l'été 2 \"x\""_s)).ownerId(), ::getuid());
+    EXPECT_TRUE(workFolders().isEmpty());
+}
+
+TEST_F(SnapshotRestore, neverWritesOverAPlaceTakenAgainNorThroughALinkNorOutsideTheMac)
+{
+    write(cache(u"refilled.bin"_s), "old");
+    write(cache(u"linked/item.bin"_s), "old");
+    const QString stamp = takeSnapshot();
+    write(cache(u"refilled.bin"_s), "newer"); // filled again since the cleaning
+    QDir(cache(u"linked"_s)).removeRecursively();
+    ASSERT_EQ(::symlink(QFile::encodeName(m_outside).constData(), QFile::encodeName(cache(u"linked"_s)).constData()),
+              0);
+
+    const QString dotted = cache(u"x/../refilled.bin"_s);
+    const QString outsideMac = m_outside + u"/keep.txt"_s;
+    const QString withNewline = cache(u"a\nb"_s);
+    const Outcome outcome = outcomeOf(SafetyNet::restore(
+        {cache(u"refilled.bin"_s), cache(u"linked/item.bin"_s), dotted, outsideMac, withNewline}, stamp));
+    EXPECT_TRUE(outcome.restored.isEmpty());
+    EXPECT_EQ(outcome.failures, (QList<ItemFailure>{{dotted, u"chemin refusé"_s},
+                                                    {outsideMac, u"chemin refusé"_s},
+                                                    {withNewline, u"chemin refusé"_s},
+                                                    {cache(u"refilled.bin"_s), u"déjà présent"_s},
+                                                    {cache(u"linked/item.bin"_s), u"chemin refusé"_s}}));
+    EXPECT_EQ(contentOf(cache(u"refilled.bin"_s)), "newer");
+    EXPECT_EQ(QDir(m_outside).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{u"keep.txt"_s});
+    EXPECT_FALSE(exists(cache(u"x"_s)));
+}
+
+TEST_F(SnapshotRestore, failsAsAWholeWithOneFrenchLine)
+{
+    write(cache(u"a.bin"_s), "a");
+    const QString stamp = takeSnapshot();
+    QFile::remove(cache(u"a.bin"_s));
+
+    // Nothing asked: nothing listed, nothing prompted.
+    {
+        const TestSupport::ScopedEnvironment failing("QUORVANE_TMUTIL_FAIL", u"1"_s);
+        EXPECT_EQ(outcomeOf(SafetyNet::restore({}, stamp)), Outcome{});
+        const auto gone = SafetyNet::restore({cache(u"a.bin"_s)}, stamp);
+        ASSERT_TRUE(std::holds_alternative<Failure>(gone));
+        EXPECT_TRUE(std::get<Failure>(gone).errorDescription().startsWith(u"L'instantané du "_s + stamp +
+                                                                          u" n'existe plus : macOS l'a effacé"_s));
+    }
+    {
+        const TestSupport::ScopedEnvironment cancel("QUORVANE_OSASCRIPT_CANCEL", u"1"_s);
+        const auto dismissed = SafetyNet::restore({cache(u"a.bin"_s)}, stamp);
+        ASSERT_TRUE(std::holds_alternative<Failure>(dismissed));
+        EXPECT_EQ(std::get<Failure>(dismissed).errorDescription(), u"Annulé."_s);
+    }
+    // Listed, but its content gone: the mount fails and the script stops before any item.
+    QDir(TestSupport::systemRoot() + u"/private/var/db/fake-snapshots/"_s + SafetyNet::snapshotName(stamp))
+        .removeRecursively();
+    const auto unmountable = SafetyNet::restore({cache(u"a.bin"_s)}, stamp);
+    ASSERT_TRUE(std::holds_alternative<Failure>(unmountable));
+    EXPECT_EQ(std::get<Failure>(unmountable).errorDescription(), u"Montage de l'instantané impossible."_s);
+    EXPECT_FALSE(exists(cache(u"a.bin"_s)));
+    EXPECT_TRUE(workFolders().isEmpty());
+    EXPECT_EQ(Failure({Failure::Kind::preparationFailed, u"disque plein"_s}).errorDescription(),
+              u"Préparation de la restauration impossible : disque plein"_s);
+}
+
+TEST_F(SnapshotRestore, theScriptIsCommandTextAndRefusesAWorkFolderAlreadyThere)
+{
+    write(cache(u"a.bin"_s), "a");
+    const QString stamp = takeSnapshot();
+    QFile::remove(cache(u"a.bin"_s));
+    QString command;
+    const auto recorded = SafetyNet::restore({cache(u"a.bin"_s)}, stamp, [&](const QString& text) {
+        command = text;
+        // Someone plants the work folder before root makes it: the script stops, touching nothing there.
+        const QString planted = QRegularExpression(u"quorvanepro-restore-[0-9A-F-]{36}"_s).match(text).captured();
+        write(TestSupport::systemRoot() + u"/private/tmp/"_s + planted + u"/theirs.txt"_s, "theirs");
+        return OptimizationService::runAsAdministrator(text);
+    });
+    EXPECT_TRUE(command.startsWith(u"/bin/sh -c '#!/bin/sh\n"_s));
+    ASSERT_TRUE(std::holds_alternative<Failure>(recorded));
+    EXPECT_EQ(std::get<Failure>(recorded).errorDescription(),
+              u"Dossier de travail déjà présent : restauration arrêtée."_s);
+    EXPECT_FALSE(exists(cache(u"a.bin"_s)));
+    ASSERT_EQ(workFolders().size(), 1); // what was planted is not ours to remove
+    EXPECT_EQ(contentOf(TestSupport::systemRoot() + u"/private/tmp/"_s + workFolders().first() + u"/theirs.txt"_s),
+              "theirs");
+}
+
+TEST(SnapshotReport, readsLinesAsTheScriptWritesThemAndSkipsGarbage)
+{
+    TempTree tree;
+    write(tree.path(u"report.txt"_s),
+          "OK\t/a\nFAIL\t/b\tcopie refusée\nFAIL\t/c\n\nno tab here\nFAIL\t/d\tdéjà présent\textra\n\xff\xfe\n");
+    EXPECT_EQ(
+        SafetyNet::readReport(tree.path(u"report.txt"_s)),
+        (Outcome{{u"/a"_s}, {{u"/b"_s, u"copie refusée"_s}, {u"/c"_s, u"échec"_s}, {u"/d"_s, u"déjà présent"_s}}}));
+    EXPECT_EQ(SafetyNet::readReport(tree.path(u"missing.txt"_s)), Outcome{});
+}
+
+TEST(SnapshotListing, keepsSnapshotLinesNewestFirstAndFailsEmpty)
+{
+    TestSupport::installStandIns();
+    write(TestSupport::systemRoot() + u"/private/var/db/tmutil-snapshots"_s,
+          "com.apple.TimeMachine.2024-05-01-101500.local\n"
+          " \tcom.apple.TimeMachine.2024-06-01-101500.local\t\n"
+          "com.apple.TimeMachine.nostamp.local\n"
+          "com.apple.TimeMachine.2024-13-01-101500.local\n"
+          "Some heading\n");
+    const QList<SnapshotService::Snapshot> snapshots = SnapshotService::listLocalSnapshots(u"/"_s);
+    ASSERT_EQ(snapshots.size(), 4);
+    EXPECT_EQ(snapshots[0].name, u"com.apple.TimeMachine.2024-06-01-101500.local"_s);
+    EXPECT_EQ(snapshots[1].date, QDateTime(QDate(2024, 5, 1), QTime(10, 15, 0)));
+    EXPECT_EQ(snapshots[2].name, u"com.apple.TimeMachine.nostamp.local"_s);
+    EXPECT_FALSE(snapshots[3].date.has_value());
+    const TestSupport::ScopedEnvironment failing("QUORVANE_TMUTIL_FAIL", u"1"_s);
+    EXPECT_TRUE(SnapshotService::listLocalSnapshots(u"/"_s).isEmpty());
+}
