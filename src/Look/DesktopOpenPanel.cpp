@@ -13,6 +13,10 @@ QFileDialog* DesktopOpenPanel::makeDialog(const Request& request)
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly, true);
         break;
+    case Mode::filesAndFolders:
+        // The file dialog picks files only; choosing folders beside them takes a dialog of our own.
+        dialog->setFileMode(QFileDialog::ExistingFiles);
+        break;
     }
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     if (!request.prompt.isEmpty())

@@ -13,14 +13,16 @@ namespace Platform {
 class OpenPanel
 {
 public:
-    // What the panel lets the user pick. A mode that picks several files and folders can join this list.
+    // What the panel lets the user pick.
     enum class Mode {
-        oneFolder, // folders only, exactly one
+        oneFolder,       // folders only, exactly one
+        filesAndFolders, // files and folders together, several at once
     };
 
     struct Request {
         Mode mode = Mode::oneFolder;
         QString prompt;    // the accept button's title ("Analyser")
+        QString message;   // a line above the list, when not empty
         QString directory; // where the panel opens; empty for the panel's own choice
     };
 
