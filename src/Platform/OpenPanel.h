@@ -22,8 +22,8 @@ public:
     struct Request {
         Mode mode = Mode::oneFolder;
         QString prompt;    // the accept button's title ("Analyser")
-        QString message;   // a line above the list, when not empty
         QString directory; // where the panel opens; empty for the panel's own choice
+        QString message;   // a line above the list, when not empty
     };
 
     // The chosen paths, absolute and cleaned; empty when the user cancelled or chose nothing.

@@ -87,7 +87,7 @@ SpaceMapView::SpaceMapView(SpaceMapModel& model, Platform::Workspace& workspace,
 void SpaceMapView::chooseFolder()
 {
     QPointer<SpaceMapView> self(this);
-    m_openPanel.choose({Platform::OpenPanel::Mode::oneFolder, u"Analyser"_s, QString()},
+    m_openPanel.choose({Platform::OpenPanel::Mode::oneFolder, u"Analyser"_s, QString(), QString()},
                        [self](const QStringList& chosen) {
                            if (self && !chosen.isEmpty() && !chosen.first().isEmpty())
                                self->m_model->scan(chosen.first());

@@ -29,7 +29,8 @@ TEST(DesktopOpenPanel, answersTheChosenFolderOrNothing)
 {
     TempTree tree(u"Projets/\n"_s);
     DesktopOpenPanel panel;
-    const Platform::OpenPanel::Request request{Platform::OpenPanel::Mode::oneFolder, u"Analyser"_s, tree.root()};
+    const Platform::OpenPanel::Request request{Platform::OpenPanel::Mode::oneFolder, u"Analyser"_s, tree.root(),
+                                               QString()};
 
     QList<QStringList> answers;
     panel.choose(request, [&](const QStringList& chosen) { answers.append(chosen); });
