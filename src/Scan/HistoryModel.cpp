@@ -1,5 +1,7 @@
 #include "Scan/HistoryModel.h"
 
+#include "Core/BackgroundJob.h"
+
 #include "Core/FileUtils.h"
 
 #include <QCoreApplication>
@@ -34,10 +36,8 @@ HistoryModel::HistoryModel(History& history, QObject* parent)
     connect(&m_history, &History::changed, this, &HistoryModel::journalChanged);
 }
 
-HistoryModel::~HistoryModel()
-{
-    m_run.request_stop();
-}
+// The job line stops a measuring run still under way; it publishes nothing.
+HistoryModel::~HistoryModel() = default;
 
 const QList<CleaningSession>& HistoryModel::sessions() const
 {
@@ -160,50 +160,41 @@ void HistoryModel::restoreFromSnapshot(const CleaningSession& session)
     // The journal outlives every window: the result is applied on the GUI thread even when this model is gone.
     History* history = &m_history;
     QPointer<HistoryModel> self(this);
-    QThreadPool::globalInstance()->start(
-        [restore = m_snapshotRestore, paths, stamp = *session.snapshotStamp, history, self, id] {
-            const SafetyNet::Result result = restore(paths, stamp);
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [history, self, id, result] {
-                    const auto* outcome = std::get_if<SafetyNet::Outcome>(&result);
-                    if (outcome && !outcome->restored.isEmpty()) {
-                        const QSet<QString> back(outcome->restored.cbegin(), outcome->restored.cend());
-                        history->update([&](QList<CleaningSession>& list) { History::markRestored(back, id, list); });
-                    }
-                    restoring().remove(id);
-                    if (self)
-                        self->setNotice(snapshotNotice(result));
-                },
-                Qt::QueuedConnection);
-        });
+    Background::pool().start([restore = m_snapshotRestore, paths, stamp = *session.snapshotStamp, history, self, id] {
+        const SafetyNet::Result result = restore(paths, stamp);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [history, self, id, result] {
+                const auto* outcome = std::get_if<SafetyNet::Outcome>(&result);
+                if (outcome && !outcome->restored.isEmpty()) {
+                    const QSet<QString> back(outcome->restored.cbegin(), outcome->restored.cend());
+                    history->update([&](QList<CleaningSession>& list) { History::markRestored(back, id, list); });
+                }
+                restoring().remove(id);
+                if (self)
+                    self->setNotice(snapshotNotice(result));
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void HistoryModel::measureRegrowth()
 {
-    m_run.request_stop();
-    m_run = std::stop_source();
-    const quint64 generation = ++m_generation;
     m_measuredCount = sessions().size();
     m_measuring = true;
-    QPointer<HistoryModel> self(this);
-    QThreadPool::globalInstance()->start(
-        [self, generation, list = sessions(), now = m_clock(), stop = m_run.get_token()] {
-            Aftermath::Measurement measured = Aftermath::measure(list, now, stop);
-            if (stop.stop_requested())
-                return; // replaced by a newer run, or the window closed: nothing to publish
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, generation, measured = std::move(measured)] {
-                    if (!self || generation != self->m_generation)
-                        return;
-                    self->m_measuring = false;
-                    self->m_verdicts = measured.verdicts;
-                    self->m_regrowths = measured.regrowths;
-                    emit self->changed();
-                },
-                Qt::QueuedConnection);
+    // A newer run replaces this one: the line stops it and drops what it would still publish.
+    m_measureJobs.start([list = sessions(), now = m_clock()](const Background::Job& job) {
+        Aftermath::Measurement measured = Aftermath::measure(list, now, job.stopToken());
+        if (job.stopRequested())
+            return;
+        job.deliver([job, measured = std::move(measured)] {
+            auto* self = static_cast<HistoryModel*>(job.receiver());
+            self->m_measuring = false;
+            self->m_verdicts = measured.verdicts;
+            self->m_regrowths = measured.regrowths;
+            emit self->changed();
         });
+    });
 }
 
 int HistoryModel::restoresUnderWay()

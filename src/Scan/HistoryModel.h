@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Aftermath.h"
+#include "Core/BackgroundJob.h"
 #include "Core/CleaningSession.h"
 #include "Core/History.h"
 #include "Core/SafetyNet.h"
@@ -103,7 +104,6 @@ private:
     QList<Aftermath::Verdict> m_verdicts;
     QHash<QUuid, Aftermath::Regrowth> m_regrowths;
     qsizetype m_measuredCount = 0; // the number of sessions the last run started on; 0 while the list is hidden
-    quint64 m_generation = 0;
-    std::stop_source m_run;
     bool m_measuring = false;
+    Background::JobLine m_measureJobs{this};
 };

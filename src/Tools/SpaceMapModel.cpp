@@ -1,11 +1,11 @@
 #include "Tools/SpaceMapModel.h"
 
+#include "Core/BackgroundJob.h"
 #include "Core/FileUtils.h"
 #include "Scan/ProgressRelay.h"
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThreadPool>
 
 #include <cmath>
 
@@ -15,18 +15,11 @@ SpaceMapModel::SpaceMapModel(QObject* parent) : QObject(parent)
 {
 }
 
-SpaceMapModel::~SpaceMapModel()
-{
-    // The measurement finds no model when it ends; stopping lets it end early.
-    if (m_job.stop_possible())
-        m_job.request_stop();
-}
+// The job line asks a measurement still under way to stop: it finds no model when it ends.
+SpaceMapModel::~SpaceMapModel() = default;
 
 void SpaceMapModel::scan(const QString& folder)
 {
-    if (m_job.stop_possible())
-        m_job.request_stop();
-    m_job = std::stop_source();
     m_isScanning = true;
     m_progress = 0;
     m_current = nullptr;
@@ -39,24 +32,23 @@ void SpaceMapModel::scan(const QString& folder)
                                            if (self)
                                                self->applyProgress(fraction, status);
                                        });
-    QThreadPool::globalInstance()->start([folder, relay, self, stop = m_job.get_token()] {
+    m_jobs.start([folder, relay](const Background::Job& job) {
         std::shared_ptr<SpaceTree> tree = SpaceTree::measure(
-            folder, depth, [relay](double fraction, const QString& label) { relay->report(fraction, label); }, stop);
+            folder, depth, [relay](double fraction, const QString& label) { relay->report(fraction, label); },
+            job.stopToken());
+        // The last progress reaches the screen whether or not the tree is still wanted: a stop ends at 1.0.
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [relay, self, stop, tree = std::move(tree)]() mutable {
-                relay->flush();
-                if (self)
-                    self->publish(stop, std::move(tree));
-            },
-            Qt::QueuedConnection);
+            QCoreApplication::instance(), [relay] { relay->flush(); }, Qt::QueuedConnection);
+        if (job.stopRequested())
+            return; // stopped or replaced: the tree may be partial, and is not wanted
+        job.deliver([job, tree = std::move(tree)]() mutable {
+            static_cast<SpaceMapModel*>(job.receiver())->publish(std::move(tree));
+        });
     });
 }
 
-void SpaceMapModel::publish(const std::stop_token& job, std::shared_ptr<SpaceTree> tree)
+void SpaceMapModel::publish(std::shared_ptr<SpaceTree> tree)
 {
-    if (job.stop_requested())
-        return; // stopped or replaced: the tree may be partial, and is not wanted
     m_tree = std::move(tree);
     m_current = m_tree->root();
     m_isScanning = false;
@@ -76,8 +68,7 @@ void SpaceMapModel::stop()
 {
     if (!m_isScanning)
         return;
-    if (m_job.stop_possible())
-        m_job.request_stop();
+    m_jobs.stop();
     m_isScanning = false;
     emit changed();
 }

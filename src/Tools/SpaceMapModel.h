@@ -2,6 +2,8 @@
 
 #include "Tools/SpaceNode.h"
 
+#include "Core/BackgroundJob.h"
+
 #include <QObject>
 #include <QString>
 
@@ -63,7 +65,7 @@ signals:
     void changed();
 
 private:
-    void publish(const std::stop_token& job, std::shared_ptr<SpaceTree> tree);
+    void publish(std::shared_ptr<SpaceTree> tree);
     void applyProgress(double fraction, const std::optional<QString>& status);
 
     std::shared_ptr<SpaceTree> m_tree;
@@ -72,7 +74,7 @@ private:
     double m_progress = 0;
     QString m_status;
     std::optional<Hovered> m_hovered;
-    std::stop_source m_job{std::nostopstate};
+    Background::JobLine m_jobs{this};
 };
 
 // The share of `part` in `whole` as a whole percentage, cut towards zero; a whole below 1 counts as 1.
