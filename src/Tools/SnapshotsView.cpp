@@ -229,9 +229,9 @@ void SnapshotsView::refresh()
     StatTile::Fields purgeable = m_purgeable->fields();
     purgeable.value = byteText(state.space.optimistic - state.space.immediate);
     m_purgeable->setFields(purgeable);
-    StatTile::Fields free = m_free->fields();
-    free.value = byteText(state.space.immediate);
-    m_free->setFields(free);
+    StatTile::Fields freeNow = m_free->fields();
+    freeNow.value = byteText(state.space.immediate);
+    m_free->setFields(freeNow);
 
     if (state.snapshots.isEmpty()) {
         showEmptyState(state.isTimeMachineConfigured);

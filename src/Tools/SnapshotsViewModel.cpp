@@ -23,8 +23,8 @@ void SnapshotsViewModel::load()
 {
     m_isLoading = true;
     emit changed();
-    m_loads.start([loadState = m_service.loadState](const Background::Job& job) {
-        SnapshotService::State state = loadState();
+    m_loads.start([loader = m_service.loadState](const Background::Job& job) {
+        SnapshotService::State state = loader();
         job.deliver([job, state = std::move(state)] {
             auto* model = static_cast<SnapshotsViewModel*>(job.receiver());
             model->m_state = state;
@@ -44,8 +44,8 @@ void SnapshotsViewModel::deleteSnapshot(const Snapshot& snapshot)
     m_error.reset();
     emit changed();
     // The deletion itself is never stopped: once the prompt is answered, tmutil runs to its end.
-    m_deletions.start([deleteOne = m_service.deleteOne, snapshot](const Background::Job& job) {
-        const std::optional<QString> error = deleteOne(snapshot);
+    m_deletions.start([remover = m_service.deleteOne, snapshot](const Background::Job& job) {
+        const std::optional<QString> error = remover(snapshot);
         job.deliver([job, error, stamp = SnapshotService::stamp(snapshot.name)] {
             static_cast<SnapshotsViewModel*>(job.receiver())
                 ->finishDeletion(error, u"Instantané du "_s + stamp + u" supprimé."_s);
@@ -62,8 +62,8 @@ void SnapshotsViewModel::deleteAll()
     m_notice.reset();
     m_error.reset();
     emit changed();
-    m_deletions.start([deleteAll = m_service.deleteAll, snapshots](const Background::Job& job) {
-        const SnapshotService::Deletion deletion = deleteAll(snapshots);
+    m_deletions.start([remover = m_service.deleteAll, snapshots](const Background::Job& job) {
+        const SnapshotService::Deletion deletion = remover(snapshots);
         // Counted as sent: a name that is not a snapshot's was never asked for.
         const QString notice = QString::number(deletion.sent) +
                                (deletion.sent < 2 ? u" instantané supprimé."_s : u" instantanés supprimés."_s);
