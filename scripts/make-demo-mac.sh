@@ -676,3 +676,18 @@ ln -s "$root/Users/Shared/Rushes" "$home/Movies/Rushes partagés"
 bash "$(dirname "$0")/install-standins.sh" "$root"
 
 echo "Demonstration Mac ready in $root (home: $home)"
+
+# ---- Time Machine: a backup destination and local snapshots taken through the tmutil stand-in, one of them
+# under a stamp that names no real moment (month 13) ----------------------------------------------------------
+cat > "$root/private/var/db/tmutil-destination" <<'INFO'
+====================================================
+Name          : Sauvegardes
+Kind          : Local
+Mount Point   : /Volumes/Sauvegardes
+ID            : 5E7C0A12-3B4D-4F60-9A1B-2C3D4E5F6071
+INFO
+for stamp in 2025-03-14-091500 2025-06-30-184502 2024-13-01-101500; do
+    QUORVANE_TMUTIL_STAMP=$stamp HOME="$home" TMPDIR="$root/private/var/folders/qp/T" \
+        "$root/usr/bin/tmutil" localsnapshot > /dev/null
+done
+# ---- end of Time Machine -------------------------------------------------------------------------------------

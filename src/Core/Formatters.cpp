@@ -137,10 +137,12 @@ struct DateTimeFormatter::Impl {
     std::unique_ptr<icu::DateFormat> format;
 };
 
-DateTimeFormatter::DateTimeFormatter() : m_impl(std::make_unique<Impl>())
+DateTimeFormatter::DateTimeFormatter(DateStyle dateStyle) : m_impl(std::make_unique<Impl>())
 {
-    m_impl->format.reset(icu::DateFormat::createDateTimeInstance(icu::DateFormat::kMedium, icu::DateFormat::kShort,
-                                                                 icu::Locale("fr", "FR")));
+    const icu::DateFormat::EStyle date =
+        dateStyle == DateStyle::full ? icu::DateFormat::kFull : icu::DateFormat::kMedium;
+    m_impl->format.reset(
+        icu::DateFormat::createDateTimeInstance(date, icu::DateFormat::kShort, icu::Locale("fr", "FR")));
 }
 
 DateTimeFormatter::~DateTimeFormatter() = default;
@@ -148,6 +150,12 @@ DateTimeFormatter::~DateTimeFormatter() = default;
 const DateTimeFormatter& DateTimeFormatter::mediumDateShortTime()
 {
     static const DateTimeFormatter formatter;
+    return formatter;
+}
+
+const DateTimeFormatter& DateTimeFormatter::fullDateShortTime()
+{
+    static const DateTimeFormatter formatter(DateStyle::full);
     return formatter;
 }
 

@@ -32,18 +32,21 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-// French dates at the medium date style and the short time style ("10 déc. 2026, 05:14"), in local time, as
+// French dates at a date style (medium by default) and the short time style ("10 déc. 2026, 05:14"), in local time, as
 // the platform's locale data writes them for fr_FR. One instance serves every thread and every window.
 class DateTimeFormatter final
 {
 public:
-    DateTimeFormatter();
+    enum class DateStyle { medium, full };
+    explicit DateTimeFormatter(DateStyle dateStyle = DateStyle::medium);
     ~DateTimeFormatter();
     DateTimeFormatter(const DateTimeFormatter&) = delete;
     DateTimeFormatter& operator=(const DateTimeFormatter&) = delete;
 
     // The process's one formatter, made on first use.
     static const DateTimeFormatter& mediumDateShortTime();
+    // The full date style and the short time style ("jeudi 10 décembre 2026 à 05:14").
+    static const DateTimeFormatter& fullDateShortTime();
 
     QString string(const QDateTime& date) const;
 

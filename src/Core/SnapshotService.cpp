@@ -1,6 +1,8 @@
 #include "Core/SnapshotService.h"
 
 #include "Core/ProcessRunner.h"
+#include "Platform/Readings.h"
+#include "Platform/SystemRoot.h"
 
 #include <QHashFunctions>
 #include <QRegularExpression>
@@ -14,6 +16,11 @@ namespace SnapshotService {
 namespace {
 
 const QString kPrefix = u"com.apple.TimeMachine."_s;
+const QString kSuffix = u".local"_s;
+const QString kTool = u"/usr/bin/tmutil"_s;
+
+// ASCII digits only: a regular expression's \d would also take the digits of other scripts.
+const QString kStampShape = u"[0-9]{4}-[0-9]{2}-[0-9]{2}-[0-9]{6}"_s;
 
 // Spaces, tabs and the other space separators, but not line breaks.
 bool isHorizontalSpace(QChar c)
@@ -42,22 +49,43 @@ std::optional<QDateTime> dateOfStamp(const QString& stamp)
     return date;
 }
 
+std::optional<QString> firstStamp(const QString& text)
+{
+    static const QRegularExpression pattern(kStampShape);
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured();
+}
+
+QString stamp(const QString& name)
+{
+    QString result = name;
+    result.remove(kPrefix);
+    result.remove(kSuffix);
+    return result;
+}
+
+bool isStamp(const QString& stamp)
+{
+    static const QRegularExpression whole(QRegularExpression::anchoredPattern(kStampShape));
+    return whole.match(stamp).hasMatch();
+}
+
 QList<Snapshot> listLocalSnapshots(const QString& volume)
 {
     const OptimizationService::ProcessResult result =
-        OptimizationService::run(u"/usr/bin/tmutil"_s, {u"listlocalsnapshots"_s, volume}, true);
+        OptimizationService::run(kTool, {u"listlocalsnapshots"_s, volume}, true);
     if (result.status != 0)
         return {};
-    static const QRegularExpression stampPattern(u"\\d{4}-\\d{2}-\\d{2}-\\d{6}"_s);
     QList<Snapshot> snapshots;
     for (const QStringView piece : QStringView(result.output).split(u'\n', Qt::SkipEmptyParts)) {
         const QString line = trimmedHorizontally(piece);
         if (!line.startsWith(kPrefix))
             continue;
         Snapshot snapshot{line, std::nullopt};
-        const QRegularExpressionMatch match = stampPattern.match(line);
-        if (match.hasMatch())
-            snapshot.date = dateOfStamp(match.captured());
+        if (const std::optional<QString> found = firstStamp(line))
+            snapshot.date = dateOfStamp(*found);
         snapshots.append(snapshot);
     }
     sortNewestFirst(snapshots);
@@ -73,6 +101,72 @@ void sortNewestFirst(QList<Snapshot>& snapshots)
             return true;
         return *a.date > *b.date;
     });
+}
+
+Space space(const QString& path)
+{
+    const std::optional<Platform::VolumeCapacity> capacity = Platform::volumeCapacity(path);
+    if (!capacity)
+        return {};
+    return Space{capacity->availableForImportantUsage.value_or(0), capacity->available.value_or(0)};
+}
+
+State loadState()
+{
+    State state;
+    state.snapshots = listLocalSnapshots(u"/"_s);
+    state.space = space(Platform::systemPath(u"/"_s));
+    // Only the standard output counts: "no destination" is said on the error output.
+    state.isTimeMachineConfigured = !OptimizationService::run(kTool, {u"destinationinfo"_s}, false).output.isEmpty();
+    return state;
+}
+
+std::optional<QString> deleteCommand(const Snapshot& snapshot)
+{
+    const QString stampText = stamp(snapshot.name);
+    if (!isStamp(stampText) || snapshot.name != kPrefix + stampText + kSuffix)
+        return std::nullopt;
+    return OptimizationService::shellQuoted(Platform::systemPath(kTool)) + u" deletelocalsnapshots "_s +
+           OptimizationService::shellQuoted(stampText);
+}
+
+QString unrecognisedName()
+{
+    return u"Nom d'instantané non reconnu."_s;
+}
+
+std::optional<QString> deleteSnapshot(const Snapshot& snapshot)
+{
+    const std::optional<QString> command = deleteCommand(snapshot);
+    if (!command)
+        return unrecognisedName();
+    return OptimizationService::runAsAdministrator(*command);
+}
+
+std::optional<QString> deleteAllCommand(const QList<Snapshot>& snapshots, qsizetype* sent)
+{
+    QStringList parts;
+    for (const Snapshot& snapshot : snapshots) {
+        if (const std::optional<QString> command = deleteCommand(snapshot))
+            parts.append(*command + u" || rc=1"_s);
+    }
+    if (sent)
+        *sent = parts.size();
+    if (parts.isEmpty())
+        return std::nullopt;
+    // Each deletion runs whatever became of the one before; the line fails when any of them failed.
+    return u"rc=0; "_s + parts.join(u"; "_s) + u"; exit $rc"_s;
+}
+
+Deletion deleteAll(const QList<Snapshot>& snapshots)
+{
+    Deletion deletion;
+    const std::optional<QString> command = deleteAllCommand(snapshots, &deletion.sent);
+    if (!command)
+        deletion.error = unrecognisedName();
+    else
+        deletion.error = OptimizationService::runAsAdministrator(*command);
+    return deletion;
 }
 
 } // namespace SnapshotService

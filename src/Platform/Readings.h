@@ -12,7 +12,9 @@
 namespace Platform {
 
 // The capacities of one volume, in bytes. A field is absent where the system does not report it: Linux
-// has no space that the system purges on demand, so `availableForImportantUsage` is always absent here.
+// has no space that the system purges on demand, so `availableForImportantUsage` is absent here, except on a
+// demonstration Mac whose snapshot stand-in records what its copies take ("private/var/db/purgeable-bytes"):
+// a path under the system root then reports the available space plus that figure.
 struct VolumeCapacity {
     std::optional<qint64> total;
     std::optional<qint64> availableForImportantUsage;

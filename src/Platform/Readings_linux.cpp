@@ -1,6 +1,7 @@
 #include "Platform/Readings.h"
 
 #include "Platform/ProcText.h"
+#include "Platform/SystemRoot.h"
 
 #include <algorithm>
 #include <limits>
@@ -35,6 +36,20 @@ QByteArray procFile(const QString& path)
     return file.readAll();
 }
 
+// What the Mac's system could purge on demand, where a stand-in tool that keeps such copies records it on the
+// demonstration Mac; nothing here otherwise.
+std::optional<qint64> purgeableBytes()
+{
+    QFile file(systemPath(u"/private/var/db/purgeable-bytes"_s));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 figure = file.read(64).trimmed().toLongLong(&ok);
+    if (!ok || figure < 0)
+        return std::nullopt;
+    return figure;
+}
+
 } // namespace
 
 std::optional<VolumeCapacity> volumeCapacity(const QString& path)
@@ -43,8 +58,15 @@ std::optional<VolumeCapacity> volumeCapacity(const QString& path)
     if (path.isEmpty() || ::statvfs(QFile::encodeName(path).constData(), &volume) != 0)
         return std::nullopt;
     // f_bavail leaves out the blocks kept for root: what the user can still fill.
-    return VolumeCapacity{bytes(volume.f_blocks, volume.f_frsize), std::nullopt,
-                          bytes(volume.f_bavail, volume.f_frsize)};
+    const qint64 available = bytes(volume.f_bavail, volume.f_frsize);
+    std::optional<qint64> forImportantUsage;
+    if (!macPathOf(path).isEmpty()) {
+        if (const std::optional<qint64> purgeable = purgeableBytes())
+            forImportantUsage = available > std::numeric_limits<qint64>::max() - *purgeable
+                                    ? std::numeric_limits<qint64>::max()
+                                    : available + *purgeable;
+    }
+    return VolumeCapacity{bytes(volume.f_blocks, volume.f_frsize), forImportantUsage, available};
 }
 
 qint64 physicalMemory()

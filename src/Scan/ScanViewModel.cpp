@@ -6,6 +6,7 @@
 #include "Core/Preferences.h"
 #include "Core/ProcessRunner.h"
 #include "Core/RemovalEngine.h"
+#include "Core/SnapshotService.h"
 #include "Scan/ProgressRelay.h"
 
 #include <QDir>
@@ -243,11 +244,7 @@ std::optional<QString> ScanViewModel::takeSafetyNetSnapshot()
         OptimizationService::run(u"/usr/bin/tmutil"_s, {u"localsnapshot"_s}, true);
     if (result.status != 0)
         return std::nullopt;
-    static const QRegularExpression stamp(u"\\d{4}-\\d{2}-\\d{2}-\\d{6}"_s);
-    const QRegularExpressionMatch match = stamp.match(result.output);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return match.captured(0);
+    return SnapshotService::firstStamp(result.output);
 }
 
 void ScanViewModel::clean()

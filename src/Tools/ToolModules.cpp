@@ -1,6 +1,8 @@
 #include "Tools/ToolModules.h"
 
 #include "Scanners/ModuleRegistry.h"
+#include "Tools/SnapshotsView.h"
+#include "Tools/SnapshotsViewModel.h"
 #include "Tools/SpaceMapModel.h"
 #include "Tools/SpaceMapView.h"
 
@@ -11,5 +13,11 @@ void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openP
     registry.setScreen(ModuleID::spaceMap, [&openPanel](const Modules::ScreenContext& context) -> QWidget* {
         auto* model = qobject_cast<SpaceMapModel*>(context.model);
         return model ? new SpaceMapView(*model, context.workspace, openPanel) : nullptr;
+    });
+    registry.setModel(ModuleID::snapshots, Modules::Lifetime::visit,
+                      [](const Modules::ModelContext&) { return std::make_unique<SnapshotsViewModel>(); });
+    registry.setScreen(ModuleID::snapshots, [](const Modules::ScreenContext& context) -> QWidget* {
+        auto* model = qobject_cast<SnapshotsViewModel*>(context.model);
+        return model ? new SnapshotsView(*model) : nullptr;
     });
 }

@@ -95,3 +95,11 @@ TEST(DateTimeFormatter, writesTheMediumDateAndShortTimeInFrench)
     EXPECT_EQ(&DateTimeFormatter::mediumDateShortTime(), &DateTimeFormatter::mediumDateShortTime());
     EXPECT_TRUE(DateTimeFormatter::mediumDateShortTime().string(QDateTime()).isEmpty());
 }
+
+TEST(DateTimeFormatter, writesTheFullDateWithItsWeekdayInFrench)
+{
+    const QDateTime date(QDate(2026, 12, 10), QTime(5, 14), QTimeZone::systemTimeZone());
+    const QString text = DateTimeFormatter::fullDateShortTime().string(date);
+    EXPECT_TRUE(text.startsWith(u"jeudi 10 décembre 2026"_s)) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(u"05:14"_s)) << text.toStdString();
+}

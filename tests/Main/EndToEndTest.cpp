@@ -6,6 +6,7 @@
 #include "App/SidebarView.h"
 #include "Core/History.h"
 #include "Look/DesktopWorkspace.h"
+#include "Look/ElidedLabel.h"
 #include "Look/IconTile.h"
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
@@ -21,6 +22,8 @@
 #include "Scan/SmartScanView.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "Tools/SnapshotsView.h"
+#include "Tools/SnapshotsViewModel.h"
 #include "Tools/SpaceMapModel.h"
 #include "Tools/SpaceMapView.h"
 #include "Tools/SpaceNode.h"
@@ -647,4 +650,64 @@ TEST(EndToEnd, theDemonstrationJournalShowsItsStatesAndComesBackFromItsSnapshot)
     EXPECT_TRUE(after.files[3].restored);
     EXPECT_FALSE(after.files[0].restored);
     app.finishCleanings();
+}
+
+// "Instantanés locaux" from the sidebar: the demonstration Mac's snapshots newest first, one deleted from its
+// row and the rest with "Tout supprimer", each behind the authorisation prompt; the stand-in's store ends empty
+// and the screen says so.
+TEST(EndToEnd, localSnapshotsAreListedAndDeletedOnTheDemonstrationMac)
+{
+    const DemoMac demo;
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 720);
+    window.show();
+    app.state().setSelection(ModuleID::snapshots);
+    auto* view = qobject_cast<SnapshotsView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    const auto rowNames = [&] {
+        QStringList names;
+        for (ElidedLabel* name : view->findChildren<ElidedLabel*>(u"snapshotName"_s)) {
+            if (name->isVisibleTo(view))
+                names.append(name->text());
+        }
+        return names;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowNames().size() == 4; }, 10000));
+    EXPECT_EQ(rowNames(), (QStringList{u"com.apple.TimeMachine.2025-06-30-184502.local"_s,
+                                       u"com.apple.TimeMachine.2025-03-14-091500.local"_s,
+                                       u"com.apple.TimeMachine.2024-11-20-093000.local"_s,
+                                       u"com.apple.TimeMachine.2024-13-01-101500.local"_s}));
+
+    QList<QAbstractButton*> rowButtons;
+    for (QAbstractButton* candidate : view->findChildren<QAbstractButton*>(u"deleteButton"_s)) {
+        if (candidate->isVisibleTo(view))
+            rowButtons.append(candidate);
+    }
+    ASSERT_EQ(rowButtons.size(), 4);
+    QTest::mouseClick(rowButtons[1], Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowNames().size() == 3; }, 10000));
+    EXPECT_FALSE(rowNames().contains(u"com.apple.TimeMachine.2025-03-14-091500.local"_s));
+    EXPECT_FALSE(
+        QFile::exists(demo.path(u"/private/var/db/fake-snapshots/com.apple.TimeMachine.2025-03-14-091500.local"_s)));
+
+    QAbstractButton* all = button(window, u"deleteAllButton"_s);
+    ASSERT_NE(all, nullptr);
+    QTest::mouseClick(all, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto* empty = view->findChild<QWidget*>(u"emptyState"_s);
+            return empty != nullptr && empty->isVisibleTo(view);
+        },
+        10000));
+    QFile store(demo.path(u"/private/var/db/tmutil-snapshots"_s));
+    ASSERT_TRUE(store.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(store.readAll().trimmed().isEmpty());
+    bool said = false;
+    for (QLabel* label : view->findChildren<QLabel*>()) {
+        if (label->isVisibleTo(view) &&
+            label->text() == u"Time Machine est configuré mais ne garde aucune copie locale en ce moment."_s)
+            said = true;
+    }
+    EXPECT_TRUE(said);
 }
