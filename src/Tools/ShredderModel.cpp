@@ -22,7 +22,7 @@ ShredderModel* modelOf(const Background::Job& job)
 
 } // namespace
 
-ShredderModel::ShredderModel(ModelServices& services, QObject* parent) : QObject(parent), m_services(services)
+ShredderModel::ShredderModel(const ModelServices& services, QObject* parent) : QObject(parent), m_services(services)
 {
 }
 
@@ -114,8 +114,6 @@ void ShredderModel::remove(const QUuid& id)
 
 void ShredderModel::clear()
 {
-    if (m_shredding)
-        return;
     m_items.clear();
     m_measuring.clear();
     m_measures.clear();

@@ -19,7 +19,7 @@ class ShredderModel final : public QObject
     Q_OBJECT
 
 public:
-    explicit ShredderModel(ModelServices& services, QObject* parent = nullptr);
+    explicit ShredderModel(const ModelServices& services, QObject* parent = nullptr);
 
     // The queue in the order items were added; an item still being measured has size 0.
     const QList<ScanItem>& items() const { return m_items; }
@@ -56,7 +56,7 @@ private:
     void applySize(const QUuid& id, qint64 bytes);
     void finish(const QSet<QUuid>& done, int removed, const QStringList& failures);
 
-    ModelServices& m_services;
+    ModelServices m_services; // references to the shared services
     QList<ScanItem> m_items;
     QSet<QUuid> m_measuring;
     bool m_shredding = false;

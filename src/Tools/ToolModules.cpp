@@ -1,6 +1,7 @@
 #include "Tools/ToolModules.h"
 
 #include "Scanners/ModuleRegistry.h"
+#include "Tools/ShredderView.h"
 #include "Tools/SpaceMapModel.h"
 #include "Tools/SpaceMapView.h"
 
@@ -12,4 +13,5 @@ void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openP
         auto* model = qobject_cast<SpaceMapModel*>(context.model);
         return model ? new SpaceMapView(*model, context.workspace, openPanel) : nullptr;
     });
+    registerShredder(registry, openPanel, Shredder::desktopConfirm());
 }
