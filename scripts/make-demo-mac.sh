@@ -675,7 +675,6 @@ ln -s "$root/Users/Shared/Rushes" "$home/Movies/Rushes partagés"
 
 bash "$(dirname "$0")/install-standins.sh" "$root"
 
-echo "Demonstration Mac ready in $root (home: $home)"
 
 # ---- Time Machine: a backup destination and local snapshots taken through the tmutil stand-in, one of them
 # under a stamp that names no real moment (month 13) ----------------------------------------------------------
@@ -691,3 +690,19 @@ for stamp in 2025-03-14-091500 2025-06-30-184502 2024-13-01-101500; do
         "$root/usr/bin/tmutil" localsnapshot > /dev/null
 done
 # ---- end of Time Machine -------------------------------------------------------------------------------------
+# ---- things to shred: files, a sub-folder, an empty file, a read-only file, a file with a second hard link
+# elsewhere (refused) and a link to a file outside the folder (the link goes, its target stays) -------------------
+shred_dir="$home/Documents/À broyer"
+fill "$shred_dir/relevé bancaire.pdf" 40000
+fill "$shred_dir/notes.txt" 3000
+fill "$shred_dir/Archives/ancien contrat.pdf" 25000
+: > "$shred_dir/vide.txt"
+fill "$shred_dir/lecture seule.txt" 2000
+chmod 0444 "$shred_dir/lecture seule.txt"
+fill "$shred_dir/doublé.txt" 5000
+ln "$shred_dir/doublé.txt" "$home/Documents/doublé (autre lien).txt"
+fill "$home/Documents/cible hors dossier.txt" 1500
+ln -s "$home/Documents/cible hors dossier.txt" "$shred_dir/lien vers cible"
+fill "$home/Documents/à broyer seul.txt" 8000
+
+echo "Demonstration Mac ready in $root (home: $home)"

@@ -1,6 +1,7 @@
 #include "Tools/ToolModules.h"
 
 #include "Scanners/ModuleRegistry.h"
+#include "Tools/ShredderView.h"
 #include "Tools/SnapshotsView.h"
 #include "Tools/SnapshotsViewModel.h"
 #include "Tools/SpaceMapModel.h"
@@ -20,4 +21,5 @@ void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openP
         auto* model = qobject_cast<SnapshotsViewModel*>(context.model);
         return model ? new SnapshotsView(*model) : nullptr;
     });
+    registerShredder(registry, openPanel, Shredder::desktopConfirm());
 }

@@ -4,6 +4,7 @@
 #include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
 #include "App/SidebarView.h"
+#include "Core/FileUtils.h"
 #include "Core/History.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/ElidedLabel.h"
@@ -22,6 +23,8 @@
 #include "Scan/SmartScanView.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "Tools/ShredderModel.h"
+#include "Tools/ShredderView.h"
 #include "Tools/SnapshotsView.h"
 #include "Tools/SnapshotsViewModel.h"
 #include "Tools/SpaceMapModel.h"
@@ -36,12 +39,17 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
 #include <QSet>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -710,4 +718,77 @@ TEST(EndToEnd, localSnapshotsAreListedAndDeletedOnTheDemonstrationMac)
             said = true;
     }
     EXPECT_TRUE(said);
+}
+
+// A user drops a folder and a file on the shredder, picks 3 passes and confirms: what could be shredded is gone
+// for good, a link's target is untouched, the folder stays queued for its refused hard-linked file, and the
+// journal holds the run.
+TEST(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
+{
+    const DemoMac demo;
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    app.state().setSelection(ModuleID::shredder);
+    auto* view = qobject_cast<ShredderView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    auto* model = view->findChild<ShredderModel*>();
+    ASSERT_NE(model, nullptr);
+
+    const QString folder = demo.path(u"/Users/demo/Documents/À broyer"_s);
+    const QString file = demo.path(u"/Users/demo/Documents/à broyer seul.txt"_s);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &drop);
+    ASSERT_EQ(model->items().size(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->canShred(); }, 20000));
+
+    auto* passes = view->findChild<QComboBox*>();
+    ASSERT_NE(passes, nullptr);
+    passes->setCurrentIndex(passes->findData(3));
+    emit passes->activated(passes->currentIndex());
+    EXPECT_EQ(model->passes(), 3);
+
+    view->requestShred();
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (QWidget* widget : QApplication::allWidgets()) {
+                if (auto* candidate = qobject_cast<QMessageBox*>(widget))
+                    box = candidate;
+            }
+            return box != nullptr;
+        },
+        5000));
+    EXPECT_EQ(box->text(), u"%1 seront écrasés en 3 passes puis supprimés définitivement."_s.arg(
+                               FileUtils::byteFormatter().string(model->totalSize())));
+    QAbstractButton* confirm = nullptr;
+    for (QAbstractButton* candidate : box->buttons()) {
+        if (candidate->text() == u"Broyer"_s)
+            confirm = candidate;
+    }
+    ASSERT_NE(confirm, nullptr);
+    confirm->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->shreddedCount() > 0 && !model->isShredding(); }, 30000));
+
+    EXPECT_FALSE(TestSupport::exists(file));
+    for (const QString& gone : {u"relevé bancaire.pdf"_s, u"notes.txt"_s, u"Archives"_s, u"vide.txt"_s,
+                                u"lecture seule.txt"_s, u"lien vers cible"_s})
+        EXPECT_FALSE(TestSupport::exists(folder + u'/' + gone)) << gone.toStdString();
+    EXPECT_TRUE(TestSupport::exists(folder + u"/doublé.txt"_s));
+    EXPECT_TRUE(QFile::exists(demo.path(u"/Users/demo/Documents/cible hors dossier.txt"_s)));
+    const QStringList trash =
+        QDir(demo.path(u"/Users/demo/.Trash"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    EXPECT_FALSE(trash.contains(u"notes.txt"_s));
+    EXPECT_FALSE(trash.contains(u"à broyer seul.txt"_s));
+    ASSERT_EQ(model->items().size(), 1);
+    EXPECT_EQ(model->items().first().url, folder);
+
+    History::shared().waitUntilIdle();
+    QFile journal(History::shared().fileURL());
+    ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
+    EXPECT_EQ(journal.readAll().count("\"shredder\""), 1);
 }

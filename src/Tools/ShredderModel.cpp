@@ -1,0 +1,194 @@
+#include "Tools/ShredderModel.h"
+
+#include "Core/FileUtils.h"
+#include "Core/History.h"
+#include "Core/ModuleID.h"
+#include "Core/PathSafety.h"
+#include "Core/RemovalEngine.h"
+#include "Core/WorkInFlight.h"
+#include "Scan/ProgressRelay.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+ShredderModel* modelOf(const Background::Job& job)
+{
+    return static_cast<ShredderModel*>(job.receiver());
+}
+
+} // namespace
+
+ShredderModel::ShredderModel(const ModelServices& services, QObject* parent) : QObject(parent), m_services(services)
+{
+}
+
+void ShredderModel::setPasses(int passes)
+{
+    if (passes != 1 && passes != 3 && passes != 7)
+        return;
+    m_passes = passes;
+    emit changed();
+}
+
+qint64 ShredderModel::totalSize() const
+{
+    qint64 total = 0;
+    for (const ScanItem& item : m_items)
+        total += item.size;
+    return total;
+}
+
+bool ShredderModel::refused(const QString& path)
+{
+    if (PathSafety::isProtected(path))
+        return true;
+    // Judge the real place too: a linked parent folder may lead somewhere protected. The item itself is not
+    // followed, as the engine removes a link and not its target.
+    const QFileInfo info(path);
+    const QString parent = QFileInfo(info.path()).canonicalFilePath();
+    if (parent.isEmpty())
+        return false;
+    return PathSafety::isProtected(QDir::cleanPath(parent + u'/' + info.fileName()));
+}
+
+void ShredderModel::add(const QStringList& paths)
+{
+    QSet<QString> queued;
+    for (const ScanItem& item : m_items)
+        queued.insert(item.url);
+    QList<QPair<QUuid, QString>> fresh;
+    for (const QString& raw : paths) {
+        if (raw.isEmpty())
+            continue;
+        const QString path = QDir::cleanPath(QDir::isAbsolutePath(raw) ? raw : QDir::current().absoluteFilePath(raw));
+        if (queued.contains(path) || refused(path))
+            continue;
+        queued.insert(path);
+        ScanItem item;
+        item.id = QUuid::createUuid();
+        item.url = path;
+        item.name = QFileInfo(path).fileName();
+        item.isSelected = true;
+        item.removalMode = Removal::Mode::shred(m_passes);
+        m_items.append(item);
+        m_measuring.insert(item.id);
+        fresh.append({item.id, path});
+    }
+    if (fresh.isEmpty())
+        return;
+    emit changed();
+    auto& line = m_measures.emplace_back(std::make_unique<Background::JobLine>(this));
+    line->start([fresh](const Background::Job& job) {
+        for (const auto& [id, path] : fresh) {
+            if (job.stopRequested())
+                return;
+            const qint64 bytes = FileUtils::allocatedSize(path, std::nullopt, job.stopToken()).bytes;
+            job.deliver([job, id, bytes] { modelOf(job)->applySize(id, bytes); });
+        }
+    });
+}
+
+void ShredderModel::applySize(const QUuid& id, qint64 bytes)
+{
+    if (!m_measuring.remove(id))
+        return;
+    for (ScanItem& item : m_items) {
+        if (item.id == id)
+            item.size = bytes;
+    }
+    emit changed();
+}
+
+void ShredderModel::remove(const QUuid& id)
+{
+    if (m_shredding)
+        return;
+    m_measuring.remove(id);
+    m_items.removeIf([&](const ScanItem& item) { return item.id == id; });
+    emit changed();
+}
+
+void ShredderModel::clear()
+{
+    m_items.clear();
+    m_measuring.clear();
+    m_measures.clear();
+    emit changed();
+}
+
+bool ShredderModel::canShred() const
+{
+    return !m_items.isEmpty() && !m_shredding && m_measuring.isEmpty();
+}
+
+void ShredderModel::shred()
+{
+    if (!canShred())
+        return;
+    QList<ScanItem> jobItems = m_items;
+    for (ScanItem& item : jobItems)
+        item.removalMode = Removal::Mode::shred(m_passes);
+    m_shredding = true;
+    m_progress = 0;
+    m_status.clear();
+    m_shreddedCount = 0;
+    m_failures.clear();
+    emit changed();
+
+    // The job runs to its end whatever becomes of the model (it is given no stop token) and holds a ticket
+    // until its session is journaled, so quitting waits for it.
+    m_job.start([jobItems, passes = m_passes, ticket = m_services.inFlight.begin(), &engine = m_services.removal,
+                 &history = m_services.history](const Background::Job& job) {
+        auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
+                                           [job](double fraction, const std::optional<QString>& status) {
+                                               if (job.isCurrent())
+                                                   modelOf(job)->applyProgress(fraction, status);
+                                           });
+        const Removal::Report report =
+            engine.remove(jobItems, Removal::Mode::shred(passes),
+                          [relay](double fraction, const QString& label) { relay->report(fraction, label); });
+        history.record(report, ModuleID::shredder);
+        // What failed stays queued; what was removed, or was already gone, leaves.
+        QSet<QString> failed;
+        for (const Removal::Failure& failure : report.failures)
+            failed.insert(QDir::cleanPath(failure.url));
+        QSet<QUuid> done;
+        for (const ScanItem& item : jobItems) {
+            if (!failed.contains(item.url))
+                done.insert(item.id);
+        }
+        QStringList failures;
+        for (const Removal::Failure& failure : report.failures)
+            failures.append(FileUtils::abbreviatedPath(failure.url) + u" — "_s + failure.reason);
+        const int removed = int(report.removed.size());
+        job.deliver([job, relay, done, removed, failures] {
+            relay->flush();
+            modelOf(job)->finish(done, removed, failures);
+        });
+    });
+}
+
+void ShredderModel::applyProgress(double fraction, const std::optional<QString>& status)
+{
+    m_progress = fraction;
+    if (status)
+        m_status = *status;
+    emit changed();
+}
+
+void ShredderModel::finish(const QSet<QUuid>& done, int removed, const QStringList& failures)
+{
+    // Only the job's own items leave; anything added while it ran stays queued.
+    m_items.removeIf([&](const ScanItem& item) { return done.contains(item.id); });
+    m_shredding = false;
+    m_shreddedCount = removed;
+    m_failures = failures;
+    m_progress = 1;
+    m_status.clear();
+    emit changed();
+    emit finished();
+}

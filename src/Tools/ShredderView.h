@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class QDragEnterEvent;
+class QDragLeaveEvent;
+class QDropEvent;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QComboBox;
+class QVBoxLayout;
+class ShredderModel;
+namespace Platform {
+class OpenPanel;
+class Workspace;
+} // namespace Platform
+
+namespace Shredder {
+
+// Asks the user to confirm a destructive step, window-modal; the answer comes through the callback, never
+// through a nested event loop.
+using Confirm = std::function<void(const QString& title, const QString& message, const QString& destructiveButton,
+                                   std::function<void(bool accepted)>)>;
+
+struct Alert {
+    QString title;
+    QString message;
+};
+// The confirmation's texts for `count` items totalling `bytes`, overwritten `passes` times.
+Alert confirmationTexts(int count, qint64 bytes, int passes);
+
+// The desktop's confirmation: a window-modal message box over `parent`'s window.
+Confirm desktopConfirm();
+
+} // namespace Shredder
+
+// The shredder screen: a warning, a drop zone that also offers the open panel, the queue, and the bar that
+// picks the passes and starts the job after a confirmation.
+class ShredderView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ShredderView(ShredderModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,
+                 Shredder::Confirm confirm, QWidget* parent = nullptr);
+
+    // Asks for confirmation and starts the job when given.
+    void requestShred();
+    void browse();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void refresh();
+
+    QPointer<ShredderModel> m_model;
+    Platform::Workspace& m_workspace;
+    Platform::OpenPanel& m_openPanel;
+    Shredder::Confirm m_confirm;
+    bool m_targeted = false;
+    QWidget* m_dropZone = nullptr;
+    QLabel* m_dropIcon = nullptr;
+    QLabel* m_dropText = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_browse = nullptr;
+    QPushButton* m_clear = nullptr;
+    QWidget* m_list = nullptr;
+    QVBoxLayout* m_rows = nullptr;
+    QWidget* m_bar = nullptr;
+    QLabel* m_total = nullptr;
+    QComboBox* m_passes = nullptr;
+    QLabel* m_report = nullptr;
+    QPushButton* m_shred = nullptr;
+};
+
+namespace Modules {
+class Registry;
+}
+
+// Registers the shredder: a new model at each visit, its screen asking through `openPanel` and `confirm`.
+void registerShredder(Modules::Registry& registry, Platform::OpenPanel& openPanel, Shredder::Confirm confirm);
