@@ -3,6 +3,7 @@
 #include "App/AppState.h"
 #include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
+#include "App/SingleInstance.h"
 #include "Core/Exclusions.h"
 #include "Core/History.h"
 #include "Core/Preferences.h"
@@ -62,6 +63,18 @@ CompositionRoot::~CompositionRoot()
     m_services.reset();
     m_inFlight.reset();
     m_removal.reset();
+}
+
+void CompositionRoot::answerOtherCopies(SingleInstance& instance)
+{
+    QObject::connect(&instance, &SingleInstance::moduleRequested, m_state.get(),
+                     [this](ModuleID module) { m_state->setSelection(module); });
+    MainWindow* window = m_window.get();
+    QObject::connect(&instance, &SingleInstance::activationRequested, window, [window] {
+        window->showNormal();
+        window->raise();
+        window->activateWindow();
+    });
 }
 
 void CompositionRoot::finishCleanings()

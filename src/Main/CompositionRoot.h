@@ -10,6 +10,7 @@ class MainWindow;
 class WorkInFlight;
 class DesktopOpenPanel;
 class DesktopWorkspace;
+class SingleInstance;
 
 namespace Platform {
 class OpenPanel;
@@ -33,6 +34,9 @@ public:
     AppState& state() { return *m_state; }
     MainWindow& window() { return *m_window; }
     DesktopWorkspace& workspace() { return *m_workspace; }
+
+    // A later copy's request: show the module it names, if any, and bring the main window forward.
+    void answerOtherCopies(SingleInstance& instance);
 
     // Lets a cleaning in progress finish and be journaled, so that no file waits in the Trash without its
     // journal entry when the program ends; a restore from a snapshot likewise.
