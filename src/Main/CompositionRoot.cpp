@@ -49,8 +49,13 @@ CompositionRoot::CompositionRoot()
     m_registry = assembleModules(*m_openPanel);
     m_state = std::make_unique<AppState>(m_registry, *m_services);
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
-    QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(),
-                     [this] { openHistoryWindow(History::shared(), *m_workspace, m_window->historyAction()); });
+    QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(), [this] {
+        QWidget* opened = openHistoryWindow(History::shared(), *m_workspace, m_window->historyAction());
+        // The menus' shortcuts work there too, with the main window closed.
+        opened->addActions(m_window->commands());
+    });
+    // Quitting goes through the end of the event loop, after which the program waits for cleanings.
+    QObject::connect(m_window->quitAction(), &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 CompositionRoot::~CompositionRoot()
