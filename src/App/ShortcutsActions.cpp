@@ -1,5 +1,6 @@
 #include "App/ShortcutsActions.h"
 
+#include "Core/FileUtils.h"
 #include "Core/Formatters.h"
 #include "Platform/Symbols.h"
 #include "Platform/SystemRoot.h"
@@ -145,7 +146,7 @@ qint64 reclaimableBytes(ScanCategory category, const Services& services)
     qint64 total = 0;
     for (const ScanGroup& group : (*scanner)->scan([](double, const QString&) {}, {}))
         for (const ScanItem& item : group.items)
-            total += item.size;
+            total = FileUtils::addBytes(total, item.size);
     return total;
 }
 

@@ -3,6 +3,8 @@
 #include "App/AppState.h"
 #include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
+#include "App/MenuBarExtra.h"
+#include "App/MenuBarPanel.h"
 #include "App/SingleInstance.h"
 #include "Core/Exclusions.h"
 #include "Core/History.h"
@@ -23,6 +25,8 @@
 
 #include <QApplication>
 #include <QEventLoop>
+
+using namespace Qt::StringLiterals;
 
 Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPanel)
 {
@@ -60,6 +64,8 @@ CompositionRoot::CompositionRoot()
 
 CompositionRoot::~CompositionRoot()
 {
+    m_extra.reset();
+    m_panel.reset();
     delete historyWindow();
     m_window.reset();
     m_state.reset();
@@ -70,16 +76,23 @@ CompositionRoot::~CompositionRoot()
     m_removal.reset();
 }
 
+void CompositionRoot::openWindow(const QString& identifier)
+{
+    if (identifier == u"history") {
+        m_window->historyAction()->trigger();
+        return;
+    }
+    m_window->showNormal();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
 void CompositionRoot::answerOtherCopies(SingleInstance& instance)
 {
     QObject::connect(&instance, &SingleInstance::moduleRequested, m_state.get(),
                      [this](ModuleID module) { m_state->setSelection(module); });
-    MainWindow* window = m_window.get();
-    QObject::connect(&instance, &SingleInstance::activationRequested, window, [window] {
-        window->showNormal();
-        window->raise();
-        window->activateWindow();
-    });
+    QObject::connect(&instance, &SingleInstance::activationRequested, m_window.get(),
+                     [this] { openWindow(u"main"_s); });
 }
 
 void CompositionRoot::finishCleanings()

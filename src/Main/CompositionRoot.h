@@ -7,6 +7,8 @@
 
 class AppState;
 class MainWindow;
+class MenuBarExtra;
+class MenuBarPanel;
 class WorkInFlight;
 class DesktopOpenPanel;
 class DesktopWorkspace;
@@ -18,7 +20,8 @@ class OpenPanel;
 
 // Builds the object graph of one run, once, in order: the shared services (the preferences first, which
 // carries the earlier product's data over) and the removal engine over them, the module registry, the
-// workspace, the app-wide state, then the main window; and takes it down in reverse.
+// workspace, the app-wide state, the main window, then the menu-bar extra and its panel; and takes it down in
+// reverse.
 class CompositionRoot final
 {
 public:
@@ -34,6 +37,10 @@ public:
     AppState& state() { return *m_state; }
     MainWindow& window() { return *m_window; }
     DesktopWorkspace& workspace() { return *m_workspace; }
+    MenuBarPanel& menuBarPanel() { return *m_panel; }
+    MenuBarExtra& menuBarExtra() { return *m_extra; }
+    // Opens a window of the run by its identifier, "main" or "history", and brings it forward.
+    void openWindow(const QString& identifier);
 
     // A later copy's request: show the module it names, if any, and bring the main window forward.
     void answerOtherCopies(SingleInstance& instance);
@@ -51,6 +58,8 @@ private:
     Modules::Registry m_registry;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<MenuBarPanel> m_panel;
+    std::unique_ptr<MenuBarExtra> m_extra;
 };
 
 // The fonts of the look, installed once before any widget is made.
