@@ -39,6 +39,14 @@ Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPane
     return registry;
 }
 
+Shortcuts::Services CompositionRoot::actionServices()
+{
+    Shortcuts::Services services = Shortcuts::Services::standard();
+    // The diagnostics (`diagnose`) and the developer inventory (`xcodeJunkBytes`) are given here once they exist;
+    // until then the actions find nothing there.
+    return services;
+}
+
 CompositionRoot::CompositionRoot()
 {
     Preferences& preferences = Preferences::shared();

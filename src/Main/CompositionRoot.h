@@ -1,5 +1,6 @@
 #pragma once
 
+#include "App/ShortcutsActions.h"
 #include "Core/ModelServices.h"
 #include "Scanners/ModuleRegistry.h"
 
@@ -29,6 +30,10 @@ public:
     ~CompositionRoot();
     CompositionRoot(const CompositionRoot&) = delete;
     CompositionRoot& operator=(const CompositionRoot&) = delete;
+
+    // What the Shortcuts actions reach on the command line, where no object graph is built: the scanner
+    // factory, the startup disk, the developer inventory's recommended size and the diagnostics.
+    static Shortcuts::Services actionServices();
 
     // The table of every module, as each library registers it, in layer order; tool screens ask for files and
     // folders through `openPanel`.

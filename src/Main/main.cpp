@@ -37,7 +37,7 @@ std::optional<int> answerAction(int argc, char* argv[], std::optional<ModuleID>&
     }
     const QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationName(u"Quorvane Pro"_s);
-    const QString answer = Shortcuts::answer(*request, Shortcuts::Services::standard());
+    const QString answer = Shortcuts::answer(*request, CompositionRoot::actionServices());
     std::fprintf(stdout, "%s", answer.toLocal8Bit().constData());
     return 0;
 }
