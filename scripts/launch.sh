@@ -21,6 +21,12 @@ fi
 demo="$(cd "$1" && pwd)"
 shift
 
+# The actions answered on the command line ("--action …") open no window, so they need no display.
+for argument in "$@"; do
+    if [ "$argument" = "--action" ]; then
+        exec env HOME="$demo/Users/demo" QUORVANE_ROOT="$demo" TMPDIR="$demo/private/var/folders/qp/T" "$@"
+    fi
+done
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1400x900x24" bash "$0" --on-virtual-display "$demo" "$@"
 fi

@@ -2,6 +2,7 @@
 
 #include "App/AppState.h"
 #include "App/SidebarView.h"
+#include "Platform/Workspace.h"
 
 #include <QAction>
 #include <QMenu>
@@ -12,7 +13,8 @@ using namespace Qt::StringLiterals;
 
 MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_workspace(workspace), m_splitter(new QSplitter(this)),
-      m_sidebar(new SidebarView(state, m_splitter)), m_historyAction(new QAction(u"Historique de nettoyage"_s, this))
+      m_sidebar(new SidebarView(state, m_splitter)), m_historyAction(new QAction(u"Historique de nettoyage"_s, this)),
+      m_quitAction(new QAction(u"Quitter Quorvane Pro"_s, this))
 {
     setObjectName(u"mainWindow"_s);
     setWindowTitle(u"Quorvane Pro"_s);
@@ -27,11 +29,40 @@ MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget*
     m_historyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     m_historyAction->setShortcutContext(Qt::ApplicationShortcut);
     application->addAction(m_historyAction);
+    m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quitAction->setShortcutContext(Qt::ApplicationShortcut);
+    m_quitAction->setMenuRole(QAction::QuitRole);
+    application->addAction(m_quitAction);
+    // The module items only change the selection; the window shows it whenever it is open.
+    QMenu* analysis = menuBar()->addMenu(u"Analyse"_s);
+    analysis->setObjectName(u"analysisMenu"_s);
+    const std::pair<QString, ModuleID> modules[] = {{u"Analyse intelligente"_s, ModuleID::smartScan},
+                                                    {u"Fichiers système"_s, ModuleID::systemJunk},
+                                                    {u"Xcode et simulateurs"_s, ModuleID::xcodeJunk},
+                                                    {u"Désinstalleur"_s, ModuleID::uninstaller}};
+    int key = Qt::Key_1;
+    for (const auto& [text, module] : modules) {
+        QAction* item = analysis->addAction(text);
+        item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(key++)));
+        item->setShortcutContext(Qt::ApplicationShortcut);
+        connect(item, &QAction::triggered, this, [this, module = module] { m_state.setSelection(module); });
+        m_moduleActions << item;
+    }
+    analysis->addSeparator();
+    QAction* fullDiskAccess = analysis->addAction(u"Ouvrir les réglages d'Accès complet au disque"_s);
+    fullDiskAccess->setObjectName(u"fullDiskAccessAction"_s);
+    connect(fullDiskAccess, &QAction::triggered, this,
+            [this] { m_workspace.open(Platform::fullDiskAccessSettingsURL()); });
     connect(&m_state, &AppState::selectionChanged, this, &MainWindow::route);
     m_routed = m_state.selection();
     route();
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({232, width() - 232});
+}
+
+QList<QAction*> MainWindow::commands() const
+{
+    return QList<QAction*>{m_historyAction, m_quitAction} + m_moduleActions;
 }
 
 void MainWindow::route()

@@ -28,6 +28,12 @@ public:
     // "Historique de nettoyage" (Ctrl+Y) in the first menu, "Quorvane Pro"; active in every window of the run.
     // Whoever builds the window connects it to the history window's opener.
     QAction* historyAction() const { return m_historyAction; }
+    // "Quitter Quorvane Pro" (Ctrl+Q), after the history item. Whoever builds the window connects it to the
+    // way out that lets a running cleaning be journaled.
+    QAction* quitAction() const { return m_quitAction; }
+    // Every item of the menus that has a shortcut, for other windows of the run to carry, so that the shortcuts
+    // work there too.
+    QList<QAction*> commands() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -43,4 +49,6 @@ private:
     QWidget* m_detail = nullptr;
     ModuleID m_routed = ModuleID::smartScan;
     QAction* m_historyAction;
+    QAction* m_quitAction;
+    QList<QAction*> m_moduleActions;
 };

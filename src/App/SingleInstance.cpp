@@ -16,6 +16,24 @@ QString runtimeFolder()
     return runtime.isEmpty() ? u"/tmp"_s : QDir::cleanPath(runtime);
 }
 
+constexpr qint64 maxRequest = 64;
+
+// "activate", or "activate " and a module's exact raw value, on a line of its own; nothing for anything else.
+std::optional<std::optional<ModuleID>> parseRequest(const QByteArray& line)
+{
+    if (!line.endsWith('\n'))
+        return std::nullopt;
+    const QByteArray text = line.chopped(1);
+    if (text == "activate")
+        return std::optional<ModuleID>();
+    if (!text.startsWith("activate "))
+        return std::nullopt;
+    const std::optional<ModuleID> module = fromRaw<ModuleID>(QString::fromUtf8(text.mid(9)));
+    if (!module)
+        return std::nullopt;
+    return std::optional<std::optional<ModuleID>>(module);
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& bundleIdentifier, QObject* parent)
@@ -29,12 +47,12 @@ SingleInstance::~SingleInstance()
         m_server->close(); // removes the socket file
 }
 
-bool SingleInstance::claim()
+bool SingleInstance::claim(std::optional<ModuleID> module)
 {
     QLocalSocket probe;
     probe.connectToServer(m_path);
     if (probe.waitForConnected(500)) {
-        probe.write("activate\n");
+        probe.write(module ? "activate " + toRaw(*module).toUtf8() + '\n' : QByteArray("activate\n"));
         probe.waitForBytesWritten(500);
         // The running copy answers once its window has come forward; a copy that hangs still holds the
         // socket, so this one gives way either way.
@@ -52,8 +70,19 @@ bool SingleInstance::claim()
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (!socket->readAll().contains("activate"))
+                // One request is one whole line; anything longer than a request can be is not one.
+                if (!socket->canReadLine()) {
+                    if (socket->bytesAvailable() > maxRequest)
+                        socket->abort();
                     return;
+                }
+                const std::optional<std::optional<ModuleID>> request = parseRequest(socket->readLine(maxRequest + 1));
+                if (!request) {
+                    socket->abort();
+                    return;
+                }
+                if (*request)
+                    emit moduleRequested(**request);
                 emit activationRequested();
                 socket->write("shown\n");
                 socket->flush();

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "Core/ModuleID.h"
+
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 class QLocalServer;
 
 // Keeps one running copy per user. The first copy listens on a local socket named after the bundle
 // identifier and the user id; a later copy finds it, asks it to bring its main window forward, waits for its
-// answer and quits.
+// answer and quits. The request may name a module ("activate leftovers"): the running copy shows that module.
 // The socket lives in the user's runtime folder ($XDG_RUNTIME_DIR, else /tmp), never in the temporary
 // folder that the system junk scan lists.
 class SingleInstance final : public QObject
@@ -19,7 +23,8 @@ public:
     ~SingleInstance() override;
 
     // True when this copy may go on: no other copy answered. A socket left by a copy that died is removed.
-    bool claim();
+    // `module`, when given, travels to the running copy with the request to come forward.
+    bool claim(std::optional<ModuleID> module = std::nullopt);
 
     QString socketPath() const { return m_path; }
     // After a refused claim: whether the running copy answered that its window came forward.
@@ -28,6 +33,8 @@ public:
 signals:
     // Another copy asked this one to come forward.
     void activationRequested();
+    // Another copy asked this one to show `module`; emitted just before activationRequested().
+    void moduleRequested(ModuleID module);
 
 private:
     QString m_path;

@@ -3,6 +3,9 @@
 #include "App/AppState.h"
 #include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
+#include "App/MenuBarExtra.h"
+#include "App/MenuBarPanel.h"
+#include "App/SingleInstance.h"
 #include "Core/Exclusions.h"
 #include "Core/History.h"
 #include "Core/Preferences.h"
@@ -23,6 +26,8 @@
 #include <QApplication>
 #include <QEventLoop>
 
+using namespace Qt::StringLiterals;
+
 Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPanel)
 {
     Modules::Registry registry;
@@ -32,6 +37,14 @@ Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPane
     registerToolModules(registry, openPanel);
     registerDeveloperModules(registry);
     return registry;
+}
+
+Shortcuts::Services CompositionRoot::actionServices()
+{
+    Shortcuts::Services services = Shortcuts::Services::standard();
+    // The diagnostics (`diagnose`) and the developer inventory (`xcodeJunkBytes`) are given here once they exist;
+    // until then the actions find nothing there.
+    return services;
 }
 
 CompositionRoot::CompositionRoot()
@@ -48,12 +61,19 @@ CompositionRoot::CompositionRoot()
     m_registry = assembleModules(*m_openPanel);
     m_state = std::make_unique<AppState>(m_registry, *m_services);
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
-    QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(),
-                     [this] { openHistoryWindow(History::shared(), *m_workspace, m_window->historyAction()); });
+    QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(), [this] {
+        QWidget* opened = openHistoryWindow(History::shared(), *m_workspace, m_window->historyAction());
+        // The menus' shortcuts work there too, with the main window closed.
+        opened->addActions(m_window->commands());
+    });
+    // Quitting goes through the end of the event loop, after which the program waits for cleanings.
+    QObject::connect(m_window->quitAction(), &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 CompositionRoot::~CompositionRoot()
 {
+    m_extra.reset();
+    m_panel.reset();
     delete historyWindow();
     m_window.reset();
     m_state.reset();
@@ -62,6 +82,25 @@ CompositionRoot::~CompositionRoot()
     m_services.reset();
     m_inFlight.reset();
     m_removal.reset();
+}
+
+void CompositionRoot::openWindow(const QString& identifier)
+{
+    if (identifier == u"history") {
+        m_window->historyAction()->trigger();
+        return;
+    }
+    m_window->showNormal();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void CompositionRoot::answerOtherCopies(SingleInstance& instance)
+{
+    QObject::connect(&instance, &SingleInstance::moduleRequested, m_state.get(),
+                     [this](ModuleID module) { m_state->setSelection(module); });
+    QObject::connect(&instance, &SingleInstance::activationRequested, m_window.get(),
+                     [this] { openWindow(u"main"_s); });
 }
 
 void CompositionRoot::finishCleanings()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "App/ShortcutsActions.h"
 #include "Core/ModelServices.h"
 #include "Scanners/ModuleRegistry.h"
 
@@ -7,9 +8,12 @@
 
 class AppState;
 class MainWindow;
+class MenuBarExtra;
+class MenuBarPanel;
 class WorkInFlight;
 class DesktopOpenPanel;
 class DesktopWorkspace;
+class SingleInstance;
 
 namespace Platform {
 class OpenPanel;
@@ -17,7 +21,8 @@ class OpenPanel;
 
 // Builds the object graph of one run, once, in order: the shared services (the preferences first, which
 // carries the earlier product's data over) and the removal engine over them, the module registry, the
-// workspace, the app-wide state, then the main window; and takes it down in reverse.
+// workspace, the app-wide state, the main window, then the menu-bar extra and its panel; and takes it down in
+// reverse.
 class CompositionRoot final
 {
 public:
@@ -26,6 +31,10 @@ public:
     CompositionRoot(const CompositionRoot&) = delete;
     CompositionRoot& operator=(const CompositionRoot&) = delete;
 
+    // What the Shortcuts actions reach on the command line, where no object graph is built: the scanner
+    // factory, the startup disk, the developer inventory's recommended size and the diagnostics.
+    static Shortcuts::Services actionServices();
+
     // The table of every module, as each library registers it, in layer order; tool screens ask for files and
     // folders through `openPanel`.
     static Modules::Registry assembleModules(Platform::OpenPanel& openPanel);
@@ -33,6 +42,13 @@ public:
     AppState& state() { return *m_state; }
     MainWindow& window() { return *m_window; }
     DesktopWorkspace& workspace() { return *m_workspace; }
+    MenuBarPanel& menuBarPanel() { return *m_panel; }
+    MenuBarExtra& menuBarExtra() { return *m_extra; }
+    // Opens a window of the run by its identifier, "main" or "history", and brings it forward.
+    void openWindow(const QString& identifier);
+
+    // A later copy's request: show the module it names, if any, and bring the main window forward.
+    void answerOtherCopies(SingleInstance& instance);
 
     // Lets a cleaning in progress finish and be journaled, so that no file waits in the Trash without its
     // journal entry when the program ends; a restore from a snapshot likewise.
@@ -47,6 +63,8 @@ private:
     Modules::Registry m_registry;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<MenuBarPanel> m_panel;
+    std::unique_ptr<MenuBarExtra> m_extra;
 };
 
 // The fonts of the look, installed once before any widget is made.

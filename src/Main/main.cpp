@@ -1,6 +1,7 @@
 #include "CompositionRoot.h"
 
 #include "App/MainWindow.h"
+#include "App/ShortcutsActions.h"
 #include "App/SingleInstance.h"
 #include "Platform/MainBundle.h"
 #include "Platform/TestGuard.h"
@@ -9,11 +10,46 @@
 #include <memory>
 
 #include <QApplication>
+#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The system's Shortcuts actions, asked for on the command line: those that answer do so without a display,
+// a window or the single-instance claim. Gives the exit code, or nothing to go on with the window (the
+// action that opens a module, given back in `module`).
+std::optional<int> answerAction(int argc, char* argv[], std::optional<ModuleID>& module)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!Shortcuts::asksForAction(arguments))
+        return std::nullopt;
+    const std::optional<Shortcuts::Request> request = Shortcuts::parseArguments(arguments);
+    if (!request) {
+        std::fprintf(stderr, "%s", Shortcuts::usage().toLocal8Bit().constData());
+        return 2;
+    }
+    if (request->action == Shortcuts::Action::open) {
+        module = Shortcuts::moduleID(request->category.value_or(ScanCategory::smartScan));
+        return std::nullopt;
+    }
+    const QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(u"Quorvane Pro"_s);
+    const QString answer = Shortcuts::answer(*request, CompositionRoot::actionServices());
+    std::fprintf(stdout, "%s", answer.toLocal8Bit().constData());
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    std::optional<ModuleID> requestedModule;
+    if (const std::optional<int> answered = answerAction(argc, argv, requestedModule))
+        return *answered;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Quorvane Pro"_s);
     QApplication::setApplicationDisplayName(u"Quorvane Pro"_s);
@@ -23,7 +59,7 @@ int main(int argc, char* argv[])
     const std::optional<QString> identifier = Platform::MainBundle::identifier();
     if (!Platform::TestGuard::isTestRun() && identifier) {
         instance = std::make_unique<SingleInstance>(*identifier);
-        if (!instance->claim()) {
+        if (!instance->claim(requestedModule)) {
             const QString said = instance->answered()
                                      ? u"Quorvane Pro est déjà ouvert : sa fenêtre passe au premier plan."_s
                                      : u"Quorvane Pro est déjà ouvert, mais sa fenêtre ne répond pas."_s;
@@ -35,13 +71,9 @@ int main(int argc, char* argv[])
     installApplicationLook();
     CompositionRoot root;
     MainWindow& window = root.window();
-    if (instance) {
-        QObject::connect(instance.get(), &SingleInstance::activationRequested, &window, [&window] {
-            window.showNormal();
-            window.raise();
-            window.activateWindow();
-        });
-    }
+    // A copy started to open a module with none running starts on the initial module, as any launch does.
+    if (instance)
+        root.answerOtherCopies(*instance);
     window.show();
     const int result = QApplication::exec();
     root.finishCleanings();

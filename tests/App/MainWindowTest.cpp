@@ -8,6 +8,7 @@
 #include "Look/ElidedLabel.h"
 #include "Look/StatTile.h"
 #include "Look/Theme.h"
+#include "Platform/Workspace.h"
 #include "RecordingWorkspace.h"
 #include "Sandbox.h"
 #include "Scan/ScanModuleView.h"
@@ -20,6 +21,8 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QTest>
 
@@ -294,4 +297,50 @@ TEST(MainWindow, aToolScreenAndItsModelAreNewAtEachVisit)
     QObject* second = window.detail()->property("model").value<QObject*>();
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->objectName(), u"visit2"_s);
+}
+
+// The menus: "Quorvane Pro" then "Analyse", no "Nouveau" anywhere; Ctrl+1 to Ctrl+4 only change the selection,
+// from the main window or from any other window carrying the commands; the Full Disk Access item goes through
+// the workspace.
+TEST(MainWindow, theMenusAndTheirShortcuts)
+{
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
+    TestSupport::RecordingWorkspace workspace;
+    MainWindow window(state, workspace);
+    QStringList menus;
+    QStringList items;
+    for (QAction* menu : window.menuBar()->actions()) {
+        menus << menu->text();
+        for (QAction* item : menu->menu()->actions())
+            items << (item->isSeparator() ? u"—"_s : item->text() + u' ' + item->shortcut().toString());
+    }
+    EXPECT_EQ(menus, (QStringList{u"Quorvane Pro"_s, u"Analyse"_s}));
+    EXPECT_EQ(items, (QStringList{u"Historique de nettoyage Ctrl+Y"_s, u"Quitter Quorvane Pro Ctrl+Q"_s,
+                                  u"Analyse intelligente Ctrl+1"_s, u"Fichiers système Ctrl+2"_s,
+                                  u"Xcode et simulateurs Ctrl+3"_s, u"Désinstalleur Ctrl+4"_s, u"—"_s,
+                                  u"Ouvrir les réglages d'Accès complet au disque "_s}));
+
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const std::pair<Qt::Key, ModuleID> keys[] = {{Qt::Key_2, ModuleID::systemJunk},
+                                                 {Qt::Key_3, ModuleID::xcodeJunk},
+                                                 {Qt::Key_4, ModuleID::uninstaller},
+                                                 {Qt::Key_1, ModuleID::smartScan}};
+    for (const auto& [key, module] : keys) {
+        QTest::keyClick(&window, key, Qt::ControlModifier);
+        EXPECT_EQ(state.selection(), module);
+        EXPECT_EQ(window.detail()->isVisible(), true);
+    }
+    window.close();
+    QWidget other;
+    other.addActions(window.commands());
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QTest::keyClick(&other, Qt::Key_4, Qt::ControlModifier);
+    EXPECT_EQ(state.selection(), ModuleID::uninstaller);
+    EXPECT_FALSE(window.isVisible());
+
+    window.findChild<QAction*>(u"fullDiskAccessAction"_s)->trigger();
+    EXPECT_EQ(workspace.opened, QStringList{Platform::fullDiskAccessSettingsURL()});
 }

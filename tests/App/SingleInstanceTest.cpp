@@ -6,8 +6,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -103,4 +105,34 @@ TEST(Application, theRealExecutableStaysUpWithItsWindow)
               u"Quorvane Pro est déjà ouvert : sa fenêtre passe au premier plan.\n"_s);
     application.terminate();
     application.waitForFinished(10000);
+}
+
+// What reaches the running copy's socket: a request that names a module as its exact raw value is taken;
+// anything truncated, foreign or misspelled is dropped without a word.
+TEST(SingleInstance, aRequestMayNameAModuleAndAnythingElseIsIgnored)
+{
+    const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", TestSupport::temporary());
+    SingleInstance running(u"com.example.modules"_s);
+    ASSERT_TRUE(running.claim());
+    QSignalSpy activated(&running, &SingleInstance::activationRequested);
+    QSignalSpy modules(&running, &SingleInstance::moduleRequested);
+    const QByteArray ignored[] = {"activ",   "activate Leftovers\n", "activate leftovers",   "activate RAW\n",
+                                  "hello\n", QByteArray(4096, 'x'),  "activate  leftovers\n"};
+    for (const QByteArray& message : ignored) {
+        QLocalSocket socket;
+        socket.connectToServer(running.socketPath());
+        ASSERT_TRUE(socket.waitForConnected(2000));
+        socket.write(message);
+        socket.waitForBytesWritten(2000);
+        socket.disconnectFromServer();
+        QTest::qWait(50);
+    }
+    EXPECT_EQ(activated.count(), 0);
+    EXPECT_EQ(modules.count(), 0);
+
+    SingleInstance later(u"com.example.modules"_s);
+    EXPECT_FALSE(later.claim(ModuleID::leftovers));
+    ASSERT_TRUE(activated.count() == 1 || activated.wait(5000));
+    ASSERT_EQ(modules.count(), 1);
+    EXPECT_EQ(modules.first().first().value<ModuleID>(), ModuleID::leftovers);
 }

@@ -4,6 +4,7 @@
 #include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
 #include "App/SidebarView.h"
+#include "App/SingleInstance.h"
 #include "Core/FileUtils.h"
 #include "Core/History.h"
 #include "Look/DesktopWorkspace.h"
@@ -41,6 +42,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -48,6 +50,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
@@ -791,4 +794,35 @@ TEST(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
     QFile journal(History::shared().fileURL());
     ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
     EXPECT_EQ(journal.readAll().count("\"shredder\""), 1);
+}
+
+// "Ouvrir une catégorie" from the command line while the program runs: the new copy hands the module to the
+// running one, which shows it and brings its window forward; the new copy quits.
+TEST(EndToEnd, openingACategoryChangesTheRunningCopysSelection)
+{
+    const DemoMac demo;
+    const QString runtime = TestSupport::temporary() + u"/runtime"_s;
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const TestSupport::ScopedEnvironment runtimeFolder("XDG_RUNTIME_DIR", runtime);
+    installApplicationLook();
+    CompositionRoot app;
+    SingleInstance instance(u"com.ostrek.quorvanepro"_s);
+    ASSERT_TRUE(instance.claim());
+    app.answerOtherCopies(instance);
+    ASSERT_EQ(app.state().selection(), ModuleID::smartScan);
+    QSignalSpy activated(&instance, &SingleInstance::activationRequested);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(u"XCTestConfigurationFilePath"_s);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    QProcess copy;
+    copy.setProcessEnvironment(environment);
+    copy.start(QStringLiteral(QP_APPLICATION), {u"--action"_s, u"open"_s, u"--category"_s, u"leftovers"_s});
+    ASSERT_TRUE(copy.waitForStarted(10000));
+    EXPECT_TRUE(activated.wait(10000));
+    ASSERT_TRUE(copy.waitForFinished(10000));
+    EXPECT_EQ(copy.exitCode(), 0);
+    EXPECT_EQ(app.state().selection(), ModuleID::leftovers);
+    EXPECT_TRUE(app.window().isVisible());
 }
