@@ -509,3 +509,6 @@ ln -s "$root/Users/Shared/Rushes" "$home/Movies/Rushes partagés"
 bash "$(dirname "$0")/install-standins.sh" "$root"
 
 echo "Demonstration Mac ready in $root (home: $home)"
+
+# Maintenance and updates: the tasks and the install run start /bin/sh through the system root.
+[ -e "$root/bin/sh" ] || ln -s /bin/sh "$root/bin/sh"
