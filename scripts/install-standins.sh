@@ -22,3 +22,17 @@ install_tool pkgutil /usr/sbin
 install_tool ditto /usr/bin
 install_tool mount_apfs /sbin
 install_tool umount /sbin
+# The maintenance tasks' tools: one recording stand-in under each name.
+install_as() { # MAC-FOLDER NAME
+    mkdir -p "$root$1"
+    cp "$here/maintenance-tool" "$root$1/$2"
+    chmod 755 "$root$1/$2"
+}
+install_as /System/Library/Frameworks/CoreServices.framework/Frameworks/LaunchServices.framework/Support lsregister
+install_as /usr/bin mdutil
+install_as /usr/bin dscacheutil
+install_as /usr/bin killall
+install_as /usr/sbin periodic
+install_as /usr/sbin diskutil
+install_as /usr/bin atsutil
+install_as /usr/sbin purge

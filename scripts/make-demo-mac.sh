@@ -706,3 +706,6 @@ ln -s "$home/Documents/cible hors dossier.txt" "$shred_dir/lien vers cible"
 fill "$home/Documents/à broyer seul.txt" 8000
 
 echo "Demonstration Mac ready in $root (home: $home)"
+
+# Maintenance and updates: the tasks and the install run start /bin/sh through the system root.
+[ -e "$root/bin/sh" ] || ln -s /bin/sh "$root/bin/sh"

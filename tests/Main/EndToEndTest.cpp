@@ -13,6 +13,8 @@
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
 #include "MacFixtures.h"
+#include "Performance/MaintenanceModel.h"
+#include "Performance/MaintenanceView.h"
 #include "Platform/Access.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
@@ -825,4 +827,52 @@ TEST(EndToEnd, openingACategoryChangesTheRunningCopysSelection)
     EXPECT_EQ(copy.exitCode(), 0);
     EXPECT_EQ(app.state().selection(), ModuleID::leftovers);
     EXPECT_TRUE(app.window().isVisible());
+}
+
+// "Maintenance" from the sidebar: ticked tasks run through the demonstration Mac's tools, one succeeding, one
+// failing with the tool's own report; a second visit has a new model, where a dismissed prompt fails its task.
+TEST(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
+{
+    const DemoMac demo;
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 900);
+    window.show();
+    app.state().setSelection(ModuleID::maintenance);
+    auto* view = qobject_cast<MaintenanceView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    MaintenanceModel& model = view->model();
+    const auto tap = [&](const QString& id) {
+        QWidget* row = view->findChild<QWidget*>(u"maintenanceRow_"_s + id);
+        ASSERT_NE(row, nullptr);
+        QTest::mouseClick(row, Qt::LeftButton);
+    };
+
+    const TestSupport::ScopedEnvironment failing{"QUORVANE_FAIL_TOOL", u"diskutil"_s};
+    tap(u"permissions"_s);
+    tap(u"spotlight"_s);
+    QAbstractButton* run = button(window, u"maintenanceRunButton"_s);
+    ASSERT_NE(run, nullptr);
+    QTest::mouseClick(run, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.running() && model.outcomes().size() == 2; }, 30000));
+    EXPECT_EQ(model.outcomes().value(u"spotlight"_s), u"Terminé."_s);
+    EXPECT_TRUE(model.failures().contains(u"permissions"_s));
+    EXPECT_TRUE(model.outcomes().value(u"permissions"_s).startsWith(u"Error resetting permissions"_s));
+    EXPECT_EQ(TestSupport::contentOf(demo.path(u"/private/var/log/mdutil.log"_s)), QByteArray("-E\x1f/\x1f\n"));
+    EXPECT_TRUE(model.selected().isEmpty());
+
+    app.state().setSelection(ModuleID::spaceMap);
+    app.state().setSelection(ModuleID::maintenance);
+    view = qobject_cast<MaintenanceView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    MaintenanceModel& fresh = view->model();
+    EXPECT_TRUE(fresh.outcomes().isEmpty());
+    const TestSupport::ScopedEnvironment dismissed{"QUORVANE_OSASCRIPT_CANCEL", u"1"_s};
+    tap(u"fonts"_s);
+    run = button(window, u"maintenanceRunButton"_s);
+    ASSERT_NE(run, nullptr);
+    QTest::mouseClick(run, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fresh.outcomes().contains(u"fonts"_s); }, 30000));
+    EXPECT_EQ(fresh.outcomes().value(u"fonts"_s), u"Annulé."_s);
+    EXPECT_TRUE(fresh.failures().contains(u"fonts"_s));
 }

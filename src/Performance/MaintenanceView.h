@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+#include <vector>
+
+class MaintenanceModel;
+class StyledButton;
+class TextLabel;
+
+namespace MaintenanceScreen {
+class TaskRow;
+}
+
+// The maintenance screen: the seven tasks to tick, their outcomes, the selection counter and the run button.
+class MaintenanceView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MaintenanceView(MaintenanceModel& model, QWidget* parent = nullptr);
+
+    MaintenanceModel& model() const { return m_model; }
+
+private:
+    void refresh();
+
+    MaintenanceModel& m_model;
+    std::vector<MaintenanceScreen::TaskRow*> m_rows;
+    TextLabel* m_counter = nullptr;
+    StyledButton* m_runButton = nullptr;
+};
