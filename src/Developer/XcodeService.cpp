@@ -1,0 +1,235 @@
+#include "Developer/XcodeService.h"
+
+#include "Core/ProcessRunner.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <limits>
+
+namespace XcodeService {
+namespace {
+
+QString stringOr(const QJsonObject& object, const QString& key, const QString& fallback)
+{
+    const QJsonValue value = object.value(key);
+    return value.isString() ? value.toString() : fallback;
+}
+
+bool boolOr(const QJsonObject& object, const QString& key)
+{
+    const QJsonValue value = object.value(key);
+    return value.isBool() && value.toBool();
+}
+
+// Fractional, negative or out-of-range figures count as 0.
+qint64 bytesOf(const QJsonObject& object, const QString& key)
+{
+    const qint64 value = object.value(key).toInteger(0);
+    return value > 0 ? value : 0;
+}
+
+qint64 saturatingAdd(qint64 a, qint64 b)
+{
+    if (b > 0 && a > std::numeric_limits<qint64>::max() - b)
+        return std::numeric_limits<qint64>::max();
+    return a + b;
+}
+
+std::optional<QDateTime> lastUsedOf(const QJsonObject& object)
+{
+    const QJsonValue value = object.value(QStringLiteral("lastUsedAt"));
+    if (!value.isString())
+        return std::nullopt;
+    return parseLastUsed(value.toString());
+}
+
+bool olderThan(const std::optional<QDateTime>& date, const QDateTime& cutoff)
+{
+    return !date || *date < cutoff;
+}
+
+} // namespace
+
+std::optional<QDateTime> parseLastUsed(const QString& text)
+{
+    // Qt's ISO parser also takes fractions and bare dates; the tool's form has neither.
+    static const QRegularExpression form(
+        QStringLiteral(R"(^\d{4}-\d{2}-\d{2}[Tt]\d{2}:\d{2}:\d{2}([Zz]|[+-]\d{2}:\d{2})$)"));
+    if (!form.match(text).hasMatch())
+        return std::nullopt;
+    QDateTime parsed = QDateTime::fromString(text.toUpper(), Qt::ISODate);
+    if (!parsed.isValid())
+        return std::nullopt;
+    return parsed;
+}
+
+QString readableRuntimeName(const QString& key)
+{
+    const QStringList pieces = key.split(QLatin1Char('.'), Qt::SkipEmptyParts);
+    if (pieces.isEmpty())
+        return key;
+    const QString& last = pieces.last();
+    QStringList parts = last.split(QLatin1Char('-'), Qt::SkipEmptyParts);
+    if (parts.size() <= 1)
+        return last;
+    const QString first = parts.takeFirst();
+    return first + QLatin1Char(' ') + parts.join(QLatin1Char('.'));
+}
+
+QString platformName(const QString& platformIdentifier)
+{
+    if (platformIdentifier.contains(QLatin1String("watch")))
+        return QStringLiteral("watchOS");
+    if (platformIdentifier.contains(QLatin1String("tv")))
+        return QStringLiteral("tvOS");
+    if (platformIdentifier.contains(QLatin1String("xr")))
+        return QStringLiteral("visionOS");
+    return QStringLiteral("iOS");
+}
+
+DeviceListing parseDevices(int exitStatus, const QByteArray& output)
+{
+    DeviceListing listing;
+    if (exitStatus != 0)
+        return listing;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(output, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return listing;
+    const QJsonValue devicesValue = document.object().value(QStringLiteral("devices"));
+    if (!devicesValue.isObject())
+        return listing;
+    listing.toolAnswered = true;
+    const QJsonObject byRuntime = devicesValue.toObject();
+    for (auto it = byRuntime.begin(); it != byRuntime.end(); ++it) {
+        if (!it.value().isArray())
+            continue;
+        const QJsonArray entries = it.value().toArray();
+        if (!std::all_of(entries.begin(), entries.end(), [](const QJsonValue& v) { return v.isObject(); }))
+            continue;
+        const QString runtimeName = readableRuntimeName(it.key());
+        for (const QJsonValue& entry : entries) {
+            const QJsonObject object = entry.toObject();
+            const QJsonValue udid = object.value(QStringLiteral("udid"));
+            if (!udid.isString())
+                continue;
+            Device device;
+            device.id = udid.toString();
+            device.name = stringOr(object, QStringLiteral("name"), device.id);
+            device.runtimeIdentifier = it.key();
+            device.runtimeName = runtimeName;
+            device.state = stringOr(object, QStringLiteral("state"), QStringLiteral("Unknown"));
+            device.bytes = saturatingAdd(bytesOf(object, QStringLiteral("dataPathSize")),
+                                         bytesOf(object, QStringLiteral("logPathSize")));
+            device.lastUsed = lastUsedOf(object);
+            device.isAvailable = boolOr(object, QStringLiteral("isAvailable"));
+            device.dataPath = stringOr(object, QStringLiteral("dataPath"), QString());
+            listing.devices.append(device);
+        }
+    }
+    std::stable_sort(listing.devices.begin(), listing.devices.end(),
+                     [](const Device& a, const Device& b) { return a.bytes > b.bytes; });
+    return listing;
+}
+
+QList<Runtime> parseRuntimes(int exitStatus, const QByteArray& output, const QHash<QString, int>& deviceCounts)
+{
+    QList<Runtime> runtimes;
+    if (exitStatus != 0)
+        return runtimes;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(output, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return runtimes;
+    const QJsonObject top = document.object();
+    for (auto it = top.begin(); it != top.end(); ++it) {
+        if (!it.value().isObject())
+            continue;
+        const QJsonObject object = it.value().toObject();
+        Runtime runtime;
+        runtime.id = it.key();
+        runtime.version = stringOr(object, QStringLiteral("version"), QStringLiteral("?"));
+        runtime.build = stringOr(object, QStringLiteral("build"), QString());
+        runtime.name = platformName(stringOr(object, QStringLiteral("platformIdentifier"), QString())) +
+                       QLatin1Char(' ') + runtime.version;
+        runtime.bytes = bytesOf(object, QStringLiteral("sizeBytes"));
+        runtime.lastUsed = lastUsedOf(object);
+        runtime.isDeletable = boolOr(object, QStringLiteral("deletable"));
+        runtime.deviceCount = deviceCounts.value(stringOr(object, QStringLiteral("runtimeIdentifier"), QString()), 0);
+        runtimes.append(runtime);
+    }
+    std::stable_sort(runtimes.begin(), runtimes.end(),
+                     [](const Runtime& a, const Runtime& b) { return a.bytes > b.bytes; });
+    return runtimes;
+}
+
+DeviceListing listSimulatorDevices()
+{
+    const auto result = OptimizationService::run(
+        QStringLiteral("/usr/bin/xcrun"),
+        {QStringLiteral("simctl"), QStringLiteral("list"), QStringLiteral("devices"), QStringLiteral("-j")}, false);
+    return parseDevices(result.status, result.output.toUtf8());
+}
+
+QList<Runtime> listSimulatorRuntimes(const QHash<QString, int>& deviceCounts)
+{
+    const auto result = OptimizationService::run(
+        QStringLiteral("/usr/bin/xcrun"),
+        {QStringLiteral("simctl"), QStringLiteral("runtime"), QStringLiteral("list"), QStringLiteral("-j")}, false);
+    return parseRuntimes(result.status, result.output.toUtf8(), deviceCounts);
+}
+
+QHash<QString, int> availableDeviceCounts(const QList<Device>& devices)
+{
+    QHash<QString, int> counts;
+    for (const Device& device : devices)
+        if (device.isAvailable)
+            ++counts[device.runtimeIdentifier];
+    return counts;
+}
+
+Recommendation recommendedSelection(const QList<Device>& devices, const QList<Runtime>& runtimes,
+                                    const QList<Archive>& archives, const QDateTime& now)
+{
+    const QDateTime cutoff = now.addSecs(-ageLimitSeconds);
+    Recommendation recommendation;
+    for (const Device& device : devices) {
+        if (device.state.compare(QLatin1String("Booted"), Qt::CaseInsensitive) == 0)
+            continue;
+        const bool recommended = !device.isAvailable || (device.lastUsed && *device.lastUsed < cutoff) ||
+                                 (!device.lastUsed && device.bytes > undatedDeviceThreshold);
+        if (recommended)
+            recommendation.devices.insert(device.id);
+    }
+    for (const Runtime& runtime : runtimes)
+        if (runtime.isDeletable && runtime.deviceCount == 0 && olderThan(runtime.lastUsed, cutoff))
+            recommendation.runtimes.insert(runtime.id);
+    for (const Archive& archive : archives)
+        if (olderThan(archive.date, cutoff))
+            recommendation.archives.insert(archive.id());
+    return recommendation;
+}
+
+qint64 recommendedBytes(const QList<Device>& devices, const QList<Runtime>& runtimes, const QList<Archive>& archives,
+                        const QDateTime& now)
+{
+    const Recommendation recommendation = recommendedSelection(devices, runtimes, archives, now);
+    qint64 total = 0;
+    for (const Device& device : devices)
+        if (recommendation.devices.contains(device.id))
+            total = saturatingAdd(total, device.bytes);
+    for (const Runtime& runtime : runtimes)
+        if (recommendation.runtimes.contains(runtime.id))
+            total = saturatingAdd(total, runtime.bytes);
+    for (const Archive& archive : archives)
+        if (recommendation.archives.contains(archive.id()))
+            total = saturatingAdd(total, archive.bytes);
+    return total;
+}
+
+} // namespace XcodeService

@@ -1,0 +1,189 @@
+#include "Developer/XcodeService.h"
+
+#include "QtPrinters.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace XcodeService;
+
+namespace {
+
+QByteArray fixture(const char* name)
+{
+    QFile file(QStringLiteral(QP_SOURCE_DIR "/tests/fixtures/simctl/") + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+const Device* findDevice(const QList<Device>& devices, const QString& id)
+{
+    for (const Device& device : devices)
+        if (device.id == id)
+            return &device;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(XcodeListing, DevicesKeepWellFormedEntriesWithTheirDefaults)
+{
+    const DeviceListing listing = parseDevices(0, fixture("devices.json"));
+    ASSERT_TRUE(listing.toolAnswered);
+    // The number UDID and the tvOS list holding a non-object are dropped.
+    ASSERT_EQ(listing.devices.size(), 3);
+    EXPECT_EQ(listing.devices.first().id, QStringLiteral("CCCC-3")) << "largest first";
+
+    const Device* full = findDevice(listing.devices, QStringLiteral("AAAA-1"));
+    ASSERT_NE(full, nullptr);
+    EXPECT_EQ(full->name, QStringLiteral("iPhone 15 \"Pro\"\nbis é"));
+    EXPECT_EQ(full->runtimeName, QStringLiteral("iOS 17.2"));
+    EXPECT_EQ(full->bytes, 1024);
+    EXPECT_TRUE(full->isAvailable);
+    ASSERT_TRUE(full->lastUsed.has_value());
+    EXPECT_EQ(*full->lastUsed, QDateTime::fromString(QStringLiteral("2024-01-02T03:04:05Z"), Qt::ISODate));
+
+    const Device* bare = findDevice(listing.devices, QStringLiteral("BBBB-2"));
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(bare->name, QStringLiteral("BBBB-2"));
+    EXPECT_EQ(bare->state, QStringLiteral("Unknown"));
+    EXPECT_EQ(bare->bytes, 0) << "fractional and negative sizes count as 0";
+    EXPECT_FALSE(bare->isAvailable) << "a string is not a Boolean";
+    EXPECT_FALSE(bare->lastUsed.has_value()) << "fractional seconds are refused";
+    EXPECT_TRUE(bare->dataPath.isEmpty());
+
+    const Device* huge = findDevice(listing.devices, QStringLiteral("CCCC-3"));
+    ASSERT_NE(huge, nullptr);
+    EXPECT_EQ(huge->bytes, 5000) << "a size beyond 64 bits reads as 0";
+    EXPECT_EQ(huge->runtimeName, QStringLiteral("watchOS 10.0"));
+}
+
+TEST(XcodeListing, UnusableListingsMeanNoTools)
+{
+    const struct {
+        const char* what;
+        int status;
+        QByteArray output;
+    } cases[] = {
+        {"non-zero exit", 1, fixture("devices.json")},
+        {"not JSON", 0, "xcrun: error: unable to find utility \"simctl\""},
+        {"truncated", 0, fixture("devices.json").left(200)},
+        {"devices not an object", 0, R"({"devices": []})"},
+        {"top level is a list", 0, "[]"},
+    };
+    for (const auto& c : cases) {
+        const DeviceListing listing = parseDevices(c.status, c.output);
+        EXPECT_FALSE(listing.toolAnswered) << c.what;
+        EXPECT_TRUE(listing.devices.isEmpty()) << c.what;
+    }
+    EXPECT_TRUE(parseDevices(0, R"({"devices": {}})").toolAnswered) << "an empty device object still answers";
+}
+
+TEST(XcodeListing, RuntimesNamedByPlatformAndCounted)
+{
+    const QHash<QString, int> counts{{QStringLiteral("com.apple.CoreSimulator.SimRuntime.iOS-17-2"), 2}};
+    const QList<Runtime> runtimes = parseRuntimes(0, fixture("runtimes.json"), counts);
+    ASSERT_EQ(runtimes.size(), 3);
+    EXPECT_EQ(runtimes[0].id, QStringLiteral("RT-XR"));
+    EXPECT_EQ(runtimes[0].name, QStringLiteral("visionOS 1.0"));
+    EXPECT_FALSE(runtimes[0].isDeletable);
+    EXPECT_EQ(runtimes[0].deviceCount, 0);
+    EXPECT_EQ(runtimes[1].id, QStringLiteral("RT-IOS"));
+    EXPECT_EQ(runtimes[1].name, QStringLiteral("iOS 17.2"));
+    EXPECT_EQ(runtimes[1].build, QStringLiteral("21C62"));
+    EXPECT_EQ(runtimes[1].deviceCount, 2);
+    EXPECT_TRUE(runtimes[1].isDeletable);
+    EXPECT_TRUE(runtimes[1].lastUsed.has_value());
+    EXPECT_EQ(runtimes[2].name, QStringLiteral("watchOS ?"));
+    EXPECT_EQ(runtimes[2].bytes, 0);
+    EXPECT_FALSE(runtimes[2].isDeletable);
+    EXPECT_TRUE(parseRuntimes(0, "not json", {}).isEmpty());
+    EXPECT_TRUE(parseRuntimes(3, fixture("runtimes.json"), {}).isEmpty());
+}
+
+TEST(XcodeListing, NameTables)
+{
+    const std::pair<const char*, const char*> runtimeNames[] = {
+        {"com.apple.CoreSimulator.SimRuntime.iOS-17-2", "iOS 17.2"},
+        {"com.apple.CoreSimulator.SimRuntime.watchOS-10-0", "watchOS 10.0"},
+        {"com.apple.CoreSimulator.SimRuntime.xrOS-1-0", "xrOS 1.0"},
+        {"a.b.iOS--17--2-", "iOS 17.2"},
+        {"com.apple.Plain", "Plain"},
+        {"...", "..."},
+        {"", ""},
+    };
+    for (const auto& [key, name] : runtimeNames)
+        EXPECT_EQ(readableRuntimeName(QString::fromUtf8(key)), QString::fromUtf8(name)) << key;
+
+    const std::pair<const char*, const char*> platforms[] = {
+        {"com.apple.platform.watchsimulator", "watchOS"},
+        {"com.apple.platform.appletvsimulator", "tvOS"},
+        {"com.apple.platform.xrsimulator", "visionOS"},
+        {"com.apple.platform.iphonesimulator", "iOS"},
+        {"", "iOS"},
+        {"watch-tv", "watchOS"},
+        {"TV", "iOS"},
+    };
+    for (const auto& [identifier, name] : platforms)
+        EXPECT_EQ(platformName(QString::fromUtf8(identifier)), QString::fromUtf8(name)) << identifier;
+
+    EXPECT_FALSE(parseLastUsed(QStringLiteral("2024-01-02")).has_value());
+    EXPECT_FALSE(parseLastUsed(QStringLiteral("2024-01-02T03:04:05")).has_value());
+    EXPECT_TRUE(parseLastUsed(QStringLiteral("2024-01-02T03:04:05-08:00")).has_value());
+}
+
+TEST(XcodeRecommendation, StrictThresholds)
+{
+    const QDateTime now = QDateTime::fromString(QStringLiteral("2026-06-01T00:00:00Z"), Qt::ISODate);
+    const auto daysAgo = [&](int days) { return std::optional<QDateTime>(now.addDays(-days)); };
+    const auto device = [](const char* id, std::optional<QDateTime> used, qint64 bytes, const char* state = "Shutdown",
+                           bool available = true) {
+        Device d;
+        d.id = QString::fromUtf8(id);
+        d.lastUsed = used;
+        d.bytes = bytes;
+        d.state = QString::fromUtf8(state);
+        d.isAvailable = available;
+        return d;
+    };
+    const QList<Device> devices{
+        device("181 days", daysAgo(181), 1),
+        device("179 days", daysAgo(179), 1),
+        device("undated 20 MiB", std::nullopt, undatedDeviceThreshold),
+        device("undated 20 MiB + 1", std::nullopt, undatedDeviceThreshold + 1),
+        device("unavailable", daysAgo(1), 1, "Shutdown", false),
+        device("booted old", daysAgo(400), 1, "bOOTED"),
+        device("booted unavailable", std::nullopt, 1, "Booted", false),
+    };
+    Runtime free;
+    free.id = QStringLiteral("free");
+    free.isDeletable = true;
+    free.bytes = 100;
+    Runtime used = free;
+    used.id = QStringLiteral("used");
+    used.deviceCount = 1;
+    Runtime recent = free;
+    recent.id = QStringLiteral("recent");
+    recent.lastUsed = daysAgo(10);
+    Runtime locked = free;
+    locked.id = QStringLiteral("locked");
+    locked.isDeletable = false;
+    Archive old{QStringLiteral("/a/old.xcarchive"), QStringLiteral("old"), daysAgo(200), 1000};
+    Archive undated{QStringLiteral("/a/undated.xcarchive"), QStringLiteral("undated"), std::nullopt, 10};
+    Archive fresh{QStringLiteral("/a/fresh.xcarchive"), QStringLiteral("fresh"), daysAgo(3), 5};
+
+    const QList<Runtime> runtimes{free, used, recent, locked};
+    const QList<Archive> archives{old, undated, fresh};
+    const Recommendation r = recommendedSelection(devices, runtimes, archives, now);
+    EXPECT_EQ(r.devices, (QSet<QString>{QStringLiteral("181 days"), QStringLiteral("undated 20 MiB + 1"),
+                                        QStringLiteral("unavailable")}));
+    EXPECT_EQ(r.runtimes, QSet<QString>{QStringLiteral("free")});
+    EXPECT_EQ(r.archives, (QSet<QString>{old.path, undated.path}));
+    EXPECT_EQ(recommendedBytes(devices, runtimes, archives, now), 1 + (undatedDeviceThreshold + 1) + 1 + 100 + 1010);
+
+    // Totals saturate instead of wrapping around.
+    const QList<Device> giants{device("g1", std::nullopt, std::numeric_limits<qint64>::max()),
+                               device("g2", std::nullopt, std::numeric_limits<qint64>::max())};
+    EXPECT_EQ(recommendedBytes(giants, {}, {}, now), std::numeric_limits<qint64>::max());
+}
