@@ -1,6 +1,10 @@
 #include "Developer/XcodeService.h"
 
+#include "Core/Exclusions.h"
+#include "Core/FileUtils.h"
+#include "Core/PathSafety.h"
 #include "Core/ProcessRunner.h"
+#include "Platform/FileSystem.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -182,6 +186,52 @@ QList<Runtime> listSimulatorRuntimes(const QHash<QString, int>& deviceCounts)
         QStringLiteral("/usr/bin/xcrun"),
         {QStringLiteral("simctl"), QStringLiteral("runtime"), QStringLiteral("list"), QStringLiteral("-j")}, false);
     return parseRuntimes(result.status, result.output.toUtf8(), deviceCounts);
+}
+
+QList<Archive> listArchives(const Exclusions& exclusions)
+{
+    QList<Archive> archives;
+    const QString root =
+        FileUtils::libraryURL({QStringLiteral("Developer"), QStringLiteral("Xcode"), QStringLiteral("Archives")});
+    // A root that is itself a link is not entered.
+    const auto rootInfo = Platform::fileInfo(root);
+    if (!rootInfo || !rootInfo->isDirectory())
+        return archives;
+    for (const Platform::FileInfo& dateFolder : Platform::listFolder(root)) {
+        if (!dateFolder.isDirectory())
+            continue;
+        for (const Platform::FileInfo& item : Platform::listFolder(dateFolder.path)) {
+            // Case-sensitive on purpose: "Build.XCARCHIVE" is not an archive Xcode made.
+            if (!item.isDirectory() || !item.name.endsWith(QLatin1String(".xcarchive")) ||
+                item.name.size() == int(qstrlen(".xcarchive")))
+                continue;
+            if (PathSafety::isProtected(item.path) || exclusions.isExcluded(item.path))
+                continue;
+            Archive archive;
+            archive.path = item.path;
+            archive.name = item.name.chopped(int(qstrlen(".xcarchive")));
+            archive.date = FileUtils::modificationDate(item.path);
+            archive.bytes = FileUtils::allocatedSize(item.path).bytes;
+            archives.append(archive);
+        }
+    }
+    std::stable_sort(archives.begin(), archives.end(), [](const Archive& a, const Archive& b) {
+        if (!b.date)
+            return a.date.has_value();
+        return a.date && *a.date > *b.date;
+    });
+    return archives;
+}
+
+Inventory loadInventory(const Exclusions& exclusions)
+{
+    Inventory inventory;
+    DeviceListing listing = listSimulatorDevices();
+    inventory.devices = std::move(listing.devices);
+    inventory.hasSimulatorTools = listing.toolAnswered;
+    inventory.runtimes = listSimulatorRuntimes(availableDeviceCounts(inventory.devices));
+    inventory.archives = listArchives(exclusions);
+    return inventory;
 }
 
 QHash<QString, int> availableDeviceCounts(const QList<Device>& devices)

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+class Exclusions;
+
 // Simulator devices and runtime images as Xcode's simulator tool reports them, and the age rule that
 // proposes what has gone unused. Stateless: every listing asks the tool afresh. No widget code here: the
 // Shortcuts action calls it too.
@@ -56,6 +58,13 @@ struct DeviceListing {
     bool toolAnswered = false;
 };
 
+struct Inventory {
+    QList<Device> devices;   // largest first
+    QList<Runtime> runtimes; // largest first
+    QList<Archive> archives; // newest first
+    bool hasSimulatorTools = false;
+};
+
 struct Recommendation {
     QSet<QString> devices;
     QSet<QString> runtimes;
@@ -81,6 +90,14 @@ QList<Runtime> parseRuntimes(int exitStatus, const QByteArray& output, const QHa
 // beside the JSON does not hide a working tool.
 DeviceListing listSimulatorDevices();
 QList<Runtime> listSimulatorRuntimes(const QHash<QString, int>& deviceCounts);
+
+// Archives in the date folders of ~/Library/Developer/Xcode/Archives, newest first. Links are never
+// followed; protected and excluded bundles are left out.
+QList<Archive> listArchives(const Exclusions& exclusions);
+
+// Blocking: devices, runtimes (with their available-device counts) and archives, asked afresh. Call it off
+// the GUI thread.
+Inventory loadInventory(const Exclusions& exclusions);
 
 // Available devices per runtime key.
 QHash<QString, int> availableDeviceCounts(const QList<Device>& devices);

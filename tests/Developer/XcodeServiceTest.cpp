@@ -2,7 +2,13 @@
 
 #include "QtPrinters.h"
 
+#include "Sandbox.h"
+#include "TestServices.h"
+
+#include <QDir>
 #include <QFile>
+
+#include <sys/time.h>
 
 #include <gtest/gtest.h>
 
@@ -186,4 +192,94 @@ TEST(XcodeRecommendation, StrictThresholds)
     const QList<Device> giants{device("g1", std::nullopt, std::numeric_limits<qint64>::max()),
                                device("g2", std::nullopt, std::numeric_limits<qint64>::max())};
     EXPECT_EQ(recommendedBytes(giants, {}, {}, now), std::numeric_limits<qint64>::max());
+}
+
+namespace {
+
+void makeFolder(const QString& path, qint64 fileBytes, const QDateTime& modified)
+{
+    ASSERT_TRUE(QDir().mkpath(path)) << path.toStdString();
+    if (fileBytes > 0) {
+        QFile file(path + QStringLiteral("/Info.plist"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(fileBytes, 'x'));
+    }
+    const timeval times[2] = {{time_t(modified.toSecsSinceEpoch()), 0}, {time_t(modified.toSecsSinceEpoch()), 0}};
+    ASSERT_EQ(::utimes(QFile::encodeName(path).constData(), times), 0);
+}
+
+} // namespace
+
+TEST(XcodeArchives, OnlyBundlesInsideRealDateFolders)
+{
+    TestSupport::TestServices services;
+    const QString root = TestSupport::home() + QStringLiteral("/Library/Developer/Xcode/Archives");
+    const QDateTime old = QDateTime::fromString(QStringLiteral("2023-03-01T10:00:00Z"), Qt::ISODate);
+    const QDateTime recent =
+        QDateTime::currentDateTimeUtc().addDays(-2).addMSecs(-QDateTime::currentDateTimeUtc().time().msec());
+    EXPECT_TRUE(XcodeService::listArchives(services.exclusions).isEmpty()) << "a missing folder gives none";
+
+    makeFolder(root + QStringLiteral("/2023-03-01/Old App.xcarchive"), 5000, old);
+    makeFolder(root + QStringLiteral("/2026-01-01/New \"App\".xcarchive"), 10, recent);
+    makeFolder(root + QStringLiteral("/2026-01-01/Caps.XCARCHIVE"), 10, old);
+    makeFolder(root + QStringLiteral("/Direct.xcarchive"), 10, old);
+    makeFolder(root + QStringLiteral("/2026-01-01/Kept out.xcarchive"), 10, old);
+    makeFolder(TestSupport::home() + QStringLiteral("/Elsewhere/2020-01-01/Linked.xcarchive"), 10, old);
+    ASSERT_TRUE(QFile::link(TestSupport::home() + QStringLiteral("/Elsewhere/2020-01-01"),
+                            root + QStringLiteral("/2020-01-01")));
+    ASSERT_TRUE(services.exclusions.add(root + QStringLiteral("/2026-01-01/Kept out.xcarchive")));
+
+    const QList<Archive> archives = XcodeService::listArchives(services.exclusions);
+    ASSERT_EQ(archives.size(), 2);
+    EXPECT_EQ(archives[0].name, QStringLiteral("New \"App\""));
+    EXPECT_EQ(archives[0].date, recent);
+    EXPECT_EQ(archives[1].name, QStringLiteral("Old App"));
+    EXPECT_EQ(archives[1].path, root + QStringLiteral("/2023-03-01/Old App.xcarchive"));
+    EXPECT_EQ(archives[1].date, old);
+    EXPECT_GE(archives[1].bytes, 5000);
+
+    // The archives folder itself as a link is not entered.
+    ASSERT_TRUE(QDir(root).removeRecursively());
+    ASSERT_TRUE(QFile::link(TestSupport::home() + QStringLiteral("/Elsewhere"), root));
+    EXPECT_TRUE(XcodeService::listArchives(services.exclusions).isEmpty());
+}
+
+namespace {
+
+// A simulator tool that answers the two listings from the canned files, each with a warning on its error
+// output, as xcrun does when a developer folder is half configured.
+void installListingTool()
+{
+    const QString bin = TestSupport::systemRoot() + QStringLiteral("/usr/bin");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    QFile tool(bin + QStringLiteral("/xcrun"));
+    ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
+    tool.write("#!/bin/sh\n"
+               "echo 'xcrun: warning: developer folder is a link' >&2\n"
+               "case \"$*\" in\n"
+               "'simctl list devices -j') cat '" QP_SOURCE_DIR "/tests/fixtures/simctl/devices.json' ;;\n"
+               "'simctl runtime list -j') cat '" QP_SOURCE_DIR "/tests/fixtures/simctl/runtimes.json' ;;\n"
+               "*) exit 2 ;;\n"
+               "esac\n");
+    tool.close();
+    ASSERT_TRUE(tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+} // namespace
+
+TEST(XcodeInventory, WarningsBesideTheListingsDoNotHideTheTool)
+{
+    TestSupport::TestServices services;
+    const Inventory missing = XcodeService::loadInventory(services.exclusions);
+    EXPECT_FALSE(missing.hasSimulatorTools) << "no xcrun at all";
+    EXPECT_TRUE(missing.devices.isEmpty());
+
+    installListingTool();
+    const Inventory inventory = XcodeService::loadInventory(services.exclusions);
+    EXPECT_TRUE(inventory.hasSimulatorTools);
+    EXPECT_EQ(inventory.devices.size(), 3);
+    ASSERT_EQ(inventory.runtimes.size(), 3);
+    // Only AAAA-1 is available under the iOS 17.2 runtime.
+    EXPECT_EQ(inventory.runtimes[1].id, QStringLiteral("RT-IOS"));
+    EXPECT_EQ(inventory.runtimes[1].deviceCount, 1);
 }
