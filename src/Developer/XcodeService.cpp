@@ -4,6 +4,8 @@
 #include "Core/FileUtils.h"
 #include "Core/PathSafety.h"
 #include "Core/ProcessRunner.h"
+#include "Core/RemovalEngine.h"
+#include "Core/ScanModel.h"
 #include "Platform/FileSystem.h"
 
 #include <QJsonArray>
@@ -11,6 +13,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QRegularExpression>
+#include <QUuid>
 
 #include <algorithm>
 #include <limits>
@@ -280,6 +283,103 @@ qint64 recommendedBytes(const QList<Device>& devices, const QList<Runtime>& runt
         if (recommendation.archives.contains(archive.id()))
             total = saturatingAdd(total, archive.bytes);
     return total;
+}
+
+QString failureReason(const QString& output)
+{
+    const QString trimmed = output.trimmed();
+    return trimmed.isEmpty() ? QStringLiteral("Refusé par simctl.") : trimmed;
+}
+
+Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, const QList<Archive>& archives,
+               const Removal::Engine& engine, const Progress& progress, std::stop_token stop)
+{
+    const auto report = [&](double fraction, const QString& status) {
+        if (progress)
+            progress(fraction, status);
+    };
+    const QString xcrun = QStringLiteral("/usr/bin/xcrun");
+    const double total = double(std::max<qsizetype>(1, devices.size() + runtimes.size() + archives.size()));
+    Outcome outcome;
+
+    qsizetype done = 0;
+    for (const Device& device : devices) {
+        if (stop.stop_requested())
+            break;
+        report(double(done) / total, device.name);
+        if (device.state.compare(QLatin1String("Booted"), Qt::CaseInsensitive) == 0)
+            OptimizationService::run(xcrun, {QStringLiteral("simctl"), QStringLiteral("shutdown"), device.id}, true);
+        const auto result =
+            OptimizationService::run(xcrun, {QStringLiteral("simctl"), QStringLiteral("delete"), device.id}, true);
+        ++done;
+        if (result.status != 0) {
+            outcome.failures.append({device.name, failureReason(result.output)});
+            continue;
+        }
+        outcome.freedBytes = saturatingAdd(outcome.freedBytes, device.bytes);
+        const QString origin = device.dataPath.isEmpty() ? QStringLiteral("/simulator/") + device.id : device.dataPath;
+        outcome.removed.append({origin, std::nullopt, device.bytes});
+    }
+
+    for (const Runtime& runtime : runtimes) {
+        if (stop.stop_requested())
+            break;
+        report(double(done) / total, runtime.name);
+        const auto result = OptimizationService::run(
+            xcrun, {QStringLiteral("simctl"), QStringLiteral("runtime"), QStringLiteral("delete"), runtime.id}, true);
+        ++done;
+        if (result.status != 0) {
+            outcome.failures.append({runtime.name, failureReason(result.output)});
+            continue;
+        }
+        outcome.freedBytes = saturatingAdd(outcome.freedBytes, runtime.bytes);
+        outcome.removed.append(
+            {QStringLiteral("/runtime/%1 (%2)").arg(runtime.name, runtime.build), std::nullopt, runtime.bytes});
+    }
+
+    // Archives gone or emptied since the inventory are passed over without a failure.
+    QList<ScanItem> items;
+    for (const Archive& archive : archives) {
+        if (!Platform::fileInfo(archive.path))
+            continue;
+        const qint64 size = FileUtils::allocatedSize(archive.path).bytes;
+        if (size <= 0)
+            continue;
+        ScanItem item;
+        item.id = QUuid::createUuid();
+        item.url = archive.path;
+        item.name = archive.path.section(QLatin1Char('/'), -1);
+        item.size = size;
+        item.detail = QStringLiteral("Archive Xcode");
+        item.modified = FileUtils::modificationDate(archive.path);
+        item.isSelected = true;
+        item.isRisky = false;
+        item.removalMode = Removal::Mode::trash();
+        items.append(item);
+    }
+    if (!items.isEmpty()) {
+        const double before = double(done);
+        const double count = double(archives.size());
+        const Removal::Report engineReport = engine.remove(
+            items, Removal::Mode::trash(),
+            [&](double fraction, const QString& status) { report((before + fraction * count) / total, status); }, stop);
+        outcome.freedBytes = saturatingAdd(outcome.freedBytes, engineReport.freedBytes);
+        outcome.removed.append(engineReport.removed);
+        for (const Removal::Failure& failure : engineReport.failures)
+            outcome.failures.append({failure.url.section(QLatin1Char('/'), -1), failure.reason});
+    }
+    report(1.0, QString());
+    return outcome;
+}
+
+Removal::Report journalReport(const Outcome& outcome)
+{
+    Removal::Report report;
+    report.freedBytes = outcome.freedBytes;
+    report.removed = outcome.removed;
+    for (const Failure& failure : outcome.failures)
+        report.failures.append({QStringLiteral("/") + failure.label, failure.reason});
+    return report;
 }
 
 } // namespace XcodeService

@@ -7,9 +7,16 @@
 #include <QSet>
 #include <QString>
 
+#include "Core/Progress.h"
+#include "Core/Removal.h"
+
 #include <optional>
+#include <stop_token>
 
 class Exclusions;
+namespace Removal {
+class Engine;
+}
 
 // Simulator devices and runtime images as Xcode's simulator tool reports them, and the age rule that
 // proposes what has gone unused. Stateless: every listing asks the tool afresh. No widget code here: the
@@ -71,6 +78,19 @@ struct Recommendation {
     QSet<QString> archives;
 };
 
+struct Failure {
+    QString label;
+    QString reason; // French
+    friend bool operator==(const Failure&, const Failure&) = default;
+};
+
+struct Outcome {
+    qint64 freedBytes = 0;
+    QList<Removal::Removed> removed; // devices, then runtimes, then archives
+    QList<Failure> failures;
+    friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
 inline constexpr qint64 ageLimitSeconds = 15'552'000;
 inline constexpr qint64 undatedDeviceThreshold = 20LL * 1024 * 1024;
 
@@ -106,5 +126,17 @@ Recommendation recommendedSelection(const QList<Device>& devices, const QList<Ru
                                     const QList<Archive>& archives, const QDateTime& now);
 qint64 recommendedBytes(const QList<Device>& devices, const QList<Runtime>& runtimes, const QList<Archive>& archives,
                         const QDateTime& now);
+
+// Blocking. Devices and runtimes are deleted for good by the simulator tool, archives go to the Trash
+// through `engine`. `stop` is looked at before each device and runtime, and by the engine before each
+// archive; the final (1, "") report is always made.
+Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, const QList<Archive>& archives,
+               const Removal::Engine& engine, const Progress& progress, std::stop_token stop = {});
+
+// The simulator tool's combined output, trimmed, or "Refusé par simctl." when it said nothing.
+QString failureReason(const QString& output);
+
+// The outcome as the cleaning journal takes it.
+Removal::Report journalReport(const Outcome& outcome);
 
 } // namespace XcodeService

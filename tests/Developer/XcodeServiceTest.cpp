@@ -3,6 +3,7 @@
 #include "QtPrinters.h"
 
 #include "Sandbox.h"
+#include "TempTree.h"
 #include "TestServices.h"
 
 #include <QDir>
@@ -242,6 +243,7 @@ TEST(XcodeArchives, OnlyBundlesInsideRealDateFolders)
     ASSERT_TRUE(QDir(root).removeRecursively());
     ASSERT_TRUE(QFile::link(TestSupport::home() + QStringLiteral("/Elsewhere"), root));
     EXPECT_TRUE(XcodeService::listArchives(services.exclusions).isEmpty());
+    QFile::remove(root);
 }
 
 namespace {
@@ -270,6 +272,7 @@ void installListingTool()
 TEST(XcodeInventory, WarningsBesideTheListingsDoNotHideTheTool)
 {
     TestSupport::TestServices services;
+    QFile::remove(TestSupport::systemRoot() + QStringLiteral("/usr/bin/xcrun"));
     const Inventory missing = XcodeService::loadInventory(services.exclusions);
     EXPECT_FALSE(missing.hasSimulatorTools) << "no xcrun at all";
     EXPECT_TRUE(missing.devices.isEmpty());
@@ -282,4 +285,110 @@ TEST(XcodeInventory, WarningsBesideTheListingsDoNotHideTheTool)
     // Only AAAA-1 is available under the iOS 17.2 runtime.
     EXPECT_EQ(inventory.runtimes[1].id, QStringLiteral("RT-IOS"));
     EXPECT_EQ(inventory.runtimes[1].deviceCount, 1);
+}
+
+namespace {
+
+// A simulator tool that records every call, one argument a line, and refuses "FAIL" with blank output.
+QString installRecordingTool()
+{
+    const QString bin = TestSupport::systemRoot() + QStringLiteral("/usr/bin");
+    const QString log = TestSupport::sandbox() + QStringLiteral("/xcrun-calls.txt");
+    EXPECT_TRUE(QDir().mkpath(bin));
+    QFile tool(bin + QStringLiteral("/xcrun"));
+    EXPECT_TRUE(tool.open(QIODevice::WriteOnly));
+    tool.write(QStringLiteral("#!/bin/sh\n"
+                              "for a in \"$@\"; do printf '[%s]' \"$a\"; done >> '%1'\n"
+                              "echo >> '%1'\n"
+                              "for a in \"$@\"; do [ \"$a\" = FAIL ] && { printf '\\n  \\n'; exit 1; }; done\n"
+                              "exit 0\n")
+                   .arg(log)
+                   .toUtf8());
+    tool.close();
+    tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return log;
+}
+
+} // namespace
+
+TEST(XcodeRemoval, ProgressOriginsAndFailures)
+{
+    TestSupport::TestServices services;
+    const QString log = installRecordingTool();
+    const QString archivePath =
+        TestSupport::home() + QStringLiteral("/Library/Developer/Xcode/Archives/2023-01-01/App.xcarchive");
+    makeFolder(archivePath, 4096, QDateTime::currentDateTimeUtc().addYears(-2));
+
+    Device booted;
+    booted.id = QStringLiteral("UD'ID \"1\"\né");
+    booted.name = QStringLiteral("iPhone");
+    booted.state = QStringLiteral("booted");
+    booted.bytes = 100;
+    Device failing;
+    failing.id = QStringLiteral("FAIL");
+    failing.name = QStringLiteral("iPad");
+    failing.state = QStringLiteral("Shutdown");
+    failing.dataPath = QStringLiteral("/data/ipad");
+    Runtime runtime;
+    runtime.id = QStringLiteral("RT-1");
+    runtime.name = QStringLiteral("iOS 17.2");
+    runtime.build = QStringLiteral("21C62");
+    runtime.bytes = 1000;
+    const Archive archive{archivePath, QStringLiteral("App"), std::nullopt, 1};
+    const Archive vanished{archivePath + QStringLiteral("-gone"), QStringLiteral("gone"), std::nullopt, 1};
+
+    QList<std::pair<double, QString>> reports;
+    const Outcome outcome = XcodeService::remove({booted, failing}, {runtime}, {archive, vanished}, services.removal,
+                                                 [&](double f, const QString& text) {
+                                                     reports.append({f, text});
+                                                 });
+
+    const QList<std::pair<double, QString>> expected{{0.0, QStringLiteral("iPhone")},
+                                                     {0.2, QStringLiteral("iPad")},
+                                                     {0.4, QStringLiteral("iOS 17.2")},
+                                                     {0.6, QStringLiteral("App.xcarchive")},
+                                                     {1.0, QString()},
+                                                     {1.0, QString()}};
+    ASSERT_EQ(reports.size(), expected.size());
+    for (qsizetype i = 0; i < reports.size(); ++i) {
+        EXPECT_NEAR(reports[i].first, expected[i].first, 1e-9) << i;
+        EXPECT_EQ(reports[i].second, expected[i].second) << i;
+    }
+
+    EXPECT_EQ(TestSupport::contentOf(log), (QStringLiteral("[simctl][shutdown][%1]\n[simctl][delete][%1]\n"
+                                                           "[simctl][delete][FAIL]\n[simctl][runtime][delete][RT-1]\n")
+                                                .arg(booted.id)
+                                                .toUtf8()));
+    ASSERT_EQ(outcome.removed.size(), 3);
+    EXPECT_EQ(outcome.removed[0], (Removal::Removed{QStringLiteral("/simulator/") + booted.id, std::nullopt, 100}));
+    EXPECT_EQ(outcome.removed[1], (Removal::Removed{QStringLiteral("/runtime/iOS 17.2 (21C62)"), std::nullopt, 1000}));
+    EXPECT_EQ(outcome.removed[2].origin, archivePath);
+    EXPECT_TRUE(outcome.removed[2].trashed.has_value());
+    EXPECT_FALSE(TestSupport::exists(archivePath));
+    EXPECT_GE(outcome.freedBytes, 1100 + 4096);
+    EXPECT_EQ(outcome.failures, (QList<Failure>{{QStringLiteral("iPad"), QStringLiteral("Refusé par simctl.")}}));
+
+    const Removal::Report journal = XcodeService::journalReport(outcome);
+    EXPECT_EQ(journal.freedBytes, outcome.freedBytes);
+    EXPECT_EQ(journal.removed, outcome.removed);
+    EXPECT_EQ(journal.failures,
+              (QList<Removal::Failure>{{QStringLiteral("/iPad"), QStringLiteral("Refusé par simctl.")}}));
+}
+
+TEST(XcodeRemoval, NothingToDoAndAMissingTool)
+{
+    TestSupport::TestServices services;
+    QList<double> fractions;
+    const auto record = [&](double f, const QString&) { fractions.append(f); };
+    EXPECT_EQ(XcodeService::remove({}, {}, {}, services.removal, record), Outcome{});
+    EXPECT_EQ(fractions, QList<double>{1.0});
+
+    QFile::remove(TestSupport::systemRoot() + QStringLiteral("/usr/bin/xcrun"));
+    Device device;
+    device.id = QStringLiteral("X");
+    device.name = QStringLiteral("iPhone");
+    const Outcome outcome = XcodeService::remove({device}, {}, {}, services.removal, {});
+    EXPECT_EQ(outcome.failures, (QList<Failure>{{QStringLiteral("iPhone"), QStringLiteral("Refusé par simctl.")}}));
+    EXPECT_EQ(XcodeService::failureReason(QStringLiteral("\n  Unable to delete: busy \n")),
+              QStringLiteral("Unable to delete: busy"));
 }
