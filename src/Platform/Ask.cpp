@@ -1,0 +1,7 @@
+#include "Platform/Ask.h"
+
+namespace Platform {
+
+Ask::~Ask() = default;
+
+} // namespace Platform

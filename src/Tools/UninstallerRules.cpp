@@ -1,0 +1,98 @@
+#include "Tools/UninstallerRules.h"
+
+#include "Core/Formatters.h"
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace Uninstaller {
+
+QList<Filter> allFilters()
+{
+    return {Filter::all, Filter::unused, Filter::large};
+}
+
+QString label(Filter filter)
+{
+    switch (filter) {
+    case Filter::all:
+        return u"Toutes"_s;
+    case Filter::unused:
+        return u"Inutilisées"_s;
+    case Filter::large:
+        return u"Volumineuses"_s;
+    }
+    return {};
+}
+
+std::optional<Filter> filterFromLabel(const QString& text)
+{
+    for (Filter filter : allFilters()) {
+        if (label(filter) == text)
+            return filter;
+    }
+    return std::nullopt;
+}
+
+qint64 totalSize(const InstalledApp& app)
+{
+    constexpr qint64 most = std::numeric_limits<qint64>::max();
+    qint64 total = qMax<qint64>(app.size, 0);
+    for (const ScanItem& item : app.leftovers) {
+        const qint64 size = qMax<qint64>(item.size, 0);
+        total = size > most - total ? most : total + size;
+    }
+    return total;
+}
+
+bool keeps(Filter filter, const InstalledApp& app, const QDateTime& now)
+{
+    switch (filter) {
+    case Filter::all:
+        return true;
+    case Filter::unused:
+        return app.lastUsed.has_value() && app.lastUsed->secsTo(now) > unusedAfterSeconds;
+    case Filter::large:
+        return totalSize(app) > largeAboveBytes;
+    }
+    return false;
+}
+
+QList<InstalledApp> visibleApps(const QList<InstalledApp>& apps, const QString& query, Filter filter,
+                                const QDateTime& now)
+{
+    QList<InstalledApp> shown;
+    for (const InstalledApp& app : apps) {
+        if (app.isAppleApp)
+            continue;
+        if (!query.isEmpty() && !app.name.contains(query, Qt::CaseInsensitive) &&
+            !app.bundleID.contains(query, Qt::CaseInsensitive))
+            continue;
+        if (keeps(filter, app, now))
+            shown.append(app);
+    }
+    return shown;
+}
+
+Platform::Ask::Question confirmation(const InstalledApp& app, bool removeLeftovers, bool running)
+{
+    const ByteCountFormatter bytes;
+    QString message = u"L'application et "_s;
+    message += removeLeftovers ? u"ses %1 fichiers associés"_s.arg(app.leftovers.size()) : u"elle seule"_s;
+    message += u" seront mis à la corbeille, soit "_s;
+    message += bytes.string(removeLeftovers ? totalSize(app) : app.size);
+    message += u'.';
+    if (running)
+        message += u"\n\nL'app est ouverte : elle sera fermée d'abord."_s;
+    return {u"Désinstaller "_s + app.name + u" ?"_s, message, u"Désinstaller"_s, u"Annuler"_s};
+}
+
+QString failureMessage(int failures, const QString& firstReason)
+{
+    const QString said = failures < 2 ? u"élément n'a pas pu être mis à la corbeille"_s
+                                      : u"éléments n'ont pas pu être mis à la corbeille"_s;
+    return QString::number(failures) + u' ' + said + u" : "_s + firstReason;
+}
+
+} // namespace Uninstaller
