@@ -211,7 +211,9 @@ std::optional<QDateTime> Preferences::nextScheduledRun(const QDateTime& now) con
 {
     if (!m_storedScheduleEnabled)
         return std::nullopt;
-    if (!m_storedLastScheduledRun)
+    // A last run later than now (the clock set back, an imported value) would hold every run off until that date
+    // plus the interval: run now instead.
+    if (!m_storedLastScheduledRun || *m_storedLastScheduledRun > now)
         return now;
     return m_storedLastScheduledRun->addSecs(seconds(m_storedScheduleInterval));
 }

@@ -1,5 +1,7 @@
 #include "Look/DesktopWorkspace.h"
 
+#include "Platform/SystemRoot.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -35,6 +37,13 @@ void DesktopWorkspace::open(const QString& url)
         return;
     }
     QDesktopServices::openUrl(QUrl(url));
+}
+
+void DesktopWorkspace::openApplication(const QString& macPath)
+{
+    const QString path = Platform::systemPath(macPath);
+    m_applicationsOpened.append(path);
+    qCInfo(lcWorkspace) << "Mac application left unopened:" << path;
 }
 
 QIcon DesktopWorkspace::icon(const QString& path) const

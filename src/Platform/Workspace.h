@@ -20,6 +20,9 @@ public:
     // Opens a link: a System Settings location ("x-apple.systempreferences:…") or a web address. Whether
     // anything opened is not reported; callers have nothing to do either way.
     virtual void open(const QString& url) = 0;
+    // Opens the application at a Mac location ("/System/Applications/Shortcuts.app"), placed under the system
+    // root. As with open(), whether anything opened is not reported.
+    virtual void openApplication(const QString& macPath) = 0;
     // The icon the file manager shows for `path`; a generic file icon for a path where nothing is.
     virtual QIcon icon(const QString& path) const = 0;
 

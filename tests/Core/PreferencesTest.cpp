@@ -188,4 +188,10 @@ TEST(Preferences, nextScheduledRunFollowsTheLastRunAndTheInterval)
         EXPECT_EQ(fromRaw<Preferences::Interval>(toRaw(c.interval)), c.interval);
     }
     EXPECT_EQ(allIntervals().size(), 3u);
+
+    // A last run in the future does not hold the schedule off; one exactly now is simply the latest run.
+    preferences.setLastScheduledRun(now.addSecs(3600));
+    EXPECT_EQ(preferences.nextScheduledRun(now), now);
+    preferences.setLastScheduledRun(now);
+    EXPECT_EQ(preferences.nextScheduledRun(now), now.addSecs(seconds(preferences.scheduleInterval())));
 }

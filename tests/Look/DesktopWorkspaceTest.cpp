@@ -1,5 +1,6 @@
 #include "Look/DesktopWorkspace.h"
 
+#include "ScopedEnvironment.h"
 #include "TempTree.h"
 
 #include <QDesktopServices>
@@ -60,6 +61,15 @@ TEST_F(DesktopWorkspaceTest, revealOpensTheFolderAndSettingsLinksStayWithUs)
               (QList<QUrl>{QUrl::fromLocalFile(u"/Users/al/Library/Caches/com.example"_s),
                            QUrl::fromLocalFile(u"/Users/al"_s), QUrl(u"https://support.example.com/guide"_s)}));
     EXPECT_EQ(workspace.settingsLinks(), QStringList{settings});
+}
+
+TEST_F(DesktopWorkspaceTest, aMacApplicationIsRecordedUnderTheSystemRootAndNeverHandedToTheDesktop)
+{
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", u"/srv/mac"_s);
+    DesktopWorkspace workspace;
+    workspace.openApplication(u"/System/Applications/Shortcuts.app"_s);
+    EXPECT_TRUE(desktop.urls.isEmpty());
+    EXPECT_EQ(workspace.applicationsOpened(), QStringList{u"/srv/mac/System/Applications/Shortcuts.app"_s});
 }
 
 TEST_F(DesktopWorkspaceTest, aPathWhereNothingIsStillHasAnIcon)

@@ -1,0 +1,7 @@
+#include "Platform/Notifier.h"
+
+namespace Platform {
+
+Notifier::~Notifier() = default;
+
+} // namespace Platform
