@@ -12,6 +12,8 @@
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
 #include "Developer/DeveloperModules.h"
+#include "Developer/XcodeService.h"
+#include "Look/DesktopAsk.h"
 #include "Look/DesktopOpenPanel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
@@ -28,13 +30,13 @@
 
 using namespace Qt::StringLiterals;
 
-Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPanel)
+Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPanel, Platform::Ask& ask)
 {
     Modules::Registry registry;
     registerScannerModules(registry);
     registerScanModules(registry);
     registerPerformanceModules(registry);
-    registerToolModules(registry, openPanel);
+    registerToolModules(registry, openPanel, ask);
     registerDeveloperModules(registry);
     return registry;
 }
@@ -42,8 +44,13 @@ Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPane
 Shortcuts::Services CompositionRoot::actionServices()
 {
     Shortcuts::Services services = Shortcuts::Services::standard();
-    // The diagnostics (`diagnose`) and the developer inventory (`xcodeJunkBytes`) are given here once they exist;
-    // until then the actions find nothing there.
+    // What the developer inventory recommends, asked afresh; the command line has no GUI thread to spare.
+    services.xcodeJunkBytes = [] {
+        const XcodeService::Inventory inventory = XcodeService::loadInventory(Exclusions::shared());
+        return XcodeService::recommendedBytes(inventory.devices, inventory.runtimes, inventory.archives,
+                                              QDateTime::currentDateTimeUtc());
+    };
+    // The diagnostics (`diagnose`) are given here once they exist; until then that action finds nothing.
     return services;
 }
 
@@ -58,7 +65,8 @@ CompositionRoot::CompositionRoot()
         std::make_unique<ModelServices>(ModelServices{exclusions, preferences, history, *m_removal, *m_inFlight});
     m_workspace = std::make_unique<DesktopWorkspace>();
     m_openPanel = std::make_unique<DesktopOpenPanel>();
-    m_registry = assembleModules(*m_openPanel);
+    m_ask = std::make_unique<DesktopAsk>();
+    m_registry = assembleModules(*m_openPanel, *m_ask);
     m_state = std::make_unique<AppState>(m_registry, *m_services);
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
     QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(), [this] {
@@ -77,6 +85,7 @@ CompositionRoot::~CompositionRoot()
     delete historyWindow();
     m_window.reset();
     m_state.reset();
+    m_ask.reset();
     m_openPanel.reset();
     m_workspace.reset();
     m_services.reset();

@@ -11,13 +11,15 @@ class MainWindow;
 class MenuBarExtra;
 class MenuBarPanel;
 class WorkInFlight;
+class DesktopAsk;
 class DesktopOpenPanel;
 class DesktopWorkspace;
 class SingleInstance;
 
 namespace Platform {
+class Ask;
 class OpenPanel;
-}
+} // namespace Platform
 
 // Builds the object graph of one run, once, in order: the shared services (the preferences first, which
 // carries the earlier product's data over) and the removal engine over them, the module registry, the
@@ -37,7 +39,7 @@ public:
 
     // The table of every module, as each library registers it, in layer order; tool screens ask for files and
     // folders through `openPanel`.
-    static Modules::Registry assembleModules(Platform::OpenPanel& openPanel);
+    static Modules::Registry assembleModules(Platform::OpenPanel& openPanel, Platform::Ask& ask);
 
     AppState& state() { return *m_state; }
     MainWindow& window() { return *m_window; }
@@ -60,6 +62,7 @@ private:
     std::unique_ptr<ModelServices> m_services;
     std::unique_ptr<DesktopWorkspace> m_workspace;
     std::unique_ptr<DesktopOpenPanel> m_openPanel;
+    std::unique_ptr<DesktopAsk> m_ask;
     Modules::Registry m_registry;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MainWindow> m_window;

@@ -40,22 +40,6 @@ Alert confirmationTexts(int count, qint64 bytes, int passes)
                 (passes >= 2 ? u"s"_s : QString()) + u" puis supprimés définitivement."_s};
 }
 
-Confirm desktopConfirm()
-{
-    return [](const QString& title, const QString& message, const QString& destructiveButton,
-              std::function<void(bool)> answer) {
-        QWidget* window = QApplication::activeWindow();
-        auto* box = new QMessageBox(QMessageBox::Warning, title, message, QMessageBox::NoButton, window);
-        box->setWindowModality(Qt::WindowModal);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        QPushButton* destroy = box->addButton(destructiveButton, QMessageBox::DestructiveRole);
-        box->addButton(u"Annuler"_s, QMessageBox::RejectRole);
-        QObject::connect(box, &QMessageBox::finished, box,
-                         [box, destroy, answer] { answer(box->clickedButton() == destroy); });
-        box->open();
-    };
-}
-
 } // namespace Shredder
 
 ShredderView::ShredderView(ShredderModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,

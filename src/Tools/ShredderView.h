@@ -33,9 +33,6 @@ struct Alert {
 // The confirmation's texts for `count` items totalling `bytes`, overwritten `passes` times.
 Alert confirmationTexts(int count, qint64 bytes, int passes);
 
-// The desktop's confirmation: a window-modal message box over `parent`'s window.
-Confirm desktopConfirm();
-
 } // namespace Shredder
 
 // The shredder screen: a warning, a drop zone that also offers the open panel, the queue, and the bar that

@@ -1,5 +1,7 @@
 #include "Tools/ToolModules.h"
 
+#include "Platform/Ask.h"
+
 #include "Scanners/ModuleRegistry.h"
 #include "Tools/ShredderView.h"
 #include "Tools/SnapshotsView.h"
@@ -7,7 +9,7 @@
 #include "Tools/SpaceMapModel.h"
 #include "Tools/SpaceMapView.h"
 
-void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openPanel)
+void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openPanel, Platform::Ask& ask)
 {
     registry.setModel(ModuleID::spaceMap, Modules::Lifetime::visit,
                       [](const Modules::ModelContext&) { return std::make_unique<SpaceMapModel>(); });
@@ -21,5 +23,9 @@ void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openP
         auto* model = qobject_cast<SnapshotsViewModel*>(context.model);
         return model ? new SnapshotsView(*model) : nullptr;
     });
-    registerShredder(registry, openPanel, Shredder::desktopConfirm());
+    registerShredder(registry, openPanel,
+                     [&ask](const QString& title, const QString& message, const QString& destructive,
+                            std::function<void(bool)> answer) {
+                         ask.ask({title, message, destructive, QStringLiteral("Annuler")}, std::move(answer));
+                     });
 }

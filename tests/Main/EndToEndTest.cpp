@@ -768,8 +768,8 @@ TEST(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
             return box != nullptr;
         },
         5000));
-    EXPECT_EQ(box->text(), u"%1 seront écrasés en 3 passes puis supprimés définitivement."_s.arg(
-                               FileUtils::byteFormatter().string(model->totalSize())));
+    EXPECT_EQ(box->informativeText(), u"%1 seront écrasés en 3 passes puis supprimés définitivement."_s.arg(
+                                          FileUtils::byteFormatter().string(model->totalSize())));
     QAbstractButton* confirm = nullptr;
     for (QAbstractButton* candidate : box->buttons()) {
         if (candidate->text() == u"Broyer"_s)

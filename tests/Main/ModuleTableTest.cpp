@@ -1,5 +1,6 @@
 #include "CompositionRoot.h"
 
+#include "RecordingAsk.h"
 #include "RecordingOpenPanel.h"
 #include "RecordingWorkspace.h"
 #include "TestServices.h"
@@ -32,7 +33,8 @@ private:
 TEST(ModuleTable, everyModuleHasAnEntryAndAScreen)
 {
     TestSupport::RecordingOpenPanel openPanel;
-    const Modules::Registry registry = CompositionRoot::assembleModules(openPanel);
+    TestSupport::RecordingAsk ask;
+    const Modules::Registry registry = CompositionRoot::assembleModules(openPanel, ask);
     TestSupport::RecordingWorkspace workspace;
     TestSupport::TestServices services;
     const Figures figures;
