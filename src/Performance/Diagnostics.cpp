@@ -144,11 +144,11 @@ std::optional<Finding> respawnFinding(const std::vector<std::pair<QString, QStri
                                       const std::vector<std::pair<QString, QString>>& second, qint64 windowSeconds)
 {
     QStringList changed;
-    for (const auto& [label, pid] : first) {
+    for (const auto& entry : first) {
         const auto later =
-            std::find_if(second.begin(), second.end(), [&](const auto& job) { return job.first == label; });
-        if (later != second.end() && later->second != pid)
-            changed << label;
+            std::find_if(second.begin(), second.end(), [&](const auto& job) { return job.first == entry.first; });
+        if (later != second.end() && later->second != entry.second)
+            changed << entry.first;
     }
     if (changed.isEmpty())
         return std::nullopt;

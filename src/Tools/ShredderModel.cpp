@@ -83,11 +83,11 @@ void ShredderModel::add(const QStringList& paths)
     emit changed();
     auto& line = m_measures.emplace_back(std::make_unique<Background::JobLine>(this));
     line->start([fresh](const Background::Job& job) {
-        for (const auto& [id, path] : fresh) {
+        for (const auto& entry : fresh) {
             if (job.stopRequested())
                 return;
-            const qint64 bytes = FileUtils::allocatedSize(path, std::nullopt, job.stopToken()).bytes;
-            job.deliver([job, id, bytes] { modelOf(job)->applySize(id, bytes); });
+            const qint64 bytes = FileUtils::allocatedSize(entry.second, std::nullopt, job.stopToken()).bytes;
+            job.deliver([job, id = entry.first, bytes] { modelOf(job)->applySize(id, bytes); });
         }
     });
 }
