@@ -1,5 +1,6 @@
 #include "App/AppState.h"
 
+#include "Core/FileUtils.h"
 #include "Core/PathSafety.h"
 #include "Platform/Readings.h"
 #include "Platform/SystemRoot.h"
@@ -74,7 +75,7 @@ qint64 AppState::totalFreedBytes() const
     qint64 total = 0;
     for (const auto& [module, model] : m_models) {
         if (const auto* scan = qobject_cast<const ScanViewModel*>(model.get()))
-            total += scan->freedBytes();
+            total = FileUtils::addBytes(total, scan->freedBytes());
     }
     return total;
 }

@@ -346,7 +346,7 @@ void ScanViewModel::undoLastCleaning()
                 if (session.id == sessionID) {
                     for (const RemovedFile& file : session.files) {
                         if (file.restored && !before.contains(file.id))
-                            bytesBack += file.bytes;
+                            bytesBack = FileUtils::addBytes(bytesBack, file.bytes);
                     }
                     break;
                 }
