@@ -73,13 +73,7 @@ QAbstractButton* button(QWidget& window, const QString& name)
 
 // Lays out the demonstration Mac in the sandbox and points the process at it.
 struct DemoMac {
-    DemoMac()
-    {
-        QProcess script;
-        script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), root});
-        EXPECT_TRUE(script.waitForFinished(60000));
-        EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
-    }
+    DemoMac() { TestSupport::layOutDemoMac(root); }
     QString path(const QString& mac) const { return root + mac; }
 
     const QString root = TestSupport::temporary() + u"/demo-mac"_s;
@@ -108,14 +102,8 @@ const ScanItem* itemNamed(const ScanViewModel& model, const QString& name, QUuid
 // to that Mac's Trash and the journal holds the session.
 TEST(EndToEnd, systemJunkIsScannedCleanedAndJournaledOnTheDemonstrationMac)
 {
-    const QString demo = TestSupport::temporary() + u"/demo-mac"_s;
-    QProcess script;
-    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
-    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
-    const TestSupport::ScopedEnvironment home("HOME", demo + u"/Users/demo"_s);
-    const TestSupport::ScopedEnvironment tmp("TMPDIR", demo + u"/private/var/folders/qp/T"_s);
+    const DemoMac mac;
+    const QString demo = mac.root;
 
     installApplicationLook();
     CompositionRoot app;
@@ -276,15 +264,9 @@ TEST(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
 // the undo puts them back.
 TEST(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstrationMac)
 {
-    const QString demo = TestSupport::temporary() + u"/demo-mac"_s;
-    QProcess script;
-    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    const DemoMac mac;
+    const QString demo = mac.root;
     const QString home = demo + u"/Users/demo"_s;
-    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
-    const TestSupport::ScopedEnvironment homeFolder("HOME", home);
-    const TestSupport::ScopedEnvironment tmp("TMPDIR", demo + u"/private/var/folders/qp/T"_s);
 
     // The privacy database stands there but does not open, as when access was not granted (a socket refuses
     // even the administrator, who opens any file).
@@ -408,15 +390,9 @@ TEST(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
 // journal records it, and undoing the cleaning puts it back where it was.
 TEST(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
 {
-    const QString demo = TestSupport::temporary() + u"/demo-mac-duplicates"_s;
-    QProcess script;
-    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    const DemoMac mac;
+    const QString demo = mac.root;
     const QString homeFolder = demo + u"/Users/demo"_s;
-    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
-    const TestSupport::ScopedEnvironment home("HOME", homeFolder);
-    const TestSupport::ScopedEnvironment tmp("TMPDIR", demo + u"/private/var/folders/qp/T"_s);
 
     installApplicationLook();
     CompositionRoot app;

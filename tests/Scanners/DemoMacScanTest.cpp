@@ -1,3 +1,4 @@
+#include "MacFixtures.h"
 #include "Scanners/DuplicatesScanner.h"
 #include "Scanners/LargeOldFilesScanner.h"
 #include "Scanners/LeftoversScanner.h"
@@ -20,10 +21,7 @@ using namespace Qt::StringLiterals;
 TEST(DemoMac, givesTheSystemJunkAndTrashScannersSomethingToFind)
 {
     const QString demo = TestSupport::temporary() + u"/demo-mac-scan"_s;
-    QProcess script;
-    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    TestSupport::layOutDemoMac(demo);
     const EnvironmentOverride environment{
         {"QUORVANE_ROOT", demo}, {"HOME", demo + u"/Users/demo"_s}, {"TMPDIR", demo + u"/private/var/folders/qp/T"_s}};
 
@@ -67,10 +65,7 @@ TEST(DemoMac, givesTheSystemJunkAndTrashScannersSomethingToFind)
 TEST(DemoMac, givesThePersonalFileScannersSomethingToFind)
 {
     const QString demo = TestSupport::temporary() + u"/demo-mac-personal"_s;
-    QProcess script;
-    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    TestSupport::layOutDemoMac(demo);
     const QString home = demo + u"/Users/demo"_s;
     const EnvironmentOverride environment{
         {"QUORVANE_ROOT", demo}, {"HOME", home}, {"TMPDIR", demo + u"/private/var/folders/qp/T"_s}};

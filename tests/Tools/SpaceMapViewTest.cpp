@@ -2,6 +2,7 @@
 
 #include "Look/Paint.h"
 #include "Look/Theme.h"
+#include "MacFixtures.h"
 #include "Platform/SystemRoot.h"
 #include "RecordingOpenPanel.h"
 #include "RecordingWorkspace.h"
@@ -210,10 +211,7 @@ TEST(SpaceMapView, drawsTheSixtyLargestChildren)
 TEST(SpaceMapView, mapsTheDemonstrationHome)
 {
     const QString demo = TestSupport::temporary() + u"/demo-mac"_s;
-    QProcess script;
-    script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    TestSupport::layOutDemoMac(demo);
     const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demo);
     const TestSupport::ScopedEnvironment home("HOME", demo + u"/Users/demo"_s);
 
