@@ -36,3 +36,6 @@ install_as /usr/sbin periodic
 install_as /usr/sbin diskutil
 install_as /usr/bin atsutil
 install_as /usr/sbin purge
+# The update checker's tools: the system's update tool, and Homebrew where it installs itself.
+install_tool softwareupdate /usr/sbin
+install_tool brew /opt/homebrew/bin

@@ -2,6 +2,8 @@
 
 #include "Performance/MaintenanceModel.h"
 #include "Performance/MaintenanceView.h"
+#include "Performance/UpdaterModel.h"
+#include "Performance/UpdaterView.h"
 #include "Scanners/ModuleRegistry.h"
 
 void registerPerformanceModules(Modules::Registry& registry)
@@ -12,5 +14,12 @@ void registerPerformanceModules(Modules::Registry& registry)
     registry.setScreen(ModuleID::maintenance, [](const Modules::ScreenContext& context) -> QWidget* {
         auto* model = qobject_cast<MaintenanceModel*>(context.model);
         return model ? new MaintenanceView(*model) : nullptr;
+    });
+    // Updates: a new model at each visit; nothing runs until the user asks for a check.
+    registry.setModel(ModuleID::updater, Modules::Lifetime::visit,
+                      [](const Modules::ModelContext&) { return std::make_unique<UpdaterModel>(); });
+    registry.setScreen(ModuleID::updater, [](const Modules::ScreenContext& context) -> QWidget* {
+        auto* model = qobject_cast<UpdaterModel*>(context.model);
+        return model ? new UpdaterView(*model, context.workspace) : nullptr;
     });
 }

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "Core/ProcessRunner.h"
+
 #include <QString>
+#include <QUuid>
+#include <QVariantMap>
 
 #include <optional>
+#include <vector>
 
 namespace OptimizationService {
 
@@ -11,3 +16,68 @@ namespace OptimizationService {
 std::optional<QString> brewPath();
 
 } // namespace OptimizationService
+
+// Finds software with a newer version: Homebrew casks, the system's own updates and applications that update
+// themselves, and installs a Homebrew update. The probes block their thread on the tools they run; call them off
+// the GUI thread. None fails: a tool or folder that cannot be read gives an empty list, a line of an unexpected
+// shape is skipped by itself.
+namespace UpdaterService {
+
+enum class Source { homebrew, appStore, sparkle };
+
+// "Homebrew", "App Store", "Éditeur".
+QString toRaw(Source source);
+std::optional<Source> sourceFromRaw(const QString& raw);
+
+// What a row draws as its icon: a symbol by name, or the file manager's icon of an application bundle. Kept as a
+// description so that records stay free of drawing types; the screen makes the image.
+struct UpdateIcon {
+    enum class Kind { symbol, bundle };
+    Kind kind = Kind::symbol;
+    QString name; // the symbol's name, or the bundle's path
+
+    friend bool operator==(const UpdateIcon&, const UpdateIcon&) = default;
+};
+
+struct Update {
+    QUuid id = QUuid::createUuid();
+    QString name;
+    QString currentVersion; // "—" when the application does not state it
+    QString newVersion;     // "—" when the tool does not state it; "Vérifier dans l'app" for a self-updating one
+    Source source = Source::homebrew;
+    std::optional<UpdateIcon> icon;
+    // The shell command line that installs the update from here; only Homebrew updates have one.
+    std::optional<QString> command;
+};
+
+// The text shown for a version the tool or the application does not state.
+inline constexpr QStringView unknownVersion = u"—";
+
+// Readers of the tools' text, pure: `brew outdated --cask --greedy --verbose` ("name (installed) != latest"
+// lines) with the `brew` program as the shell must reach it, and `softwareupdate -l` ("* Label:" lines each
+// followed by its "Title:, Version:, Size:" line) with the running system's version text.
+std::vector<Update> outdatedCasksFrom(const QString& output, const QString& brewProgram);
+std::vector<Update> systemUpdatesFrom(const QString& output, const QString& systemVersion);
+// The record of a self-updating application from its bundle path and Info.plist dictionary; nothing when the
+// dictionary has neither "SUFeedURL" nor "SUEnableAutomaticChecks".
+std::optional<Update> selfUpdatingAppFrom(const QString& bundle, const QVariantMap& info);
+
+// Whether a cask name from the tool may stand as one word after "upgrade --cask": not an option (a leading "-")
+// and only letters, digits and "@+._/-".
+bool isSafeCaskName(const QString& name);
+
+// Sorts by name, ascending, French collation ignoring case; equal names keep their order.
+void sortByName(std::vector<Update>& updates);
+
+// The install run's verdict: exit status 0 and no "error", in any case, in the output.
+bool installSucceeded(const OptimizationService::ProcessResult& result);
+
+// The probes, in the order a check runs them.
+std::vector<Update> outdatedCasks();
+std::vector<Update> systemUpdates();
+std::vector<Update> selfUpdatingApps();
+
+// Runs the update's command through /bin/sh; false without running anything when it has no command.
+bool install(const Update& update);
+
+} // namespace UpdaterService

@@ -1,0 +1,95 @@
+#include "Performance/UpdaterModel.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+using UpdaterService::Update;
+
+UpdaterModel::UpdaterModel(UpdaterProbes probes, Installer install, QObject* parent)
+    : QObject(parent), m_probes(std::move(probes)), m_install(std::move(install))
+{
+}
+
+void UpdaterModel::check()
+{
+    if (m_checking)
+        return;
+    m_checking = true;
+    m_progress = 0;
+    emit changed();
+    m_check.start([probes = m_probes](const Background::Job& job) {
+        struct Stage {
+            double progress;
+            QString status;
+            const UpdaterProbes::Probe& probe;
+        };
+        const Stage stages[] = {
+            {0.15, u"Homebrew…"_s, probes.homebrew},
+            {0.55, u"Mises à jour système…"_s, probes.system},
+            {0.85, u"Applications tierces…"_s, probes.applications},
+        };
+        std::vector<Update> found;
+        for (const Stage& stage : stages) {
+            if (job.stopRequested())
+                return;
+            // Posted, not awaited: the probe starts at once.
+            job.deliver([job, progress = stage.progress, status = stage.status] {
+                static_cast<UpdaterModel*>(job.receiver())->setStage(progress, status);
+            });
+            std::vector<Update> updates = stage.probe();
+            std::move(updates.begin(), updates.end(), std::back_inserter(found));
+        }
+        job.deliver([job, found = std::move(found)]() mutable {
+            auto* model = static_cast<UpdaterModel*>(job.receiver());
+            model->setStage(1, QString());
+            model->finishCheck(std::move(found));
+        });
+    });
+}
+
+void UpdaterModel::setStage(double progress, const QString& status)
+{
+    m_progress = progress;
+    m_status = status;
+    emit changed();
+}
+
+void UpdaterModel::finishCheck(std::vector<Update> updates)
+{
+    m_updates = std::move(updates);
+    m_checking = false;
+    m_status.clear();
+    emit changed();
+    emit checkFinished();
+}
+
+void UpdaterModel::apply(const Update& update)
+{
+    if (m_installs.contains(update.id))
+        return;
+    m_applying = update.id;
+    auto line = std::make_unique<Background::JobLine>(this);
+    line->start([install = m_install, update](const Background::Job& job) {
+        const bool succeeded = install(update);
+        job.deliver([job, id = update.id, succeeded] {
+            static_cast<UpdaterModel*>(job.receiver())->finishApply(id, succeeded);
+        });
+    });
+    m_installs.emplace(update.id, std::move(line));
+    emit changed();
+}
+
+void UpdaterModel::finishApply(const QUuid& id, bool succeeded)
+{
+    m_installs.erase(id);
+    if (succeeded)
+        std::erase_if(m_updates, [&id](const Update& update) { return update.id == id; });
+    if (m_applying == id) {
+        m_applying.reset();
+        // The indicator moves to an install still under way, if any.
+        if (!m_installs.empty())
+            m_applying = m_installs.begin()->first;
+    }
+    emit changed();
+    emit applyFinished(id, succeeded);
+}
