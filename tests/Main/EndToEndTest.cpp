@@ -15,6 +15,8 @@
 #include "MacFixtures.h"
 #include "Performance/MaintenanceModel.h"
 #include "Performance/MaintenanceView.h"
+#include "Performance/UpdaterModel.h"
+#include "Performance/UpdaterView.h"
 #include "Platform/Access.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
@@ -851,4 +853,69 @@ TEST(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     ASSERT_TRUE(QTest::qWaitFor([&] { return fresh.outcomes().contains(u"fonts"_s); }, 30000));
     EXPECT_EQ(fresh.outcomes().value(u"fonts"_s), u"Annulé."_s);
     EXPECT_TRUE(fresh.failures().contains(u"fonts"_s));
+}
+
+// "Mises à jour" from the sidebar: a check lists the demonstration Mac's Homebrew casks, system updates and
+// self-updating applications; one cask installs (its row leaves, Homebrew's state changes and a new check no
+// longer lists it), the other's download fails and its row stays.
+TEST(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACask)
+{
+    const DemoMac demo;
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 900);
+    window.show();
+    app.state().setSelection(ModuleID::updater);
+    auto* view = qobject_cast<UpdaterView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    UpdaterModel& model = view->model();
+    EXPECT_TRUE(model.updates().empty()); // nothing runs until asked
+    const auto names = [&] {
+        QStringList list;
+        for (const UpdaterService::Update& update : model.updates())
+            list.append(update.name);
+        return list;
+    };
+    const auto rowOf = [&](const QString& name) -> QWidget* {
+        for (QWidget* row : view->findChildren<QWidget*>(u"updateRow"_s)) {
+            auto* label = row->findChild<QLabel*>(u"updateName"_s);
+            if (row->isVisibleTo(view) && label && label->text() == name)
+                return row;
+        }
+        return nullptr;
+    };
+
+    QSignalSpy checked(&model, &UpdaterModel::checkFinished);
+    QAbstractButton* checkNow = button(window, u"checkNowButton"_s);
+    ASSERT_NE(checkNow, nullptr);
+    QTest::mouseClick(checkNow, Qt::LeftButton);
+    ASSERT_TRUE(checked.wait(30000));
+    EXPECT_EQ(names(), (QStringList{u"atelier-photo"_s, u"ondine"_s, u"macOS Sonoma 14.7.2"_s, u"Safari"_s,
+                                    u"Command Line Tools for Xcode"_s, u"Atelier Photo"_s, u"Carnet"_s, u"Lumen Sync"_s,
+                                    u"Métronome"_s}));
+    QStringList captions;
+    for (QLabel* caption : view->findChildren<QLabel*>(u"updatesCaption"_s))
+        captions.append(caption->text());
+    EXPECT_EQ(captions,
+              (QStringList{u"Installables depuis ici"_s, u"À mettre à jour dans l'app ou les Réglages Système"_s}));
+
+    QSignalSpy applied(&model, &UpdaterModel::applyFinished);
+    for (const QString& cask : {u"ondine"_s, u"atelier-photo"_s}) {
+        QWidget* row = rowOf(cask);
+        ASSERT_NE(row, nullptr) << cask.toStdString();
+        QTest::mouseClick(button(*row, u"installButton"_s), Qt::LeftButton);
+        ASSERT_TRUE(applied.wait(30000)) << cask.toStdString();
+    }
+    EXPECT_EQ(rowOf(u"ondine"_s), nullptr);
+    ASSERT_NE(rowOf(u"atelier-photo"_s), nullptr); // its download failed
+    EXPECT_NE(button(*rowOf(u"atelier-photo"_s), u"installButton"_s), nullptr);
+    EXPECT_TRUE(TestSupport::contentOf(demo.path(u"/Applications/Ondine.app/Contents/Info.plist"_s))
+                    .contains("<string>5.1.0</string>"));
+
+    QAbstractButton* check = button(window, u"checkButton"_s);
+    ASSERT_NE(check, nullptr);
+    QTest::mouseClick(check, Qt::LeftButton);
+    ASSERT_TRUE(checked.wait(30000));
+    EXPECT_FALSE(names().contains(u"ondine"_s));
+    EXPECT_TRUE(names().contains(u"atelier-photo"_s));
 }

@@ -1,0 +1,129 @@
+#include "Performance/UpdaterModel.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <semaphore>
+
+using namespace Qt::StringLiterals;
+using UpdaterService::Update;
+
+namespace {
+
+Update update(const QString& name, std::optional<QString> command = std::nullopt)
+{
+    Update result;
+    result.name = name;
+    result.command = std::move(command);
+    return result;
+}
+
+// Probes that each wait for their own release, so a test sees the check between stages.
+struct HeldProbes {
+    std::shared_ptr<std::counting_semaphore<3>> gate = std::make_shared<std::counting_semaphore<3>>(0);
+
+    UpdaterProbes probes() const
+    {
+        const auto held = [gate = gate](std::vector<Update> found) {
+            return [gate, found] {
+                gate->acquire();
+                return found;
+            };
+        };
+        return {held({update(u"firefox"_s, u"brew upgrade --cask firefox"_s)}), held({update(u"Safari"_s)}),
+                held({update(u"Carnet"_s), update(u"Lanterne"_s)})};
+    }
+};
+
+QStringList namesOf(const UpdaterModel& model)
+{
+    QStringList names;
+    for (const Update& found : model.updates())
+        names.append(found.name);
+    return names;
+}
+
+} // namespace
+
+TEST(UpdaterModel, aCheckGoesThroughItsThreeStagesAndKeepsTheFormerListMeanwhile)
+{
+    HeldProbes held;
+    UpdaterModel model(held.probes());
+    EXPECT_FALSE(model.isChecking());
+    EXPECT_EQ(model.progress(), 0.0);
+    EXPECT_EQ(model.status(), QString());
+
+    QSignalSpy finished(&model, &UpdaterModel::checkFinished);
+    model.check();
+    EXPECT_TRUE(model.isChecking());
+    const struct {
+        double progress;
+        QString status;
+    } stages[] = {{0.15, u"Homebrew…"_s}, {0.55, u"Mises à jour système…"_s}, {0.85, u"Applications tierces…"_s}};
+    for (const auto& stage : stages) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model.status() == stage.status; }, 5000)) << stage.progress;
+        EXPECT_EQ(model.progress(), stage.progress);
+        EXPECT_TRUE(model.isChecking());
+        model.check(); // ignored: one check at a time
+        held.gate->release();
+    }
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(finished.size(), 1);
+    EXPECT_EQ(namesOf(model), (QStringList{u"firefox"_s, u"Safari"_s, u"Carnet"_s, u"Lanterne"_s}));
+    EXPECT_FALSE(model.isChecking());
+    EXPECT_EQ(model.progress(), 1.0);
+    EXPECT_EQ(model.status(), QString());
+
+    // A second check shows the first list until it ends.
+    model.check();
+    EXPECT_EQ(model.progress(), 0.0);
+    EXPECT_EQ(namesOf(model).size(), 4);
+    held.gate->release(3);
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_FALSE(model.isChecking());
+}
+
+TEST(UpdaterModel, anInstallDropsItsUpdateOnSuccessOnly)
+{
+    auto gate = std::make_shared<std::binary_semaphore>(0);
+    auto verdicts = std::make_shared<QHash<QString, bool>>(QHash<QString, bool>{{u"a"_s, true}, {u"b"_s, false}});
+    UpdaterModel model(
+        {[] {
+             return std::vector<Update>{update(u"a"_s, u"x"_s), update(u"b"_s, u"y"_s), update(u"Carnet"_s)};
+         },
+         [] { return std::vector<Update>{}; }, [] { return std::vector<Update>{}; }},
+        [gate, verdicts](const Update& found) {
+            gate->acquire();
+            return verdicts->value(found.name);
+        });
+    QSignalSpy checked(&model, &UpdaterModel::checkFinished);
+    model.check();
+    ASSERT_TRUE(checked.wait(5000));
+    const std::vector<Update> found = model.updates();
+
+    QSignalSpy applied(&model, &UpdaterModel::applyFinished);
+    model.apply(found[0]);
+    model.apply(found[1]);
+    model.apply(found[0]); // already installing: ignored
+    EXPECT_EQ(model.applying(), found[1].id);
+    EXPECT_TRUE(model.isInstalling(found[0].id));
+    EXPECT_TRUE(model.isInstalling(found[1].id));
+    gate->release();
+    ASSERT_TRUE(applied.wait(5000));
+    gate->release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return applied.size() == 2; }, 5000));
+    EXPECT_EQ(model.applying(), std::nullopt);
+    EXPECT_EQ(namesOf(model), (QStringList{u"b"_s, u"Carnet"_s}));
+
+    // An update without a command is installed by nothing and stays.
+    UpdaterModel plain;
+    QSignalSpy plainApplied(&plain, &UpdaterModel::applyFinished);
+    plain.apply(found[2]);
+    EXPECT_EQ(plain.applying(), found[2].id);
+    ASSERT_TRUE(plainApplied.wait(5000));
+    EXPECT_EQ(plainApplied.first().at(1).toBool(), false);
+    EXPECT_EQ(plain.applying(), std::nullopt);
+}
