@@ -740,20 +740,17 @@ printf '%s|%s|%s|%s|%s|%s\n' \
     "Command Line Tools for Xcode-16.2" "Command Line Tools for Xcode" "" "734012" "YES" "" \
     > "$root/private/var/db/softwareupdate/available"
 # Self-updating applications: by their feed, or by their automatic-check setting (off, yet it still updates
-# itself on demand); one does not state its version; one in a folder of its own inside /Applications is not
-# examined; one stands in the user's Applications.
+# itself on demand); one in a folder of its own inside /Applications is not examined; Lumen Sync, in the user's
+# Applications, does not state its version.
 add_plist_key "$root/Applications/Atelier Photo.app/Contents/Info.plist" SUFeedURL \
     "<string>https://lumenlabs.example/atelier/appcast.xml</string>"
 add_plist_key "$root/Applications/Carnet.app/Contents/Info.plist" SUEnableAutomaticChecks "<false/>"
-make_app "$root/Applications" "Metronome" "fr.metronome.app" "0"
-metronome="$root/Applications/Metronome.app/Contents/Info.plist"
-grep -v -e CFBundleShortVersionString -e '<string>0</string>' "$metronome" > "$metronome.new" && mv "$metronome.new" "$metronome"
-add_plist_key "$metronome" CFBundleDisplayName "<string>Métronome</string>"
-add_plist_key "$metronome" SUFeedURL "<string>https://metronome.example/appcast.xml</string>"
 add_plist_key "$root/Applications/Outils de gravure/Graveur.app/Contents/Info.plist" SUFeedURL \
     "<string>https://graveur.example/appcast.xml</string>"
-add_plist_key "$home/Applications/Lumen Sync.app/Contents/Info.plist" SUFeedURL \
-    "<string>https://lumenlabs.example/sync/appcast.xml</string>"
+sync_plist="$home/Applications/Lumen Sync.app/Contents/Info.plist"
+add_plist_key "$sync_plist" SUFeedURL "<string>https://lumenlabs.example/sync/appcast.xml</string>"
+awk '/<key>CFBundleShortVersionString<\/key>/ { skip = 2 } skip > 0 { skip--; next } { print }' "$sync_plist" \
+    > "$sync_plist.new" && mv "$sync_plist.new" "$sync_plist"
 # ---- end of updates ---------------------------------------------------------------------------------------------
 
 echo "Demonstration Mac ready in $root (home: $home)"
