@@ -7,6 +7,9 @@
 #include "App/SingleInstance.h"
 #include "Core/FileUtils.h"
 #include "Core/History.h"
+#include "Developer/XcodeRows.h"
+#include "Developer/XcodeView.h"
+#include "Developer/XcodeViewModel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/ElidedLabel.h"
 #include "Look/IconTile.h"
@@ -851,4 +854,82 @@ TEST(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     ASSERT_TRUE(QTest::qWaitFor([&] { return fresh.outcomes().contains(u"fonts"_s); }, 30000));
     EXPECT_EQ(fresh.outcomes().value(u"fonts"_s), u"Annulé."_s);
     EXPECT_TRUE(fresh.failures().contains(u"fonts"_s));
+}
+
+// "Xcode et simulateurs" on the demonstration Mac: the screen lists what the xcrun stand-in and the archives
+// folder hold, the recommendation picks what has gone unused, and "Supprimer" deletes the simulators through
+// the tool, puts the old archives in that Mac's Trash, journals the run and shows what is left.
+TEST(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 900);
+    window.show();
+    app.state().setSelection(ModuleID::xcodeJunk);
+    auto* view = qobject_cast<XcodeView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    XcodeViewModel* model = view->model();
+    ASSERT_NE(model, nullptr);
+    QAbstractButton* recommended = nullptr;
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return (recommended = button(window, u"recommendedButton"_s)) != nullptr; }, 30000));
+    const XcodeService::Inventory& found = model->inventory();
+    EXPECT_EQ(found.devices.size(), 6);
+    EXPECT_EQ(found.runtimes.size(), 4);
+    EXPECT_EQ(found.archives.size(), 3) << "neither the loose archive nor the capitalised one";
+    ASSERT_EQ(view->sections().size(), 3);
+    QTest::qWait(20);
+    EXPECT_EQ(view->findChildren<SelectableRow*>(u"deviceRow"_s).size(), 6);
+
+    QTest::mouseClick(recommended, Qt::LeftButton);
+    const QString devices = demo.path(u"/Library/Developer/CoreSimulator/StandIn/devices/"_s);
+    const QString runtimes = demo.path(u"/Library/Developer/CoreSimulator/StandIn/runtimes/"_s);
+    const QSet<QString> gone{u"0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5A"_s, u"A1B2C3D4-E5F6-4788-99AA-BBCCDDEEFF00"_s,
+                             u"7E8D9C0B-1A2B-4C3D-8E4F-5A6B7C8D9E0F"_s};
+    EXPECT_EQ(model->selectedDevices(), gone);
+    EXPECT_EQ(model->selectedRuntimes(), QSet<QString>{u"4D1B2C3A-0E5F-4A6B-9C8D-7E6F5A4B3C21"_s});
+    EXPECT_EQ(model->selectedArchives().size(), 2);
+
+    QAbstractButton* remove = button(window, u"removeButton"_s);
+    ASSERT_NE(remove, nullptr);
+    QTest::mouseClick(remove, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isWorking() && !model->isLoading(); }, 30000));
+
+    for (const QString& udid : gone) {
+        EXPECT_FALSE(QFileInfo::exists(devices + udid)) << udid.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(demo.path(u"/Users/demo/Library/Developer/CoreSimulator/Devices/"_s + udid)));
+    }
+    EXPECT_TRUE(QFileInfo::exists(devices + u"6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8"_s)) << "used three days ago";
+    EXPECT_FALSE(QFileInfo::exists(runtimes + u"4D1B2C3A-0E5F-4A6B-9C8D-7E6F5A4B3C21"_s));
+    EXPECT_TRUE(QFileInfo::exists(runtimes + u"8A7B6C5D-4E3F-4A2B-8C1D-0E9F8A7B6C54"_s));
+    const QString trash = demo.path(u"/Users/demo/.Trash/"_s);
+    EXPECT_TRUE(QFileInfo::exists(trash + u"Carnet 11-02-2024, 14.32.xcarchive"_s));
+    EXPECT_TRUE(QFileInfo::exists(trash + u"Carnet 20-01-2025, 09.05.xcarchive"_s));
+    EXPECT_TRUE(QFileInfo::exists(
+        demo.path(u"/Users/demo/Library/Developer/Xcode/Archives/récent/Carnet (bêta) 2.0.xcarchive"_s)));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !History::shared().sessions().isEmpty(); }, 10000));
+    const CleaningSession& session = History::shared().sessions().first();
+    EXPECT_EQ(session.moduleID, u"xcodeJunk"_s);
+    EXPECT_EQ(session.failureCount, 0);
+    QStringList origins;
+    for (const RemovedFile& file : session.files)
+        origins.append(file.originalPath);
+    EXPECT_EQ(origins.size(), 6);
+    EXPECT_TRUE(origins.contains(u"/runtime/iOS 16.4 (20E247)"_s));
+    EXPECT_TRUE(origins.contains(
+        demo.path(u"/Users/demo/Library/Developer/CoreSimulator/Devices/0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5A/data"_s)));
+
+    // The screen shows what is left, and what the run freed.
+    EXPECT_EQ(model->inventory().devices.size(), 3);
+    EXPECT_EQ(model->inventory().runtimes.size(), 3);
+    EXPECT_EQ(model->inventory().archives.size(), 1);
+    QTest::qWait(20);
+    EXPECT_EQ(view->findChildren<SelectableRow*>(u"deviceRow"_s).size(), 3);
+    auto* result = view->findChild<QLabel*>(u"resultLineText"_s);
+    ASSERT_NE(result, nullptr);
+    EXPECT_TRUE(result->isVisibleTo(view));
+    EXPECT_TRUE(result->text().endsWith(u" récupérés."_s));
 }
