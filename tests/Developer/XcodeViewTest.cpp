@@ -7,6 +7,7 @@
 #include "Look/ElidedLabel.h"
 #include "Look/StatTile.h"
 #include "Look/StyledButton.h"
+#include "Look/Theme.h"
 #include "SimulatorFixtures.h"
 #include "TestServices.h"
 
@@ -236,4 +237,30 @@ TEST(XcodeScreen, rowsTakeClicksAsTheirItemAllowsAndFailuresShowThree)
     EXPECT_EQ(screen.shownFailures().first(), u"iPhone 5 — Refusé par simctl."_s);
     EXPECT_EQ(screen.selectionText(), u"Rien de sélectionné"_s);
     EXPECT_FALSE(screen.view.findChild<QWidget*>(u"resultLine"_s)->isVisibleTo(&screen.view));
+}
+
+// Hundreds of simulators: rows exist only for the band asked for, and leave when it moves on.
+TEST(XcodeScreen, sectionsBuildOnlyTheRowsInView)
+{
+    int made = 0;
+    Section3 section(
+        u"Appareils simulés"_s, u"note"_s, u"iphone"_s, Theme::sky(), 500,
+        [&](int i) {
+            ++made;
+            XcodeService::Device d = device(u"Shutdown"_s, true, std::nullopt);
+            d.name = u"iPhone %1"_s.arg(i);
+            return makeDeviceRow(d, false, [] {});
+        },
+        [](int) { return false; });
+    section.resize(700, section.sizeHint().height());
+    section.show();
+    EXPECT_GE(section.height(), 500 * Section3::rowHeight());
+    section.showBand(0, 600);
+    const int firstBand = made;
+    EXPECT_GT(firstBand, 0);
+    EXPECT_LE(firstBand, 600 / Section3::rowHeight() + 1);
+    section.showBand(20000, 20600);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_LE(section.builtRows().size(), 600 / Section3::rowHeight() + 2);
+    EXPECT_LE(made, 2 * firstBand + 2);
 }
