@@ -10,6 +10,8 @@ using namespace Qt::StringLiterals;
 
 namespace Platform {
 
+DBusNotifier::DBusNotifier() = default;
+
 DBusNotifier::DBusNotifier(const QDBusConnection& bus) : m_bus(bus)
 {
 }
@@ -18,7 +20,9 @@ DBusNotifier::~DBusNotifier() = default;
 
 void DBusNotifier::post(const QString& identifier, const QString& title, const QString& body)
 {
-    if (!m_bus.isConnected())
+    if (!m_bus)
+        m_bus = QDBusConnection::sessionBus();
+    if (!m_bus->isConnected())
         return;
     QDBusMessage call =
         QDBusMessage::createMethodCall(u"org.freedesktop.Notifications"_s, u"/org/freedesktop/Notifications"_s,
@@ -27,7 +31,7 @@ void DBusNotifier::post(const QString& identifier, const QString& title, const Q
     const QVariantMap hints{{u"sound-name"_s, u"message-new-instant"_s}};
     call << u"Quorvane Pro"_s << m_shown.value(identifier, 0u) << QString() << title << body.toHtmlEscaped()
          << QStringList() << hints << -1;
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeoutMs), &m_calls);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(call, callTimeoutMs), &m_calls);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &m_calls,
                      [this, identifier](QDBusPendingCallWatcher* finished) {
                          const QDBusPendingReply<uint> reply = *finished;

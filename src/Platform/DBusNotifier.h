@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 namespace Platform {
 
 // The desktop's notifications: org.freedesktop.Notifications on the session bus. Every call is sent without
@@ -16,8 +18,10 @@ namespace Platform {
 class DBusNotifier final : public Notifier
 {
 public:
-    // The session bus unless a test gives its own.
-    explicit DBusNotifier(const QDBusConnection& bus = QDBusConnection::sessionBus());
+    // The session bus, reached at the first post: a run that never posts (a test) never connects.
+    DBusNotifier();
+    // A bus of the caller's (tests).
+    explicit DBusNotifier(const QDBusConnection& bus);
     ~DBusNotifier() override;
     DBusNotifier(const DBusNotifier&) = delete;
     DBusNotifier& operator=(const DBusNotifier&) = delete;
@@ -32,7 +36,7 @@ public:
     static constexpr int callTimeoutMs = 10000;
 
 private:
-    QDBusConnection m_bus;
+    std::optional<QDBusConnection> m_bus;
     QHash<QString, uint> m_shown;
     // Owns the watchers of calls under way; ends them, first of all, with the notifier.
     QObject m_calls;
