@@ -336,6 +336,12 @@ void ExclusionsPane::resizeEvent(QResizeEvent* event)
     m_outline->setGeometry(rect());
 }
 
+void ExclusionsPane::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
 void ExclusionsPane::dragEnterEvent(QDragEnterEvent* event)
 {
     // Only a drag that carries files or folders is taken, and outlines the pane.

@@ -112,3 +112,9 @@ void SchedulePane::refresh()
     m_runNow->setEnabled(m_model.canRunNow());
     m_runNow->updateGeometry();
 }
+
+void SchedulePane::showEvent(QShowEvent* event)
+{
+    SettingsPane::showEvent(event);
+    refresh();
+}

@@ -26,6 +26,10 @@ public:
     QComboBox* modulePicker() const { return m_module; }
     StyledButton* runNowButton() const { return m_runNow; }
 
+protected:
+    // The next run is worked out again each time the page comes into view.
+    void showEvent(QShowEvent* event) override;
+
 private:
     SchedulePaneModel& m_model;
     QCheckBox* m_enabled;
