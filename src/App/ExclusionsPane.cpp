@@ -200,11 +200,14 @@ void ExclusionList::refresh()
         row->refresh();
 }
 
-void ExclusionList::resizeEvent(QResizeEvent* event)
+bool ExclusionList::viewportEvent(QEvent* event)
 {
-    QScrollArea::resizeEvent(event);
-    m_canvas->resize(viewport()->width(), m_canvas->height());
-    placeRows();
+    const bool handled = QScrollArea::viewportEvent(event);
+    if (event->type() == QEvent::Resize) {
+        m_canvas->resize(viewport()->width(), m_canvas->height());
+        placeRows();
+    }
+    return handled;
 }
 
 void ExclusionList::placeRows()

@@ -73,7 +73,8 @@ public:
     ExclusionRow* row(const QString& path) const { return m_rows.value(path); }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // The viewport narrows when the scroll bar appears, without the list itself changing size.
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void placeRows();

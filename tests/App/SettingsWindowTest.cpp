@@ -476,6 +476,14 @@ TEST(ExclusionsPane, rowsAreSelectedRemovedAndMarkedAbsent)
     EXPECT_FALSE(reveal->isHidden());
     EXPECT_FALSE(reveal->isEnabled());
     EXPECT_TRUE(pane.list()->row(tree.path(u"un"_s))->findChild<QLabel*>(u"absentLabel"_s)->isHidden());
+    ExclusionRow* trois = pane.list()->row(tree.path(u"trois"_s));
+    QApplication::sendEvent(trois, &enter);
+    trois->findChild<QAbstractButton*>(u"revealButton"_s)->click();
+    EXPECT_EQ(kit.workspace.revealed, QStringList{tree.path(u"trois"_s)});
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(trois, &leave);
+    EXPECT_TRUE(trois->findChild<QAbstractButton*>(u"revealButton"_s)->isHidden());
+    EXPECT_TRUE(trois->findChild<QAbstractButton*>(u"unexcludeButton"_s)->isHidden());
 
     QTest::mouseClick(pane.list()->row(tree.path(u"deux"_s)), Qt::LeftButton);
     EXPECT_EQ(model.selection(), tree.path(u"deux"_s));
@@ -522,6 +530,7 @@ TEST(ExclusionsPane, aLongListMakesItsRowsAsTheyShow)
     EXPECT_LT(made, 60);
     EXPECT_EQ(pane.list()->rows().first()->path(), u"/Users/demo/dossier-000"_s);
     EXPECT_EQ(pane.countLabel()->text(), u"400 emplacements"_s);
+    EXPECT_EQ(pane.list()->rows().first()->width(), pane.list()->viewport()->width()); // clear of the scroll bar
 
     QScrollBar* bar = pane.list()->verticalScrollBar();
     bar->setValue(bar->maximum());
