@@ -107,6 +107,7 @@ void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     m_state.startMonitoring();
+    emit shown();
 }
 
 void MainWindow::hideEvent(QHideEvent* event)

@@ -38,6 +38,10 @@ public:
     // work there too.
     QList<QAction*> commands() const;
 
+signals:
+    // After the window has shown and its monitor has started: the scheduler's loop starts then.
+    void shown();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

@@ -18,8 +18,10 @@
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Performance/PerformanceModules.h"
+#include "Platform/DBusNotifier.h"
 #include "Scan/HistoryModel.h"
 #include "Scan/ScanModules.h"
+#include "Scan/Scheduler.h"
 #include "Scanners/ScannerFactory.h"
 #include "Tools/ToolModules.h"
 
@@ -74,6 +76,12 @@ CompositionRoot::CompositionRoot()
         // The menus' shortcuts work there too, with the main window closed.
         opened->addActions(m_window->commands());
     });
+    m_notifier = std::make_unique<Platform::DBusNotifier>();
+    Scheduler::Seams seams = Scheduler::Seams::standard();
+    seams.scanners = [this](ModuleID module) { return m_registry.makeScanner(module); };
+    m_scheduler = std::make_unique<Scheduler>(*m_services, *m_notifier, seams);
+    // The monitor starts with the window, then the scheduler's loop, once; hiding the window stops only the monitor.
+    QObject::connect(m_window.get(), &MainWindow::shown, m_scheduler.get(), &Scheduler::start);
     // Quitting goes through the end of the event loop, after which the program waits for cleanings.
     QObject::connect(m_window->quitAction(), &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
@@ -83,6 +91,8 @@ CompositionRoot::~CompositionRoot()
     m_extra.reset();
     m_panel.reset();
     delete historyWindow();
+    m_scheduler.reset();
+    m_notifier.reset();
     m_window.reset();
     m_state.reset();
     m_ask.reset();

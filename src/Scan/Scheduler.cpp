@@ -129,12 +129,15 @@ void Scheduler::checkDiskPressure()
     const qint64 used = disk.total > 0 ? std::clamp<qint64>(disk.total - free, 0, disk.total) : 0;
     const double fraction = disk.total > 0 ? static_cast<double>(used) / static_cast<double>(disk.total) : 0;
     const double threshold = preferences.diskThreshold();
-    if (fraction >= threshold && !m_diskWarningSent) {
+    // A hair of tolerance: a share of exactly 85 % must meet a threshold of 0.90 less 0.05 as equal, whatever
+    // the last bit of the two doubles.
+    constexpr double hair = 1e-9;
+    if (fraction >= threshold - hair && !m_diskWarningSent) {
         // Set before posting: a warning that cannot reach the desktop still counts as sent.
         m_diskWarningSent = true;
         notify(ScheduleTexts::diskPressureIdentifier(), ScheduleTexts::diskPressureTitle(),
                ScheduleTexts::diskPressureBody(used, disk.total, free));
-    } else if (fraction < threshold - 0.05) {
+    } else if (fraction < threshold - 0.05 - hair) {
         m_diskWarningSent = false;
     }
 }

@@ -7,6 +7,7 @@
 #include "App/SingleInstance.h"
 #include "Core/FileUtils.h"
 #include "Core/History.h"
+#include "Core/Preferences.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/ElidedLabel.h"
 #include "Look/IconTile.h"
@@ -23,6 +24,7 @@
 #include "Scan/HistoryView.h"
 #include "Scan/ItemRow.h"
 #include "Scan/ScanViewModel.h"
+#include "Scan/Scheduler.h"
 #include "Scan/SmartScanView.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
@@ -851,4 +853,48 @@ TEST(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     ASSERT_TRUE(QTest::qWaitFor([&] { return fresh.outcomes().contains(u"fonts"_s); }, 30000));
     EXPECT_EQ(fresh.outcomes().value(u"fonts"_s), u"Annulé."_s);
     EXPECT_TRUE(fresh.failures().contains(u"fonts"_s));
+}
+
+// "Exécuter maintenant" on "Fichiers système" with cleaning allowed: the window's showing has started the
+// monitor and the scheduler's loop; the run scans without touching the module's screen, moves to the Trash what
+// the scan selected by itself, journals it and says so in its outcome line.
+TEST(EndToEnd, runningTheScheduleNowCleansSystemJunkToTheTrashAndJournalsIt)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    app.window().show();
+    Scheduler& scheduler = app.scheduler();
+    EXPECT_TRUE(app.state().isMonitoring());
+    EXPECT_TRUE(scheduler.isStarted());
+    Preferences& preferences = scheduler.preferences();
+    preferences.setScheduleModule(ModuleID::systemJunk);
+    preferences.setScheduleCleans(true);
+    const qsizetype sessionsBefore = History::shared().sessions().size();
+
+    scheduler.runScheduled();
+    EXPECT_TRUE(scheduler.isRunning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !scheduler.isRunning(); }, 60000));
+    app.finishCleanings();
+
+    ASSERT_TRUE(scheduler.lastOutcome().has_value());
+    const QString outcome = *scheduler.lastOutcome();
+    EXPECT_TRUE(outcome.startsWith(u"Fichiers système : "_s)) << outcome.toStdString();
+    EXPECT_TRUE(outcome.contains(u" libérés"_s)) << outcome.toStdString();
+    EXPECT_FALSE(outcome.contains(u"en échec"_s)) << outcome.toStdString();
+    ASSERT_EQ(History::shared().sessions().size(), sessionsBefore + 1);
+    const CleaningSession& session = History::shared().sessions().first();
+    EXPECT_EQ(session.moduleID, u"systemJunk"_s);
+    EXPECT_FALSE(session.snapshotStamp.has_value());
+    ASSERT_FALSE(session.files.isEmpty());
+    for (const RemovedFile& file : session.files) {
+        ASSERT_TRUE(file.trashPath.has_value()) << file.originalPath.toStdString();
+        EXPECT_TRUE(TestSupport::exists(*file.trashPath)) << file.trashPath->toStdString();
+        EXPECT_FALSE(TestSupport::exists(file.originalPath)) << file.originalPath.toStdString();
+    }
+    EXPECT_EQ(preferences.lastScheduledRun().has_value(), true);
+    EXPECT_TRUE(scheduler.nextRun() == std::nullopt || *scheduler.nextRun() > scheduler.now());
+    ScanViewModel* screen = app.state().model(ModuleID::systemJunk);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->phase(), ScanViewModel::Phase::idle);
 }
