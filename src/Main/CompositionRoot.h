@@ -50,7 +50,7 @@ public:
     MenuBarExtra& menuBarExtra() { return *m_extra; }
     // The run's one scheduler; its loop starts when the main window shows.
     Scheduler& scheduler() { return *m_scheduler; }
-    // Opens a window of the run by its identifier, "main" or "history", and brings it forward.
+    // Opens a window of the run by its identifier, "main", "history" or "settings", and brings it forward.
     void openWindow(const QString& identifier);
 
     // A later copy's request: show the module it names, if any, and bring the main window forward.

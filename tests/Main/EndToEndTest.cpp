@@ -3,6 +3,9 @@
 #include "App/AppState.h"
 #include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
+#include "App/SchedulePane.h"
+#include "App/SettingsPane.h"
+#include "App/SettingsWindow.h"
 #include "App/SidebarView.h"
 #include "App/SingleInstance.h"
 #include "Core/FileUtils.h"
@@ -53,6 +56,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QSet>
 #include <QSignalSpy>
@@ -978,4 +982,62 @@ TEST(EndToEnd, runningTheScheduleNowCleansSystemJunkToTheTrashAndJournalsIt)
     ScanViewModel* screen = app.state().model(ModuleID::systemJunk);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen->phase(), ScanViewModel::Phase::idle);
+}
+
+// "Réglages…" on the demonstration Mac: Ctrl+, opens one settings window on its first tab; pressed again there, or
+// asked for by the menu-bar panel, it brings that same window forward as it stands. Its run-now button reaches the
+// run's scheduler, and the outcome row shows what the run said.
+TEST(EndToEnd, ctrlCommaOpensOneSettingsWindowAndRaisesItAgain)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const auto openSettings = [] {
+        int shown = 0;
+        for (QWidget* candidate : QApplication::topLevelWidgets())
+            shown += candidate->isVisible() && candidate->findChild<SettingsView*>() != nullptr ? 1 : 0;
+        return shown;
+    };
+
+    QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
+    QPointer<QWidget> settings = settingsWindow();
+    ASSERT_FALSE(settings.isNull());
+    EXPECT_TRUE(settings->isVisible());
+    EXPECT_EQ(settings->size(), QSize(620, 460));
+    auto* view = settings->findChild<SettingsView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->currentIndex(), 0);
+    view->setCurrentIndex(1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
+    QTest::keyClick(settings, Qt::Key_Comma, Qt::ControlModifier);
+    app.openWindow(u"settings"_s);
+    EXPECT_EQ(settingsWindow(), settings.data());
+    EXPECT_EQ(view->currentIndex(), 1);
+    EXPECT_EQ(openSettings(), 1);
+
+    Preferences& preferences = app.scheduler().preferences();
+    preferences.setScheduleModule(ModuleID::systemJunk);
+    preferences.setScheduleCleans(false);
+    SchedulePane* pane = view->schedulePane();
+    EXPECT_EQ(pane->outcomeRow()->detail(), u"Aucune exécution planifiée depuis le lancement."_s);
+    QTest::mouseClick(pane->runNowButton(), Qt::LeftButton);
+    EXPECT_EQ(pane->runNowButton()->text(), u"Exécution en cours…"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !app.scheduler().isRunning(); }, 60000));
+    ASSERT_TRUE(app.scheduler().lastOutcome().has_value());
+    EXPECT_TRUE(app.scheduler().lastOutcome()->startsWith(u"Fichiers système : "_s));
+    EXPECT_EQ(pane->outcomeRow()->detail(), *app.scheduler().lastOutcome());
+    EXPECT_EQ(pane->runNowButton()->text(), u"Exécuter maintenant"_s);
+
+    settings->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(settings.isNull());
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
+    ASSERT_NE(settingsWindow(), nullptr);
+    EXPECT_EQ(settingsWindow()->findChild<SettingsView*>()->currentIndex(), 0);
+    EXPECT_EQ(openSettings(), 1);
 }
