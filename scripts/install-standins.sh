@@ -22,6 +22,7 @@ install_tool pkgutil /usr/sbin
 install_tool ditto /usr/bin
 install_tool mount_apfs /sbin
 install_tool umount /sbin
+install_tool xcrun /usr/bin
 # The maintenance tasks' tools: one recording stand-in under each name.
 install_as() { # MAC-FOLDER NAME
     mkdir -p "$root$1"

@@ -11,6 +11,8 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth fonts-dejavu-core fonts-inter fonts-material-design-icons-iconfont
     attr gdu jdupes
+    # dbus-daemon: the private session bus of the notification test
+    dbus
 )
 
 missing=()

@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 
 MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_workspace(workspace), m_splitter(new QSplitter(this)),
-      m_sidebar(new SidebarView(state, m_splitter)), m_historyAction(new QAction(u"Historique de nettoyage"_s, this)),
+      m_sidebar(new SidebarView(state, m_splitter)), m_settingsAction(new QAction(u"Réglages…"_s, this)),
+      m_historyAction(new QAction(u"Historique de nettoyage"_s, this)),
       m_quitAction(new QAction(u"Quitter Quorvane Pro"_s, this))
 {
     setObjectName(u"mainWindow"_s);
@@ -23,9 +24,13 @@ MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget*
     m_splitter->setChildrenCollapsible(false);
     m_splitter->addWidget(m_sidebar);
     setCentralWidget(m_splitter);
-    // The settings item will stand above the history item in this menu.
     QMenu* application = menuBar()->addMenu(u"Quorvane Pro"_s);
     application->setObjectName(u"applicationMenu"_s);
+    m_settingsAction->setObjectName(u"settingsAction"_s);
+    m_settingsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_settingsAction->setShortcutContext(Qt::ApplicationShortcut);
+    m_settingsAction->setMenuRole(QAction::PreferencesRole);
+    application->addAction(m_settingsAction);
     m_historyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     m_historyAction->setShortcutContext(Qt::ApplicationShortcut);
     application->addAction(m_historyAction);
@@ -62,7 +67,7 @@ MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget*
 
 QList<QAction*> MainWindow::commands() const
 {
-    return QList<QAction*>{m_historyAction, m_quitAction} + m_moduleActions;
+    return QList<QAction*>{m_settingsAction, m_historyAction, m_quitAction} + m_moduleActions;
 }
 
 void MainWindow::route()
@@ -102,6 +107,7 @@ void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     m_state.startMonitoring();
+    emit shown();
 }
 
 void MainWindow::hideEvent(QHideEvent* event)

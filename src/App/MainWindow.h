@@ -25,6 +25,9 @@ public:
 
     QWidget* detail() const { return m_detail; }
     SidebarView* sidebar() const { return m_sidebar; }
+    // "Réglages…" (Ctrl+,), the first item of the first menu, right above the history item; active in every window
+    // of the run. Whoever builds the window connects it to the settings window's opener.
+    QAction* settingsAction() const { return m_settingsAction; }
     // "Historique de nettoyage" (Ctrl+Y) in the first menu, "Quorvane Pro"; active in every window of the run.
     // Whoever builds the window connects it to the history window's opener.
     QAction* historyAction() const { return m_historyAction; }
@@ -34,6 +37,10 @@ public:
     // Every item of the menus that has a shortcut, for other windows of the run to carry, so that the shortcuts
     // work there too.
     QList<QAction*> commands() const;
+
+signals:
+    // After the window has shown and its monitor has started: the scheduler's loop starts then.
+    void shown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,6 +55,7 @@ private:
     SidebarView* m_sidebar;
     QWidget* m_detail = nullptr;
     ModuleID m_routed = ModuleID::smartScan;
+    QAction* m_settingsAction;
     QAction* m_historyAction;
     QAction* m_quitAction;
     QList<QAction*> m_moduleActions;

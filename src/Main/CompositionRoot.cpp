@@ -5,6 +5,7 @@
 #include "App/MainWindow.h"
 #include "App/MenuBarExtra.h"
 #include "App/MenuBarPanel.h"
+#include "App/SettingsWindow.h"
 #include "App/SingleInstance.h"
 #include "Core/Exclusions.h"
 #include "Core/History.h"
@@ -18,8 +19,10 @@
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Performance/PerformanceModules.h"
+#include "Platform/DBusNotifier.h"
 #include "Scan/HistoryModel.h"
 #include "Scan/ScanModules.h"
+#include "Scan/Scheduler.h"
 #include "Scanners/ScannerFactory.h"
 #include "Tools/ToolModules.h"
 
@@ -74,6 +77,19 @@ CompositionRoot::CompositionRoot()
         // The menus' shortcuts work there too, with the main window closed.
         opened->addActions(m_window->commands());
     });
+    m_notifier = std::make_unique<Platform::DBusNotifier>();
+    Scheduler::Seams seams = Scheduler::Seams::standard();
+    seams.scanners = [this](ModuleID module) { return m_registry.makeScanner(module); };
+    m_scheduler = std::make_unique<Scheduler>(*m_services, *m_notifier, seams);
+    // The monitor starts with the window, then the scheduler's loop, once; hiding the window stops only the monitor.
+    QObject::connect(m_window.get(), &MainWindow::shown, m_scheduler.get(), &Scheduler::start);
+    QObject::connect(m_window->settingsAction(), &QAction::triggered, m_window.get(), [this] {
+        const SettingsServices services{Preferences::shared(), Exclusions::shared(), *m_scheduler, *m_workspace,
+                                        *m_openPanel};
+        QWidget* opened = openSettingsWindow(services, m_window->settingsAction());
+        // The menus' shortcuts work there too, with the main window closed.
+        opened->addActions(m_window->commands());
+    });
     // Quitting goes through the end of the event loop, after which the program waits for cleanings.
     QObject::connect(m_window->quitAction(), &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
@@ -83,6 +99,9 @@ CompositionRoot::~CompositionRoot()
     m_extra.reset();
     m_panel.reset();
     delete historyWindow();
+    delete settingsWindow();
+    m_scheduler.reset();
+    m_notifier.reset();
     m_window.reset();
     m_state.reset();
     m_ask.reset();
@@ -97,6 +116,10 @@ void CompositionRoot::openWindow(const QString& identifier)
 {
     if (identifier == u"history") {
         m_window->historyAction()->trigger();
+        return;
+    }
+    if (identifier == u"settings") {
+        m_window->settingsAction()->trigger();
         return;
     }
     m_window->showNormal();

@@ -15,16 +15,18 @@ class DesktopAsk;
 class DesktopOpenPanel;
 class DesktopWorkspace;
 class SingleInstance;
+class Scheduler;
 
 namespace Platform {
 class Ask;
+class DBusNotifier;
 class OpenPanel;
 } // namespace Platform
 
 // Builds the object graph of one run, once, in order: the shared services (the preferences first, which
 // carries the earlier product's data over) and the removal engine over them, the module registry, the
-// workspace, the app-wide state, the main window, then the menu-bar extra and its panel; and takes it down in
-// reverse.
+// workspace, the app-wide state, the main window, the scheduler, then the menu-bar extra and its panel; and takes it
+// down in reverse.
 class CompositionRoot final
 {
 public:
@@ -46,7 +48,9 @@ public:
     DesktopWorkspace& workspace() { return *m_workspace; }
     MenuBarPanel& menuBarPanel() { return *m_panel; }
     MenuBarExtra& menuBarExtra() { return *m_extra; }
-    // Opens a window of the run by its identifier, "main" or "history", and brings it forward.
+    // The run's one scheduler; its loop starts when the main window shows.
+    Scheduler& scheduler() { return *m_scheduler; }
+    // Opens a window of the run by its identifier, "main", "history" or "settings", and brings it forward.
     void openWindow(const QString& identifier);
 
     // A later copy's request: show the module it names, if any, and bring the main window forward.
@@ -66,6 +70,8 @@ private:
     Modules::Registry m_registry;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<Platform::DBusNotifier> m_notifier;
+    std::unique_ptr<Scheduler> m_scheduler;
     std::unique_ptr<MenuBarPanel> m_panel;
     std::unique_ptr<MenuBarExtra> m_extra;
 };

@@ -73,6 +73,7 @@ constexpr SymbolRow kSymbols[] = {
     {u"macwindow", 0xE069},                                   // web_asset
     {u"magnifyingglass", 0xE8B6},                             // search
     {u"memorychip", 0xE30D},                                  // developer_board
+    {u"minus.circle", 0xE15D},                                // remove_circle_outline
     {u"network", 0xEB2F},                                     // lan
     {u"opticaldiscdrive", 0xE019},                            // album
     {u"paperclip", 0xE226},                                   // attach_file

@@ -2,6 +2,9 @@
 
 #include "Core/FileUtils.h"
 
+#include <algorithm>
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace ScheduleTexts {
@@ -73,6 +76,31 @@ QString cleaningBody(ModuleID module, qint64 freedBytes, int removed, int failed
     if (journaled)
         body += u" Annulable depuis l'historique."_s;
     return body;
+}
+
+QString diskPressureIdentifier()
+{
+    return u"disk-pressure"_s;
+}
+
+QString diskPressureTitle()
+{
+    return u"Votre disque se remplit"_s;
+}
+
+QString diskPressureBody(qint64 usedBytes, qint64 totalBytes, qint64 freeBytes)
+{
+    // Whole percents from the byte counts themselves: a share such as 29/100 must read 29, which the product
+    // of a double fraction by 100 (28.999…) would not give.
+    qint64 percent = 0;
+    if (totalBytes > 0) {
+        const qint64 used = std::clamp<qint64>(usedBytes, 0, totalBytes);
+        percent = totalBytes <= std::numeric_limits<qint64>::max() / 100 ? used * 100 / totalBytes
+                                                                         : used / (totalBytes / 100);
+        percent = std::min<qint64>(percent, 100);
+    }
+    return QString::number(percent) + u" % occupés — "_s + size(std::max<qint64>(freeBytes, 0)) + u" restants. "_s +
+           u"Une analyse intelligente prend quelques minutes."_s;
 }
 
 } // namespace ScheduleTexts

@@ -22,4 +22,9 @@ QString reportBody(ModuleID module, qint64 totalBytes);
 QString cleaningTitle();
 QString cleaningBody(ModuleID module, qint64 freedBytes, int removed, int failed, int toExamine, bool journaled);
 
+// The warning when the startup disk fills: the share in use is written in whole percents, rounded down.
+QString diskPressureIdentifier();
+QString diskPressureTitle();
+QString diskPressureBody(qint64 usedBytes, qint64 totalBytes, qint64 freeBytes);
+
 } // namespace ScheduleTexts

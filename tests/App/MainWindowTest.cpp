@@ -316,10 +316,11 @@ TEST(MainWindow, theMenusAndTheirShortcuts)
             items << (item->isSeparator() ? u"—"_s : item->text() + u' ' + item->shortcut().toString());
     }
     EXPECT_EQ(menus, (QStringList{u"Quorvane Pro"_s, u"Analyse"_s}));
-    EXPECT_EQ(items, (QStringList{u"Historique de nettoyage Ctrl+Y"_s, u"Quitter Quorvane Pro Ctrl+Q"_s,
-                                  u"Analyse intelligente Ctrl+1"_s, u"Fichiers système Ctrl+2"_s,
-                                  u"Xcode et simulateurs Ctrl+3"_s, u"Désinstalleur Ctrl+4"_s, u"—"_s,
-                                  u"Ouvrir les réglages d'Accès complet au disque "_s}));
+    EXPECT_EQ(
+        items,
+        (QStringList{u"Réglages… Ctrl+,"_s, u"Historique de nettoyage Ctrl+Y"_s, u"Quitter Quorvane Pro Ctrl+Q"_s,
+                     u"Analyse intelligente Ctrl+1"_s, u"Fichiers système Ctrl+2"_s, u"Xcode et simulateurs Ctrl+3"_s,
+                     u"Désinstalleur Ctrl+4"_s, u"—"_s, u"Ouvrir les réglages d'Accès complet au disque "_s}));
 
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));

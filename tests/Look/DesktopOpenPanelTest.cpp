@@ -1,10 +1,17 @@
 #include "Look/DesktopOpenPanel.h"
 
+#include "Look/FileChooser.h"
+
 #include "TempTree.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
 #include <QTest>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -52,4 +59,56 @@ TEST(DesktopOpenPanel, answersTheChosenFolderOrNothing)
     static_cast<QDialog*>(dialog)->reject();
     ASSERT_EQ(answers.size(), 2);
     EXPECT_TRUE(answers[1].isEmpty());
+}
+
+// Files and folders together, several at once, through the chooser of our own: its message and accept title are
+// the caller's, the accept button waits for a choice, and the answer holds every chosen entry, file or folder.
+TEST(DesktopOpenPanel, choosesFilesAndFoldersTogether)
+{
+    TempTree tree(u"Projets/\nnotes.txt\n\"Été « 2024 ».pdf\"\nautre/\n"_s);
+    DesktopOpenPanel panel;
+    const Platform::OpenPanel::Request request{Platform::OpenPanel::Mode::filesAndFolders, u"Exclure"_s, tree.root(),
+                                               u"Choisissez ce que l'application ne doit plus jamais proposer."_s};
+
+    QList<QStringList> answers;
+    panel.choose(request, [&](const QStringList& chosen) { answers.append(chosen); });
+    FileChooser* chooser = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* candidate = qobject_cast<FileChooser*>(widget); candidate && candidate->isVisible())
+            chooser = candidate;
+    }
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(chooser->list()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(chooser->acceptButton()->text(), u"Exclure"_s);
+    auto* message = chooser->findChild<QLabel*>(u"chooserMessage"_s);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->text(), request.message);
+    EXPECT_EQ(chooser->directory(), tree.root());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 4; }, 5000));
+    EXPECT_FALSE(chooser->acceptButton()->isEnabled());
+
+    const QStringList chosen{tree.path(u"Projets"_s), tree.path(u"Été « 2024 ».pdf"_s)};
+    chooser->selectPaths(chosen);
+    EXPECT_TRUE(chooser->acceptButton()->isEnabled());
+    EXPECT_TRUE(answers.isEmpty());
+    chooser->acceptButton()->click();
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_EQ(QSet<QString>(answers[0].begin(), answers[0].end()), QSet<QString>(chosen.begin(), chosen.end()));
+
+    // A double-click on a folder goes into it; a cancel answers nothing.
+    answers.clear();
+    panel.choose(request, [&](const QStringList& picked) { answers.append(picked); });
+    QTest::qWait(0);
+    chooser = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* candidate = qobject_cast<FileChooser*>(widget); candidate && candidate->isVisible())
+            chooser = candidate;
+    }
+    ASSERT_NE(chooser, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 4; }, 5000));
+    emit chooser->list()->doubleClicked(chooser->model()->index(tree.path(u"autre"_s)));
+    EXPECT_EQ(chooser->directory(), tree.path(u"autre"_s));
+    chooser->reject();
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_TRUE(answers[0].isEmpty());
 }

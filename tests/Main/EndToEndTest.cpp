@@ -3,10 +3,16 @@
 #include "App/AppState.h"
 #include "App/HistoryWindow.h"
 #include "App/MainWindow.h"
+#include "App/SchedulePane.h"
+#include "App/SettingsPane.h"
+#include "App/SettingsWindow.h"
 #include "App/SidebarView.h"
 #include "App/SingleInstance.h"
 #include "Core/FileUtils.h"
 #include "Core/History.h"
+#include "Developer/XcodeRows.h"
+#include "Developer/XcodeView.h"
+#include "Developer/XcodeViewModel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/ElidedLabel.h"
 #include "Look/IconTile.h"
@@ -52,12 +58,15 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
+#include "Core/Preferences.h"
+#include "Scan/Scheduler.h"
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -855,12 +864,193 @@ TEST(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     EXPECT_TRUE(fresh.failures().contains(u"fonts"_s));
 }
 
+// "Xcode et simulateurs" on the demonstration Mac: the screen lists what the xcrun stand-in and the archives
+// folder hold, the recommendation picks what has gone unused, and "Supprimer" deletes the simulators through
+// the tool, puts the old archives in that Mac's Trash, journals the run and shows what is left.
+TEST(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 900);
+    window.show();
+    app.state().setSelection(ModuleID::xcodeJunk);
+    auto* view = qobject_cast<XcodeView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    XcodeViewModel* model = view->model();
+    ASSERT_NE(model, nullptr);
+    QAbstractButton* recommended = nullptr;
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return (recommended = button(window, u"recommendedButton"_s)) != nullptr; }, 30000));
+    const XcodeService::Inventory& found = model->inventory();
+    EXPECT_EQ(found.devices.size(), 6);
+    EXPECT_EQ(found.runtimes.size(), 4);
+    EXPECT_EQ(found.archives.size(), 3) << "neither the loose archive nor the capitalised one";
+    ASSERT_EQ(view->sections().size(), 3);
+    QTest::qWait(20);
+    EXPECT_EQ(view->findChildren<SelectableRow*>(u"deviceRow"_s).size(), 6);
+
+    QTest::mouseClick(recommended, Qt::LeftButton);
+    const QString devices = demo.path(u"/Library/Developer/CoreSimulator/StandIn/devices/"_s);
+    const QString runtimes = demo.path(u"/Library/Developer/CoreSimulator/StandIn/runtimes/"_s);
+    const QSet<QString> gone{u"0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5A"_s, u"A1B2C3D4-E5F6-4788-99AA-BBCCDDEEFF00"_s,
+                             u"7E8D9C0B-1A2B-4C3D-8E4F-5A6B7C8D9E0F"_s};
+    EXPECT_EQ(model->selectedDevices(), gone);
+    EXPECT_EQ(model->selectedRuntimes(), QSet<QString>{u"4D1B2C3A-0E5F-4A6B-9C8D-7E6F5A4B3C21"_s});
+    EXPECT_EQ(model->selectedArchives().size(), 2);
+
+    QAbstractButton* remove = button(window, u"removeButton"_s);
+    ASSERT_NE(remove, nullptr);
+    QTest::mouseClick(remove, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isWorking() && !model->isLoading(); }, 30000));
+
+    for (const QString& udid : gone) {
+        EXPECT_FALSE(QFileInfo::exists(devices + udid)) << udid.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(demo.path(u"/Users/demo/Library/Developer/CoreSimulator/Devices/"_s + udid)));
+    }
+    EXPECT_TRUE(QFileInfo::exists(devices + u"6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8"_s)) << "used three days ago";
+    EXPECT_FALSE(QFileInfo::exists(runtimes + u"4D1B2C3A-0E5F-4A6B-9C8D-7E6F5A4B3C21"_s));
+    EXPECT_TRUE(QFileInfo::exists(runtimes + u"8A7B6C5D-4E3F-4A2B-8C1D-0E9F8A7B6C54"_s));
+    const QString trash = demo.path(u"/Users/demo/.Trash/"_s);
+    EXPECT_TRUE(QFileInfo::exists(trash + u"Carnet 11-02-2024, 14.32.xcarchive"_s));
+    EXPECT_TRUE(QFileInfo::exists(trash + u"Carnet 20-01-2025, 09.05.xcarchive"_s));
+    EXPECT_TRUE(QFileInfo::exists(
+        demo.path(u"/Users/demo/Library/Developer/Xcode/Archives/récent/Carnet (bêta) 2.0.xcarchive"_s)));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !History::shared().sessions().isEmpty(); }, 10000));
+    const CleaningSession& session = History::shared().sessions().first();
+    EXPECT_EQ(session.moduleID, u"xcodeJunk"_s);
+    EXPECT_EQ(session.failureCount, 0);
+    QStringList origins;
+    for (const RemovedFile& file : session.files)
+        origins.append(file.originalPath);
+    EXPECT_EQ(origins.size(), 6);
+    EXPECT_TRUE(origins.contains(u"/runtime/iOS 16.4 (20E247)"_s));
+    EXPECT_TRUE(origins.contains(
+        demo.path(u"/Users/demo/Library/Developer/CoreSimulator/Devices/0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5A/data"_s)));
+
+    // The screen shows what is left, and what the run freed.
+    EXPECT_EQ(model->inventory().devices.size(), 3);
+    EXPECT_EQ(model->inventory().runtimes.size(), 3);
+    EXPECT_EQ(model->inventory().archives.size(), 1);
+    QTest::qWait(20);
+    EXPECT_EQ(view->findChildren<SelectableRow*>(u"deviceRow"_s).size(), 3);
+    auto* result = view->findChild<QLabel*>(u"resultLineText"_s);
+    ASSERT_NE(result, nullptr);
+    EXPECT_TRUE(result->isVisibleTo(view));
+    EXPECT_TRUE(result->text().endsWith(u" récupérés."_s));
+}
+
+// "Exécuter maintenant" on "Fichiers système" with cleaning allowed: the window's showing has started the
+// monitor and the scheduler's loop; the run scans without touching the module's screen, moves to the Trash what
+// the scan selected by itself, journals it and says so in its outcome line.
+TEST(EndToEnd, runningTheScheduleNowCleansSystemJunkToTheTrashAndJournalsIt)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    app.window().show();
+    Scheduler& scheduler = app.scheduler();
+    EXPECT_TRUE(app.state().isMonitoring());
+    EXPECT_TRUE(scheduler.isStarted());
+    Preferences& preferences = scheduler.preferences();
+    preferences.setScheduleModule(ModuleID::systemJunk);
+    preferences.setScheduleCleans(true);
+    const qsizetype sessionsBefore = History::shared().sessions().size();
+
+    scheduler.runScheduled();
+    EXPECT_TRUE(scheduler.isRunning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !scheduler.isRunning(); }, 60000));
+    app.finishCleanings();
+
+    ASSERT_TRUE(scheduler.lastOutcome().has_value());
+    const QString outcome = *scheduler.lastOutcome();
+    EXPECT_TRUE(outcome.startsWith(u"Fichiers système : "_s)) << outcome.toStdString();
+    EXPECT_TRUE(outcome.contains(u" libérés"_s)) << outcome.toStdString();
+    EXPECT_FALSE(outcome.contains(u"en échec"_s)) << outcome.toStdString();
+    ASSERT_EQ(History::shared().sessions().size(), sessionsBefore + 1);
+    const CleaningSession& session = History::shared().sessions().first();
+    EXPECT_EQ(session.moduleID, u"systemJunk"_s);
+    EXPECT_FALSE(session.snapshotStamp.has_value());
+    ASSERT_FALSE(session.files.isEmpty());
+    for (const RemovedFile& file : session.files) {
+        ASSERT_TRUE(file.trashPath.has_value()) << file.originalPath.toStdString();
+        EXPECT_TRUE(TestSupport::exists(*file.trashPath)) << file.trashPath->toStdString();
+        EXPECT_FALSE(TestSupport::exists(file.originalPath)) << file.originalPath.toStdString();
+    }
+    EXPECT_EQ(preferences.lastScheduledRun().has_value(), true);
+    EXPECT_TRUE(scheduler.nextRun() == std::nullopt || *scheduler.nextRun() > scheduler.now());
+    ScanViewModel* screen = app.state().model(ModuleID::systemJunk);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->phase(), ScanViewModel::Phase::idle);
+}
+
+// "Réglages…" on the demonstration Mac: Ctrl+, opens one settings window on its first tab; pressed again there, or
+// asked for by the menu-bar panel, it brings that same window forward as it stands. Its run-now button reaches the
+// run's scheduler, and the outcome row shows what the run said.
+TEST(EndToEnd, ctrlCommaOpensOneSettingsWindowAndRaisesItAgain)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const auto openSettings = [] {
+        int shown = 0;
+        for (QWidget* candidate : QApplication::topLevelWidgets())
+            shown += candidate->isVisible() && candidate->findChild<SettingsView*>() != nullptr ? 1 : 0;
+        return shown;
+    };
+
+    QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
+    QPointer<QWidget> settings = settingsWindow();
+    ASSERT_FALSE(settings.isNull());
+    EXPECT_TRUE(settings->isVisible());
+    EXPECT_EQ(settings->size(), QSize(620, 460));
+    auto* view = settings->findChild<SettingsView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->currentIndex(), 0);
+    view->setCurrentIndex(1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
+    QTest::keyClick(settings, Qt::Key_Comma, Qt::ControlModifier);
+    app.openWindow(u"settings"_s);
+    EXPECT_EQ(settingsWindow(), settings.data());
+    EXPECT_EQ(view->currentIndex(), 1);
+    EXPECT_EQ(openSettings(), 1);
+
+    Preferences& preferences = app.scheduler().preferences();
+    preferences.setScheduleModule(ModuleID::systemJunk);
+    preferences.setScheduleCleans(false);
+    SchedulePane* pane = view->schedulePane();
+    EXPECT_EQ(pane->outcomeRow()->detail(), u"Aucune exécution planifiée depuis le lancement."_s);
+    QTest::mouseClick(pane->runNowButton(), Qt::LeftButton);
+    EXPECT_EQ(pane->runNowButton()->text(), u"Exécution en cours…"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !app.scheduler().isRunning(); }, 60000));
+    ASSERT_TRUE(app.scheduler().lastOutcome().has_value());
+    EXPECT_TRUE(app.scheduler().lastOutcome()->startsWith(u"Fichiers système : "_s));
+    EXPECT_EQ(pane->outcomeRow()->detail(), *app.scheduler().lastOutcome());
+    EXPECT_EQ(pane->runNowButton()->text(), u"Exécuter maintenant"_s);
+
+    settings->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(settings.isNull());
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
+    ASSERT_NE(settingsWindow(), nullptr);
+    EXPECT_EQ(settingsWindow()->findChild<SettingsView*>()->currentIndex(), 0);
+    EXPECT_EQ(openSettings(), 1);
+}
+
 // "Mises à jour" from the sidebar: a check lists the demonstration Mac's Homebrew casks, system updates and
 // self-updating applications; one cask installs (its row leaves, Homebrew's state changes and a new check no
 // longer lists it), the other's download fails and its row stays.
 TEST(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACask)
 {
     const DemoMac demo;
+    installApplicationLook();
     CompositionRoot app;
     MainWindow& window = app.window();
     window.resize(1120, 900);

@@ -1,0 +1,95 @@
+#include "App/SettingsWindow.h"
+
+#include "App/ExclusionsPane.h"
+#include "App/ExclusionsPaneModel.h"
+#include "App/GeneralPane.h"
+#include "App/GeneralPaneModel.h"
+#include "App/SchedulePane.h"
+#include "App/SchedulePaneModel.h"
+#include "Look/Paint.h"
+#include "Platform/Symbols.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QIcon symbolIcon(const QString& symbol)
+{
+    QIcon icon;
+    for (const int side : {16, 32}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        Paint::drawSymbol(painter, symbol, QPointF(side / 2.0, side / 2.0), side * 0.85,
+                          QApplication::palette().color(QPalette::WindowText));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QPointer<QWidget>& openWindow()
+{
+    static QPointer<QWidget> window;
+    return window;
+}
+
+} // namespace
+
+SettingsView::SettingsView(const SettingsServices& services, QWidget* parent)
+    : QTabWidget(parent),
+      m_general(new GeneralPane(*new GeneralPaneModel(services.preferences, services.scheduler, this))),
+      m_schedule(
+          new SchedulePane(*new SchedulePaneModel(services.preferences, services.scheduler, services.workspace, this))),
+      m_exclusions(new ExclusionsPane(
+          *new ExclusionsPaneModel(services.exclusions, services.openPanel, services.workspace, this),
+          services.workspace))
+{
+    setObjectName(u"settingsView"_s);
+    setDocumentMode(true);
+    addTab(m_general, symbolIcon(sfSymbol(u"gearshape")), u"Général"_s);
+    addTab(m_schedule, symbolIcon(sfSymbol(u"calendar.badge.clock")), u"Planification"_s);
+    addTab(m_exclusions, symbolIcon(sfSymbol(u"hand.raised.slash")), u"Exclusions"_s);
+    setCurrentIndex(0);
+}
+
+QWidget* settingsWindow()
+{
+    return openWindow().data();
+}
+
+QWidget* openSettingsWindow(const SettingsServices& services, QAction* command)
+{
+    QPointer<QWidget>& window = openWindow();
+    if (window.isNull()) {
+        window = new QWidget(nullptr, Qt::Window);
+        window->setObjectName(u"settingsWindow"_s);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        auto* column = new QVBoxLayout(window);
+        column->setContentsMargins(0, 0, 0, 0);
+        auto* view = new SettingsView(services, window);
+        column->addWidget(view);
+        // The window is named after the tab in front, as the Mac's settings windows are.
+        const auto follow = [target = window.data(), view] {
+            target->setWindowTitle(view->tabText(view->currentIndex()));
+        };
+        QObject::connect(view, &QTabWidget::currentChanged, window, follow);
+        follow();
+        window->setFixedSize(SettingsView::windowWidth, SettingsView::windowHeight);
+    }
+    if (command != nullptr && !window->actions().contains(command))
+        window->addAction(command);
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
+    return window;
+}

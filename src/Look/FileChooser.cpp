@@ -1,0 +1,160 @@
+#include "Look/FileChooser.h"
+
+#include "Look/TextLabel.h"
+#include "Look/Theme.h"
+
+#include <algorithm>
+#include <functional>
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Enter on a folder goes into it, as a double-click does; the dialog's default button would take it otherwise.
+class EntryList final : public QTreeView
+{
+public:
+    using QTreeView::QTreeView;
+    std::function<void(const QModelIndex&)> onEnter;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && onEnter &&
+            selectionModel()->selectedRows().size() == 1) {
+            onEnter(selectionModel()->selectedRows().first());
+            return;
+        }
+        QTreeView::keyPressEvent(event);
+    }
+};
+
+} // namespace
+
+FileChooser::FileChooser(const QString& directory, const QString& prompt, const QString& message, QWidget* parent)
+    : QDialog(parent), m_model(new QFileSystemModel(this)), m_location(new QLineEdit(this)),
+      m_list(new EntryList(this)), m_accept(nullptr)
+{
+    setObjectName(u"fileChooser"_s);
+    setWindowTitle(prompt.isEmpty() ? u"Ouvrir"_s : prompt);
+    resize(620, 420);
+    auto* column = new QVBoxLayout(this);
+    if (!message.isEmpty()) {
+        auto* said = new TextLabel(message, Theme::systemFont(12.5), Paint::Ink::primary, this);
+        said->setObjectName(u"chooserMessage"_s);
+        said->setWordWrap(true);
+        column->addWidget(said);
+    }
+
+    auto* place = new QHBoxLayout;
+    auto* up = new QToolButton(this);
+    up->setObjectName(u"chooserUpButton"_s);
+    up->setArrowType(Qt::UpArrow);
+    up->setToolTip(u"Dossier parent"_s);
+    place->addWidget(up);
+    m_location->setObjectName(u"chooserLocation"_s);
+    place->addWidget(m_location, 1);
+    column->addLayout(place);
+
+    // Entries that start with a dot stay hidden, as in the Finder.
+    m_model->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs);
+    m_model->setReadOnly(true);
+    m_list->setObjectName(u"chooserList"_s);
+    m_list->setModel(m_model);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setSortingEnabled(true);
+    m_list->sortByColumn(0, Qt::AscendingOrder);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setColumnHidden(2, true); // the kind column says little here
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_list->header()->setStretchLastSection(false);
+    column->addWidget(m_list, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    m_accept = buttons->addButton(prompt.isEmpty() ? u"Ouvrir"_s : prompt, QDialogButtonBox::AcceptRole);
+    m_accept->setObjectName(u"chooserAcceptButton"_s);
+    QPushButton* cancel = buttons->addButton(u"Annuler"_s, QDialogButtonBox::RejectRole);
+    cancel->setObjectName(u"chooserCancelButton"_s);
+    column->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (!selectedPaths().isEmpty())
+            accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(up, &QToolButton::clicked, this, [this] {
+        QDir folder(m_directory);
+        if (folder.cdUp())
+            setDirectory(folder.absolutePath());
+    });
+    connect(m_location, &QLineEdit::returnPressed, this, [this] {
+        const QString typed = QDir::cleanPath(QDir::fromNativeSeparators(m_location->text().trimmed()));
+        if (QFileInfo(typed).isDir())
+            setDirectory(typed);
+        else
+            m_location->setText(m_directory);
+    });
+    connect(m_list, &QTreeView::doubleClicked, this, &FileChooser::enter);
+    static_cast<EntryList*>(m_list)->onEnter = [this](const QModelIndex& index) { enter(index); };
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileChooser::follow);
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, &FileChooser::directoryLoaded);
+
+    const QString start = !directory.isEmpty() && QFileInfo(directory).isDir() ? directory : QDir::homePath();
+    setDirectory(start);
+}
+
+void FileChooser::setDirectory(const QString& folder)
+{
+    m_directory = QDir::cleanPath(folder);
+    m_location->setText(m_directory);
+    m_list->clearSelection();
+    m_list->setRootIndex(m_model->setRootPath(m_directory));
+    follow();
+}
+
+QStringList FileChooser::selectedPaths() const
+{
+    QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList paths;
+    for (const QModelIndex& row : std::as_const(rows))
+        paths.append(QDir::cleanPath(m_model->filePath(row)));
+    return paths;
+}
+
+void FileChooser::selectPaths(const QStringList& paths)
+{
+    m_list->clearSelection();
+    for (const QString& path : paths) {
+        const QModelIndex index = m_model->index(path);
+        if (index.isValid())
+            m_list->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
+void FileChooser::follow()
+{
+    m_accept->setEnabled(!m_list->selectionModel()->selectedRows().isEmpty());
+}
+
+void FileChooser::enter(const QModelIndex& index)
+{
+    if (index.isValid() && m_model->isDir(index))
+        setDirectory(m_model->filePath(index));
+}
