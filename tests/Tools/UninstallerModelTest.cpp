@@ -4,6 +4,7 @@
 #include "TempTree.h"
 #include "TestServices.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -318,4 +319,30 @@ TEST(UninstallerModel, anUninstallOutlivesItsModelAndIsJournaled)
     const QList<CleaningSession> sessions = uninstallerSessions(services.history);
     ASSERT_EQ(sessions.size(), 1);
     EXPECT_EQ(sessions.first().files.size(), 3);
+}
+
+// A bundle removed by hand after the inventory: its associated files still go and the application leaves the list.
+TEST(UninstallerModel, theDataOfABundleAlreadyGoneStillGoes)
+{
+    TestSupport::TestServices services;
+    Installed installed;
+    ScriptedMac mac(installed.ondine, 0);
+    UninstallerModel::Seams seams = mac.seams();
+    seams.inventory = [&](const Progress&, std::stop_token) { return QList<InstalledApp>{installed.ondine}; };
+    UninstallerModel model(services.services, seams);
+    model.refresh();
+    ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
+    ASSERT_TRUE(QDir(installed.ondine.url).removeRecursively());
+    QSignalSpy finished(&model, &UninstallerModel::uninstallFinished);
+
+    model.uninstall(installed.ondine, true);
+    ASSERT_TRUE(waitFor([&] { return finished.size() == 1; }));
+    EXPECT_FALSE(TestSupport::exists(installed.tree.path(u"Support/io.ondine"_s)));
+    EXPECT_FALSE(TestSupport::exists(installed.tree.path(u"Prefs/io.ondine.plist"_s)));
+    EXPECT_FALSE(model.notice().has_value());
+    EXPECT_TRUE(model.apps().isEmpty());
+    EXPECT_FALSE(model.selected().has_value());
+    const QList<CleaningSession> sessions = uninstallerSessions(services.history);
+    ASSERT_EQ(sessions.size(), 1);
+    EXPECT_EQ(sessions.first().files.size(), 2);
 }
