@@ -17,11 +17,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTest>
 
 #include <atomic>
 #include <future>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -73,7 +75,8 @@ struct Screen {
             gate.wait();
             return inventory;
         };
-        seams.receipts = [this](const QString&) { return traces; };
+        // A copy of the pointer, not the screen: a reading may still run when the test is over.
+        seams.receipts = [traces = traces](const QString&) { return *traces; };
         model = new UninstallerModel(services.services, seams);
         view = std::make_unique<UninstallerView>(*model, workspace, ask);
         model->setParent(view.get());
@@ -89,7 +92,7 @@ struct Screen {
     TestSupport::TestServices services;
     TestSupport::RecordingWorkspace workspace;
     TestSupport::RecordingAsk ask;
-    QList<Receipts::Trace> traces;
+    std::shared_ptr<QList<Receipts::Trace>> traces = std::make_shared<QList<Receipts::Trace>>();
     std::promise<void> opened;
     std::shared_future<void> gate = opened.get_future().share();
     UninstallerModel* model = nullptr;
@@ -159,7 +162,7 @@ TEST(UninstallerView, theDetailShowsWhatWouldGoAndWhatTheInstallerDeclared)
     trace.package.id = u"fr.exemple.pkg"_s;
     trace.files = {bare.url + u"/Contents/Info.plist"_s, bare.url + u" 2/outil"_s};
     trace.bytes = 0;
-    screen.traces = {trace};
+    *screen.traces = {trace};
     screen.open();
     ASSERT_TRUE(waitFor([&] { return screen.view->detail() != nullptr; }));
     AppDetail* detail = screen.view->detail();
@@ -180,7 +183,7 @@ TEST(UninstallerView, theDetailShowsWhatWouldGoAndWhatTheInstallerDeclared)
     EXPECT_EQ(screen.workspace.revealed, QStringList{bare.url});
 
     // Reading: only the progress line. Nothing found: no section at all.
-    screen.traces.clear();
+    screen.traces->clear();
     screen.model->loadTraces(bare);
     EXPECT_NE(detail->findChild<QWidget*>(u"readingReceipts"_s), nullptr);
     EXPECT_EQ(detail->findChild<QLabel*>(u"traceSummary"_s), nullptr);
@@ -240,6 +243,7 @@ TEST(UninstallerView, whatGoesIsWhatTheUserConfirmed)
             return {{4242, ondine.url, ondine.bundleID}};
         },
         [&](const Platform::RunningApplication&) { quitting = true; });
+    const auto restore = qScopeGuard([] { Platform::setRunningApplicationsOverride({}, {}); });
     UninstallerModel::Seams seams;
     seams.sleep = [&, boxTicked](int) {
         boxTicked.wait();
@@ -269,7 +273,6 @@ TEST(UninstallerView, whatGoesIsWhatTheUserConfirmed)
     EXPECT_TRUE(screen.model->removeLeftovers());
     ticked.set_value();
     ASSERT_TRUE(waitFor([&] { return screen.model->uninstallsRunning() == 0; }));
-    Platform::setRunningApplicationsOverride({}, {});
 
     EXPECT_FALSE(TestSupport::exists(ondine.url));
     EXPECT_TRUE(TestSupport::exists(tree.path(u"Support/io.ondine/db"_s)));
