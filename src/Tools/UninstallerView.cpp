@@ -1,6 +1,7 @@
 #include "Tools/UninstallerView.h"
 
 #include "Core/Formatters.h"
+#include "Look/ElidedLabel.h"
 #include "Look/EmptyStateView.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
@@ -177,12 +178,12 @@ public:
         painter->setFont(nameFont());
         painter->setPen(Paint::ink(widget, Paint::Ink::primary));
         painter->drawText(QRect(left, top, textRight - left, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                          nameMetrics.elidedText(ElidedOneLine(app.name), Qt::ElideRight, textRight - left));
+                          nameMetrics.elidedText(ElidedLabel::oneLine(app.name), Qt::ElideRight, textRight - left));
         const int second = top + nameMetrics.height() + 1;
         const QString version = u"v"_s + app.version;
         painter->setFont(detailFont);
         painter->setPen(Paint::ink(widget, Paint::Ink::secondary));
-        const QString shown = detailMetrics.elidedText(ElidedOneLine(version), Qt::ElideRight, textRight - left);
+        const QString shown = detailMetrics.elidedText(ElidedLabel::oneLine(version), Qt::ElideRight, textRight - left);
         painter->drawText(QRect(left, second, textRight - left, detailMetrics.height()),
                           Qt::AlignLeft | Qt::AlignVCenter, shown);
         if (rows->isUnused(index.row())) {
@@ -198,14 +199,6 @@ public:
 
 private:
     static QFont nameFont() { return Theme::systemFont(12.5, QFont::Medium); }
-
-    // A name may hold a line break; a row shows it on one line.
-    static QString ElidedOneLine(QString text)
-    {
-        text.replace(u'\n', u' ');
-        text.replace(u'\r', u' ');
-        return text;
-    }
 };
 
 } // namespace UninstallerList
