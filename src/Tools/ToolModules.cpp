@@ -8,6 +8,7 @@
 #include "Tools/SnapshotsViewModel.h"
 #include "Tools/SpaceMapModel.h"
 #include "Tools/SpaceMapView.h"
+#include "Tools/UninstallerView.h"
 
 void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openPanel, Platform::Ask& ask)
 {
@@ -28,4 +29,5 @@ void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openP
                             std::function<void(bool)> answer) {
                          ask.ask({title, message, destructive, QStringLiteral("Annuler")}, std::move(answer));
                      });
+    registerUninstaller(registry, ask);
 }

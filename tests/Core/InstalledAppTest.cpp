@@ -315,7 +315,9 @@ TEST(InstalledApp, inventoriesTheDemonstrationMacAndQuitsItsRunningOndine)
     const QList<InstalledApp> apps = InstalledApp::loadAll({});
     QStringList names = namesOf(apps);
     names.sort();
-    EXPECT_EQ(names, (QStringList{u"Atelier Photo"_s, u"Carnet"_s, u"Lumen Sync"_s, u"Ondine"_s}));
+    EXPECT_EQ(names, (QStringList{u"Archiviste"_s, u"Atelier Photo"_s, u"Carnet"_s, u"Croquis"_s, u"Lumen Sync"_s,
+                                  u"Moniteur Réseau"_s, u"Ondine"_s, u"Pense-bête"_s, u"Safari"_s, u"Studio Vidéo"_s,
+                                  u"Veilleur"_s}));
     const auto ondine = std::find_if(apps.cbegin(), apps.cend(),
                                      [](const InstalledApp& app) { return app.bundleID == u"io.ondine.player"_s; });
     ASSERT_NE(ondine, apps.cend());

@@ -211,7 +211,8 @@ TEST(Receipts, theDemonstrationMacsOndineLeftFilesOutsideItsBundle)
     QStringList ids;
     for (const Package& package : Receipts::allPackages())
         ids.append(package.id);
-    EXPECT_EQ(ids, (QStringList{u"io.ondine.player.pkg"_s, u"net.ardoise.client.pkg"_s, u"com.lumenlabs.fonts"_s}));
+    EXPECT_EQ(ids, (QStringList{u"fr.studiovideo.editeur.pkg"_s, u"io.ondine.player.pkg"_s, u"net.ardoise.client.pkg"_s,
+                                u"com.lumenlabs.fonts"_s}));
 
     const QString ondine = demo + u"/Applications/Ondine.app"_s;
     const QList<Receipts::Trace> traces = Receipts::traces(ondine);

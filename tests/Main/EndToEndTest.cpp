@@ -67,6 +67,12 @@
 
 #include "Core/Preferences.h"
 #include "Scan/Scheduler.h"
+#include "Tools/AppDetail.h"
+#include "Tools/UninstallerModel.h"
+#include "Tools/UninstallerView.h"
+#include <QLineEdit>
+#include <QListView>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -1108,4 +1114,155 @@ TEST(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACask)
     ASSERT_TRUE(checked.wait(30000));
     EXPECT_FALSE(names().contains(u"ondine"_s));
     EXPECT_TRUE(names().contains(u"atelier-photo"_s));
+}
+
+// "Désinstalleur" from the sidebar on the demonstration Mac: the list leaves Apple's application out and its
+// filters find the large and the long-unused ones; Studio Vidéo shows its installer's traces and goes to the Trash
+// with its data, journaled and put back from the history window. Veilleur, open and ignoring the request to quit,
+// keeps all of its files and the screen says why. (Only Veilleur runs: other tests start and quit an Ondine of
+// their own, which a running one here would disturb.)
+TEST(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
+{
+    const DemoMac demo;
+    const QString studioURL = demo.path(u"/Applications/Studio Vidéo.app"_s);
+    const QString veilleurURL = demo.path(u"/Applications/Veilleur.app"_s);
+    QProcess veilleur;
+    veilleur.start(u"/bin/sh"_s,
+                   {u"-c"_s, u"trap '' TERM; exec \"$0\" 600"_s, veilleurURL + u"/Contents/MacOS/Veilleur"_s});
+    ASSERT_TRUE(veilleur.waitForStarted(10000));
+    const auto stop = qScopeGuard([&] {
+        veilleur.kill();
+        veilleur.waitForFinished(5000);
+    });
+
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1280, 900);
+    window.show();
+    app.state().setSelection(ModuleID::uninstaller);
+    auto* view = qobject_cast<UninstallerView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    UninstallerModel& model = view->model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading() && !model.apps().isEmpty(); }, 30000));
+
+    const auto shownNames = [&] {
+        QStringList names;
+        for (const InstalledApp& shown : model.visibleApps())
+            names.append(shown.name);
+        return names;
+    };
+    const QStringList all = shownNames();
+    for (const QString& name : {u"Studio Vidéo"_s, u"Moniteur Réseau"_s, u"Pense-bête"_s, u"Croquis"_s, u"Archiviste"_s,
+                                u"Lumen Sync"_s, u"Ondine"_s, u"Veilleur"_s})
+        EXPECT_TRUE(all.contains(name)) << name.toStdString();
+    EXPECT_FALSE(all.contains(u"Safari"_s));
+    EXPECT_EQ(all.first(), u"Studio Vidéo"_s); // largest first
+    QTest::mouseClick(button(window, u"filter_large"_s), Qt::LeftButton);
+    EXPECT_EQ(shownNames(), QStringList{u"Studio Vidéo"_s});
+    QTest::mouseClick(button(window, u"filter_unused"_s), Qt::LeftButton);
+    EXPECT_EQ(shownNames(), QStringList{u"Archiviste"_s});
+    QTest::mouseClick(button(window, u"filter_all"_s), Qt::LeftButton);
+
+    // Studio Vidéo: found, selected, its receipt read.
+    auto* search = view->findChild<QLineEdit*>(u"searchField"_s);
+    ASSERT_NE(search, nullptr);
+    QTest::keyClicks(search, u"studio"_s);
+    ASSERT_EQ(shownNames(), QStringList{u"Studio Vidéo"_s});
+    auto* list = view->findChild<QListView*>(u"appList"_s);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return view->detail() && view->detail()->app().name == u"Studio Vidéo"_s; }, 5000));
+    QLabel* summary = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (summary = view->detail()->findChild<QLabel*>(u"traceSummary"_s)) != nullptr; }, 20000));
+    EXPECT_EQ(summary->text(), u"3 fichiers, dont 1 hors du bundle"_s);
+    const InstalledApp chosen = view->detail()->app();
+    QSet<QString> goes{studioURL};
+    for (const ScanItem& item : chosen.leftovers)
+        goes.insert(item.url);
+    EXPECT_EQ(goes.size(), 4); // its support folder, its container and its settings
+
+    const auto answer = [&](bool running) {
+        QMessageBox* box = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                for (QWidget* widget : QApplication::topLevelWidgets()) {
+                    if (auto* candidate = qobject_cast<QMessageBox*>(widget); candidate && candidate->isVisible())
+                        box = candidate;
+                }
+                return box != nullptr;
+            },
+            5000));
+        const QString said = box->text() + u'\n' + box->informativeText();
+        EXPECT_EQ(said.endsWith(u"L'app est ouverte : elle sera fermée d'abord."_s), running) << said.toStdString();
+        QAbstractButton* confirm = nullptr;
+        for (QAbstractButton* candidate : box->buttons()) {
+            if (candidate->text() == u"Désinstaller"_s)
+                confirm = candidate;
+        }
+        ASSERT_NE(confirm, nullptr);
+        confirm->click();
+    };
+    QTest::mouseClick(button(window, u"uninstallButton"_s), Qt::LeftButton);
+    answer(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.uninstallsRunning() == 0; }, 30000));
+    for (const QString& path : goes)
+        EXPECT_FALSE(TestSupport::exists(path)) << path.toStdString();
+    EXPECT_TRUE(TestSupport::exists(demo.path(u"/usr/local/lib/libstudiovideo.dylib"_s)));
+    EXPECT_EQ(view->findChild<NoticeBanner*>(u"uninstallNotice"_s), nullptr);
+    for (const InstalledApp& left : model.apps())
+        EXPECT_NE(left.name, u"Studio Vidéo"_s);
+    EXPECT_EQ(shownNames(), QStringList());
+
+    History::shared().waitUntilIdle();
+    ASSERT_FALSE(History::shared().sessions().isEmpty());
+    const CleaningSession session = History::shared().sessions().first();
+    EXPECT_EQ(session.moduleID, u"uninstaller"_s);
+    QSet<QString> journaled;
+    for (const RemovedFile& file : session.files) {
+        journaled.insert(file.originalPath);
+        ASSERT_TRUE(file.trashPath.has_value());
+        EXPECT_TRUE(file.trashPath->startsWith(demo.path(u"/Users/demo/.Trash/"_s))) << file.trashPath->toStdString();
+    }
+    EXPECT_EQ(journaled, goes);
+    QFile journal(History::shared().fileURL());
+    ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
+    EXPECT_EQ(journal.readAll().count("\"uninstaller\""), 1);
+
+    window.historyAction()->trigger();
+    auto* history = historyWindow()->findChild<HistoryView*>();
+    ASSERT_NE(history, nullptr);
+    SessionCard* card = history->card(session.id);
+    ASSERT_NE(card, nullptr);
+    card->restoreButton()->click();
+    EXPECT_TRUE(TestSupport::exists(studioURL + u"/Contents/Info.plist"_s));
+    for (const QString& path : goes)
+        EXPECT_TRUE(TestSupport::exists(path)) << path.toStdString();
+
+    // Veilleur stays open: nothing moves, nothing is journaled, it stays listed and the banner says why.
+    search->clear();
+    QTest::keyClicks(search, u"veilleur"_s);
+    ASSERT_EQ(shownNames(), QStringList{u"Veilleur"_s});
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->detail() && view->detail()->app().name == u"Veilleur"_s; }, 5000));
+    const qsizetype sessions = History::shared().sessions().size();
+    QTest::mouseClick(button(window, u"uninstallButton"_s), Qt::LeftButton);
+    answer(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.uninstallsRunning() == 0; }, 30000));
+    EXPECT_EQ(veilleur.state(), QProcess::Running);
+    EXPECT_TRUE(TestSupport::exists(veilleurURL + u"/Contents/MacOS/Veilleur"_s));
+    EXPECT_TRUE(TestSupport::exists(demo.path(u"/Users/demo/Library/Application Support/fr.veilleur.app"_s)));
+    NoticeBanner* banner = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            banner = view->findChild<NoticeBanner*>(u"uninstallNotice"_s);
+            return banner != nullptr && banner->isVisibleTo(view);
+        },
+        5000));
+    ASSERT_NE(view->detail(), nullptr);
+    EXPECT_EQ(view->detail()->app().name, u"Veilleur"_s);
+    History::shared().waitUntilIdle();
+    EXPECT_EQ(History::shared().sessions().size(), sessions);
+    app.finishCleanings();
 }

@@ -1,0 +1,230 @@
+#include "Tools/UninstallerModel.h"
+
+#include "Core/History.h"
+#include "Core/ModuleID.h"
+#include "Core/RemovalEngine.h"
+#include "Core/WorkInFlight.h"
+#include "Scan/ProgressRelay.h"
+
+#include <QFileInfo>
+
+#include <chrono>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+UninstallerModel* modelOf(const Background::Job& job)
+{
+    return static_cast<UninstallerModel*>(job.receiver());
+}
+
+// Whether anything, even a dangling link, still stands at the bundle's place.
+bool stillThere(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+UninstallerModel::UninstallerModel(const ModelServices& services, Seams seams, QObject* parent)
+    : QObject(parent), m_services(services), m_seams(std::move(seams))
+{
+    if (!m_seams.now)
+        m_seams.now = [] { return QDateTime::currentDateTimeUtc(); };
+    if (!m_seams.sleep)
+        m_seams.sleep = [](int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); };
+    if (!m_seams.inventory)
+        m_seams.inventory = [](const Progress& progress, std::stop_token stop) {
+            return InstalledApp::loadAll(progress, stop);
+        };
+    if (!m_seams.receipts)
+        m_seams.receipts = [](const QString& application) { return Receipts::traces(application); };
+}
+
+void UninstallerModel::setQuery(const QString& query)
+{
+    if (query == m_query)
+        return;
+    m_query = query;
+    emit changed();
+}
+
+void UninstallerModel::setFilter(Filter filter)
+{
+    if (filter == m_filter)
+        return;
+    m_filter = filter;
+    emit changed();
+}
+
+void UninstallerModel::setSelected(const std::optional<QUuid>& id)
+{
+    if (id == m_selected)
+        return;
+    m_selected = id;
+    emit changed();
+}
+
+void UninstallerModel::setRemoveLeftovers(bool remove)
+{
+    if (remove == m_removeLeftovers)
+        return;
+    m_removeLeftovers = remove;
+    emit changed();
+}
+
+QDateTime UninstallerModel::now() const
+{
+    return m_seams.now();
+}
+
+QList<InstalledApp> UninstallerModel::visibleApps() const
+{
+    return Uninstaller::visibleApps(m_apps, m_query, m_filter, now());
+}
+
+std::optional<InstalledApp> UninstallerModel::selectedApp() const
+{
+    if (!m_selected)
+        return std::nullopt;
+    for (const InstalledApp& app : m_apps) {
+        if (app.id == *m_selected)
+            return app;
+    }
+    return std::nullopt;
+}
+
+bool UninstallerModel::isRunning(const InstalledApp& app)
+{
+    return app.isRunning();
+}
+
+void UninstallerModel::refresh()
+{
+    if (m_loading)
+        return;
+    m_loading = true;
+    m_progress = 0;
+    m_notice.reset();
+    emit changed();
+    m_inventory.start([inventory = m_seams.inventory](const Background::Job& job) {
+        auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
+                                           [job](double fraction, const std::optional<QString>& status) {
+                                               if (job.isCurrent())
+                                                   modelOf(job)->applyProgress(fraction, status);
+                                           });
+        const QList<InstalledApp> apps = inventory(
+            [relay](double fraction, const QString& label) { relay->report(fraction, label); }, job.stopToken());
+        if (job.stopRequested())
+            return;
+        job.deliver([job, relay, apps] {
+            relay->flush();
+            modelOf(job)->publishInventory(apps);
+        });
+    });
+}
+
+void UninstallerModel::applyProgress(double fraction, const std::optional<QString>& status)
+{
+    m_progress = fraction;
+    if (status)
+        m_status = *status;
+    emit changed();
+}
+
+void UninstallerModel::publishInventory(const QList<InstalledApp>& apps)
+{
+    m_apps = apps;
+    m_loading = false;
+    m_status.clear();
+    // A selection already made stays, even when the new list no longer holds it.
+    if (!m_selected) {
+        const QList<InstalledApp> shown = visibleApps();
+        if (!shown.isEmpty())
+            m_selected = shown.first().id;
+    }
+    emit changed();
+}
+
+void UninstallerModel::loadTraces(const InstalledApp& app)
+{
+    m_traces.clear();
+    m_readingReceipts = true;
+    emit changed();
+    // Starting on the line drops whatever an earlier reading still delivers: only the latest one publishes.
+    m_receipts.start([receipts = m_seams.receipts, url = app.url](const Background::Job& job) {
+        const QList<Receipts::Trace> traces = receipts(url);
+        job.deliver([job, traces] { modelOf(job)->publishTraces(traces); });
+    });
+}
+
+void UninstallerModel::publishTraces(const QList<Receipts::Trace>& traces)
+{
+    m_traces = traces;
+    m_readingReceipts = false;
+    emit changed();
+}
+
+void UninstallerModel::uninstall(const InstalledApp& app, bool removeLeftovers)
+{
+    m_notice.reset();
+    ++m_running;
+    emit changed();
+
+    // The job ignores its stop token: once confirmed, an uninstall runs to its end and is journaled whatever
+    // becomes of the model, and the ticket keeps the program from ending before that.
+    auto& line = m_uninstalls.emplace_back(std::make_unique<Background::JobLine>(this));
+    line->start([app, removeLeftovers, sleep = m_seams.sleep, ticket = m_services.inFlight.begin(),
+                 &engine = m_services.removal, &history = m_services.history](const Background::Job& job) mutable {
+        Outcome outcome;
+        if (app.isRunning()) {
+            app.terminate();
+            // Moving an open application's files from under it could lose unsaved work: wait until it is gone,
+            // and leave everything in place when it stays open.
+            sleep(quitFirstWaitMs);
+            int waited = quitFirstWaitMs;
+            while (app.isRunning()) {
+                if (waited >= quitGiveUpMs) {
+                    outcome.quitRefused = true;
+                    break;
+                }
+                sleep(quitPollMs);
+                waited += quitPollMs;
+            }
+        }
+        if (!outcome.quitRefused) {
+            outcome.report = engine.remove(InstalledApp::bundleItems(app, removeLeftovers));
+            history.record(outcome.report, ModuleID::uninstaller);
+            outcome.bundleGone = !stillThere(app.url);
+        }
+        ticket.reset();
+        job.deliver([job, id = app.id, outcome] { modelOf(job)->finishUninstall(id, outcome); });
+    });
+}
+
+void UninstallerModel::finishUninstall(const QUuid& id, const Outcome& outcome)
+{
+    --m_running;
+    if (outcome.quitRefused) {
+        m_notice = Notice{u"Désinstallation annulée"_s,
+                          u"L'application ne s'est pas fermée : rien n'a été mis à la corbeille."_s};
+    } else {
+        m_lastReport = outcome.report;
+        const QList<Removal::Failure>& failures = outcome.report.failures;
+        if (!failures.isEmpty()) {
+            m_notice = Notice{u"Désinstallation incomplète"_s,
+                              Uninstaller::failureMessage(int(failures.size()), failures.first().reason)};
+        }
+        // An application whose bundle could not go stays listed and selected, with the banner saying why.
+        if (outcome.bundleGone) {
+            m_apps.removeIf([&](const InstalledApp& app) { return app.id == id; });
+            const QList<InstalledApp> shown = visibleApps();
+            m_selected = shown.isEmpty() ? std::nullopt : std::optional<QUuid>(shown.first().id);
+        }
+    }
+    emit changed();
+    emit uninstallFinished();
+}
