@@ -5,6 +5,7 @@
 #include "TestServices.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -165,6 +166,31 @@ TEST(OptimizationModel, disablingTrashesTheFileJournalsItAndDropsTheRowEvenWhenT
         ASSERT_EQ(session.files.size(), 1);
         EXPECT_TRUE(session.files.first().trashPath.has_value());
     }
+}
+
+// A list reached through a link: the link goes to the Trash, the list it leads to stays.
+TEST(OptimizationModel, disablingALinkedListMovesTheLinkAlone)
+{
+    TestSupport::TestServices services;
+    const TempTree tree(u"Support/veilleuse.plist 300\nLaunchAgents/\n"_s);
+    const QString link = tree.path(u"LaunchAgents/fr.veilleuse.plist"_s);
+    ASSERT_TRUE(QFile::link(tree.path(u"Support/veilleuse.plist"_s), link));
+    const LaunchItem item = itemAt(link, u"fr.veilleuse"_s);
+    OptimizationModel model(services.services, {[item] { return QList<LaunchItem>{item}; }, {}, {}});
+    model.refresh();
+    ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
+    model.remove(item);
+    ASSERT_TRUE(waitFor([&] { return model.launchItems().isEmpty(); }));
+    EXPECT_FALSE(TestSupport::exists(link));
+    EXPECT_EQ(TestSupport::contentOf(tree.path(u"Support/veilleuse.plist"_s)).size(), 300);
+    ASSERT_TRUE(waitFor([&] { return services.inFlight.idle(); }));
+    services.history.waitUntilIdle();
+    ASSERT_EQ(services.history.sessions().size(), 1);
+    const std::optional<QString> trashed = services.history.sessions().first().files.first().trashPath;
+    ASSERT_TRUE(trashed.has_value());
+    const auto inTrash = Platform::fileInfo(*trashed);
+    ASSERT_TRUE(inTrash.has_value());
+    EXPECT_TRUE(inTrash->isSymlink());
 }
 
 TEST(OptimizationModel, aRefusedRemovalKeepsItsRowAndSaysWhyUntilTheNextRefresh)
