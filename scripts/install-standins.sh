@@ -23,6 +23,10 @@ install_tool ditto /usr/bin
 install_tool mount_apfs /sbin
 install_tool umount /sbin
 install_tool xcrun /usr/bin
+# The health probes' and the process listing's tools.
+install_tool ps /bin
+install_tool sysctl /usr/sbin
+install_tool pmset /usr/bin
 # The maintenance tasks' tools: one recording stand-in under each name.
 install_as() { # MAC-FOLDER NAME
     mkdir -p "$root$1"

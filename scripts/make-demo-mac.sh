@@ -855,6 +855,145 @@ cp "$(command -v sleep)" "$root/Applications/Veilleur.app/Contents/MacOS/Veilleu
 fill "$lib/Application Support/fr.veilleur.app/réglages.json" 5000
 fill "$lib/Preferences/fr.veilleur.app.plist" 700
 # ---- end of what the uninstaller lists --------------------------------------------------------------------------
+# ---- What the optimisation screen lists: applications whose programs really run (copies of sleep, which
+# scripts/start-demo-apps.sh starts), startup items in the three launch folders with the entries a folder may
+# hold beside them, and the jobs launchd has loaded (what launchctl list reports) --------------------------------
+sleeper="$(command -v sleep)"
+shown="$root/Applications/Démonstration"
+# running_app FOLDER NAME IDENTIFIER [EXTRA-XML]: a bundle whose program is a copy of sleep.
+running_app() {
+    local bundle="$1/$2.app"
+    mkdir -p "$bundle/Contents/MacOS"
+    {
+        printf '%s\n<plist version="1.0">\n<dict>\n' "$plist_header"
+        printf '    <key>CFBundleIdentifier</key>\n    <string>%s</string>\n' "$3"
+        printf '    <key>CFBundleName</key>\n    <string>%s</string>\n' "$(xml "$2")"
+        printf '    <key>CFBundleExecutable</key>\n    <string>%s</string>\n' "$(xml "$2")"
+        printf '    <key>CFBundlePackageType</key>\n    <string>APPL</string>\n%s' "${4:-}"
+        printf '</dict>\n</plist>\n'
+    } > "$bundle/Contents/Info.plist"
+    cp "$sleeper" "$bundle/Contents/MacOS/$2"
+}
+for name in Boussole Éclipse Girouette Kiosque Lanterne Métronome Nuancier Origami Palette; do
+    running_app "$shown" "$name" "fr.demo.$(printf '%s' "$name" | iconv -f UTF-8 -t ASCII//TRANSLIT | tr 'A-Z' 'a-z')"
+done
+running_app "$shown" "Dessin Libre" fr.demo.dessinlibre
+running_app "$shown" Fanfare fr.demo.fanfare
+running_app "$shown" Aquarelle fr.demo.aquarelle
+cp "$sleeper" "$shown/Aquarelle.app/Contents/MacOS/Aquarelle Helper"
+running_app "$shown" Horizon fr.demo.horizon
+running_app "$shown/Horizon.app/Contents/Frameworks" "Aperçu Rapide" fr.demo.horizon.apercu
+# A menu-bar application (no Dock icon) and a background one (no icon at all).
+running_app "$shown" Calepin fr.demo.calepin "    <key>CFBundleDisplayName</key>
+    <string>Calepin éclair</string>
+    <key>LSUIElement</key>
+    <true/>
+"
+running_app "$shown" Relais fr.demo.relais "    <key>LSBackgroundOnly</key>
+    <true/>
+"
+app_program() { printf '%s/%s.app/Contents/MacOS/%s' "$shown" "$1" "${2:-$1}"; }
+
+# The user's agents: one without a label, one whose Program stands beside its ProgramArguments, a disabled one,
+# the background service that keeps restarting; and what is not read: a capitalised extension, a backup, a
+# text file and a damaged list.
+cat > "$agents/fr.boussole.synchro.plist" <<PLIST
+$plist_header
+<plist version="1.0">
+<dict>
+    <key>ProgramArguments</key>
+    <array>
+        <string>$(xml "$(app_program Boussole)")</string>
+        <string>--synchro</string>
+    </array>
+    <key>RunAtLoad</key>
+    <true/>
+</dict>
+</plist>
+PLIST
+job "$agents/fr.aquarelle.assistant.plist" fr.aquarelle.assistant <<PLIST
+    <key>Program</key>
+    <string>$(xml "$(app_program Aquarelle "Aquarelle Helper")")</string>
+    <key>ProgramArguments</key>
+    <array>
+        <string>Aquarelle Helper</string>
+        <string>--en-fond</string>
+    </array>
+PLIST
+job "$agents/fr.girouette.meteo.plist" fr.girouette.meteo <<PLIST
+    <key>Program</key>
+    <string>$(xml "$(app_program Girouette)")</string>
+    <key>Disabled</key>
+    <true/>
+PLIST
+job "$agents/fr.relais.synchro.plist" fr.relais.synchro <<PLIST
+    <key>Program</key>
+    <string>$(xml "$(app_program Relais)")</string>
+    <key>KeepAlive</key>
+    <true/>
+PLIST
+job "$agents/fr.kiosque.alerte.PLIST" fr.kiosque.alerte <<PLIST
+    <key>Program</key>
+    <string>$(xml "$(app_program Kiosque)")</string>
+PLIST
+cp "$agents/fr.kiosque.alerte.PLIST" "$agents/fr.kiosque.alerte.plist.bak"
+printf 'Les agents de cette session.\n' > "$agents/LISEZMOI.txt"
+printf '%s\n<plist version="1.0">\n<dict>\n    <key>Label</key>\n    <string>fr.casse' "$plist_header" \
+    > "$agents/fr.casse.plist"
+
+# Agents of every session: one in the binary format, and one whose list lives elsewhere, reached by a link.
+# binary_job PLIST LABEL PROGRAM: {Label, Program, RunAtLoad = true} as a binary property list.
+binary_job() {
+    ascii_object() { printf '%02x%s' $((0x50 + ${#1})) "$(printf '%s' "$1" | od -An -tx1 | tr -d ' \n')"; }
+    text_object() {
+        local units count
+        units=$(printf '%s' "$1" | iconv -f UTF-8 -t UTF-16BE | od -An -tx1 | tr -d ' \n')
+        count=$((${#units} / 4))
+        if [ "$count" -lt 15 ]; then printf '%02x%s' $((0x60 + count)) "$units"
+        elif [ "$count" -lt 256 ]; then printf '6f10%02x%s' "$count" "$units"
+        else printf '6f11%04x%s' "$count" "$units"; fi
+    }
+    local objects=(d3010203040506 "$(ascii_object Label)" "$(ascii_object Program)" "$(ascii_object RunAtLoad)"
+                   "$(text_object "$2")" "$(text_object "$3")" 09)
+    local body=62706c6973743030 table="" offset=8 object trailer
+    for object in "${objects[@]}"; do
+        table+=$(printf '%04x' "$offset")
+        body+=$object
+        offset=$((offset + ${#object} / 2))
+    done
+    trailer=$(printf '0000000000000201%016x%016x%016x' "${#objects[@]}" 0 "$offset")
+    printf '%b' "$(printf '%s' "$body$table$trailer" | sed 's/../\\x&/g')" > "$1"
+}
+binary_job "$root/Library/LaunchAgents/fr.metronome.rappel.plist" fr.metronome.rappel "$(app_program Métronome)"
+mkdir -p "$root/Library/Application Support/Lanterne"
+job "$root/Library/Application Support/Lanterne/veilleuse.plist" fr.lanterne.veilleuse <<PLIST
+    <key>Program</key>
+    <string>$(xml "$(app_program Lanterne)")</string>
+PLIST
+ln -s "$root/Library/Application Support/Lanterne/veilleuse.plist" "$root/Library/LaunchAgents/fr.lanterne.veilleuse.plist"
+
+# A daemon, and a folder whose name looks like a property list.
+job "$root/Library/LaunchDaemons/fr.palette.service.plist" fr.palette.service <<PLIST
+    <key>ProgramArguments</key>
+    <array>
+        <string>$(xml "$(app_program Palette)")</string>
+    </array>
+PLIST
+mkdir -p "$root/Library/LaunchDaemons/dossier.plist"
+
+# The jobs launchd loaded at login, in its order (a disabled job is not loaded): LABEL<tab>PROGRAM.
+mkdir -p "$root/private/var/db/launchd"
+{
+    printf 'io.ondine.player.helper\t%s\n' "$root/Applications/Ondine.app/Contents/MacOS/Ondine"
+    printf 'com.lumenlabs.sync.agent\t%s\n' "$home/Applications/Lumen Sync.app/Contents/MacOS/Lumen Sync"
+    printf 'fr.boussole.synchro\t%s\n' "$(app_program Boussole)"
+    printf 'fr.aquarelle.assistant\t%s\n' "$(app_program Aquarelle "Aquarelle Helper")"
+    printf 'fr.relais.synchro\t%s\n' "$(app_program Relais)"
+    printf 'fr.metronome.rappel\t%s\n' "$(app_program Métronome)"
+    printf 'fr.lanterne.veilleuse\t%s\n' "$(app_program Lanterne)"
+} > "$root/private/var/db/launchd/loaded"
+# ---- end of what the optimisation screen lists ----------------------------------------------------------------
+
 
 # Maintenance and updates: the tasks and the install run start /bin/sh through the system root.
 [ -e "$root/bin/sh" ] || ln -s /bin/sh "$root/bin/sh"

@@ -32,6 +32,7 @@ public:
     void setAlignment(Qt::Alignment alignment);
     // A colour instead of the label colour; nothing goes back to the label colour.
     void setColor(const std::optional<QColor>& color);
+    const std::optional<QColor>& color() const { return m_color; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -18,6 +18,7 @@
 #include "Look/DesktopOpenPanel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
+#include "Performance/Diagnostics.h"
 #include "Performance/PerformanceModules.h"
 #include "Platform/DBusNotifier.h"
 #include "Scan/HistoryModel.h"
@@ -53,7 +54,13 @@ Shortcuts::Services CompositionRoot::actionServices()
         return XcodeService::recommendedBytes(inventory.devices, inventory.runtimes, inventory.archives,
                                               QDateTime::currentDateTimeUtc());
     };
-    // The diagnostics (`diagnose`) are given here once they exist; until then that action finds nothing.
+    // The health probes, with the application's respawn window (no wait when no service runs).
+    services.diagnose = [] {
+        QList<Shortcuts::Finding> findings;
+        for (const Diagnostics::Finding& finding : Diagnostics::run(Diagnostics::applicationWindow))
+            findings.append({finding.title, finding.evidence});
+        return findings;
+    };
     return services;
 }
 

@@ -1,12 +1,15 @@
 #include "Performance/Diagnostics.h"
 
 #include "Core/Formatters.h"
+#include "Core/ProcessRunner.h"
 
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 
 namespace Diagnostics {
 
@@ -172,6 +175,45 @@ void sortBySeverity(std::vector<Finding>& findings)
 {
     std::stable_sort(findings.begin(), findings.end(),
                      [](const Finding& a, const Finding& b) { return a.severity > b.severity; });
+}
+
+namespace {
+
+QString outputOf(const QString& executable, const QStringList& arguments)
+{
+    return OptimizationService::run(executable, arguments, true).output;
+}
+
+std::vector<std::pair<QString, QString>> serviceListing()
+{
+    return launchctlSample(outputOf(QStringLiteral("/bin/launchctl"), {QStringLiteral("list")}));
+}
+
+} // namespace
+
+std::vector<Finding> run(std::chrono::milliseconds window, std::stop_token stop)
+{
+    std::vector<Finding> findings;
+    const auto keep = [&](std::optional<Finding> finding) {
+        if (finding)
+            findings.push_back(std::move(*finding));
+    };
+    keep(swapFinding(outputOf(QStringLiteral("/usr/sbin/sysctl"), {QStringLiteral("vm.swapusage")})));
+    keep(thermalFinding(outputOf(QStringLiteral("/usr/bin/pmset"), {QStringLiteral("-g"), QStringLiteral("therm")})));
+    keep(spotlightFinding(outputOf(QStringLiteral("/usr/bin/mdutil"), {QStringLiteral("-s"), QStringLiteral("/")})));
+    const auto first = serviceListing();
+    // Nothing runs, so nothing can restart: no second listing and no wait.
+    if (!first.empty()) {
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::unique_lock lock(mutex);
+        wake.wait_for(lock, stop, window, [] { return false; });
+        lock.unlock();
+        const qint64 seconds = std::chrono::duration_cast<std::chrono::seconds>(window).count();
+        keep(respawnFinding(first, serviceListing(), seconds));
+    }
+    sortBySeverity(findings);
+    return findings;
 }
 
 } // namespace Diagnostics

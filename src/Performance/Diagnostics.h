@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include <chrono>
 #include <optional>
+#include <stop_token>
 #include <utility>
 #include <vector>
 
@@ -48,5 +50,13 @@ std::optional<Finding> respawnFinding(const std::vector<std::pair<QString, QStri
 
 // Serious first; equal severities keep probe order.
 void sortBySeverity(std::vector<Finding>& findings);
+
+// How long the application waits between the two service listings of the respawn probe.
+inline constexpr std::chrono::milliseconds applicationWindow{8000};
+
+// Runs the four probes one after another through the process runner (swap, thermal, Spotlight, then the
+// services), serious findings first. The respawn probe takes a second listing `window` after the first, but
+// only when the first lists a running job; a stop ends that wait at once. Blocks its thread; never fails.
+std::vector<Finding> run(std::chrono::milliseconds window, std::stop_token stop = {});
 
 } // namespace Diagnostics

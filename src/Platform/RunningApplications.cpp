@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <initializer_list>
 #include <mutex>
 #include <optional>
 
@@ -16,6 +17,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QVariantMap>
 
 using namespace Qt::StringLiterals;
 
@@ -75,6 +77,22 @@ std::optional<QString> bundleOfProcess(int pid)
     return parts.mid(0, parts.size() - 3).join(u'/');
 }
 
+// The first of the keys that holds a text that is not empty.
+QString firstText(const QVariantMap& dictionary, std::initializer_list<QString> keys)
+{
+    for (const QString& key : keys) {
+        const QVariant value = dictionary.value(key);
+        if (value.typeId() == QMetaType::QString && !value.toString().isEmpty())
+            return value.toString();
+    }
+    return QString();
+}
+
+bool isTrue(const QVariant& value)
+{
+    return value.typeId() == QMetaType::Bool && value.toBool();
+}
+
 std::optional<RunningApplication> describe(int pid)
 {
     if (!belongsToThisUser(pid))
@@ -85,7 +103,14 @@ std::optional<RunningApplication> describe(int pid)
     const std::optional<BundleInfo> info = readBundle(*bundle);
     if (!info)
         return std::nullopt;
-    return RunningApplication{pid, *bundle, info->identifier};
+    QString name = firstText(info->dictionary, {u"CFBundleDisplayName"_s, u"CFBundleName"_s});
+    if (name.isEmpty())
+        name = bundle->section(u'/', -1).chopped(4);
+    const ActivationPolicy policy = isTrue(info->dictionary.value(u"LSUIElement"_s)) ? ActivationPolicy::accessory
+                                    : isTrue(info->dictionary.value(u"LSBackgroundOnly"_s))
+                                        ? ActivationPolicy::prohibited
+                                        : ActivationPolicy::regular;
+    return RunningApplication{pid, *bundle, info->identifier, name, policy};
 }
 
 QList<RunningApplication> readProcesses()

@@ -10,12 +10,19 @@
 // that bundle. Nothing is cached: every call reads the processes as they now stand.
 namespace Platform {
 
+// How an application shows itself: in the Dock (regular), only in the menu bar (accessory: LSUIElement), or
+// not at all (prohibited: LSBackgroundOnly).
+enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
+
 // One running application. The record grows with what its callers need of it (a name to show, how it appears
 // to the user); each field is read from the process and its bundle when the list is made.
 struct RunningApplication {
     int processID = 0;
     QString bundlePath;       // the "….app" folder holding the program
     QString bundleIdentifier; // its CFBundleIdentifier, case kept; empty when the bundle declares none
+    // CFBundleDisplayName, else CFBundleName, else the bundle's name without ".app".
+    QString localizedName{};
+    ActivationPolicy activationPolicy = ActivationPolicy::regular;
 
     friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
 };

@@ -66,12 +66,15 @@
 #include <QUrl>
 
 #include "Core/Preferences.h"
+#include "Performance/OptimizationModel.h"
+#include "Performance/OptimizationView.h"
 #include "Scan/Scheduler.h"
 #include "Tools/AppDetail.h"
 #include "Tools/UninstallerModel.h"
 #include "Tools/UninstallerView.h"
 #include <QLineEdit>
 #include <QListView>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <gtest/gtest.h>
 
@@ -1265,4 +1268,196 @@ TEST(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     History::shared().waitUntilIdle();
     EXPECT_EQ(History::shared().sessions().size(), sessions);
     app.finishCleanings();
+}
+
+namespace {
+
+// Programs of the demonstration Mac started by a test, ended by their own ids when it is done.
+class StartedPrograms final
+{
+public:
+    StartedPrograms() = default;
+    StartedPrograms(const StartedPrograms&) = delete;
+    StartedPrograms& operator=(const StartedPrograms&) = delete;
+    ~StartedPrograms()
+    {
+        for (auto& process : m_processes) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+
+    QProcess& start(const QString& program)
+    {
+        auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
+        process->start(program, {u"120"_s});
+        EXPECT_TRUE(process->waitForStarted(5000)) << program.toStdString();
+        return *process;
+    }
+
+private:
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+QWidget* launchRowFor(QWidget& window, const QString& url)
+{
+    for (QWidget* row : window.findChildren<QWidget*>(u"launchItemRow"_s)) {
+        if (row->isVisibleTo(&window) && row->property("itemURL").toString() == url)
+            return row;
+    }
+    return nullptr;
+}
+
+QStringList heavyNames(const OptimizationModel& model)
+{
+    QStringList names;
+    for (const OptimizationService::HeavyApp& app : model.heavyApps())
+        names << app.name;
+    return names;
+}
+
+} // namespace
+
+// "Optimisation" on the demonstration Mac: the applications started here and its startup items are listed;
+// "Désactiver" puts an agent's list in that Mac's Trash as a journaled cleaning that the history window puts
+// back; "Quitter" ends an application, gone after "Actualiser"; "Diagnostiquer" shows its banners.
+TEST(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac)
+{
+    const DemoMac demo;
+    const QString shown = demo.path(u"/Applications/Démonstration/"_s);
+    StartedPrograms started;
+    QProcess& boussole = started.start(shown + u"Boussole.app/Contents/MacOS/Boussole"_s);
+    started.start(shown + u"Calepin.app/Contents/MacOS/Calepin"_s);
+    started.start(shown + u"Fanfare.app/Contents/MacOS/Fanfare"_s);
+    started.start(shown + u"Fanfare.app/Contents/MacOS/Fanfare"_s);
+    // That Mac's tools tell of the processes as they run: launchd's job for Boussole's program has its pid.
+    const auto toolOutput = [&](const QString& tool, const QStringList& arguments) {
+        QProcess process;
+        process.start(demo.path(tool), arguments);
+        EXPECT_TRUE(process.waitForFinished(10000));
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    const QString pid = QString::number(boussole.processId());
+    EXPECT_TRUE(toolOutput(u"/bin/launchctl"_s, {u"list"_s}).contains(pid + u"\t0\tfr.boussole.synchro\n"_s));
+    EXPECT_TRUE(toolOutput(u"/bin/ps"_s, {u"-axo"_s, u"pid=,pcpu=,rss=,comm="_s})
+                    .contains(QRegularExpression(u"(^|\n) *"_s + pid + u" +[0-9]+\\.[0-9] +[0-9]+ "_s +
+                                                 QRegularExpression::escape(shown) +
+                                                 u"Boussole.app/Contents/MacOS/Boussole\n"_s)));
+    const TestSupport::ScopedEnvironment forced{"QUORVANE_DIAGNOSIS", u"serious"_s};
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 900);
+    window.show();
+    app.state().setSelection(ModuleID::optimization);
+    auto* view = qobject_cast<OptimizationView*>(window.detail());
+    ASSERT_NE(view, nullptr);
+    OptimizationModel& model = view->model();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !model.isLoading() && heavyNames(model).contains(u"Boussole"_s); }, 30000));
+
+    // Every list of the three folders that reads, once, and the running menu-bar application.
+    QStringList labels;
+    for (const OptimizationService::LaunchItem& item : model.launchItems())
+        labels << item.label;
+    for (const QString& label :
+         {u"fr.boussole.synchro"_s, u"fr.aquarelle.assistant"_s, u"fr.girouette.meteo"_s, u"fr.metronome.rappel"_s,
+          u"fr.lanterne.veilleuse"_s, u"fr.palette.service"_s, u"com.searchmine.helper"_s, u"Calepin éclair"_s})
+        EXPECT_EQ(labels.count(label), 1) << label.toStdString();
+    EXPECT_FALSE(labels.contains(u"fr.kiosque.alerte"_s));
+    EXPECT_FALSE(labels.contains(u"fr.casse"_s));
+    EXPECT_FALSE(labels.contains(u"dossier"_s));
+    EXPECT_EQ(heavyNames(model).count(u"Fanfare"_s), 1);
+
+    // "Désactiver": to that Mac's Trash, journaled, and put back from the history window.
+    const QString agent = demo.path(u"/Users/demo/Library/LaunchAgents/fr.boussole.synchro.plist"_s);
+    QWidget* row = launchRowFor(window, agent);
+    ASSERT_NE(row, nullptr);
+    QTest::mouseClick(row->findChild<QAbstractButton*>(u"disableButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return launchRowFor(window, agent) == nullptr; }, 30000));
+    EXPECT_FALSE(TestSupport::exists(agent));
+    EXPECT_TRUE(TestSupport::exists(demo.path(u"/Users/demo/.Trash/fr.boussole.synchro.plist"_s)));
+    History::shared().waitUntilIdle();
+    ASSERT_FALSE(History::shared().sessions().isEmpty());
+    const CleaningSession session = History::shared().sessions().first();
+    EXPECT_EQ(session.moduleID, u"optimization"_s);
+    app.window().historyAction()->trigger();
+    auto* history = historyWindow()->findChild<HistoryView*>();
+    ASSERT_NE(history, nullptr);
+    ASSERT_NE(history->card(session.id), nullptr);
+    history->card(session.id)->restoreButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return HistoryModel::restoresUnderWay() == 0; }, 30000));
+    History::shared().waitUntilIdle();
+    EXPECT_TRUE(TestSupport::exists(agent));
+
+    // "Quitter": the application ends, and the next refresh no longer lists it.
+    QWidget* boussoleRow = nullptr;
+    for (QWidget* candidate : window.findChildren<QWidget*>(u"heavyAppRow"_s)) {
+        if (candidate->isVisibleTo(&window) &&
+            candidate->findChild<ElidedLabel*>(u"heavyAppName"_s)->text() == u"Boussole"_s)
+            boussoleRow = candidate;
+    }
+    ASSERT_NE(boussoleRow, nullptr);
+    QTest::mouseClick(boussoleRow->findChild<QAbstractButton*>(u"quitButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(boussole.waitForFinished(10000));
+    EXPECT_EQ(boussole.exitStatus(), QProcess::CrashExit) << "ended by its signal";
+    QTest::mouseClick(button(window, u"refreshButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !model.isLoading() && !heavyNames(model).contains(u"Boussole"_s); }, 30000));
+
+    // "Diagnostiquer", every probe forced serious but Spotlight's, which has one level.
+    QTest::mouseClick(button(window, u"diagnoseButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.hasDiagnosed(); }, 60000));
+    QStringList ids;
+    QList<NoticeBanner::Kind> kinds;
+    for (NoticeBanner* banner : window.findChildren<NoticeBanner*>(u"findingBanner"_s)) {
+        if (!banner->isVisibleTo(&window))
+            continue;
+        ids << banner->property("findingID").toString();
+        kinds << banner->kind();
+    }
+    EXPECT_EQ(ids, (QStringList{u"swap"_s, u"thermal"_s, u"respawn"_s, u"spotlight"_s}));
+    EXPECT_EQ(kinds, (QList<NoticeBanner::Kind>{NoticeBanner::Kind::warning, NoticeBanner::Kind::warning,
+                                                NoticeBanner::Kind::warning, NoticeBanner::Kind::info}));
+    app.finishCleanings();
+}
+
+namespace {
+
+QString diagnoseOn(const QString& demo, const QString& forced)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(u"XCTestConfigurationFilePath"_s);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    environment.insert(u"QUORVANE_ROOT"_s, demo);
+    environment.insert(u"HOME"_s, demo + u"/Users/demo"_s);
+    environment.insert(u"TMPDIR"_s, demo + u"/private/var/folders/qp/T"_s);
+    environment.insert(u"QUORVANE_DIAGNOSIS"_s, forced);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QP_APPLICATION), {u"--action"_s, u"diagnose"_s});
+    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+// The command line's diagnosis runs the probes of the demonstration Mac's tools: nothing to say when they
+// read normal (and no wait, with no service running), every finding, serious first, when they read serious.
+TEST(EndToEnd, theCommandLineDiagnosisSpeaksTheDemonstrationMacsFindings)
+{
+    const DemoMac demo;
+    EXPECT_EQ(diagnoseOn(demo.root, u"normal"_s), u"Rien d'anormal détecté.\n\n"_s);
+
+    const QStringList lines = diagnoseOn(demo.root, u"serious"_s).split(u'\n');
+    ASSERT_EQ(lines.size(), 6) << lines.join(u'|').toStdString();
+    EXPECT_EQ(lines[0], lines[1]) << "the dialog is the first finding";
+    EXPECT_TRUE(lines[1].startsWith(u"La mémoire vive ne suffit pas — "_s)) << lines[1].toStdString();
+    EXPECT_EQ(lines[2], u"Le processeur est bridé par la chaleur — Vitesse limitée à 55 % de la puissance nominale."_s);
+    EXPECT_TRUE(lines[3].startsWith(u"3 services redémarrent en boucle — io.ondine.player.helper, "_s))
+        << lines[3].toStdString();
+    EXPECT_TRUE(lines[3].endsWith(u" — identifiant de processus renouvelé en 8 secondes."_s));
+    EXPECT_EQ(lines[4], u"L'indexation Spotlight est désactivée — mdutil signale « Indexing disabled » sur le volume "
+                        u"de démarrage."_s);
 }

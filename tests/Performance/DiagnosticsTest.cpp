@@ -1,6 +1,14 @@
 #include "Performance/Diagnostics.h"
 
+#include "ScopedEnvironment.h"
+#include "TempTree.h"
+
+#include <QDir>
 #include <QFile>
+
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +152,84 @@ TEST(DiagnosticsFindings, RespawnCountsOnlyJobsRunningAgainUnderAnotherPid)
         EXPECT_EQ(finding->evidence, QString::fromUtf8(c.evidence));
     }
     EXPECT_FALSE(Diagnostics::respawnFinding(first, jobs({{"a", "1"}}), 8)) << "same pid, or stopped";
+}
+
+// A system root whose tools print what the test asks; a launchctl that prints its own pid for a job sees that
+// job restart between two listings.
+class DiagnosticsRun : public ::testing::Test
+{
+protected:
+    void tool(const QString& macPath, const QByteArray& script)
+    {
+        const QString path = m_tree.root() + macPath;
+        QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + script);
+        file.close();
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    std::optional<std::vector<Diagnostics::Finding>> runFor(std::chrono::milliseconds window, std::stop_token stop = {})
+    {
+        auto result = std::async(std::launch::async, [=] { return Diagnostics::run(window, stop); });
+        if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
+            return std::nullopt;
+        return result.get();
+    }
+
+    static QStringList idsOf(const std::vector<Diagnostics::Finding>& findings)
+    {
+        QStringList ids;
+        for (const auto& finding : findings)
+            ids << finding.id;
+        return ids;
+    }
+
+    TempTree m_tree;
+    TestSupport::ScopedEnvironment m_root{"QUORVANE_ROOT", m_tree.root()};
+};
+
+TEST_F(DiagnosticsRun, runsTheProbesSeriousFirstWithoutWaitingWhenNoServiceRuns)
+{
+    tool(QStringLiteral("/usr/sbin/sysctl"), "echo 'vm.swapusage: total = 1024.00M  used = 512.50M  free = 511.50M'\n");
+    tool(QStringLiteral("/usr/bin/pmset"), "printf 'CPU_Speed_Limit \\t= 60\\n'\n");
+    tool(QStringLiteral("/usr/bin/mdutil"), "printf '/:\\n\\tIndexing disabled.\\n'; exit 1\n");
+    tool(QStringLiteral("/bin/launchctl"), "printf 'PID\\tStatus\\tLabel\\n-\\t0\\tfr.idle\\n'\n");
+    // An hour's window: waiting at all would not end.
+    const auto findings = runFor(std::chrono::hours(1));
+    ASSERT_TRUE(findings);
+    EXPECT_EQ(idsOf(*findings),
+              (QStringList{QStringLiteral("thermal"), QStringLiteral("swap"), QStringLiteral("spotlight")}));
+
+    // Missing tools give nothing and nothing to wait for.
+    QDir(m_tree.root()).removeRecursively();
+    const auto none = runFor(std::chrono::hours(1));
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->empty());
+}
+
+TEST_F(DiagnosticsRun, aServiceRunningUnderAnotherPidAfterTheWindowIsReportedAndAStopEndsTheWait)
+{
+    tool(QStringLiteral("/bin/launchctl"),
+         "[ \"$1\" = list ] || exit 1\nprintf 'PID\\tStatus\\tLabel\\n%s\\t0\\tfr.boucle\\n7\\t0\\tfr.stable\\n' $$\n");
+    const auto findings = runFor(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(findings);
+    ASSERT_EQ(idsOf(*findings), QStringList{QStringLiteral("respawn")});
+    EXPECT_EQ(findings->front().title, QStringLiteral("1 service redémarre en boucle"));
+    EXPECT_EQ(findings->front().evidence,
+              QStringLiteral("fr.boucle — identifiant de processus renouvelé en 1 secondes."));
+
+    // An hour's wait, stopped: the probe goes on at once with its second listing.
+    std::stop_source stop;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        stop.request_stop();
+    });
+    const auto stopped = runFor(std::chrono::hours(1), stop.get_token());
+    stopper.join();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(idsOf(*stopped), QStringList{QStringLiteral("respawn")});
 }
 
 } // namespace

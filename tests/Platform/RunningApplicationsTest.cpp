@@ -2,6 +2,7 @@
 
 #include "MacFixtures.h"
 #include "Platform/FileOperations.h"
+#include "Platform/PropertyList.h"
 #include "Sandbox.h"
 #include "TempTree.h"
 
@@ -81,7 +82,8 @@ TEST(RunningApplications, aProgramInABundleRunsIsAskedToQuitAndIsGone)
 
     const std::optional<Platform::RunningApplication> running = listed(pid);
     ASSERT_TRUE(running);
-    EXPECT_EQ(*running, (Platform::RunningApplication{pid, bundle, u"fr.veille.App"_s}));
+    EXPECT_EQ(*running, (Platform::RunningApplication{pid, bundle, u"fr.veille.App"_s, u"Veille"_s,
+                                                      Platform::ActivationPolicy::regular}));
     EXPECT_FALSE(listed(::getpid())) << "a program outside a bundle is no application";
 
     // A record that no longer matches its process (here: this test's own number) is never signalled.
@@ -94,6 +96,51 @@ TEST(RunningApplications, aProgramInABundleRunsIsAskedToQuitAndIsGone)
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_FALSE(Platform::terminate(*running)) << "gone: nothing to send";
+}
+
+// The name shown and how the application appears come from its Info.plist.
+TEST(RunningApplications, eachApplicationHasItsLocalisedNameAndActivationPolicy)
+{
+    const TempTree tree;
+    using Platform::ActivationPolicy;
+    const struct {
+        const char* bundle;
+        QVariantMap info;
+        QString name;
+        ActivationPolicy policy;
+    } cases[] = {
+        {"Barre",
+         {{u"CFBundleDisplayName"_s, u"Barre des menus"_s}, {u"CFBundleName"_s, u"Barre"_s}, {u"LSUIElement"_s, true}},
+         u"Barre des menus"_s,
+         ActivationPolicy::accessory},
+        {"Fond",
+         {{u"CFBundleName"_s, u"Fond discret"_s}, {u"LSBackgroundOnly"_s, true}},
+         u"Fond discret"_s,
+         ActivationPolicy::prohibited},
+        {"Fenêtre",
+         {{u"CFBundleDisplayName"_s, qint64(3)}, {u"LSUIElement"_s, u"1"_s}},
+         u"Fenêtre"_s,
+         ActivationPolicy::regular},
+    };
+    std::vector<pid_t> pids;
+    for (const auto& c : cases) {
+        const QString name = QString::fromUtf8(c.bundle);
+        const QString bundle = sleepingBundle(tree, name, u"fr.test."_s + name);
+        ASSERT_EQ(Platform::writeFileAtomically(bundle + u"/Contents/Info.plist"_s,
+                                                *Platform::PropertyList::serialize(c.info)),
+                  std::nullopt);
+        pids.push_back(start(bundle + u"/Contents/MacOS/"_s + name));
+    }
+    for (std::size_t i = 0; i < pids.size(); ++i) {
+        const std::optional<Platform::RunningApplication> running = listed(pids[i]);
+        EXPECT_TRUE(running) << cases[i].bundle;
+        if (running) {
+            EXPECT_EQ(running->localizedName, cases[i].name) << cases[i].bundle;
+            EXPECT_EQ(running->activationPolicy, cases[i].policy) << cases[i].bundle;
+        }
+        ::kill(pids[i], SIGKILL);
+        ::waitpid(pids[i], nullptr, 0);
+    }
 }
 
 TEST(RunningApplications, aProgramDeletedWhileItRunsIsPassedOver)

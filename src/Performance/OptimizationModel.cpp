@@ -1,0 +1,165 @@
+#include "Performance/OptimizationModel.h"
+
+#include "Core/FileUtils.h"
+#include "Core/History.h"
+#include "Core/ModuleID.h"
+#include "Core/RemovalEngine.h"
+#include "Core/WorkInFlight.h"
+#include "Platform/FileSystem.h"
+#include "Platform/RunningApplications.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+OptimizationModel* modelOf(const Background::Job& job)
+{
+    return static_cast<OptimizationModel*>(job.receiver());
+}
+
+} // namespace
+
+OptimizationModel::Sources OptimizationModel::Sources::standard(std::chrono::milliseconds window)
+{
+    return {[] { return OptimizationService::launchItems(); }, [] { return OptimizationService::heavyApps(); },
+            [window](std::stop_token stop) { return Diagnostics::run(window, std::move(stop)); }};
+}
+
+OptimizationModel::OptimizationModel(const ModelServices& services, Sources sources, QObject* parent)
+    : QObject(parent), m_services(services), m_sources(std::move(sources))
+{
+    // A source not given finds nothing.
+    if (!m_sources.launchItems)
+        m_sources.launchItems = [] { return QList<OptimizationService::LaunchItem>(); };
+    if (!m_sources.heavyApps)
+        m_sources.heavyApps = [] { return QList<OptimizationService::HeavyApp>(); };
+    if (!m_sources.diagnose)
+        m_sources.diagnose = [](std::stop_token) { return std::vector<Diagnostics::Finding>(); };
+}
+
+// The lines stop their jobs as they go; a removal's job runs on by itself (it is given no stop token).
+OptimizationModel::~OptimizationModel() = default;
+
+void OptimizationModel::refresh()
+{
+    setNotice(std::nullopt);
+    m_pendingLists = 2;
+    if (!m_isLoading) {
+        m_isLoading = true;
+        emit loadingChanged();
+    }
+    m_launchJobs.start([list = m_sources.launchItems](const Background::Job& job) {
+        QList<OptimizationService::LaunchItem> items = list();
+        job.deliver([job, items = std::move(items)] {
+            OptimizationModel* model = modelOf(job);
+            model->m_launchItems = items;
+            emit model->launchItemsChanged();
+            model->finishListing();
+        });
+    });
+    m_appJobs.start([list = m_sources.heavyApps](const Background::Job& job) {
+        QList<OptimizationService::HeavyApp> apps = list();
+        job.deliver([job, apps = std::move(apps)] {
+            OptimizationModel* model = modelOf(job);
+            model->m_heavyApps = apps;
+            emit model->heavyAppsChanged();
+            model->finishListing();
+        });
+    });
+}
+
+void OptimizationModel::finishListing()
+{
+    if (--m_pendingLists > 0)
+        return;
+    m_isLoading = false;
+    emit loadingChanged();
+}
+
+void OptimizationModel::diagnose()
+{
+    if (m_isDiagnosing)
+        return;
+    m_isDiagnosing = true;
+    emit diagnosisChanged();
+    m_diagnosis.start([probe = m_sources.diagnose](const Background::Job& job) {
+        std::vector<Diagnostics::Finding> findings = probe(job.stopToken());
+        job.deliver([job, findings = std::move(findings)] {
+            OptimizationModel* model = modelOf(job);
+            model->m_findings = findings;
+            model->m_hasDiagnosed = true;
+            model->m_isDiagnosing = false;
+            emit model->diagnosisChanged();
+        });
+    });
+}
+
+void OptimizationModel::remove(const OptimizationService::LaunchItem& item)
+{
+    setNotice(std::nullopt);
+    // The job runs to its end whatever becomes of the model and holds a ticket until its session is journaled,
+    // so quitting waits for it.
+    auto& line = m_removals.emplace_back(std::make_unique<Background::JobLine>(this));
+    line->start([id = item.id, url = item.url, label = item.label, ticket = m_services.inFlight.begin(),
+                 &engine = m_services.removal, &history = m_services.history](const Background::Job& job) {
+        ScanItem file;
+        file.id = QUuid::createUuid();
+        file.url = url;
+        file.name = label;
+        file.size = std::max<qint64>(FileUtils::allocatedSize(url).bytes, 1);
+        file.isSelected = true;
+        file.removalMode = Removal::Mode::trash();
+        const Removal::Report report = engine.remove({file}, Removal::Mode::trash());
+        history.record(report, ModuleID::optimization);
+        const QString cleaned = QDir::cleanPath(url);
+        const bool removed =
+            std::any_of(report.removed.cbegin(), report.removed.cend(),
+                        [&](const Removal::Removed& r) { return QDir::cleanPath(r.origin) == cleaned; });
+        // A link counts as itself: a link left in place is a file still there.
+        const bool gone = removed || !Platform::fileInfo(url).has_value();
+        QString reason;
+        for (const Removal::Failure& failure : report.failures) {
+            if (QDir::cleanPath(failure.url) == cleaned)
+                reason = failure.reason;
+        }
+        if (reason.isEmpty() && !gone)
+            reason = u"Le fichier est toujours à sa place."_s;
+        job.deliver([job, id, label, gone, reason] { modelOf(job)->finishRemoval(id, label, gone, reason); });
+    });
+}
+
+void OptimizationModel::finishRemoval(const QUuid& id, const QString& label, bool gone, const QString& reason)
+{
+    if (!gone) {
+        setNotice(RemovalNotice{u"Impossible de désactiver « %1 »"_s.arg(label), reason});
+        return;
+    }
+    const qsizetype before = m_launchItems.size();
+    m_launchItems.removeIf([&](const OptimizationService::LaunchItem& item) { return item.id == id; });
+    if (m_launchItems.size() != before)
+        emit launchItemsChanged();
+}
+
+void OptimizationModel::quit(const OptimizationService::HeavyApp& app)
+{
+    if (app.bundlePath.isEmpty())
+        return;
+    m_quits.start([bundle = app.bundlePath](const Background::Job&) {
+        for (const Platform::RunningApplication& running : Platform::runningApplications()) {
+            if (running.bundlePath == bundle)
+                Platform::terminate(running);
+        }
+    });
+}
+
+void OptimizationModel::setNotice(std::optional<RemovalNotice> notice)
+{
+    if (!notice && !m_notice)
+        return;
+    m_notice = std::move(notice);
+    emit removalNoticeChanged();
+}

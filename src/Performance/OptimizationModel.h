@@ -1,0 +1,97 @@
+#pragma once
+
+#include "Core/BackgroundJob.h"
+#include "Core/ModelServices.h"
+#include "Performance/Diagnostics.h"
+#include "Performance/OptimizationService.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <vector>
+
+// The optimisation screen's state: the startup items and heavy applications of the last refresh, the last
+// diagnosis, and what a refused "Désactiver" said. The listings and the diagnosis run off the GUI thread and
+// reach the model only while it lives; a removal runs to its end and is journaled even when the model is gone,
+// holding a ticket that quitting waits for. GUI thread.
+class OptimizationModel final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Where the model's data comes from; tests give their own.
+    struct Sources {
+        std::function<QList<OptimizationService::LaunchItem>()> launchItems;
+        std::function<QList<OptimizationService::HeavyApp>()> heavyApps;
+        std::function<std::vector<Diagnostics::Finding>(std::stop_token)> diagnose;
+
+        // The machine's own, the respawn probe waiting `window`.
+        static Sources standard(std::chrono::milliseconds window);
+    };
+
+    // A removal the engine did not carry out: the row stays, and this says why.
+    struct RemovalNotice {
+        QString title;
+        QString message;
+    };
+
+    static constexpr int heavyAppRows = 12;
+
+    OptimizationModel(const ModelServices& services, Sources sources, QObject* parent = nullptr);
+    ~OptimizationModel() override;
+
+    const QList<OptimizationService::LaunchItem>& launchItems() const { return m_launchItems; }
+    const QList<OptimizationService::HeavyApp>& heavyApps() const { return m_heavyApps; }
+    bool isLoading() const { return m_isLoading; }
+    const std::vector<Diagnostics::Finding>& findings() const { return m_findings; }
+    bool hasDiagnosed() const { return m_hasDiagnosed; }
+    bool isDiagnosing() const { return m_isDiagnosing; }
+    const std::optional<RemovalNotice>& removalNotice() const { return m_notice; }
+
+    // Lists both again, concurrently; each list is published as soon as it is ready, replacing the old one. A
+    // newer refresh supersedes an older one still under way.
+    void refresh();
+    // Runs the health probes unless they already run; the previous findings stay until the new ones come.
+    void diagnose();
+    // Moves the item's file to the Trash and journals it as a cleaning of this module. The row leaves once the
+    // file is gone; otherwise it stays and removalNotice() says why.
+    void remove(const OptimizationService::LaunchItem& item);
+    // Asks the running application of the bundle to quit (each of its processes); nothing when none runs. The
+    // list is not refreshed.
+    void quit(const OptimizationService::HeavyApp& app);
+
+signals:
+    void launchItemsChanged();
+    void heavyAppsChanged();
+    void diagnosisChanged();
+    void removalNoticeChanged();
+    void loadingChanged();
+
+private:
+    void finishListing();
+    void finishRemoval(const QUuid& id, const QString& label, bool gone, const QString& reason);
+    void setNotice(std::optional<RemovalNotice> notice);
+
+    ModelServices m_services;
+    Sources m_sources;
+    QList<OptimizationService::LaunchItem> m_launchItems;
+    QList<OptimizationService::HeavyApp> m_heavyApps;
+    bool m_isLoading = false;
+    int m_pendingLists = 0;
+    std::vector<Diagnostics::Finding> m_findings;
+    bool m_hasDiagnosed = false;
+    bool m_isDiagnosing = false;
+    std::optional<RemovalNotice> m_notice;
+    Background::JobLine m_launchJobs{this};
+    Background::JobLine m_appJobs{this};
+    Background::JobLine m_diagnosis{this};
+    Background::JobLine m_quits{this};
+    // One line per removal, so that a second removal never drops the first one's outcome.
+    std::vector<std::unique_ptr<Background::JobLine>> m_removals;
+};
