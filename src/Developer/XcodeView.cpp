@@ -142,6 +142,10 @@ QWidget* XcodeView::makeInventoryPage()
     m_sectionsLayout = new QVBoxLayout(content);
     m_sectionsLayout->setContentsMargins(0, 0, 0, 0);
     m_sectionsLayout->setSpacing(sectionSpacing);
+    // The list is as tall as its sections at the width they have (their height for that width), not as the
+    // wrapped notes' width-free hints would make it, which left an empty band under the last section.
+    m_sectionsLayout->setSizeConstraint(QLayout::SetNoConstraint);
+    content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     m_sectionsLayout->addStretch(1);
     m_scroll->setWidget(content);
     OverlayScrollBar::install(m_scroll);
