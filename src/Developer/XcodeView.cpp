@@ -6,6 +6,7 @@
 #include "Look/EmptyStateView.h"
 #include "Look/ModuleHeader.h"
 #include "Look/OverlayScrollBar.h"
+#include "Look/Paint.h"
 #include "Look/SpinnerRing.h"
 #include "Look/StatTile.h"
 #include "Look/StyledButton.h"
@@ -141,6 +142,10 @@ QWidget* XcodeView::makeInventoryPage()
     m_sectionsLayout = new QVBoxLayout(content);
     m_sectionsLayout->setContentsMargins(0, 0, 0, 0);
     m_sectionsLayout->setSpacing(sectionSpacing);
+    // The list is as tall as its sections at the width they have (their height for that width), not as the
+    // wrapped notes' width-free hints would make it, which left an empty band under the last section.
+    m_sectionsLayout->setSizeConstraint(QLayout::SetNoConstraint);
+    content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     m_sectionsLayout->addStretch(1);
     m_scroll->setWidget(content);
     OverlayScrollBar::install(m_scroll);
@@ -159,9 +164,13 @@ QWidget* XcodeView::makeInventoryPage()
     m_progress->setObjectName(u"progressBar"_s);
     m_progress->setRange(0, 1000);
     m_progress->setTextVisible(false);
-    QPalette bar = m_progress->palette();
-    bar.setColor(QPalette::Highlight, Theme::sky());
-    m_progress->setPalette(bar);
+    // A thin rounded bar in the sky tint, as the rest of the look draws progress, not the platform's boxy one.
+    m_progress->setFixedHeight(6);
+    const QColor track = Paint::ink(this, Paint::Ink::primary, 0.1);
+    m_progress->setStyleSheet(u"QProgressBar { border: none; border-radius: 3px; background: rgba(%1, %2, %3, %4); }"
+                              u"QProgressBar::chunk { border-radius: 3px; background: %5; }"_s.arg(
+                                  QString::number(track.red()), QString::number(track.green()),
+                                  QString::number(track.blue()), QString::number(track.alphaF()), Theme::sky().name()));
     m_status = new TextLabel(QString(), Theme::monoFont(), Paint::Ink::secondary);
     m_status->setObjectName(u"statusText"_s);
     m_status->setTextFormat(Qt::PlainText);

@@ -196,6 +196,9 @@ void XcodeViewModel::finish(const XcodeService::Outcome& outcome)
     m_selectedRuntimes.clear();
     m_selectedArchives.clear();
     emit changed();
+    // A reload still under way began before this run's deletions and would bring back what they removed: a
+    // fresh one replaces it.
+    m_isLoading = false;
     load();
     emit finished();
 }

@@ -190,3 +190,42 @@ TEST(XcodeViewModel, aRunOutlivesItsModelAndIsStillJournaled)
     ASSERT_TRUE(QFile::remove(tool));
     ASSERT_TRUE(QFile::rename(tool + u"-real"_s, tool));
 }
+
+// A second run started while the first one's reload is still under way: that reload read the simulators
+// before the second run deleted one, so it must not be what the screen ends up showing.
+TEST(XcodeViewModel, aReloadFromBeforeARunDoesNotBringBackWhatItRemoved)
+{
+    reset();
+    addDevice(u"FIRST"_s, u"iPhone 12"_s, u"17.2"_s, u"Shutdown"_s, 2000, 2);
+    addDevice(u"SECOND"_s, u"iPhone 15"_s, u"17.2"_s, u"Shutdown"_s, 1000, 2);
+    // Listings answer late with what they read at once; deletions start a little late.
+    const QString tool = TestSupport::systemRoot() + u"/usr/bin/xcrun"_s;
+    ASSERT_TRUE(QFile::rename(tool, tool + u"-real"_s));
+    writeFile(tool, "#!/bin/sh\n"
+                    "case \"$2\" in\n"
+                    "list) out=$(\"$0-real\" \"$@\"); sleep 0.5; printf '%s\\n' \"$out\"; exit 0 ;;\n"
+                    "delete) sleep 0.3 ;;\n"
+                    "esac\n"
+                    "exec \"$0-real\" \"$@\"\n");
+    ASSERT_TRUE(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    TestSupport::TestServices services;
+    XcodeViewModel model(services.services);
+    loadAndWait(model);
+    ASSERT_EQ(deviceIDs(model), (QStringList{u"FIRST"_s, u"SECOND"_s}));
+    int runs = 0;
+    QObject::connect(&model, &XcodeViewModel::finished, [&] { ++runs; });
+    model.toggle(u"FIRST"_s, Selection::devices);
+    model.clean();
+    ASSERT_TRUE(waitFor([&] { return runs == 1; }));
+    ASSERT_TRUE(model.isLoading());
+    model.toggle(u"SECOND"_s, Selection::devices);
+    model.clean();
+    ASSERT_TRUE(waitFor([&] { return runs == 2 && !model.isLoading(); }));
+    QTest::qWait(1200); // whatever an earlier reload still had to say has arrived by now
+
+    EXPECT_FALSE(deviceKnown(u"SECOND"_s));
+    EXPECT_TRUE(deviceIDs(model).isEmpty());
+    ASSERT_TRUE(QFile::remove(tool));
+    ASSERT_TRUE(QFile::rename(tool + u"-real"_s, tool));
+}

@@ -264,3 +264,22 @@ TEST(XcodeScreen, sectionsBuildOnlyTheRowsInView)
     EXPECT_LE(section.builtRows().size(), 600 / Section3::rowHeight() + 2);
     EXPECT_LE(made, 2 * firstBand + 2);
 }
+
+// The list scrolls exactly as far as its last section: the notes' width-free size hints once left an empty band
+// under it.
+TEST(XcodeScreen, theListEndsWithItsLastSection)
+{
+    reset();
+    addRuntime(u"RT"_s, u"17.2"_s, u"21C62"_s, true, 5000, 3);
+    for (int i = 1; i <= 12; ++i)
+        addDevice(u"D%1"_s.arg(i), u"iPhone %1"_s.arg(i), u"17.2"_s, u"Shutdown"_s, 1000 * i, 2);
+    addArchive(u"2024-01-01"_s, u"Carnet"_s, 5000, 10);
+    Screen screen;
+    screen.waitLoaded();
+    auto* scroll = screen.view.findChild<QScrollArea*>(u"sectionList"_s);
+    ASSERT_NE(scroll, nullptr);
+    ASSERT_EQ(screen.view.sections().size(), 3);
+    const int end = screen.view.sections().last()->geometry().bottom() + 1;
+    ASSERT_GT(end, scroll->viewport()->height()) << "the fixture must overflow the list";
+    EXPECT_EQ(scroll->widget()->height(), end);
+}
