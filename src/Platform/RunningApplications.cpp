@@ -2,6 +2,7 @@
 
 #include "Platform/Applications.h"
 #include "Platform/FileSystem.h"
+#include "Platform/SystemRoot.h"
 #include "Platform/TestGuard.h"
 
 #include <cerrno>
@@ -98,7 +99,9 @@ std::optional<RunningApplication> describe(int pid)
     if (!belongsToThisUser(pid))
         return std::nullopt;
     const std::optional<QString> bundle = bundleOfProcess(pid);
-    if (!bundle)
+    // Only the system's own applications, under its root or the user's home: under a demonstration Mac, another
+    // one's programs (a test's) are not this system's, even with the same bundle identifier.
+    if (!bundle || (!isEqualOrUnder(*bundle, systemRoot()) && !isEqualOrUnder(*bundle, homeFolder())))
         return std::nullopt;
     const std::optional<BundleInfo> info = readBundle(*bundle);
     if (!info)

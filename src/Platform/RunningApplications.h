@@ -27,8 +27,9 @@ struct RunningApplication {
     friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
 };
 
-// The applications running now, by process number. A process of another user, one outside a bundle, one that
-// ends meanwhile and one whose program was deleted or cannot be read is not listed.
+// The applications running now, by process number. A process of another user, one outside a bundle or outside
+// both the system root and the home folder, one that ends meanwhile and one whose program was deleted or cannot be read
+// is not listed.
 QList<RunningApplication> runningApplications();
 
 // Sends the polite request to quit (SIGTERM) to that application's process and returns at once, never waiting

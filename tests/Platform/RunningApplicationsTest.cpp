@@ -4,6 +4,7 @@
 #include "Platform/FileOperations.h"
 #include "Platform/PropertyList.h"
 #include "Sandbox.h"
+#include "ScopedEnvironment.h"
 #include "TempTree.h"
 
 #include <chrono>
@@ -76,6 +77,7 @@ bool waitUntilUnlisted(pid_t pid)
 TEST(RunningApplications, aProgramInABundleRunsIsAskedToQuitAndIsGone)
 {
     const TempTree tree;
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", tree.path(u""_s)); // the bundles' system
     const QString bundle = sleepingBundle(tree, u"Veille"_s, u"fr.veille.App"_s);
     const pid_t pid = start(bundle + u"/Contents/MacOS/Veille"_s);
     ASSERT_GT(pid, 0);
@@ -85,6 +87,11 @@ TEST(RunningApplications, aProgramInABundleRunsIsAskedToQuitAndIsGone)
     EXPECT_EQ(*running, (Platform::RunningApplication{pid, bundle, u"fr.veille.App"_s, u"Veille"_s,
                                                       Platform::ActivationPolicy::regular}));
     EXPECT_FALSE(listed(::getpid())) << "a program outside a bundle is no application";
+    {
+        const TempTree otherMac;
+        const TestSupport::ScopedEnvironment otherRoot("QUORVANE_ROOT", otherMac.path(u""_s));
+        EXPECT_FALSE(listed(pid)) << "under another system root, this one's programs are not its applications";
+    }
 
     // A record that no longer matches its process (here: this test's own number) is never signalled.
     EXPECT_FALSE(Platform::terminate({::getpid(), bundle, u"fr.veille.App"_s}));
@@ -102,6 +109,7 @@ TEST(RunningApplications, aProgramInABundleRunsIsAskedToQuitAndIsGone)
 TEST(RunningApplications, eachApplicationHasItsLocalisedNameAndActivationPolicy)
 {
     const TempTree tree;
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", tree.path(u""_s)); // the bundles' system
     using Platform::ActivationPolicy;
     const struct {
         const char* bundle;
@@ -146,6 +154,7 @@ TEST(RunningApplications, eachApplicationHasItsLocalisedNameAndActivationPolicy)
 TEST(RunningApplications, aProgramDeletedWhileItRunsIsPassedOver)
 {
     const TempTree tree;
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", tree.path(u""_s)); // the bundles' system
     const QString bundle = sleepingBundle(tree, u"Éphémère"_s, u"fr.ephemere.app"_s);
     const QString program = bundle + u"/Contents/MacOS/Éphémère"_s;
     const pid_t pid = start(program);
