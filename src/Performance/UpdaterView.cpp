@@ -74,7 +74,7 @@ class UpdateRow final : public QWidget
 {
 public:
     UpdateRow(UpdaterModel& model, const Update& update, const Platform::Workspace& workspace, QWidget* parent)
-        : QWidget(parent), m_model(model), m_id(update.id)
+        : QWidget(parent), m_model(model), m_update(update)
     {
         setObjectName(u"updateRow"_s);
         auto* row = new QHBoxLayout(this);
@@ -101,7 +101,7 @@ public:
             row->addWidget(m_progress);
             m_install = new StyledButton(u"Installer"_s, QuietButtonStyle{});
             m_install->setObjectName(u"installButton"_s);
-            connect(m_install, &QAbstractButton::clicked, this, [this, update] { m_model.apply(update); });
+            connect(m_install, &QAbstractButton::clicked, this, [this] { m_model.apply(m_update); });
             row->addWidget(m_install);
         }
         refresh();
@@ -112,14 +112,14 @@ public:
         if (!m_install)
             return;
         // Every row whose install is under way shows it, so that none can be started twice.
-        const bool installing = m_model.isInstalling(m_id);
+        const bool installing = m_model.isInstalling(m_update);
         m_progress->setVisible(installing);
         m_install->setVisible(!installing);
     }
 
 private:
     UpdaterModel& m_model;
-    QUuid m_id;
+    Update m_update;
     SpinnerRing* m_progress = nullptr;
     StyledButton* m_install = nullptr;
 };
