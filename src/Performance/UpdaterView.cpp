@@ -1,6 +1,7 @@
 #include "Performance/UpdaterView.h"
 
 #include "Look/CardModifier.h"
+#include "Look/ElidedLabel.h"
 #include "Look/EmptyStateView.h"
 #include "Look/ModuleHeader.h"
 #include "Look/Paint.h"
@@ -84,11 +85,14 @@ public:
             row->addWidget(iconOf(*update.icon, workspace));
         auto* column = new QVBoxLayout;
         column->setSpacing(1);
-        auto* name = new TextLabel(update.name, Theme::systemFont(12.5, QFont::Medium));
+        // Names and versions come from the tools: a long one is shortened rather than widening the list.
+        auto* name = new ElidedLabel(update.name, Theme::systemFont(12.5, QFont::Medium));
+        name->setElideMode(Qt::ElideRight);
         name->setObjectName(u"updateName"_s);
         column->addWidget(name);
-        auto* versions = new TextLabel(update.currentVersion + u" → "_s + update.newVersion, Theme::systemFont(10.5),
-                                       Paint::Ink::secondary);
+        auto* versions = new ElidedLabel(update.currentVersion + u" → "_s + update.newVersion, Theme::systemFont(10.5),
+                                         Paint::Ink::secondary);
+        versions->setElideMode(Qt::ElideRight);
         versions->setObjectName(u"updateVersions"_s);
         column->addWidget(versions);
         row->addLayout(column);
