@@ -1,6 +1,7 @@
 #include "Performance/MaintenanceView.h"
 
 #include "Look/CardModifier.h"
+#include "Look/ElidedLabel.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
 #include "Look/SpinnerRing.h"
@@ -62,7 +63,9 @@ public:
         row->addWidget(m_spinner);
         m_statusSymbol = new SymbolView(QStringLiteral("checkmark.circle.fill"), 11);
         row->addWidget(m_statusSymbol);
-        m_status = new TextLabel(QString(), Theme::systemFont(11));
+        // One line, shortened where it does not fit: a long error report never widens the list.
+        m_status = new ElidedLabel(QString(), Theme::systemFont(11));
+        m_status->setElideMode(Qt::ElideRight);
         m_status->setObjectName(QStringLiteral("maintenanceOutcome"));
         row->addWidget(m_status);
         card->setContent(content);
@@ -82,11 +85,11 @@ public:
             m_statusSymbol->setSymbol(failed ? QStringLiteral("exclamationmark.triangle.fill")
                                              : QStringLiteral("checkmark.circle.fill"));
             m_statusSymbol->setColor(color);
-            // One line: only the first line of a longer report shows.
-            m_status->setText(m_model.outcomes().value(m_id).section(QLatin1Char('\n'), 0, 0));
-            QPalette palette = m_status->palette();
-            palette.setColor(QPalette::WindowText, color);
-            m_status->setPalette(palette);
+            // One line: only the first line of a longer report shows; the whole report on hovering.
+            const QString message = m_model.outcomes().value(m_id);
+            m_status->setText(message.section(QLatin1Char('\n'), 0, 0));
+            m_status->setToolTip(message);
+            m_status->setColor(color);
         }
     }
 
@@ -105,7 +108,7 @@ private:
     TriStateBox* m_box = nullptr;
     SpinnerRing* m_spinner = nullptr;
     SymbolView* m_statusSymbol = nullptr;
-    TextLabel* m_status = nullptr;
+    ElidedLabel* m_status = nullptr;
 };
 
 } // namespace MaintenanceScreen

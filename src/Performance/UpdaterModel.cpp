@@ -63,9 +63,19 @@ void UpdaterModel::finishCheck(std::vector<Update> updates)
     emit checkFinished();
 }
 
-void UpdaterModel::apply(const Update& update)
+bool UpdaterModel::isInstalling(const Update& update) const
 {
     if (m_installs.contains(update.id))
+        return true;
+    // A check made meanwhile gives the same update a new id; its command is the same.
+    return update.command && std::any_of(m_installs.begin(), m_installs.end(), [&update](const auto& entry) {
+               return entry.second.command == update.command;
+           });
+}
+
+void UpdaterModel::apply(const Update& update)
+{
+    if (isInstalling(update))
         return;
     m_applying = update.id;
     auto line = std::make_unique<Background::JobLine>(this);
@@ -75,7 +85,7 @@ void UpdaterModel::apply(const Update& update)
             static_cast<UpdaterModel*>(job.receiver())->finishApply(id, succeeded);
         });
     });
-    m_installs.emplace(update.id, std::move(line));
+    m_installs.emplace(update.id, Install{std::move(line), update.command, ++m_installsStarted});
     emit changed();
 }
 
@@ -86,9 +96,12 @@ void UpdaterModel::finishApply(const QUuid& id, bool succeeded)
         std::erase_if(m_updates, [&id](const Update& update) { return update.id == id; });
     if (m_applying == id) {
         m_applying.reset();
-        // The indicator moves to an install still under way, if any.
-        if (!m_installs.empty())
-            m_applying = m_installs.begin()->first;
+        // The latest install still under way, if any, is now the one applying.
+        const auto latest = std::max_element(m_installs.begin(), m_installs.end(), [](const auto& a, const auto& b) {
+            return a.second.started < b.second.started;
+        });
+        if (latest != m_installs.end())
+            m_applying = latest->first;
     }
     emit changed();
     emit applyFinished(id, succeeded);

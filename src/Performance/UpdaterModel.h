@@ -43,6 +43,8 @@ public:
     // The install started last among those still running.
     std::optional<QUuid> applying() const { return m_applying; }
     bool isInstalling(const QUuid& id) const { return m_installs.contains(id); }
+    // Also true for the same update found again by a check made while its install runs.
+    bool isInstalling(const UpdaterService::Update& update) const;
 
     // Runs the three probes in stages and then replaces the list; the previous list stays meanwhile. Ignored
     // while a check runs.
@@ -69,5 +71,11 @@ private:
     std::optional<QUuid> m_applying;
     Background::JobLine m_check{this};
     // One line per install, so that installs of different rows run side by side and each result arrives.
-    std::map<QUuid, std::unique_ptr<Background::JobLine>> m_installs;
+    struct Install {
+        std::unique_ptr<Background::JobLine> line;
+        std::optional<QString> command;
+        quint64 started = 0;
+    };
+    std::map<QUuid, Install> m_installs;
+    quint64 m_installsStarted = 0;
 };

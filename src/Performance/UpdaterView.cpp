@@ -1,6 +1,7 @@
 #include "Performance/UpdaterView.h"
 
 #include "Look/CardModifier.h"
+#include "Look/ElidedLabel.h"
 #include "Look/EmptyStateView.h"
 #include "Look/ModuleHeader.h"
 #include "Look/Paint.h"
@@ -74,7 +75,7 @@ class UpdateRow final : public QWidget
 {
 public:
     UpdateRow(UpdaterModel& model, const Update& update, const Platform::Workspace& workspace, QWidget* parent)
-        : QWidget(parent), m_model(model), m_id(update.id)
+        : QWidget(parent), m_model(model), m_update(update)
     {
         setObjectName(u"updateRow"_s);
         auto* row = new QHBoxLayout(this);
@@ -84,11 +85,14 @@ public:
             row->addWidget(iconOf(*update.icon, workspace));
         auto* column = new QVBoxLayout;
         column->setSpacing(1);
-        auto* name = new TextLabel(update.name, Theme::systemFont(12.5, QFont::Medium));
+        // Names and versions come from the tools: a long one is shortened rather than widening the list.
+        auto* name = new ElidedLabel(update.name, Theme::systemFont(12.5, QFont::Medium));
+        name->setElideMode(Qt::ElideRight);
         name->setObjectName(u"updateName"_s);
         column->addWidget(name);
-        auto* versions = new TextLabel(update.currentVersion + u" → "_s + update.newVersion, Theme::systemFont(10.5),
-                                       Paint::Ink::secondary);
+        auto* versions = new ElidedLabel(update.currentVersion + u" → "_s + update.newVersion, Theme::systemFont(10.5),
+                                         Paint::Ink::secondary);
+        versions->setElideMode(Qt::ElideRight);
         versions->setObjectName(u"updateVersions"_s);
         column->addWidget(versions);
         row->addLayout(column);
@@ -101,7 +105,7 @@ public:
             row->addWidget(m_progress);
             m_install = new StyledButton(u"Installer"_s, QuietButtonStyle{});
             m_install->setObjectName(u"installButton"_s);
-            connect(m_install, &QAbstractButton::clicked, this, [this, update] { m_model.apply(update); });
+            connect(m_install, &QAbstractButton::clicked, this, [this] { m_model.apply(m_update); });
             row->addWidget(m_install);
         }
         refresh();
@@ -112,14 +116,14 @@ public:
         if (!m_install)
             return;
         // Every row whose install is under way shows it, so that none can be started twice.
-        const bool installing = m_model.isInstalling(m_id);
+        const bool installing = m_model.isInstalling(m_update);
         m_progress->setVisible(installing);
         m_install->setVisible(!installing);
     }
 
 private:
     UpdaterModel& m_model;
-    QUuid m_id;
+    Update m_update;
     SpinnerRing* m_progress = nullptr;
     StyledButton* m_install = nullptr;
 };

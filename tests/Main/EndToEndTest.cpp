@@ -1077,7 +1077,7 @@ TEST(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACask)
     };
     const auto rowOf = [&](const QString& name) -> QWidget* {
         for (QWidget* row : view->findChildren<QWidget*>(u"updateRow"_s)) {
-            auto* label = row->findChild<QLabel*>(u"updateName"_s);
+            auto* label = row->findChild<ElidedLabel*>(u"updateName"_s);
             if (row->isVisibleTo(view) && label && label->text() == name)
                 return row;
         }

@@ -127,3 +127,45 @@ TEST(UpdaterModel, anInstallDropsItsUpdateOnSuccessOnly)
     EXPECT_EQ(plainApplied.first().at(1).toBool(), false);
     EXPECT_EQ(plain.applying(), std::nullopt);
 }
+
+// A check made while an install runs lists that update again under a new id: it still shows as installing and
+// cannot be started a second time. (At most two jobs are held at once: the pool may have only two threads.)
+TEST(UpdaterModel, anUpdateFoundAgainDuringItsInstallIsNotInstalledTwice)
+{
+    auto gate = std::make_shared<std::counting_semaphore<4>>(0);
+    auto installs = std::make_shared<std::atomic<int>>(0);
+    UpdaterModel model({[] {
+                            return std::vector<Update>{update(u"a"_s, u"x"_s), update(u"b"_s, u"y"_s)};
+                        },
+                        [] { return std::vector<Update>{}; }, [] { return std::vector<Update>{}; }},
+                       [gate, installs](const Update&) {
+                           ++*installs;
+                           gate->acquire();
+                           return false;
+                       });
+    QSignalSpy checked(&model, &UpdaterModel::checkFinished);
+    model.check();
+    ASSERT_TRUE(checked.wait(5000));
+    const std::vector<Update> first = model.updates();
+    model.apply(first[0]);
+
+    model.check();
+    ASSERT_TRUE(checked.wait(5000));
+    const std::vector<Update> again = model.updates();
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_NE(again[0].id, first[0].id);
+    EXPECT_TRUE(model.isInstalling(again[0]));
+    EXPECT_FALSE(model.isInstalling(again[1]));
+    model.apply(again[0]); // the same command is already running: ignored
+    EXPECT_EQ(model.applying(), first[0].id);
+    model.apply(again[1]);
+    EXPECT_EQ(model.applying(), again[1].id);
+
+    QSignalSpy applied(&model, &UpdaterModel::applyFinished);
+    gate->release(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return applied.size() == 2; }, 5000));
+    EXPECT_EQ(installs->load(), 2);
+    EXPECT_EQ(model.applying(), std::nullopt);
+    EXPECT_FALSE(model.isInstalling(again[0]));
+    EXPECT_EQ(model.updates().size(), 2u); // both failed: both stay
+}

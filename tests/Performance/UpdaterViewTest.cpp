@@ -1,6 +1,7 @@
 #include "Performance/UpdaterView.h"
 #include "Performance/UpdaterModel.h"
 
+#include "Look/ElidedLabel.h"
 #include "Look/StyledButton.h"
 #include "Look/TextLabel.h"
 #include "Platform/Symbols.h"
@@ -35,9 +36,13 @@ Update update(const QString& name, const QString& current, const QString& next, 
 QStringList visibleTexts(QWidget& view, const QString& name)
 {
     QStringList texts;
-    for (TextLabel* label : view.findChildren<TextLabel*>(name)) {
-        if (label->isVisibleTo(&view))
-            texts.append(label->text());
+    for (QWidget* label : view.findChildren<QWidget*>(name)) {
+        if (!label->isVisibleTo(&view))
+            continue;
+        if (auto* text = qobject_cast<TextLabel*>(label))
+            texts.append(text->text());
+        else if (auto* elided = qobject_cast<ElidedLabel*>(label))
+            texts.append(elided->text());
     }
     return texts;
 }
@@ -169,4 +174,33 @@ TEST(UpdaterView, installingARowShowsItsProgressThenDropsItOrBringsTheButtonBack
     EXPECT_TRUE(visibleRows(view).isEmpty());
     EXPECT_TRUE(visibleTexts(view, u"updatesCaption"_s).isEmpty());
     EXPECT_EQ(visibleTexts(view, u"emptyTitle"_s), QStringList{u"Rien à mettre à jour"_s});
+}
+
+// A system update's long title shortens within its row: the list never grows wider than the screen, and the
+// row's source badge stays in view.
+TEST(UpdaterView, aLongNameIsShortenedWithinItsRow)
+{
+    const QString title =
+        u"Mise à jour de sécurité "_s + QString(u"pour les Mac avec puce Apple et processeur Intel, "_s).repeated(4);
+    const auto system = [title] { return std::vector<Update>{update(title, u"macOS 14.6.1"_s, u"—"_s, std::nullopt)}; };
+    const auto none = [] { return std::vector<Update>{}; };
+    UpdaterModel model({none, system, none});
+    TestSupport::RecordingWorkspace workspace;
+    UpdaterView view(model, workspace);
+    view.resize(700, 500);
+    view.show();
+    QSignalSpy checked(&model, &UpdaterModel::checkFinished);
+    model.check();
+    ASSERT_TRUE(checked.wait(5000));
+    QWidget* row = visibleRows(view).value(0);
+    ASSERT_NE(row, nullptr);
+    auto* name = row->findChild<ElidedLabel*>(u"updateName"_s);
+    ASSERT_NE(name, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return name->shownText().endsWith(u"…"_s); }, 5000))
+        << name->shownText().toStdString();
+    EXPECT_EQ(name->text(), title);
+    auto* list = view.findChild<QWidget*>(u"updatesList"_s);
+    auto* badge = row->findChild<QWidget*>(u"sourceBadge"_s);
+    ASSERT_NE(badge, nullptr);
+    EXPECT_LE(badge->mapTo(list, QPoint(badge->width(), 0)).x(), list->width());
 }
