@@ -54,6 +54,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -73,6 +75,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QScopeGuard>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -1265,4 +1268,20 @@ TEST(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     History::shared().waitUntilIdle();
     EXPECT_EQ(History::shared().sessions().size(), sessions);
     app.finishCleanings();
+}
+
+// Qt's own texts speak French in the program: the folder chooser of the disk map and the shredder, and the list of
+// the chooser that adds exclusions, title their parts in French rather than "Look in:" and "Name".
+TEST(EndToEnd, qtsOwnTextsAreFrench)
+{
+    QTranslator* french = installFrenchQtTexts();
+    ASSERT_NE(french, nullptr) << "Qt's French translation is missing: scripts/setup.sh installs it";
+    const auto uninstall = qScopeGuard([french] {
+        QCoreApplication::removeTranslator(french);
+        delete french;
+    });
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    EXPECT_EQ(dialog.labelText(QFileDialog::LookIn), u"Voir dans :"_s);
+    EXPECT_EQ(QFileSystemModel().headerData(0, Qt::Horizontal).toString(), u"Nom"_s);
 }
