@@ -13,6 +13,8 @@ packages=(
     attr gdu jdupes
     # dbus-daemon: the private session bus of the notification test
     dbus
+    # Qt's own texts (file dialog, text field menus, standard buttons) in French
+    qt6-translations-l10n
 )
 
 missing=()

@@ -80,7 +80,8 @@ ExclusionRow::ExclusionRow(ExclusionsPaneModel& model, Platform::Workspace& work
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(iconLeading, rowPadding, 14, rowPadding + 1); // and the divider below
     row->setSpacing(11);
-    row->addSpacing(iconSide); // the icon is painted there
+    // The icon is painted there. A layout puts no spacing beside a spacer, so the gap after the icon is part of it.
+    row->addSpacing(iconSide + row->spacing());
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
     m_name->setObjectName(u"exclusionName"_s);
@@ -88,6 +89,7 @@ ExclusionRow::ExclusionRow(ExclusionsPaneModel& model, Platform::Workspace& work
     texts->addWidget(m_name);
     texts->addWidget(m_place);
     row->addLayout(texts, 1);
+    row->addSpacing(8 + row->spacing()); // the least room kept between the texts and what follows them
     m_absent->setObjectName(u"absentLabel"_s);
     m_absent->setToolTip(u"Ce chemin n'existe plus. L'exclusion reste valable s'il réapparaît."_s);
     row->addWidget(m_absent);

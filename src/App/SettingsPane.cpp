@@ -25,7 +25,9 @@ SettingRow::SettingRow(const QString& title, const QString& detail, QWidget* con
     texts->addWidget(m_title);
     texts->addWidget(m_detail);
     row->addLayout(texts, 1);
-    row->addSpacing(8);
+    // The least room between the texts and the control: the row's spacing on each side of a gap of 8. A layout
+    // counts its spacing once across a spacer, hence one spacing added to the gap.
+    row->addSpacing(8 + row->spacing());
     if (m_control != nullptr)
         row->addWidget(m_control, 0, Qt::AlignVCenter);
 }

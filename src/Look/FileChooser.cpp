@@ -1,5 +1,7 @@
 #include "Look/FileChooser.h"
 
+#include "Core/FileUtils.h"
+#include "Core/Formatters.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
 
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -43,11 +46,54 @@ protected:
     }
 };
 
+// The file system's entries with French column titles, sizes and dates: the model's own are written for the
+// system locale, in English here.
+class EntryModel final : public QFileSystemModel
+{
+public:
+    using QFileSystemModel::QFileSystemModel;
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+            switch (section) {
+            case nameColumn:
+                return u"Nom"_s;
+            case sizeColumn:
+                return u"Taille"_s;
+            case kindColumn:
+                return u"Type"_s;
+            case dateColumn:
+                return u"Date de modification"_s;
+            default:
+                break;
+            }
+        }
+        return QFileSystemModel::headerData(section, orientation, role);
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::DisplayRole && index.isValid()) {
+            if (index.column() == sizeColumn)
+                return isDir(index) ? QString() : FileUtils::byteFormatter().string(size(index));
+            if (index.column() == dateColumn)
+                return DateTimeFormatter::mediumDateShortTime().string(lastModified(index));
+        }
+        return QFileSystemModel::data(index, role);
+    }
+
+    static constexpr int nameColumn = 0;
+    static constexpr int sizeColumn = 1;
+    static constexpr int kindColumn = 2;
+    static constexpr int dateColumn = 3;
+};
+
 } // namespace
 
 FileChooser::FileChooser(const QString& directory, const QString& prompt, const QString& message, QWidget* parent)
-    : QDialog(parent), m_model(new QFileSystemModel(this)), m_location(new QLineEdit(this)),
-      m_list(new EntryList(this)), m_accept(nullptr)
+    : QDialog(parent), m_model(new EntryModel(this)), m_location(new QLineEdit(this)), m_list(new EntryList(this)),
+      m_accept(nullptr)
 {
     setObjectName(u"fileChooser"_s);
     setWindowTitle(prompt.isEmpty() ? u"Ouvrir"_s : prompt);
@@ -81,9 +127,15 @@ FileChooser::FileChooser(const QString& directory, const QString& prompt, const 
     m_list->sortByColumn(0, Qt::AscendingOrder);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setColumnHidden(2, true); // the kind column says little here
-    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_list->setColumnHidden(EntryModel::kindColumn, true); // says little here
+    m_list->header()->setSectionResizeMode(EntryModel::nameColumn, QHeaderView::Stretch);
     m_list->header()->setStretchLastSection(false);
+    // The date column holds a whole date and time, as long as the title above it.
+    const QFontMetrics metrics(m_list->font());
+    m_list->header()->resizeSection(EntryModel::dateColumn,
+                                    std::max(metrics.horizontalAdvance(u"00 sept. 0000, 00:00"_s),
+                                             metrics.horizontalAdvance(u"Date de modification"_s)) +
+                                        24);
     column->addWidget(m_list, 1);
 
     auto* buttons = new QDialogButtonBox(this);

@@ -31,6 +31,9 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 
@@ -153,4 +156,16 @@ void installApplicationLook()
 {
     Theme::installFonts();
     QApplication::setFont(Theme::systemFont(13));
+}
+
+QTranslator* installFrenchQtTexts()
+{
+    auto* translator = new QTranslator(qApp);
+    if (!translator->load(QLocale(QLocale::French, QLocale::France), u"qtbase"_s, u"_"_s,
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }

@@ -16,6 +16,7 @@ class DesktopOpenPanel;
 class DesktopWorkspace;
 class SingleInstance;
 class Scheduler;
+class QTranslator;
 
 namespace Platform {
 class Ask;
@@ -78,3 +79,8 @@ private:
 
 // The fonts of the look, installed once before any widget is made.
 void installApplicationLook();
+
+// Qt's own texts (its file dialog, its text fields' menus, its standard buttons) in French, whatever the system's
+// language, as every text of the program is. Gives the translator installed, owned by the application; null
+// when Qt's French translation is not on this machine, in which case those texts stay in English.
+QTranslator* installFrenchQtTexts();

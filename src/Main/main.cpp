@@ -69,6 +69,7 @@ int main(int argc, char* argv[])
     }
 
     installApplicationLook();
+    installFrenchQtTexts();
     CompositionRoot root;
     MainWindow& window = root.window();
     // A copy started to open a module with none running starts on the initial module, as any launch does.

@@ -203,6 +203,16 @@ TEST(GeneralPane, theThresholdRowTruncatesAndHoldsWhatWasStored)
     pane.findChild<QCheckBox*>(u"diskPressureToggle"_s)->click();
     EXPECT_FALSE(pane.thresholdRow()->isHidden());
 
+    // However long its explanation, a row keeps 40 points between its texts and its control.
+    pane.resize(SettingsView::windowWidth, SettingsView::windowHeight);
+    pane.show();
+    for (SettingRow* row : pane.findChildren<SettingRow*>()) {
+        for (const QString& text : {u"settingTitle"_s, u"settingDetail"_s}) {
+            EXPECT_GE(row->control()->x() - row->findChild<QWidget*>(text)->geometry().right() - 1, 40)
+                << row->title().toStdString();
+        }
+    }
+
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double infinity = std::numeric_limits<double>::infinity();
     const struct {
@@ -465,11 +475,19 @@ TEST(ExclusionsPane, rowsAreSelectedRemovedAndMarkedAbsent)
     pane.resize(620, 400);
     pane.show();
     ASSERT_EQ(pane.list()->rows().size(), 4);
+    // The name and path stand clear of the icon painted at the row's leading edge, 11 points after it.
+    for (ExclusionRow* row : pane.list()->rows()) {
+        for (const QString& line : {u"exclusionName"_s, u"exclusionPlace"_s})
+            EXPECT_EQ(row->findChild<QWidget*>(line)->x(), 14 + 18 + 11) << row->path().toStdString();
+    }
 
     ExclusionRow* gone = pane.list()->row(tree.path(u"parti"_s));
     ASSERT_NE(gone, nullptr);
     EXPECT_FALSE(gone->exists());
     EXPECT_FALSE(gone->findChild<QLabel*>(u"absentLabel"_s)->isHidden());
+    EXPECT_GE(gone->findChild<QLabel*>(u"absentLabel"_s)->x() -
+                  gone->findChild<QWidget*>(u"exclusionPlace"_s)->geometry().right() - 1,
+              30);
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
     QApplication::sendEvent(gone, &enter);
     auto* reveal = gone->findChild<QAbstractButton*>(u"revealButton"_s);

@@ -1,11 +1,14 @@
 #include "Look/DesktopOpenPanel.h"
 
+#include "Core/FileUtils.h"
+#include "Core/Formatters.h"
 #include "Look/FileChooser.h"
 
 #include "TempTree.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
@@ -86,6 +89,16 @@ TEST(DesktopOpenPanel, choosesFilesAndFoldersTogether)
     EXPECT_EQ(chooser->directory(), tree.root());
     ASSERT_TRUE(QTest::qWaitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 4; }, 5000));
     EXPECT_FALSE(chooser->acceptButton()->isEnabled());
+    // Its columns speak French, whatever the system's locale.
+    QStringList titles;
+    for (int column = 0; column < chooser->model()->columnCount(); ++column)
+        titles << chooser->model()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, (QStringList{u"Nom"_s, u"Taille"_s, u"Type"_s, u"Date de modification"_s}));
+    const QModelIndex notes = chooser->model()->index(tree.path(u"notes.txt"_s));
+    EXPECT_EQ(notes.siblingAtColumn(1).data().toString(), FileUtils::byteFormatter().string(0));
+    EXPECT_EQ(notes.siblingAtColumn(3).data().toString(),
+              DateTimeFormatter::mediumDateShortTime().string(QFileInfo(tree.path(u"notes.txt"_s)).lastModified()));
+    EXPECT_TRUE(chooser->model()->index(tree.path(u"Projets"_s)).siblingAtColumn(1).data().toString().isEmpty());
 
     const QStringList chosen{tree.path(u"Projets"_s), tree.path(u"Été « 2024 ».pdf"_s)};
     chooser->selectPaths(chosen);

@@ -72,10 +72,13 @@
 #include "Tools/AppDetail.h"
 #include "Tools/UninstallerModel.h"
 #include "Tools/UninstallerView.h"
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListView>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -1460,4 +1463,20 @@ TEST(EndToEnd, theCommandLineDiagnosisSpeaksTheDemonstrationMacsFindings)
     EXPECT_TRUE(lines[3].endsWith(u" — identifiant de processus renouvelé en 8 secondes."_s));
     EXPECT_EQ(lines[4], u"L'indexation Spotlight est désactivée — mdutil signale « Indexing disabled » sur le volume "
                         u"de démarrage."_s);
+}
+
+// Qt's own texts speak French in the program: the folder chooser of the disk map and the shredder, and the list of
+// the chooser that adds exclusions, title their parts in French rather than "Look in:" and "Name".
+TEST(EndToEnd, qtsOwnTextsAreFrench)
+{
+    QTranslator* french = installFrenchQtTexts();
+    ASSERT_NE(french, nullptr) << "Qt's French translation is missing: scripts/setup.sh installs it";
+    const auto uninstall = qScopeGuard([french] {
+        QCoreApplication::removeTranslator(french);
+        delete french;
+    });
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    EXPECT_EQ(dialog.labelText(QFileDialog::LookIn), u"Voir dans :"_s);
+    EXPECT_EQ(QFileSystemModel().headerData(0, Qt::Horizontal).toString(), u"Nom"_s);
 }

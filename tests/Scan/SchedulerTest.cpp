@@ -385,3 +385,18 @@ TEST_F(SchedulerTest, permissionIsAskedOnceWhoeverAsksFirst)
     EXPECT_EQ(notifier.authorizationRequests, 1);
     EXPECT_EQ(notifier.posts.size(), 2);
 }
+
+// With no reading given, the check reads the startup volume itself at each cycle: no window, no monitor, no
+// app-wide snapshot is needed for the warning to go.
+TEST_F(SchedulerTest, theDiskCheckReadsTheStartupVolumeItself)
+{
+    Scheduler::Seams seams;
+    seams.now = [this] { return now; };
+    seams.runningAsAppBundle = [] { return true; };
+    Scheduler scheduler(kit.services, notifier, seams);
+    kit.preferences.setDiskThreshold(1e-6); // any volume in use is past it
+    scheduler.checkDiskPressure();
+    EXPECT_TRUE(scheduler.diskWarningSent());
+    ASSERT_EQ(notifier.posts.size(), 1);
+    EXPECT_EQ(notifier.posts.first().title, u"Votre disque se remplit"_s);
+}
