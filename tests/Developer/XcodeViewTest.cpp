@@ -11,6 +11,7 @@
 #include "SimulatorFixtures.h"
 #include "TestServices.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QScrollArea>
 #include <QStackedWidget>
@@ -279,7 +280,10 @@ TEST(XcodeScreen, theListEndsWithItsLastSection)
     auto* scroll = screen.view.findChild<QScrollArea*>(u"sectionList"_s);
     ASSERT_NE(scroll, nullptr);
     ASSERT_EQ(screen.view.sections().size(), 3);
-    const int end = screen.view.sections().last()->geometry().bottom() + 1;
-    ASSERT_GT(end, scroll->viewport()->height()) << "the fixture must overflow the list";
-    EXPECT_EQ(scroll->widget()->height(), end);
+    // The list's layout settles through posted events, later under load.
+    const auto end = [&] { return screen.view.sections().last()->geometry().bottom() + 1; };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return end() > scroll->viewport()->height(); }, 5000))
+        << "the fixture must overflow the list";
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(scroll->widget()->height(), end());
 }
