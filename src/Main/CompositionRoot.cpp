@@ -102,6 +102,11 @@ CompositionRoot::CompositionRoot()
     });
     // Quitting goes through the end of the event loop, after which the program waits for cleanings.
     QObject::connect(m_window->quitAction(), &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // The menu-bar panel opens windows through the same opener as the menus, and quits by the menus' path.
+    m_panel = std::make_unique<MenuBarPanel>(
+        *m_state, history, [this](const QString& identifier) { openWindow(identifier); },
+        [this] { m_window->quitAction()->trigger(); });
+    m_extra = std::make_unique<MenuBarExtra>(preferences, *m_panel);
 }
 
 CompositionRoot::~CompositionRoot()

@@ -16,6 +16,7 @@
 #include "Platform/Workspace.h"
 #include "Scanners/ModuleRegistry.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -35,11 +36,22 @@ QString bytes(qint64 count)
     return ByteCountFormatter().string(count);
 }
 
+// A widget that is hidden with the keyboard focus in it passes the focus on, and the scroll area then scrolls
+// to wherever the focus lands: the page would jump away from the button just clicked. The focus is let go
+// first.
+void letGoOfFocus(QWidget* leaving)
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (focused != nullptr && (focused == leaving || leaving->isAncestorOf(focused)))
+        focused->clearFocus();
+}
+
 // Takes every widget out of the layout at once: a row may hold the button whose click led here.
 void clear(QVBoxLayout* layout)
 {
     while (QLayoutItem* item = layout->takeAt(0)) {
         if (QWidget* widget = item->widget()) {
+            letGoOfFocus(widget);
             widget->hide();
             widget->setParent(nullptr);
             widget->deleteLater();
@@ -269,6 +281,8 @@ void OptimizationView::showFigures()
 
 void OptimizationView::showDiagnosis()
 {
+    if (m_model.isDiagnosing())
+        letGoOfFocus(m_diagnoseButton);
     m_progress->setVisible(m_model.isDiagnosing());
     m_diagnoseButton->setVisible(!m_model.isDiagnosing());
     m_diagnoseButton->setText(m_model.hasDiagnosed() ? u"Refaire le diagnostic"_s : u"Diagnostiquer"_s);

@@ -195,7 +195,7 @@ struct ProcessAnswer {
 // The executable on the demonstration Mac, as a copy outside the test runner would start, with no display
 // it could open: making any GUI object would end it at once. Its runtime folder must stay empty (no
 // single-instance socket).
-ProcessAnswer runAction(const QStringList& arguments)
+ProcessAnswer runAction(const QStringList& arguments, const QProcessEnvironment& extra = {})
 {
     const QString runtime = TestSupport::temporary() + u"/runtime-actions"_s;
     QDir().mkpath(runtime);
@@ -209,6 +209,7 @@ ProcessAnswer runAction(const QStringList& arguments)
     environment.insert(u"QUORVANE_ROOT"_s, demoMac());
     environment.insert(u"HOME"_s, demoMac() + u"/Users/demo"_s);
     environment.insert(u"TMPDIR"_s, demoMac() + u"/private/var/folders/qp/T"_s);
+    environment.insert(extra);
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QP_APPLICATION), arguments);
@@ -246,6 +247,23 @@ TEST(ShortcutsExecutable, answersTheActionsOnTheDemonstrationMacWithoutAWindow)
     const ProcessAnswer diagnose = runAction({u"--action"_s, u"diagnose"_s});
     EXPECT_EQ(diagnose.exitCode, 0) << diagnose.err.toStdString();
     EXPECT_FALSE(diagnose.out.section(u'\n', 0, 0).isEmpty());
+
+    // The answer comes from the health probes of that Mac's tools; with no service listed by launchctl
+    // nothing can restart, so there is no respawn finding and no wait for a second listing.
+    QFile loaded(demoMac() + u"/private/var/db/launchd/loaded"_s);
+    ASSERT_TRUE(loaded.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    loaded.close();
+    QProcessEnvironment serious;
+    serious.insert(u"QUORVANE_DIAGNOSIS"_s, u"serious"_s);
+    const ProcessAnswer findings = runAction({u"--action"_s, u"diagnose"_s}, serious);
+    EXPECT_EQ(findings.exitCode, 0) << findings.err.toStdString();
+    const QStringList lines = findings.out.split(u'\n');
+    ASSERT_EQ(lines.size(), 5) << findings.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(u"La mémoire vive ne suffit pas — "_s)) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], lines[0]);
+    EXPECT_EQ(lines[2], u"Le processeur est bridé par la chaleur — Vitesse limitée à 55 % de la puissance nominale."_s);
+    EXPECT_TRUE(lines[3].startsWith(u"L'indexation Spotlight est désactivée — "_s)) << lines[3].toStdString();
+    EXPECT_EQ(lines[4], QString());
 }
 
 TEST(ShortcutsExecutable, refusesBadInputWithTheFrenchUsage)

@@ -65,6 +65,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include "App/MenuBarExtra.h"
+#include "App/MenuBarPanel.h"
 #include "Core/Preferences.h"
 #include "Performance/OptimizationModel.h"
 #include "Performance/OptimizationView.h"
@@ -1479,4 +1481,42 @@ TEST(EndToEnd, qtsOwnTextsAreFrench)
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     EXPECT_EQ(dialog.labelText(QFileDialog::LookIn), u"Voir dans :"_s);
     EXPECT_EQ(QFileSystemModel().headerData(0, Qt::Horizontal).toString(), u"Nom"_s);
+}
+
+// The run's menu-bar panel: its rows open the run's windows through the one opener (the main window, which starts
+// the monitor and the scheduler's loop, then the one history window), its "Quitter" takes the menus' quit path,
+// and its icon follows the preference.
+TEST(EndToEnd, theMenuBarPanelOpensTheRunsWindowsAndItsIconFollowsThePreference)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    MenuBarPanel& panel = app.menuBarPanel();
+    const QList<QAbstractButton*> rows = panel.findChildren<QAbstractButton*>(u"panelAction"_s);
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(app.scheduler().isStarted());
+
+    rows[0]->click(); // "Ouvrir la fenêtre"
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(app.scheduler().isStarted());
+
+    EXPECT_EQ(historyWindow(), nullptr);
+    rows[2]->click(); // "Historique de nettoyage"
+    const QPointer<QWidget> history = historyWindow();
+    ASSERT_FALSE(history.isNull());
+    EXPECT_TRUE(history->isVisible());
+    rows[2]->click();
+    EXPECT_EQ(historyWindow(), history.data());
+
+    QSignalSpy quits(window.quitAction(), &QAction::triggered);
+    rows[3]->click(); // "Quitter Quorvane Pro"
+    EXPECT_EQ(quits.count(), 1);
+
+    Preferences& preferences = Preferences::shared();
+    for (const bool shows : {false, true, false}) {
+        preferences.setShowsMenuBarItem(shows);
+        EXPECT_EQ(app.menuBarExtra().isShown(), shows);
+    }
 }

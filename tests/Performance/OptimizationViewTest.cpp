@@ -10,8 +10,11 @@
 #include "TempTree.h"
 #include "TestServices.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <condition_variable>
@@ -223,4 +226,54 @@ TEST(OptimizationView, theDiagnosisHeaderGoesThroughItsStates)
     EXPECT_EQ(banners[0]->findChild<QLabel*>(u"noticeTitle"_s)->text(), swap.title);
     EXPECT_EQ(banners[0]->findChild<QLabel*>(u"noticeMessage"_s)->text(), swap.evidence + u"\n\n"_s + swap.explanation);
     EXPECT_EQ(shown(view, u"diagnosisHealthy"_s), nullptr);
+}
+
+// A button that gives way under the pointer ("Diagnostiquer" for the spinner, "Désactiver" with its row) must
+// not pull the page elsewhere as the keyboard focus leaves it.
+TEST(OptimizationView, theClickedButtonGivingWayLeavesThePageWhereItWas)
+{
+    const TempTree tree(u"a.plist 10\nb.plist 10\nc.plist 10\nd.plist 10\ne.plist 10\n"_s);
+    QList<LaunchItem> items;
+    for (const QString& name : {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s})
+        items << itemOf(name, u"Cet utilisateur"_s, tree.path(name + u".plist"_s));
+    QList<HeavyApp> apps;
+    for (int i = 0; i < 12; ++i)
+        apps << appOf(u"App %1"_s.arg(i), 1, 1000 - i);
+    auto mutex = std::make_shared<std::mutex>();
+    auto wake = std::make_shared<std::condition_variable>();
+    auto released = std::make_shared<bool>(false);
+    OptimizationModel::Sources sources;
+    sources.diagnose = [=](std::stop_token) {
+        std::unique_lock lock(*mutex);
+        wake->wait(lock, [&] { return *released; });
+        return std::vector<Diagnostics::Finding>();
+    };
+    Screen screen(items, apps, sources);
+    QWidget& view = *screen.view;
+    view.resize(900, 500);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    QScrollBar* bar = view.findChild<QScrollArea*>()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+
+    QTest::mouseClick(shown<StyledButton>(view, u"diagnoseButton"_s), Qt::LeftButton);
+    ASSERT_NE(shown(view, u"diagnosisProgress"_s), nullptr);
+    EXPECT_EQ(bar->value(), 0);
+    {
+        const std::lock_guard lock(*mutex);
+        *released = true;
+        wake->notify_all();
+    }
+    ASSERT_TRUE(waitFor([&] { return shown(view, u"diagnosisHealthy"_s) != nullptr; }));
+    EXPECT_EQ(bar->value(), 0);
+
+    // The last startup item, disabled from the foot of the page: the page stays at its foot.
+    QApplication::processEvents(); // the banner's room
+    bar->setValue(bar->maximum());
+    QWidget* last = allShown(view, u"launchItemRow"_s).last();
+    QTest::mouseClick(last->findChild<StyledButton*>(u"disableButton"_s), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return allShown(view, u"launchItemRow"_s).size() == 4; }));
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    ASSERT_TRUE(waitFor([&] { return screen.services.inFlight.idle(); }));
 }
