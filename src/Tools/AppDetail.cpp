@@ -66,8 +66,7 @@ AppDetail::Summary AppDetail::traceSummary(const Receipts::Trace& trace, const Q
 
 QString AppDetail::lastOpenedSymbol(const QDateTime& lastUsed, const QDateTime& now)
 {
-    return lastUsed.secsTo(now) > Uninstaller::unusedAfterSeconds ? sfSymbol(u"clock.badge.exclamationmark")
-                                                                  : sfSymbol(u"clock");
+    return Uninstaller::unusedSince(lastUsed, now) ? sfSymbol(u"clock.badge.exclamationmark") : sfSymbol(u"clock");
 }
 
 AppDetail::AppDetail(const InstalledApp& app, UninstallerModel& model, Platform::Workspace& workspace,

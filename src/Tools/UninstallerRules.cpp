@@ -46,13 +46,19 @@ qint64 totalSize(const InstalledApp& app)
     return total;
 }
 
+bool unusedSince(const QDateTime& lastUsed, const QDateTime& now)
+{
+    // Whole seconds would take 180 days and half a second for exactly 180 days.
+    return lastUsed.msecsTo(now) > unusedAfterSeconds * 1000;
+}
+
 bool keeps(Filter filter, const InstalledApp& app, const QDateTime& now)
 {
     switch (filter) {
     case Filter::all:
         return true;
     case Filter::unused:
-        return app.lastUsed.has_value() && app.lastUsed->secsTo(now) > unusedAfterSeconds;
+        return app.lastUsed.has_value() && unusedSince(*app.lastUsed, now);
     case Filter::large:
         return totalSize(app) > largeAboveBytes;
     }

@@ -30,6 +30,9 @@ std::optional<Filter> filterFromLabel(const QString& label); // exact comparison
 // The bundle plus its associated files, stopping at the largest count instead of wrapping.
 qint64 totalSize(const InstalledApp& app);
 
+// Last used strictly more than 180 days before `now`, fractions of a second counted.
+bool unusedSince(const QDateTime& lastUsed, const QDateTime& now);
+
 bool keeps(Filter filter, const InstalledApp& app, const QDateTime& now);
 
 // The applications shown, in the order of `apps`: never Apple's; when `query` is not empty (used as typed, spaces

@@ -53,10 +53,13 @@ TEST(UninstallerRules, filtersAreStrictAtTheirThresholds)
     old.lastUsed = now.addSecs(-unusedAfterSeconds);
     InstalledApp older = old;
     older.lastUsed = now.addSecs(-unusedAfterSeconds - 1);
+    InstalledApp halfBeyond = old;
+    halfBeyond.lastUsed = now.addMSecs(-unusedAfterSeconds * 1000 - 500);
     const InstalledApp neverUsed = app(u"N"_s, u"n"_s, 1);
     const Case cases[] = {
         {"exactly 180 days", Filter::unused, old, false},
         {"one second beyond", Filter::unused, older, true},
+        {"half a second beyond", Filter::unused, halfBeyond, true},
         {"no last use", Filter::unused, neverUsed, false},
         {"exactly 200 Mio", Filter::large, app(u"L"_s, u"l"_s, largeAboveBytes - 10, {10}), false},
         {"one byte beyond", Filter::large, app(u"L"_s, u"l"_s, largeAboveBytes - 10, {11}), true},
