@@ -74,8 +74,15 @@ AppDetail::AppDetail(const InstalledApp& app, UninstallerModel& model, Platform:
     : QWidget(parent), m_app(app), m_model(&model), m_onUninstall(std::move(onUninstall))
 {
     setObjectName(u"appDetail"_s);
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(14, 0, 0, 0);
+    auto* pane = new QVBoxLayout(this);
+    pane->setContentsMargins(14, 0, 0, 0);
+    pane->setSpacing(14);
+    // What is above the buttons scrolls when the window is too short for it, rather than being squeezed until
+    // its lines overlap; the buttons stay at the bottom.
+    auto* content = new QWidget;
+    content->setObjectName(u"detailContent"_s);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(14);
 
     // Who it is.
@@ -177,7 +184,7 @@ AppDetail::AppDetail(const InstalledApp& app, UninstallerModel& model, Platform:
             auto* row = new QWidget;
             row->setObjectName(u"leftoverRow"_s);
             auto* line = new QHBoxLayout(row);
-            line->setContentsMargins(0, 4, 0, 4);
+            line->setContentsMargins(0, 4, 8, 4); // clear of the scroll bar
             line->setSpacing(8);
             auto* place = new ElidedLabel(item.detail.value_or(QString()), Theme::systemFont(10.5, QFont::Medium));
             place->setColor(Theme::indigo());
@@ -199,6 +206,13 @@ AppDetail::AppDetail(const InstalledApp& app, UninstallerModel& model, Platform:
     }
 
     column->addStretch(1);
+    auto* contentScroll = new QScrollArea;
+    contentScroll->setObjectName(u"detailScroll"_s);
+    contentScroll->setFrameShape(QFrame::NoFrame);
+    contentScroll->setWidgetResizable(true);
+    contentScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    contentScroll->setWidget(content);
+    pane->addWidget(contentScroll, 1);
 
     auto* buttons = new QHBoxLayout;
     auto* reveal = new StyledButton(u"Afficher dans le Finder"_s, QuietButtonStyle{});
@@ -213,7 +227,7 @@ AppDetail::AppDetail(const InstalledApp& app, UninstallerModel& model, Platform:
             m_onUninstall();
     });
     buttons->addWidget(uninstall);
-    column->addLayout(buttons);
+    pane->addLayout(buttons);
 
     connect(m_model, &UninstallerModel::changed, this, &AppDetail::refresh);
     refresh();
@@ -314,6 +328,7 @@ void AppDetail::rebuildReceipts()
                                u"exécutables en ligne de commande — sont exactement ce qu'une désinstallation par "
                                u"glisser-déposer laisse derrière elle."_s,
                                Theme::systemFont(10.5), Paint::Ink::tertiary);
+    note->setObjectName(u"receiptsNote"_s);
     note->setWordWrap(true);
     m_receiptsLayout->addWidget(note);
     m_receipts->setVisible(true);

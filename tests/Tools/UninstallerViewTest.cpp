@@ -191,6 +191,38 @@ TEST(UninstallerView, theDetailShowsWhatWouldGoAndWhatTheInstallerDeclared)
     EXPECT_FALSE(detail->findChild<QWidget*>(u"receiptsSection"_s)->isVisibleTo(detail));
 }
 
+// In a short window the pane scrolls: the installer's note keeps all of its lines and no line overlaps the next,
+// while the buttons stay in view.
+TEST(UninstallerView, aShortWindowScrollsThePaneRatherThanSqueezingIt)
+{
+    InstalledApp studio = app(u"Studio"_s, 1000, u"fr.studio"_s);
+    for (int i = 0; i < 6; ++i) {
+        ScanItem item;
+        item.id = QUuid::createUuid();
+        item.url = u"/Users/demo/Library/Caches/fr.studio/"_s + QString::number(i);
+        item.size = 1000;
+        studio.leftovers.append(item);
+    }
+    Screen screen({studio});
+    Receipts::Trace trace;
+    trace.package.id = u"fr.studio.pkg"_s;
+    trace.files = {studio.url + u"/Contents/Info.plist"_s, u"/usr/local/lib/libstudio.dylib"_s};
+    *screen.traces = {trace};
+    screen.view->resize(700, 560);
+    screen.open();
+    QLabel* note = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        return screen.view->detail() && (note = screen.view->detail()->findChild<QLabel*>(u"receiptsNote"_s));
+    }));
+    QTest::qWait(50);
+    EXPECT_GE(note->height(), note->heightForWidth(note->width()));
+    auto* summary = screen.view->detail()->findChild<QLabel*>(u"traceSummary"_s);
+    auto* row = summary->parentWidget();
+    EXPECT_GE(summary->geometry().top(), row->findChild<ElidedLabel*>()->geometry().bottom());
+    QWidget* uninstall = button(screen.view->detail(), u"uninstallButton"_s);
+    EXPECT_TRUE(screen.view->rect().contains(uninstall->mapTo(screen.view.get(), uninstall->rect().bottomRight())));
+}
+
 TEST(UninstallerView, summariesAndClockFollowTheirRules)
 {
     const QString bundle = u"/Applications/Ondine.app"_s;
