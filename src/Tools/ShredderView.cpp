@@ -2,6 +2,9 @@
 
 #include "Core/FileUtils.h"
 #include "Core/Formatters.h"
+#include "Look/ModuleHeader.h"
+#include "Look/NoticeBanner.h"
+#include "Look/StyledButton.h"
 #include "Look/Theme.h"
 #include "Platform/OpenPanel.h"
 #include "Platform/Workspace.h"
@@ -48,28 +51,27 @@ ShredderView::ShredderView(ShredderModel& model, Platform::Workspace& workspace,
 {
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(26, 26, 26, 26);
+    layout->setSpacing(16);
 
-    auto* header = new QHBoxLayout;
-    auto* title = new QLabel(u"Broyeur"_s);
-    header->addWidget(title);
-    header->addStretch();
-    m_clear = new QPushButton(u"Vider la liste"_s);
-    connect(m_clear, &QPushButton::clicked, this, [this] {
+    m_clear = new StyledButton(u"Vider la liste"_s, QuietButtonStyle{});
+    m_clear->setObjectName(u"clearButton"_s);
+    connect(m_clear, &QAbstractButton::clicked, this, [this] {
         if (m_model)
             m_model->clear();
     });
-    header->addWidget(m_clear);
-    layout->addLayout(header);
+    layout->addWidget(new ModuleHeader(ModuleID::shredder, m_clear));
 
-    auto* warning = new QLabel(u"<b>Suppression irréversible</b><br>Le contenu est réécrit puis délié — ni corbeille, "
-                               u"ni annulation. Sur SSD, le wear-leveling peut laisser des fragments physiques : "
-                               u"c'est une barrière contre la récupération logicielle, pas une garantie face à une "
-                               u"analyse forensique du contrôleur."_s);
-    warning->setWordWrap(true);
-    layout->addWidget(warning);
+    layout->addWidget(new NoticeBanner(
+        NoticeBanner::Kind::warning, u"Suppression irréversible"_s,
+        u"Le contenu est réécrit puis délié — ni corbeille, ni annulation. Sur SSD, le wear-leveling peut laisser "
+        u"des fragments physiques : c'est une barrière contre la récupération logicielle, pas une garantie face à "
+        u"une analyse forensique du contrôleur."_s));
 
     m_dropZone = new QWidget;
     auto* zone = new QVBoxLayout(m_dropZone);
+    zone->setContentsMargins(0, 34, 0, 34);
+    zone->setSpacing(10);
     m_dropIcon = new QLabel;
     m_dropIcon->setAlignment(Qt::AlignCenter);
     m_dropText = new QLabel;
@@ -78,8 +80,9 @@ ShredderView::ShredderView(ShredderModel& model, Platform::Workspace& workspace,
     m_progress->setRange(0, 1000);
     m_status = new QLabel;
     m_status->setAlignment(Qt::AlignCenter);
-    m_browse = new QPushButton(u"Parcourir…"_s);
-    connect(m_browse, &QPushButton::clicked, this, &ShredderView::browse);
+    m_browse = new StyledButton(u"Parcourir…"_s, QuietButtonStyle{});
+    m_browse->setObjectName(u"browseButton"_s);
+    connect(m_browse, &QAbstractButton::clicked, this, &ShredderView::browse);
     zone->addWidget(m_dropIcon);
     zone->addWidget(m_dropText);
     zone->addWidget(m_progress);
@@ -93,7 +96,7 @@ ShredderView::ShredderView(ShredderModel& model, Platform::Workspace& workspace,
     m_rows = new QVBoxLayout(m_list);
     m_rows->addStretch();
     scroll->setWidget(m_list);
-    layout->addWidget(scroll, 1);
+    layout->addWidget(scroll);
 
     m_bar = new QWidget;
     auto* bar = new QHBoxLayout(m_bar);
@@ -113,10 +116,13 @@ ShredderView::ShredderView(ShredderModel& model, Platform::Workspace& workspace,
             m_model->setPasses(m_passes->itemData(index).toInt());
     });
     bar->addWidget(m_passes);
-    m_shred = new QPushButton(u"Broyer"_s);
-    connect(m_shred, &QPushButton::clicked, this, &ShredderView::requestShred);
+    m_shred = new StyledButton(u"Broyer"_s, PrimaryButtonStyle{Theme::dangerGradient()});
+    m_shred->setObjectName(u"shredButton"_s);
+    connect(m_shred, &QAbstractButton::clicked, this, &ShredderView::requestShred);
     bar->addWidget(m_shred);
     layout->addWidget(m_bar);
+    // The screen's parts keep their own heights at the top; the room left stays below them.
+    layout->addStretch(1);
 
     connect(m_model, &ShredderModel::changed, this, &ShredderView::refresh);
     refresh();
@@ -216,6 +222,14 @@ void ShredderView::refresh()
         line->addWidget(remove);
         m_rows->insertWidget(index++, row);
     }
+    // The list is as tall as its rows, up to 260 points, and scrolls beyond. The rows just made are not shown
+    // yet, so the layout's own hint would leave them out.
+    const QMargins margins = m_rows->contentsMargins();
+    int height = margins.top() + margins.bottom() + qMax(0, index - 1) * m_rows->spacing();
+    for (int row = 0; row < index; ++row)
+        height += m_rows->itemAt(row)->widget()->sizeHint().height();
+    auto* scroll = static_cast<QScrollArea*>(m_list->parentWidget()->parentWidget());
+    scroll->setFixedHeight(qMin(260, height + 2 * scroll->frameWidth()));
     m_total->setText(sizeText(m_model->totalSize()));
     m_passes->setCurrentIndex(m_passes->findData(m_model->passes()));
     m_report->setVisible(!working && m_model->shreddedCount() > 0);

@@ -10,7 +10,7 @@ class QDragLeaveEvent;
 class QDropEvent;
 class QLabel;
 class QProgressBar;
-class QPushButton;
+class QAbstractButton;
 class QComboBox;
 class QVBoxLayout;
 class ShredderModel;
@@ -67,15 +67,15 @@ private:
     QLabel* m_dropText = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_status = nullptr;
-    QPushButton* m_browse = nullptr;
-    QPushButton* m_clear = nullptr;
+    QAbstractButton* m_browse = nullptr;
+    QAbstractButton* m_clear = nullptr;
     QWidget* m_list = nullptr;
     QVBoxLayout* m_rows = nullptr;
     QWidget* m_bar = nullptr;
     QLabel* m_total = nullptr;
     QComboBox* m_passes = nullptr;
     QLabel* m_report = nullptr;
-    QPushButton* m_shred = nullptr;
+    QAbstractButton* m_shred = nullptr;
 };
 
 namespace Modules {

@@ -1,5 +1,7 @@
 #include "Tools/ShredderView.h"
 
+#include "Look/ModuleHeader.h"
+#include "Look/NoticeBanner.h"
 #include "RecordingOpenPanel.h"
 #include "RecordingWorkspace.h"
 #include "TempTree.h"
@@ -91,4 +93,30 @@ TEST(ShredderView, queuesDroppedAndChosenLocalFilesOnlyAndShredsOnConfirmation)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isShredding(); }, 20000));
     EXPECT_TRUE(model.items().isEmpty());
     EXPECT_FALSE(TestSupport::exists(tree.path(u"a.bin"_s)));
+}
+
+// The screen reads like its neighbours: the module's header and warning banner on top, and in a tall window the
+// drop zone keeps its own height instead of being stretched over the room left.
+TEST(ShredderView, keepsItsPartsAtTheirHeightsUnderTheModuleHeader)
+{
+    TestSupport::TestServices services;
+    TestSupport::RecordingWorkspace workspace;
+    TestSupport::RecordingOpenPanel panel;
+    ShredderModel model(services.services);
+    ShredderView view(
+        model, workspace, panel,
+        [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(false); });
+    view.resize(880, 900);
+    view.show();
+    QCoreApplication::processEvents();
+
+    const auto* header = view.findChild<ModuleHeader*>();
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->module(), ModuleID::shredder);
+    const auto* banner = view.findChild<NoticeBanner*>();
+    ASSERT_NE(banner, nullptr);
+    EXPECT_EQ(banner->kind(), NoticeBanner::Kind::warning);
+    const auto* zone = view.findChild<QWidget*>(u"dropZone"_s);
+    ASSERT_NE(zone, nullptr);
+    EXPECT_EQ(zone->height(), zone->sizeHint().height());
 }
