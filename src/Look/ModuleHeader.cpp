@@ -20,6 +20,8 @@ ModuleHeader::ModuleHeader(ModuleID module, QWidget* trailing, QWidget* parent)
     texts->setSpacing(3);
     auto* titleLabel = new TextLabel(title(module), Theme::titleFont());
     titleLabel->setObjectName(u"moduleTitle"_s);
+    // In a narrow window a long title beside the trailing buttons goes on to a second line rather than being cut.
+    titleLabel->setWordWrap(true);
     auto* subtitleLabel = new TextLabel(subtitle(module), Theme::systemFont(13), Paint::Ink::secondary);
     subtitleLabel->setObjectName(u"moduleSubtitle"_s);
     subtitleLabel->setWordWrap(true);

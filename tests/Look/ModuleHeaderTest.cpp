@@ -38,3 +38,22 @@ TEST(ModuleHeader, showsTheModuleAndKeepsRoomBeforeTheTrailingWidget)
     EXPECT_EQ(tile->geometry().left(), 0);
     EXPECT_EQ(title->geometry().left() - tile->geometry().right() - 1, 14);
 }
+
+// In the narrowest window, a long title beside two buttons flows onto a second line instead of being cut.
+TEST(ModuleHeader, wrapsALongTitleRatherThanCuttingIt)
+{
+    auto* trailing = new QPushButton(u"Tout cocher — Tout décocher"_s);
+    // Inside a screen, not as a window of its own, which would widen itself to its content.
+    QWidget screen;
+    screen.resize(560, 300);
+    auto* header = new ModuleHeader(ModuleID::largeOldFiles, trailing, &screen);
+    header->setGeometry(0, 0, 560, header->heightForWidth(560) > 0 ? header->heightForWidth(560) : 120);
+    screen.show();
+
+    const auto* title = header->findChild<QLabel*>(u"moduleTitle"_s);
+    ASSERT_NE(title, nullptr);
+    ASSERT_LT(title->width(), title->fontMetrics().horizontalAdvance(title->text()));
+    const QRect needed =
+        title->fontMetrics().boundingRect(QRect(0, 0, title->width(), 10000), Qt::TextWordWrap, title->text());
+    EXPECT_LE(needed.height(), title->height());
+}
