@@ -1,8 +1,9 @@
 #include "App/HistoryWindow.h"
 
+#include "App/WindowOpening.h"
+
 #include "Scan/HistoryView.h"
 
-#include <QAction>
 #include <QPointer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -37,10 +38,6 @@ QWidget* openHistoryWindow(History& history, Platform::Workspace& workspace, QAc
         column->addWidget(new HistoryView(history, workspace, window));
         window->resize(720, 540);
     }
-    if (command != nullptr && !window->actions().contains(command))
-        window->addAction(command);
-    window->showNormal();
-    window->raise();
-    window->activateWindow();
+    bringForward(*window, command);
     return window;
 }

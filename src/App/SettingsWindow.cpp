@@ -6,10 +6,10 @@
 #include "App/GeneralPaneModel.h"
 #include "App/SchedulePane.h"
 #include "App/SchedulePaneModel.h"
+#include "App/WindowOpening.h"
 #include "Look/Paint.h"
 #include "Platform/Symbols.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QIcon>
 #include <QPainter>
@@ -86,10 +86,6 @@ QWidget* openSettingsWindow(const SettingsServices& services, QAction* command)
         follow();
         window->setFixedSize(SettingsView::windowWidth, SettingsView::windowHeight);
     }
-    if (command != nullptr && !window->actions().contains(command))
-        window->addAction(command);
-    window->showNormal();
-    window->raise();
-    window->activateWindow();
+    bringForward(*window, command);
     return window;
 }

@@ -7,6 +7,7 @@
 #include "App/MenuBarPanel.h"
 #include "App/SettingsWindow.h"
 #include "App/SingleInstance.h"
+#include "App/WindowOpening.h"
 #include "Core/Exclusions.h"
 #include "Core/History.h"
 #include "Core/Preferences.h"
@@ -137,9 +138,7 @@ void CompositionRoot::openWindow(const QString& identifier)
         m_window->settingsAction()->trigger();
         return;
     }
-    m_window->showNormal();
-    m_window->raise();
-    m_window->activateWindow();
+    bringForward(*m_window);
 }
 
 void CompositionRoot::answerOtherCopies(SingleInstance& instance)

@@ -1,0 +1,8 @@
+#pragma once
+
+class QAction;
+class QWidget;
+
+// Shows a top-level window of the application and brings it forward. `command`, the menu item that opens it,
+// is also kept in the window, so that its shortcut works there with the main window closed. GUI thread only.
+void bringForward(QWidget& window, QAction* command = nullptr);
