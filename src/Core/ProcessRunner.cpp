@@ -46,4 +46,10 @@ QString shellQuoted(const QString& text)
     return u'\'' + quoted + u'\'';
 }
 
+QString enterFolderAsWritten(const QString& folder)
+{
+    return u"cd -P "_s + shellQuoted(folder) + u" && [ \"$(pwd -P; echo .)\" = "_s + shellQuoted(folder + u"\n."_s) +
+           u" ]"_s;
+}
+
 } // namespace OptimizationService

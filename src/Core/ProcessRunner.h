@@ -32,4 +32,10 @@ QString appleScriptEscaped(const QString& command);
 // A text as one single-quoted shell word: every "'" inside is written "'\''".
 QString shellQuoted(const QString& text);
 
+// The shell condition that changes into the absolute `folder` with "cd -P" and holds only when the folder
+// reached is the one written, physically: no folder on the way is a link, whoever swapped one in since the
+// program looked. Root then works relative to the current folder alone. The "." after pwd keeps a folder
+// name that ends with line breaks whole through the command substitution.
+QString enterFolderAsWritten(const QString& folder);
+
 } // namespace OptimizationService

@@ -3,12 +3,18 @@
 #include "Core/PathSafety.h"
 #include "Core/ProcessRunner.h"
 #include "Core/SnapshotService.h"
+#include "Platform/FileOperations.h"
+#include "Platform/SafeReach.h"
 #include "Platform/SystemRoot.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QUuid>
+
+#include <cerrno>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,15 +88,23 @@ std::optional<QString> refusal(const QString& path)
     return std::nullopt;
 }
 
-QString script(const QStringList& paths, const QString& stamp, const QString& workFolder, uint owner)
+namespace {
+
+// The longest script text handed over at once, as the administrator runner's argument will carry it: well
+// under the 128 KiB the kernel allows one argument, so that a session of any size starts.
+constexpr qsizetype kPieceBudget = 48 * 1024;
+
+qsizetype argumentSize(const QString& scriptText)
 {
-    const QString mount = workFolder + u"/mnt"_s;
-    const QString report = workFolder + u"/report.txt"_s;
-    const QString M = Q(mount);
-    const QString R = Q(report);
-    const QString uid = QString::number(owner);
-    const QString handOver = u"chown "_s + uid + u' ' + Q(workFolder) + u' ' + R;
-    QStringList lines{
+    return OptimizationService::appleScriptEscaped(Q(scriptText)).toUtf8().size();
+}
+
+// The piece that makes the work folder and mounts the snapshot in it.
+QString openingPiece(const QString& stamp, const QString& workFolder, const QString& handOver)
+{
+    const QString M = Q(workFolder + u"/mnt"_s);
+    const QString R = Q(workFolder + u"/report.txt"_s);
+    return QStringList{
         u"#!/bin/sh"_s,
         u"set -u"_s,
         // Fails on anything already standing there, a link included: root then never works through it.
@@ -101,35 +115,147 @@ QString script(const QStringList& paths, const QString& stamp, const QString& wo
         Q(Platform::systemPath(u"/sbin/mount_apfs"_s)) + u" -s "_s + Q(snapshotName(stamp)) + u' ' + Q(dataVolume) +
             u' ' + M + u" 2>/dev/null || { rmdir "_s + M + u"; "_s + handOver + u"; echo "_s +
             Q(u"Montage de l'instantané impossible."_s) + u" >&2; exit 1; }"_s,
-    };
-    for (const QString& path : paths) {
-        const QString P = Q(path);
-        const QString S = Q(mount + Platform::macPathOf(path));
-        const QString parent = Platform::parentOf(path);
-        const auto fail = [&](const QString& reason) -> QString {
-            return u"printf "_s + Q(u"FAIL\\t%s\\t"_s + reason + u"\\n"_s) + u' ' + P + u" >> "_s + R;
-        };
-        lines << u"if [ -e "_s + S + u" ] || [ -L "_s + S + u" ]; then"_s;
-        lines << u"  if [ -e "_s + P + u" ] || [ -L "_s + P + u" ]; then"_s;
-        lines << u"    "_s + fail(u"déjà présent"_s);
-        lines << u"  elif [ \"$(cd -P "_s + Q(parent) + u" 2>/dev/null && pwd)\" != "_s + Q(parent) + u" ]; then"_s;
-        lines << u"    "_s + fail(kRefused);
-        lines << u"  elif "_s + Q(Platform::systemPath(u"/usr/bin/ditto"_s)) + u" --rsrc --extattr "_s + S + u' ' + P +
-                     u" 2>/dev/null; then"_s;
-        lines << u"    printf 'OK\\t%s\\n' "_s + P + u" >> "_s + R;
-        lines << u"  else"_s;
-        lines << u"    "_s + fail(u"copie refusée"_s);
-        lines << u"  fi"_s;
-        lines << u"else"_s;
-        lines << u"  "_s + fail(u"absent de l instantané"_s);
-        lines << u"fi"_s;
+        u"exit 0"_s,
     }
-    // The folder goes to the user only once nothing is mounted in it.
-    lines << Q(Platform::systemPath(u"/sbin/umount"_s)) + u' ' + M + u" 2>/dev/null && rmdir "_s + M;
-    lines << u"chmod 644 "_s + R;
-    lines << handOver;
-    lines << u"exit 0"_s;
+        .join(u'\n');
+}
+
+// What every item piece starts with: a check that the work folder is still the one root made, and the
+// function that puts one item back. `put` runs in the private staging folder, whose parent is the item's
+// folder as reached with cd -P: the copy is made there, then renamed to its place in that parent with a
+// rename that neither replaces nor follows a link, and it is reported restored only once it has left.
+QString itemPreamble(const QString& workFolder)
+{
+    const QString W = Q(workFolder);
+    const QString R = Q(workFolder + u"/report.txt"_s);
+    const QString ditto = Q(Platform::systemPath(u"/usr/bin/ditto"_s));
+    const QString mv = Q(Platform::systemPath(u"/bin/mv"_s));
+    return QStringList{
+        u"#!/bin/sh"_s,
+        u"set -u"_s,
+        u"[ -d "_s + W + u" ] && [ ! -L "_s + W + u" ] && [ -O "_s + W + u" ] || { echo "_s +
+            Q(u"Dossier de travail introuvable : restauration arrêtée."_s) + u" >&2; exit 1; }"_s,
+        u"ok() { printf 'OK\\t%s\\n' \"$1\" >> "_s + R + u"; }"_s,
+        u"no() { printf 'FAIL\\t%s\\t%s\\n' \"$1\" \"$2\" >> "_s + R + u"; }"_s,
+        u"put() {"_s,
+        u"  if [ ! -e \"$3\" ] && [ ! -L \"$3\" ]; then no \"$1\" "_s + Q(u"absent de l instantané"_s) +
+            u"; return; fi"_s,
+        u"  if [ -e \"../$2\" ] || [ -L \"../$2\" ]; then no \"$1\" "_s + Q(u"déjà présent"_s) + u"; return; fi"_s,
+        u"  if ! "_s + ditto + u" --rsrc --extattr \"$3\" \"./$2\" 2>/dev/null; then rm -rf \"./$2\"; no \"$1\" "_s +
+            Q(u"copie refusée"_s) + u"; return; fi"_s,
+        u"  "_s + mv + u" -n -h \"./$2\" \"../$2\" 2>/dev/null"_s,
+        u"  if [ -e \"./$2\" ] || [ -L \"./$2\" ]; then rm -rf \"./$2\"; no \"$1\" "_s + Q(u"déjà présent"_s) +
+            u"; else ok \"$1\"; fi"_s,
+        u"}"_s,
+    }
+        .join(u'\n');
+}
+
+// The items of one folder: root enters the folder as written, makes its staging folder there and enters that
+// too, then puts each item back; when the folder cannot be entered so, each item fails.
+QString folderLines(const QString& folder, const QStringList& paths, const QString& mount, const QString& staging)
+{
+    const QString stagingPath = (folder == u"/"_s ? folder : folder + u'/') + staging;
+    QStringList lines{u"( "_s + OptimizationService::enterFolderAsWritten(folder) + u" && mkdir -m 0700 "_s +
+                      Q(u"./"_s + staging) + u" 2>/dev/null && "_s +
+                      OptimizationService::enterFolderAsWritten(stagingPath) + u" || exit 3"_s};
+    QStringList refusals;
+    for (const QString& path : paths) {
+        lines << u"  put "_s + Q(path) + u' ' + Q(path.section(u'/', -1)) + u' ' + Q(mount + Platform::macPathOf(path));
+        refusals << u"no "_s + Q(path) + u' ' + Q(kRefused);
+    }
+    lines << u"  cd -P .. && rmdir "_s + Q(u"./"_s + staging) + u"; exit 0"_s;
+    lines << u") 2>/dev/null; [ $? -ne 3 ] || { "_s + refusals.join(u"; "_s) + u"; }"_s;
     return lines.join(u'\n');
+}
+
+// Makes the missing folders above `path` as the user, one at a time, and only while every folder on the way
+// is a folder and not a link; false when one is (the script then refuses the item).
+bool makeParentFolders(const QString& path)
+{
+    const QStringList parts = Platform::parentOf(path).split(u'/', Qt::SkipEmptyParts);
+    QString current;
+    for (const QString& part : parts) {
+        current += u'/' + part;
+        struct stat status {
+        };
+        if (::lstat(QFile::encodeName(current).constData(), &status) == 0) {
+            if (!S_ISDIR(status.st_mode))
+                return false;
+            continue;
+        }
+        if (errno != ENOENT || Platform::createFolder(current, 0755))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList scripts(const QStringList& paths, const QString& stamp, const QString& workFolder, uint owner,
+                    const QString& staging)
+{
+    const QString mount = workFolder + u"/mnt"_s;
+    const QString R = Q(workFolder + u"/report.txt"_s);
+    const QString handOver = u"chown "_s + QString::number(owner) + u' ' + Q(workFolder) + u' ' + R;
+    QStringList pieces{openingPiece(stamp, workFolder, handOver)};
+
+    // Items grouped by folder, in the order their folders first appear.
+    QStringList folders;
+    QHash<QString, QStringList> byFolder;
+    for (const QString& path : paths) {
+        const QString folder = Platform::parentOf(path);
+        if (!byFolder.contains(folder))
+            folders.append(folder);
+        byFolder[folder].append(path);
+    }
+    const QString preamble = itemPreamble(workFolder);
+    const qsizetype preambleSize = argumentSize(preamble + u"\nexit 0"_s);
+    QString piece;
+    qsizetype pieceSize = 0;
+    const auto close = [&] {
+        if (!piece.isEmpty())
+            pieces.append(preamble + piece + u"\nexit 0"_s);
+        piece.clear();
+        pieceSize = preambleSize;
+    };
+    close();
+    for (const QString& folder : std::as_const(folders)) {
+        // Quoting works character by character, so a chunk's size is its frame's plus each item's share.
+        const qsizetype frame = argumentSize(u'\n' + folderLines(folder, {}, mount, staging));
+        QStringList chunk;
+        qsizetype chunkSize = frame;
+        const auto flush = [&] {
+            if (!chunk.isEmpty()) {
+                piece += u'\n' + folderLines(folder, chunk, mount, staging);
+                pieceSize += chunkSize;
+            }
+            chunk.clear();
+            chunkSize = frame;
+        };
+        for (const QString& path : byFolder.value(folder)) {
+            const qsizetype share = argumentSize(u'\n' + folderLines(folder, {path}, mount, staging)) - frame + 2;
+            if (pieceSize + chunkSize + share > kPieceBudget && (!chunk.isEmpty() || !piece.isEmpty())) {
+                flush();
+                close();
+            }
+            chunk.append(path);
+            chunkSize += share;
+        }
+        flush();
+    }
+    close();
+
+    // The folder goes to the user only once nothing is mounted in it.
+    pieces.append(QStringList{
+        u"#!/bin/sh"_s,
+        Q(Platform::systemPath(u"/sbin/umount"_s)) + u' ' + Q(mount) + u" 2>/dev/null && rmdir "_s + Q(mount),
+        u"chmod 644 "_s + R,
+        handOver,
+        u"exit 0"_s,
+    }
+                      .join(u'\n'));
+    return pieces;
 }
 
 Outcome readReport(const QString& reportPath)
@@ -170,6 +296,9 @@ Result restore(const QStringList& paths, const QString& stamp, const Administrat
 {
     if (paths.isEmpty())
         return Outcome{};
+    // Only a stamp of the snapshots' own shape is ever written into the script.
+    if (!SnapshotService::isStamp(stamp))
+        return Failure{Failure::Kind::preparationFailed, SnapshotService::unrecognisedName()};
     if (!snapshotExists(stamp))
         return Failure{Failure::Kind::snapshotGone, stamp};
 
@@ -181,8 +310,9 @@ Result restore(const QStringList& paths, const QString& stamp, const Administrat
             continue;
         }
         accepted.append(path);
-        // Made as the user, before the prompt: root never makes a folder in the user's place.
-        QDir().mkpath(Platform::parentOf(path));
+        // Made as the user, before the prompt: root never makes a folder in the user's place. Where a folder
+        // on the way is a link nothing is made, and the script refuses the item.
+        makeParentFolders(path);
     }
     if (accepted.isEmpty())
         return Outcome{{}, refused};
@@ -190,19 +320,52 @@ Result restore(const QStringList& paths, const QString& stamp, const Administrat
     const QString temporary = Platform::systemPath(u"/private/tmp"_s);
     if (!QFileInfo(temporary).isDir())
         return Failure{Failure::Kind::preparationFailed, u"le dossier temporaire du système est introuvable."_s};
-    const QString workFolder =
-        temporary + u"/quorvanepro-restore-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    const QString command = u"/bin/sh -c "_s + Q(script(accepted, stamp, workFolder, ::getuid()));
+    const auto unique = [] { return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(); };
+    const QString workFolder = temporary + u"/quorvanepro-restore-"_s + unique();
+    const QStringList pieces = scripts(accepted, stamp, workFolder, ::getuid(), u".quorvanepro-restore-"_s + unique());
+    const auto run = [&](const QString& piece) {
+        const QString command = u"/bin/sh -c "_s + Q(piece);
+        return runner ? runner(command) : OptimizationService::runAsAdministrator(command);
+    };
 
-    const std::optional<QString> message = runner ? runner(command) : OptimizationService::runAsAdministrator(command);
-    if (message) {
+    // One prompt answers for the pieces that follow it. The last piece, which unmounts the snapshot and hands
+    // the report over, runs whenever the first one has mounted it.
+    if (const std::optional<QString> message = run(pieces.first())) {
         removeWorkDirectory(workFolder);
         return Failure{Failure::Kind::elevationFailed, *message};
     }
+    std::optional<QString> stopped;
+    for (qsizetype i = 1; i + 1 < pieces.size() && !stopped; ++i)
+        stopped = run(pieces[i]);
+    const std::optional<QString> closing = run(pieces.last());
     Outcome outcome = readReport(workFolder + u"/report.txt"_s);
     removeWorkDirectory(workFolder);
-    outcome.failures = refused + outcome.failures;
-    return outcome;
+    if (closing && outcome == Outcome{})
+        return Failure{Failure::Kind::elevationFailed, stopped.value_or(*closing)};
+
+    // Judged by what stands at each place now: an item is restored only where it can be reached, without a
+    // link on the way, once the script is done.
+    Platform::SafeReach anchors;
+    QStringList restored;
+    QList<ItemFailure> failures = refused;
+    QSet<QString> reported;
+    for (const QString& path : std::as_const(outcome.restored)) {
+        reported.insert(path);
+        const Platform::Reach reach = anchors.reach(path);
+        if (reach.outcome == Platform::Reach::Outcome::Reached)
+            restored.append(path);
+        else
+            failures.append({path, u"absent de sa place après la restauration"_s});
+    }
+    for (const ItemFailure& failure : std::as_const(outcome.failures)) {
+        reported.insert(failure.path);
+        failures.append(failure);
+    }
+    for (const QString& path : std::as_const(accepted)) {
+        if (!reported.contains(path))
+            failures.append({path, stopped.value_or(u"non traité"_s)});
+    }
+    return Outcome{restored, failures};
 }
 
 } // namespace SafetyNet

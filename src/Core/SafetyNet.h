@@ -12,10 +12,13 @@
 // attributes, through one administrator prompt however many items. Stateless; restore() blocks its thread
 // for as long as the prompt and the copies take, so callers run it in a background job.
 //
-// Root runs a script given as command text, never as a file the user could rewrite; it works in a folder
-// it makes itself (mode 0700, refusing anything already there), never overwrites what stands at an item's
-// place now and refuses a place reached through a link. Paths are checked before the prompt, and missing
-// parent folders are made as the user, so that root never makes one.
+// Root runs scripts given as command text, in pieces that each fit one program argument, never as a file the
+// user could rewrite; it works in a folder it makes itself (mode 0700, refusing anything already there),
+// writes only relative to a folder it has just entered with "cd -P" and found to be the folder as written,
+// never overwrites what stands at an item's place now, and refuses a place reached through a link. Paths are
+// checked before the prompt, and missing parent folders are made as the user, so that root never makes one,
+// and only where no folder on the way is a link. An item counts as restored only when it stands at its place
+// afterwards.
 namespace SafetyNet {
 
 struct ItemFailure {
@@ -59,9 +62,12 @@ bool snapshotExists(const QString& stamp);
 // standardised, hold no control character, not be protected, and lie on the Mac laid out under the root.
 std::optional<QString> refusal(const QString& path);
 
-// The script root runs, as text. `workFolder` is the folder the script makes (it must not exist yet);
-// `owner` the user id that receives the folder and report at the end.
-QString script(const QStringList& paths, const QString& stamp, const QString& workFolder, uint owner);
+// The scripts root runs, in order, as text, each well under the system's limit for one argument: the first
+// makes `workFolder` (it must not exist yet) and mounts the snapshot there, the middle ones put the items
+// back through a staging folder named `staging` made in each item's folder, the last unmounts the snapshot
+// and hands the folder and its report to the user id `owner`.
+QStringList scripts(const QStringList& paths, const QString& stamp, const QString& workFolder, uint owner,
+                    const QString& staging);
 
 // The report as the script wrote it; an unreadable report is an empty outcome.
 Outcome readReport(const QString& reportPath);

@@ -32,16 +32,12 @@ void bootOutOfUserSession(const QString& label)
                              false);
 }
 
-// The script line that deletes `item` as administrator: in a subshell, it enters the item's folder, checks
-// that the folder's physical path is the path written (so no folder above it is a link, whoever swapped
-// one in since the engine looked) and removes the item relative to that folder. The "." after pwd keeps a
-// folder name that ends with line breaks whole through the command substitution.
+// The script line that deletes `item` as administrator: in a subshell, it enters the item's folder as
+// written (see enterFolderAsWritten) and removes the item relative to that folder.
 QString guardedRemoval(const QString& rm, const QString& item)
 {
-    const QString folder = Platform::parentOf(item);
     const QString name = item.section(u'/', -1);
-    return u"( cd -P "_s + OptimizationService::shellQuoted(folder) + u" && [ \"$(pwd -P; echo .)\" = "_s +
-           OptimizationService::shellQuoted(folder + u"\n."_s) + u" ] && "_s + rm + u" -rf "_s +
+    return u"( "_s + OptimizationService::enterFolderAsWritten(Platform::parentOf(item)) + u" && "_s + rm + u" -rf "_s +
            OptimizationService::shellQuoted(u"./"_s + name) + u" )"_s;
 }
 

@@ -11,8 +11,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <stdio.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -190,6 +198,111 @@ TEST_F(SnapshotRestore, theScriptIsCommandTextAndRefusesAWorkFolderAlreadyThere)
     ASSERT_EQ(workFolders().size(), 1); // what was planted is not ours to remove
     EXPECT_EQ(contentOf(TestSupport::systemRoot() + u"/private/tmp/"_s + workFolders().first() + u"/theirs.txt"_s),
               "theirs");
+}
+
+TEST_F(SnapshotRestore, neverWritesThroughAFolderSwappedForALinkDuringTheRestore)
+{
+    const QString folder = cache(u"swapped"_s);
+    const QStringList names{u"a.bin"_s, u"b.bin"_s, u"c.bin"_s};
+    QStringList items;
+    for (const QString& name : names) {
+        items << folder + u'/' + name;
+        write(items.last(), name.toUtf8());
+    }
+    const QString stamp = takeSnapshot();
+    const QString link = cache(u"swapped-link"_s);
+    ASSERT_EQ(::symlink(QFile::encodeName(m_outside).constData(), QFile::encodeName(link).constData()), 0);
+
+    // Another process of the user exchanges the folder and a link to the outside every few milliseconds.
+    const QStringList planted = workFolders(); // by an earlier test: not ours to remove
+    int reportedAway = 0;
+    for (int round = 0; round < 50; ++round) {
+        for (const QString& item : items)
+            QFile::remove(item);
+        std::atomic<bool> stop = false;
+        bool exchanged = false;
+        std::thread swapper([&] {
+            while (!stop) {
+                if (::renameat2(AT_FDCWD, QFile::encodeName(folder).constData(), AT_FDCWD,
+                                QFile::encodeName(link).constData(), RENAME_EXCHANGE) == 0)
+                    exchanged = !exchanged;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1 + round % 3));
+            }
+        });
+        const Outcome outcome = outcomeOf(SafetyNet::restore(items, stamp));
+        stop = true;
+        swapper.join();
+        if (exchanged) {
+            ASSERT_EQ(::renameat2(AT_FDCWD, QFile::encodeName(folder).constData(), AT_FDCWD,
+                                  QFile::encodeName(link).constData(), RENAME_EXCHANGE),
+                      0);
+        }
+        ASSERT_EQ(QDir(m_outside).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+                  QStringList{u"keep.txt"_s})
+            << "round " << round;
+        EXPECT_EQ(outcome.restored.size() + outcome.failures.size(), items.size());
+        for (const QString& restored : outcome.restored) {
+            if (contentOf(restored) != restored.section(u'/', -1).toUtf8())
+                ++reportedAway;
+        }
+        EXPECT_EQ(workFolders(), planted);
+    }
+    EXPECT_EQ(reportedAway, 0);
+}
+
+TEST_F(SnapshotRestore, restoresALargeSessionInPiecesThatEachFitOneArgument)
+{
+    constexpr int kFiles = 5000;
+    QStringList items;
+    for (int i = 0; i < kFiles; ++i)
+        items << cache(u"session/dossier %1/fichier numéro %2 de la longue session.bin"_s.arg(i % 7).arg(i));
+    for (const QString& item : items)
+        write(item, "x");
+    const QStringList planted = workFolders(); // by an earlier test: not ours to remove
+    const QString stamp = takeSnapshot();
+    QDir(cache(u"session"_s)).removeRecursively();
+
+    qsizetype calls = 0;
+    qsizetype longest = 0;
+    const Outcome outcome = outcomeOf(SafetyNet::restore(items, stamp, [&](const QString& command) {
+        ++calls;
+        longest = std::max(longest, OptimizationService::appleScriptEscaped(command).toUtf8().size());
+        return OptimizationService::runAsAdministrator(command);
+    }));
+    EXPECT_GT(calls, 3);
+    EXPECT_LT(longest, 64 * 1024);
+    EXPECT_TRUE(outcome.failures.isEmpty());
+    EXPECT_EQ(outcome.restored.size(), kFiles);
+    EXPECT_EQ(QSet<QString>(outcome.restored.begin(), outcome.restored.end()),
+              QSet<QString>(items.begin(), items.end()));
+    EXPECT_EQ(contentOf(items.last()), "x");
+    EXPECT_EQ(workFolders(), planted);
+    QDir(cache(u"session"_s)).removeRecursively(); // later snapshots stay small
+}
+
+TEST_F(SnapshotRestore, makesMissingFoldersOnlyBelowNoLinkAndTakesOnlyAStampOfItsShape)
+{
+    write(cache(u"deep/er/item.bin"_s), "deep");
+    const QString stamp = takeSnapshot();
+    QDir(cache(u"deep"_s)).removeRecursively();
+    // The grandparent is now a link to the outside: nothing is made where it points, and the item fails.
+    ASSERT_EQ(::symlink(QFile::encodeName(m_outside).constData(), QFile::encodeName(cache(u"deep"_s)).constData()), 0);
+    const Outcome outcome = outcomeOf(SafetyNet::restore({cache(u"deep/er/item.bin"_s)}, stamp));
+    EXPECT_TRUE(outcome.restored.isEmpty());
+    EXPECT_EQ(outcome.failures, (QList<ItemFailure>{{cache(u"deep/er/item.bin"_s), u"chemin refusé"_s}}));
+    EXPECT_EQ(QDir(m_outside).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{u"keep.txt"_s});
+
+    bool asked = false;
+    for (const QString& odd : QStringList{stamp + u"' ; touch x ; '"_s, stamp + u"\n"_s, u"2024-1-01-101500"_s}) {
+        const auto result = SafetyNet::restore({cache(u"deep/er/item.bin"_s)}, odd, [&](const QString&) {
+            asked = true;
+            return std::optional<QString>();
+        });
+        ASSERT_TRUE(std::holds_alternative<Failure>(result));
+        EXPECT_EQ(std::get<Failure>(result).errorDescription(),
+                  u"Préparation de la restauration impossible : Nom d'instantané non reconnu."_s);
+    }
+    EXPECT_FALSE(asked);
 }
 
 TEST(SnapshotReport, readsLinesAsTheScriptWritesThemAndSkipsGarbage)
