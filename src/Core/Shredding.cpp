@@ -2,6 +2,7 @@
 
 #include "Core/FileUtils.h"
 #include "Platform/ErrorText.h"
+#include "Platform/FileReading.h"
 #include "Platform/SafeReach.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/TestGuard.h"
@@ -99,14 +100,15 @@ std::optional<QString> overwriteOpen(int fd, qint64 size, int passes, const std:
     return std::nullopt;
 }
 
-// Opens a regular file for writing without following a link; a read-only file the user owns gets its
+// Opens the regular file of the look for writing (see Platform::openRegularFile: a link is not followed, a
+// FIFO or anything else put in its place since is never waited on); a read-only file the user owns gets its
 // owner's write bit first.
 int openForOverwrite(int parentFd, const char* name, const struct stat& st)
 {
-    int fd = ::openat(parentFd, name, O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    const int fd = Platform::openRegularFile(parentFd, name, O_WRONLY, &st);
     if (fd >= 0 || errno != EACCES || st.st_uid != ::geteuid() || (st.st_mode & S_IWUSR))
         return fd;
-    const int readFd = ::openat(parentFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    const int readFd = Platform::openRegularFile(parentFd, name, O_RDONLY, &st);
     if (readFd < 0)
         return -1;
     const bool changed = ::fchmod(readFd, (st.st_mode & 07777) | S_IWUSR) == 0;
@@ -115,7 +117,7 @@ int openForOverwrite(int parentFd, const char* name, const struct stat& st)
         errno = EACCES;
         return -1;
     }
-    return ::openat(parentFd, name, O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    return Platform::openRegularFile(parentFd, name, O_WRONLY, &st);
 }
 
 std::optional<QString> overwriteAt(int parentFd, const char* name, const struct stat& st, int passes,
@@ -123,12 +125,13 @@ std::optional<QString> overwriteAt(int parentFd, const char* name, const struct 
 {
     const int fd = openForOverwrite(parentFd, name, st);
     if (fd < 0)
-        return Platform::errorText(errno);
+        return Platform::openFailureText(errno);
     struct stat opened {
     };
-    if (::fstat(fd, &opened) != 0 || opened.st_ino != st.st_ino || opened.st_dev != st.st_dev) {
+    if (::fstat(fd, &opened) != 0) {
+        const int error = errno;
         ::close(fd);
-        return Platform::errorText(ESTALE); // replaced between the look and the opening
+        return Platform::errorText(error);
     }
     std::optional<QString> failure = overwriteOpen(fd, qint64(opened.st_size), passes, stop);
     ::close(fd);

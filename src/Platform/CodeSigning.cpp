@@ -1,5 +1,6 @@
 #include "Platform/CodeSigning.h"
 
+#include "Platform/FileReading.h"
 #include "Platform/Sha256.h"
 
 #include <array>
@@ -75,13 +76,9 @@ std::optional<QString> contentDigest(int fd)
 
 Status status(const QString& path)
 {
-    // Non-blocking, so that a FIFO in the program's place cannot hold the scan.
-    const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // A FIFO in the program's place cannot hold the scan.
+    const FileDescriptor file(openRegularFile(AT_FDCWD, QFile::encodeName(path).constData(), O_RDONLY, nullptr, true));
     if (file.get() < 0)
-        return Status::unreadable;
-    struct stat st {
-    };
-    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return Status::unreadable;
 
     QByteArray value(kRecordLimit + 1, Qt::Uninitialized);

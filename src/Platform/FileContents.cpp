@@ -1,5 +1,7 @@
 #include "Platform/FileContents.h"
 
+#include "Platform/FileReading.h"
+
 #include <cerrno>
 
 #include <fcntl.h>
@@ -12,13 +14,13 @@ namespace Platform {
 
 std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openRegularFile(AT_FDCWD, QFile::encodeName(path).constData(), O_RDONLY);
     if (fd < 0)
         return std::nullopt;
     std::optional<QByteArray> content;
     struct stat st {
     };
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxBytes) {
+    if (::fstat(fd, &st) == 0 && st.st_size <= maxBytes) {
         // Read to the end, but never past the limit: the file may grow while it is read.
         QByteArray bytes;
         char buffer[16384];

@@ -1,5 +1,6 @@
 #include "Platform/FileReading.h"
 
+#include "Platform/ErrorText.h"
 #include "Platform/SystemRoot.h"
 
 #include <atomic>
@@ -21,19 +22,73 @@ std::atomic<bool> faultSet{false};
 std::mutex faultMutex;
 std::function<CheckedReader::Fault(const QString&, qint64)> faultAnswer;
 
+std::atomic<bool> openHookSet{false};
+std::mutex openHookMutex;
+std::function<void(int, const char*)> openHook;
+
 } // namespace
+
+int openRegularFile(int folderFd, const char* name, int access, const struct stat* expected, bool followLink)
+{
+    if (openHookSet.load()) {
+        std::function<void(int, const char*)> hook;
+        {
+            const std::lock_guard lock(openHookMutex);
+            hook = openHook;
+        }
+        if (hook)
+            hook(folderFd, name);
+    }
+    int flags = access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    if (!followLink)
+        flags |= O_NOFOLLOW;
+    const int fd = ::openat(folderFd, name, flags);
+    if (fd < 0)
+        return -1;
+    const auto fail = [fd](int error) {
+        ::close(fd);
+        errno = error;
+        return -1;
+    };
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0)
+        return fail(errno);
+    if (!S_ISREG(st.st_mode))
+        return fail(EINVAL);
+    if (expected && (st.st_dev != expected->st_dev || st.st_ino != expected->st_ino))
+        return fail(ESTALE);
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
+        return fail(errno);
+    return fd;
+}
+
+void setOpenHookForTests(std::function<void(int folderFd, const char* name)> hook)
+{
+    const std::lock_guard lock(openHookMutex);
+    openHookSet = bool(hook);
+    openHook = std::move(hook);
+}
+
+QString openFailureText(int error)
+{
+    if (error == ESTALE || error == EINVAL || error == ENXIO) // ENXIO: a FIFO no one reads, a device
+        return QStringLiteral("L'élément a été remplacé depuis l'examen.");
+    return errorText(error);
+}
 
 std::optional<CheckedReader> CheckedReader::open(const QString& path, quint64 device, quint64 inode, qint64 size)
 {
     QString absolute = absolutePath(path);
     const QByteArray name = QFile::encodeName(absolute);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = openRegularFile(AT_FDCWD, name.constData(), O_RDONLY);
     if (fd < 0)
         return std::nullopt;
     CheckedReader reader(fd, std::move(absolute));
     struct stat st {
     };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(fd, &st) != 0)
         return std::nullopt;
     // The same encoding of the device as FileInfo's.
     const quint64 openedDevice = (quint64(major(st.st_dev)) << 32) | minor(st.st_dev);

@@ -7,7 +7,25 @@
 #include <optional>
 #include <utility>
 
+struct stat;
+
 namespace Platform {
+
+// Opens `name` (relative to the folder open at `folderFd`, or AT_FDCWD for a path) for `access` (O_RDONLY or
+// O_WRONLY) only when it is a regular file, and never waits: the opening is non-blocking, so that a named pipe
+// or device put in the file's place cannot hold the caller, a link is not followed unless `followLink`, and
+// when `expected` is given the file must be that one (device and inode). The descriptor returned is blocking
+// again; otherwise -1, with errno set (EINVAL for anything but a regular file, ESTALE for another file).
+int openRegularFile(int folderFd, const char* name, int access, const struct stat* expected = nullptr,
+                    bool followLink = false);
+
+// Tests run `hook` just before each such opening, with its folder and name (until reset with an empty one).
+void setOpenHookForTests(std::function<void(int folderFd, const char* name)> hook);
+
+// "L'élément a été remplacé depuis l'examen." for ESTALE, EINVAL and ENXIO (what a non-blocking opening of
+// a FIFO or device gives), and the usual text of errno otherwise: why
+// openRegularFile failed, in French.
+QString openFailureText(int error);
 
 // A file opened for reading only when it is still the regular file a walk described: a link is not
 // followed, a named pipe or device is never waited on, and a file replaced (another identity) or resized

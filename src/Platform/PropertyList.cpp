@@ -1,5 +1,7 @@
 #include "Platform/PropertyList.h"
 
+#include "Platform/FileReading.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -716,16 +718,13 @@ std::optional<QVariant> parse(const QByteArray& bytes)
 
 std::optional<QVariant> readFile(const QString& path, FollowLink follow)
 {
-    // Non-blocking, so that a FIFO named like a property list cannot hold the reader; only a regular file
-    // is read.
-    int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
-    if (follow == FollowLink::No)
-        flags |= O_NOFOLLOW;
-    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    // Only a regular file is read, and a FIFO named like a property list cannot hold the reader.
+    const int fd =
+        openRegularFile(AT_FDCWD, QFile::encodeName(path).constData(), O_RDONLY, nullptr, follow == FollowLink::Yes);
     if (fd < 0)
         return std::nullopt;
     struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMaxFileBytes) {
+    if (::fstat(fd, &status) != 0 || status.st_size > kMaxFileBytes) {
         ::close(fd);
         return std::nullopt;
     }

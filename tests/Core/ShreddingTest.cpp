@@ -1,11 +1,17 @@
 #include "Core/Shredding.h"
 
+#include "Platform/FileReading.h"
 #include "Platform/FileSystem.h"
 #include "TempTree.h"
 
+#include <chrono>
+#include <cstring>
+#include <future>
 #include <stop_token>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 
@@ -113,4 +119,35 @@ TEST(Shredding, aMissingItemIsAFailure)
 {
     const TempTree tree;
     EXPECT_EQ(Removal::shred(tree.path(u"missing"_s), 1), u"Le fichier ou le dossier n'existe pas."_s);
+}
+
+TEST(Shredding, aFifoPutInTheFilesPlaceAtTheOpeningFailsTheItemAndTheShredEnds)
+{
+    // The shred of the file itself, and of a folder holding it.
+    for (const QString& selected : {u"file"_s, u"folder"_s}) {
+        const TempTree tree(u"file 4096\nfolder/file 4096"_s);
+        const QString fifo = tree.path(u"fifo"_s);
+        // Someone renames a FIFO over the file between the look and the opening.
+        Platform::setOpenHookForTests([&](int folderFd, const char* name) {
+            if (std::strcmp(name, "file") != 0)
+                return;
+            ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+            ASSERT_EQ(::renameat(AT_FDCWD, QFile::encodeName(fifo).constData(), folderFd, name), 0);
+        });
+        auto shred = std::async(std::launch::async, [&] { return Removal::shred(tree.path(selected), 1); });
+        const bool ended = shred.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        Platform::setOpenHookForTests({});
+        if (!ended) {
+            // Lets a writer blocked on the FIFO go, so that the test itself ends.
+            const int reader =
+                ::open(QFile::encodeName(tree.path(selected == u"file"_s ? u"file"_s : u"folder/file"_s)).constData(),
+                       O_RDONLY | O_NONBLOCK);
+            shred.wait();
+            ::close(reader);
+        }
+        ASSERT_TRUE(ended) << selected.toStdString();
+        const std::optional<QString> failure = shred.get();
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_TRUE(failure->endsWith(u"L'élément a été remplacé depuis l'examen."_s)) << failure->toStdString();
+    }
 }
