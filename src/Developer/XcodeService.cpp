@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QRegularExpression>
+#include <QSet>
 #include <QUuid>
 
 #include <algorithm>
@@ -285,6 +286,14 @@ qint64 recommendedBytes(const QList<Device>& devices, const QList<Runtime>& runt
     return total;
 }
 
+bool isDeviceIdentifier(const QString& id)
+{
+    // ASCII digits only: a regular expression's \d, or a case-insensitive match, would take more.
+    static const QRegularExpression shape(QRegularExpression::anchoredPattern(
+        QStringLiteral("[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}")));
+    return shape.match(id).hasMatch();
+}
+
 QString failureReason(const QString& output)
 {
     const QString trimmed = output.trimmed();
@@ -303,22 +312,47 @@ Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, con
     Outcome outcome;
 
     qsizetype done = 0;
+    QList<Device> deleted;
     for (const Device& device : devices) {
         if (stop.stop_requested())
             break;
         report(double(done) / total, device.name);
+        ++done;
+        if (!isDeviceIdentifier(device.id)) {
+            outcome.failures.append(
+                {device.name, QStringLiteral("Identifiant de simulateur non reconnu : non supprimé.")});
+            continue;
+        }
         if (device.state.compare(QLatin1String("Booted"), Qt::CaseInsensitive) == 0)
             OptimizationService::run(xcrun, {QStringLiteral("simctl"), QStringLiteral("shutdown"), device.id}, true);
         const auto result =
             OptimizationService::run(xcrun, {QStringLiteral("simctl"), QStringLiteral("delete"), device.id}, true);
-        ++done;
         if (result.status != 0) {
             outcome.failures.append({device.name, failureReason(result.output)});
             continue;
         }
-        outcome.freedBytes = saturatingAdd(outcome.freedBytes, device.bytes);
-        const QString origin = device.dataPath.isEmpty() ? QStringLiteral("/simulator/") + device.id : device.dataPath;
-        outcome.removed.append({origin, std::nullopt, device.bytes});
+        deleted.append(device);
+    }
+    // The tool's word is not enough: a device is removed when the next listing no longer holds it.
+    if (!deleted.isEmpty()) {
+        const DeviceListing after = listSimulatorDevices();
+        QSet<QString> remaining;
+        for (const Device& device : after.devices)
+            remaining.insert(device.id.toUpper());
+        for (const Device& device : std::as_const(deleted)) {
+            if (!after.toolAnswered) {
+                outcome.failures.append({device.name, QStringLiteral("Suppression non confirmée par simctl.")});
+                continue;
+            }
+            if (remaining.contains(device.id.toUpper())) {
+                outcome.failures.append({device.name, QStringLiteral("Toujours présent après la suppression.")});
+                continue;
+            }
+            outcome.freedBytes = saturatingAdd(outcome.freedBytes, device.bytes);
+            const QString origin =
+                device.dataPath.isEmpty() ? QStringLiteral("/simulator/") + device.id : device.dataPath;
+            outcome.removed.append({origin, std::nullopt, device.bytes});
+        }
     }
 
     for (const Runtime& runtime : runtimes) {

@@ -76,6 +76,14 @@ inline void addRuntime(const QString& key, const QString& version, const QString
     }
 }
 
+// A device identifier of the tool's shape (8-4-4-4-12 hexadecimal digits) that reads as `label`: its
+// UTF-8 bytes in hexadecimal, padded with zeros, so that identifiers sort as their labels do.
+inline QString udid(const QString& label)
+{
+    const QString hex = QString::fromLatin1(label.toUtf8().toHex().toUpper()).leftJustified(32, u'0', true);
+    return hex.left(8) + u'-' + hex.mid(8, 4) + u'-' + hex.mid(12, 4) + u'-' + hex.mid(16, 4) + u'-' + hex.mid(20);
+}
+
 // The data folder of a device.
 inline QString deviceFolder(const QString& udid)
 {

@@ -1,6 +1,7 @@
 #include "Developer/XcodeService.h"
 
 #include "QtPrinters.h"
+#include "SimulatorFixtures.h"
 
 #include "Sandbox.h"
 #include "TempTree.h"
@@ -289,7 +290,10 @@ TEST(XcodeInventory, WarningsBesideTheListingsDoNotHideTheTool)
 
 namespace {
 
-// A simulator tool that records every call, one argument a line, and refuses "FAIL" with blank output.
+const QString kFailingDevice = QStringLiteral("FA11ED00-0000-4000-8000-000000000001");
+
+// A simulator tool that records every call, one argument a line, refuses the device FAILED with blank output
+// and lists no device.
 QString installRecordingTool()
 {
     const QString bin = TestSupport::systemRoot() + QStringLiteral("/usr/bin");
@@ -300,9 +304,10 @@ QString installRecordingTool()
     tool.write(QStringLiteral("#!/bin/sh\n"
                               "for a in \"$@\"; do printf '[%s]' \"$a\"; done >> '%1'\n"
                               "echo >> '%1'\n"
-                              "for a in \"$@\"; do [ \"$a\" = FAIL ] && { printf '\\n  \\n'; exit 1; }; done\n"
+                              "for a in \"$@\"; do [ \"$a\" = %2 ] && { printf '\\n  \\n'; exit 1; }; done\n"
+                              "[ \"$2\" = list ] && echo '{\"devices\":{}}'\n"
                               "exit 0\n")
-                   .arg(log)
+                   .arg(log, kFailingDevice)
                    .toUtf8());
     tool.close();
     tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -320,12 +325,12 @@ TEST(XcodeRemoval, ProgressOriginsAndFailures)
     makeFolder(archivePath, 4096, QDateTime::currentDateTimeUtc().addYears(-2));
 
     Device booted;
-    booted.id = QStringLiteral("UD'ID \"1\"\né");
+    booted.id = QStringLiteral("0b5e7c1a-3d2f-4e8b-9a6c-1f0e2d3c4b5a");
     booted.name = QStringLiteral("iPhone");
     booted.state = QStringLiteral("booted");
     booted.bytes = 100;
     Device failing;
-    failing.id = QStringLiteral("FAIL");
+    failing.id = kFailingDevice;
     failing.name = QStringLiteral("iPad");
     failing.state = QStringLiteral("Shutdown");
     failing.dataPath = QStringLiteral("/data/ipad");
@@ -355,10 +360,11 @@ TEST(XcodeRemoval, ProgressOriginsAndFailures)
         EXPECT_EQ(reports[i].second, expected[i].second) << i;
     }
 
-    EXPECT_EQ(TestSupport::contentOf(log), (QStringLiteral("[simctl][shutdown][%1]\n[simctl][delete][%1]\n"
-                                                           "[simctl][delete][FAIL]\n[simctl][runtime][delete][RT-1]\n")
-                                                .arg(booted.id)
-                                                .toUtf8()));
+    EXPECT_EQ(TestSupport::contentOf(log),
+              (QStringLiteral("[simctl][shutdown][%1]\n[simctl][delete][%1]\n"
+                              "[simctl][delete][%2]\n[simctl][list][devices][-j]\n[simctl][runtime][delete][RT-1]\n")
+                   .arg(booted.id, kFailingDevice)
+                   .toUtf8()));
     ASSERT_EQ(outcome.removed.size(), 3);
     EXPECT_EQ(outcome.removed[0], (Removal::Removed{QStringLiteral("/simulator/") + booted.id, std::nullopt, 100}));
     EXPECT_EQ(outcome.removed[1], (Removal::Removed{QStringLiteral("/runtime/iOS 17.2 (21C62)"), std::nullopt, 1000}));
@@ -385,10 +391,75 @@ TEST(XcodeRemoval, NothingToDoAndAMissingTool)
 
     QFile::remove(TestSupport::systemRoot() + QStringLiteral("/usr/bin/xcrun"));
     Device device;
-    device.id = QStringLiteral("X");
+    device.id = QStringLiteral("00000000-0000-0000-0000-00000000000A");
     device.name = QStringLiteral("iPhone");
     const Outcome outcome = XcodeService::remove({device}, {}, {}, services.removal, {});
     EXPECT_EQ(outcome.failures, (QList<Failure>{{QStringLiteral("iPhone"), QStringLiteral("Refusé par simctl.")}}));
     EXPECT_EQ(XcodeService::failureReason(QStringLiteral("\n  Unable to delete: busy \n")),
               QStringLiteral("Unable to delete: busy"));
+}
+
+// The tool reads some words as groups of devices: "unavailable" stands for every device whose runtime is gone.
+TEST(XcodeRemoval, OnlyAnIdentifierOfADevicesShapeReachesTheToolAndOnlyAGoneDeviceCountsAsRemoved)
+{
+    using namespace SimulatorFixtures;
+    reset();
+    addRuntime(QStringLiteral("RT"), QStringLiteral("17.2"), QStringLiteral("21C62"), true, 5000, 3);
+    const QString orphan = QStringLiteral("7e8d9c0b-1a2b-4c3d-8e4f-5a6b7c8d9e0f");
+    const QString kept = QStringLiteral("0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5A");
+    addDevice(QStringLiteral("unavailable"), QStringLiteral("iPhone piégé"), QStringLiteral("15.5"),
+              QStringLiteral("Shutdown"), 1000, 10);
+    addDevice(orphan, QStringLiteral("iPhone 8"), QStringLiteral("15.5"), QStringLiteral("Shutdown"), 2000, 10);
+    addDevice(kept, QStringLiteral("iPhone 12"), QStringLiteral("17.2"), QStringLiteral("Shutdown"), 3000, 10);
+    TestSupport::TestServices services;
+    const DeviceListing listing = listSimulatorDevices();
+    ASSERT_EQ(listing.devices.size(), 3);
+    const auto device = [&](const QString& id) {
+        return *std::find_if(listing.devices.begin(), listing.devices.end(),
+                             [&](const Device& d) { return d.id == id; });
+    };
+
+    const Outcome trapped = XcodeService::remove({device(QStringLiteral("unavailable"))}, {}, {}, services.removal, {});
+    EXPECT_EQ(trapped.failures,
+              (QList<Failure>{{QStringLiteral("iPhone piégé"),
+                               QStringLiteral("Identifiant de simulateur non reconnu : non supprimé.")}}));
+    EXPECT_TRUE(trapped.removed.isEmpty());
+    EXPECT_TRUE(deviceKnown(QStringLiteral("unavailable")));
+    EXPECT_TRUE(deviceKnown(orphan));
+    EXPECT_TRUE(deviceKnown(kept));
+
+    // A device of the right shape, in either case, goes; one the tool says it deleted but still lists stays
+    // counted as present.
+    const Outcome outcome = XcodeService::remove({device(orphan)}, {}, {}, services.removal, {});
+    EXPECT_TRUE(outcome.failures.isEmpty());
+    EXPECT_EQ(outcome.removed.size(), 1);
+    EXPECT_FALSE(deviceKnown(orphan));
+    EXPECT_TRUE(deviceKnown(kept));
+
+    const QString bin = TestSupport::systemRoot() + QStringLiteral("/usr/bin");
+    ASSERT_TRUE(QFile::rename(bin + QStringLiteral("/xcrun"), bin + QStringLiteral("/xcrun-real")));
+    QFile liar(bin + QStringLiteral("/xcrun"));
+    ASSERT_TRUE(liar.open(QIODevice::WriteOnly));
+    liar.write("#!/bin/sh\n[ \"$2\" = delete ] && exit 0\nexec \"$(dirname \"$0\")/xcrun-real\" \"$@\"\n");
+    liar.close();
+    liar.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const Outcome lied = XcodeService::remove({device(kept)}, {}, {}, services.removal, {});
+    EXPECT_EQ(lied.failures, (QList<Failure>{{QStringLiteral("iPhone 12"),
+                                              QStringLiteral("Toujours présent après la suppression.")}}));
+    EXPECT_EQ(lied.freedBytes, 0);
+    EXPECT_TRUE(deviceKnown(kept));
+    ASSERT_TRUE(QFile::remove(bin + QStringLiteral("/xcrun")));
+    ASSERT_TRUE(QFile::rename(bin + QStringLiteral("/xcrun-real"), bin + QStringLiteral("/xcrun")));
+    for (const QString& id : {QStringLiteral("0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5A"),
+                              QStringLiteral("0b5e7c1a-3d2f-4e8b-9a6c-1f0e2d3c4b5a")})
+        EXPECT_TRUE(isDeviceIdentifier(id)) << id.toStdString();
+    for (const QString& id : {QStringLiteral("unavailable"), QStringLiteral("all"), QStringLiteral("booted"),
+                              QStringLiteral("0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5"),
+                              QStringLiteral("0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5AA"),
+                              QStringLiteral("0B5E7C1A3D2F-4E8B-9A6C-1F0E2D3C4B5A-"),
+                              QStringLiteral("0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5G"),
+                              QStringLiteral("0B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5A\n"),
+                              QStringLiteral("-B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5A"),
+                              QStringLiteral("\uFF10B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5")})
+        EXPECT_FALSE(isDeviceIdentifier(id)) << id.toStdString();
 }

@@ -61,28 +61,29 @@ TEST(XcodeViewModel, recommendsCleansJournalsAndReloads)
     reset();
     addRuntime(u"RT-OLD"_s, u"16.4"_s, u"20E247"_s, true, 60000, 300);
     addRuntime(u"RT-USED"_s, u"17.2"_s, u"21C62"_s, true, 90000, 2);
-    addDevice(u"OLD-1"_s, u"iPhone 12"_s, u"17.2"_s, u"Shutdown"_s, 30000, 400);
-    addDevice(u"RECENT-2"_s, u"iPhone 15"_s, u"17.2"_s, u"Shutdown"_s, 20000, 3);
-    addDevice(u"BOOTED-3"_s, u"iPad"_s, u"17.2"_s, u"booted"_s, 10000, 500);
-    addDevice(u"ORPHAN-4"_s, u"iPhone \"8\" é"_s, u"15.5"_s, u"Shutdown"_s, 25000, 10);
+    addDevice(udid(u"OLD-1"_s), u"iPhone 12"_s, u"17.2"_s, u"Shutdown"_s, 30000, 400);
+    addDevice(udid(u"RECENT-2"_s), u"iPhone 15"_s, u"17.2"_s, u"Shutdown"_s, 20000, 3);
+    addDevice(udid(u"BOOTED-3"_s), u"iPad"_s, u"17.2"_s, u"booted"_s, 10000, 500);
+    addDevice(udid(u"ORPHAN-4"_s), u"iPhone \"8\" é"_s, u"15.5"_s, u"Shutdown"_s, 25000, 10);
     const QString oldArchive = addArchive(u"2024-01-01"_s, u"Carnet 1.0"_s, 40000, 400);
     const QString newArchive = addArchive(u"2026-01-01"_s, u"Carnet 2.0"_s, 40000, 4);
     const TestSupport::ScopedEnvironment warn("QUORVANE_SIMCTL_WARN", u"1"_s);
-    const TestSupport::ScopedEnvironment refuse("QUORVANE_SIMCTL_FAIL_DELETE", u"ORPHAN-4"_s);
+    const TestSupport::ScopedEnvironment refuse("QUORVANE_SIMCTL_FAIL_DELETE", udid(u"ORPHAN-4"_s));
 
     TestSupport::TestServices services;
     XcodeViewModel model(services.services);
     EXPECT_TRUE(model.inventory().hasSimulatorTools) << "no verdict before the first load";
     loadAndWait(model);
     ASSERT_TRUE(model.inventory().hasSimulatorTools);
-    EXPECT_EQ(deviceIDs(model), (QStringList{u"BOOTED-3"_s, u"OLD-1"_s, u"ORPHAN-4"_s, u"RECENT-2"_s}));
+    EXPECT_EQ(deviceIDs(model),
+              (QStringList{udid(u"BOOTED-3"_s), udid(u"OLD-1"_s), udid(u"ORPHAN-4"_s), udid(u"RECENT-2"_s)}));
     EXPECT_EQ(model.inventory().runtimes.size(), 2);
     EXPECT_EQ(model.inventory().archives.size(), 2);
     EXPECT_EQ(model.selectedCount(), 0) << "nothing is chosen for the user";
 
-    model.toggle(u"RECENT-2"_s, Selection::devices);
+    model.toggle(udid(u"RECENT-2"_s), Selection::devices);
     model.selectRecommended();
-    EXPECT_EQ(model.selectedDevices(), set({u"OLD-1"_s, u"ORPHAN-4"_s})) << "replaces, never adds";
+    EXPECT_EQ(model.selectedDevices(), set({udid(u"OLD-1"_s), udid(u"ORPHAN-4"_s)})) << "replaces, never adds";
     EXPECT_EQ(model.selectedRuntimes(), set({u"RT-OLD"_s}));
     EXPECT_EQ(model.selectedArchives(), set({oldArchive}));
     // A runtime that devices use may sit in the selection (it counts) but never goes.
@@ -103,15 +104,15 @@ TEST(XcodeViewModel, recommendsCleansJournalsAndReloads)
     EXPECT_GT(model.freedBytes(), 30000 + 60000);
     EXPECT_EQ(model.failures(), QStringList{u"iPhone \"8\" é — Refusé par simctl."_s});
     EXPECT_EQ(model.selectedCount(), 0);
-    EXPECT_FALSE(deviceKnown(u"OLD-1"_s));
-    EXPECT_FALSE(QFileInfo::exists(deviceFolder(u"OLD-1"_s)));
-    EXPECT_TRUE(deviceKnown(u"ORPHAN-4"_s));
+    EXPECT_FALSE(deviceKnown(udid(u"OLD-1"_s)));
+    EXPECT_FALSE(QFileInfo::exists(deviceFolder(udid(u"OLD-1"_s))));
+    EXPECT_TRUE(deviceKnown(udid(u"ORPHAN-4"_s)));
     EXPECT_FALSE(runtimeKnown(u"RT-OLD"_s));
     EXPECT_TRUE(runtimeKnown(u"RT-USED"_s));
     EXPECT_FALSE(QFileInfo::exists(oldArchive));
     EXPECT_TRUE(QFileInfo::exists(newArchive));
     // The reload shows what is left, and the run's result stays.
-    EXPECT_EQ(deviceIDs(model), (QStringList{u"BOOTED-3"_s, u"ORPHAN-4"_s, u"RECENT-2"_s}));
+    EXPECT_EQ(deviceIDs(model), (QStringList{udid(u"BOOTED-3"_s), udid(u"ORPHAN-4"_s), udid(u"RECENT-2"_s)}));
     EXPECT_EQ(model.inventory().archives.size(), 1);
 
     ASSERT_TRUE(waitFor([&] { return services.history.sessions().size() == 1; }));
@@ -122,7 +123,7 @@ TEST(XcodeViewModel, recommendsCleansJournalsAndReloads)
     for (const RemovedFile& file : session.files)
         origins.append(file.originalPath);
     EXPECT_EQ(origins,
-              (QStringList{deviceFolder(u"OLD-1"_s) + u"/data"_s, u"/runtime/iOS 16.4 (20E247)"_s, oldArchive}));
+              (QStringList{deviceFolder(udid(u"OLD-1"_s)) + u"/data"_s, u"/runtime/iOS 16.4 (20E247)"_s, oldArchive}));
     EXPECT_TRUE(session.files.last().trashPath.has_value());
 }
 
@@ -130,19 +131,19 @@ TEST(XcodeViewModel, selectionFollowsReloadsAndEmptyRunsJournalNothing)
 {
     reset();
     addRuntime(u"RT"_s, u"17.2"_s, u"21C62"_s, true, 50000, std::nullopt);
-    addDevice(u"GONE"_s, u"iPhone"_s, u"16.0"_s, u"Shutdown"_s, 1000, 1);
+    addDevice(udid(u"GONE"_s), u"iPhone"_s, u"16.0"_s, u"Shutdown"_s, 1000, 1);
     TestSupport::TestServices services;
     XcodeViewModel model(services.services);
     loadAndWait(model);
     model.toggle(u"RT"_s, Selection::runtimes);
-    model.toggle(u"GONE"_s, Selection::devices);
-    model.toggle(u"GONE"_s, Selection::devices);
-    model.toggle(u"GONE"_s, Selection::devices);
+    model.toggle(udid(u"GONE"_s), Selection::devices);
+    model.toggle(udid(u"GONE"_s), Selection::devices);
+    model.toggle(udid(u"GONE"_s), Selection::devices);
     EXPECT_EQ(model.selectedCount(), 2);
 
     // The device leaves behind the model's back, and a device comes to use the runtime.
-    ASSERT_TRUE(QDir(store() + u"/devices/GONE"_s).removeRecursively());
-    addDevice(u"NEW"_s, u"iPhone 15"_s, u"17.2"_s, u"Shutdown"_s, 1000, 1);
+    ASSERT_TRUE(QDir(store() + u"/devices/"_s + udid(u"GONE"_s)).removeRecursively());
+    addDevice(udid(u"NEW"_s), u"iPhone 15"_s, u"17.2"_s, u"Shutdown"_s, 1000, 1);
     loadAndWait(model);
     EXPECT_TRUE(model.selectedDevices().isEmpty()) << "ids that are gone are dropped";
     EXPECT_EQ(model.selectedRuntimes(), set({u"RT"_s})) << "a runtime now in use stays selected";
@@ -164,7 +165,7 @@ TEST(XcodeViewModel, selectionFollowsReloadsAndEmptyRunsJournalNothing)
 TEST(XcodeViewModel, aRunOutlivesItsModelAndIsStillJournaled)
 {
     reset();
-    addDevice(u"SLOW"_s, u"iPhone"_s, u"17.2"_s, u"Shutdown"_s, 4000, 400);
+    addDevice(udid(u"SLOW"_s), u"iPhone"_s, u"17.2"_s, u"Shutdown"_s, 4000, 400);
     // A simulator tool that takes its time over deletions.
     const QString tool = TestSupport::systemRoot() + u"/usr/bin/xcrun"_s;
     ASSERT_TRUE(QFile::rename(tool, tool + u"-real"_s));
@@ -185,7 +186,7 @@ TEST(XcodeViewModel, aRunOutlivesItsModelAndIsStillJournaled)
     services.history.waitUntilIdle();
     ASSERT_TRUE(waitFor([&] { return services.history.sessions().size() == 1; }));
     EXPECT_EQ(services.history.sessions().first().moduleID, u"xcodeJunk"_s);
-    EXPECT_FALSE(deviceKnown(u"SLOW"_s));
+    EXPECT_FALSE(deviceKnown(udid(u"SLOW"_s)));
     QTest::qWait(50); // late deliveries find no model
     ASSERT_TRUE(QFile::remove(tool));
     ASSERT_TRUE(QFile::rename(tool + u"-real"_s, tool));
@@ -196,8 +197,8 @@ TEST(XcodeViewModel, aRunOutlivesItsModelAndIsStillJournaled)
 TEST(XcodeViewModel, aReloadFromBeforeARunDoesNotBringBackWhatItRemoved)
 {
     reset();
-    addDevice(u"FIRST"_s, u"iPhone 12"_s, u"17.2"_s, u"Shutdown"_s, 2000, 2);
-    addDevice(u"SECOND"_s, u"iPhone 15"_s, u"17.2"_s, u"Shutdown"_s, 1000, 2);
+    addDevice(udid(u"FIRST"_s), u"iPhone 12"_s, u"17.2"_s, u"Shutdown"_s, 2000, 2);
+    addDevice(udid(u"SECOND"_s), u"iPhone 15"_s, u"17.2"_s, u"Shutdown"_s, 1000, 2);
     // Listings answer late with what they read at once; deletions start a little late.
     const QString tool = TestSupport::systemRoot() + u"/usr/bin/xcrun"_s;
     ASSERT_TRUE(QFile::rename(tool, tool + u"-real"_s));
@@ -212,19 +213,19 @@ TEST(XcodeViewModel, aReloadFromBeforeARunDoesNotBringBackWhatItRemoved)
     TestSupport::TestServices services;
     XcodeViewModel model(services.services);
     loadAndWait(model);
-    ASSERT_EQ(deviceIDs(model), (QStringList{u"FIRST"_s, u"SECOND"_s}));
+    ASSERT_EQ(deviceIDs(model), (QStringList{udid(u"FIRST"_s), udid(u"SECOND"_s)}));
     int runs = 0;
     QObject::connect(&model, &XcodeViewModel::finished, [&] { ++runs; });
-    model.toggle(u"FIRST"_s, Selection::devices);
+    model.toggle(udid(u"FIRST"_s), Selection::devices);
     model.clean();
     ASSERT_TRUE(waitFor([&] { return runs == 1; }));
     ASSERT_TRUE(model.isLoading());
-    model.toggle(u"SECOND"_s, Selection::devices);
+    model.toggle(udid(u"SECOND"_s), Selection::devices);
     model.clean();
     ASSERT_TRUE(waitFor([&] { return runs == 2 && !model.isLoading(); }));
     QTest::qWait(1200); // whatever an earlier reload still had to say has arrived by now
 
-    EXPECT_FALSE(deviceKnown(u"SECOND"_s));
+    EXPECT_FALSE(deviceKnown(udid(u"SECOND"_s)));
     EXPECT_TRUE(deviceIDs(model).isEmpty());
     ASSERT_TRUE(QFile::remove(tool));
     ASSERT_TRUE(QFile::rename(tool + u"-real"_s, tool));

@@ -190,9 +190,9 @@ TEST(XcodeScreen, rowsTakeClicksAsTheirItemAllowsAndFailuresShowThree)
 {
     reset();
     addRuntime(u"RT-KEPT"_s, u"17.2"_s, u"21C62"_s, false, 5000, std::nullopt);
-    addDevice(u"BOOTED"_s, u"Allumé"_s, u"17.2"_s, u"Booted"_s, 9000, 1);
+    addDevice(udid(u"BOOTED"_s), u"Allumé"_s, u"17.2"_s, u"Booted"_s, 9000, 1);
     for (int i = 1; i <= 5; ++i)
-        addDevice(u"D%1"_s.arg(i), u"iPhone %1"_s.arg(i), u"17.2"_s, u"Shutdown"_s, 1000 * i, 2);
+        addDevice(udid(u"D%1"_s.arg(i)), u"iPhone %1"_s.arg(i), u"17.2"_s, u"Shutdown"_s, 1000 * i, 2);
     Screen screen;
     screen.waitLoaded();
     ASSERT_EQ(screen.rows(u"deviceRow"_s).size(), 6);
@@ -215,7 +215,7 @@ TEST(XcodeScreen, rowsTakeClicksAsTheirItemAllowsAndFailuresShowThree)
     ASSERT_NE(first, nullptr);
     EXPECT_DOUBLE_EQ(first->boxOpacity(), 1.0);
     clickBlank(first);
-    EXPECT_EQ(screen.model->selectedDevices(), QSet<QString>{u"D1"_s});
+    EXPECT_EQ(screen.model->selectedDevices(), QSet<QString>{udid(u"D1"_s)});
     EXPECT_TRUE(screen.row(u"deviceRow"_s, u"iPhone 1"_s)->isSelected());
     EXPECT_TRUE(screen.selectionText().startsWith(u"1 élément sélectionné · "_s))
         << screen.selectionText().toStdString();
@@ -273,7 +273,7 @@ TEST(XcodeScreen, theListEndsWithItsLastSection)
     reset();
     addRuntime(u"RT"_s, u"17.2"_s, u"21C62"_s, true, 5000, 3);
     for (int i = 1; i <= 12; ++i)
-        addDevice(u"D%1"_s.arg(i), u"iPhone %1"_s.arg(i), u"17.2"_s, u"Shutdown"_s, 1000 * i, 2);
+        addDevice(udid(u"D%1"_s.arg(i)), u"iPhone %1"_s.arg(i), u"17.2"_s, u"Shutdown"_s, 1000 * i, 2);
     addArchive(u"2024-01-01"_s, u"Carnet"_s, 5000, 10);
     Screen screen;
     screen.waitLoaded();
