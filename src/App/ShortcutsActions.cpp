@@ -176,7 +176,10 @@ NumberAnswer freeSpace(const Services& services)
     // A volume that cannot be read has no size: saying it is all free would be wrong.
     if (disk.total < 1)
         return {u"Impossible de lire le disque de démarrage."_s, 0};
-    const double used = static_cast<double>(std::max<qint64>(disk.total - disk.free, 0)) / disk.total;
+    // A free figure past the total, or below nothing, reads as all or nothing free, never as a percentage no
+    // integer holds.
+    const qint64 free = std::clamp<qint64>(disk.free, 0, disk.total);
+    const double used = static_cast<double>(disk.total - free) / static_cast<double>(disk.total);
     const int percent = static_cast<int>((1.0 - used) * 100.0);
     return {u"%1 libres, soit %2 % du disque."_s.arg(bytesText(disk.free)).arg(percent), mebibytes(disk.free)};
 }

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -89,7 +90,8 @@ int HistoryModel::sharePercent(const Aftermath::Verdict& verdict)
 {
     if (verdict.freed <= 0)
         return 0;
-    return int(std::trunc(std::min(double(verdict.returned) / double(verdict.freed), 1.0) * 100));
+    // Between nothing and all: a figure read from the journal may lie outside, and no int would hold it.
+    return int(std::trunc(std::clamp(double(verdict.returned) / double(verdict.freed), 0.0, 1.0) * 100));
 }
 
 bool HistoryModel::shareIsHigh(const Aftermath::Verdict& verdict)

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <cmath>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -125,7 +126,13 @@ std::vector<const SpaceNode*> SpaceMapModel::path() const
 qint64 sharePercent(qint64 part, qint64 whole)
 {
     const double base = whole < 1 ? 1.0 : double(whole);
-    return qint64(std::trunc(double(part) * 100.0 / base));
+    // A share no qint64 holds (a part far above the whole) is said as the largest one.
+    const double share = std::trunc(double(part) * 100.0 / base);
+    if (share >= 9223372036854775808.0)
+        return std::numeric_limits<qint64>::max();
+    if (share < -9223372036854775808.0)
+        return std::numeric_limits<qint64>::min();
+    return qint64(share);
 }
 
 QString spaceSizeText(qint64 bytes)

@@ -6,9 +6,11 @@
 #include "TempTree.h"
 
 #include <QCoreApplication>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -222,8 +224,14 @@ TEST(HistoryTexts, sharesAndSubtitles)
         int percent;
         bool high;
     };
-    const Case cases[] = {{29, 100, 28, false},  {85, 100, 85, false}, {86, 100, 86, true},
-                          {300, 100, 100, true}, {5, 0, 0, false},     {0, 100, 0, false}};
+    const Case cases[] = {{29, 100, 28, false},
+                          {85, 100, 85, false},
+                          {86, 100, 86, true},
+                          {300, 100, 100, true},
+                          {5, 0, 0, false},
+                          {0, 100, 0, false},
+                          // A journal's figures out of every range (read from outside): never past an int.
+                          {-std::numeric_limits<qint64>::max(), 1, 0, false}};
     for (const Case& c : cases) {
         const Verdict verdict{ModuleID::systemJunk, 1, c.freed, c.returned, 1};
         EXPECT_EQ(HistoryModel::sharePercent(verdict), c.percent) << c.returned << '/' << c.freed;

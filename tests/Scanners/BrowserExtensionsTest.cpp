@@ -241,3 +241,18 @@ TEST_F(BrowserExtensionsTest, listsRiskyExtensionsOfEveryProfileAndDropsTheRest)
     stop.request_stop();
     EXPECT_EQ(MalwareScanner::scanExtensions(stop.get_token()), std::nullopt);
 }
+
+// Figures no integer holds, fractions and figures past the codes are no location (and, under the
+// sanitizers, no report either).
+TEST_F(BrowserExtensionsTest, aLocationFigureOutOfEveryRangeIsNoLocation)
+{
+    const QString chrome = u"Google/Chrome/Default"_s;
+    writeFile(support(chrome + u"/Preferences"_s),
+              R"({"extensions":{"settings":{"huge":{"location":1e300},"low":{"location":-1e300},)"
+              R"("edge":{"location":9223372036854775808},"half":{"location":2.5},"past":{"location":1001},)"
+              R"("kept":{"location":2}}}})");
+    const ChromiumProfile profile{u"Chrome"_s, u"Default"_s, support(chrome)};
+    const QHash<QString, ChromiumProfile::InstallLocation> found = profile.installLocations();
+    EXPECT_EQ(found, (QHash<QString, ChromiumProfile::InstallLocation>{
+                         {u"kept"_s, ChromiumProfile::InstallLocation::externalPreference}}));
+}

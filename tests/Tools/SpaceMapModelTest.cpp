@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -148,8 +150,9 @@ TEST(SpaceMapModel, sharesAreCutTowardsZero)
     struct Case {
         qint64 part, whole, percent;
     };
-    for (const Case& c : {Case{1, 3, 33}, Case{2, 3, 66}, Case{999, 1000, 99}, Case{5, 5, 100}, Case{0, 10, 0},
-                          Case{5, 0, 500}, Case{7, -4, 700}}) {
+    for (const Case& c :
+         {Case{1, 3, 33}, Case{2, 3, 66}, Case{999, 1000, 99}, Case{5, 5, 100}, Case{0, 10, 0}, Case{5, 0, 500},
+          Case{7, -4, 700}, Case{std::numeric_limits<qint64>::max(), 1, std::numeric_limits<qint64>::max()}}) {
         EXPECT_EQ(sharePercent(c.part, c.whole), c.percent) << c.part << "/" << c.whole;
     }
     EXPECT_EQ(spaceSizeText(0), u"0 Ko"_s);
