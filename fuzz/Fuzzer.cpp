@@ -24,8 +24,16 @@ QString run(QByteArrayView input)
     return FuzzTargets::userDefaults(input, folder);
 #elif QP_FUZZ_TARGET == 3
     return FuzzTargets::journal(input);
-#else
+#elif QP_FUZZ_TARGET == 4
     return FuzzTargets::procText(input);
+#elif QP_FUZZ_TARGET == 5
+    static const QString folder = [] {
+        QByteArray pattern = QFile::encodeName(QDir::tempPath()) + "/qp-fuzz-browser-XXXXXX";
+        return QFile::decodeName(::mkdtemp(pattern.data()));
+    }();
+    return FuzzTargets::browserFiles(input, folder);
+#else
+    return FuzzTargets::toolOutput(input);
 #endif
 }
 

@@ -1,13 +1,21 @@
 #include "Targets.h"
 
 #include "Core/HistoryFile.h"
+#include "Core/Receipts.h"
+#include "Core/SnapshotService.h"
+#include "Developer/XcodeService.h"
+#include "Performance/OptimizationService.h"
+#include "Performance/UpdaterService.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Platform/ProcText.h"
 #include "Platform/PropertyList.h"
 #include "Platform/UserDefaults.h"
+#include "Scanners/MalwareScanner.h"
 
 #include <cmath>
+
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
@@ -103,6 +111,110 @@ QString procText(QByteArrayView input)
             return u"an uptime below zero or not finite"_s;
     }
     return {};
+}
+
+QString browserFiles(QByteArrayView input, const QString& folder)
+{
+    if (input.isEmpty())
+        return {};
+    // Plain writes over the same files, run after run: the readers are what is tried, not the disk.
+    const auto lay = [](const QString& path, QByteArrayView content) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(content.data(), content.size()) == content.size();
+    };
+    const QByteArrayView content = input.sliced(1);
+    if (input[0] % 2 == 0) {
+        if (!lay(folder + u"/Preferences"_s, content))
+            return u"the input could not be laid out"_s;
+        const ChromiumProfile profile{u"Navigateur"_s, u"Default"_s, folder};
+        const QHash<QString, ChromiumProfile::InstallLocation> locations = profile.installLocations();
+        for (auto it = locations.cbegin(); it != locations.cend(); ++it) {
+            if (ChromiumProfile::installLocationFromRaw(qint64(it.value())) != it.value())
+                return u"a location that is not one of the browser's codes"_s;
+        }
+        return {};
+    }
+    const QString version = folder + u"/extension/1.0"_s;
+    if (auto failure = Platform::createFolder(version + u"/_locales/en"_s))
+        return u"the folders could not be made: "_s + *failure;
+    if (!lay(version + u"/manifest.json"_s, content) || !lay(version + u"/_locales/en/messages.json"_s, content))
+        return u"the input could not be laid out"_s;
+    const std::optional<ExtensionManifest> manifest = readExtensionManifest(folder + u"/extension"_s);
+    if (!manifest)
+        return {};
+    const QList<MalwareScanner::Signal> found =
+        MalwareScanner::extensionSignals(u"fuzz"_s, *manifest, ChromiumProfile::InstallLocation::externalRegistry);
+    for (const MalwareScanner::Signal& signal : found) {
+        if (signal.weight <= 0 || signal.reason.isEmpty())
+            return u"a signal without weight or reason"_s;
+    }
+    return {};
+}
+
+QString toolOutput(QByteArrayView input)
+{
+    if (input.isEmpty())
+        return {};
+    const QByteArray bytes = input.sliced(1).toByteArray();
+    const QString text = QString::fromUtf8(bytes);
+    switch (quint8(input[0]) % 6) {
+    case 0:
+        for (const SnapshotService::Snapshot& snapshot : SnapshotService::snapshotsFromListing(text)) {
+            if (!snapshot.name.startsWith(u"com.apple.TimeMachine."_s))
+                return u"a snapshot not of Time Machine"_s;
+            if (snapshot.date && !snapshot.date->isValid())
+                return u"a snapshot with an invalid date"_s;
+        }
+        return {};
+    case 1: {
+        const QStringList lines = Receipts::outputLines(text);
+        const std::optional<Receipts::Package> package = Receipts::packageFromInfo(u"com.example.fuzz"_s, lines);
+        if (!package)
+            return {};
+        if (package->installedAt && !package->installedAt->isValid())
+            return u"a package with an invalid date"_s;
+        for (const QString& line : lines) {
+            const std::optional<QString> path = Receipts::recordedMacPath(*package, line);
+            if (path && (!path->startsWith(u'/') || path->contains(u"/../"_s) || path->endsWith(u"/.."_s)))
+                return u"a recorded path that is not standardised"_s;
+        }
+        return {};
+    }
+    case 2:
+        for (const OptimizationService::HeavyApp& app :
+             OptimizationService::mergeHeavyApps(OptimizationService::processRows(text))) {
+            if (!std::isfinite(app.cpu) || app.memory < 0)
+                return u"a process figure not finite"_s;
+        }
+        return {};
+    case 3:
+        for (const UpdaterService::Update& update :
+             UpdaterService::outdatedCasksFrom(text, u"/opt/homebrew/bin/brew"_s)) {
+            if (update.command && !UpdaterService::isSafeCaskName(update.name))
+                return u"a command for a cask name that is not one word"_s;
+        }
+        return {};
+    case 4:
+        for (const UpdaterService::Update& update : UpdaterService::systemUpdatesFrom(text, u"14.4"_s)) {
+            if (update.command)
+                return u"a system update with a command line"_s;
+        }
+        return {};
+    default: {
+        const XcodeService::DeviceListing listing = XcodeService::parseDevices(0, bytes);
+        for (const XcodeService::Device& device : listing.devices) {
+            if (device.bytes < 0)
+                return u"a device below zero bytes"_s;
+        }
+        for (const XcodeService::Runtime& runtime :
+             XcodeService::parseRuntimes(0, bytes, XcodeService::availableDeviceCounts(listing.devices))) {
+            if (runtime.bytes < 0 || runtime.deviceCount < 0)
+                return u"a runtime below zero"_s;
+        }
+        return {};
+    }
+    }
 }
 
 } // namespace FuzzTargets

@@ -22,4 +22,15 @@ QString journal(QByteArrayView input);
 // The /proc readers: no figure below zero or not finite.
 QString procText(QByteArrayView input);
 
+// The browser readers over files holding the input, in `folder`: the first byte chooses the profile's
+// Preferences (even) or an extension's manifest.json, also read as its messages (odd); the rest is the file.
+// Only the browser's own location codes come out, and the extension's signals are those of the manifest read.
+QString browserFiles(QByteArrayView input, const QString& folder);
+
+// The readers of the system tools' output, the first byte choosing one: tmutil's listing of snapshots,
+// pkgutil's package description and recorded files, ps's process rows, brew's outdated casks,
+// softwareupdate's list, and simctl's devices and runtimes. No size below zero, no figure not finite, no
+// cask name that could be read as an option, no recorded path outside the volume.
+QString toolOutput(QByteArrayView input);
+
 } // namespace FuzzTargets

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and runs each for
-# SECONDS (60 by default): the property-list reader, the settings store, the journal reader and the /proc
-# readers. An input that makes a target fail is copied to tests/fixtures/fuzz/<target>/, where the normal
+# SECONDS (60 by default): the property-list reader, the settings store, the journal reader, the /proc
+# readers, the browser's Preferences and manifest readers, and the readers of the system tools' output. An input that makes a target fail is copied to tests/fixtures/fuzz/<target>/, where the normal
 # test qp_fuzz_replay_tests replays it from then on, and the script fails.
 #   scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-targets=(property_list user_defaults journal proc_text)
+targets=(property_list user_defaults journal proc_text browser_files tool_output)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]/#/qp_fuzz_}"

@@ -46,13 +46,7 @@ std::optional<QStringList> runTool(const QStringList& arguments)
     const OptimizationService::ProcessResult result = OptimizationService::run(kTool, arguments, true);
     if (result.status != 0)
         return std::nullopt;
-    QStringList lines;
-    for (const QStringView line : QStringView(result.output).split(u'\n', Qt::SkipEmptyParts)) {
-        QString text = trimmed(line);
-        if (!text.isEmpty())
-            lines.append(std::move(text));
-    }
-    return lines;
+    return outputLines(result.output);
 }
 
 // "key: value" lines as a dictionary. Colons leading a line are passed over; a line without a value after its
@@ -102,6 +96,42 @@ qint64 bytesOf(const QString& file)
 
 } // namespace
 
+QStringList outputLines(const QString& output)
+{
+    QStringList lines;
+    for (const QStringView line : QStringView(output).split(u'\n', Qt::SkipEmptyParts)) {
+        QString text = trimmed(line);
+        if (!text.isEmpty())
+            lines.append(std::move(text));
+    }
+    return lines;
+}
+
+std::optional<Package> packageFromInfo(const QString& identifier, const QStringList& lines)
+{
+    const QHash<QString, QString> info = fields(lines);
+    if (!info.contains(u"version"_s))
+        return std::nullopt;
+    Package package;
+    package.id = identifier;
+    package.version = info.value(u"version"_s);
+    package.location = info.value(u"location"_s);
+    package.volume = info.value(u"volume"_s, u"/"_s);
+    package.installedAt =
+        installTime(info.contains(u"install-time"_s) ? std::optional(info.value(u"install-time"_s)) : std::nullopt);
+    return package;
+}
+
+std::optional<QString> recordedMacPath(const Package& package, const QString& recorded)
+{
+    // A path that was not valid UTF-8 cannot be named again: it might name another file.
+    if (recorded.contains(QChar::ReplacementCharacter))
+        return std::nullopt;
+    const QString base = package.volume.endsWith(u'/') ? package.volume : package.volume + u'/';
+    const QString separator = package.location.isEmpty() || package.location.endsWith(u'/') ? QString() : u"/"_s;
+    return Platform::standardizedPath(base + package.location + separator + recorded);
+}
+
 size_t qHash(const Package& package, size_t seed) noexcept
 {
     return qHashMulti(seed, package.id, package.version, package.location, package.volume,
@@ -142,17 +172,7 @@ std::optional<Package> packageInfo(const QString& identifier)
     const std::optional<QStringList> lines = runTool({u"--pkg-info"_s, identifier});
     if (!lines)
         return std::nullopt;
-    const QHash<QString, QString> info = fields(*lines);
-    if (!info.contains(u"version"_s))
-        return std::nullopt;
-    Package package;
-    package.id = identifier;
-    package.version = info.value(u"version"_s);
-    package.location = info.value(u"location"_s);
-    package.volume = info.value(u"volume"_s, u"/"_s);
-    package.installedAt =
-        installTime(info.contains(u"install-time"_s) ? std::optional(info.value(u"install-time"_s)) : std::nullopt);
-    return package;
+    return packageFromInfo(identifier, *lines);
 }
 
 QStringList files(const Package& package)
@@ -161,15 +181,9 @@ QStringList files(const Package& package)
     const std::optional<QStringList> lines = runTool({u"--only-files"_s, u"--files"_s, package.id});
     if (!lines)
         return result;
-    const QString base = package.volume.endsWith(u'/') ? package.volume : package.volume + u'/';
-    const QString separator = package.location.isEmpty() || package.location.endsWith(u'/') ? QString() : u"/"_s;
     QSet<QString> seen;
     for (const QString& recorded : *lines) {
-        // A path that was not valid UTF-8 cannot be named again: it might name another file.
-        if (recorded.contains(QChar::ReplacementCharacter))
-            continue;
-        const std::optional<QString> macPath =
-            Platform::standardizedPath(base + package.location + separator + recorded);
+        const std::optional<QString> macPath = recordedMacPath(package, recorded);
         if (!macPath)
             continue;
         const QString path = Platform::systemPath(*macPath);

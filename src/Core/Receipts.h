@@ -38,6 +38,16 @@ struct Trace {
     friend bool operator==(const Trace&, const Trace&) = default;
 };
 
+// The tool's output, one line each with its spaces and tabs trimmed, blank lines left out.
+QStringList outputLines(const QString& output);
+
+// The package `identifier` as the lines of "pkgutil --pkg-info" describe it; nothing without a version.
+std::optional<Package> packageFromInfo(const QString& identifier, const QStringList& lines);
+
+// Where a file recorded for `package` lies on the Mac, standardised; nothing for a path that cannot be named
+// faithfully again.
+std::optional<QString> recordedMacPath(const Package& package, const QString& recorded);
+
 // Every package but Apple's, newest install first; undated ones last.
 QList<Package> allPackages();
 

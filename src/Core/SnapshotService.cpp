@@ -78,8 +78,13 @@ QList<Snapshot> listLocalSnapshots(const QString& volume)
         OptimizationService::run(kTool, {u"listlocalsnapshots"_s, volume}, true);
     if (result.status != 0)
         return {};
+    return snapshotsFromListing(result.output);
+}
+
+QList<Snapshot> snapshotsFromListing(const QString& output)
+{
     QList<Snapshot> snapshots;
-    for (const QStringView piece : QStringView(result.output).split(u'\n', Qt::SkipEmptyParts)) {
+    for (const QStringView piece : QStringView(output).split(u'\n', Qt::SkipEmptyParts)) {
         const QString line = trimmedHorizontally(piece);
         if (!line.startsWith(kPrefix))
             continue;

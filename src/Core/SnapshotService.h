@@ -22,6 +22,9 @@ struct Snapshot {
 // The local snapshots of `volume`, newest first; an empty list when the listing fails.
 QList<Snapshot> listLocalSnapshots(const QString& volume);
 
+// The snapshots that the listing's text names, newest first (see listLocalSnapshots).
+QList<Snapshot> snapshotsFromListing(const QString& output);
+
 // Stable, latest first; snapshots without a date come last.
 void sortNewestFirst(QList<Snapshot>& snapshots);
 

@@ -41,6 +41,9 @@ std::optional<QString> firstArgument(const QVariant& value)
 const QString noProgram = u"—"_s;
 const QString plistSuffix = u".plist"_s;
 
+// A processor share of one process, in percent of one processor: far above the processors of any Mac.
+constexpr double kMostProcessorShare = 1'000'000.0;
+
 } // namespace
 
 QList<LaunchFolder> launchFolders()
@@ -130,11 +133,11 @@ std::vector<ProcessRow> processRows(const QString& psText)
         const qint32 pid = pieces[0].toInt(&pidRead);
         const double cpu = pieces[1].toDouble(&cpuRead);
         const qint64 kibibytes = pieces[2].toLongLong(&rssRead);
-        if (!pidRead || !cpuRead || !rssRead || !std::isfinite(cpu))
+        // A share below nothing or past what any machine's processors give is no share, so that sums of
+        // them stay finite; a size below nothing, or whose bytes would not fit a signed 64-bit count, no size.
+        if (!pidRead || !cpuRead || !rssRead || !(cpu >= 0 && cpu <= kMostProcessorShare))
             continue;
-        // A size whose bytes would not fit a signed 64-bit count is no size.
-        if (kibibytes > std::numeric_limits<qint64>::max() / 1024 ||
-            kibibytes < std::numeric_limits<qint64>::min() / 1024)
+        if (kibibytes > std::numeric_limits<qint64>::max() / 1024 || kibibytes < 0)
             continue;
         const QString command = pieces.mid(3).join(u' ');
         const qsizetype at = command.indexOf(marker);

@@ -50,3 +50,14 @@ TEST(FuzzReplay, procText)
 {
     replay(u"proc_text"_s, FuzzTargets::procText);
 }
+
+TEST(FuzzReplay, browserFiles)
+{
+    const TempTree tree;
+    replay(u"browser_files"_s, [&tree](QByteArrayView input) { return FuzzTargets::browserFiles(input, tree.root()); });
+}
+
+TEST(FuzzReplay, toolOutput)
+{
+    replay(u"tool_output"_s, FuzzTargets::toolOutput);
+}
