@@ -42,7 +42,7 @@ Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPane
 {
     Modules::Registry registry;
     registerScannerModules(registry);
-    registerScanModules(registry);
+    registerScanModules(registry, &ask);
     registerPerformanceModules(registry);
     registerToolModules(registry, openPanel, ask);
     registerDeveloperModules(registry);
