@@ -1,5 +1,7 @@
 #include "Core/BundleIdentifier.h"
 
+#include <algorithm>
+
 #include <QChar>
 #include <QList>
 #include <QStringList>
@@ -85,6 +87,36 @@ std::optional<QString> fromEntryName(const QString& name, bool isRegularFile)
     if (!QChar::isLetter(characters.first()))
         return std::nullopt;
     return s;
+}
+
+namespace {
+
+const QStringList& systemPrefixes()
+{
+    static const QStringList prefixes{u"com.apple."_s, u"apple."_s, u"com.microsoft.autoupdate"_s, u"systemgroup."_s};
+    return prefixes;
+}
+
+} // namespace
+
+bool isSystem(const QString& identifier)
+{
+    const QString lowered = identifier.toLower();
+    return std::any_of(systemPrefixes().cbegin(), systemPrefixes().cend(),
+                       [&](const QString& prefix) { return lowered.startsWith(prefix); });
+}
+
+bool isOwnName(const QString& identifier)
+{
+    const QStringList parts = identifier.split(u'.');
+    if (parts.size() < 2 ||
+        std::any_of(parts.cbegin(), parts.cend(), [](const QString& part) { return part.isEmpty(); }))
+        return false;
+    if (isSystem(identifier))
+        return false;
+    const QString dotted = identifier.toLower() + u'.';
+    return std::none_of(systemPrefixes().cbegin(), systemPrefixes().cend(),
+                        [&](const QString& prefix) { return prefix.startsWith(dotted); });
 }
 
 } // namespace BundleIdentifier

@@ -25,4 +25,13 @@ namespace BundleIdentifier {
 //   "com.example", ".hidden.a.b", "1x.y.z", "Ondine-5.0.4.dmg"  → nothing
 std::optional<QString> fromEntryName(const QString& name, bool isRegularFile);
 
+// Apple's own and the system's identifiers: those beginning, in any case, with one of the system prefixes
+// ("com.apple.", "apple.", "com.microsoft.autoupdate", "systemgroup.").
+bool isSystem(const QString& identifier);
+
+// Whether the whole identifier may name an application's own Library entries: at least two parts, none empty,
+// and neither a system identifier nor the start of a system prefix ("com", "com.apple" and "apple" claim what
+// belongs to others).
+bool isOwnName(const QString& identifier);
+
 } // namespace BundleIdentifier

@@ -72,9 +72,9 @@ std::shared_ptr<Platform::UserDefaults> standardDefaultsAfterImport()
 
 Exclusions& Exclusions::shared()
 {
-    static Exclusions exclusions(standardDefaultsAfterImport());
-    static Exclusions& instance = movedToApplicationThread(exclusions);
-    return instance;
+    static SharedInstance<Exclusions> instance(
+        [] { return std::make_unique<Exclusions>(standardDefaultsAfterImport()); });
+    return instance.get();
 }
 
 Exclusions::Exclusions(std::shared_ptr<Platform::UserDefaults> defaults, QObject* parent)

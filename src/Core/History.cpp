@@ -3,6 +3,7 @@
 #include "Core/FileUtils.h"
 #include "Core/HistoryFile.h"
 #include "Core/LegacyImport.h"
+#include "Core/SharedInstance.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Platform/SystemRoot.h"
@@ -109,8 +110,8 @@ void removeLeftoverTemporaries(const QString& journal)
 
 History& History::shared()
 {
-    static History instance;
-    return instance;
+    static SharedInstance<History> instance([] { return std::make_unique<History>(); });
+    return instance.get();
 }
 
 QString History::defaultFileURL()

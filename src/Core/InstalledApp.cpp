@@ -1,9 +1,11 @@
 #include "Core/InstalledApp.h"
 
+#include "Core/BundleIdentifier.h"
 #include "Core/FileUtils.h"
 #include "Core/PathSafety.h"
 #include "Platform/Applications.h"
 #include "Platform/FileSystem.h"
+#include "Platform/MainBundle.h"
 #include "Platform/RunningApplications.h"
 #include "Platform/SystemRoot.h"
 
@@ -84,9 +86,25 @@ ScanItem removableItem(const QString& url, const QString& name, const FileUtils:
     return item;
 }
 
-} // namespace
+// How closely `identifier` names an entry, by its whole name or its name without the last extension: the
+// identifier's length when it names it, else -1.
+qsizetype closeness(const QString& identifier, const QString& whole, const QString& stem)
+{
+    if (identifier.isEmpty() || !(matchesNeedle(whole, identifier) || matchesNeedle(stem, identifier)))
+        return -1;
+    return identifier.size();
+}
 
-std::optional<InstalledApp> InstalledApp::make(const QString& url)
+// Whether another installed application's identifier (`others`) names the entry more closely than this app's
+// own identifier (`own`, empty when it names nothing) does.
+bool namedAfterAnother(const QString& whole, const QString& stem, const QString& own, const QStringList& others)
+{
+    const qsizetype ownCloseness = closeness(own, whole, stem);
+    return std::any_of(others.cbegin(), others.cend(),
+                       [&](const QString& other) { return closeness(other, whole, stem) > ownCloseness; });
+}
+
+std::optional<InstalledApp> makeApp(const QString& url, const QHash<QString, QString>& installed)
 {
     // Only a "….app" folder is an application: any other folder (the root, for an empty path) would be walked
     // whole for its size.
@@ -118,8 +136,35 @@ std::optional<InstalledApp> InstalledApp::make(const QString& url)
     }
     app.size = FileUtils::allocatedSize(path).bytes;
     app.isAppleApp = app.bundleID.startsWith(u"com.apple."_s);
-    app.leftovers = leftoversOf(app);
+    app.leftovers = InstalledApp::leftoversOf(app, installed);
     return app;
+}
+
+} // namespace
+
+std::optional<InstalledApp> InstalledApp::make(const QString& url)
+{
+    return makeApp(url, installedIdentifiers());
+}
+
+QHash<QString, QString> InstalledApp::installedIdentifiers()
+{
+    const QString folders[] = {
+        Platform::systemPath(u"/Applications"_s), Platform::systemPath(u"/Applications/Utilities"_s),
+        Platform::systemPath(u"/System/Applications"_s), Platform::systemPath(u"/System/Applications/Utilities"_s),
+        QDir::cleanPath(Platform::homeFolder() + u"/Applications"_s)};
+    // The running application is installed, wherever it runs from (the build folder, here).
+    QHash<QString, QString> installed{{Platform::MainBundle::applicationIdentifier(), Platform::MainBundle::path()}};
+    for (const QString& folder : folders) {
+        for (const Platform::FileInfo& child : Platform::listFolder(folder)) {
+            if (!hasAppExtension(child.name))
+                continue;
+            const std::optional<Platform::BundleInfo> bundle = Platform::readBundle(child.path);
+            if (bundle && !bundle->identifier.isEmpty())
+                installed.insert(bundle->identifier, child.path);
+        }
+    }
+    return installed;
 }
 
 QList<InstalledApp> InstalledApp::loadAll(const Progress& progress, std::stop_token stop)
@@ -135,6 +180,7 @@ QList<InstalledApp> InstalledApp::loadAll(const Progress& progress, std::stop_to
         }
     }
 
+    const QHash<QString, QString> installed = installedIdentifiers();
     QList<InstalledApp> apps;
     const qsizetype count = candidates.size();
     for (qsizetype i = 0; i < count; ++i) {
@@ -142,7 +188,7 @@ QList<InstalledApp> InstalledApp::loadAll(const Progress& progress, std::stop_to
             break;
         if (progress)
             progress(double(i) / double(count), Platform::displayName(candidates[i]));
-        if (std::optional<InstalledApp> app = make(candidates[i]))
+        if (std::optional<InstalledApp> app = makeApp(candidates[i], installed))
             apps.append(std::move(*app));
     }
     if (progress)
@@ -157,7 +203,8 @@ QSet<QString> InstalledApp::matchKeys() const
     QSet<QString> needles;
     const QString identifier = bundleID.toLower();
     if (!identifier.isEmpty()) {
-        needles.insert(identifier);
+        if (BundleIdentifier::isOwnName(identifier))
+            needles.insert(identifier);
         const QStringList parts = identifier.split(u'.', Qt::SkipEmptyParts);
         if (!parts.isEmpty() && parts.last().size() >= 4)
             needles.insert(parts.last());
@@ -168,12 +215,20 @@ QSet<QString> InstalledApp::matchKeys() const
     return needles;
 }
 
-QList<ScanItem> InstalledApp::leftoversOf(const InstalledApp& app)
+QList<ScanItem> InstalledApp::leftoversOf(const InstalledApp& app, const QHash<QString, QString>& installed)
 {
     QList<ScanItem> items;
     if (app.isAppleApp)
         return items;
     const QSet<QString> needles = app.matchKeys();
+    const QString identifier = app.bundleID.toLower();
+    const QString own = BundleIdentifier::isOwnName(identifier) ? identifier : QString();
+    QStringList others;
+    for (auto it = installed.cbegin(); it != installed.cend(); ++it) {
+        const QString other = it.key().toLower();
+        if (other != identifier && BundleIdentifier::isOwnName(other) && !others.contains(other))
+            others.append(other);
+    }
     for (const LeftoverLocation& location : leftoverLocations()) {
         for (const Platform::FileInfo& child : Platform::listFolder(FileUtils::libraryURL({location.folder}))) {
             // Both the whole name and the name without its last extension count: a folder named after the
@@ -183,7 +238,8 @@ QList<ScanItem> InstalledApp::leftoversOf(const InstalledApp& app)
             const bool matches = std::any_of(needles.cbegin(), needles.cend(), [&](const QString& needle) {
                 return matchesNeedle(whole, needle) || matchesNeedle(stem, needle);
             });
-            if (!matches || PathSafety::isProtected(child.path) || !QFileInfo::exists(child.path))
+            if (!matches || BundleIdentifier::isSystem(whole) || namedAfterAnother(whole, stem, own, others) ||
+                PathSafety::isProtected(child.path) || !QFileInfo::exists(child.path))
                 continue;
             const FileUtils::SizeResult size = FileUtils::allocatedSize(child.path, kLeftoverMeasureTimeout);
             if (size.bytes <= 0)

@@ -4,6 +4,7 @@
 #include "Core/ScanModel.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -38,13 +39,21 @@ struct InstalledApp {
     // when stopped, which returns those built so far.
     static QList<InstalledApp> loadAll(const Progress& progress, std::stop_token stop = {});
 
-    // The lower-case texts a Library entry of this application is named after: the identifier, its last part
-    // and the name without spaces, the last two only when at least four characters long.
+    // The installed applications by bundle identifier (as declared, case kept) of /Applications, its Utilities,
+    // /System/Applications, its Utilities and ~/Applications, one level each, a later folder winning; and the
+    // running application itself, wherever it runs from.
+    static QHash<QString, QString> installedIdentifiers();
+
+    // The lower-case texts a Library entry of this application is named after: the identifier (only when it
+    // may name the app's own entries, BundleIdentifier::isOwnName), its last part and the name without
+    // spaces, the last two only when at least four characters long.
     QSet<QString> matchKeys() const;
 
     // The entries of eleven Library folders named after one of the app's needles, largest first; none for an
-    // Apple application.
-    static QList<ScanItem> leftoversOf(const InstalledApp& app);
+    // Apple application. Never an entry named as the system's, nor one named after another installed
+    // application's identifier (keys of `installed`), unless this app's own identifier names it more closely
+    // ("com.example.editor.helper" is the helper's, not the editor's).
+    static QList<ScanItem> leftoversOf(const InstalledApp& app, const QHash<QString, QString>& installed);
 
     // What removing the app takes: its bundle (while it still exists and has a size), then its stored
     // leftovers when asked.

@@ -104,9 +104,9 @@ qint64 seconds(Preferences::Interval interval)
 
 Preferences& Preferences::shared()
 {
-    static Preferences preferences(Platform::UserDefaults::standard());
-    static Preferences& instance = movedToApplicationThread(preferences);
-    return instance;
+    static SharedInstance<Preferences> instance(
+        [] { return std::make_unique<Preferences>(Platform::UserDefaults::standard()); });
+    return instance.get();
 }
 
 Preferences::Preferences(std::shared_ptr<Platform::UserDefaults> defaults, QObject* parent)

@@ -70,6 +70,9 @@ struct ScanGroup {
     QList<ScanItem> items; // in display order
     bool isExpanded = false;
     Metric metric = Metric::bytes;
+    // The items are copies of one file, the one to keep first (duplicates, oldest first): selecting the whole
+    // group leaves that first copy, and a cleaning that would remove every copy asks first.
+    bool keepsFirst = false;
 
     // The group checkbox: true when every item is selected, false when none is (or the group is empty),
     // nothing when mixed.

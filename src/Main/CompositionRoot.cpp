@@ -42,7 +42,7 @@ Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPane
 {
     Modules::Registry registry;
     registerScannerModules(registry);
-    registerScanModules(registry);
+    registerScanModules(registry, &ask);
     registerPerformanceModules(registry);
     registerToolModules(registry, openPanel, ask);
     registerDeveloperModules(registry);
@@ -51,6 +51,8 @@ Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPane
 
 Shortcuts::Services CompositionRoot::actionServices()
 {
+    Preferences::shared();
+    Exclusions::shared();
     Shortcuts::Services services = Shortcuts::Services::standard();
     // What the developer inventory recommends, asked afresh; the command line has no GUI thread to spare.
     services.xcodeJunkBytes = [] {
@@ -68,6 +70,7 @@ Shortcuts::Services CompositionRoot::actionServices()
     return services;
 }
 
+// The process-wide services are made here, on the GUI thread, before any background job can ask for them.
 CompositionRoot::CompositionRoot()
 {
     Preferences& preferences = Preferences::shared();

@@ -37,7 +37,8 @@ public:
     CompositionRoot& operator=(const CompositionRoot&) = delete;
 
     // What the Shortcuts actions reach on the command line, where no object graph is built: the scanner
-    // factory, the startup disk, the developer inventory's recommended size and the diagnostics.
+    // factory, the startup disk, the developer inventory's recommended size and the diagnostics. Call it on
+    // the GUI thread: it makes the process-wide settings and exclusions there, before a scan's workers ask.
     static Shortcuts::Services actionServices();
 
     // The table of every module, as each library registers it, in layer order; tool screens ask for files and

@@ -51,15 +51,15 @@ QWidget* smartScanScreen(const Modules::ScreenContext& context)
 
 } // namespace
 
-void registerScanModules(Modules::Registry& registry)
+void registerScanModules(Modules::Registry& registry, Platform::Ask* ask)
 {
     for (const ModuleID module : Modules::allModules()) {
         if (registry.entry(module).scanner) {
             registry.setModel(module, Modules::Lifetime::run,
-                              [](const Modules::ModelContext& context) -> std::unique_ptr<QObject> {
+                              [ask](const Modules::ModelContext& context) -> std::unique_ptr<QObject> {
                                   if (!context.scanner)
                                       return nullptr; // not available yet: never shown as clean
-                                  return std::make_unique<ScanViewModel>(*context.scanner, context.services);
+                                  return std::make_unique<ScanViewModel>(*context.scanner, context.services, ask);
                               });
         }
         if (hasScanScreen(module))

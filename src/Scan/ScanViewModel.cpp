@@ -10,6 +10,7 @@
 #include "Scan/ProgressRelay.h"
 
 #include <QDir>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -22,10 +23,55 @@ ScanViewModel* modelOf(const Background::Job& job)
     return static_cast<ScanViewModel*>(job.receiver());
 }
 
+// The whole group ticked or unticked, as its box and "Tout cocher" do it: a group of copies keeps its first.
+void selectWhole(ScanGroup& group, bool select)
+{
+    const bool keepFirst = group.keepsFirst && group.items.size() > 1;
+    for (qsizetype i = 0; i < group.items.size(); ++i)
+        group.items[i].isSelected = select && !(keepFirst && i == 0);
+}
+
+// Whether the group stands as selectWhole(group, true) leaves it.
+bool isWhollySelected(const ScanGroup& group)
+{
+    if (group.selectionState() == std::optional<bool>(true))
+        return true;
+    if (!group.keepsFirst || group.items.size() < 2 || group.items.first().isSelected)
+        return false;
+    return std::all_of(group.items.cbegin() + 1, group.items.cend(),
+                       [](const ScanItem& item) { return item.isSelected; });
+}
+
+// "« a », « b » et « c »", at most three names then how many more.
+QString namesText(const QStringList& names)
+{
+    QStringList quoted;
+    for (const QString& name : names.mid(0, 3))
+        quoted.append(u"« "_s + name + u" »"_s);
+    if (names.size() > 3)
+        quoted.append(names.size() == 4 ? u"un autre fichier"_s : u"%1 autres fichiers"_s.arg(names.size() - 3));
+    if (quoted.size() == 1)
+        return quoted.first();
+    const QString last = quoted.takeLast();
+    return quoted.join(u", "_s) + u" et "_s + last;
+}
+
+// The question put before a cleaning that leaves no copy of the files named.
+Platform::Ask::Question everyCopyQuestion(const QStringList& names)
+{
+    const QString message =
+        names.size() == 1
+            ? u"Tous les exemplaires de %1 sont cochés : après le nettoyage, il n'en restera aucun."_s.arg(
+                  namesText(names))
+            : u"Tous les exemplaires de %1 sont cochés : après le nettoyage, il ne restera aucun exemplaire de ces "
+              u"fichiers."_s.arg(namesText(names));
+    return {u"Supprimer tous les exemplaires ?"_s, message, u"Supprimer"_s, u"Annuler"_s};
+}
+
 } // namespace
 
-ScanViewModel::ScanViewModel(ScannerPtr scanner, const ModelServices& services, QObject* parent)
-    : QObject(parent), m_scanner(std::move(scanner)), m_services(services)
+ScanViewModel::ScanViewModel(ScannerPtr scanner, const ModelServices& services, Platform::Ask* ask, QObject* parent)
+    : QObject(parent), m_scanner(std::move(scanner)), m_services(services), m_ask(ask)
 {
 }
 
@@ -161,10 +207,8 @@ void ScanViewModel::cancel()
 
 void ScanViewModel::setAllSelected(bool selected)
 {
-    for (ScanGroup& group : m_groups) {
-        for (ScanItem& item : group.items)
-            item.isSelected = selected;
-    }
+    for (ScanGroup& group : m_groups)
+        selectWhole(group, selected);
     emit changed();
 }
 
@@ -175,9 +219,7 @@ void ScanViewModel::toggleGroupSelection(const QUuid& groupID)
             continue;
         if (group.items.isEmpty())
             return;
-        const bool select = group.selectionState() != std::optional<bool>(true);
-        for (ScanItem& item : group.items)
-            item.isSelected = select;
+        selectWhole(group, !isWhollySelected(group));
         emit changed();
         return;
     }
@@ -248,6 +290,27 @@ std::optional<QString> ScanViewModel::takeSafetyNetSnapshot()
 }
 
 void ScanViewModel::clean()
+{
+    if (m_phase != Phase::results || selectedCount() == 0)
+        return;
+    QStringList lastCopies;
+    for (const ScanGroup& group : std::as_const(m_groups)) {
+        if (group.keepsFirst && group.selectionState() == std::optional<bool>(true))
+            lastCopies.append(group.title);
+    }
+    if (lastCopies.isEmpty()) {
+        startCleaning();
+        return;
+    }
+    if (!m_ask)
+        return; // nobody to ask: the answer is the default one, "Annuler"
+    m_ask->ask(everyCopyQuestion(lastCopies), [model = QPointer<ScanViewModel>(this)](bool confirmed) {
+        if (confirmed && model)
+            model->startCleaning();
+    });
+}
+
+void ScanViewModel::startCleaning()
 {
     if (m_phase != Phase::results || selectedCount() == 0)
         return;

@@ -5,6 +5,7 @@
 #include "Core/ModelServices.h"
 #include "Core/Removal.h"
 #include "Core/ScanModel.h"
+#include "Platform/Ask.h"
 #include "Scanners/ModuleScanner.h"
 
 #include <QDateTime>
@@ -21,7 +22,8 @@
 // The state and operations behind one module's screen: it runs the module's scan, holds its results while
 // the user reviews and edits the selection, cleans the selected items behind an optional safety-net
 // snapshot, journals the cleaning and can undo it. The exclusions, preferences, journal and removal engine it
-// works with come in through its constructor and must outlive it.
+// works with come in through its constructor and must outlive it, and so does the question (`ask`) put before a
+// cleaning that would remove every copy of a file; without one, such a cleaning is not done.
 //
 // Lives on the GUI thread. The scan and the cleaning run as background jobs of the model's job line: they get
 // copies of what they need and a stop token, and their progress and results reach the model only while it
@@ -34,7 +36,8 @@ class ScanViewModel final : public QObject
 public:
     enum class Phase { idle, scanning, results, cleaning, finished };
 
-    ScanViewModel(ScannerPtr scanner, const ModelServices& services, QObject* parent = nullptr);
+    ScanViewModel(ScannerPtr scanner, const ModelServices& services, Platform::Ask* ask = nullptr,
+                  QObject* parent = nullptr);
     ~ScanViewModel() override;
 
     Phase phase() const { return m_phase; }
@@ -66,6 +69,7 @@ public:
     // Stops a running scan; any other phase is left as it is.
     void cancel();
 
+    // Selecting a whole group ("Tout cocher", its box) leaves the first copy of a group of copies.
     void setAllSelected(bool selected);
     void toggleGroupSelection(const QUuid& groupID);
     void toggleExpanded(const QUuid& groupID);
@@ -73,7 +77,8 @@ public:
     // Adds the item to the exclusions and drops from the results everything the exclusions now cover.
     void excludeFromAllScans(const QUuid& itemID);
 
-    // Cleans the selected items, in the results phase only.
+    // Cleans the selected items, in the results phase only. When every copy of a group of copies is selected,
+    // the user is asked first, "Annuler" doing nothing.
     void clean();
     // Whether some file of the last cleaning can still go back from the Trash.
     bool canUndo() const;
@@ -91,6 +96,7 @@ signals:
     void changed();
 
 private:
+    void startCleaning();
     void publishScan(QList<ScanGroup> groups, QList<Advisory> advisories);
     void finishCleaning(const Removal::Report& report, const std::optional<QString>& stamp,
                         const QSet<QUuid>& removedIDs, bool snapshotWanted, const std::optional<QUuid>& session);
@@ -100,6 +106,7 @@ private:
 
     ScannerPtr m_scanner;
     ModelServices m_services;
+    Platform::Ask* m_ask;
     Phase m_phase = Phase::idle;
     double m_progress = 0;
     QString m_status;

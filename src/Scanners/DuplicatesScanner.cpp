@@ -376,6 +376,7 @@ QList<ScanGroup> DuplicatesScanner::shaped(QList<Copies> duplicates)
             continue;
         group.isExpanded = false;
         group.metric = ScanGroup::Metric::bytes;
+        group.keepsFirst = true;
         groups.append(std::move(group));
     }
     return groups;

@@ -1,9 +1,9 @@
 #include "Scanners/LeftoversScanner.h"
 
 #include "Core/BundleIdentifier.h"
+#include "Core/InstalledApp.h"
 #include "Platform/Applications.h"
 #include "Platform/FileSystem.h"
-#include "Platform/MainBundle.h"
 #include "Platform/Symbols.h"
 #include "Platform/SystemRoot.h"
 #include "Scanners/ScanFilter.h"
@@ -11,7 +11,6 @@
 
 #include <algorithm>
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringList>
@@ -19,11 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool hasAppExtension(const QString& name)
-{
-    return name.endsWith(u".app"_s) && name.size() > 4;
-}
 
 FileUtils::SizeResult measureOnDisk(const QString& path, double timeout)
 {
@@ -54,22 +48,7 @@ QString LeftoversScanner::emptyMessage() const
 
 QHash<QString, QString> LeftoversScanner::installedBundleIdentifiers()
 {
-    const QString folders[] = {
-        Platform::systemPath(u"/Applications"_s), Platform::systemPath(u"/Applications/Utilities"_s),
-        Platform::systemPath(u"/System/Applications"_s), Platform::systemPath(u"/System/Applications/Utilities"_s),
-        QDir::cleanPath(Platform::homeFolder() + u"/Applications"_s)};
-    // The running application is installed, wherever it runs from (the build folder, here).
-    QHash<QString, QString> installed{{Platform::MainBundle::applicationIdentifier(), Platform::MainBundle::path()}};
-    for (const QString& folder : folders) {
-        for (const Platform::FileInfo& child : Platform::listFolder(folder)) {
-            if (!hasAppExtension(child.name))
-                continue;
-            const std::optional<Platform::BundleInfo> bundle = Platform::readBundle(child.path);
-            if (bundle && !bundle->identifier.isEmpty())
-                installed.insert(bundle->identifier, child.path);
-        }
-    }
-    return installed;
+    return InstalledApp::installedIdentifiers();
 }
 
 QList<LeftoversScanner::Location> LeftoversScanner::libraryLocations()
@@ -90,10 +69,7 @@ QList<LeftoversScanner::Location> LeftoversScanner::libraryLocations()
 
 bool LeftoversScanner::isSystemIdentifier(const QString& identifier)
 {
-    static const QStringList prefixes{u"com.apple."_s, u"apple."_s, u"com.microsoft.autoupdate"_s, u"systemgroup."_s};
-    const QString lowered = identifier.toLower();
-    return std::any_of(prefixes.cbegin(), prefixes.cend(),
-                       [&](const QString& prefix) { return lowered.startsWith(prefix); });
+    return BundleIdentifier::isSystem(identifier);
 }
 
 std::optional<QString> LeftoversScanner::vendorPrefix(const QString& identifier)

@@ -133,7 +133,10 @@ TEST(InstalledApp, needlesAreTheIdentifierItsLastPartAndTheNameWhenLongEnough)
         {u"com.example.Notes"_s, u"Bloc-notes"_s, {u"com.example.notes"_s, u"notes"_s, u"bloc-notes"_s}},
         {QString(), u"Editor"_s, {u"editor"_s}},
         {QString(), u"E d"_s, {}},
-        {u"tool."_s, u"Tool"_s, {u"tool."_s, u"tool"_s}},
+        {u"tool."_s, u"Tool"_s, {u"tool"_s}},
+        {u"com"_s, u"Intrus"_s, {u"intrus"_s}},
+        {u"com.apple"_s, u"Pomme"_s, {u"apple"_s, u"pomme"_s}},
+        {u"com..example"_s, u"Ex"_s, {u"example"_s}},
     };
     for (const auto& c : cases) {
         InstalledApp app;
@@ -193,6 +196,50 @@ TEST(InstalledApp, findsLeftoversByWholeNameAndByNameWithoutItsExtension)
     EXPECT_TRUE(notes->isAppleApp);
     EXPECT_GT(notes->size, 0);
     EXPECT_TRUE(notes->leftovers.isEmpty());
+}
+
+// A short, vendor-wide or system identifier claims nobody else's data: an entry named after another installed
+// application's identifier is that application's, and the system's own entries are nobody's.
+TEST(InstalledApp, anIdentifierClaimsNeitherAnotherApplicationsNorTheSystemsEntries)
+{
+    LittleMac mac;
+    mac.tree.add(uR"(
+        home/Library/Preferences/com.example.editor.plist 100
+        "home/Library/Application Support/com.example.editor/db" 8192
+        home/Library/Containers/com.example.editor.helper/x 4096
+        home/Library/Caches/com.other.tool/x 4096
+        home/Library/Preferences/com.apple.finder.plist 100
+        home/Library/Preferences/com.apple.dock.plist 100
+        home/Library/Preferences/apple.awd.plist 100
+        home/Library/Preferences/com.microsoft.autoupdate2.plist 100
+        home/Library/Caches/com.example/x 4096
+        "home/Library/Application Support/Intrus/x" 4096
+        "home/Library/Application Support/Pomme/x" 4096
+    )"_s);
+    writeBundle(mac.path(u"root/Applications/Editor.app"_s), identified(u"com.example.editor"_s));
+    writeBundle(mac.path(u"root/Applications/Helper.app"_s), identified(u"com.example.editor.helper"_s));
+    writeBundle(mac.path(u"root/Applications/Intrus.app"_s), identified(u"com"_s));
+    writeBundle(mac.path(u"root/Applications/Pomme.app"_s), identified(u"com.apple"_s));
+    writeBundle(mac.path(u"root/Applications/Editeur.app"_s), identified(u"com.example"_s));
+    writeBundle(mac.path(u"root/Applications/Mise.app"_s), identified(u"com.microsoft"_s));
+
+    QHash<QString, QStringList> leftovers;
+    for (const InstalledApp& app : InstalledApp::loadAll({})) {
+        QStringList names = namesOf(app.leftovers);
+        names.sort();
+        leftovers.insert(app.name, names);
+    }
+    EXPECT_EQ(leftovers.value(u"Intrus"_s), QStringList{u"Intrus"_s});
+    EXPECT_EQ(leftovers.value(u"Pomme"_s), QStringList{u"Pomme"_s});
+    EXPECT_EQ(leftovers.value(u"Mise"_s), QStringList{});
+    // The vendor's own entry stays its; the editor's are the editor's.
+    EXPECT_EQ(leftovers.value(u"Editeur"_s), QStringList{u"com.example"_s});
+    EXPECT_EQ(leftovers.value(u"Editor"_s), (QStringList{u"com.example.editor"_s, u"com.example.editor.plist"_s}));
+    EXPECT_EQ(leftovers.value(u"Helper"_s), QStringList{u"com.example.editor.helper"_s});
+
+    // Asked for one bundle alone, the same rule holds.
+    EXPECT_EQ(namesOf(InstalledApp::make(mac.path(u"root/Applications/Intrus.app"_s))->leftovers),
+              QStringList{u"Intrus"_s});
 }
 
 TEST(InstalledApp, loadsTheThreeFoldersReportingEachCandidateAndSortsByTotalSize)

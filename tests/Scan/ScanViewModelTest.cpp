@@ -7,7 +7,9 @@
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Platform/SystemRoot.h"
+#include "RecordingAsk.h"
 #include "Sandbox.h"
+#include "Scanners/DuplicatesScanner.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 #include "TestServices.h"
@@ -16,6 +18,7 @@
 #include <utility>
 
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -209,6 +212,116 @@ TEST_F(ScanViewModelTest, selectionAndExpansionEditTheGroupsInPlace)
     model->setAllSelected(true);
     EXPECT_EQ(model->selectedCount(), 4);
     EXPECT_FALSE(model->isThreatResult()); // one group counts bytes
+}
+
+// Duplicates on disk, three copies of a report and two of a photo, each oldest copy written where it is not
+// listed first by name. A model over the real duplicates search of that folder, asking through `ask`.
+class DuplicatesCleaningTest : public ScanViewModelTest
+{
+protected:
+    void SetUp() override
+    {
+        ScanViewModelTest::SetUp();
+        age(u"a/Rapport annuel 2023.pdf"_s, 300);
+        age(u"b/Rapport annuel 2023.pdf"_s, 900); // the oldest report
+        age(u"c/Rapport (copie).pdf"_s, 30);
+        age(u"a/photo.jpg"_s, 10);
+        age(u"b/photo.jpg"_s, 500); // the oldest photo
+        model = std::make_unique<ScanViewModel>(
+            std::make_shared<DuplicatesScanner>(ModuleID::duplicates, QStringList{tree.root()}), kit.services, &ask);
+        model->scan();
+        ASSERT_TRUE(waitFor([&] { return model->phase() == Phase::results; }));
+        ASSERT_EQ(model->groups().size(), 2);
+    }
+
+    void age(const QString& relative, int days)
+    {
+        QFile file(tree.path(relative));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(
+            file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-days), QFileDevice::FileModificationTime));
+    }
+
+    QStringList left() const
+    {
+        QStringList names;
+        for (const QString& name : {u"a/Rapport annuel 2023.pdf"_s, u"b/Rapport annuel 2023.pdf"_s,
+                                    u"c/Rapport (copie).pdf"_s, u"a/photo.jpg"_s, u"b/photo.jpg"_s}) {
+            if (exists(tree.path(name)))
+                names.append(name);
+        }
+        return names;
+    }
+
+    const TempTree tree{uR"(
+        "a/Rapport annuel 2023.pdf" 1048577
+        "b/Rapport annuel 2023.pdf" 1048577
+        "c/Rapport (copie).pdf" 1048577
+        a/photo.jpg 1048578
+        b/photo.jpg 1048578
+    )"_s};
+    TestSupport::RecordingAsk ask;
+    std::unique_ptr<ScanViewModel> model;
+};
+
+TEST_F(DuplicatesCleaningTest, selectingAllOrAGroupLeavesTheOldestCopyOfEachGroup)
+{
+    for (const ScanGroup& group : model->groups())
+        EXPECT_TRUE(group.keepsFirst);
+    const QUuid report = model->groups()[0].id;
+    model->toggleGroupSelection(report);
+    EXPECT_EQ(model->groups()[0].items[0].url, tree.path(u"b/Rapport annuel 2023.pdf"_s));
+    EXPECT_FALSE(model->groups()[0].items[0].isSelected);
+    EXPECT_EQ(model->selectedCount(), 2);
+    model->toggleGroupSelection(report); // the box again unticks the group
+    EXPECT_EQ(model->selectedCount(), 0);
+
+    model->setAllSelected(true);
+    EXPECT_EQ(model->selectedCount(), 3);
+    cleanAndWait(*model);
+    EXPECT_TRUE(ask.questions.isEmpty());
+    EXPECT_EQ(left(), (QStringList{u"b/Rapport annuel 2023.pdf"_s, u"b/photo.jpg"_s}));
+    EXPECT_EQ(model->removedCount(), 3);
+}
+
+TEST_F(DuplicatesCleaningTest, removingEveryCopyOfAFileIsAskedAndAnnulerRemovesNothing)
+{
+    const ScanGroup photo = model->groups()[1];
+    for (const ScanItem& item : photo.items)
+        model->toggleItem(item.id, photo.id);
+    model->toggleItem(model->groups()[0].items[1].id, model->groups()[0].id); // one report copy, the others stay
+    model->clean();
+    ASSERT_EQ(ask.questions.size(), 1);
+    const Platform::Ask::Question& question = ask.questions.first();
+    EXPECT_EQ(question.title, u"Supprimer tous les exemplaires ?"_s);
+    EXPECT_EQ(question.message,
+              u"Tous les exemplaires de « photo.jpg » sont cochés : après le nettoyage, il n'en restera aucun."_s);
+    EXPECT_EQ(question.destructive, u"Supprimer"_s);
+    EXPECT_EQ(question.cancel, u"Annuler"_s);
+    EXPECT_EQ(model->phase(), Phase::results);
+    QTest::qWait(50);
+    EXPECT_EQ(left().size(), 5);
+
+    // Confirmed, the cleaning goes ahead with what is ticked.
+    ask.script = {true};
+    cleanAndWait(*model);
+    EXPECT_EQ(left(), (QStringList{u"b/Rapport annuel 2023.pdf"_s, u"c/Rapport (copie).pdf"_s}));
+}
+
+// With nobody to ask, the answer is the default one: nothing is removed.
+TEST_F(DuplicatesCleaningTest, withNobodyToAskEveryCopyStays)
+{
+    ScanViewModel alone(std::make_shared<DuplicatesScanner>(ModuleID::duplicates, QStringList{tree.root()}),
+                        kit.services);
+    alone.scan();
+    ASSERT_TRUE(waitFor([&] { return alone.phase() == Phase::results; }));
+    for (const ScanGroup& group : alone.groups()) {
+        for (const ScanItem& item : group.items)
+            alone.toggleItem(item.id, group.id);
+    }
+    alone.clean();
+    EXPECT_EQ(alone.phase(), Phase::results);
+    EXPECT_EQ(left().size(), 5);
 }
 
 TEST_F(ScanViewModelTest, excludingAnItemDropsEverythingTheExclusionsCover)

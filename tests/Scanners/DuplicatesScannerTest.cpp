@@ -185,6 +185,7 @@ TEST_F(DuplicatesScannerTest, groupsIdenticalFilesOfOneMebibyteOrMoreOldestFirst
         EXPECT_EQ(group.symbol, u"doc.on.doc"_s);
         EXPECT_FALSE(group.isExpanded);
         EXPECT_EQ(group.metric, ScanGroup::Metric::bytes);
+        EXPECT_TRUE(group.keepsFirst); // the oldest copy, first, is the one to keep
         for (const ScanItem& item : group.items) {
             EXPECT_FALSE(item.isSelected);
             EXPECT_TRUE(item.isRisky);
