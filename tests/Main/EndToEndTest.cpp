@@ -44,6 +44,8 @@
 #include "Tools/Treemap.h"
 #include "Tools/TreemapCanvas.h"
 
+#include <csignal>
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -1304,6 +1306,39 @@ private:
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
+// A second demonstration Mac beside the test's, with its applications running as real processes (the same
+// names, the same bundle identifiers): what a user's copy of the program leaves running while the tests run.
+class AnotherMacsApplications final
+{
+public:
+    AnotherMacsApplications()
+    {
+        TestSupport::layOutDemoMac(m_root);
+        QProcess script;
+        script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/start-demo-apps.sh"), m_root});
+        EXPECT_TRUE(script.waitForFinished(30000));
+        EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+        for (const QByteArray& line : script.readAllStandardOutput().split('\n')) {
+            bool read = false;
+            const int pid = line.toInt(&read);
+            if (read && pid > 0)
+                m_pids.push_back(pid);
+        }
+        EXPECT_FALSE(m_pids.empty());
+    }
+    AnotherMacsApplications(const AnotherMacsApplications&) = delete;
+    AnotherMacsApplications& operator=(const AnotherMacsApplications&) = delete;
+    ~AnotherMacsApplications()
+    {
+        for (const int pid : m_pids)
+            ::kill(pid, SIGKILL);
+    }
+
+private:
+    const QString m_root = TestSupport::temporary() + u"/another-mac"_s;
+    std::vector<int> m_pids;
+};
+
 QWidget* launchRowFor(QWidget& window, const QString& url)
 {
     for (QWidget* row : window.findChildren<QWidget*>(u"launchItemRow"_s)) {
@@ -1328,6 +1363,8 @@ QStringList heavyNames(const OptimizationModel& model)
 // back; "Quitter" ends an application, gone after "Actualiser"; "Diagnostiquer" shows its banners.
 TEST(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac)
 {
+    // Started first, another Mac's applications come first in the process list.
+    const AnotherMacsApplications another;
     const DemoMac demo;
     const QString shown = demo.path(u"/Applications/Démonstration/"_s);
     StartedPrograms started;
