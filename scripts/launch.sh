@@ -34,7 +34,7 @@ if [ "${1:-}" = "--on-virtual-display" ]; then
     shift
     demo="$1"
     shift
-    echo "La fenêtre s'ouvre sur l'écran virtuel ${DISPLAY} ; pour la voir : XAUTHORITY='${XAUTHORITY:-}' import -display ${DISPLAY} -window root capture.png" >&2
+    echo "La fenêtre s'ouvre sur l'écran virtuel ${DISPLAY} ; pour la voir : XAUTHORITY='${XAUTHORITY:-}' xwd -root -silent -display ${DISPLAY} | xwdtopnm 2> /dev/null | pnmtopng > capture.png" >&2
     on_mac "$demo" "$@"
 fi
 
@@ -45,12 +45,23 @@ fi
 demo="$(cd "$1" && pwd)"
 shift
 
-# The actions answered on the command line ("--action …") open no window, so they need no display.
-for argument in "$@"; do
-    if [ "$argument" = "--action" ]; then
-        on_mac "$demo" "$@"
+# The actions answered on the command line ("--action …") open no window, so they need no display; "--action
+# open" shows a module in a window: the running copy's, or that of the copy it starts, as a plain launch does.
+windowless=0
+previous=""
+for argument in "${@:2}"; do
+    if [ "$argument" = "--action" ] || [ "$argument" = "--category" ]; then
+        windowless=1
     fi
+    if [ "$previous" = "--action" ] && [ "$argument" = "open" ]; then
+        windowless=0
+        break
+    fi
+    previous="$argument"
 done
+if [ "$windowless" = 1 ]; then
+    on_mac "$demo" "$@"
+fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1400x900x24" bash "$0" --on-virtual-display "$demo" "$@"
 fi
