@@ -15,6 +15,7 @@
 #include "Developer/XcodeViewModel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/ElidedLabel.h"
+#include "Look/FileChooser.h"
 #include "Look/IconTile.h"
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
@@ -65,6 +66,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTreeView>
 #include <QUrl>
 
 #include "App/MenuBarExtra.h"
@@ -411,6 +413,38 @@ TEST(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.progress() == 1.0; }, 10000));
     EXPECT_EQ(model.current(), nullptr);
     EXPECT_NE(button(window, u"startButton"_s), nullptr);
+}
+
+// "Choisir un dossier…" in the disk map opens the chooser of our own on the Mac's home, listing its folders under
+// French titles, wherever the program was started from.
+TEST(EndToEnd, theSpaceMapsChooserOpensOnTheMacsHomeInFrench)
+{
+    const DemoMac demo;
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    app.state().setSelection(ModuleID::spaceMap);
+    QAbstractButton* choose = button(window, u"chooseButton"_s);
+    ASSERT_NE(choose, nullptr);
+    QTest::mouseClick(choose, Qt::LeftButton);
+    FileChooser* chooser = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* candidate = qobject_cast<FileChooser*>(widget); candidate && candidate->isVisible())
+                    chooser = candidate;
+            }
+            return chooser != nullptr;
+        },
+        5000));
+    EXPECT_EQ(chooser->directory(), demo.path(u"/Users/demo"_s));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return chooser->model()->index(demo.path(u"/Users/demo/Documents"_s)).isValid(); }, 5000));
+    QStringList titles;
+    for (const int column : {0, 1, 3})
+        titles << chooser->list()->model()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, (QStringList{u"Nom"_s, u"Taille"_s, u"Date de modification"_s}));
+    chooser->reject();
 }
 
 // A user keeps the oldest copy of a duplicated report: one copy goes to the demonstration Mac's Trash, the
