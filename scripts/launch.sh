@@ -1,17 +1,41 @@
 #!/usr/bin/env bash
 # launch.sh DEMO PROGRAM [ARGUMENTS…]: starts PROGRAM on the demonstration Mac DEMO.
-# Only PROGRAM's own process gets the demonstration Mac's HOME, QUORVANE_ROOT and TMPDIR. The display and its
-# helpers keep this machine's: a virtual display started with the Mac's TMPDIR would keep its authority file in
-# the Mac's temporary folder, where a cleaning moves it to the Trash and every later X client is refused.
+# Only PROGRAM's own process gets the demonstration Mac's HOME, QUORVANE_ROOT, TMPDIR and runtime folder
+# (XDG_RUNTIME_DIR, where the single-instance socket lives: one per Mac, so that two Macs never meet). The display
+# and its helpers keep this machine's: a virtual display started with the Mac's TMPDIR would keep its authority
+# file in the Mac's temporary folder, where a cleaning moves it to the Trash and every later X client is refused.
 set -euo pipefail
+
+# on_mac DEMO PROGRAM [ARGUMENTS…]: replaces this shell with PROGRAM, given the Mac's folders.
+on_mac() {
+    local demo="$1"
+    shift
+    local runtime
+    runtime="$demo/private/var/run/quorvane-$(id -u)"
+    mkdir -p "$runtime"
+    chmod 700 "$runtime"
+    # Whatever this session kept in its own runtime folder stays reachable: the Wayland display and the session
+    # bus are named by full paths.
+    local session=()
+    if [ -n "${XDG_RUNTIME_DIR:-}" ]; then
+        if [ -n "${WAYLAND_DISPLAY:-}" ] && [ "${WAYLAND_DISPLAY#/}" = "$WAYLAND_DISPLAY" ]; then
+            session+=("WAYLAND_DISPLAY=$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY")
+        fi
+        if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -S "$XDG_RUNTIME_DIR/bus" ]; then
+            session+=("DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus")
+        fi
+    fi
+    exec env "${session[@]}" HOME="$demo/Users/demo" QUORVANE_ROOT="$demo" TMPDIR="$demo/private/var/folders/qp/T" \
+        XDG_RUNTIME_DIR="$runtime" "$@"
+}
 
 if [ "${1:-}" = "--on-virtual-display" ]; then
     # Inside xvfb-run: DISPLAY and XAUTHORITY now name the virtual display.
     shift
     demo="$1"
     shift
-    echo "La fenêtre s'ouvre sur l'écran virtuel ${DISPLAY} ; pour la voir : XAUTHORITY='${XAUTHORITY:-}' import -display ${DISPLAY} -window root capture.png" >&2
-    exec env HOME="$demo/Users/demo" QUORVANE_ROOT="$demo" TMPDIR="$demo/private/var/folders/qp/T" "$@"
+    echo "La fenêtre s'ouvre sur l'écran virtuel ${DISPLAY} ; pour la voir : XAUTHORITY='${XAUTHORITY:-}' xwd -root -silent -display ${DISPLAY} | xwdtopnm 2> /dev/null | pnmtopng > capture.png" >&2
+    on_mac "$demo" "$@"
 fi
 
 if [ "$#" -lt 2 ]; then
@@ -21,15 +45,26 @@ fi
 demo="$(cd "$1" && pwd)"
 shift
 
-# The actions answered on the command line ("--action …") open no window, so they need no display.
-for argument in "$@"; do
-    if [ "$argument" = "--action" ]; then
-        exec env HOME="$demo/Users/demo" QUORVANE_ROOT="$demo" TMPDIR="$demo/private/var/folders/qp/T" "$@"
+# The actions answered on the command line ("--action …") open no window, so they need no display; "--action
+# open" shows a module in a window: the running copy's, or that of the copy it starts, as a plain launch does.
+windowless=0
+previous=""
+for argument in "${@:2}"; do
+    if [ "$argument" = "--action" ] || [ "$argument" = "--category" ]; then
+        windowless=1
     fi
+    if [ "$previous" = "--action" ] && [ "$argument" = "open" ]; then
+        windowless=0
+        break
+    fi
+    previous="$argument"
 done
+if [ "$windowless" = 1 ]; then
+    on_mac "$demo" "$@"
+fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1400x900x24" bash "$0" --on-virtual-display "$demo" "$@"
 fi
 # The X server's cookie is found through HOME, which changes for the program alone.
 export XAUTHORITY="${XAUTHORITY:-$HOME/.Xauthority}"
-exec env HOME="$demo/Users/demo" QUORVANE_ROOT="$demo" TMPDIR="$demo/private/var/folders/qp/T" "$@"
+on_mac "$demo" "$@"

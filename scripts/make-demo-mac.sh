@@ -24,6 +24,10 @@ mkdir -p "$root/System/Applications/Utilities" "$root/System/Library" "$root/Lib
          "$root/Library/Caches" "$root/Library/LaunchAgents" "$root/Library/LaunchDaemons" \
          "$root/private/var/folders/qp/T" "$root/private/tmp" "$root/usr/bin" "$root/bin" "$root/Volumes"
 ln -s private/var "$root/var"
+# The runtime folder of this user's session on the Mac, where scripts/launch.sh points XDG_RUNTIME_DIR: the
+# program's one running copy on this Mac is found there.
+mkdir -p "$root/private/var/run/quorvane-$(id -u)"
+chmod 700 "$root/private/var/run/quorvane-$(id -u)"
 ln -s private/tmp "$root/tmp"
 
 mkdir -p "$home/Library/Caches" "$home/Library/Logs" "$home/Library/Preferences" \

@@ -10,6 +10,8 @@ packages=(
     libplist-dev libicu-dev libssl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth fonts-dejavu-core fonts-inter fonts-material-design-icons-iconfont
+    # xwd, xwdtopnm and pnmtopng: the capture command that the run command prints under a virtual display
+    x11-apps netpbm
     attr gdu jdupes
     # dbus-daemon: the private session bus of the notification test
     dbus

@@ -1,8 +1,11 @@
 #include "App/SingleInstance.h"
 
 #include "Platform/Access.h"
+#include "Platform/Sha256.h"
+#include "Platform/SystemRoot.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -14,6 +17,20 @@ QString runtimeFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     return runtime.isEmpty() ? u"/tmp"_s : QDir::cleanPath(runtime);
+}
+
+// The socket's name: the bundle identifier and the user id, and, under a system root other than "/", a short
+// digest of that root's real path, so that copies on two demonstration Macs never meet, even in one runtime
+// folder. On a Mac the name is the identifier and the user id alone.
+QString socketName(const QString& bundleIdentifier)
+{
+    QString name = bundleIdentifier + u'.' + QString::number(Platform::userID());
+    const QString root = Platform::systemRoot();
+    if (root != u"/"_s) {
+        const QString real = QFileInfo(root).canonicalFilePath();
+        name += u'.' + Platform::Sha256::hex((real.isEmpty() ? root : real).toUtf8()).left(12);
+    }
+    return name;
 }
 
 constexpr qint64 maxRequest = 64;
@@ -37,7 +54,7 @@ std::optional<std::optional<ModuleID>> parseRequest(const QByteArray& line)
 } // namespace
 
 SingleInstance::SingleInstance(const QString& bundleIdentifier, QObject* parent)
-    : QObject(parent), m_path(runtimeFolder() + u'/' + bundleIdentifier + u'.' + QString::number(Platform::userID()))
+    : QObject(parent), m_path(runtimeFolder() + u'/' + socketName(bundleIdentifier))
 {
 }
 

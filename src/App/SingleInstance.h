@@ -9,11 +9,12 @@
 
 class QLocalServer;
 
-// Keeps one running copy per user. The first copy listens on a local socket named after the bundle
-// identifier and the user id; a later copy finds it, asks it to bring its main window forward, waits for its
-// answer and quits. The request may name a module ("activate leftovers"): the running copy shows that module.
-// The socket lives in the user's runtime folder ($XDG_RUNTIME_DIR, else /tmp), never in the temporary
-// folder that the system junk scan lists.
+// Keeps one running copy per user session of the system. The first copy listens on a local socket named after
+// the bundle identifier, the user id and, under a demonstration Mac, that Mac's root; a later copy finds it, asks
+// it to bring its main window forward, waits for its answer and quits. The request may name a module ("activate
+// leftovers"): the running copy shows that module. The socket lives in the user's runtime folder
+// ($XDG_RUNTIME_DIR, which scripts/launch.sh gives each demonstration Mac inside it; else /tmp), never in the
+// temporary folder that the system junk scan lists.
 class SingleInstance final : public QObject
 {
     Q_OBJECT

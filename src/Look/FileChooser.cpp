@@ -4,6 +4,7 @@
 #include "Core/Formatters.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
+#include "Platform/SystemRoot.h"
 
 #include <algorithm>
 #include <functional>
@@ -91,9 +92,10 @@ public:
 
 } // namespace
 
-FileChooser::FileChooser(const QString& directory, const QString& prompt, const QString& message, QWidget* parent)
-    : QDialog(parent), m_model(new EntryModel(this)), m_location(new QLineEdit(this)), m_list(new EntryList(this)),
-      m_accept(nullptr)
+FileChooser::FileChooser(const QString& directory, const QString& prompt, const QString& message,
+                         Platform::OpenPanel::Mode mode, QWidget* parent)
+    : QDialog(parent), m_mode(mode), m_model(new EntryModel(this)), m_location(new QLineEdit(this)),
+      m_list(new EntryList(this)), m_accept(nullptr)
 {
     setObjectName(u"fileChooser"_s);
     setWindowTitle(prompt.isEmpty() ? u"Ouvrir"_s : prompt);
@@ -117,7 +119,9 @@ FileChooser::FileChooser(const QString& directory, const QString& prompt, const 
     column->addLayout(place);
 
     // Entries that start with a dot stay hidden, as in the Finder.
-    m_model->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs);
+    const bool oneFolder = m_mode == Platform::OpenPanel::Mode::oneFolder;
+    m_model->setFilter(oneFolder ? QDir::AllDirs | QDir::NoDotAndDotDot
+                                 : QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs);
     m_model->setReadOnly(true);
     m_list->setObjectName(u"chooserList"_s);
     m_list->setModel(m_model);
@@ -125,7 +129,7 @@ FileChooser::FileChooser(const QString& directory, const QString& prompt, const 
     m_list->setItemsExpandable(false);
     m_list->setSortingEnabled(true);
     m_list->sortByColumn(0, Qt::AscendingOrder);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSelectionMode(oneFolder ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setColumnHidden(EntryModel::kindColumn, true); // says little here
     m_list->header()->setSectionResizeMode(EntryModel::nameColumn, QHeaderView::Stretch);
@@ -167,7 +171,7 @@ FileChooser::FileChooser(const QString& directory, const QString& prompt, const 
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileChooser::follow);
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &FileChooser::directoryLoaded);
 
-    const QString start = !directory.isEmpty() && QFileInfo(directory).isDir() ? directory : QDir::homePath();
+    const QString start = !directory.isEmpty() && QFileInfo(directory).isDir() ? directory : Platform::homeFolder();
     setDirectory(start);
 }
 
@@ -187,6 +191,9 @@ QStringList FileChooser::selectedPaths() const
     QStringList paths;
     for (const QModelIndex& row : std::as_const(rows))
         paths.append(QDir::cleanPath(m_model->filePath(row)));
+    // One folder: with none selected, the folder listed is the one chosen.
+    if (m_mode == Platform::OpenPanel::Mode::oneFolder && paths.isEmpty())
+        paths.append(m_directory);
     return paths;
 }
 
@@ -202,7 +209,8 @@ void FileChooser::selectPaths(const QStringList& paths)
 
 void FileChooser::follow()
 {
-    m_accept->setEnabled(!m_list->selectionModel()->selectedRows().isEmpty());
+    m_accept->setEnabled(m_mode == Platform::OpenPanel::Mode::oneFolder ||
+                         !m_list->selectionModel()->selectedRows().isEmpty());
 }
 
 void FileChooser::enter(const QModelIndex& index)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/OpenPanel.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -10,17 +12,19 @@ class QLineEdit;
 class QPushButton;
 class QTreeView;
 
-// The desktop's panel for choosing files and folders together, several at once: Qt's file dialog picks either
-// files or one folder, never both. A list of one folder at a time (double-click or Enter goes into a folder, the
-// arrow goes up, the field takes a folder's path), any mix of its entries chosen with Ctrl and Shift, a message
-// above and the caller's title on the accept button, which stays off until something is chosen. GUI thread only.
+// The desktop's panel for choosing files and folders, in French whatever the system's locale. A list of one
+// folder at a time (double-click or Enter goes into a folder, the arrow goes up, the field takes a folder's path),
+// a message above and the caller's title on the accept button. For files and folders together, any mix of the
+// listed entries is chosen with Ctrl and Shift, and the accept button stays off until something is. For one
+// folder, only folders are listed and one is chosen: the selected one, else the folder listed. GUI thread only.
 class FileChooser final : public QDialog
 {
     Q_OBJECT
 
 public:
     // Opens on `directory`, or on the home folder when it is empty or no folder.
-    FileChooser(const QString& directory, const QString& prompt, const QString& message, QWidget* parent = nullptr);
+    FileChooser(const QString& directory, const QString& prompt, const QString& message,
+                Platform::OpenPanel::Mode mode = Platform::OpenPanel::Mode::filesAndFolders, QWidget* parent = nullptr);
 
     // The folder whose entries are listed.
     QString directory() const { return m_directory; }
@@ -42,6 +46,7 @@ private:
     void follow();
     void enter(const QModelIndex& index);
 
+    Platform::OpenPanel::Mode m_mode;
     QFileSystemModel* m_model;
     QString m_directory;
     QLineEdit* m_location;

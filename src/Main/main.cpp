@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(u"Quorvane Pro"_s);
     QApplication::setApplicationDisplayName(u"Quorvane Pro"_s);
 
-    // One copy per user; a copy started by a test runner, or outside a bundle, never checks.
+    // One copy per user session of the system; a copy started by a test runner, or outside a bundle, never checks.
     std::unique_ptr<SingleInstance> instance;
     const std::optional<QString> identifier = Platform::MainBundle::identifier();
     if (!Platform::TestGuard::isTestRun() && identifier) {

@@ -4,6 +4,7 @@
 #include "Core/ProcessRunner.h"
 #include "Platform/FileSystem.h"
 #include "Platform/PropertyList.h"
+#include "Platform/RunningApplications.h"
 #include "Platform/SystemRoot.h"
 
 #include <QCollator>
@@ -182,7 +183,9 @@ QList<HeavyApp> mergeHeavyApps(const std::vector<ProcessRow>& rows)
 QList<HeavyApp> heavyApps()
 {
     const ProcessResult result = run(u"/bin/ps"_s, {u"-axo"_s, u"pid=,pcpu=,rss=,comm="_s}, false);
-    return mergeHeavyApps(processRows(result.output));
+    std::vector<ProcessRow> rows = processRows(result.output);
+    std::erase_if(rows, [](const ProcessRow& row) { return !Platform::isSystemProgram(row.bundlePath); });
+    return mergeHeavyApps(rows);
 }
 
 } // namespace OptimizationService

@@ -85,7 +85,8 @@ std::vector<ProcessRow> processRows(const QString& psText);
 // first; then sorted by memory, largest first, equal memory keeping that order.
 QList<HeavyApp> mergeHeavyApps(const std::vector<ProcessRow>& rows);
 
-// The applications running now, from "/bin/ps" under the system root.
+// The applications running now, from "/bin/ps" under the system root: only the rows of this system's programs
+// (Platform::isSystemProgram), so that another system's copy of an application never merges into this one's.
 QList<HeavyApp> heavyApps();
 
 } // namespace OptimizationService

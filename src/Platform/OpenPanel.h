@@ -22,7 +22,7 @@ public:
     struct Request {
         Mode mode = Mode::oneFolder;
         QString prompt;    // the accept button's title ("Analyser")
-        QString directory; // where the panel opens; empty for the panel's own choice
+        QString directory; // where the panel opens; empty for the home folder (the Mac's)
         QString message;   // a line above the list, when not empty
     };
 

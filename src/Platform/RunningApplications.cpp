@@ -99,9 +99,7 @@ std::optional<RunningApplication> describe(int pid)
     if (!belongsToThisUser(pid))
         return std::nullopt;
     const std::optional<QString> bundle = bundleOfProcess(pid);
-    // Only the system's own applications, under its root or the user's home: under a demonstration Mac, another
-    // one's programs (a test's) are not this system's, even with the same bundle identifier.
-    if (!bundle || (!isEqualOrUnder(*bundle, systemRoot()) && !isEqualOrUnder(*bundle, homeFolder())))
+    if (!bundle || !isSystemProgram(*bundle))
         return std::nullopt;
     const std::optional<BundleInfo> info = readBundle(*bundle);
     if (!info)
@@ -135,6 +133,11 @@ QList<RunningApplication> readProcesses()
 }
 
 } // namespace
+
+bool isSystemProgram(const QString& program)
+{
+    return isEqualOrUnder(program, systemRoot()) || isEqualOrUnder(program, homeFolder());
+}
 
 QList<RunningApplication> runningApplications()
 {

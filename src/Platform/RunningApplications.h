@@ -27,6 +27,11 @@ struct RunningApplication {
     friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
 };
 
+// Whether a program belongs to this system, the one rule for every reading of processes: its path lies under the
+// system root or the user's home. On a Mac, whose root is "/", every program does; under a demonstration Mac,
+// another one's programs (a test's, a second copy's) run on the same machine but are not this system's.
+bool isSystemProgram(const QString& program);
+
 // The applications running now, by process number. A process of another user, one outside a bundle or outside
 // both the system root and the home folder, one that ends meanwhile and one whose program was deleted or cannot be read
 // is not listed.

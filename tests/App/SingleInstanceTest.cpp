@@ -65,12 +65,15 @@ TEST(SingleInstance, aSocketLeftByADeadCopyIsReplaced)
 TEST(SingleInstance, theRealApplicationDefersToARunningCopy)
 {
     const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", runtimeFolder());
+    const TempTree folder;
+    const QProcessEnvironment environment = applicationEnvironment(folder.root());
+    // The same system: the copy's root.
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", environment.value(u"QUORVANE_ROOT"_s));
     SingleInstance running(u"com.ostrek.quorvanepro"_s);
     ASSERT_TRUE(running.claim());
     QSignalSpy activated(&running, &SingleInstance::activationRequested);
-    const TempTree folder;
     QProcess copy;
-    copy.setProcessEnvironment(applicationEnvironment(folder.root()));
+    copy.setProcessEnvironment(environment);
     copy.start(QStringLiteral(QP_APPLICATION));
     ASSERT_TRUE(copy.waitForStarted(10000));
     EXPECT_TRUE(activated.wait(10000));
@@ -91,6 +94,7 @@ TEST(Application, theRealExecutableStaysUpWithItsWindow)
     EXPECT_EQ(application.state(), QProcess::Running);
     // It holds the single-instance socket now, so a second copy gives way to it.
     const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", runtimeFolder());
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", environment.value(u"QUORVANE_ROOT"_s));
     const QString socket = SingleInstance(u"com.ostrek.quorvanepro"_s).socketPath();
     for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
         QThread::msleep(100);
@@ -135,4 +139,36 @@ TEST(SingleInstance, aRequestMayNameAModuleAndAnythingElseIsIgnored)
     ASSERT_TRUE(activated.count() == 1 || activated.wait(5000));
     ASSERT_EQ(modules.count(), 1);
     EXPECT_EQ(modules.first().first().value<ModuleID>(), ModuleID::leftovers);
+}
+
+// Two demonstration Macs are two machines, even in one runtime folder: a copy started on the second one stays up
+// beside the first one's, and a request to open a module on the second one reaches that copy alone.
+TEST(SingleInstance, copiesOnTwoDemonstrationMacsNeverMeet)
+{
+    const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", runtimeFolder());
+    const TempTree first;
+    const TempTree second;
+    const QProcessEnvironment firstMac = applicationEnvironment(first.root());
+    const QProcessEnvironment secondMac = applicationEnvironment(second.root());
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", firstMac.value(u"QUORVANE_ROOT"_s));
+    SingleInstance running(u"com.ostrek.quorvanepro"_s);
+    ASSERT_TRUE(running.claim());
+    QSignalSpy activated(&running, &SingleInstance::activationRequested);
+
+    QProcess other;
+    other.setProcessEnvironment(secondMac);
+    other.start(QStringLiteral(QP_APPLICATION));
+    ASSERT_TRUE(other.waitForStarted(10000));
+    EXPECT_FALSE(other.waitForFinished(3000)) << other.readAllStandardError().toStdString();
+    QProcess open;
+    open.setProcessEnvironment(secondMac);
+    open.start(QStringLiteral(QP_APPLICATION), {u"--action"_s, u"open"_s, u"--category"_s, u"leftovers"_s});
+    ASSERT_TRUE(open.waitForFinished(10000));
+    EXPECT_EQ(open.exitCode(), 0);
+    EXPECT_TRUE(open.readAllStandardError().contains("premier plan"));
+    EXPECT_EQ(other.state(), QProcess::Running);
+    QTest::qWait(200);
+    EXPECT_EQ(activated.count(), 0);
+    other.terminate();
+    other.waitForFinished(10000);
 }

@@ -7,7 +7,6 @@
 #include "TempTree.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -22,46 +21,57 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QFileDialog* openDialog()
+FileChooser* openChooser()
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
-            return dialog;
+        if (auto* chooser = qobject_cast<FileChooser*>(widget); chooser && chooser->isVisible())
+            return chooser;
     }
     return nullptr;
 }
 
 } // namespace
 
-// One folder through Qt's own dialog, answered through the callback when the dialog closes: the chosen folder,
-// or nothing on a cancel.
+// One folder through the chooser of our own, answered through the callback when it closes: the chosen folder, the
+// listed one when none is selected, or nothing on a cancel. Only folders are listed, one chosen at a time.
 TEST(DesktopOpenPanel, answersTheChosenFolderOrNothing)
 {
-    TempTree tree(u"Projets/\n"_s);
+    TempTree tree(u"Projets/\nnotes.txt\n"_s);
     DesktopOpenPanel panel;
     const Platform::OpenPanel::Request request{Platform::OpenPanel::Mode::oneFolder, u"Analyser"_s, tree.root(),
                                                QString()};
 
     QList<QStringList> answers;
     panel.choose(request, [&](const QStringList& chosen) { answers.append(chosen); });
-    QFileDialog* dialog = openDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
-    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
-    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), u"Analyser"_s);
-    EXPECT_TRUE(answers.isEmpty()); // no nested loop: the answer comes when the dialog closes
-    dialog->selectFile(tree.path(u"Projets"_s));
-    static_cast<QDialog*>(dialog)->accept(); // the dialog checks the selection, as its button would
+    FileChooser* chooser = openChooser();
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(chooser->list()->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(chooser->acceptButton()->text(), u"Analyser"_s);
+    EXPECT_EQ(chooser->directory(), tree.root());
+    // Projets alone: the file is not listed.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 1; }, 5000));
+    EXPECT_TRUE(answers.isEmpty()); // no nested loop: the answer comes when the chooser closes
+    chooser->selectPaths({tree.path(u"Projets"_s)});
+    chooser->acceptButton()->click();
     ASSERT_EQ(answers.size(), 1);
     EXPECT_EQ(answers[0], QStringList{tree.path(u"Projets"_s)});
 
     panel.choose(request, [&](const QStringList& chosen) { answers.append(chosen); });
     QTest::qWait(0);
-    dialog = openDialog();
-    ASSERT_NE(dialog, nullptr);
-    static_cast<QDialog*>(dialog)->reject();
+    chooser = openChooser();
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_TRUE(chooser->acceptButton()->isEnabled());
+    chooser->acceptButton()->click();
     ASSERT_EQ(answers.size(), 2);
-    EXPECT_TRUE(answers[1].isEmpty());
+    EXPECT_EQ(answers[1], QStringList{tree.root()});
+
+    panel.choose(request, [&](const QStringList& chosen) { answers.append(chosen); });
+    QTest::qWait(0);
+    chooser = openChooser();
+    ASSERT_NE(chooser, nullptr);
+    chooser->reject();
+    ASSERT_EQ(answers.size(), 3);
+    EXPECT_TRUE(answers[2].isEmpty());
 }
 
 // Files and folders together, several at once, through the chooser of our own: its message and accept title are

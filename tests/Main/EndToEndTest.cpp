@@ -15,6 +15,7 @@
 #include "Developer/XcodeViewModel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/ElidedLabel.h"
+#include "Look/FileChooser.h"
 #include "Look/IconTile.h"
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
@@ -44,6 +45,8 @@
 #include "Tools/Treemap.h"
 #include "Tools/TreemapCanvas.h"
 
+#include <csignal>
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -63,6 +66,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTreeView>
 #include <QUrl>
 
 #include "App/MenuBarExtra.h"
@@ -409,6 +413,38 @@ TEST(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.progress() == 1.0; }, 10000));
     EXPECT_EQ(model.current(), nullptr);
     EXPECT_NE(button(window, u"startButton"_s), nullptr);
+}
+
+// "Choisir un dossier…" in the disk map opens the chooser of our own on the Mac's home, listing its folders under
+// French titles, wherever the program was started from.
+TEST(EndToEnd, theSpaceMapsChooserOpensOnTheMacsHomeInFrench)
+{
+    const DemoMac demo;
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    app.state().setSelection(ModuleID::spaceMap);
+    QAbstractButton* choose = button(window, u"chooseButton"_s);
+    ASSERT_NE(choose, nullptr);
+    QTest::mouseClick(choose, Qt::LeftButton);
+    FileChooser* chooser = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* candidate = qobject_cast<FileChooser*>(widget); candidate && candidate->isVisible())
+                    chooser = candidate;
+            }
+            return chooser != nullptr;
+        },
+        5000));
+    EXPECT_EQ(chooser->directory(), demo.path(u"/Users/demo"_s));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return chooser->model()->index(demo.path(u"/Users/demo/Documents"_s)).isValid(); }, 5000));
+    QStringList titles;
+    for (const int column : {0, 1, 3})
+        titles << chooser->list()->model()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, (QStringList{u"Nom"_s, u"Taille"_s, u"Date de modification"_s}));
+    chooser->reject();
 }
 
 // A user keeps the oldest copy of a duplicated report: one copy goes to the demonstration Mac's Trash, the
@@ -1304,6 +1340,39 @@ private:
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
+// A second demonstration Mac beside the test's, with its applications running as real processes (the same
+// names, the same bundle identifiers): what a user's copy of the program leaves running while the tests run.
+class AnotherMacsApplications final
+{
+public:
+    AnotherMacsApplications()
+    {
+        TestSupport::layOutDemoMac(m_root);
+        QProcess script;
+        script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/start-demo-apps.sh"), m_root});
+        EXPECT_TRUE(script.waitForFinished(30000));
+        EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+        for (const QByteArray& line : script.readAllStandardOutput().split('\n')) {
+            bool read = false;
+            const int pid = line.toInt(&read);
+            if (read && pid > 0)
+                m_pids.push_back(pid);
+        }
+        EXPECT_FALSE(m_pids.empty());
+    }
+    AnotherMacsApplications(const AnotherMacsApplications&) = delete;
+    AnotherMacsApplications& operator=(const AnotherMacsApplications&) = delete;
+    ~AnotherMacsApplications()
+    {
+        for (const int pid : m_pids)
+            ::kill(pid, SIGKILL);
+    }
+
+private:
+    const QString m_root = TestSupport::temporary() + u"/another-mac"_s;
+    std::vector<int> m_pids;
+};
+
 QWidget* launchRowFor(QWidget& window, const QString& url)
 {
     for (QWidget* row : window.findChildren<QWidget*>(u"launchItemRow"_s)) {
@@ -1328,6 +1397,8 @@ QStringList heavyNames(const OptimizationModel& model)
 // back; "Quitter" ends an application, gone after "Actualiser"; "Diagnostiquer" shows its banners.
 TEST(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac)
 {
+    // Started first, another Mac's applications come first in the process list.
+    const AnotherMacsApplications another;
     const DemoMac demo;
     const QString shown = demo.path(u"/Applications/Démonstration/"_s);
     StartedPrograms started;
