@@ -454,7 +454,7 @@ void SessionCard::show(const CleaningSession& session, bool expanded,
     m_snapshot->setVisible(session.snapshotStamp.has_value() && unrestored >= 1);
     m_snapshot->setToolTip(QString::number(unrestored) + u" élément(s) — demande votre "_s +
                            u"mot de passe, le temps de monter l'instantané"_s);
-    m_freed->setText(HistoryModel::byteText(session.freedBytes));
+    m_freed->setText(HistoryModel::byteText(session.keptBytes()));
     m_chevron->setExpanded(expanded);
 
     if (expanded && expanded == m_expanded && m_list != nullptr && filesChanged && m_rowCount == session.files.size()) {
