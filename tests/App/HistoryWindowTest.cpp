@@ -162,3 +162,20 @@ TEST(HistoryWindow, everyFigureShowsWholeAtTheWindowsOwnSizes)
     EXPECT_EQ(card->freedLabel()->text(), HistoryModel::byteText(1'023'456'789));
     delete window;
 }
+
+// Escape and the platform's close shortcut close the window, as the desktop's own windows do.
+TEST(HistoryWindow, closesWithEscapeAndCtrlW)
+{
+    TempTree tree;
+    History history(tree.path(u"history.json"_s));
+    TestSupport::RecordingWorkspace workspace;
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        QPointer<QWidget> window = openHistoryWindow(history, workspace);
+        QApplication::setActiveWindow(window);
+        QTest::keyClick(window->findChild<HistoryView*>(), key.key(), key.keyboardModifiers());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(window.isNull()) << key.toCombined();
+        EXPECT_EQ(historyWindow(), nullptr);
+        delete window.data();
+    }
+}
