@@ -142,7 +142,7 @@ FinishedState::FinishedState(ScanViewModel& model, QWidget* parent)
 
     connect(newScan, &QAbstractButton::clicked, this, [this] { m_model.scan(); });
     connect(m_undo, &QAbstractButton::clicked, this, [this] { m_model.undoLastCleaning(); });
-    connect(m_remaining, &QAbstractButton::clicked, this, [this] { m_model.setAllSelected(false); });
+    connect(m_remaining, &QAbstractButton::clicked, this, [this] { m_model.showRemaining(); });
     connect(&m_model, &ScanViewModel::changed, this, &FinishedState::refresh);
     refresh();
 }
