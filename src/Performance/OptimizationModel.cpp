@@ -170,15 +170,12 @@ void OptimizationModel::quit(const OptimizationService::HeavyApp& app)
                 return other.bundlePath == bundle;
             });
         };
-        bool asked = false;
         for (const Platform::RunningApplication& running : Platform::runningApplications()) {
             if (running.bundlePath == bundle)
-                asked = Platform::terminate(running) || asked;
+                Platform::terminate(running);
         }
-        if (!asked)
-            return;
-        // The row leaves once the application has ended: the list is read again then (or after the wait, to
-        // show an application that stays open as it is).
+        // The row leaves once the application has ended (at once when it already had): the list is read again
+        // then, or after the wait, to show an application that stays open as it is.
         std::mutex mutex;
         std::condition_variable_any wake;
         std::unique_lock lock(mutex);
