@@ -33,6 +33,7 @@ QWidget* openHistoryWindow(History& history, Platform::Workspace& workspace, QAc
         window->setObjectName(u"historyWindow"_s);
         window->setWindowTitle(u"Historique de nettoyage"_s);
         window->setAttribute(Qt::WA_DeleteOnClose);
+        closeWithKeys(*window);
         auto* column = new QVBoxLayout(window);
         column->setContentsMargins(0, 0, 0, 0);
         column->addWidget(new HistoryView(history, workspace, window));

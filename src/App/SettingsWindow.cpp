@@ -74,6 +74,7 @@ QWidget* openSettingsWindow(const SettingsServices& services, QAction* command)
         window = new QWidget(nullptr, Qt::Window);
         window->setObjectName(u"settingsWindow"_s);
         window->setAttribute(Qt::WA_DeleteOnClose);
+        closeWithKeys(*window);
         auto* column = new QVBoxLayout(window);
         column->setContentsMargins(0, 0, 0, 0);
         auto* view = new SettingsView(services, window);

@@ -62,8 +62,8 @@ public:
         painter->setPen(text);
         painter->setFont(SidebarView::titleFont());
         const int badge = index.data(kBadgeRole).toInt();
-        const QRectF titleRect = r.adjusted(SidebarView::titleLeading, 0,
-                                            -(badge > 0 ? SidebarView::badgeRoom : SidebarView::titleTrailing), 0);
+        const QRectF titleRect = r.adjusted(
+            SidebarView::titleLeading, 0, -(badge > 0 ? SidebarView::badgeRoom(badge) : SidebarView::titleTrailing), 0);
         painter->drawText(
             titleRect, Qt::AlignLeft | Qt::AlignVCenter,
             painter->fontMetrics().elidedText(index.data().toString(), Qt::ElideRight, int(titleRect.width())));
@@ -71,8 +71,9 @@ public:
             QColor secondary = text;
             secondary.setAlphaF(0.55);
             painter->setPen(secondary);
-            painter->setFont(Theme::systemFont(11, QFont::DemiBold));
-            painter->drawText(r.adjusted(0, 0, -14, 0), Qt::AlignRight | Qt::AlignVCenter, QString::number(badge));
+            painter->setFont(SidebarView::badgeFont());
+            painter->drawText(r.adjusted(0, 0, -SidebarView::badgeTrailing, 0), Qt::AlignRight | Qt::AlignVCenter,
+                              QString::number(badge));
         }
         painter->restore();
     }
@@ -106,11 +107,11 @@ SidebarView::SidebarView(AppState& state, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_footer);
-    // Wide enough for every title whole while no count is shown; the bar scrolls over the rows, not beside them.
+    // Wide enough for every title whole beside a three-digit count; the bar scrolls over the rows, not beside them.
     int longest = 0;
     for (const ModuleID module : Modules::allModules())
         longest = std::max(longest, int(std::ceil(QFontMetricsF(titleFont()).horizontalAdvance(title(module)))));
-    setMinimumWidth(std::max(218, titleLeading + longest + titleTrailing));
+    setMinimumWidth(std::max(218, titleLeading + longest + badgeRoom(999)));
     setMaximumWidth(280);
 
     connect(m_list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
@@ -130,6 +131,19 @@ const QFont& SidebarView::titleFont()
 {
     static const QFont font = Theme::systemFont(13);
     return font;
+}
+
+const QFont& SidebarView::badgeFont()
+{
+    static const QFont font = Theme::systemFont(11, QFont::DemiBold);
+    return font;
+}
+
+int SidebarView::badgeRoom(int count)
+{
+    // The count at the trailing edge, and a gap before it.
+    const int digits = int(std::ceil(QFontMetricsF(badgeFont()).horizontalAdvance(QString::number(count))));
+    return 8 + digits + badgeTrailing;
 }
 
 int SidebarView::badgeCount(AppState& state, ModuleID module)

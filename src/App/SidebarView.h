@@ -24,12 +24,15 @@ public:
 
     QListWidget* list() const { return m_list; }
 
-    // Where a row's title goes: from `titleLeading` to the row's end less `titleTrailing`, or less `badgeRoom`
-    // when the row shows a count. A title longer than that ends in "…".
+    // Where a row's title goes: from `titleLeading` to the row's end less `titleTrailing`, or less
+    // `badgeRoom(count)` when the row shows a count. A title longer than that ends in "…". The sidebar is wide
+    // enough for every title beside a three-digit count.
     static constexpr int titleLeading = 42;
     static constexpr int titleTrailing = 12;
-    static constexpr int badgeRoom = 48;
+    static constexpr int badgeTrailing = 14;
+    static int badgeRoom(int count);
     static const QFont& titleFont();
+    static const QFont& badgeFont();
 
 private:
     void refresh();

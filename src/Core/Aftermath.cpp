@@ -80,12 +80,14 @@ Measurement run(const QList<CleaningSession>& sessions, const QDateTime& now, bo
             return {};
         const double age = double(session.date.msecsTo(now)) / 1000.0;
         const std::optional<ModuleID> module = fromRaw<ModuleID>(session.moduleID);
-        const bool counted = module && session.freedBytes > 0;
+        // What was put back since is no longer freed: a cleaning undone whole counts for nothing.
+        const qint64 freed = session.keptBytes();
+        const bool counted = module && freed > 0;
         if (!counted && !withRegrowths)
             continue;
         const Back back = measureSession(session, sizes, stop);
         if (withRegrowths)
-            measurement.regrowths.insert(session.id, Regrowth{session.freedBytes, back.bytes, back.paths, age});
+            measurement.regrowths.insert(session.id, Regrowth{freed, back.bytes, back.paths, age});
         if (!counted)
             continue;
         auto [entry, inserted] = running.try_emplace(*module);
@@ -95,7 +97,7 @@ Measurement run(const QList<CleaningSession>& sessions, const QDateTime& now, bo
             slot.order = int(running.size());
         }
         slot.verdict.sessions += 1;
-        slot.verdict.freed = saturatingAdd(slot.verdict.freed, session.freedBytes);
+        slot.verdict.freed = saturatingAdd(slot.verdict.freed, freed);
         slot.verdict.returned = saturatingAdd(slot.verdict.returned, back.bytes);
         slot.ages += age;
     }

@@ -1,5 +1,6 @@
 #include "Core/CleaningSession.h"
 
+#include "Core/FileUtils.h"
 #include "Platform/FileSystem.h"
 
 #include <algorithm>
@@ -26,6 +27,23 @@ int CleaningSession::restorableFiles() const
 int CleaningSession::unrestoredFiles() const
 {
     return int(std::count_if(files.cbegin(), files.cend(), [](const RemovedFile& file) { return !file.restored; }));
+}
+
+qint64 CleaningSession::keptBytes() const
+{
+    qint64 restoredBytes = 0;
+    int restored = 0;
+    for (const RemovedFile& file : files) {
+        if (file.restored) {
+            ++restored;
+            restoredBytes = FileUtils::addBytes(restoredBytes, std::max<qint64>(file.bytes, 0));
+        }
+    }
+    if (restored == 0)
+        return freedBytes;
+    if (restored == files.size() || freedBytes <= restoredBytes)
+        return 0;
+    return freedBytes - restoredBytes;
 }
 
 size_t qHash(const RemovedFile& file, size_t seed) noexcept

@@ -60,6 +60,9 @@ struct CleaningSession {
     int restorableFiles() const;
     // The files not yet put back: what a snapshot restore could still bring back.
     int unrestoredFiles() const;
+    // What the cleaning still frees: `freedBytes` less the files put back since, never below 0, and nothing
+    // once every file is back. Derived, so that journals keep the figure the cleaning reported.
+    qint64 keptBytes() const;
 
     friend bool operator==(const CleaningSession&, const CleaningSession&) = default;
 };

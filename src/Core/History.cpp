@@ -357,7 +357,7 @@ qint64 History::totalFreed() const
 {
     qint64 total = 0;
     for (const CleaningSession& session : m_sessions)
-        total = FileUtils::addBytes(total, session.freedBytes); // a hand-edited journal may hold anything
+        total = FileUtils::addBytes(total, session.keptBytes()); // a hand-edited journal may hold anything
     return total;
 }
 

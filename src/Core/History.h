@@ -99,6 +99,7 @@ public:
     // Stable: a session moves ahead of another only when its date is strictly later.
     static void sortNewestFirst(QList<CleaningSession>& sessions);
 
+    // What the journaled cleanings still free: files put back since no longer count.
     qint64 totalFreed() const;
     std::optional<CleaningSession> session(const QUuid& id) const;
 

@@ -11,6 +11,9 @@
 #include <QDir>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 using namespace Qt::StringLiterals;
 
@@ -61,13 +64,23 @@ void OptimizationModel::refresh()
             model->finishListing();
         });
     });
+    m_appsPending = true;
+    listHeavyApps();
+}
+
+void OptimizationModel::listHeavyApps()
+{
+    // A newer listing replaces one under way; the refresh waiting for it then waits for the newer one.
     m_appJobs.start([list = m_sources.heavyApps](const Background::Job& job) {
         QList<OptimizationService::HeavyApp> apps = list();
         job.deliver([job, apps = std::move(apps)] {
             OptimizationModel* model = modelOf(job);
             model->m_heavyApps = apps;
             emit model->heavyAppsChanged();
-            model->finishListing();
+            if (model->m_appsPending) {
+                model->m_appsPending = false;
+                model->finishListing();
+            }
         });
     });
 }
@@ -148,11 +161,32 @@ void OptimizationModel::quit(const OptimizationService::HeavyApp& app)
 {
     if (app.bundlePath.isEmpty())
         return;
-    m_quits.start([bundle = app.bundlePath](const Background::Job&) {
+    // One line per request, so that quitting a second application does not stop watching the first.
+    auto& line = m_quits.emplace_back(std::make_unique<Background::JobLine>(this));
+    line->start([bundle = app.bundlePath](const Background::Job& job) {
+        const auto runs = [&bundle] {
+            const QList<Platform::RunningApplication> running = Platform::runningApplications();
+            return std::any_of(running.cbegin(), running.cend(), [&bundle](const Platform::RunningApplication& other) {
+                return other.bundlePath == bundle;
+            });
+        };
         for (const Platform::RunningApplication& running : Platform::runningApplications()) {
             if (running.bundlePath == bundle)
                 Platform::terminate(running);
         }
+        // The row leaves once the application has ended (at once when it already had): the list is read again
+        // then, or after the wait, to show an application that stays open as it is.
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::unique_lock lock(mutex);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(quitWaitMs);
+        while (runs() && std::chrono::steady_clock::now() < deadline) {
+            if (wake.wait_for(lock, job.stopToken(), std::chrono::milliseconds(quitPollMs), [] { return false; }))
+                break;
+            if (job.stopRequested())
+                return;
+        }
+        job.deliver([job] { modelOf(job)->listHeavyApps(); });
     });
 }
 

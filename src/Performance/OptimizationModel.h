@@ -63,8 +63,11 @@ public:
     // file is gone; otherwise it stays and removalNotice() says why.
     void remove(const OptimizationService::LaunchItem& item);
     // Asks the running application of the bundle to quit (each of its processes); nothing when none runs. The
-    // list is not refreshed.
+    // application list is read again once they have ended, or after `quitWaitMs` if they have not.
     void quit(const OptimizationService::HeavyApp& app);
+
+    static constexpr int quitPollMs = 100;
+    static constexpr int quitWaitMs = 10000;
 
 signals:
     void launchItemsChanged();
@@ -75,6 +78,7 @@ signals:
 
 private:
     void finishListing();
+    void listHeavyApps();
     void finishRemoval(const QUuid& id, const QString& label, bool gone, const QString& reason);
     void setNotice(std::optional<RemovalNotice> notice);
 
@@ -84,6 +88,7 @@ private:
     QList<OptimizationService::HeavyApp> m_heavyApps;
     bool m_isLoading = false;
     int m_pendingLists = 0;
+    bool m_appsPending = false; // the refresh under way still waits for the application list
     std::vector<Diagnostics::Finding> m_findings;
     bool m_hasDiagnosed = false;
     bool m_isDiagnosing = false;
@@ -91,7 +96,8 @@ private:
     Background::JobLine m_launchJobs{this};
     Background::JobLine m_appJobs{this};
     Background::JobLine m_diagnosis{this};
-    Background::JobLine m_quits{this};
+    // One line per quit request, each watching its application until it has ended.
+    std::vector<std::unique_ptr<Background::JobLine>> m_quits;
     // One line per removal, so that a second removal never drops the first one's outcome.
     std::vector<std::unique_ptr<Background::JobLine>> m_removals;
 };

@@ -57,6 +57,7 @@ void UpdaterModel::setStage(double progress, const QString& status)
 void UpdaterModel::finishCheck(std::vector<Update> updates)
 {
     m_updates = std::move(updates);
+    m_failures.clear();
     m_checking = false;
     m_status.clear();
     emit changed();
@@ -78,22 +79,34 @@ void UpdaterModel::apply(const Update& update)
     if (isInstalling(update))
         return;
     m_applying = update.id;
+    m_failures.erase(update.id);
     auto line = std::make_unique<Background::JobLine>(this);
     line->start([install = m_install, update](const Background::Job& job) {
-        const bool succeeded = install(update);
-        job.deliver([job, id = update.id, succeeded] {
-            static_cast<UpdaterModel*>(job.receiver())->finishApply(id, succeeded);
+        UpdaterService::InstallOutcome outcome = install(update);
+        job.deliver([job, id = update.id, outcome = std::move(outcome)] {
+            static_cast<UpdaterModel*>(job.receiver())->finishApply(id, outcome);
         });
     });
     m_installs.emplace(update.id, Install{std::move(line), update.command, ++m_installsStarted});
     emit changed();
 }
 
-void UpdaterModel::finishApply(const QUuid& id, bool succeeded)
+std::optional<QString> UpdaterModel::failure(const QUuid& id) const
 {
+    const auto found = m_failures.find(id);
+    if (found == m_failures.end())
+        return std::nullopt;
+    return found->second;
+}
+
+void UpdaterModel::finishApply(const QUuid& id, const UpdaterService::InstallOutcome& outcome)
+{
+    const bool succeeded = outcome.succeeded;
     m_installs.erase(id);
     if (succeeded)
         std::erase_if(m_updates, [&id](const Update& update) { return update.id == id; });
+    else
+        m_failures[id] = outcome.reason.isEmpty() ? u"L'installation a échoué."_s : outcome.reason;
     if (m_applying == id) {
         m_applying.reset();
         // The latest install still under way, if any, is now the one applying.

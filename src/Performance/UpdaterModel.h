@@ -31,7 +31,7 @@ class UpdaterModel final : public QObject
     Q_OBJECT
 
 public:
-    using Installer = std::function<bool(const UpdaterService::Update&)>;
+    using Installer = std::function<UpdaterService::InstallOutcome(const UpdaterService::Update&)>;
 
     explicit UpdaterModel(UpdaterProbes probes = {}, Installer install = UpdaterService::install,
                           QObject* parent = nullptr);
@@ -45,6 +45,8 @@ public:
     bool isInstalling(const QUuid& id) const { return m_installs.contains(id); }
     // Also true for the same update found again by a check made while its install runs.
     bool isInstalling(const UpdaterService::Update& update) const;
+    // Why the last install of the update failed, in French; nothing once it is tried again or after a check.
+    std::optional<QString> failure(const QUuid& id) const;
 
     // Runs the three probes in stages and then replaces the list; the previous list stays meanwhile. Ignored
     // while a check runs.
@@ -60,7 +62,7 @@ signals:
 private:
     void setStage(double progress, const QString& status);
     void finishCheck(std::vector<UpdaterService::Update> updates);
-    void finishApply(const QUuid& id, bool succeeded);
+    void finishApply(const QUuid& id, const UpdaterService::InstallOutcome& outcome);
 
     UpdaterProbes m_probes;
     Installer m_install;
@@ -69,6 +71,7 @@ private:
     double m_progress = 0;
     QString m_status;
     std::optional<QUuid> m_applying;
+    std::map<QUuid, QString> m_failures;
     Background::JobLine m_check{this};
     // One line per install, so that installs of different rows run side by side and each result arrives.
     struct Install {

@@ -216,11 +216,26 @@ std::vector<Update> selfUpdatingApps()
     return updates;
 }
 
-bool install(const Update& update)
+InstallOutcome installOutcome(const OptimizationService::ProcessResult& result)
+{
+    if (installSucceeded(result))
+        return {true};
+    // The tool's own words, as the maintenance rows show them: the last line that says what went wrong.
+    const QStringList lines = result.output.split(u'\n', Qt::SkipEmptyParts);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        if (line->contains(u"error"_s, Qt::CaseInsensitive))
+            return {false, line->trimmed()};
+    }
+    if (result.status < 0)
+        return {false, u"L'installation n'a pas pu démarrer."_s};
+    return {false, u"Échec (code %1)."_s.arg(result.status)};
+}
+
+InstallOutcome install(const Update& update)
 {
     if (!update.command)
-        return false;
-    return installSucceeded(OptimizationService::run(u"/bin/sh"_s, {u"-c"_s, *update.command}, true));
+        return {false, u"Cette mise à jour ne s'installe pas d'ici."_s};
+    return installOutcome(OptimizationService::run(u"/bin/sh"_s, {u"-c"_s, *update.command}, true));
 }
 
 } // namespace UpdaterService

@@ -72,12 +72,27 @@ void sortByName(std::vector<Update>& updates);
 // The install run's verdict: exit status 0 and no "error", in any case, in the output.
 bool installSucceeded(const OptimizationService::ProcessResult& result);
 
+// How an install ended: on failure, the reason the user reads in the update's row.
+struct InstallOutcome {
+    bool succeeded = false;
+    QString reason; // empty on success
+
+    InstallOutcome() = default;
+    // An outcome said as a bare verdict, without a reason of its own.
+    InstallOutcome(bool ok) : succeeded(ok) {}
+    InstallOutcome(bool ok, QString why) : succeeded(ok), reason(std::move(why)) {}
+    explicit operator bool() const { return succeeded; }
+};
+
+// The outcome of an install run: on failure, the tool's last line that names an error, else its exit status.
+InstallOutcome installOutcome(const OptimizationService::ProcessResult& result);
+
 // The probes, in the order a check runs them.
 std::vector<Update> outdatedCasks();
 std::vector<Update> systemUpdates();
 std::vector<Update> selfUpdatingApps();
 
-// Runs the update's command through /bin/sh; false without running anything when it has no command.
-bool install(const Update& update);
+// Runs the update's command through /bin/sh; a failure without running anything when it has no command.
+InstallOutcome install(const Update& update);
 
 } // namespace UpdaterService

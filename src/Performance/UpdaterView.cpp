@@ -95,7 +95,14 @@ public:
         versions->setElideMode(Qt::ElideRight);
         versions->setObjectName(u"updateVersions"_s);
         column->addWidget(versions);
-        row->addLayout(column);
+        // Why the last install failed, on one line; the whole of it on hovering.
+        m_failure = new ElidedLabel(QString(), Theme::systemFont(10.5));
+        m_failure->setElideMode(Qt::ElideRight);
+        m_failure->setColor(Theme::amber());
+        m_failure->setObjectName(u"installFailure"_s);
+        m_failure->hide();
+        column->addWidget(m_failure);
+        row->addLayout(column, 1);
         row->addSpacerItem(new QSpacerItem(8, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
         row->addWidget(new SourceBadge(UpdaterService::toRaw(update.source)));
         if (update.command) {
@@ -119,6 +126,10 @@ public:
         const bool installing = m_model.isInstalling(m_update);
         m_progress->setVisible(installing);
         m_install->setVisible(!installing);
+        const std::optional<QString> failure = installing ? std::nullopt : m_model.failure(m_update.id);
+        m_failure->setVisible(failure.has_value());
+        m_failure->setText(failure.value_or(QString()));
+        m_failure->setToolTip(failure.value_or(QString()));
     }
 
 private:
@@ -126,6 +137,7 @@ private:
     Update m_update;
     SpinnerRing* m_progress = nullptr;
     StyledButton* m_install = nullptr;
+    ElidedLabel* m_failure = nullptr;
 };
 
 } // namespace UpdatesScreen

@@ -1,14 +1,13 @@
 #include "Scan/FinishedState.h"
 
 #include "Core/FileUtils.h"
-#include "Look/CardModifier.h"
-#include "Look/ElidedLabel.h"
 #include "Look/StyledButton.h"
 #include "Look/SuccessArt.h"
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
+#include "Scan/FailureCard.h"
 #include "Scan/ScanViewModel.h"
 
 #include <algorithm>
@@ -91,15 +90,14 @@ QString FinishedState::captionText(bool threats, qint64 removedCount)
 
 QString FinishedState::failureHeader(qsizetype count)
 {
-    return QString::number(count) +
-           (count < 2 ? u" élément n'a pas pu être supprimé"_s : u" éléments n'ont pas pu être supprimés"_s);
+    return FailureCard::header(count);
 }
 
 FinishedState::FinishedState(ScanViewModel& model, QWidget* parent)
     : QWidget(parent), m_model(model), m_figure(new TextLabel(QString(), Theme::heroFont())),
       m_caption(new TextLabel(QString(), Theme::systemFont(14), Paint::Ink::secondary)),
       m_safetyNet(new NoticeLine(sfSymbol(u"exclamationmark.triangle.fill"), Theme::amber())),
-      m_failureHeader(new TextLabel(QString(), Theme::systemFont(12, QFont::DemiBold))),
+      m_failureCard(new FailureCard),
       m_restore(new NoticeLine(sfSymbol(u"arrow.uturn.backward.circle.fill"), Theme::mint())),
       m_undo(new StyledButton(u"Annuler ce nettoyage"_s, QuietButtonStyle{})),
       m_remaining(new StyledButton(u"Voir ce qui reste"_s, QuietButtonStyle{}))
@@ -123,22 +121,6 @@ FinishedState::FinishedState(ScanViewModel& model, QWidget* parent)
     m_safetyNet->setObjectName(u"safetyNetNotice"_s);
     column->addLayout(centred(m_safetyNet));
 
-    auto* failures = new QWidget;
-    auto* failureColumn = new QVBoxLayout(failures);
-    failureColumn->setContentsMargins(0, 0, 0, 0);
-    failureColumn->setSpacing(4);
-    m_failureHeader->setObjectName(u"failureHeader"_s);
-    failureColumn->addWidget(m_failureHeader);
-    for (int i = 0; i < shownFailures; ++i) {
-        auto* line = new ElidedLabel(QString(), Theme::monoFont(), Paint::Ink::secondary);
-        line->setObjectName(u"failureLine"_s);
-        failureColumn->addWidget(line);
-        m_failureLines.append(line);
-    }
-    m_failureCard = card(failures, 12);
-    m_failureCard->setObjectName(u"failureCard"_s);
-    m_failureCard->setMaximumWidth(reportWidth);
-    m_failureCard->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     column->addLayout(centred(m_failureCard));
 
     m_restore->setObjectName(u"restoreNotice"_s);
@@ -160,7 +142,7 @@ FinishedState::FinishedState(ScanViewModel& model, QWidget* parent)
 
     connect(newScan, &QAbstractButton::clicked, this, [this] { m_model.scan(); });
     connect(m_undo, &QAbstractButton::clicked, this, [this] { m_model.undoLastCleaning(); });
-    connect(m_remaining, &QAbstractButton::clicked, this, [this] { m_model.setAllSelected(false); });
+    connect(m_remaining, &QAbstractButton::clicked, this, [this] { m_model.showRemaining(); });
     connect(&m_model, &ScanViewModel::changed, this, &FinishedState::refresh);
     refresh();
 }
@@ -175,13 +157,7 @@ void FinishedState::refresh()
     m_safetyNet->setText(safetyNet.value_or(QString()));
     m_safetyNet->setVisible(safetyNet.has_value());
 
-    const QStringList& failures = m_model.failures();
-    m_failureCard->setVisible(!failures.isEmpty());
-    m_failureHeader->setText(failureHeader(failures.size()));
-    for (int i = 0; i < shownFailures; ++i) {
-        m_failureLines[i]->setText(i < failures.size() ? failures[i] : QString());
-        m_failureLines[i]->setVisible(i < failures.size());
-    }
+    m_failureCard->setFailures(m_model.failures());
 
     const std::optional<QString>& restore = m_model.restoreNotice();
     m_restore->setText(restore.value_or(QString()));

@@ -4,8 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-class CardModifier;
-class ElidedLabel;
+class FailureCard;
 class QLabel;
 class ScanViewModel;
 class StyledButton;
@@ -22,7 +21,6 @@ class FinishedState final : public QWidget
 
 public:
     static constexpr qreal artDiameter = 132;
-    static constexpr int shownFailures = 4;
     static constexpr int reportWidth = 480;
 
     static QString figureText(bool threats, qint64 removedCount, qint64 freedBytes);
@@ -40,9 +38,7 @@ private:
     TextLabel* m_figure;
     TextLabel* m_caption;
     NoticeLine* m_safetyNet;
-    CardModifier* m_failureCard;
-    TextLabel* m_failureHeader;
-    QList<ElidedLabel*> m_failureLines;
+    FailureCard* m_failureCard;
     NoticeLine* m_restore;
     StyledButton* m_undo;
     StyledButton* m_remaining;

@@ -23,6 +23,15 @@ QSet<QUuid>& restoring()
     return sessions;
 }
 
+// Files put back over the whole journal: a restore changes what the verdicts count.
+qsizetype restoredFiles(const QList<CleaningSession>& sessions)
+{
+    qsizetype n = 0;
+    for (const CleaningSession& session : sessions)
+        n += session.files.size() - session.unrestoredFiles();
+    return n;
+}
+
 QString count(qsizetype n, const QString& singular, const QString& plural)
 {
     return QString::number(n) + u' ' + (n < 2 ? singular : plural);
@@ -183,6 +192,7 @@ void HistoryModel::restoreFromSnapshot(const CleaningSession& session)
 void HistoryModel::measureRegrowth()
 {
     m_measuredCount = sessions().size();
+    m_measuredRestored = restoredFiles(sessions());
     m_measuring = true;
     // A newer run replaces this one: the line stops it and drops what it would still publish.
     m_measureJobs.start([list = sessions(), now = m_clock()](const Background::Job& job) {
@@ -214,7 +224,7 @@ void HistoryModel::start()
     const qsizetype n = sessions().size();
     if (n == 0)
         m_measuredCount = 0; // the list is hidden: showing it again measures again
-    else if (n != m_measuredCount)
+    else if (n != m_measuredCount || restoredFiles(sessions()) != m_measuredRestored)
         measureRegrowth();
 }
 

@@ -67,8 +67,8 @@ public:
     void restoreFromSnapshot(const CleaningSession& session);
     // Starts a measuring run over the journal as it stands, replacing any run under way.
     void measureRegrowth();
-    // The window shows: measures when the journal holds sessions and their number differs from the last
-    // run's (every later change of that number measures again by itself).
+    // The window shows: measures when the journal holds sessions and their number, or the number of files put
+    // back, differs from the last run's (every later change of either measures again by itself).
     void start();
 
     // Snapshot restores started by any window and not yet journaled.
@@ -103,7 +103,8 @@ private:
     std::optional<QString> m_notice;
     QList<Aftermath::Verdict> m_verdicts;
     QHash<QUuid, Aftermath::Regrowth> m_regrowths;
-    qsizetype m_measuredCount = 0; // the number of sessions the last run started on; 0 while the list is hidden
+    qsizetype m_measuredCount = 0;    // the number of sessions the last run started on; 0 while the list is hidden
+    qsizetype m_measuredRestored = 0; // the files put back when it started
     bool m_measuring = false;
     Background::JobLine m_measureJobs{this};
 };

@@ -7,6 +7,7 @@
 #include "Look/CardModifier.h"
 #include "Look/DisclosureChevron.h"
 #include "Look/Divider.h"
+#include "Look/ElidedLabel.h"
 #include "Look/EmptyArt.h"
 #include "Look/IconTile.h"
 #include "Look/Paint.h"
@@ -134,6 +135,7 @@ constexpr int kRowTrailing = 14;
 constexpr int kRowSpacing = 11;
 constexpr int kIconSize = 16;
 constexpr int kSizeWidth = 66;
+constexpr int kDetailsSpacing = 6;
 
 } // namespace
 
@@ -378,6 +380,100 @@ void FileList::paintEvent(QPaintEvent* event)
         FileRow::paint(painter, rowRect(row), m_files[row], row == m_hovered, this, m_workspace);
 }
 
+// ------------------------------------------------------------------------------------------ DetailsLine
+
+DetailsLine::DetailsLine(QWidget* parent) : QWidget(parent)
+{
+    setFont(Theme::systemFont(11));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void DetailsLine::setPieces(const QList<Piece>& pieces)
+{
+    m_pieces = pieces;
+    updateGeometry();
+    update();
+}
+
+QSize DetailsLine::sizeHint() const
+{
+    const QFontMetrics metrics = fontMetrics();
+    int width = 0;
+    for (const Piece& piece : m_pieces)
+        width += metrics.horizontalAdvance(piece.text);
+    width += kDetailsSpacing * int(std::max<qsizetype>(0, m_pieces.size() - 1));
+    return {width, metrics.height()};
+}
+
+QSize DetailsLine::minimumSizeHint() const
+{
+    return {0, fontMetrics().height()};
+}
+
+QList<QRect> DetailsLine::layoutPieces(QStringList* shown) const
+{
+    const QFontMetrics metrics = fontMetrics();
+    // Short of room the date gives way first, then the line is shortened from its end.
+    int excess = sizeHint().width() - width();
+    QList<QRect> rects;
+    int x = 0;
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        const QString& text = m_pieces[i].text;
+        int wanted = metrics.horizontalAdvance(text);
+        if (i == 0 && excess > 0) {
+            // It keeps its first characters (the day and the month), so that it still reads as a date.
+            const int least = std::min(wanted, metrics.horizontalAdvance(text.left(6) + u"…"_s) + 1);
+            const int given = std::max(least, wanted - excess);
+            excess -= wanted - given;
+            wanted = given;
+        }
+        const int room = std::max(0, width() - x);
+        const int w = std::min(wanted, room);
+        rects.append(QRect(x, 0, w, height()));
+        if (shown != nullptr)
+            shown->append(w < metrics.horizontalAdvance(text) ? metrics.elidedText(text, Qt::ElideRight, w) : text);
+        x += w + kDetailsSpacing;
+    }
+    // A separator goes with the piece after it.
+    for (qsizetype i = 1; shown != nullptr && i < m_pieces.size(); ++i) {
+        if ((*shown)[i].isEmpty() && m_pieces[i - 1].text == u"·"_s)
+            (*shown)[i - 1].clear();
+    }
+    return rects;
+}
+
+void DetailsLine::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStringList shown;
+    const QList<QRect> rects = layoutPieces(&shown);
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        if (rects[i].width() <= 0 || shown[i].isEmpty())
+            continue;
+        painter.setPen(m_pieces[i].colour.value_or(Paint::ink(this, Paint::Ink::secondary)));
+        painter.drawText(rects[i], Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown[i]);
+    }
+}
+
+bool DetailsLine::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QList<QRect> rects = layoutPieces(nullptr);
+        QString tip;
+        for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+            if (rects[i].contains(help->pos()))
+                tip = m_pieces[i].toolTip;
+        }
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 // ------------------------------------------------------------------------------------------ SessionCard
 
 SessionCard::SessionCard(Platform::Workspace& workspace, Actions actions, QWidget* parent)
@@ -397,16 +493,16 @@ SessionCard::SessionCard(Platform::Workspace& workspace, Actions actions, QWidge
     m_headerRow->setContentsMargins(14, 12, 14, 12);
     m_headerRow->setSpacing(12);
 
+    // The title and the details give way (shortened with "…") before the buttons and the figure do.
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
-    m_title = new TextLabel(QString(), Theme::systemFont(13.5, QFont::DemiBold));
+    m_title = new ElidedLabel(QString(), Theme::systemFont(13.5, QFont::DemiBold));
+    m_title->setElideMode(Qt::ElideRight);
     titles->addWidget(m_title);
-    m_detailsRow = new QHBoxLayout;
-    m_detailsRow->setSpacing(6);
-    titles->addLayout(m_detailsRow);
-    m_headerRow->addLayout(titles);
+    m_detailsLine = new DetailsLine;
+    titles->addWidget(m_detailsLine);
+    m_headerRow->addLayout(titles, 1);
     m_headerRow->addSpacing(12);
-    m_headerRow->addStretch(1);
 
     m_restore = new StyledButton(u"Remettre en place"_s, QuietButtonStyle{});
     connect(m_restore, &StyledButton::clicked, this, [this] { m_actions.restore ? m_actions.restore() : void(); });
@@ -414,8 +510,9 @@ SessionCard::SessionCard(Platform::Workspace& workspace, Actions actions, QWidge
     connect(m_snapshot, &StyledButton::clicked, this,
             [this] { m_actions.restoreFromSnapshot ? m_actions.restoreFromSnapshot() : void(); });
     m_freed = new TextLabel(QString(), Theme::systemFont(13, QFont::DemiBold, Theme::Design::rounded));
-    m_freed->setMinimumWidth(74);
+    m_freed->setObjectName(u"sessionFreed"_s);
     m_freed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_freed->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     m_chevron = new DisclosureChevron(false);
     m_headerRow->addWidget(m_restore);
     m_headerRow->addWidget(m_snapshot);
@@ -454,7 +551,9 @@ void SessionCard::show(const CleaningSession& session, bool expanded,
     m_snapshot->setVisible(session.snapshotStamp.has_value() && unrestored >= 1);
     m_snapshot->setToolTip(QString::number(unrestored) + u" élément(s) — demande votre "_s +
                            u"mot de passe, le temps de monter l'instantané"_s);
-    m_freed->setText(HistoryModel::byteText(session.freedBytes));
+    m_freed->setText(HistoryModel::byteText(session.keptBytes()));
+    // At least 74 points, and never narrower than its text: a figure is never cut.
+    m_freed->setFixedWidth(std::max(74, m_freed->sizeHint().width()));
     m_chevron->setExpanded(expanded);
 
     if (expanded && expanded == m_expanded && m_list != nullptr && filesChanged && m_rowCount == session.files.size()) {
@@ -476,32 +575,24 @@ void SessionCard::rebuildDetails(const std::optional<Aftermath::Regrowth>& regro
     if (m_details && *m_details == key)
         return;
     m_details = key;
-    if (m_detailLabels.isEmpty()) {
-        // Date, "·", count, "·", failures, "·", come back: made once, shown as the session asks.
-        const QFont font = Theme::systemFont(11);
-        for (int i = 0; i < 7; ++i) {
-            QLabel* label = i == 4 || i == 6
-                                ? colouredLabel(QString(), font, Theme::amber())
-                                : new TextLabel(i % 2 == 1 ? u"·"_s : QString(), font, Paint::Ink::secondary);
-            m_detailsRow->addWidget(label);
-            m_detailLabels.append(label);
-        }
-        m_detailsRow->addStretch(1);
+    // Date, "·", count, then "·" and the failures, "·" and what came back, as the session asks.
+    QList<DetailsLine::Piece> pieces{
+        {DateTimeFormatter::mediumDateShortTime().string(m_session.date.toLocalTime()), {}, {}},
+        {u"·"_s, {}, {}},
+        {plural(m_session.files.size(), u"élément"_s, u"éléments"_s), {}, {}}};
+    if (m_session.failureCount >= 1) {
+        pieces.append({u"·"_s, {}, {}});
+        pieces.append(
+            {QString::number(m_session.failureCount) + (m_session.failureCount == 1 ? u" échec"_s : u" échecs"_s),
+             Theme::amber(),
+             {}});
     }
-    m_detailLabels[0]->setText(DateTimeFormatter::mediumDateShortTime().string(m_session.date.toLocalTime()));
-    m_detailLabels[2]->setText(plural(m_session.files.size(), u"élément"_s, u"éléments"_s));
-    const bool failures = m_session.failureCount >= 1;
-    m_detailLabels[3]->setVisible(failures);
-    m_detailLabels[4]->setVisible(failures);
-    m_detailLabels[4]->setText(QString::number(m_session.failureCount) +
-                               (m_session.failureCount == 1 ? u" échec"_s : u" échecs"_s));
-    m_detailLabels[5]->setVisible(back > 0);
-    m_detailLabels[6]->setVisible(back > 0);
     if (back > 0) {
-        m_detailLabels[6]->setText(HistoryModel::byteText(regrowth->returned) + u" revenus"_s);
-        m_detailLabels[6]->setToolTip(QString::number(back) + u" emplacement(s) sont réoccupés "_s +
-                                      u"depuis ce nettoyage."_s);
+        pieces.append({u"·"_s, {}, {}});
+        pieces.append({HistoryModel::byteText(regrowth->returned) + u" revenus"_s, Theme::amber(),
+                       QString::number(back) + u" emplacement(s) sont réoccupés "_s + u"depuis ce nettoyage."_s});
     }
+    m_detailsLine->setPieces(pieces);
 }
 
 void SessionCard::showRegrowth(const std::optional<Aftermath::Regrowth>& regrowth)
@@ -513,10 +604,8 @@ void SessionCard::showRegrowth(const std::optional<Aftermath::Regrowth>& regrowt
 QStringList SessionCard::details() const
 {
     QStringList texts;
-    for (QLabel* label : m_detailLabels) {
-        if (!label->isHidden())
-            texts.append(label->text());
-    }
+    for (const DetailsLine::Piece& piece : m_detailsLine->pieces())
+        texts.append(piece.text);
     return texts;
 }
 
@@ -694,6 +783,7 @@ HistoryView::HistoryView(History& history, Platform::Workspace& workspace, QWidg
     m_scroll = new QScrollArea;
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // the cards give way instead
     m_scroll->viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
     content->setAutoFillBackground(false);

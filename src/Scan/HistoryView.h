@@ -3,6 +3,7 @@
 #include "Core/Aftermath.h"
 #include "Core/CleaningSession.h"
 
+#include <QColor>
 #include <QDateTime>
 #include <QHash>
 #include <QRect>
@@ -14,6 +15,7 @@
 
 class CardModifier;
 class DisclosureChevron;
+class ElidedLabel;
 class History;
 class HistoryModel;
 class IconTile;
@@ -80,6 +82,39 @@ private:
     int m_hovered = -1;
 };
 
+// The details line under a session card's title: its pieces in a row, 6 points apart, each in its own colour.
+// Short of room the date gives way first, down to its day and month, then the line is shortened from its end with
+// "…".
+class DetailsLine final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    struct Piece {
+        QString text;
+        std::optional<QColor> colour; // the secondary label colour when absent
+        QString toolTip;
+    };
+
+    explicit DetailsLine(QWidget* parent = nullptr);
+
+    void setPieces(const QList<Piece>& pieces);
+    const QList<Piece>& pieces() const { return m_pieces; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // Where each piece is drawn at the current width, and with `shown` the text drawn there.
+    QList<QRect> layoutPieces(QStringList* shown) const;
+
+    QList<Piece> m_pieces;
+};
+
 // One journaled cleaning: a header line that opens and closes it, its two ways back, and once open its first
 // 200 files. It keeps no state: the history screen gives it everything again after each change.
 class SessionCard final : public QWidget
@@ -109,6 +144,7 @@ public:
     // The "… et N autres éléments." line, while shown.
     QLabel* moreLine() const { return m_more; }
     IconTile* tile() const { return m_tile; }
+    QLabel* freedLabel() const { return m_freed; }
     // The texts of the details line, in order.
     QStringList details() const;
 
@@ -137,9 +173,8 @@ private:
     QHBoxLayout* m_headerRow;
     IconTile* m_tile = nullptr;
     QString m_tileModule;
-    QLabel* m_title;
-    QHBoxLayout* m_detailsRow;
-    QList<QLabel*> m_detailLabels;
+    ElidedLabel* m_title;
+    DetailsLine* m_detailsLine;
     StyledButton* m_restore;
     StyledButton* m_snapshot;
     QLabel* m_freed;

@@ -212,6 +212,18 @@ void ScanViewModel::setAllSelected(bool selected)
     emit changed();
 }
 
+void ScanViewModel::showRemaining()
+{
+    if (m_phase != Phase::finished || m_groups.isEmpty())
+        return;
+    for (ScanGroup& group : m_groups) {
+        for (ScanItem& item : group.items)
+            item.isSelected = false;
+    }
+    m_phase = Phase::results;
+    emit changed();
+}
+
 void ScanViewModel::toggleGroupSelection(const QUuid& groupID)
 {
     for (ScanGroup& group : m_groups) {

@@ -71,6 +71,9 @@ public:
 
     // Selecting a whole group ("Tout cocher", its box) leaves the first copy of a group of copies.
     void setAllSelected(bool selected);
+    // From the finished report back to the review of what the cleaning left, nothing ticked. Only in the finished
+    // phase with items left.
+    void showRemaining();
     void toggleGroupSelection(const QUuid& groupID);
     void toggleExpanded(const QUuid& groupID);
     void toggleItem(const QUuid& itemID, const QUuid& groupID);

@@ -17,6 +17,7 @@
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
+#include "Scan/FailureCard.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
 #include "Scan/ScanningState.h"
@@ -320,7 +321,7 @@ public:
     explicit FinishedContent(ScanViewModel& model)
         : Content(u"finishedContent"_s, model),
           m_freed(new TextLabel(QString(), Theme::systemFont(18, QFont::DemiBold))),
-          m_ignored(colouredLine(u"ignoredLine"_s, 11, QFont::Normal, Theme::amber())),
+          m_ignored(colouredLine(u"ignoredLine"_s, 11, QFont::Normal, Theme::amber())), m_failures(new FailureCard),
           m_safetyNet(colouredLine(u"safetyNetNotice"_s, 11, QFont::Normal, Theme::amber()))
     {
         add(new SuccessArt(150, Theme::mint()));
@@ -329,6 +330,10 @@ public:
         m_freed->setObjectName(u"freedLine"_s);
         report->addWidget(m_freed, 0, Qt::AlignHCenter);
         report->addLayout(centred(m_ignored));
+        // Which items stayed, and why, as the module screens say it.
+        QHBoxLayout* failures = centred(m_failures);
+        failures->setContentsMargins(0, 6, 0, 6);
+        report->addLayout(failures);
         // When no snapshot could be taken before the cleaning, the user is told there is no way back through one.
         m_safetyNet->setMaximumWidth(invitationWidth);
         report->addLayout(centred(m_safetyNet));
@@ -345,6 +350,7 @@ public:
         const QStringList& failures = m_model.failures();
         m_ignored->setText(ignoredText(failures.size()));
         m_ignored->setVisible(!failures.isEmpty());
+        m_failures->setFailures(failures);
         const std::optional<QString>& safetyNet = m_model.safetyNetNotice();
         m_safetyNet->setText(safetyNet.value_or(QString()));
         m_safetyNet->setVisible(safetyNet.has_value());
@@ -353,6 +359,7 @@ public:
 private:
     TextLabel* m_freed;
     QLabel* m_ignored;
+    FailureCard* m_failures;
     QLabel* m_safetyNet;
 };
 

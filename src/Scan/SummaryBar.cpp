@@ -62,7 +62,8 @@ void SummaryBar::refresh()
         const qsizetype total = m_model.totalItemCount();
         m_figure->setText(QString::number(selected));
         m_unit->setText(selected < 2 ? u"menace"_s : u"menaces"_s);
-        m_caption->setText(u"sélectionnées sur "_s + QString::number(total) +
+        // Each participle agrees with its own count, singular below 2.
+        m_caption->setText((selected < 2 ? u"sélectionnée sur "_s : u"sélectionnées sur "_s) + QString::number(total) +
                            (total < 2 ? u" détectée"_s : u" détectées"_s));
         m_selection->hide();
     } else {

@@ -4,6 +4,7 @@
 #include "Core/Formatters.h"
 #include "Look/CardModifier.h"
 #include "Look/ElidedLabel.h"
+#include "Look/SpinnerRing.h"
 #include "Look/StyledButton.h"
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
@@ -220,13 +221,21 @@ AppDetail::AppDetail(const InstalledApp& app, UninstallerModel& model, Platform:
     connect(reveal, &QAbstractButton::clicked, this, [&workspace, url = app.url] { workspace.reveal(url); });
     buttons->addWidget(reveal);
     buttons->addStretch(1);
-    auto* uninstall = new StyledButton(u"Désinstaller"_s, PrimaryButtonStyle{Theme::dangerGradient(), true});
-    uninstall->setObjectName(u"uninstallButton"_s);
-    connect(uninstall, &QAbstractButton::clicked, this, [this] {
+    // From the confirmation to the end, also while an open application is given time to quit: what it is doing.
+    m_progress = new SpinnerRing(2);
+    m_progress->setObjectName(u"uninstallProgress"_s);
+    m_progress->setFixedSize(16, 16);
+    buttons->addWidget(m_progress);
+    m_stage = new TextLabel(QString(), Theme::systemFont(11.5), Paint::Ink::secondary);
+    m_stage->setObjectName(u"uninstallStage"_s);
+    buttons->addWidget(m_stage);
+    m_uninstall = new StyledButton(u"Désinstaller"_s, PrimaryButtonStyle{Theme::dangerGradient(), true});
+    m_uninstall->setObjectName(u"uninstallButton"_s);
+    connect(m_uninstall, &QAbstractButton::clicked, this, [this] {
         if (m_onUninstall)
             m_onUninstall();
     });
-    buttons->addWidget(uninstall);
+    buttons->addWidget(m_uninstall);
     pane->addLayout(buttons);
 
     connect(m_model, &UninstallerModel::changed, this, &AppDetail::refresh);
@@ -245,6 +254,14 @@ void AppDetail::refresh()
 {
     if (!m_model)
         return;
+    const std::optional<QString> stage = m_model->uninstallStage(m_app.id);
+    m_progress->setVisible(stage.has_value());
+    m_stage->setVisible(stage.has_value());
+    m_stage->setText(stage.value_or(QString()));
+    if (m_uninstall->isEnabled() == stage.has_value()) {
+        m_uninstall->setEnabled(!stage);
+        m_uninstall->setButtonStyle(PrimaryButtonStyle{Theme::dangerGradient(), !stage});
+    }
     if (m_leftoversBox->isChecked() != m_model->removeLeftovers()) {
         const QSignalBlocker quiet(m_leftoversBox);
         m_leftoversBox->setChecked(m_model->removeLeftovers());

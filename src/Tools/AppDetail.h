@@ -10,6 +10,9 @@
 #include <functional>
 
 class QCheckBox;
+class SpinnerRing;
+class StyledButton;
+class TextLabel;
 class QVBoxLayout;
 namespace Platform {
 class Workspace;
@@ -51,6 +54,9 @@ private:
     QPointer<UninstallerModel> m_model;
     std::function<void()> m_onUninstall;
     QCheckBox* m_leftoversBox = nullptr;
+    SpinnerRing* m_progress = nullptr;
+    TextLabel* m_stage = nullptr;
+    StyledButton* m_uninstall = nullptr;
     QWidget* m_receipts = nullptr;
     QVBoxLayout* m_receiptsLayout = nullptr;
     // What the receipts section shows now, so that it is rebuilt only when that changes.

@@ -137,6 +137,7 @@ void ShredderModel::shred()
     m_status.clear();
     m_shreddedCount = 0;
     m_failures.clear();
+    m_reasons.clear();
     emit changed();
 
     // The job runs to its end whatever becomes of the model (it is given no stop token) and holds a ticket
@@ -153,21 +154,24 @@ void ShredderModel::shred()
                           [relay](double fraction, const QString& label) { relay->report(fraction, label); });
         history.record(report, ModuleID::shredder);
         // What failed stays queued; what was removed, or was already gone, leaves.
-        QSet<QString> failed;
+        QHash<QString, QString> failed;
         for (const Removal::Failure& failure : report.failures)
-            failed.insert(QDir::cleanPath(failure.url));
+            failed.insert(QDir::cleanPath(failure.url), failure.reason);
         QSet<QUuid> done;
+        QHash<QUuid, QString> reasons;
         for (const ScanItem& item : jobItems) {
-            if (!failed.contains(item.url))
+            if (const auto reason = failed.constFind(item.url); reason != failed.cend())
+                reasons.insert(item.id, *reason);
+            else
                 done.insert(item.id);
         }
         QStringList failures;
         for (const Removal::Failure& failure : report.failures)
             failures.append(FileUtils::abbreviatedPath(failure.url) + u" — "_s + failure.reason);
         const int removed = int(report.removed.size());
-        job.deliver([job, relay, done, removed, failures] {
+        job.deliver([job, relay, done, removed, failures, reasons] {
             relay->flush();
-            modelOf(job)->finish(done, removed, failures);
+            modelOf(job)->finish(done, removed, failures, reasons);
         });
     });
 }
@@ -180,13 +184,23 @@ void ShredderModel::applyProgress(double fraction, const std::optional<QString>&
     emit changed();
 }
 
-void ShredderModel::finish(const QSet<QUuid>& done, int removed, const QStringList& failures)
+std::optional<QString> ShredderModel::failureReason(const QUuid& id) const
+{
+    const auto found = m_reasons.constFind(id);
+    if (found == m_reasons.cend())
+        return std::nullopt;
+    return *found;
+}
+
+void ShredderModel::finish(const QSet<QUuid>& done, int removed, const QStringList& failures,
+                           const QHash<QUuid, QString>& reasons)
 {
     // Only the job's own items leave; anything added while it ran stays queued.
     m_items.removeIf([&](const ScanItem& item) { return done.contains(item.id); });
     m_shredding = false;
     m_shreddedCount = removed;
     m_failures = failures;
+    m_reasons = reasons;
     m_progress = 1;
     m_status.clear();
     emit changed();

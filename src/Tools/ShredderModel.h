@@ -4,6 +4,7 @@
 #include "Core/ModelServices.h"
 #include "Core/ScanModel.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -33,6 +34,8 @@ public:
     // Items the last job removed.
     int shreddedCount() const { return m_shreddedCount; }
     const QStringList& failures() const { return m_failures; }
+    // Why the last job left this queued item in place (French), if it did.
+    std::optional<QString> failureReason(const QUuid& id) const;
 
     qint64 totalSize() const;
 
@@ -54,7 +57,8 @@ private:
     static bool refused(const QString& path);
     void applyProgress(double fraction, const std::optional<QString>& status);
     void applySize(const QUuid& id, qint64 bytes);
-    void finish(const QSet<QUuid>& done, int removed, const QStringList& failures);
+    void finish(const QSet<QUuid>& done, int removed, const QStringList& failures,
+                const QHash<QUuid, QString>& reasons);
 
     ModelServices m_services; // references to the shared services
     QList<ScanItem> m_items;
@@ -65,6 +69,7 @@ private:
     int m_passes = 3;
     int m_shreddedCount = 0;
     QStringList m_failures;
+    QHash<QUuid, QString> m_reasons; // by item, for the items the last job left
     std::vector<std::unique_ptr<Background::JobLine>> m_measures;
     Background::JobLine m_job{this};
 };

@@ -2,6 +2,7 @@
 
 #include "Core/FileUtils.h"
 #include "Core/Formatters.h"
+#include "Look/ElidedLabel.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
@@ -210,7 +211,19 @@ void ShredderView::refresh()
         line->addWidget(icon);
         auto* name = new QLabel(item.name);
         name->setToolTip(FileUtils::abbreviatedPath(item.url));
-        line->addWidget(name, 1);
+        // An item the last job could not shred says why, under its name.
+        auto* texts = new QVBoxLayout;
+        texts->setSpacing(1);
+        texts->addWidget(name);
+        if (const std::optional<QString> reason = m_model->failureReason(item.id)) {
+            auto* why = new ElidedLabel(*reason, Theme::systemFont(11));
+            why->setElideMode(Qt::ElideRight);
+            why->setColor(Theme::amber());
+            why->setToolTip(*reason);
+            why->setObjectName(u"shredFailure"_s);
+            texts->addWidget(why);
+        }
+        line->addLayout(texts, 1);
         line->addWidget(new QLabel(m_model->isMeasuring(item.id) ? QString() : sizeText(item.size)));
         auto* remove = new QPushButton(u"✕"_s);
         remove->setAccessibleName(u"Retirer"_s);

@@ -109,6 +109,7 @@ void UninstallerModel::refresh()
     m_loading = true;
     m_progress = 0;
     m_notice.reset();
+    m_done.reset();
     emit changed();
     m_inventory.start([inventory = m_seams.inventory](const Background::Job& job) {
         auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
@@ -168,10 +169,28 @@ void UninstallerModel::publishTraces(const QList<Receipts::Trace>& traces)
     emit changed();
 }
 
+std::optional<QString> UninstallerModel::uninstallStage(const QUuid& id) const
+{
+    const auto found = m_stages.constFind(id);
+    if (found == m_stages.cend())
+        return std::nullopt;
+    return *found;
+}
+
+void UninstallerModel::setStage(const QUuid& id, const QString& stage)
+{
+    if (!m_stages.contains(id))
+        return;
+    m_stages.insert(id, stage);
+    emit changed();
+}
+
 void UninstallerModel::uninstall(const InstalledApp& app, bool removeLeftovers)
 {
     m_notice.reset();
+    m_done.reset();
     ++m_running;
+    m_stages.insert(app.id, u"Mise à la corbeille…"_s);
     emit changed();
 
     // The job ignores its stop token: once confirmed, an uninstall runs to its end and is journaled whatever
@@ -181,6 +200,7 @@ void UninstallerModel::uninstall(const InstalledApp& app, bool removeLeftovers)
                  &engine = m_services.removal, &history = m_services.history](const Background::Job& job) mutable {
         Outcome outcome;
         if (app.isRunning()) {
+            job.deliver([job, id = app.id] { modelOf(job)->setStage(id, u"Fermeture de l'application…"_s); });
             app.terminate();
             // Moving an open application's files from under it could lose unsaved work: wait until it is gone,
             // and leave everything in place when it stays open.
@@ -196,18 +216,22 @@ void UninstallerModel::uninstall(const InstalledApp& app, bool removeLeftovers)
             }
         }
         if (!outcome.quitRefused) {
+            job.deliver([job, id = app.id] { modelOf(job)->setStage(id, u"Mise à la corbeille…"_s); });
             outcome.report = engine.remove(InstalledApp::bundleItems(app, removeLeftovers));
             history.record(outcome.report, ModuleID::uninstaller);
             outcome.bundleGone = !stillThere(app.url);
         }
         ticket.reset();
-        job.deliver([job, id = app.id, outcome] { modelOf(job)->finishUninstall(id, outcome); });
+        job.deliver(
+            [job, app, removeLeftovers, outcome] { modelOf(job)->finishUninstall(app, removeLeftovers, outcome); });
     });
 }
 
-void UninstallerModel::finishUninstall(const QUuid& id, const Outcome& outcome)
+void UninstallerModel::finishUninstall(const InstalledApp& app, bool removeLeftovers, const Outcome& outcome)
 {
+    const QUuid id = app.id;
     --m_running;
+    m_stages.remove(id);
     if (outcome.quitRefused) {
         m_notice = Notice{u"Désinstallation annulée"_s,
                           u"L'application ne s'est pas fermée : rien n'a été mis à la corbeille."_s};
@@ -218,9 +242,11 @@ void UninstallerModel::finishUninstall(const QUuid& id, const Outcome& outcome)
             m_notice = Notice{u"Désinstallation incomplète"_s,
                               Uninstaller::failureMessage(int(failures.size()), failures.first().reason)};
         }
+        if (failures.isEmpty() && outcome.bundleGone)
+            m_done = Notice{u"Désinstallation terminée"_s, Uninstaller::doneMessage(app, removeLeftovers)};
         // An application whose bundle could not go stays listed and selected, with the banner saying why.
         if (outcome.bundleGone) {
-            m_apps.removeIf([&](const InstalledApp& app) { return app.id == id; });
+            m_apps.removeIf([&](const InstalledApp& listed) { return listed.id == id; });
             const QList<InstalledApp> shown = visibleApps();
             m_selected = shown.isEmpty() ? std::nullopt : std::optional<QUuid>(shown.first().id);
         }

@@ -9,6 +9,7 @@
 #include "Tools/UninstallerRules.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -70,8 +71,13 @@ public:
     const QList<Receipts::Trace>& traces() const { return m_traces; }
     bool isReadingReceipts() const { return m_readingReceipts; }
     const std::optional<Notice>& notice() const { return m_notice; }
+    // What the last uninstall that went through whole removed, until the next uninstall or inventory.
+    const std::optional<Notice>& done() const { return m_done; }
     // Uninstalls started and not finished yet.
     int uninstallsRunning() const { return m_running; }
+    // What the uninstall of that application is doing now ("Fermeture de l'application…", then "Mise à la
+    // corbeille…"), from the confirmation to its end; nothing while none runs.
+    std::optional<QString> uninstallStage(const QUuid& id) const;
 
     void setQuery(const QString& query);
     void setFilter(Filter filter);
@@ -108,7 +114,8 @@ private:
     void applyProgress(double fraction, const std::optional<QString>& status);
     void publishInventory(const QList<InstalledApp>& apps);
     void publishTraces(const QList<Receipts::Trace>& traces);
-    void finishUninstall(const QUuid& id, const Outcome& outcome);
+    void finishUninstall(const InstalledApp& app, bool removeLeftovers, const Outcome& outcome);
+    void setStage(const QUuid& id, const QString& stage);
 
     ModelServices m_services;
     Seams m_seams;
@@ -124,6 +131,8 @@ private:
     QList<Receipts::Trace> m_traces;
     bool m_readingReceipts = false;
     std::optional<Notice> m_notice;
+    std::optional<Notice> m_done;
+    QHash<QUuid, QString> m_stages; // by application, while its uninstall runs
     int m_running = 0;
 
     Background::JobLine m_inventory{this};

@@ -101,4 +101,14 @@ QString failureMessage(int failures, const QString& firstReason)
     return QString::number(failures) + u' ' + said + u" : "_s + firstReason;
 }
 
+QString doneMessage(const InstalledApp& app, bool removeLeftovers)
+{
+    const qsizetype files = removeLeftovers ? app.leftovers.size() : 0;
+    const QString name = u"L'application « "_s + app.name + u" »"_s;
+    if (files == 0)
+        return name + u" a été mise à la corbeille. L'historique de nettoyage peut la remettre en place."_s;
+    return name + (files < 2 ? u" et son fichier associé"_s : u" et ses %1 fichiers associés"_s.arg(files)) +
+           u" ont été mis à la corbeille. L'historique de nettoyage peut les remettre en place."_s;
+}
+
 } // namespace Uninstaller

@@ -46,4 +46,7 @@ Platform::Ask::Question confirmation(const InstalledApp& app, bool removeLeftove
 // The message of the "Désinstallation incomplète" banner: how many items stayed and the first reason.
 QString failureMessage(int failures, const QString& firstReason);
 
+// The message of the "Désinstallation terminée" banner: what went to the Trash, and how to get it back.
+QString doneMessage(const InstalledApp& app, bool removeLeftovers);
+
 } // namespace Uninstaller

@@ -377,7 +377,10 @@ void UninstallerView::refresh()
     const UninstallerModel& model = *m_model;
     m_refresh->setVisible(!model.isLoading());
 
-    const QString bannerKey = model.notice() ? model.notice()->title + u'\n' + model.notice()->message : QString();
+    // A warning when an uninstall fell short, else the word that the last one went through.
+    const std::optional<UninstallerModel::Notice>& notice = model.notice() ? model.notice() : model.done();
+    const QString bannerKey =
+        notice ? QString(model.notice() ? u"!"_s : u"="_s) + notice->title + u'\n' + notice->message : QString();
     if (bannerKey != m_bannerKey) {
         m_bannerKey = bannerKey;
         if (m_banner) {
@@ -385,9 +388,11 @@ void UninstallerView::refresh()
             delete m_banner;
             m_banner = nullptr;
         }
-        if (const auto& notice = model.notice()) {
-            m_banner = new NoticeBanner(NoticeBanner::Kind::warning, notice->title, notice->message);
-            m_banner->setObjectName(u"uninstallNotice"_s);
+        if (notice) {
+            const bool warning = model.notice().has_value();
+            m_banner = new NoticeBanner(warning ? NoticeBanner::Kind::warning : NoticeBanner::Kind::info, notice->title,
+                                        notice->message);
+            m_banner->setObjectName(warning ? u"uninstallNotice"_s : u"uninstallDone"_s);
             m_bannerSlot->addWidget(m_banner);
         }
     }

@@ -188,6 +188,31 @@ TEST(MainWindow, theMonitorRunsWhileTheWindowIsShown)
     EXPECT_TRUE(state.isMonitoring());
 }
 
+// A count badge beside the longest title leaves it whole, up to three digits, at the default and the smallest
+// window.
+TEST(Sidebar, titlesStayWholeBesideAThreeDigitCount)
+{
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
+    TestSupport::RecordingWorkspace workspace;
+    MainWindow window(state, workspace);
+    window.show();
+    for (const QSize size : {window.size(), window.minimumSize()}) {
+        window.resize(size);
+        QCoreApplication::processEvents();
+        const QListWidget& list = *window.sidebar()->list();
+        for (int row = 0; row < list.count(); ++row) {
+            const QListWidgetItem* item = list.item(row);
+            if (item->flags() == Qt::NoItemFlags)
+                continue;
+            const qreal room =
+                list.visualItemRect(item).width() - SidebarView::titleLeading - SidebarView::badgeRoom(999);
+            EXPECT_LE(QFontMetricsF(SidebarView::titleFont()).horizontalAdvance(item->text()), room)
+                << item->text().toStdString() << " at " << size.width();
+        }
+    }
+}
+
 // At the smallest window, a row's name and detail that do not fit end in "…" within their width, a name holding
 // a line feed stays on one line, and the sidebar still shows every title whole.
 TEST(MainWindow, textsAreShortenedNeverCutAtTheSmallestWindow)

@@ -168,6 +168,23 @@ TEST(SettingsWindow, opensOneWindowOnTheFirstTabAndRaisesIt)
     delete reopened;
 }
 
+// Escape and the platform's close shortcut close the window, whichever page shows.
+TEST(SettingsWindow, closesWithEscapeAndCtrlW)
+{
+    SettingsKit kit;
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        QPointer<QWidget> window = openSettingsWindow(kit.services);
+        auto* view = window->findChild<SettingsView*>();
+        view->setCurrentIndex(2);
+        QApplication::setActiveWindow(window);
+        QTest::keyClick(view->currentWidget(), key.key(), key.keyboardModifiers());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(window.isNull()) << key.toCombined();
+        EXPECT_EQ(settingsWindow(), nullptr);
+        delete window.data();
+    }
+}
+
 TEST(SettingsWindow, itsCommandStandsRightAboveTheHistoryItem)
 {
     AppTest::Kit kit;

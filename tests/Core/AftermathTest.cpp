@@ -75,7 +75,7 @@ TEST(Verdicts, measureWhatCameBackPerModuleSkippingRestoredFilesAndUnknownModule
     EXPECT_EQ(measured.verdicts[0].module, ModuleID::mailAttachments); // more came back than was freed
     EXPECT_EQ(measured.verdicts[1].module, ModuleID::systemJunk);
     EXPECT_EQ(measured.verdicts[1].sessions, 2);
-    EXPECT_EQ(measured.verdicts[1].freed, 104096);
+    EXPECT_EQ(measured.verdicts[1].freed, 104086); // the restored file's 10 bytes are no longer freed
     EXPECT_GE(measured.verdicts[1].returned, 16384);
     EXPECT_DOUBLE_EQ(measured.verdicts[1].averageDays, 2.0);
     EXPECT_EQ(Aftermath::verdicts(sessions, kNow), measured.verdicts);
@@ -88,6 +88,33 @@ TEST(Verdicts, measureWhatCameBackPerModuleSkippingRestoredFilesAndUnknownModule
     EXPECT_DOUBLE_EQ(first.elapsed, 86400);
     EXPECT_EQ(measured.regrowths.value(sessions[3].id).pathsBack, 1);
     EXPECT_TRUE(Aftermath::verdicts({}, kNow).isEmpty());
+}
+
+TEST(Verdicts, whatWasPutBackIsNoLongerFreed)
+{
+    struct Case {
+        qint64 freed;
+        QList<bool> restored; // one 10-byte file each
+        qint64 kept;
+    };
+    const Case cases[] = {
+        {100, {false, false}, 100}, {100, {true, false}, 90}, {100, {true, true}, 0},
+        {5, {true, false}, 0},      {-3, {false}, -3},        {0, {}, 0},
+    };
+    for (const Case& c : cases) {
+        QList<RemovedFile> files;
+        for (const bool restored : c.restored)
+            files.append(file(u"/nowhere/x"_s, restored));
+        EXPECT_EQ(session(u"systemJunk"_s, c.freed, 1, files).keptBytes(), c.kept)
+            << c.freed << ' ' << c.restored.size();
+    }
+
+    // A cleaning put back whole counts nothing in the verdicts.
+    const QList<CleaningSession> sessions{session(u"systemJunk"_s, 20, 1, {file(u"/nowhere/a"_s, true)}),
+                                          session(u"trashBins"_s, 20, 1, {file(u"/nowhere/b"_s)})};
+    const QList<Verdict> verdicts = Aftermath::verdicts(sessions, kNow);
+    ASSERT_EQ(verdicts.size(), 1);
+    EXPECT_EQ(verdicts.first().module, ModuleID::trashBins);
 }
 
 TEST(Verdicts, handEditedFiguresNeitherWrapNorStop)

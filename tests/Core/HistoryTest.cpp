@@ -135,7 +135,7 @@ TEST(History, writesTheJournalByteForByte)
     const History reread(history.fileURL());
     newer.date = QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::UTC);
     EXPECT_EQ(reread.sessions(), (QList<CleaningSession>{newer, older}));
-    EXPECT_EQ(reread.totalFreed(), 9007199254740993 + 4096);
+    EXPECT_EQ(reread.totalFreed(), 9007199254740993); // the older session was put back whole: it frees nothing now
     EXPECT_EQ(reread.session(older.id), older);
     EXPECT_FALSE(reread.session(QUuid::createUuid()).has_value());
 }

@@ -1149,6 +1149,12 @@ TEST(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACask)
     EXPECT_EQ(rowOf(u"ondine"_s), nullptr);
     ASSERT_NE(rowOf(u"atelier-photo"_s), nullptr); // its download failed
     EXPECT_NE(button(*rowOf(u"atelier-photo"_s), u"installButton"_s), nullptr);
+    // and its row says why, in brew's words
+    auto* failure = rowOf(u"atelier-photo"_s)->findChild<ElidedLabel*>(u"installFailure"_s);
+    ASSERT_NE(failure, nullptr);
+    EXPECT_TRUE(failure->isVisibleTo(view));
+    EXPECT_TRUE(failure->text().contains(u"Download failed on Cask 'atelier-photo'"_s))
+        << failure->text().toStdString();
     EXPECT_TRUE(TestSupport::contentOf(demo.path(u"/Applications/Ondine.app/Contents/Info.plist"_s))
                     .contains("<string>5.1.0</string>"));
 

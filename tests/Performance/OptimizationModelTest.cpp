@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -245,4 +246,41 @@ TEST(OptimizationModel, quittingAsksEveryProcessOfTheBundleAndNothingWhenNoneRun
     Platform::setRunningApplicationsOverride({}, {});
     const std::lock_guard lock(mutex);
     EXPECT_EQ(asked, (QList<int>{41, 43}));
+}
+
+// After "Quitter" the list is read again once the application has ended, so that its row leaves by itself; a
+// refresh under way still ends its loading.
+TEST(OptimizationModel, theListIsReadAgainOnceTheQuitApplicationHasEnded)
+{
+    TestSupport::TestServices services;
+    using Platform::RunningApplication;
+    std::atomic<bool> fooRuns{true};
+    Platform::setRunningApplicationsOverride(
+        [&]() -> QList<RunningApplication> {
+            if (!fooRuns)
+                return {};
+            return {{41, u"/Applications/Foo.app"_s, u"fr.foo"_s}};
+        },
+        [](const RunningApplication&) {});
+    const auto restore = qScopeGuard([] { Platform::setRunningApplicationsOverride({}, {}); });
+    std::atomic<int> listings{0};
+    OptimizationModel model(services.services, {{},
+                                                [&] {
+                                                    ++listings;
+                                                    return fooRuns ? QList<HeavyApp>{appOf(u"Foo"_s, 100)}
+                                                                   : QList<HeavyApp>{};
+                                                },
+                                                {}});
+    model.refresh();
+    ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
+    ASSERT_EQ(model.heavyApps().size(), 1);
+
+    model.quit(model.heavyApps().first());
+    QTest::qWait(3 * OptimizationModel::quitPollMs);
+    EXPECT_EQ(listings.load(), 1); // still running: nothing read yet
+    EXPECT_EQ(model.heavyApps().size(), 1);
+    fooRuns = false; // it ends
+    ASSERT_TRUE(waitFor([&] { return model.heavyApps().isEmpty(); }));
+    EXPECT_EQ(listings.load(), 2);
+    EXPECT_FALSE(model.isLoading());
 }

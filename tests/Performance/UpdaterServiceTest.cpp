@@ -158,9 +158,28 @@ TEST(UpdaterParsers, installVerdictNeedsStatusZeroAndNoError)
     };
     for (const Case& c : cases)
         EXPECT_EQ(UpdaterService::installSucceeded({c.status, QString::fromUtf8(c.output)}), c.succeeded) << c.output;
+    // A failure says why: the tool's last line naming an error, else the exit status.
+    const struct {
+        int status;
+        const char* output;
+        const char16_t* reason;
+    } reasons[] = {
+        {0, "==> Upgrading x\n", u""},
+        {1, "curl: (6) Could not resolve host\nError: Download failed on Cask 'x'\n==> done\n",
+         u"Error: Download failed on Cask 'x'"},
+        {1, "", u"Échec (code 1)."},
+        {-1, "", u"L'installation n'a pas pu démarrer."},
+    };
+    for (const auto& c : reasons) {
+        const UpdaterService::InstallOutcome outcome =
+            UpdaterService::installOutcome({c.status, QString::fromUtf8(c.output)});
+        EXPECT_EQ(outcome.succeeded, c.status == 0) << c.output;
+        EXPECT_EQ(outcome.reason, QString::fromUtf16(c.reason)) << c.output;
+    }
     Update manual;
     manual.command.reset();
     EXPECT_FALSE(UpdaterService::install(manual));
+    EXPECT_FALSE(UpdaterService::install(manual).reason.isEmpty());
     EXPECT_EQ(UpdaterService::sourceFromRaw(u"Éditeur"_s), UpdaterService::Source::sparkle);
     EXPECT_EQ(UpdaterService::sourceFromRaw(u"App Store"_s), UpdaterService::Source::appStore);
     EXPECT_EQ(UpdaterService::sourceFromRaw(u"homebrew"_s), std::nullopt);
@@ -229,7 +248,10 @@ TEST(UpdaterProbes, findAndInstallTheDemonstrationMacsUpdates)
     EXPECT_EQ(casks[1].currentVersion, u"5.0.4"_s);
     EXPECT_EQ(casks[1].newVersion, u"5.1.0"_s);
     EXPECT_TRUE(UpdaterService::install(casks[1]));
-    EXPECT_FALSE(UpdaterService::install(casks[0])); // its download fails: "Error: Download failed…", status 1
+    const UpdaterService::InstallOutcome failed = UpdaterService::install(casks[0]);
+    EXPECT_FALSE(failed); // its download fails: "Error: Download failed…", status 1
+    EXPECT_TRUE(failed.reason.startsWith(u"Error: Download failed on Cask 'atelier-photo'"_s))
+        << failed.reason.toStdString();
     EXPECT_EQ(namesOf(UpdaterService::outdatedCasks()), QStringList{u"atelier-photo"_s});
 
     const auto system = UpdaterService::systemUpdates();

@@ -166,9 +166,18 @@ TEST(UpdaterView, installingARowShowsItsProgressThenDropsItOrBringsTheButtonBack
         QTest::mouseClick(install, Qt::LeftButton);
         EXPECT_FALSE(install->isVisibleTo(&view));
         EXPECT_TRUE(row->findChild<QWidget*>(u"installProgress"_s)->isVisibleTo(&view));
+        auto* failure = row->findChild<ElidedLabel*>(u"installFailure"_s);
+        ASSERT_NE(failure, nullptr);
+        EXPECT_FALSE(failure->isVisibleTo(&view)); // a new attempt clears the last one's reason
         succeeds->store(success);
         gate->release();
         ASSERT_TRUE(applied.wait(5000));
+        if (!success) {
+            // The failure is said in the row, beside the button that tries again.
+            EXPECT_TRUE(failure->isVisibleTo(&view));
+            EXPECT_EQ(failure->text(), u"L'installation a échoué."_s);
+            EXPECT_TRUE(install->isVisibleTo(&view));
+        }
     }
     // The first attempt failed and left the row; the second succeeded and took the group with it.
     EXPECT_TRUE(visibleRows(view).isEmpty());

@@ -79,14 +79,6 @@ TEST_F(FinishedStateTest, theReportPutsTheSafetyNetLineAboveTheFirstFourFailures
         EXPECT_EQ(lines[i]->text(), m.failures()[i]);
     EXPECT_EQ(shown(screen, u"restoreNotice"_s), nullptr);
 
-    // "Voir ce qui reste" unchecks what is left and keeps the report.
-    ASSERT_NE(shown(screen, u"showRemainingButton"_s), nullptr);
-    click(shown(screen, u"showRemainingButton"_s));
-    EXPECT_EQ(m.selectedCount(), 0);
-    EXPECT_EQ(m.phase(), Phase::finished);
-    click(shown(screen, u"showRemainingButton"_s));
-    EXPECT_NE(shown(screen, u"finishedState"_s), nullptr);
-
     ASSERT_NE(shown(screen, u"undoButton"_s), nullptr);
     click(shown(screen, u"undoButton"_s));
     ASSERT_TRUE(waitFor([&] { return !m.isUndoing(); })); // the files move back in the background
@@ -95,6 +87,17 @@ TEST_F(FinishedStateTest, theReportPutsTheSafetyNetLineAboveTheFirstFourFailures
     EXPECT_EQ(shown(screen, u"undoButton"_s), nullptr);
     EXPECT_EQ(labelText(screen, u"finishedFigure"_s), u"0 Ko"_s);
     EXPECT_EQ(labelText(screen, u"finishedCaption"_s), u"libérés"_s);
+
+    // "Voir ce qui reste" goes back to the review of what is left, nothing ticked.
+    ASSERT_NE(shown(screen, u"showRemainingButton"_s), nullptr);
+    click(shown(screen, u"showRemainingButton"_s));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m.phase(), Phase::results);
+    EXPECT_EQ(m.totalItemCount(), 6);
+    EXPECT_EQ(m.selectedCount(), 0);
+    EXPECT_EQ(shown(screen, u"finishedState"_s), nullptr);
+    ASSERT_NE(shown(screen, u"cleanButton"_s), nullptr);
+    EXPECT_FALSE(shown(screen, u"cleanButton"_s)->isEnabled());
 }
 
 TEST_F(FinishedStateTest, aReportWithNothingInTheTrashOffersNoUndoAndShowsNoEmptyCard)

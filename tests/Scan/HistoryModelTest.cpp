@@ -216,6 +216,39 @@ TEST_F(HistoryScreenModel, measuresOffTheGuiThreadAndDropsSupersededRuns)
     QCoreApplication::processEvents();
 }
 
+// "Annuler ce nettoyage" or "Remettre en place": what was put back is no longer freed, in the header's total
+// and in the verdicts, which are measured again without being asked.
+TEST_F(HistoryScreenModel, whatWasPutBackCountsNoMore)
+{
+    const CleaningSession undone = add({trashed(u"a.bin"_s), trashed(u"b.bin"_s)});
+    CleaningSession kept;
+    kept.id = QUuid::createUuid();
+    kept.date = QDateTime::currentDateTimeUtc().addSecs(-7200);
+    kept.moduleID = u"mailAttachments"_s;
+    kept.moduleTitle = u"Pièces jointes"_s;
+    kept.freedBytes = 500'000;
+    kept.files = {trashed(u"c.bin"_s)};
+    m_history->update([&](QList<CleaningSession>& list) { list.append(kept); });
+
+    HistoryModel model(*m_history);
+    model.start();
+    ASSERT_TRUE(waitFor([&] { return !model.isMeasuring(); }));
+    EXPECT_EQ(model.verdicts().size(), 2);
+    EXPECT_EQ(model.subtitle(), u"2 passages · "_s + HistoryModel::byteText(501'000) + u" libérés au total"_s);
+
+    model.restoreFromTrash(undone.id);
+    EXPECT_EQ(model.subtitle(), u"2 passages · "_s + HistoryModel::byteText(500'000) + u" libérés au total"_s);
+    EXPECT_TRUE(model.isMeasuring());
+    ASSERT_TRUE(waitFor([&] { return !model.isMeasuring(); }));
+    ASSERT_EQ(model.verdicts().size(), 1);
+    EXPECT_EQ(model.verdicts().first().module, ModuleID::mailAttachments);
+    EXPECT_EQ(model.blockFreed(), 500'000);
+    EXPECT_EQ(model.regrowth(undone.id)->freed, 0);
+
+    // The journal keeps the figure the cleaning reported.
+    EXPECT_EQ(History(m_history->fileURL()).session(undone.id)->freedBytes, 1000);
+}
+
 TEST(HistoryTexts, sharesAndSubtitles)
 {
     struct Case {

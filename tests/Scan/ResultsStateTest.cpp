@@ -107,9 +107,10 @@ TEST_F(ResultsStateTest, aThreatResultCountsThreatsAndAMixedOneCountsBytes)
         const char16_t* figure;
         const char16_t* unit;
         const char16_t* caption;
-    } cases[] = {{1, 1, u"1", u"menace", u"sélectionnées sur 1 détectée"},
+    } cases[] = {{1, 1, u"1", u"menace", u"sélectionnée sur 1 détectée"},
                  {3, 2, u"2", u"menaces", u"sélectionnées sur 3 détectées"},
-                 {1, 0, u"0", u"menace", u"sélectionnées sur 1 détectée"}};
+                 {1, 0, u"0", u"menace", u"sélectionnée sur 1 détectée"},
+                 {3, 1, u"1", u"menace", u"sélectionnée sur 3 détectées"}};
     for (const auto& c : cases) {
         QList<ScanItem> threats;
         for (int i = 0; i < c.items; ++i) {

@@ -443,6 +443,16 @@ TEST_F(SmartScanViewTest, aFailedSafetyNetAndFailedItemsAreSaidInTheReport)
     const auto top = [&](const QString& name) { return shown(screen, name)->mapTo(&screen, QPoint(0, 0)).y(); };
     EXPECT_LT(top(u"ignoredLine"_s), top(u"safetyNetNotice"_s));
     EXPECT_LT(top(u"safetyNetNotice"_s), top(u"newScanButton"_s));
+
+    // Which items stayed and why, as the module screens list them.
+    EXPECT_LT(top(u"ignoredLine"_s), top(u"failureCard"_s));
+    EXPECT_EQ(labelText(screen, u"failureHeader"_s), u"3 éléments n'ont pas pu être supprimés"_s);
+    const QList<ElidedLabel*> lines = allShown<ElidedLabel>(screen, u"failureLine"_s);
+    ASSERT_EQ(lines.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(lines[i]->text(), m.failures()[i]);
+        EXPECT_TRUE(lines[i]->text().contains(u"locked-"_s + QString::number(i) + u" — "_s));
+    }
     EXPECT_LE(notice->mapTo(&screen, QPoint(notice->width(), 0)).x(), screen.width());
 }
 

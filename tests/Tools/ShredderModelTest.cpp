@@ -88,6 +88,12 @@ TEST(ShredderModel, keepsWhatFailedAndWhatCameDuringTheJob)
     EXPECT_EQ(urlsOf(model), (QStringList{tree.path(u"linked.bin"_s), tree.path(u"late.bin"_s)}));
     EXPECT_EQ(model.shreddedCount(), 1);
     EXPECT_EQ(model.failures().size(), 1);
+    // The item that stayed knows why; the one added meanwhile has nothing to say.
+    const std::optional<QString> reason = model.failureReason(model.items().first().id);
+    ASSERT_TRUE(reason.has_value());
+    EXPECT_FALSE(reason->isEmpty());
+    EXPECT_TRUE(model.failures().first().endsWith(u" — "_s + *reason));
+    EXPECT_FALSE(model.failureReason(model.items().last().id).has_value());
     services.history.waitUntilIdle();
     ASSERT_EQ(services.history.sessions().size(), 1);
     EXPECT_EQ(services.history.sessions().first().moduleID, u"shredder"_s);

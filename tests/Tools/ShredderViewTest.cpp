@@ -1,5 +1,6 @@
 #include "Tools/ShredderView.h"
 
+#include "Look/ElidedLabel.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
 #include "RecordingOpenPanel.h"
@@ -95,8 +96,35 @@ TEST(ShredderView, queuesDroppedAndChosenLocalFilesOnlyAndShredsOnConfirmation)
     EXPECT_FALSE(TestSupport::exists(tree.path(u"a.bin"_s)));
 }
 
-// The screen reads like its neighbours: the module's header and warning banner on top, and in a tall window the
-// drop zone keeps its own height instead of being stretched over the room left.
+// A file the job could not shred stays in the queue and says why under its
+// name.
+TEST(ShredderView, anItemThatStayedSaysWhy)
+{
+    TempTree tree(u"linked.bin 4096\nelsewhere/\nelsewhere/twin => linked.bin\n"_s);
+    TestSupport::TestServices services;
+    TestSupport::RecordingWorkspace workspace;
+    TestSupport::RecordingOpenPanel panel;
+    ShredderModel model(services.services);
+    ShredderView view(
+        model, workspace, panel,
+        [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(true); });
+    view.show();
+    model.add({tree.path(u"linked.bin"_s)});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.canShred(); }, 20000));
+    EXPECT_EQ(view.findChild<ElidedLabel*>(u"shredFailure"_s), nullptr);
+    view.requestShred();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isShredding(); }, 20000));
+    ASSERT_EQ(model.items().size(), 1);
+    QCoreApplication::processEvents(); // the rows just made are shown
+    auto* why = view.findChild<ElidedLabel*>(u"shredFailure"_s);
+    ASSERT_NE(why, nullptr);
+    EXPECT_TRUE(why->isVisibleTo(&view));
+    EXPECT_EQ(why->text(), model.failureReason(model.items().first().id).value_or(u"?"_s));
+}
+
+// The screen reads like its neighbours: the module's header and warning banner
+// on top, and in a tall window the drop zone keeps its own height instead of
+// being stretched over the room left.
 TEST(ShredderView, keepsItsPartsAtTheirHeightsUnderTheModuleHeader)
 {
     TestSupport::TestServices services;

@@ -295,6 +295,43 @@ TEST(UninstallerModel, removesWhatWasConfirmedAndKeepsWhatCouldNotGo)
     EXPECT_EQ(files, (QList<qsizetype>{1, 2}));
 }
 
+// From the confirmation to the end the uninstall says what it does, the wait for a running application included,
+// and once through it says what went where.
+TEST(UninstallerModel, anUninstallSaysWhatItDoesUntilItEndsAndThatItSucceeded)
+{
+    TestSupport::TestServices services;
+    Installed installed;
+    ScriptedMac mac(installed.ondine, 1000);
+    std::promise<void> go;
+    std::shared_future<void> released = go.get_future().share();
+    std::atomic<bool> waiting{false};
+    UninstallerModel::Seams seams = mac.seams([&, released] {
+        waiting = true;
+        released.wait();
+    });
+    seams.inventory = [](const Progress&, std::stop_token) { return QList<InstalledApp>{}; };
+    UninstallerModel model(services.services, seams);
+    QSignalSpy finished(&model, &UninstallerModel::uninstallFinished);
+    EXPECT_FALSE(model.uninstallStage(installed.ondine.id).has_value());
+    model.uninstall(installed.ondine, true);
+    EXPECT_TRUE(model.uninstallStage(installed.ondine.id).has_value()); // at once, before the job runs
+    ASSERT_TRUE(waitFor([&] { return waiting.load(); }));
+    ASSERT_TRUE(waitFor([&] { return model.uninstallStage(installed.ondine.id) == u"Fermeture de l'application…"_s; }));
+    go.set_value();
+    ASSERT_TRUE(waitFor([&] { return finished.size() == 1; }));
+    EXPECT_FALSE(model.uninstallStage(installed.ondine.id).has_value());
+    EXPECT_FALSE(model.notice().has_value());
+    ASSERT_TRUE(model.done().has_value());
+    EXPECT_EQ(model.done()->title, u"Désinstallation terminée"_s);
+    EXPECT_EQ(model.done()->message, u"L'application « Ondine » et ses 2 fichiers associés ont été mis à la corbeille. "
+                                     u"L'historique de nettoyage peut les remettre en place."_s);
+    model.refresh();
+    EXPECT_FALSE(model.done().has_value());
+    EXPECT_EQ(
+        Uninstaller::doneMessage(installed.ondine, false),
+        u"L'application « Ondine » a été mise à la corbeille. L'historique de nettoyage peut la remettre en place."_s);
+}
+
 // The user leaves the screen while a running application is given time to quit: the uninstall still ends, is
 // journaled, and holds its ticket until then.
 TEST(UninstallerModel, anUninstallOutlivesItsModelAndIsJournaled)

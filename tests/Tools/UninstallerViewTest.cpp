@@ -303,8 +303,20 @@ TEST(UninstallerView, whatGoesIsWhatTheUserConfirmed)
     ASSERT_TRUE(waitFor([&] { return quitting.load(); }));
     box->click(); // during the wait
     EXPECT_TRUE(screen.model->removeLeftovers());
+    // The pane shows the uninstall under way while the application is given time to quit, and takes no second.
+    AppDetail* detail = screen.view->detail();
+    ASSERT_TRUE(waitFor([&] {
+        auto* stage = detail->findChild<QLabel*>(u"uninstallStage"_s);
+        return stage->isVisibleTo(detail) && stage->text() == u"Fermeture de l'application…"_s;
+    }));
+    EXPECT_TRUE(detail->findChild<QWidget*>(u"uninstallProgress"_s)->isVisibleTo(detail));
+    EXPECT_FALSE(button(detail, u"uninstallButton"_s)->isEnabled());
     ticked.set_value();
     ASSERT_TRUE(waitFor([&] { return screen.model->uninstallsRunning() == 0; }));
+    // and says when it went through.
+    ASSERT_TRUE(waitFor([&] { return screen.view->findChild<NoticeBanner*>(u"uninstallDone"_s) != nullptr; }));
+    EXPECT_EQ(screen.view->findChild<NoticeBanner*>(u"uninstallDone"_s)->kind(), NoticeBanner::Kind::info);
+    EXPECT_EQ(screen.view->findChild<NoticeBanner*>(u"uninstallNotice"_s), nullptr);
 
     EXPECT_FALSE(TestSupport::exists(ondine.url));
     EXPECT_TRUE(TestSupport::exists(tree.path(u"Support/io.ondine/db"_s)));
