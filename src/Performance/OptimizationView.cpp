@@ -1,5 +1,6 @@
 #include "Performance/OptimizationView.h"
 
+#include "Core/FileUtils.h"
 #include "Core/Formatters.h"
 #include "Look/CardModifier.h"
 #include "Look/ElidedLabel.h"
@@ -371,7 +372,8 @@ void OptimizationView::showLaunchItems()
         label->setObjectName(u"launchItemLabel"_s);
         label->setElideMode(Qt::ElideRight);
         texts->addWidget(label);
-        auto* program = new ElidedLabel(item.program, Theme::monoFont(), Paint::Ink::tertiary);
+        auto* program =
+            new ElidedLabel(FileUtils::abbreviatedPath(item.program), Theme::monoFont(), Paint::Ink::tertiary);
         program->setObjectName(u"launchItemProgram"_s);
         texts->addWidget(program);
         layout->addLayout(texts, 1);

@@ -1520,3 +1520,30 @@ TEST(EndToEnd, theMenuBarPanelOpensTheRunsWindowsAndItsIconFollowsThePreference)
         EXPECT_EQ(app.menuBarExtra().isShown(), shows);
     }
 }
+
+// Startup items read as on the Mac: a program under the system root shows its Mac location, not this machine's
+// folder of the demonstration Mac; one under the home keeps its "~".
+TEST(EndToEnd, startupItemsShowTheirMacPaths)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 900);
+    window.show();
+    app.state().setSelection(ModuleID::optimization);
+    const QString daemon = demo.path(u"/Library/LaunchAgents/com.tempometeo.agent.plist"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return launchRowFor(window, daemon) != nullptr; }, 30000));
+
+    const auto* program = launchRowFor(window, daemon)->findChild<ElidedLabel*>(u"launchItemProgram"_s);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(program->text(), u"/Library/Application Support/Tempo Meteo/tempod"_s);
+    const auto* helper =
+        launchRowFor(window, demo.path(u"/Users/demo/Library/LaunchAgents/com.searchmine.helper.plist"_s));
+    ASSERT_NE(helper, nullptr);
+    EXPECT_EQ(helper->findChild<ElidedLabel*>(u"launchItemProgram"_s)->text(),
+              u"~/Library/Application Support/SearchMine/helper"_s);
+    for (const ElidedLabel* shown : window.findChildren<ElidedLabel*>(u"launchItemProgram"_s))
+        EXPECT_FALSE(shown->text().contains(demo.root)) << shown->text().toStdString();
+    app.finishCleanings();
+}
