@@ -754,6 +754,9 @@ TEST(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
 
     auto* passes = view->findChild<QComboBox*>();
     ASSERT_NE(passes, nullptr);
+    // One pass until the user picks more.
+    EXPECT_EQ(passes->currentData().toInt(), 1);
+    EXPECT_EQ(model->passes(), 1);
     passes->setCurrentIndex(passes->findData(3));
     emit passes->activated(passes->currentIndex());
     EXPECT_EQ(model->passes(), 3);
