@@ -160,11 +160,10 @@ OptimizationView::OptimizationView(OptimizationModel& model, Platform::Workspace
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     outer->addWidget(scroll);
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(26, 26, 26, 26);
+    layout->setContentsMargins(ModuleHeader::screenMargins());
     layout->setSpacing(18);
 
     auto* refresh = new StyledButton(u"Actualiser"_s, QuietButtonStyle{});
@@ -179,6 +178,8 @@ OptimizationView::OptimizationView(OptimizationModel& model, Platform::Workspace
     for (std::size_t i = 0; i < m_tiles.size(); ++i) {
         m_tiles[i] = new StatTile(initial[i]);
         m_tiles[i]->setObjectName(QString::fromUtf16(names[i]));
+        // The three figures read as one row: a tile without a detail line is as tall as its neighbours.
+        m_tiles[i]->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         figuresRow->addWidget(m_tiles[i], 1);
     }
     layout->addLayout(figuresRow);

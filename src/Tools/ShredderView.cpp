@@ -259,7 +259,7 @@ ShredderView::ShredderView(ShredderModel& model, Platform::Workspace& workspace,
 {
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(26, 26, 26, 26);
+    layout->setContentsMargins(ModuleHeader::screenMargins());
     layout->setSpacing(16);
 
     m_clear = new StyledButton(u"Vider la liste"_s, QuietButtonStyle{});
