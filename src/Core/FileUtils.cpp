@@ -103,19 +103,12 @@ SizeResult allocatedSize(const QString& path, std::optional<double> timeout, std
 
 QString abbreviatedPath(const QString& path)
 {
-    return abbreviatedPath(path, Platform::homeFolder());
+    return Platform::displayPath(path);
 }
 
 QString abbreviatedPath(const QString& path, const QString& homeFolder)
 {
-    const QString home = QDir::cleanPath(homeFolder);
-    if (home == u"/")
-        return path;
-    if (path == home)
-        return u"~"_s;
-    if (path.startsWith(home + u'/'))
-        return u'~' + path.mid(home.size());
-    return path;
+    return Platform::displayPath(path, homeFolder);
 }
 
 const ByteCountFormatter& byteFormatter()

@@ -55,8 +55,9 @@ SizeResult allocatedSize(const QString& path, std::optional<double> timeout = st
 // the walk goes, when one is given.
 qint64 walkAllocatedSize(const QString& path, Counter* counter = nullptr, std::stop_token stop = {});
 
-// The path with the home folder shown as "~", only at a path boundary: with home /Users/al,
-// /Users/al/Documents reads ~/Documents, /Users/al reads ~, and /Users/al2/x stays as it is.
+// The path as the user reads it (Platform::displayPath): the home folder shown as "~", only at a path boundary
+// (with home /Users/al, /Users/al/Documents reads ~/Documents, /Users/al reads ~, /Users/al2/x stays as it is),
+// and a place under the system root as its Mac location.
 QString abbreviatedPath(const QString& path);
 
 // The same against a home folder read once by a caller that abbreviates many paths.

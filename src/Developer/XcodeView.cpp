@@ -71,7 +71,7 @@ XcodeView::XcodeView(XcodeViewModel& model, QWidget* parent) : QWidget(parent), 
 {
     setObjectName(u"xcodeView"_s);
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(24, 24, 24, 24);
+    column->setContentsMargins(ModuleHeader::screenMargins());
     column->setSpacing(18);
 
     m_recommended = new StyledButton(u"Sélection recommandée"_s, QuietButtonStyle{});

@@ -2,6 +2,7 @@
 
 #include "Core/ModuleID.h"
 
+#include <QMargins>
 #include <QWidget>
 
 class QHBoxLayout;
@@ -15,6 +16,9 @@ class ModuleHeader final : public QWidget
 public:
     static constexpr qreal tileSize = 46;
     static constexpr int minimumGap = 14 + 20 + 14; // between the texts and the trailing widget
+    // The margins of the column a module's screen (or the page its scroll area holds) is laid out in: the same
+    // on every screen, so that the header stands at one place whichever module is shown.
+    static QMargins screenMargins() { return {26, 26, 26, 26}; }
 
     explicit ModuleHeader(ModuleID module, QWidget* trailing = nullptr, QWidget* parent = nullptr);
 

@@ -10,9 +10,45 @@
 #include <QPainter>
 #include <QScrollBar>
 
+namespace {
+
+// Watches every widget's first polish, which comes before it is ever shown.
+class Everywhere final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Polish) {
+            auto* area = qobject_cast<QAbstractScrollArea*>(watched);
+            // A combo box's popup is the platform's menu, drawn with its own frame.
+            if (area && !area->inherits("QComboBoxListView"))
+                OverlayScrollBar::install(area);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 OverlayScrollBar* OverlayScrollBar::install(QAbstractScrollArea* area)
 {
+    if (auto* laid = area->findChild<OverlayScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
+        return laid;
     return new OverlayScrollBar(area);
+}
+
+void OverlayScrollBar::installEverywhere()
+{
+    static const QString name = QStringLiteral("overlayScrollBarsEverywhere");
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || app->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto* filter = new Everywhere(app);
+    filter->setObjectName(name);
+    app->installEventFilter(filter);
 }
 
 OverlayScrollBar::OverlayScrollBar(QAbstractScrollArea* area)

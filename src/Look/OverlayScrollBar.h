@@ -15,8 +15,12 @@ class OverlayScrollBar final : public QWidget
     Q_OBJECT
 
 public:
-    // Hides the area's own vertical bar and lays one over its content.
+    // Hides the area's own vertical bar and lays one over its content; an area that has one keeps it.
     static OverlayScrollBar* install(QAbstractScrollArea* area);
+    // The bar laid on every scroll area of the application as it is first shown (a combo box's popup list aside),
+    // so that no list keeps the platform's bar with its arrows, a list added later included. Call once the
+    // application object exists; calling it again changes nothing.
+    static void installEverywhere();
 
     static constexpr int thickness = 10; // the part that takes the mouse
     static constexpr int thumbWidth = 6;

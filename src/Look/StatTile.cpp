@@ -78,6 +78,8 @@ StatTile::StatTile(const Fields& fields, QWidget* parent)
     column->addWidget(m_value);
     column->addWidget(m_bar);
     column->addWidget(m_detail);
+    // Made taller than its lines (beside a taller tile, by a screen that aligns a row), it keeps them at the top.
+    column->addStretch(1);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -18,6 +18,7 @@
 #include "Look/DesktopAsk.h"
 #include "Look/DesktopOpenPanel.h"
 #include "Look/DesktopWorkspace.h"
+#include "Look/OverlayScrollBar.h"
 #include "Look/Theme.h"
 #include "Performance/Diagnostics.h"
 #include "Performance/PerformanceModules.h"
@@ -73,6 +74,8 @@ Shortcuts::Services CompositionRoot::actionServices()
 // The process-wide services are made here, on the GUI thread, before any background job can ask for them.
 CompositionRoot::CompositionRoot()
 {
+    // Before any window is made: every list of the program scrolls with the look's thin bar.
+    OverlayScrollBar::installEverywhere();
     Preferences& preferences = Preferences::shared();
     Exclusions& exclusions = Exclusions::shared();
     History& history = History::shared();

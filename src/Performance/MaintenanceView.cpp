@@ -116,7 +116,7 @@ private:
 MaintenanceView::MaintenanceView(MaintenanceModel& model, QWidget* parent) : QWidget(parent), m_model(model)
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(26, 26, 26, 26);
+    layout->setContentsMargins(ModuleHeader::screenMargins());
     layout->setSpacing(16);
     layout->addWidget(new ModuleHeader(ModuleID::maintenance));
     layout->addWidget(new NoticeBanner(
@@ -125,7 +125,6 @@ MaintenanceView::MaintenanceView(MaintenanceModel& model, QWidget* parent) : QWi
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* list = new QWidget;
     auto* rows = new QVBoxLayout(list);
     rows->setContentsMargins(0, 0, 0, 0);

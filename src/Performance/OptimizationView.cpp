@@ -1,5 +1,6 @@
 #include "Performance/OptimizationView.h"
 
+#include "Core/FileUtils.h"
 #include "Core/Formatters.h"
 #include "Look/CardModifier.h"
 #include "Look/ElidedLabel.h"
@@ -159,11 +160,10 @@ OptimizationView::OptimizationView(OptimizationModel& model, Platform::Workspace
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     outer->addWidget(scroll);
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(26, 26, 26, 26);
+    layout->setContentsMargins(ModuleHeader::screenMargins());
     layout->setSpacing(18);
 
     auto* refresh = new StyledButton(u"Actualiser"_s, QuietButtonStyle{});
@@ -178,6 +178,8 @@ OptimizationView::OptimizationView(OptimizationModel& model, Platform::Workspace
     for (std::size_t i = 0; i < m_tiles.size(); ++i) {
         m_tiles[i] = new StatTile(initial[i]);
         m_tiles[i]->setObjectName(QString::fromUtf16(names[i]));
+        // The three figures read as one row: a tile without a detail line is as tall as its neighbours.
+        m_tiles[i]->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         figuresRow->addWidget(m_tiles[i], 1);
     }
     layout->addLayout(figuresRow);
@@ -371,7 +373,8 @@ void OptimizationView::showLaunchItems()
         label->setObjectName(u"launchItemLabel"_s);
         label->setElideMode(Qt::ElideRight);
         texts->addWidget(label);
-        auto* program = new ElidedLabel(item.program, Theme::monoFont(), Paint::Ink::tertiary);
+        auto* program =
+            new ElidedLabel(FileUtils::abbreviatedPath(item.program), Theme::monoFont(), Paint::Ink::tertiary);
         program->setObjectName(u"launchItemProgram"_s);
         texts->addWidget(program);
         layout->addLayout(texts, 1);

@@ -146,7 +146,7 @@ UpdaterView::UpdaterView(UpdaterModel& model, Platform::Workspace& workspace, QW
     : QWidget(parent), m_model(model), m_workspace(workspace)
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(26, 26, 26, 26);
+    layout->setContentsMargins(ModuleHeader::screenMargins());
     layout->setSpacing(16);
     m_checkButton = new StyledButton(u"Vérifier"_s, QuietButtonStyle{});
     m_checkButton->setObjectName(u"checkButton"_s);
@@ -175,7 +175,6 @@ UpdaterView::UpdaterView(UpdaterModel& model, Platform::Workspace& workspace, QW
     m_list->setObjectName(u"updatesList"_s);
     m_list->setWidgetResizable(true);
     m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_content->addWidget(m_list);
 
     m_empty = new QWidget;

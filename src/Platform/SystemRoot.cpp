@@ -88,6 +88,33 @@ QString macPathOf(const QString& path)
     return QString();
 }
 
+QString displayPath(const QString& path)
+{
+    return displayPath(path, homeFolder());
+}
+
+QString displayPath(const QString& path, const QString& homeFolder)
+{
+    // The home first: on a demonstration Mac it lies under the system root too.
+    const QString home = QDir::cleanPath(homeFolder);
+    if (home != u"/" && !home.isEmpty()) {
+        if (path == home)
+            return u"~"_s;
+        if (path.startsWith(home + u'/'))
+            return u'~' + path.mid(home.size());
+    }
+    if (!QDir::isAbsolutePath(path))
+        return path;
+    const QString root = systemRoot();
+    if (root == u"/")
+        return path;
+    if (path == root)
+        return u"/"_s;
+    if (path.startsWith(root + u'/'))
+        return path.mid(root.size());
+    return path;
+}
+
 QString homeFolder()
 {
     const QString home = environmentPath("HOME");

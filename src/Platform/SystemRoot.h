@@ -24,6 +24,18 @@ QString systemPath(const QString& macPath);
 // an absolute path ("/" for the root itself); an empty string for a path outside it.
 QString macPathOf(const QString& path);
 
+// A path as the Mac's user reads it: "~" for the home folder and what lies under it, the Mac location for what
+// lies under the system root, anything else as it stands. Every path shown on screen goes through it, so that
+// a demonstration Mac reads as a Mac.
+//
+//   HOME=/srv/mac/Users/al, QUORVANE_ROOT=/srv/mac
+//     "/srv/mac/Users/al/Documents"        → "~/Documents"
+//     "/srv/mac/usr/libexec/diskhelperd"   → "/usr/libexec/diskhelperd"
+//     "/opt/elsewhere"                     → "/opt/elsewhere"
+QString displayPath(const QString& path);
+// The same against a home folder read once by a caller that shows many paths.
+QString displayPath(const QString& path, const QString& homeFolder);
+
 // The user's home folder: $HOME, cleaned; "/" when unset.
 QString homeFolder();
 

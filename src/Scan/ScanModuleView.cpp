@@ -24,7 +24,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int spacing = 18;
-constexpr int margin = 26;
 
 // A widget on its way out may be the sender of the change that removes it, so it is hidden now and deleted
 // once the change is over.
@@ -47,7 +46,7 @@ ScanModuleView::ScanModuleView(ModuleID module, ScanViewModel* model, bool hasFu
       m_header(new ModuleHeader(module)), m_notices(new QWidget), m_noticeColumn(new QVBoxLayout(m_notices))
 {
     setObjectName(u"scanModuleView"_s);
-    m_column->setContentsMargins(margin, margin, margin, margin);
+    m_column->setContentsMargins(ModuleHeader::screenMargins());
     m_column->setSpacing(spacing);
     m_column->addWidget(m_header);
 

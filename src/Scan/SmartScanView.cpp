@@ -397,7 +397,7 @@ SmartScanView::SmartScanView(ScanViewModel& model, bool hasFullDiskAccess, Platf
     auto* page = new QWidget;
     page->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(page);
-    column->setContentsMargins(margin, margin, margin, margin);
+    column->setContentsMargins(ModuleHeader::screenMargins());
     column->setSpacing(spacing);
     column->addWidget(new ModuleHeader(ModuleID::smartScan, new VersionPill(SystemInfo::osVersionString())));
 

@@ -37,7 +37,6 @@ class SmartScanView final : public QWidget
 
 public:
     static constexpr int spacing = 18;
-    static constexpr int margin = 26;
     static constexpr int cardPadding = 20;
     static constexpr int cardInset = 34;
     static constexpr int contentSpacing = 20;

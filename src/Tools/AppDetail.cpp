@@ -175,7 +175,6 @@ AppDetail::AppDetail(const InstalledApp& app, UninstallerModel& model, Platform:
         scroll->setObjectName(u"leftoversList"_s);
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setWidgetResizable(true);
-        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         auto* rows = new QWidget;
         auto* list = new QVBoxLayout(rows);

@@ -6,9 +6,11 @@
 #include "Core/PathSafety.h"
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
+#include "Platform/SystemRoot.h"
 #include "Scan/ProgressRelay.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -72,6 +74,8 @@ void ShredderModel::add(const QStringList& paths)
         item.id = QUuid::createUuid();
         item.url = path;
         item.name = QFileInfo(path).fileName();
+        // Two files of one name must not look alike in a tool that cannot undo: the row shows its folder.
+        item.detail = FileUtils::abbreviatedPath(Platform::parentOf(path));
         item.isSelected = true;
         item.removalMode = Removal::Mode::shred(m_passes);
         m_items.append(item);
@@ -83,24 +87,40 @@ void ShredderModel::add(const QStringList& paths)
     emit changed();
     auto& line = m_measures.emplace_back(std::make_unique<Background::JobLine>(this));
     line->start([fresh](const Background::Job& job) {
+        // Sizes go back in batches, at most every 50 ms, so that a thousand small files are a few changes of
+        // the queue, not a thousand; a folder that takes long still shows its size as soon as it is known.
+        QHash<QUuid, qint64> measured;
+        QElapsedTimer since;
+        since.start();
+        const auto hand = [&] {
+            job.deliver([job, measured] { modelOf(job)->applySizes(measured); });
+            measured.clear();
+            since.restart();
+        };
         for (const auto& entry : fresh) {
             if (job.stopRequested())
                 return;
-            const qint64 bytes = FileUtils::allocatedSize(entry.second, std::nullopt, job.stopToken()).bytes;
-            job.deliver([job, id = entry.first, bytes] { modelOf(job)->applySize(id, bytes); });
+            measured.insert(entry.first, FileUtils::allocatedSize(entry.second, std::nullopt, job.stopToken()).bytes);
+            if (since.elapsed() >= 50)
+                hand();
         }
+        if (!measured.isEmpty())
+            hand();
     });
 }
 
-void ShredderModel::applySize(const QUuid& id, qint64 bytes)
+void ShredderModel::applySizes(const QHash<QUuid, qint64>& sizes)
 {
-    if (!m_measuring.remove(id))
-        return;
+    bool changedAny = false;
     for (ScanItem& item : m_items) {
-        if (item.id == id)
-            item.size = bytes;
+        const auto found = sizes.constFind(item.id);
+        if (found != sizes.constEnd() && m_measuring.remove(item.id)) {
+            item.size = *found;
+            changedAny = true;
+        }
     }
-    emit changed();
+    if (changedAny)
+        emit changed();
 }
 
 void ShredderModel::remove(const QUuid& id)
@@ -117,6 +137,8 @@ void ShredderModel::clear()
     m_items.clear();
     m_measuring.clear();
     m_measures.clear();
+    m_shreddedCount = 0;
+    m_failures.clear();
     emit changed();
 }
 

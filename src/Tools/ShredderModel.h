@@ -40,9 +40,12 @@ public:
     qint64 totalSize() const;
 
     // Queues each path (cleaned, absolute) unless it is already queued, protected, or reached through a
-    // link that leads to a protected place; returns at once and measures the new rows in the background.
+    // link that leads to a protected place; returns at once and measures the new rows in the background. One
+    // call, one change, however many paths: a drop of a thousand files is one call.
     void add(const QStringList& paths);
     void remove(const QUuid& id);
+    // Empties the queue and forgets the last job's outcome, so that an old count does not come back with new
+    // files.
     void clear();
     // Whether shred() would start: a queue, no job, nothing still measured.
     bool canShred() const;
@@ -56,7 +59,7 @@ signals:
 private:
     static bool refused(const QString& path);
     void applyProgress(double fraction, const std::optional<QString>& status);
-    void applySize(const QUuid& id, qint64 bytes);
+    void applySizes(const QHash<QUuid, qint64>& sizes);
     void finish(const QSet<QUuid>& done, int removed, const QStringList& failures,
                 const QHash<QUuid, QString>& reasons);
 
@@ -66,7 +69,7 @@ private:
     bool m_shredding = false;
     double m_progress = 0;
     QString m_status;
-    int m_passes = 3;
+    int m_passes = 1;
     int m_shreddedCount = 0;
     QStringList m_failures;
     QHash<QUuid, QString> m_reasons; // by item, for the items the last job left

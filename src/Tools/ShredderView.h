@@ -12,7 +12,7 @@ class QLabel;
 class QProgressBar;
 class QAbstractButton;
 class QComboBox;
-class QVBoxLayout;
+class QListView;
 class ShredderModel;
 namespace Platform {
 class OpenPanel;
@@ -20,6 +20,11 @@ class Workspace;
 } // namespace Platform
 
 namespace Shredder {
+
+class Rows;
+
+// The queue's rows carry, under this role, why the last job left an item in place (French), if it did.
+inline constexpr int failureRole = Qt::UserRole + 1;
 
 // Asks the user to confirm a destructive step, window-modal; the answer comes through the callback, never
 // through a nested event loop.
@@ -36,7 +41,8 @@ Alert confirmationTexts(int count, qint64 bytes, int passes);
 } // namespace Shredder
 
 // The shredder screen: a warning, a drop zone that also offers the open panel, the queue, and the bar that
-// picks the passes and starts the job after a confirmation.
+// picks the passes and starts the job after a confirmation. The queue is one list view whose rows are drawn as
+// they come into view, so a drop of thousands of files costs what is shown.
 class ShredderView final : public QWidget
 {
     Q_OBJECT
@@ -69,12 +75,15 @@ private:
     QLabel* m_status = nullptr;
     QAbstractButton* m_browse = nullptr;
     QAbstractButton* m_clear = nullptr;
-    QWidget* m_list = nullptr;
-    QVBoxLayout* m_rows = nullptr;
+    QWidget* m_listCard = nullptr;
+    QListView* m_list = nullptr;
+    Shredder::Rows* m_rows = nullptr;
+    qsizetype m_laidOutFailures = 0; // the failures the list's row heights were last laid out with
     QWidget* m_bar = nullptr;
     QLabel* m_total = nullptr;
     QComboBox* m_passes = nullptr;
-    QLabel* m_report = nullptr;
+    QWidget* m_report = nullptr;
+    QLabel* m_reportText = nullptr;
     QAbstractButton* m_shred = nullptr;
 };
 

@@ -56,7 +56,7 @@ SnapshotsView::SnapshotsView(SnapshotsViewModel& model, QWidget* parent) : QWidg
 {
     setObjectName(u"snapshotsView"_s);
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(24, 24, 24, 24);
+    column->setContentsMargins(ModuleHeader::screenMargins());
     column->setSpacing(18);
 
     m_refresh = new StyledButton(u"Actualiser"_s, QuietButtonStyle{});
@@ -112,7 +112,6 @@ QWidget* SnapshotsView::makeListPage()
     scroll->setObjectName(u"snapshotList"_s);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_rows = new QWidget;
     m_rowsLayout = new QVBoxLayout(m_rows);

@@ -56,7 +56,7 @@ SpaceMapView::SpaceMapView(SpaceMapModel& model, Platform::Workspace& workspace,
 {
     setObjectName(u"spaceMapView"_s);
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(26, 26, 26, 26);
+    column->setContentsMargins(ModuleHeader::screenMargins());
     column->setSpacing(14);
 
     auto* trailing = new QWidget;

@@ -209,7 +209,7 @@ UninstallerView::UninstallerView(UninstallerModel& model, Platform::Workspace& w
 {
     setObjectName(u"uninstallerView"_s);
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(26, 26, 26, 26);
+    column->setContentsMargins(ModuleHeader::screenMargins());
     column->setSpacing(16);
 
     m_refresh = new StyledButton(u"Actualiser"_s, QuietButtonStyle{});
@@ -319,7 +319,6 @@ UninstallerView::UninstallerView(UninstallerModel& model, Platform::Workspace& w
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSpacing(2); // 4 between rows: Qt puts the spacing on both sides of each
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setUniformItemSizes(true);
     m_list->viewport()->setAutoFillBackground(false);

@@ -1,9 +1,11 @@
 #include "Look/OverlayScrollBar.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -53,4 +55,33 @@ TEST(OverlayScrollBar, liesOverTheContentAndDrivesThePosition)
     // A click on the track above the thumb pages up.
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, 5));
     EXPECT_EQ(position->value(), position->maximum() - position->pageStep());
+}
+
+// Installed once for the application, the bar comes to every scroll area as it is first shown, a list made later
+// included, once each; a combo box's popup list keeps the platform's look.
+TEST(OverlayScrollBar, installedEverywhereReachesEachNewScrollArea)
+{
+    OverlayScrollBar::installEverywhere();
+    OverlayScrollBar::installEverywhere();
+    QWidget window;
+    auto* column = new QVBoxLayout(&window);
+    auto* list = new QListWidget;
+    column->addWidget(list);
+    auto* combo = new QComboBox;
+    combo->addItems({u"un"_s, u"deux"_s});
+    column->addWidget(combo);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* later = new QListWidget;
+    column->addWidget(later);
+    later->show();
+    OverlayScrollBar::install(later);
+
+    for (QListWidget* area : {list, later}) {
+        EXPECT_EQ(area->findChildren<OverlayScrollBar*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+        EXPECT_EQ(area->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    }
+    combo->showPopup();
+    EXPECT_TRUE(combo->view()->findChildren<OverlayScrollBar*>().isEmpty());
+    combo->hidePopup();
 }

@@ -17,7 +17,9 @@
 #include "Look/ElidedLabel.h"
 #include "Look/FileChooser.h"
 #include "Look/IconTile.h"
+#include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
+#include "Look/OverlayScrollBar.h"
 #include "Look/StyledButton.h"
 #include "MacFixtures.h"
 #include "Performance/MaintenanceModel.h"
@@ -790,6 +792,9 @@ TEST(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
 
     auto* passes = view->findChild<QComboBox*>();
     ASSERT_NE(passes, nullptr);
+    // One pass until the user picks more.
+    EXPECT_EQ(passes->currentData().toInt(), 1);
+    EXPECT_EQ(model->passes(), 1);
     passes->setCurrentIndex(passes->findData(3));
     emit passes->activated(passes->currentIndex());
     EXPECT_EQ(model->passes(), 3);
@@ -1596,4 +1601,94 @@ TEST(EndToEnd, theMenuBarPanelOpensTheRunsWindowsAndItsIconFollowsThePreference)
         preferences.setShowsMenuBarItem(shows);
         EXPECT_EQ(app.menuBarExtra().isShown(), shows);
     }
+}
+
+// Every module's screen, and the history and settings windows, scroll with the look's thin bar; every module's
+// header stands at one place, so the title does not move from one screen to the next.
+TEST(EndToEnd, everyScreenSharesOneHeaderPlaceAndOneScrollBar)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1100, 760);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // The shown scroll areas that keep the platform's bar.
+    const auto classicBars = [](QWidget* root) {
+        QStringList found;
+        for (QAbstractScrollArea* area : root->findChildren<QAbstractScrollArea*>()) {
+            if (!area->isVisible() || area->inherits("QComboBoxListView"))
+                continue;
+            if (area->findChildren<OverlayScrollBar*>(QString(), Qt::FindDirectChildrenOnly).size() != 1 ||
+                area->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+                found << QString::fromLatin1(area->metaObject()->className()) + u' ' + area->objectName();
+        }
+        return found;
+    };
+
+    std::optional<QPoint> place;
+    for (ModuleID module : Modules::allModules()) {
+        app.state().setSelection(module);
+        QWidget* screen = window.detail();
+        ASSERT_NE(screen, nullptr);
+        if (module == ModuleID::uninstaller) {
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] {
+                    auto* list = screen->findChild<QWidget*>(u"appList"_s);
+                    return list && list->isVisible();
+                },
+                30000));
+        }
+        QTest::qWait(20);
+        const auto* header = screen->findChild<ModuleHeader*>();
+        ASSERT_NE(header, nullptr) << toRaw(module).toStdString();
+        const QPoint at = header->mapTo(&window, QPoint());
+        if (!place)
+            place = at;
+        EXPECT_EQ(at, *place) << toRaw(module).toStdString();
+        EXPECT_EQ(classicBars(&window), QStringList()) << toRaw(module).toStdString();
+    }
+
+    window.historyAction()->trigger();
+    ASSERT_NE(historyWindow(), nullptr);
+    EXPECT_EQ(classicBars(historyWindow()), QStringList());
+    window.settingsAction()->trigger();
+    QWidget* settings = settingsWindow();
+    ASSERT_NE(settings, nullptr);
+    auto* tabs = settings->findChild<SettingsView*>();
+    ASSERT_NE(tabs, nullptr);
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        tabs->setCurrentIndex(tab);
+        QTest::qWait(20);
+        EXPECT_EQ(classicBars(settings), QStringList()) << tab;
+    }
+    app.finishCleanings();
+}
+
+// Startup items read as on the Mac: a program under the system root shows its Mac location, not this machine's
+// folder of the demonstration Mac; one under the home keeps its "~".
+TEST(EndToEnd, startupItemsShowTheirMacPaths)
+{
+    const DemoMac demo;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.resize(1120, 900);
+    window.show();
+    app.state().setSelection(ModuleID::optimization);
+    const QString daemon = demo.path(u"/Library/LaunchAgents/com.tempometeo.agent.plist"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return launchRowFor(window, daemon) != nullptr; }, 30000));
+
+    const auto* program = launchRowFor(window, daemon)->findChild<ElidedLabel*>(u"launchItemProgram"_s);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(program->text(), u"/Library/Application Support/Tempo Meteo/tempod"_s);
+    const auto* helper =
+        launchRowFor(window, demo.path(u"/Users/demo/Library/LaunchAgents/com.searchmine.helper.plist"_s));
+    ASSERT_NE(helper, nullptr);
+    EXPECT_EQ(helper->findChild<ElidedLabel*>(u"launchItemProgram"_s)->text(),
+              u"~/Library/Application Support/SearchMine/helper"_s);
+    for (const ElidedLabel* shown : window.findChildren<ElidedLabel*>(u"launchItemProgram"_s))
+        EXPECT_FALSE(shown->text().contains(demo.root)) << shown->text().toStdString();
+    app.finishCleanings();
 }

@@ -116,6 +116,24 @@ TEST(OptimizationView, theFiguresFollowTheReadingAndTheStartupCount)
     EXPECT_TRUE(OptimizationView::isCpuHigh(40.1));
 }
 
+// The three figures read as one row: the processor's tile, without a detail line, is as tall as the others and
+// its value stands on their line.
+TEST(OptimizationView, theFigureTilesShareOneHeight)
+{
+    Screen screen({}, {});
+    QCoreApplication::processEvents();
+    QList<int> heights;
+    QList<int> values;
+    for (const char16_t* name : {u"processorTile", u"memoryTile", u"agentsTile"}) {
+        auto* tile = screen.view->findChild<StatTile*>(QString::fromUtf16(name));
+        ASSERT_NE(tile, nullptr);
+        heights << tile->height();
+        values << tile->findChild<QWidget*>(u"statValue"_s)->mapTo(screen.view.get(), QPoint()).y();
+    }
+    EXPECT_EQ(heights, QList<int>(3, heights.first()));
+    EXPECT_EQ(values, QList<int>(3, values.first()));
+}
+
 TEST(OptimizationView, showsTwelveHeavyApplicationsAtMostWithTheirFigures)
 {
     QList<HeavyApp> apps;

@@ -55,6 +55,32 @@ TEST(SystemRoot, findsTheMacLocationOfAPath)
     EXPECT_EQ(Platform::macPathOf(u"/etc"_s), QString());
 }
 
+// What the user reads: the home as "~" first (it lies under the root on a demonstration Mac), then the Mac's
+// own location, only at path boundaries; a path outside both as it stands.
+TEST(SystemRoot, showsAPathAsTheMacsUserReadsIt)
+{
+    struct Case {
+        QString root;
+        QString path;
+        QString shown;
+    };
+    const Case cases[] = {
+        {u"/srv/mac"_s, u"/srv/mac/usr/libexec/diskhelperd"_s, u"/usr/libexec/diskhelperd"_s},
+        {u"/srv/mac"_s, u"/srv/mac/Volumes/Ext/.Trashes/0/Movie.mov"_s, u"/Volumes/Ext/.Trashes/0/Movie.mov"_s},
+        {u"/srv/mac"_s, u"/srv/mac/Users/al/Documents/a.txt"_s, u"~/Documents/a.txt"_s},
+        {u"/srv/mac"_s, u"/srv/mac/Users/al"_s, u"~"_s},
+        {u"/srv/mac"_s, u"/srv/mac"_s, u"/"_s},
+        {u"/srv/mac"_s, u"/srv/mac2/x"_s, u"/srv/mac2/x"_s},
+        {u"/srv/mac"_s, u"/opt/elsewhere"_s, u"/opt/elsewhere"_s},
+        {u"/srv/mac"_s, u"—"_s, u"—"_s},
+        {u"/"_s, u"/usr/libexec/diskhelperd"_s, u"/usr/libexec/diskhelperd"_s},
+    };
+    for (const Case& c : cases) {
+        const RootOverride root(c.root);
+        EXPECT_EQ(Platform::displayPath(c.path, u"/srv/mac/Users/al"_s), c.shown) << c.path.toStdString();
+    }
+}
+
 TEST(SystemRoot, homeAndTemporaryFolderLieInTheSandbox)
 {
     EXPECT_EQ(Platform::homeFolder(), TestSupport::home());

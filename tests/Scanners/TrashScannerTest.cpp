@@ -71,7 +71,9 @@ TEST_F(TrashScannerTest, listsTheUserTrashThenEachVolumeTrashOfThisUser)
     EXPECT_EQ(groups[0].note, u"Suppression définitive — cette étape n'est pas annulable."_s);
     EXPECT_EQ(namesOf(groups[2]), (QStringList{u"notes"_s, u"old.dmg"_s}));
     EXPECT_EQ(groups[2].items[1].url, volumeTrash(u"Backup"_s) + u"/old.dmg"_s);
-    EXPECT_EQ(groups[2].items[1].detail, groups[2].items[1].url);
+    // A volume's trash reads as on the Mac, whole, without the folder the Mac lies in here.
+    EXPECT_EQ(groups[2].items[1].detail,
+              u"/Volumes/Backup/.Trashes/"_s + QString::number(Platform::userID()) + u"/old.dmg"_s);
 
     for (const ScanGroup& group : groups) {
         EXPECT_FALSE(group.isExpanded);

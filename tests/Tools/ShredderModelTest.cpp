@@ -107,6 +107,29 @@ TEST(ShredderModel, keepsWhatFailedAndWhatCameDuringTheJob)
     EXPECT_EQ(model.shreddedCount(), 0);
     services.history.waitUntilIdle();
     EXPECT_EQ(services.history.sessions().size(), 1);
+
+    // Emptying the list forgets the last job's outcome with it.
+    EXPECT_EQ(model.failures().size(), 1);
+    model.clear();
+    EXPECT_TRUE(model.items().isEmpty());
+    EXPECT_TRUE(model.failures().isEmpty());
+}
+
+// One pass unless the user asks for more; two files of one name are told apart by the folder under their names.
+TEST(ShredderModel, startsAtOnePassAndShowsEachItemsFolder)
+{
+    TempTree tree(u"a/notes.txt 10\nb/notes.txt 10\n"_s);
+    TestSupport::TestServices services;
+    ShredderModel model(services.services);
+    EXPECT_EQ(model.passes(), 1);
+    model.add({tree.path(u"a/notes.txt"_s), tree.path(u"b/notes.txt"_s)});
+    ASSERT_EQ(model.items().size(), 2);
+    const ScanItem& first = model.items().at(0);
+    const ScanItem& second = model.items().at(1);
+    EXPECT_EQ(first.name, second.name);
+    ASSERT_TRUE(first.detail && second.detail);
+    EXPECT_TRUE(first.detail->endsWith(u"/a"_s)) << first.detail->toStdString();
+    EXPECT_TRUE(second.detail->endsWith(u"/b"_s)) << second.detail->toStdString();
 }
 
 TEST(ShredderModel, aJobOutlivesItsModelAndIsJournaled)

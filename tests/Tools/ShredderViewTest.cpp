@@ -1,16 +1,21 @@
 #include "Tools/ShredderView.h"
 
-#include "Look/ElidedLabel.h"
+#include "Core/FileUtils.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
+#include "Look/Theme.h"
 #include "RecordingOpenPanel.h"
 #include "RecordingWorkspace.h"
 #include "TempTree.h"
 #include "TestServices.h"
 #include "Tools/ShredderModel.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QListView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
@@ -96,8 +101,7 @@ TEST(ShredderView, queuesDroppedAndChosenLocalFilesOnlyAndShredsOnConfirmation)
     EXPECT_FALSE(TestSupport::exists(tree.path(u"a.bin"_s)));
 }
 
-// A file the job could not shred stays in the queue and says why under its
-// name.
+// A file the job could not shred stays in the queue and says why under its name, on a row grown to hold it.
 TEST(ShredderView, anItemThatStayedSaysWhy)
 {
     TempTree tree(u"linked.bin 4096\nelsewhere/\nelsewhere/twin => linked.bin\n"_s);
@@ -111,15 +115,19 @@ TEST(ShredderView, anItemThatStayedSaysWhy)
     view.show();
     model.add({tree.path(u"linked.bin"_s)});
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.canShred(); }, 20000));
-    EXPECT_EQ(view.findChild<ElidedLabel*>(u"shredFailure"_s), nullptr);
+    auto* list = view.findChild<QListView*>(u"shredQueue"_s);
+    ASSERT_NE(list, nullptr);
+    const QModelIndex row = list->model()->index(0, 0);
+    EXPECT_FALSE(row.data(Shredder::failureRole).isValid());
+    const int plainHeight = list->visualRect(row).height();
     view.requestShred();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isShredding(); }, 20000));
     ASSERT_EQ(model.items().size(), 1);
-    QCoreApplication::processEvents(); // the rows just made are shown
-    auto* why = view.findChild<ElidedLabel*>(u"shredFailure"_s);
-    ASSERT_NE(why, nullptr);
-    EXPECT_TRUE(why->isVisibleTo(&view));
-    EXPECT_EQ(why->text(), model.failureReason(model.items().first().id).value_or(u"?"_s));
+    QCoreApplication::processEvents(); // the list lays out again
+    const QModelIndex stayed = list->model()->index(0, 0);
+    EXPECT_EQ(stayed.data(Shredder::failureRole).toString(),
+              model.failureReason(model.items().first().id).value_or(u"?"_s));
+    EXPECT_GT(list->visualRect(stayed).height(), plainHeight);
 }
 
 // The screen reads like its neighbours: the module's header and warning banner
@@ -147,4 +155,108 @@ TEST(ShredderView, keepsItsPartsAtTheirHeightsUnderTheModuleHeader)
     const auto* zone = view.findChild<QWidget*>(u"dropZone"_s);
     ASSERT_NE(zone, nullptr);
     EXPECT_EQ(zone->height(), zone->sizeHint().height());
+}
+
+// A thousand files dropped at once: one change of the queue, one list view and no widget per row, and only the
+// rows in view drawn (the workspace is asked for the icons of those alone).
+TEST(ShredderView, aDropOfAThousandFilesDrawsOnlyTheRowsInView)
+{
+    QString description;
+    for (int i = 0; i < 1000; ++i)
+        description += u"f%1.bin\n"_s.arg(i, 4, 10, QChar(u'0'));
+    TempTree tree(description);
+    TestSupport::TestServices services;
+    TestSupport::RecordingWorkspace workspace;
+    TestSupport::RecordingOpenPanel panel;
+    ShredderModel model(services.services);
+    ShredderView view(
+        model, workspace, panel,
+        [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(false); });
+    view.resize(880, 900);
+    view.show();
+    QCoreApplication::processEvents();
+    const qsizetype widgets = view.findChildren<QWidget*>().size();
+
+    QList<QUrl> urls;
+    for (int i = 0; i < 1000; ++i)
+        urls.append(QUrl::fromLocalFile(tree.path(u"f%1.bin"_s.arg(i, 4, 10, QChar(u'0')))));
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &enter);
+    QSignalSpy changes(&model, &ShredderModel::changed);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &drop);
+    EXPECT_EQ(changes.size(), 1);
+    ASSERT_EQ(model.items().size(), 1000);
+
+    QCoreApplication::processEvents();
+    auto* list = view.findChild<QListView*>(u"shredQueue"_s);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->model()->rowCount(), 1000);
+    EXPECT_EQ(list->height(), 260);
+    list->viewport()->grab();
+    const int inView = list->viewport()->height() / list->sizeHintForRow(0) + 1;
+    const QSet<QString> drawn(workspace.iconsAsked.cbegin(), workspace.iconsAsked.cend());
+    EXPECT_GT(drawn.size(), 0);
+    EXPECT_LE(drawn.size(), inView);
+    EXPECT_EQ(view.findChildren<QWidget*>().size(), widgets);
+}
+
+// The bar reads as the screen's figures do: the total over "dans la file", the passes (one by default) under their
+// title; a row's symbol takes it out; "Vider la liste" forgets the last job's count, so it does not come back with
+// new files.
+TEST(ShredderView, showsTheBarsFiguresAndForgetsTheReportWhenCleared)
+{
+    TempTree tree(u"ok.bin 4096\nlinked.bin 4096\nelsewhere/\nelsewhere/twin => linked.bin\nlater.bin 10\n"
+                  u"other.bin 10\n"_s);
+    TestSupport::TestServices services;
+    TestSupport::RecordingWorkspace workspace;
+    TestSupport::RecordingOpenPanel panel;
+    ShredderModel model(services.services);
+    ShredderView view(
+        model, workspace, panel,
+        [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(true); });
+    view.resize(880, 900);
+    view.show();
+    model.add({tree.path(u"ok.bin"_s), tree.path(u"linked.bin"_s), tree.path(u"other.bin"_s)});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.canShred(); }, 20000));
+    QCoreApplication::processEvents();
+
+    auto* total = view.findChild<QLabel*>(u"queueTotal"_s);
+    ASSERT_NE(total, nullptr);
+    EXPECT_EQ(total->font(), Theme::systemFont(20, QFont::Bold, Theme::Design::rounded));
+    EXPECT_EQ(total->text(), FileUtils::byteFormatter().string(model.totalSize()));
+    auto* picker = view.findChild<QComboBox*>(u"passesPicker"_s);
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->currentText(), u"1 — rapide"_s);
+    QLabel* title = nullptr;
+    for (QLabel* label : view.findChildren<QLabel*>()) {
+        if (label->text() == u"Passes de réécriture"_s)
+            title = label;
+    }
+    ASSERT_NE(title, nullptr);
+    EXPECT_LT(title->mapTo(&view, QPoint()).y(), picker->mapTo(&view, QPoint()).y());
+
+    // The last row's symbol, at its trailing end.
+    auto* list = view.findChild<QListView*>(u"shredQueue"_s);
+    ASSERT_NE(list, nullptr);
+    const QRect last = list->visualRect(list->model()->index(2, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(last.right() - 12 - 9, last.center().y()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.items().size() == 2; }, 5000));
+    EXPECT_EQ(model.items().last().url, tree.path(u"linked.bin"_s));
+
+    view.requestShred();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isShredding() && model.shreddedCount() == 1; }, 20000));
+    auto* report = view.findChild<QWidget*>(u"shredReport"_s);
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(report->isVisibleTo(&view));
+    bool counted = false;
+    for (QLabel* label : report->findChildren<QLabel*>())
+        counted = counted || label->text() == u"1 broyés"_s;
+    EXPECT_TRUE(counted);
+
+    QTest::mouseClick(view.findChild<QAbstractButton*>(u"clearButton"_s), Qt::LeftButton);
+    model.add({tree.path(u"later.bin"_s)});
+    EXPECT_FALSE(report->isVisibleTo(&view));
 }
