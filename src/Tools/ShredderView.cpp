@@ -255,7 +255,7 @@ public:
         // A reason cut short reads whole on hovering its row.
         if (event->type() == QEvent::ToolTip && hasFailure(index)) {
             QToolTip::showText(event->globalPos(),
-                               index.data(Qt::ToolTipRole).toString() + u'\n' + index.data(failureRole).toString(),
+                               index.data(Qt::ToolTipRole).toString() + u'\n' + index.data(Shredder::failureRole).toString(),
                                view);
             return true;
         }
@@ -269,7 +269,7 @@ public:
 
 private:
     static QFont nameFont() { return Theme::systemFont(12.5); }
-    static bool hasFailure(const QModelIndex& index) { return index.data(failureRole).isValid(); }
+    static bool hasFailure(const QModelIndex& index) { return index.data(Shredder::failureRole).isValid(); }
     static int textBlock(bool withReason)
     {
         // Asked for every row when the list lays out; the fonts never change.
