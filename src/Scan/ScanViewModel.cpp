@@ -316,10 +316,12 @@ void ScanViewModel::clean()
     }
     if (!m_ask)
         return; // nobody to ask: the answer is the default one, "Annuler"
-    m_ask->ask(everyCopyQuestion(lastCopies), [model = QPointer<ScanViewModel>(this)](bool confirmed) {
-        if (confirmed && model)
-            model->startCleaning();
-    });
+    // The answer holds for the selection it was given about, not for one made since (after a new scan).
+    m_ask->ask(everyCopyQuestion(lastCopies),
+               [model = QPointer<ScanViewModel>(this), asked = checkedItems()](bool confirmed) {
+                   if (confirmed && model && model->checkedItems() == asked)
+                       model->startCleaning();
+               });
 }
 
 void ScanViewModel::startCleaning()

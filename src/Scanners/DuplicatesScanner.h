@@ -13,7 +13,8 @@
 // The scanner of the duplicates module: files of identical content, at least 1 MiB each, in the user's
 // personal folders. Content is compared in stages that read as little as possible: equal lengths, then a
 // fingerprint of the first and last 64 KiB, then SHA-256 of the whole file. Each set of copies is one
-// group, oldest copy first; nothing is ticked, every copy is risky and goes to the Trash.
+// group, oldest copy first and kept when the whole group is selected (keepsFirst); nothing is ticked, every
+// copy is risky and goes to the Trash.
 class DuplicatesScanner final : public ModuleScanner
 {
 public:

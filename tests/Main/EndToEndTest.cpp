@@ -504,6 +504,60 @@ TEST(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
     app.finishCleanings();
 }
 
+// Every copy of the report ticked by hand: "Supprimer" asks first, and Escape ("Annuler") removes nothing. "Tout
+// cocher" then ticks every copy but the oldest, which the cleaning leaves in place.
+TEST(EndToEnd, theLastCopyOfADuplicateIsAskedAboutAndTickingAllKeepsTheOldest)
+{
+    const DemoMac mac;
+    installApplicationLook();
+    CompositionRoot app;
+    MainWindow& window = app.window();
+    window.show();
+    app.state().setSelection(ModuleID::duplicates);
+    QTest::mouseClick(button(window, u"scanButton"_s), Qt::LeftButton);
+    ScanViewModel* duplicates = app.state().model(ModuleID::duplicates);
+    ASSERT_NE(duplicates, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return duplicates->phase() == ScanViewModel::Phase::results; }, 30000));
+    ASSERT_EQ(duplicates->groups().size(), 1);
+    const ScanGroup group = duplicates->groups().first();
+    ASSERT_EQ(group.items.size(), 3);
+    const auto copiesLeft = [&] {
+        return std::count_if(group.items.cbegin(), group.items.cend(),
+                             [](const ScanItem& item) { return Platform::fileInfo(item.url).has_value(); });
+    };
+
+    for (const ScanItem& item : group.items)
+        duplicates->toggleItem(item.id, group.id);
+    QAbstractButton* clean = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 5000));
+    QTest::mouseClick(clean, Qt::LeftButton);
+    QMessageBox* question = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (QWidget* widget : QApplication::allWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                    question = box;
+            }
+            return question != nullptr;
+        },
+        5000));
+    EXPECT_TRUE(question->informativeText().contains(u"« Rapport annuel 2023.pdf »"_s));
+    EXPECT_TRUE(question->informativeText().contains(u"il n'en restera aucun"_s));
+    QTest::keyClick(question, Qt::Key_Escape);
+    QTest::qWait(200);
+    EXPECT_EQ(duplicates->phase(), ScanViewModel::Phase::results);
+    EXPECT_EQ(copiesLeft(), 3);
+
+    QTest::mouseClick(button(window, u"selectAllButton"_s), Qt::LeftButton);
+    EXPECT_FALSE(duplicates->groups().first().items.first().isSelected);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 5000));
+    QTest::mouseClick(clean, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return duplicates->phase() == ScanViewModel::Phase::finished; }, 30000));
+    EXPECT_TRUE(Platform::fileInfo(group.items.first().url));
+    EXPECT_EQ(copiesLeft(), 1);
+    app.finishCleanings();
+}
+
 // "Analyse intelligente" on the demonstration Mac, picked in the sidebar: one scan finds the junk, the trash items
 // and the threats; "Tout nettoyer" cleans what is selected, the threats that only an administrator may remove
 // through the prompt, and the report and the journal say so.

@@ -308,6 +308,30 @@ TEST_F(DuplicatesCleaningTest, removingEveryCopyOfAFileIsAskedAndAnnulerRemovesN
     EXPECT_EQ(left(), (QStringList{u"b/Rapport annuel 2023.pdf"_s, u"c/Rapport (copie).pdf"_s}));
 }
 
+// An answer given once the selection has changed (a new scan meanwhile) does not clean that other selection.
+TEST_F(DuplicatesCleaningTest, aLateYesDoesNotCleanASelectionMadeSince)
+{
+    struct HeldAsk final : Platform::Ask {
+        void ask(const Question&, Answer given) override { answer = std::move(given); }
+        Answer answer;
+    } held;
+    ScanViewModel asking(std::make_shared<DuplicatesScanner>(ModuleID::duplicates, QStringList{tree.root()}),
+                         kit.services, &held);
+    asking.scan();
+    ASSERT_TRUE(waitFor([&] { return asking.phase() == Phase::results; }));
+    const ScanGroup photo = asking.groups()[1];
+    for (const ScanItem& item : photo.items)
+        asking.toggleItem(item.id, photo.id);
+    asking.clean();
+    ASSERT_TRUE(held.answer);
+    asking.toggleItem(photo.items[0].id, photo.id);
+    asking.toggleItem(asking.groups()[0].items[1].id, asking.groups()[0].id);
+    held.answer(true);
+    EXPECT_EQ(asking.phase(), Phase::results);
+    QTest::qWait(50);
+    EXPECT_EQ(left().size(), 5);
+}
+
 // With nobody to ask, the answer is the default one: nothing is removed.
 TEST_F(DuplicatesCleaningTest, withNobodyToAskEveryCopyStays)
 {
