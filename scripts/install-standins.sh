@@ -16,7 +16,6 @@ install_tool() { # NAME MAC-FOLDER
 install_tool osascript /usr/bin
 install_tool launchctl /bin
 install_tool rm /bin
-install_tool mv /bin
 install_tool profiles /usr/bin
 install_tool tmutil /usr/bin
 install_tool pkgutil /usr/sbin

@@ -121,15 +121,15 @@ QString openingPiece(const QString& stamp, const QString& workFolder, const QStr
 }
 
 // What every item piece starts with: a check that the work folder is still the one root made, and the
-// function that puts one item back. `put` runs in the private staging folder, whose parent is the item's
-// folder as reached with cd -P: the copy is made there, then renamed to its place in that parent with a
-// rename that neither replaces nor follows a link, and it is reported restored only once it has left.
+// functions that put items back. Both run in the private staging folder, whose parent is the items' folder
+// as reached with cd -P: `stage` copies an item there, and once one "mv -n" has renamed the staged copies
+// into that parent (into the folder ".." names, so neither replacing nor following a link at the final
+// name), `settle` reports an item restored only when its staged copy has left.
 QString itemPreamble(const QString& workFolder)
 {
     const QString W = Q(workFolder);
     const QString R = Q(workFolder + u"/report.txt"_s);
     const QString ditto = Q(Platform::systemPath(u"/usr/bin/ditto"_s));
-    const QString mv = Q(Platform::systemPath(u"/bin/mv"_s));
     return QStringList{
         u"#!/bin/sh"_s,
         u"set -u"_s,
@@ -137,13 +137,14 @@ QString itemPreamble(const QString& workFolder)
             Q(u"Dossier de travail introuvable : restauration arrêtée."_s) + u" >&2; exit 1; }"_s,
         u"ok() { printf 'OK\\t%s\\n' \"$1\" >> "_s + R + u"; }"_s,
         u"no() { printf 'FAIL\\t%s\\t%s\\n' \"$1\" \"$2\" >> "_s + R + u"; }"_s,
-        u"put() {"_s,
+        u"stage() {"_s,
         u"  if [ ! -e \"$3\" ] && [ ! -L \"$3\" ]; then no \"$1\" "_s + Q(u"absent de l instantané"_s) +
-            u"; return; fi"_s,
-        u"  if [ -e \"../$2\" ] || [ -L \"../$2\" ]; then no \"$1\" "_s + Q(u"déjà présent"_s) + u"; return; fi"_s,
+            u"; return 1; fi"_s,
+        u"  if [ -e \"../$2\" ] || [ -L \"../$2\" ]; then no \"$1\" "_s + Q(u"déjà présent"_s) + u"; return 1; fi"_s,
         u"  if ! "_s + ditto + u" --rsrc --extattr \"$3\" \"./$2\" 2>/dev/null; then rm -rf \"./$2\"; no \"$1\" "_s +
-            Q(u"copie refusée"_s) + u"; return; fi"_s,
-        u"  "_s + mv + u" -n -h \"./$2\" \"../$2\" 2>/dev/null"_s,
+            Q(u"copie refusée"_s) + u"; return 1; fi"_s,
+        u"}"_s,
+        u"settle() {"_s,
         u"  if [ -e \"./$2\" ] || [ -L \"./$2\" ]; then rm -rf \"./$2\"; no \"$1\" "_s + Q(u"déjà présent"_s) +
             u"; else ok \"$1\"; fi"_s,
         u"}"_s,
@@ -152,18 +153,29 @@ QString itemPreamble(const QString& workFolder)
 }
 
 // The items of one folder: root enters the folder as written, makes its staging folder there and enters that
-// too, then puts each item back; when the folder cannot be entered so, each item fails.
+// too, stages each item, moves the staged copies into place at once and settles each; when the folder cannot
+// be entered so, each item fails.
 QString folderLines(const QString& folder, const QStringList& paths, const QString& mount, const QString& staging)
 {
     const QString stagingPath = (folder == u"/"_s ? folder : folder + u'/') + staging;
     QStringList lines{u"( "_s + OptimizationService::enterFolderAsWritten(folder) + u" && mkdir -m 0700 "_s +
                       Q(u"./"_s + staging) + u" 2>/dev/null && "_s +
                       OptimizationService::enterFolderAsWritten(stagingPath) + u" || exit 3"_s};
+    QStringList staged;
+    QStringList settling;
     QStringList refusals;
-    for (const QString& path : paths) {
-        lines << u"  put "_s + Q(path) + u' ' + Q(path.section(u'/', -1)) + u' ' + Q(mount + Platform::macPathOf(path));
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString& path = paths[i];
+        const QString name = path.section(u'/', -1);
+        const QString status = u"s"_s + QString::number(i);
+        lines << u"  stage "_s + Q(path) + u' ' + Q(name) + u' ' + Q(mount + Platform::macPathOf(path)) + u"; "_s +
+                     status + u"=$?"_s;
+        staged << Q(u"./"_s + name);
+        settling << u"  [ $"_s + status + u" -ne 0 ] || settle "_s + Q(path) + u' ' + Q(name);
         refusals << u"no "_s + Q(path) + u' ' + Q(kRefused);
     }
+    lines << u"  mv -n "_s + staged.join(u' ') + u" .. 2>/dev/null"_s;
+    lines << settling;
     lines << u"  cd -P .. && rmdir "_s + Q(u"./"_s + staging) + u"; exit 0"_s;
     lines << u") 2>/dev/null; [ $? -ne 3 ] || { "_s + refusals.join(u"; "_s) + u"; }"_s;
     return lines.join(u'\n');
@@ -234,7 +246,7 @@ QStringList scripts(const QStringList& paths, const QString& stamp, const QStrin
             chunkSize = frame;
         };
         for (const QString& path : byFolder.value(folder)) {
-            const qsizetype share = argumentSize(u'\n' + folderLines(folder, {path}, mount, staging)) - frame + 2;
+            const qsizetype share = argumentSize(u'\n' + folderLines(folder, {path}, mount, staging)) - frame + 8;
             if (pieceSize + chunkSize + share > kPieceBudget && (!chunk.isEmpty() || !piece.isEmpty())) {
                 flush();
                 close();
@@ -304,7 +316,11 @@ Result restore(const QStringList& paths, const QString& stamp, const Administrat
 
     QList<ItemFailure> refused;
     QStringList accepted;
+    QSet<QString> seen;
     for (const QString& path : paths) {
+        if (seen.contains(path))
+            continue; // one place is restored once
+        seen.insert(path);
         if (const std::optional<QString> reason = refusal(path)) {
             refused.append({path, *reason});
             continue;
