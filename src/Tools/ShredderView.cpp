@@ -224,10 +224,10 @@ public:
             const QFontMetrics reasonMetrics(reasonFont);
             painter->setFont(reasonFont);
             painter->setPen(Theme::amber());
-            painter->drawText(QRect(left, top + nameMetrics.height() + 1 + detailMetrics.height() + 1, width,
-                                    reasonMetrics.height()),
-                              Qt::AlignLeft | Qt::AlignVCenter,
-                              reasonMetrics.elidedText(ElidedLabel::oneLine(*reason), Qt::ElideRight, width));
+            painter->drawText(
+                QRect(left, top + nameMetrics.height() + 1 + detailMetrics.height() + 1, width, reasonMetrics.height()),
+                Qt::AlignLeft | Qt::AlignVCenter,
+                reasonMetrics.elidedText(ElidedLabel::oneLine(*reason), Qt::ElideRight, width));
         }
         painter->restore();
     }
@@ -254,9 +254,9 @@ public:
         }
         // A reason cut short reads whole on hovering its row.
         if (event->type() == QEvent::ToolTip && hasFailure(index)) {
-            QToolTip::showText(event->globalPos(),
-                               index.data(Qt::ToolTipRole).toString() + u'\n' + index.data(Shredder::failureRole).toString(),
-                               view);
+            QToolTip::showText(
+                event->globalPos(),
+                index.data(Qt::ToolTipRole).toString() + u'\n' + index.data(Shredder::failureRole).toString(), view);
             return true;
         }
         return QStyledItemDelegate::helpEvent(event, view, option, index);
