@@ -1,5 +1,6 @@
 #include "Platform/CodeSigning.h"
 
+#include "Platform/OpenFolder.h"
 #include "Platform/Sha256.h"
 
 #include <array>
@@ -76,7 +77,8 @@ std::optional<QString> contentDigest(int fd)
 Status status(const QString& path)
 {
     // Non-blocking, so that a FIFO in the program's place cannot hold the scan.
-    const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor file(
+        openWithoutAccessDate(AT_FDCWD, QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0)
         return Status::unreadable;
     struct stat st {

@@ -1,5 +1,7 @@
 #include "Platform/FileContents.h"
 
+#include "Platform/OpenFolder.h"
+
 #include <cerrno>
 
 #include <fcntl.h>
@@ -12,7 +14,8 @@ namespace Platform {
 
 std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openWithoutAccessDate(AT_FDCWD, QFile::encodeName(path).constData(),
+                                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     std::optional<QByteArray> content;

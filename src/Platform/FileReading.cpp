@@ -1,5 +1,6 @@
 #include "Platform/FileReading.h"
 
+#include "Platform/OpenFolder.h"
 #include "Platform/SystemRoot.h"
 
 #include <atomic>
@@ -27,7 +28,8 @@ std::optional<CheckedReader> CheckedReader::open(const QString& path, quint64 de
 {
     QString absolute = absolutePath(path);
     const QByteArray name = QFile::encodeName(absolute);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        openWithoutAccessDate(AT_FDCWD, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     CheckedReader reader(fd, std::move(absolute));

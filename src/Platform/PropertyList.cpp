@@ -1,5 +1,7 @@
 #include "Platform/PropertyList.h"
 
+#include "Platform/OpenFolder.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -721,7 +723,7 @@ std::optional<QVariant> readFile(const QString& path, FollowLink follow)
     int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
     if (follow == FollowLink::No)
         flags |= O_NOFOLLOW;
-    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    const int fd = openWithoutAccessDate(AT_FDCWD, QFile::encodeName(path).constData(), flags);
     if (fd < 0)
         return std::nullopt;
     struct stat status = {};
