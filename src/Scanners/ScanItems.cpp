@@ -8,7 +8,12 @@
 #include "Scanners/ModuleScanner.h"
 #include "Scanners/ScanFilter.h"
 
+#include <algorithm>
 #include <array>
+#include <memory>
+#include <vector>
+
+#include <QFile>
 
 #include <QRandomGenerator>
 #include <QUuid>
@@ -33,19 +38,47 @@ QUuid freshID()
     return QUuid::fromRfc4122(bytes);
 }
 
-// measured() once the path has passed the filter; `home` is the home folder, for the default detail.
-std::optional<ScanItem> looked(const QString& path, const Removal::Mode& mode, const std::stop_token& stop,
-                               std::optional<QString> detail, const QString& home)
+// What a fresh look at a candidate gives: only what an item keeps.
+struct Look {
+    QString path; // absolute, cleaned
+    QString name;
+    bool isDirectory = false;
+    qint64 allocatedSize = 0;
+    QDateTime modified;
+};
+
+// The fresh look by path; nothing for what is gone, a link, or anything else than a file or a folder.
+std::optional<Look> lookByPath(const QString& path)
 {
-    // One fresh look: the candidate may have gone, or changed, since its folder was listed.
     const std::optional<Platform::FileInfo> info = Platform::fileInfo(path);
     // Only files and folders: a link is never followed, and a socket, pipe or device node frees nothing while a
     // running program may depend on it.
     if (!info || !(info->isRegular() || info->isDirectory()))
         return std::nullopt;
-    qint64 size = info->allocatedSize;
-    if (info->isDirectory()) {
-        size = FileUtils::allocatedSize(info->path, std::nullopt, stop).bytes;
+    return Look{info->path, info->name, info->isDirectory(), info->allocatedSize, info->modified};
+}
+
+// The same look at the entry `name` of a folder held open, whose path is `path` (already clean).
+std::optional<Look> lookIn(const Platform::OpenedFolder& folder, const QString& path, qsizetype slash)
+{
+    QString name = path.mid(slash + 1);
+    const std::optional<Platform::LeanEntry> entry = folder.look(QFile::encodeName(name).constData());
+    if (!entry || !(entry->kind == Platform::EntryKind::Regular || entry->kind == Platform::EntryKind::Directory))
+        return std::nullopt;
+    return Look{path, std::move(name), entry->kind == Platform::EntryKind::Directory, entry->allocatedSize,
+                QDateTime::fromMSecsSinceEpoch(entry->modifiedMSecs, Qt::UTC)};
+}
+
+// measured() once the path has passed the filter and been looked at; `home` is the home folder, for the
+// default detail.
+std::optional<ScanItem> itemFor(std::optional<Look> look, const Removal::Mode& mode, const std::stop_token& stop,
+                                std::optional<QString> detail, const QString& home)
+{
+    if (!look)
+        return std::nullopt;
+    qint64 size = look->allocatedSize;
+    if (look->isDirectory) {
+        size = FileUtils::allocatedSize(look->path, std::nullopt, stop).bytes;
         if (stop.stop_requested())
             return std::nullopt;
     }
@@ -54,17 +87,81 @@ std::optional<ScanItem> looked(const QString& path, const Removal::Mode& mode, c
 
     ScanItem item;
     item.id = freshID();
-    item.url = info->path;
-    item.name = info->name;
+    item.detail = detail ? std::move(detail) : std::optional<QString>(FileUtils::abbreviatedPath(look->path, home));
+    item.url = std::move(look->path);
+    item.name = std::move(look->name);
     item.size = size;
-    item.detail = detail ? std::move(detail) : std::optional<QString>(FileUtils::abbreviatedPath(info->path, home));
-    if (info->modified.isValid())
-        item.modified = info->modified;
+    if (look->modified.isValid())
+        item.modified = look->modified;
     item.isSelected = true;
     item.isRisky = false;
     item.removalMode = mode;
     return item;
 }
+
+std::optional<ScanItem> looked(const QString& path, const Removal::Mode& mode, const std::stop_token& stop,
+                               std::optional<QString> detail, const QString& home)
+{
+    return itemFor(lookByPath(path), mode, stop, std::move(detail), home);
+}
+
+// Whether an absolute path is already as fileInfo() would clean it, so that its last component can be looked
+// at in its folder as it stands.
+bool isClean(const QString& path)
+{
+    return path.size() > 1 && path.startsWith(u'/') && !path.endsWith(u'/') && !path.endsWith(u"/.") &&
+           !path.endsWith(u"/..") && !path.contains(u"//") && !path.contains(u"/./") && !path.contains(u"/../");
+}
+
+// The folders holding the candidates, each opened once: many candidates of a scan are the children of a few
+// folders, and a look relative to the open folder does not walk the whole path again.
+class CandidateFolders final
+{
+public:
+    // Opens the folders of `paths` in their order; a path whose folder is not held is looked at by its path.
+    explicit CandidateFolders(const QList<QString>& paths)
+    {
+        m_slash.assign(std::size_t(paths.size()), -1);
+        m_folder.assign(std::size_t(paths.size()), nullptr);
+        std::optional<QString> last;
+        const Platform::OpenedFolder* lastFolder = nullptr;
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            const QString& path = paths[i];
+            if (!isClean(path))
+                continue;
+            const qsizetype slash = path.lastIndexOf(u'/');
+            const QStringView parent = QStringView(path).left(std::max<qsizetype>(slash, 1));
+            if (!last || parent != *last) {
+                last = parent.toString();
+                lastFolder = nullptr;
+                if (m_open.size() < kMostHeld) {
+                    m_open.push_back(std::make_unique<Platform::OpenedFolder>(*last));
+                    if (m_open.back()->isOpen())
+                        lastFolder = m_open.back().get();
+                }
+            }
+            if (!lastFolder)
+                continue;
+            m_slash[std::size_t(i)] = slash;
+            m_folder[std::size_t(i)] = lastFolder;
+        }
+    }
+
+    std::optional<Look> look(const QList<QString>& paths, std::size_t index) const
+    {
+        const QString& path = paths[qsizetype(index)];
+        if (const Platform::OpenedFolder* folder = m_folder[index])
+            return lookIn(*folder, path, m_slash[index]);
+        return lookByPath(path);
+    }
+
+private:
+    static constexpr std::size_t kMostHeld = 64; // descriptors held at once
+
+    std::vector<std::unique_ptr<Platform::OpenedFolder>> m_open;
+    std::vector<const Platform::OpenedFolder*> m_folder;
+    std::vector<qsizetype> m_slash;
+};
 
 } // namespace
 
@@ -84,14 +181,16 @@ std::vector<std::optional<ScanItem>> measuredSideBySide(const QList<QString>& pa
     std::vector<std::optional<ScanItem>> items(std::size_t(paths.size()));
     const QString home = Platform::homeFolder();
     const auto detailAt = [&details](qsizetype at) { return at < details.size() ? details[at] : std::nullopt; };
+    const ScanFilter::Prepared filter;
+    const CandidateFolders folders(paths);
     // A long list is filtered side by side too, each entry still seeing a stop before it is looked at.
     constexpr qsizetype kOrderedFilterLimit = 1000;
     if (paths.size() >= kOrderedFilterLimit) {
         Platform::forEachOnWalkPool(items.size(), [&](std::size_t index) {
             const qsizetype at = qsizetype(index);
-            if (stop.stop_requested() || (leaveOut && leaveOut(paths[at])) || ScanFilter::isSkipped(paths[at]))
+            if (stop.stop_requested() || (leaveOut && leaveOut(paths[at])) || filter.isSkipped(paths[at]))
                 return;
-            items[index] = looked(paths[at], mode, stop, detailAt(at), home);
+            items[index] = itemFor(folders.look(paths, index), mode, stop, detailAt(at), home);
         });
         return items;
     }
@@ -102,14 +201,13 @@ std::vector<std::optional<ScanItem>> measuredSideBySide(const QList<QString>& pa
         if (stop.stop_requested())
             break;
         const QString& path = paths[index];
-        if ((leaveOut && leaveOut(path)) || ScanFilter::isSkipped(path))
+        if ((leaveOut && leaveOut(path)) || filter.isSkipped(path))
             continue;
         admitted.push_back(std::size_t(index));
     }
     Platform::forEachOnWalkPool(admitted.size(), [&](std::size_t slot) {
         const std::size_t index = admitted[slot];
-        const qsizetype at = qsizetype(index);
-        items[index] = looked(paths[at], mode, stop, detailAt(at), home);
+        items[index] = itemFor(folders.look(paths, index), mode, stop, detailAt(qsizetype(index)), home);
     });
     return items;
 }
