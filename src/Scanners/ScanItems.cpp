@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include <QFile>
@@ -113,54 +115,59 @@ bool isClean(const QString& path)
            !path.endsWith(u"/..") && !path.contains(u"//") && !path.contains(u"/./") && !path.contains(u"/../");
 }
 
-// The folders holding the candidates, each opened once: many candidates of a scan are the children of a few
-// folders, and a look relative to the open folder does not walk the whole path again.
+// The folders holding the candidates, each opened at its first use and kept: many candidates of a scan are the
+// children of a few folders, and a look relative to the open folder does not walk the whole path again. Shared by
+// the threads of one measure: folders are found without a lock, and opened under one.
 class CandidateFolders final
 {
 public:
-    // Opens the folders of `paths` in their order; a path whose folder is not held is looked at by its path.
-    explicit CandidateFolders(const QList<QString>& paths)
+    std::optional<Look> look(const QString& path)
     {
-        m_slash.assign(std::size_t(paths.size()), -1);
-        m_folder.assign(std::size_t(paths.size()), nullptr);
-        std::optional<QString> last;
-        const Platform::OpenedFolder* lastFolder = nullptr;
-        for (qsizetype i = 0; i < paths.size(); ++i) {
-            const QString& path = paths[i];
-            if (!isClean(path))
-                continue;
-            const qsizetype slash = path.lastIndexOf(u'/');
-            const QStringView parent = QStringView(path).left(std::max<qsizetype>(slash, 1));
-            if (!last || parent != *last) {
-                last = parent.toString();
-                lastFolder = nullptr;
-                if (m_open.size() < kMostHeld) {
-                    m_open.push_back(std::make_unique<Platform::OpenedFolder>(*last));
-                    if (m_open.back()->isOpen())
-                        lastFolder = m_open.back().get();
-                }
-            }
-            if (!lastFolder)
-                continue;
-            m_slash[std::size_t(i)] = slash;
-            m_folder[std::size_t(i)] = lastFolder;
-        }
-    }
-
-    std::optional<Look> look(const QList<QString>& paths, std::size_t index) const
-    {
-        const QString& path = paths[qsizetype(index)];
-        if (const Platform::OpenedFolder* folder = m_folder[index])
-            return lookIn(*folder, path, m_slash[index]);
-        return lookByPath(path);
+        if (!isClean(path))
+            return lookByPath(path);
+        const qsizetype slash = path.lastIndexOf(u'/');
+        const Platform::OpenedFolder* folder = find(QStringView(path).left(std::max<qsizetype>(slash, 1)));
+        return folder ? lookIn(*folder, path, slash) : lookByPath(path);
     }
 
 private:
-    static constexpr std::size_t kMostHeld = 64; // descriptors held at once
+    static constexpr std::size_t kMostHeld = 64; // descriptors held at once; other folders' entries go by path
 
-    std::vector<std::unique_ptr<Platform::OpenedFolder>> m_open;
-    std::vector<const Platform::OpenedFolder*> m_folder;
-    std::vector<qsizetype> m_slash;
+    struct Held {
+        explicit Held(QString folderPath) : path(std::move(folderPath)), folder(path) {}
+        const QString path;
+        const Platform::OpenedFolder folder;
+    };
+
+    const Platform::OpenedFolder* opened(std::size_t index) const
+    {
+        return m_held[index]->folder.isOpen() ? &m_held[index]->folder : nullptr;
+    }
+
+    // The open folder at `parent`; nothing when it cannot be opened or too many are held.
+    const Platform::OpenedFolder* find(QStringView parent)
+    {
+        const std::size_t known = m_count.load(std::memory_order_acquire);
+        for (std::size_t i = 0; i < known; ++i) {
+            if (m_held[i]->path == parent)
+                return opened(i);
+        }
+        const std::lock_guard lock(m_mutex);
+        const std::size_t now = m_count.load(std::memory_order_relaxed);
+        for (std::size_t i = known; i < now; ++i) {
+            if (m_held[i]->path == parent)
+                return opened(i);
+        }
+        if (now == kMostHeld)
+            return nullptr;
+        m_held[now] = std::make_unique<Held>(parent.toString());
+        m_count.store(now + 1, std::memory_order_release);
+        return opened(now);
+    }
+
+    std::array<std::unique_ptr<Held>, kMostHeld> m_held;
+    std::atomic<std::size_t> m_count{0};
+    std::mutex m_mutex;
 };
 
 } // namespace
@@ -182,7 +189,7 @@ std::vector<std::optional<ScanItem>> measuredSideBySide(const QList<QString>& pa
     const QString home = Platform::homeFolder();
     const auto detailAt = [&details](qsizetype at) { return at < details.size() ? details[at] : std::nullopt; };
     const ScanFilter::Prepared filter;
-    const CandidateFolders folders(paths);
+    CandidateFolders folders;
     // A long list is filtered side by side too, each entry still seeing a stop before it is looked at.
     constexpr qsizetype kOrderedFilterLimit = 1000;
     if (paths.size() >= kOrderedFilterLimit) {
@@ -190,7 +197,7 @@ std::vector<std::optional<ScanItem>> measuredSideBySide(const QList<QString>& pa
             const qsizetype at = qsizetype(index);
             if (stop.stop_requested() || (leaveOut && leaveOut(paths[at])) || filter.isSkipped(paths[at]))
                 return;
-            items[index] = itemFor(folders.look(paths, index), mode, stop, detailAt(at), home);
+            items[index] = itemFor(folders.look(paths[at]), mode, stop, detailAt(at), home);
         });
         return items;
     }
@@ -207,7 +214,7 @@ std::vector<std::optional<ScanItem>> measuredSideBySide(const QList<QString>& pa
     }
     Platform::forEachOnWalkPool(admitted.size(), [&](std::size_t slot) {
         const std::size_t index = admitted[slot];
-        items[index] = itemFor(folders.look(paths, index), mode, stop, detailAt(qsizetype(index)), home);
+        items[index] = itemFor(folders.look(paths[qsizetype(index)]), mode, stop, detailAt(qsizetype(index)), home);
     });
     return items;
 }
