@@ -9,9 +9,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace Bench {
@@ -56,6 +60,52 @@ inline qint64 duBytes(const std::string& paths, double* seconds)
         ::pclose(pipe);
     *seconds = secondsSince(start);
     return bytes;
+}
+
+// The middle of several timings: the machine is shared, and one slow run says nothing of the code.
+inline double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The machine's load averages as /proc/loadavg gives them, to print beside the timings.
+inline std::string loadAverage()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    file >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+// Runs `arguments` (a program found in PATH and its arguments) with its output dropped; its time in `seconds`
+// and its peak resident memory in bytes; -1 when it could not run or failed.
+inline qint64 peakMemoryOf(const std::vector<std::string>& arguments, double* seconds)
+{
+    const auto start = Clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    struct rusage usage {
+    };
+    const bool ran = child > 0 && ::wait4(child, &status, 0, &usage) == child;
+    *seconds = secondsSince(start);
+    if (!ran || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return qint64(usage.ru_maxrss) * 1024;
 }
 
 // A new folder in the folder given on the command line, else in $TMPDIR or /tmp.

@@ -1,7 +1,8 @@
 // Scans generated homes with the system junk scanner and compares the time with `du -sl -B1` walking the same
-// folders (warm caches, best of five runs each): one holding 100,000 cache and log files in 200 application
-// folders (target 0.5× du: the items are measured side by side), one holding 100,000 files directly in its
-// caches folder, each an item of its own (target 1.2× du).
+// folders (warm caches, medians of seven runs each, made in turn): one holding 100,000 cache and log files in 200
+// application folders (target 0.5× du: the items are measured side by side), one holding 100,000 files directly
+// in its caches folder, each an item of its own (target 1.0× du, and at most twice du's peak memory, each
+// measured in a process of its own).
 // Usage: qp_bench_system_junk_scan [work-folder]   (default: $TMPDIR or /tmp; the home is removed afterwards)
 #include "BenchSupport.h"
 #include "Platform/FileOperations.h"
@@ -72,15 +73,21 @@ qint64 folderBlocks(const std::string& path)
     return sum;
 }
 
-// Scans the home at `home` (its own temporary folder and system root under `work`) against du over `folders`.
-// False on a ratio above `target`; `agree` tells whether the byte figures agree.
-bool compare(const char* title, const std::string& work, const std::string& home,
-             const std::vector<std::string>& folders, double target, bool& agree)
+// The scan must see only this home: its own temporary folder and system root too.
+void scanOnly(const std::string& work, const std::string& home)
 {
-    // The scan must see only this home: its own temporary folder and system root too.
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("TMPDIR", (work + "/tmp").c_str(), 1);
     ::setenv("QUORVANE_ROOT", work.c_str(), 1);
+}
+
+// Scans the home at `home` (its own temporary folder and system root under `work`) against du over `folders`.
+// False on a ratio above `target`; `agree` tells whether the byte figures agree. With `self` (this program), the
+// peak memory of one scan and of du are compared too.
+bool compare(const char* title, const std::string& work, const std::string& home,
+             const std::vector<std::string>& folders, double target, bool& agree, const std::string& self = {})
+{
+    scanOnly(work, home);
     const SystemJunkScanner scanner(ModuleID::systemJunk, true, SystemJunkScanner::standardCacheDenylist());
     qint64 scanned = 0;
     const auto scanOnce = [&] {
@@ -98,22 +105,24 @@ bool compare(const char* title, const std::string& work, const std::string& home
     double duSeconds = 0;
     qint64 duTotal = Bench::duBytes(quoted, &duSeconds); // warms the caches
     scanOnce();
-    double scanSeconds = 1e9;
-    duSeconds = 1e9;
-    for (int i = 0; i < 5; ++i) {
+    std::vector<double> duRuns;
+    std::vector<double> scanRuns;
+    for (int i = 0; i < 7; ++i) {
         double s = 0;
         duTotal = Bench::duBytes(quoted, &s);
-        duSeconds = std::min(duSeconds, s);
+        duRuns.push_back(s);
         const auto start = Clock::now();
         scanOnce();
-        scanSeconds = std::min(scanSeconds, secondsSince(start));
+        scanRuns.push_back(secondsSince(start));
     }
+    duSeconds = Bench::median(duRuns);
+    const double scanSeconds = Bench::median(scanRuns);
     qint64 duFiles = duTotal;
     for (const std::string& folder : folders)
         duFiles -= folderBlocks(folder);
 
     const double ratio = scanSeconds / duSeconds;
-    std::printf("— %s\n", title);
+    std::printf("— %s (load average %s)\n", title, Bench::loadAverage().c_str());
     std::printf("du -sl -B1        : %.3f s, %lld bytes (%lld without the folders' own blocks)\n", duSeconds,
                 static_cast<long long>(duTotal), static_cast<long long>(duFiles));
     std::printf("system junk scan  : %.3f s, %lld bytes\n", scanSeconds, static_cast<long long>(scanned));
@@ -121,7 +130,20 @@ bool compare(const char* title, const std::string& work, const std::string& home
     agree = scanned == duFiles;
     if (!agree)
         std::printf("FAIL: the byte figures disagree\n");
-    return agree && ratio <= target;
+    bool memoryOk = true;
+    if (!self.empty()) {
+        // Each in a fresh process: the scan once, and du over the same folders.
+        double seconds = 0;
+        const qint64 ours = Bench::peakMemoryOf({self, "--scan-once", work, home}, &seconds);
+        std::vector<std::string> du{"du", "-slc", "-B1"};
+        du.insert(du.end(), folders.begin(), folders.end());
+        const qint64 theirs = Bench::peakMemoryOf(du, &seconds);
+        memoryOk = ours > 0 && theirs > 0 && ours <= 2 * theirs;
+        std::printf("peak memory       : scan %.1f MiB, du %.1f MiB, ratio %.2f (target ≤ 2.00)\n",
+                    double(ours) / (1 << 20), double(theirs) / (1 << 20),
+                    theirs > 0 ? double(ours) / double(theirs) : 0.0);
+    }
+    return agree && ratio <= target && memoryOk;
 }
 
 } // namespace
@@ -129,6 +151,12 @@ bool compare(const char* title, const std::string& work, const std::string& home
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    if (argc == 4 && std::string(argv[1]) == "--scan-once") {
+        scanOnly(argv[2], argv[3]);
+        const SystemJunkScanner scanner(ModuleID::systemJunk, true, SystemJunkScanner::standardCacheDenylist());
+        benchmark::DoNotOptimize(scanner.scan({}, {}));
+        return 0;
+    }
     const std::string work = Bench::makeWorkFolder(argc, argv);
     makeFolder(work + "/tmp");
 
@@ -148,7 +176,8 @@ int main(int argc, char* argv[])
         writeFile(flatCaches + "/entry" + std::to_string(i), std::size_t(1 + (i % 5) * 3000));
     std::printf("Building a home with 100000 files directly in %s …\n", flatCaches.c_str());
     bool flatAgree = false;
-    const bool flat = compare("100,000 files in one folder", work, flatHome, {flatCaches}, 1.2, flatAgree);
+    const bool flat =
+        compare("100,000 files in one folder", work, flatHome, {flatCaches}, 1.0, flatAgree, "/proc/self/exe");
 
     Platform::removeItem(QFile::decodeName(work.c_str()));
     std::printf("%s\n", nested && flat ? "PASS" : "FAIL");

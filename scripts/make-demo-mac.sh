@@ -1002,4 +1002,9 @@ mkdir -p "$root/private/var/db/launchd"
 # Maintenance and updates: the tasks and the install run start /bin/sh through the system root.
 [ -e "$root/bin/sh" ] || ln -s /bin/sh "$root/bin/sh"
 
+# Last: each application's access date is the date of use it stands for (its modification date, set back for
+# those opened long ago), which the uninstaller reads as its last opening. Nothing reads the bundles after this.
+find "$root/Applications" "$home/Applications" -name '*.app' -type d -prune -exec sh -c \
+    'for bundle; do touch -a -d "@$(stat -c %Y "$bundle")" "$bundle"; done' sh {} +
+
 echo "Demonstration Mac ready in $root (home: $home)"

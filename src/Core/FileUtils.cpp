@@ -57,13 +57,13 @@ struct TimedWalk {
 
 SizeResult allocatedSize(const QString& path, std::optional<double> timeout, std::stop_token stop)
 {
+    if (!timeout)
+        return {Platform::entryAllocatedBytes(path, std::move(stop)), false};
     const std::optional<Platform::FileInfo> info = Platform::fileInfo(path);
     if (!info || info->isSymlink())
         return {};
     if (info->isRegular())
         return {info->allocatedSize, false};
-    if (!timeout)
-        return {walkAllocatedSize(info->path, nullptr, std::move(stop)), false};
 
     // The walk runs on the jobs' pool, which may be the very pool the caller runs on: while the caller waits,
     // its thread is handed back to the pool so that the walk always finds one.

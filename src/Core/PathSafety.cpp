@@ -1,6 +1,7 @@
 #include "Core/PathSafety.h"
 
 #include "Core/FileUtils.h"
+#include "Platform/OpenFolder.h"
 #include "Platform/SystemRoot.h"
 
 #include <array>
@@ -74,7 +75,7 @@ bool opensForReading(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     // Non-blocking, so that a FIFO in the file's place cannot hold the caller.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = Platform::openWithoutAccessDate(AT_FDCWD, name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     ::close(fd);
@@ -132,6 +133,102 @@ bool isProtected(const QString& url)
         return true;
     const QString macPath = Platform::macPathOf(path);
     return !macPath.isEmpty() && macPath != path && matchesSystemRules(macPath);
+}
+
+namespace {
+
+// Whether `path` (absolute) is what standardizedPath() would make of it: no empty, "." or ".." component and
+// no "/" at the end.
+bool isClean(QStringView path)
+{
+    if (path.size() > 1 && path.endsWith(u'/'))
+        return false;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (path[i] != u'/' || i + 1 >= path.size())
+            continue;
+        const QStringView rest = path.mid(i + 1);
+        if (rest.startsWith(u'/'))
+            return false;
+        if (rest == u"." || rest.startsWith(u"./") || rest == u".." || rest.startsWith(u"../"))
+            return false;
+    }
+    return true;
+}
+
+// Whether `alias` overlaps a system prefix. Both start with "/": they can only overlap when their first
+// components are the same, so most paths are told apart by their second character alone.
+bool overlapsSystemPrefix(QStringView alias)
+{
+    if (alias.size() < 2)
+        return false;
+    for (const QStringView prefix : kSystemPrefixes) {
+        if (prefix[1] == alias[1] && overlaps(alias, prefix))
+            return true;
+    }
+    return false;
+}
+
+// matchesSystemRules() without a list or a copy. The second name of "/var", "/tmp" and "/etc" paths starts
+// with "/private/", which only the "/private/var/db" prefix shares: it overlaps that prefix exactly when the
+// path overlaps "/var/db".
+bool matchesSystemRulesOf(QStringView path)
+{
+    if (hasFewerThanTwoComponents(path) || overlapsSystemPrefix(path))
+        return true;
+    if (path.startsWith(u"/private/")) {
+        const QStringView other = path.mid(8);
+        return hasFewerThanTwoComponents(other) || overlapsSystemPrefix(other);
+    }
+    for (const QStringView twin : kPrivateTwins) {
+        if (path == twin || (path.startsWith(twin) && path.at(twin.size()) == u'/'))
+            return overlaps(path, u"/var/db");
+    }
+    return false;
+}
+
+} // namespace
+
+ProtectedPaths::ProtectedPaths()
+    : m_home(Platform::homeFolder()), m_homePrefix(m_home == u"/" ? m_home : m_home + u'/'),
+      m_root(Platform::systemRoot())
+{
+    if (m_root != u"/")
+        m_rootPrefix = m_root + u'/';
+}
+
+bool ProtectedPaths::contains(const QString& url) const
+{
+    if (!url.startsWith(u'/'))
+        return true;
+    QString cleaned;
+    QStringView path = url;
+    if (!isClean(path)) {
+        cleaned = *Platform::standardizedPath(url);
+        path = cleaned;
+    }
+    if (isEqualOrUnder(m_home, path))
+        return true;
+    // A path holding a personal item holds the home too (answered above): only paths inside the home are
+    // compared with the items, by what follows the home.
+    if (path.startsWith(m_homePrefix)) {
+        const QStringView inside = path.mid(m_homePrefix.size());
+        for (const QStringView item : kPersonalItems) {
+            if (overlaps(inside, item))
+                return true;
+        }
+    }
+    if (isEqualOrUnder(m_root, path))
+        return true;
+    if (matchesSystemRulesOf(path))
+        return true;
+    // The path's place on the Mac, when it lies inside the system root.
+    if (m_rootPrefix.isEmpty())
+        return false;
+    if (path == m_root)
+        return matchesSystemRulesOf(u"/");
+    if (path.startsWith(m_rootPrefix))
+        return matchesSystemRulesOf(path.mid(m_root.size()));
+    return false;
 }
 
 bool hasFullDiskAccess()

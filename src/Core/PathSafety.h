@@ -33,6 +33,23 @@ bool isEqualOrUnder(QStringView path, QStringView location);
 // relative path, whose target cannot be known, is protected too.
 bool isProtected(const QString& url);
 
+// isProtected() made ready once for a walk that judges many paths: the home folder, the system root and the
+// personal items are read and joined when it is made, and a path already clean is judged without a copy. It
+// answers as isProtected() does for every path while the home folder and the system root stay as they were.
+// Callable from any thread.
+class ProtectedPaths final
+{
+public:
+    ProtectedPaths();
+    bool contains(const QString& url) const;
+
+private:
+    QString m_home;
+    QString m_homePrefix; // the home followed by "/" (just "/" for a home at the root)
+    QString m_root;
+    QString m_rootPrefix; // the system root followed by "/"; empty when the root is "/"
+};
+
 // Whether the application may read what only Full Disk Access opens: true when ~/Library/Application
 // Support/com.apple.TCC/TCC.db or ~/Library/Safari/CloudTabs.db opens for reading; false when one of them
 // exists but neither opens; true when neither exists (nothing to be refused).

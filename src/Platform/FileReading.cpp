@@ -1,6 +1,7 @@
 #include "Platform/FileReading.h"
 
 #include "Platform/ErrorText.h"
+#include "Platform/OpenFolder.h"
 #include "Platform/SystemRoot.h"
 
 #include <atomic>
@@ -42,7 +43,7 @@ int openRegularFile(int folderFd, const char* name, int access, const struct sta
     int flags = access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     if (!followLink)
         flags |= O_NOFOLLOW;
-    const int fd = ::openat(folderFd, name, flags);
+    const int fd = openWithoutAccessDate(folderFd, name, flags);
     if (fd < 0)
         return -1;
     const auto fail = [fd](int error) {

@@ -14,7 +14,8 @@ namespace Platform {
 // Opens `name` (relative to the folder open at `folderFd`, or AT_FDCWD for a path) for `access` (O_RDONLY or
 // O_WRONLY) only when it is a regular file, and never waits: the opening is non-blocking, so that a named pipe
 // or device put in the file's place cannot hold the caller, a link is not followed unless `followLink`, and
-// when `expected` is given the file must be that one (device and inode). The descriptor returned is blocking
+// when `expected` is given the file must be that one (device and inode); the file's access date is left as it
+// was where the system allows it. The descriptor returned is blocking
 // again; otherwise -1, with errno set (EINVAL for anything but a regular file, ESTALE for another file).
 int openRegularFile(int folderFd, const char* name, int access, const struct stat* expected = nullptr,
                     bool followLink = false);

@@ -2,14 +2,18 @@
 
 #include "Platform/OpenFolder.h"
 #include "Platform/SystemRoot.h"
+#include "Platform/WalkPool.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -80,29 +84,14 @@ struct RawEntry {
 std::vector<RawEntry> readFolder(int dirFd, const QString& folderPath, int* errorNumber)
 {
     std::vector<RawEntry> entries;
-    const int listFd = ::dup(dirFd);
-    if (listFd < 0) {
-        if (errorNumber)
-            *errorNumber = errno;
-        return entries;
-    }
-    DIR* dir = ::fdopendir(listFd);
-    if (dir == nullptr) {
-        if (errorNumber)
-            *errorNumber = errno;
-        ::close(listFd);
-        return entries;
-    }
     std::vector<std::string> names;
-    while (dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        if (!nameSurvivesDecoding(name))
-            continue;
-        names.emplace_back(name);
-    }
-    ::closedir(dir);
+    const int error = readFolderNames(dirFd, [&names](const char* name, unsigned char) {
+        if (nameSurvivesDecoding(name))
+            names.emplace_back(name);
+        return true;
+    });
+    if (error != 0 && errorNumber)
+        *errorNumber = error;
     std::sort(names.begin(), names.end());
     // A name removed and made again while the folder is read may be returned twice.
     names.erase(std::unique(names.begin(), names.end()), names.end());
@@ -118,6 +107,8 @@ std::vector<RawEntry> readFolder(int dirFd, const QString& folderPath, int* erro
     }
     return entries;
 }
+
+std::vector<LeanEntry> readLean(int fd, int* errorNumber);
 
 int openFolder(int parentFd, const char* name)
 {
@@ -294,35 +285,66 @@ std::vector<FileInfo> listFolder(const QString& folder, int* errorNumber)
     return result;
 }
 
+std::vector<LeanEntry> listFolderLean(const QString& folder, int* errorNumber)
+{
+    const int fd = openFolderForReading(AT_FDCWD, QFile::encodeName(absolutePath(folder)).constData());
+    if (fd < 0) {
+        if (errorNumber)
+            *errorNumber = errno;
+        return {};
+    }
+    std::vector<LeanEntry> entries = readLean(fd, errorNumber);
+    ::close(fd);
+    return entries;
+}
+
+OpenedFolder::OpenedFolder(const QString& path)
+    : m_fd(openFolderForReading(AT_FDCWD, QFile::encodeName(absolutePath(path)).constData()))
+{
+}
+
+OpenedFolder::~OpenedFolder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::optional<LeanEntry> OpenedFolder::look(const char* name) const
+{
+    struct stat st {
+    };
+    if (m_fd < 0 || ::fstatat(m_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    LeanEntry entry;
+    entry.name = name;
+    entry.kind = kindOf(st.st_mode);
+    entry.allocatedSize = qint64(st.st_blocks) * 512;
+    entry.modifiedMSecs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    entry.device = (quint64(major(st.st_dev)) << 32) | minor(st.st_dev);
+    entry.inode = st.st_ino;
+    entry.linkCount = st.st_nlink;
+    return entry;
+}
+
 std::vector<QString> listFolderPaths(const QString& folder, int* errorNumber)
 {
     std::vector<QString> result;
     const QString cleaned = absolutePath(folder);
     const int fd = openFolderForReading(AT_FDCWD, QFile::encodeName(cleaned).constData());
-    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
-    if (dir == nullptr) {
+    if (fd < 0) {
         if (errorNumber)
             *errorNumber = errno;
-        if (fd >= 0)
-            ::close(fd);
         return result;
     }
     std::vector<std::string> names;
-    while (true) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (entry == nullptr) {
-            if (errno != 0 && errorNumber)
-                *errorNumber = errno;
-            break;
-        }
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
+    const int error = readFolderNames(fd, [&names](const char* name, unsigned char) {
         if (nameSurvivesDecoding(name))
             names.emplace_back(name);
-    }
-    ::closedir(dir);
+        return true;
+    });
+    ::close(fd);
+    if (error != 0 && errorNumber)
+        *errorNumber = error;
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
     result.reserve(names.size());
@@ -345,6 +367,119 @@ bool walkTree(const QString& root, const WalkVisitor& visit, std::stop_token sto
     if (complete)
         *complete = whole;
     return finished;
+}
+
+namespace {
+
+// The lean listing of the folder open at `fd`, which stays open.
+std::vector<LeanEntry> readLean(int fd, int* errorNumber)
+{
+    struct Listed {
+        std::string name;
+        unsigned char type;
+        bool operator<(const Listed& other) const { return name < other.name; }
+        bool operator==(const Listed& other) const { return name == other.name; }
+    };
+    std::vector<Listed> listed;
+    const int error = readFolderNames(fd, [&listed](const char* name, unsigned char type) {
+        if (nameSurvivesDecoding(name))
+            listed.push_back({name, type});
+        return true;
+    });
+    if (error != 0 && errorNumber)
+        *errorNumber = error;
+    std::sort(listed.begin(), listed.end());
+    // A name removed and made again while the folder is read may be returned twice.
+    listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
+    std::vector<LeanEntry> entries;
+    entries.reserve(listed.size());
+    for (Listed& item : listed) {
+        LeanEntry entry;
+        switch (item.type) {
+        case DT_DIR:
+            entry.kind = EntryKind::Directory;
+            break;
+        case DT_LNK:
+            entry.kind = EntryKind::Symlink;
+            break;
+        case DT_REG:
+        case DT_UNKNOWN: {
+            struct stat st {
+            };
+            if (::fstatat(fd, item.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // vanished meanwhile
+            entry.kind = kindOf(st.st_mode);
+            if (entry.kind == EntryKind::Regular) {
+                entry.allocatedSize = qint64(st.st_blocks) * 512;
+                entry.modifiedMSecs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+                entry.device = (quint64(major(st.st_dev)) << 32) | minor(st.st_dev);
+                entry.inode = st.st_ino;
+                entry.linkCount = st.st_nlink;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        entry.name = std::move(item.name);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+// A folder still to be read by walkTreeSideBySide().
+struct PendingFolder {
+    std::vector<quint32> place;
+    std::string relative; // below the root, as bytes; empty for the root itself
+    QString path;
+};
+
+// Reads one folder of walkTreeSideBySide() and lists the folders to walk into next, in the entries' order.
+void readSideBySide(int rootFd, const PendingFolder& folder, const FolderVisitor& visit,
+                    std::vector<PendingFolder>& next)
+{
+    const int fd = folder.relative.empty() ? ::fcntl(rootFd, F_DUPFD_CLOEXEC, 0)
+                                           : openFolderBelow(rootFd, folder.relative.c_str());
+    if (fd < 0)
+        return; // unreadable, replaced by a link, or gone: passed over
+    const std::vector<LeanEntry> entries = readLean(fd, nullptr);
+    ::close(fd);
+    std::vector<char> enter(entries.size(), 0);
+    visit(WalkedFolder{folder.path, folder.place, entries}, enter);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!enter[i] || entries[i].kind != EntryKind::Directory)
+            continue;
+        PendingFolder child;
+        child.place.reserve(folder.place.size() + 1);
+        child.place = folder.place;
+        child.place.push_back(quint32(i));
+        child.relative = folder.relative.empty() ? entries[i].name : folder.relative + '/' + entries[i].name;
+        child.path = joined(folder.path, QFile::decodeName(entries[i].name.c_str()));
+        next.push_back(std::move(child));
+    }
+}
+
+} // namespace
+
+bool walkTreeSideBySide(const QString& root, const FolderVisitor& visit, std::stop_token stop)
+{
+    const QString cleaned = absolutePath(root);
+    const int rootFd = openFolderForReading(AT_FDCWD, QFile::encodeName(cleaned).constData());
+    if (rootFd < 0)
+        return !stop.stop_requested();
+    // Level by level: every folder of one depth side by side, then the folders they hold.
+    std::vector<PendingFolder> level(1);
+    level[0].path = cleaned;
+    while (!level.empty() && !stop.stop_requested()) {
+        std::vector<std::vector<PendingFolder>> below(level.size());
+        forEachOnWalkPool(
+            level.size(), [&](std::size_t i) { readSideBySide(rootFd, level[i], visit, below[i]); }, stop);
+        level.clear();
+        for (std::vector<PendingFolder>& folders : below)
+            std::move(folders.begin(), folders.end(), std::back_inserter(level));
+    }
+    ::close(rootFd);
+    return !stop.stop_requested();
 }
 
 bool isPackage(const QString& path)

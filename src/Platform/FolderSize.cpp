@@ -4,6 +4,7 @@
 #include "Platform/OpenFolder.h"
 
 #include "Platform/FileSystem.h"
+#include "Platform/SystemRoot.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,6 +20,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -100,6 +102,7 @@ constexpr size_t kQueuedFolders = 16;
 struct Job {
     std::stop_token stop;
     std::atomic<qint64>* live = nullptr;
+    CountedOnce* once = nullptr;
     std::atomic<qint64> total{0};
     std::atomic<long> seen{0};
     std::atomic<int> idle{0};
@@ -165,51 +168,36 @@ bool readFolder(const std::shared_ptr<Job>& jobPtr, Frame& frame)
         frame.device = self.st_dev;
         frame.inode = self.st_ino;
     }
-    const int listFd = ::dup(frame.fd);
-    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (dir == nullptr) {
-        if (listFd >= 0)
-            ::close(listFd);
-        job.complete.store(false, std::memory_order_relaxed);
-        return true;
-    }
     qint64 sum = 0;
     long entries = 0;
     bool stopped = false;
-    while (true) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (entry == nullptr) {
-            if (errno != 0)
-                job.complete.store(false, std::memory_order_relaxed);
-            break;
-        }
+    const int error = readFolderNames(frame.fd, [&](const char* name, unsigned char type) {
         if (job.stop.stop_requested()) {
             stopped = true;
-            break;
+            return false;
         }
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
         ++entries;
-        unsigned char type = entry->d_type;
         if (type == DT_REG || type == DT_UNKNOWN) {
             struct stat st {
             };
             if (::fstatat(frame.fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
+                return true;
             if (S_ISREG(st.st_mode)) {
-                sum += qint64(st.st_blocks) * 512;
-                continue;
+                if (st.st_nlink <= 1 || !job.once ||
+                    job.once->firstTime((quint64(major(st.st_dev)) << 32) | minor(st.st_dev), st.st_ino))
+                    sum += qint64(st.st_blocks) * 512;
+                return true;
             }
             if (!S_ISDIR(st.st_mode))
-                continue;
+                return true;
             type = DT_DIR;
         }
         if (type == DT_DIR)
             frame.subfolders.emplace_back(name); // links, devices, sockets: nothing of their own, never followed
-    }
-    ::closedir(dir);
+        return true;
+    });
+    if (error != 0)
+        job.complete.store(false, std::memory_order_relaxed);
     add(job, sum);
     const long seen = job.seen.fetch_add(entries, std::memory_order_relaxed) + entries;
     if (seen >= kParallelThreshold && !job.parallel.exchange(true))
@@ -328,17 +316,16 @@ void startHelpers(const std::shared_ptr<Job>& job)
 
 } // namespace
 
-qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop, std::atomic<qint64>* live, bool* complete)
+namespace {
+
+// Measures the folder open at `fd` (taken over and closed).
+qint64 measureOpenFolder(int fd, std::stop_token stop, std::atomic<qint64>* live, bool* complete,
+                         CountedOnce* once = nullptr)
 {
-    const int fd = openFolderForReading(AT_FDCWD, QFile::encodeName(folder).constData());
-    if (fd < 0) {
-        if (complete)
-            *complete = !lostPart(errno);
-        return 0;
-    }
     auto job = std::make_shared<Job>();
     job->stop = stop;
     job->live = live;
+    job->once = once;
     job->active = 1; // the calling thread, inside the root
     walkFolder(job, fd);
     {
@@ -349,6 +336,43 @@ qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop, std::atom
     if (complete)
         *complete = job->complete.load() && !stop.stop_requested();
     return job->total.load();
+}
+
+} // namespace
+
+bool CountedOnce::firstTime(quint64 device, quint64 inode)
+{
+    const std::lock_guard lock(m_mutex);
+    return m_met.emplace(device, inode).second;
+}
+
+qint64 treeAllocatedBytes(const QString& folder, std::stop_token stop, std::atomic<qint64>* live, bool* complete,
+                          CountedOnce* once)
+{
+    const int fd = openFolderForReading(AT_FDCWD, QFile::encodeName(folder).constData());
+    if (fd < 0) {
+        if (complete)
+            *complete = !lostPart(errno);
+        return 0;
+    }
+    return measureOpenFolder(fd, std::move(stop), live, complete, once);
+}
+
+qint64 entryAllocatedBytes(const QString& path, std::stop_token stop)
+{
+    // Opened as a folder first: a folder, by far the most measured, then costs one open, and its own look is
+    // the descriptor's.
+    const QByteArray name = QFile::encodeName(absolutePath(path));
+    const int fd = openFolderForReading(AT_FDCWD, name.constData());
+    if (fd >= 0)
+        return measureOpenFolder(fd, std::move(stop), nullptr, nullptr);
+    if (errno != ENOTDIR)
+        return 0; // nothing there, a link (ELOOP), or a folder that cannot be read
+    struct stat st {
+    };
+    if (::fstatat(AT_FDCWD, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    return qint64(st.st_blocks) * 512;
 }
 
 int walkPoolSize()
@@ -370,36 +394,41 @@ namespace Platform {
 namespace {
 
 // One forEachOnWalkPool() call, shared by the caller and the helpers it asked for. Helpers that start after
-// the last index was taken find nothing to do and touch nothing but this record.
+// the last index was taken find nothing to do and touch nothing but this record. Indexes are taken without a
+// lock: a hundred thousand short calls would otherwise queue on it.
 struct IndexedRun {
     std::function<void(std::size_t)> work;
     std::size_t count = 0;
     std::stop_token stop;
 
+    std::atomic<std::size_t> next{0};
     std::mutex mutex;
     std::condition_variable idle;
-    std::size_t next = 0;
-    int running = 0;
+    int running = 0; // helpers inside drain(), under `mutex`
 
     // Runs indexes until none is left or a stop came.
+    void take()
+    {
+        while (!stop.stop_requested()) {
+            const std::size_t index = next.fetch_add(1);
+            if (index >= count)
+                return;
+            work(index);
+        }
+    }
+
+    // take() on a helper thread, counted so that the caller can wait for it.
     void drain()
     {
-        while (true) {
-            std::size_t index = 0;
-            {
-                const std::lock_guard lock(mutex);
-                if (next >= count || stop.stop_requested())
-                    return;
-                index = next++;
-                ++running;
-            }
-            work(index);
-            {
-                const std::lock_guard lock(mutex);
-                if (--running == 0)
-                    idle.notify_all();
-            }
+        {
+            const std::lock_guard lock(mutex);
+            ++running;
         }
+        // Once the caller has found no index left, or a stop, a helper arriving late takes none either.
+        take();
+        const std::lock_guard lock(mutex);
+        if (--running == 0)
+            idle.notify_all();
     }
 };
 
@@ -419,7 +448,7 @@ void forEachOnWalkPool(std::size_t count, const std::function<void(std::size_t i
         for (std::size_t i = 0; i < helpers; ++i)
             pool.submit([run] { run->drain(); });
     }
-    run->drain();
+    run->take();
     // Nothing is left to take: wait for the calls still running on the pool, which use the caller's data.
     std::unique_lock lock(run->mutex);
     run->idle.wait(lock, [&] { return run->running == 0; });

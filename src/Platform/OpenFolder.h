@@ -1,12 +1,30 @@
 #pragma once
 
-// Opens the folder `name` (relative to the folder open at `parentFd`, or to the working folder with AT_FDCWD;
-// an absolute path ignores it) for listing, never through a link, closed on exec. Where the system allows it
-// (the folder is the user's own, or the program is privileged), the folder is opened so that reading it does
-// not move its access date: the walks of the program would otherwise make every folder look just used.
-// Returns the descriptor, or -1 with errno set.
+#include <functional>
+
+// Opening what the program only reads. Where the system allows it (the entry is the user's own, or the program
+// is privileged), an entry is opened so that reading it does not move its access date: the walks, the measures
+// and the inventory's reads would otherwise make every folder and every application look just used.
 namespace Platform {
 
+// openat() with `flags`, adding O_NOATIME where it is allowed and retrying without it where it is not (EPERM):
+// another user's entry may then have its access date moved. Returns the descriptor, or -1 with errno set.
+int openWithoutAccessDate(int parentFd, const char* name, int flags);
+
+// Opens the folder `name` (relative to the folder open at `parentFd`, or to the working folder with AT_FDCWD;
+// an absolute path ignores it) for listing, never through a link, closed on exec, without moving its access
+// date where allowed. Returns the descriptor, or -1 with errno set.
 int openFolderForReading(int parentFd, const char* name);
+
+// Opens the folder at `relative` below the folder open at `anchorFd` for listing, passing through no link on
+// the way (nor at the end): the whole path in one call where the kernel offers it, else one folder at a time.
+// Returns the descriptor, or -1 with errno set.
+int openFolderBelow(int anchorFd, const char* relative);
+
+// The one step of reading a folder that the walks share: calls `each` with every entry's name and the type the
+// listing gives (DT_UNKNOWN where the file system gives none), "." and ".." left out, in the listing's order,
+// until `each` returns false. Reads from the descriptor's position: pass a folder just opened, read once. The
+// folder stays open. Returns 0, or the errno that kept the folder from being read whole.
+int readFolderNames(int fd, const std::function<bool(const char* name, unsigned char type)>& each);
 
 } // namespace Platform

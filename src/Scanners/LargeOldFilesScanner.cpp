@@ -5,10 +5,18 @@
 #include "Platform/SystemRoot.h"
 #include "Scanners/ScanFilter.h"
 
+#include <QFile>
 #include <QStringView>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <iterator>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -122,31 +130,94 @@ QList<ScanGroup> LargeOldFilesScanner::scan(const Progress& progress, std::stop_
 {
     const QString home = Platform::homeFolder();
     const qint64 minimum = m_minimumSize;
-    std::array<QList<ScanItem>, 6> found;
-    long visited = 0;
-    Platform::walkTree(
+    // Skipped names compared as the file system's bytes: most folders are then judged without a decoding.
+    std::set<std::string, std::less<>> skippedNames;
+    for (const QString& name : m_skippedDirectories)
+        skippedNames.insert(QFile::encodeName(name).toStdString());
+
+    // Files at or above the threshold, from every folder as it is read; put in the walk's order afterwards.
+    struct Candidate {
+        std::vector<quint32> place;
+        Platform::FileInfo file;
+    };
+    std::mutex foundMutex;
+    std::vector<Candidate> candidates;
+
+    // Progress every 400 visible entries, counted over all folders, reported by the calling thread only (the
+    // callback belongs to it), as it reads folders and once more when the walk is over.
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<long> visited{0};
+    long reported = 0;
+    QString label;
+    const auto reportDue = [&] {
+        for (const long seen = visited.load(); reported + kProgressEvery <= seen;) {
+            reported += kProgressEvery;
+            progress(std::min(double(reported) / kExpectedEntries, 0.95), label);
+        }
+    };
+
+    Platform::walkTreeSideBySide(
         home,
-        [&](const Platform::FileInfo& entry, int) {
-            if (entry.name.startsWith(u'.'))
-                return Platform::WalkStep::SkipDescendants; // hidden: neither counted nor entered
-            ++visited;
-            if (progress && visited % kProgressEvery == 0)
-                progress(std::min(double(visited) / kExpectedEntries, 0.95), FileUtils::abbreviatedPath(entry.path));
-            if (entry.isDirectory()) {
-                // Skipped names at any depth, and packages, which are neither entered nor listed.
-                if (m_skippedDirectories.contains(entry.name) || Platform::isPackage(entry.path))
-                    return Platform::WalkStep::SkipDescendants;
-                return Platform::WalkStep::Continue;
+        [&](const Platform::WalkedFolder& folder, std::vector<char>& enter) {
+            long visible = 0;
+            const Platform::LeanEntry* last = nullptr;
+            std::vector<Candidate> found;
+            for (std::size_t i = 0; i < folder.entries.size(); ++i) {
+                const Platform::LeanEntry& entry = folder.entries[i];
+                if (entry.name[0] == '.')
+                    continue; // hidden: neither counted nor entered
+                ++visible;
+                last = &entry;
+                if (entry.kind == Platform::EntryKind::Directory) {
+                    // Skipped names at any depth, and packages, which are neither entered nor listed.
+                    enter[i] = !skippedNames.contains(entry.name) &&
+                               !Platform::isPackage(QFile::decodeName(entry.name.c_str()));
+                    continue;
+                }
+                // Sizes are what the file takes on disk: a sparse file is judged by its allocated blocks.
+                if (entry.kind != Platform::EntryKind::Regular || entry.allocatedSize < minimum)
+                    continue;
+                Candidate candidate;
+                candidate.place.assign(folder.place.begin(), folder.place.end());
+                candidate.place.push_back(quint32(i));
+                Platform::FileInfo& file = candidate.file;
+                file.name = QFile::decodeName(entry.name.c_str());
+                file.path = folder.path + u'/' + file.name;
+                file.kind = entry.kind;
+                file.allocatedSize = entry.allocatedSize;
+                file.modified = QDateTime::fromMSecsSinceEpoch(entry.modifiedMSecs, Qt::UTC);
+                found.push_back(std::move(candidate));
             }
-            // Sizes are what the file takes on disk: a sparse file is judged by its allocated blocks.
-            if (!entry.isRegular() || entry.allocatedSize < minimum || ScanFilter::isSkipped(entry.path))
-                return Platform::WalkStep::Continue;
-            found[std::size_t(kind(extensionOf(entry.name)))].append(itemFor(entry));
-            return Platform::WalkStep::Continue;
+            if (!found.empty()) {
+                const std::lock_guard lock(foundMutex);
+                std::move(found.begin(), found.end(), std::back_inserter(candidates));
+            }
+            visited.fetch_add(visible, std::memory_order_relaxed);
+            if (progress && last && std::this_thread::get_id() == caller) {
+                label = FileUtils::abbreviatedPath(folder.path + u'/' + QFile::decodeName(last->name.c_str()), home);
+                reportDue();
+            }
         },
         stop);
     if (progress)
+        reportDue();
+    if (progress)
         progress(1.0, QString());
+
+    // The filter sees the files in the walk's order, and a stop it brings about ends the list there, as it
+    // would have ended a walk made one entry after another.
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return std::lexicographical_compare(a.place.begin(), a.place.end(), b.place.begin(), b.place.end());
+    });
+    const bool stoppedWalking = stop.stop_requested();
+    std::array<QList<ScanItem>, 6> found;
+    for (const Candidate& candidate : candidates) {
+        if (!stoppedWalking && stop.stop_requested())
+            break;
+        if (ScanFilter::isSkipped(candidate.file.path))
+            continue;
+        found[std::size_t(kind(extensionOf(candidate.file.name)))].append(itemFor(candidate.file));
+    }
 
     QList<ScanGroup> groups;
     for (const KindInfo& info : kinds()) {

@@ -81,6 +81,10 @@ bool severityThenName(const ScanItem& a, const ScanItem& b)
 
 void sortBySize(QList<ScanItem>& items)
 {
+    // Items already in order (a caller that sorted them as it built them) are left where they are.
+    if (std::is_sorted(items.cbegin(), items.cend(),
+                       [](const ScanItem& a, const ScanItem& b) { return a.size > b.size; }))
+        return;
     // Sizes and places are sorted, then each item is moved once: moving whole items at every step of the
     // sort costs more than the sort itself for the hundred thousand items of a large folder.
     std::vector<std::pair<qint64, qsizetype>> order;

@@ -1,7 +1,9 @@
 #include "Scanners/ScanFilter.h"
 
+#include "Core/Exclusions.h"
 #include "Core/Removal.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace ScanFilter {
@@ -10,6 +12,7 @@ namespace {
 
 std::mutex overrideMutex;
 std::function<bool(const QString&)> overrideAnswer;
+std::atomic<bool> overrideSet{false}; // read for every path: no lock while no test set one
 
 // A scan offers nothing that the removal engine would refuse: protected locations, and excluded ones or
 // those holding an exclusion.
@@ -18,19 +21,39 @@ bool isProtectedOrExcluded(const QString& path)
     return Removal::refusalFor(path).has_value();
 }
 
+bool isOverridden(const QString& path)
+{
+    if (!overrideSet.load(std::memory_order_acquire))
+        return false;
+    const std::lock_guard lock(overrideMutex);
+    return overrideAnswer && overrideAnswer(path);
+}
+
 } // namespace
 
 bool isSkipped(const QString& path)
 {
     if (isProtectedOrExcluded(path))
         return true;
-    const std::lock_guard lock(overrideMutex);
-    return overrideAnswer && overrideAnswer(path);
+    return isOverridden(path);
+}
+
+Prepared::Prepared() : m_exclusions(Exclusions::shared())
+{
+}
+
+bool Prepared::isSkipped(const QString& path) const
+{
+    // The removal engine's refusal, in its order: protected, then excluded or holding an exclusion.
+    if (m_protected.contains(path) || m_exclusions.isExcludedOrHoldsExclusion(path))
+        return true;
+    return isOverridden(path);
 }
 
 void setOverrideForTests(std::function<bool(const QString& path)> skipped)
 {
     const std::lock_guard lock(overrideMutex);
+    overrideSet.store(bool(skipped), std::memory_order_release);
     overrideAnswer = std::move(skipped);
 }
 

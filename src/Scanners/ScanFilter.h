@@ -1,5 +1,9 @@
 #pragma once
 
+#include "Core/PathSafety.h"
+
+class Exclusions;
+
 #include <QString>
 
 #include <functional>
@@ -10,6 +14,19 @@
 namespace ScanFilter {
 
 bool isSkipped(const QString& path);
+
+// isSkipped() for a scan that judges many paths: the protection rules are made ready once, when it is made
+// (the exclusions are read afresh for each path). The same answer for every path.
+class Prepared final
+{
+public:
+    Prepared();
+    bool isSkipped(const QString& path) const;
+
+private:
+    PathSafety::ProtectedPaths m_protected;
+    const Exclusions& m_exclusions; // the process's list, made on the thread that prepares a scan
+};
 
 // Tests make chosen paths skipped as well, until reset with an empty function.
 void setOverrideForTests(std::function<bool(const QString& path)> skipped);

@@ -8,7 +8,14 @@
 #include "Scanners/ModuleScanner.h"
 #include "Scanners/ScanFilter.h"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <QFile>
 
 #include <QRandomGenerator>
 #include <QUuid>
@@ -33,19 +40,47 @@ QUuid freshID()
     return QUuid::fromRfc4122(bytes);
 }
 
-// measured() once the path has passed the filter; `home` is the home folder, for the default detail.
-std::optional<ScanItem> looked(const QString& path, const Removal::Mode& mode, const std::stop_token& stop,
-                               std::optional<QString> detail, const QString& home)
+// What a fresh look at a candidate gives: only what an item keeps.
+struct Look {
+    QString path; // absolute, cleaned
+    QString name;
+    bool isDirectory = false;
+    qint64 allocatedSize = 0;
+    QDateTime modified;
+};
+
+// The fresh look by path; nothing for what is gone, a link, or anything else than a file or a folder.
+std::optional<Look> lookByPath(const QString& path)
 {
-    // One fresh look: the candidate may have gone, or changed, since its folder was listed.
     const std::optional<Platform::FileInfo> info = Platform::fileInfo(path);
     // Only files and folders: a link is never followed, and a socket, pipe or device node frees nothing while a
     // running program may depend on it.
     if (!info || !(info->isRegular() || info->isDirectory()))
         return std::nullopt;
-    qint64 size = info->allocatedSize;
-    if (info->isDirectory()) {
-        size = FileUtils::allocatedSize(info->path, std::nullopt, stop).bytes;
+    return Look{info->path, info->name, info->isDirectory(), info->allocatedSize, info->modified};
+}
+
+// The same look at the entry `name` of a folder held open, whose path is `path` (already clean).
+std::optional<Look> lookIn(const Platform::OpenedFolder& folder, const QString& path, qsizetype slash)
+{
+    QString name = path.mid(slash + 1);
+    const std::optional<Platform::LeanEntry> entry = folder.look(QFile::encodeName(name).constData());
+    if (!entry || !(entry->kind == Platform::EntryKind::Regular || entry->kind == Platform::EntryKind::Directory))
+        return std::nullopt;
+    return Look{path, std::move(name), entry->kind == Platform::EntryKind::Directory, entry->allocatedSize,
+                QDateTime::fromMSecsSinceEpoch(entry->modifiedMSecs, Qt::UTC)};
+}
+
+// measured() once the path has passed the filter and been looked at; `home` is the home folder, for the
+// default detail.
+std::optional<ScanItem> itemFor(std::optional<Look> look, const Removal::Mode& mode, const std::stop_token& stop,
+                                std::optional<QString> detail, const QString& home)
+{
+    if (!look)
+        return std::nullopt;
+    qint64 size = look->allocatedSize;
+    if (look->isDirectory) {
+        size = FileUtils::allocatedSize(look->path, std::nullopt, stop).bytes;
         if (stop.stop_requested())
             return std::nullopt;
     }
@@ -54,17 +89,86 @@ std::optional<ScanItem> looked(const QString& path, const Removal::Mode& mode, c
 
     ScanItem item;
     item.id = freshID();
-    item.url = info->path;
-    item.name = info->name;
+    item.detail = detail ? std::move(detail) : std::optional<QString>(FileUtils::abbreviatedPath(look->path, home));
+    item.url = std::move(look->path);
+    item.name = std::move(look->name);
     item.size = size;
-    item.detail = detail ? std::move(detail) : std::optional<QString>(FileUtils::abbreviatedPath(info->path, home));
-    if (info->modified.isValid())
-        item.modified = info->modified;
+    if (look->modified.isValid())
+        item.modified = look->modified;
     item.isSelected = true;
     item.isRisky = false;
     item.removalMode = mode;
     return item;
 }
+
+std::optional<ScanItem> looked(const QString& path, const Removal::Mode& mode, const std::stop_token& stop,
+                               std::optional<QString> detail, const QString& home)
+{
+    return itemFor(lookByPath(path), mode, stop, std::move(detail), home);
+}
+
+// Whether an absolute path is already as fileInfo() would clean it, so that its last component can be looked
+// at in its folder as it stands.
+bool isClean(const QString& path)
+{
+    return path.size() > 1 && path.startsWith(u'/') && !path.endsWith(u'/') && !path.endsWith(u"/.") &&
+           !path.endsWith(u"/..") && !path.contains(u"//") && !path.contains(u"/./") && !path.contains(u"/../");
+}
+
+// The folders holding the candidates, each opened at its first use and kept: many candidates of a scan are the
+// children of a few folders, and a look relative to the open folder does not walk the whole path again. Shared by
+// the threads of one measure: folders are found without a lock, and opened under one.
+class CandidateFolders final
+{
+public:
+    std::optional<Look> look(const QString& path)
+    {
+        if (!isClean(path))
+            return lookByPath(path);
+        const qsizetype slash = path.lastIndexOf(u'/');
+        const Platform::OpenedFolder* folder = find(QStringView(path).left(std::max<qsizetype>(slash, 1)));
+        return folder ? lookIn(*folder, path, slash) : lookByPath(path);
+    }
+
+private:
+    static constexpr std::size_t kMostHeld = 64; // descriptors held at once; other folders' entries go by path
+
+    struct Held {
+        explicit Held(QString folderPath) : path(std::move(folderPath)), folder(path) {}
+        const QString path;
+        const Platform::OpenedFolder folder;
+    };
+
+    const Platform::OpenedFolder* opened(std::size_t index) const
+    {
+        return m_held[index]->folder.isOpen() ? &m_held[index]->folder : nullptr;
+    }
+
+    // The open folder at `parent`; nothing when it cannot be opened or too many are held.
+    const Platform::OpenedFolder* find(QStringView parent)
+    {
+        const std::size_t known = m_count.load(std::memory_order_acquire);
+        for (std::size_t i = 0; i < known; ++i) {
+            if (m_held[i]->path == parent)
+                return opened(i);
+        }
+        const std::lock_guard lock(m_mutex);
+        const std::size_t now = m_count.load(std::memory_order_relaxed);
+        for (std::size_t i = known; i < now; ++i) {
+            if (m_held[i]->path == parent)
+                return opened(i);
+        }
+        if (now == kMostHeld)
+            return nullptr;
+        m_held[now] = std::make_unique<Held>(parent.toString());
+        m_count.store(now + 1, std::memory_order_release);
+        return opened(now);
+    }
+
+    std::array<std::unique_ptr<Held>, kMostHeld> m_held;
+    std::atomic<std::size_t> m_count{0};
+    std::mutex m_mutex;
+};
 
 } // namespace
 
@@ -84,14 +188,16 @@ std::vector<std::optional<ScanItem>> measuredSideBySide(const QList<QString>& pa
     std::vector<std::optional<ScanItem>> items(std::size_t(paths.size()));
     const QString home = Platform::homeFolder();
     const auto detailAt = [&details](qsizetype at) { return at < details.size() ? details[at] : std::nullopt; };
+    const ScanFilter::Prepared filter;
+    CandidateFolders folders;
     // A long list is filtered side by side too, each entry still seeing a stop before it is looked at.
     constexpr qsizetype kOrderedFilterLimit = 1000;
     if (paths.size() >= kOrderedFilterLimit) {
         Platform::forEachOnWalkPool(items.size(), [&](std::size_t index) {
             const qsizetype at = qsizetype(index);
-            if (stop.stop_requested() || (leaveOut && leaveOut(paths[at])) || ScanFilter::isSkipped(paths[at]))
+            if (stop.stop_requested() || (leaveOut && leaveOut(paths[at])) || filter.isSkipped(paths[at]))
                 return;
-            items[index] = looked(paths[at], mode, stop, detailAt(at), home);
+            items[index] = itemFor(folders.look(paths[at]), mode, stop, detailAt(at), home);
         });
         return items;
     }
@@ -102,14 +208,13 @@ std::vector<std::optional<ScanItem>> measuredSideBySide(const QList<QString>& pa
         if (stop.stop_requested())
             break;
         const QString& path = paths[index];
-        if ((leaveOut && leaveOut(path)) || ScanFilter::isSkipped(path))
+        if ((leaveOut && leaveOut(path)) || filter.isSkipped(path))
             continue;
         admitted.push_back(std::size_t(index));
     }
     Platform::forEachOnWalkPool(admitted.size(), [&](std::size_t slot) {
         const std::size_t index = admitted[slot];
-        const qsizetype at = qsizetype(index);
-        items[index] = looked(paths[at], mode, stop, detailAt(at), home);
+        items[index] = itemFor(folders.look(paths[qsizetype(index)]), mode, stop, detailAt(qsizetype(index)), home);
     });
     return items;
 }

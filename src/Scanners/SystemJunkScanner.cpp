@@ -4,6 +4,7 @@
 #include "Platform/SystemRoot.h"
 #include "Scanners/ScanItems.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -31,6 +32,18 @@ public:
             return true;
         for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
             // A view of the path's own characters, not a copy: this runs for every candidate.
+            if (m_paths.contains(QString::fromRawData(path.constData(), end)))
+                return true;
+        }
+        return false;
+    }
+
+    // overlaps() in two steps, for callers that judge many children of one folder in a row: the path itself,
+    // and its folder with the folders above it (which adding a child of that folder cannot change).
+    bool overlapsItself(const QString& path) const { return m_holders.contains(path) || m_paths.contains(path); }
+    bool folderOrAboveListed(const QString& path) const
+    {
+        for (qsizetype end = path.lastIndexOf(u'/'); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
             if (m_paths.contains(QString::fromRawData(path.constData(), end)))
                 return true;
         }
@@ -98,15 +111,35 @@ std::optional<ScanGroup> collect(const QList<Candidate>& candidates, ListedPaths
         paths, Removal::Mode::trash(), stop, details, [&listed](const QString& path) { return listed.overlaps(path); });
     // Listed in the candidates' order, as measuring them one after another would: a candidate inside one
     // listed before it in this category is still left out.
-    QList<ScanItem> items;
-    items.reserve(qsizetype(measured.size()));
+    std::vector<std::pair<qint64, std::size_t>> kept;
+    QStringView folder;        // of the last path judged
+    bool folderListed = false; // whether that folder or one above it is listed
     for (std::size_t index = 0; index < measured.size(); ++index) {
-        std::optional<ScanItem>& item = measured[index];
-        if (!item || listed.overlaps(paths[qsizetype(index)]))
+        const std::optional<ScanItem>& item = measured[index];
+        if (!item)
+            continue;
+        const QString& path = paths[qsizetype(index)];
+        const QStringView parent = QStringView(path).left(std::max<qsizetype>(path.lastIndexOf(u'/'), 0));
+        if (parent.isEmpty() || parent != folder) {
+            folder = parent;
+            folderListed = listed.folderOrAboveListed(path);
+        }
+        if (folderListed || listed.overlapsItself(path))
             continue;
         listed.add(item->url);
-        items.append(std::move(*item));
+        // Adding a child of the folder leaves the folder's answer as it was; any other path may not.
+        if (item->url != path)
+            folder = {};
+        kept.emplace_back(item->size, index);
     }
+    // Put in the group's order (largest first, equal sizes in listing order) as they are moved out once, so
+    // that a hundred thousand items are not copied again to be sorted.
+    std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    QList<ScanItem> items;
+    items.reserve(qsizetype(kept.size()));
+    for (const auto& [size, index] : kept)
+        items.append(std::move(*measured[index]));
+    measured = {};
     return ScanItems::group(title, symbol, std::move(note), std::move(items));
 }
 

@@ -1,6 +1,5 @@
 #include "Tools/SpaceNode.h"
 
-#include "Core/FileUtils.h"
 #include "Platform/FileSystem.h"
 #include "Platform/FolderSize.h"
 #include "Platform/SystemRoot.h"
@@ -10,6 +9,8 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
@@ -112,25 +113,27 @@ void SpaceTree::adopt(SpaceNode* node, std::vector<const SpaceNode*>& children)
 }
 
 // Builds the nodes below the measured folder on the platform's walk pool. Every listed folder is one task that
-// reads the folder through the platform (links described, never followed), makes its files' nodes, measures its
-// packages and its folders at depth 0 whole, and hands each folder still to be listed to a task of its own. No
-// task waits for another: a folder is finished (children in listing order, sorted stably, sizes summed) by
-// whichever task completes its last part, which then reports to the folder above.
+// reads the folder through the platform's lean listing (names, kinds and the files' sizes; links never
+// followed), makes its files' nodes, measures its packages and its folders at depth 0 whole, and hands each
+// folder still to be listed to a task of its own. No task waits for another: a folder is finished (children in
+// listing order, sorted stably, sizes summed) by whichever task completes its last part, which then reports to
+// the folder above. A file with several names counts once in the whole measurement, where it is met first.
 class SpaceTreeBuilder final
 {
 public:
     SpaceTreeBuilder(SpaceTree& tree, std::stop_token stop) : m_tree(tree), m_stop(std::move(stop)) {}
 
-    // A file or folder of the measured folder itself, built at `depth` with the pool's help; the calling thread
-    // lists the folder itself and then waits for the rest. Nothing when it measures 0.
-    SpaceNode* build(const Platform::FileInfo& entry, int depth)
+    // A file or folder of the measured folder itself, at `path`, built at `depth` with the pool's help; the
+    // calling thread lists the folder itself and then waits for the rest. Nothing when it measures 0.
+    SpaceNode* build(const Platform::LeanEntry& entry, const QString& path, int depth)
     {
-        if (!isListed(entry, depth))
-            return leaf(entry);
+        const QString name = QFile::decodeName(entry.name.c_str());
+        if (!isListed(entry, name, depth))
+            return leaf(entry, name, path);
         auto top = std::make_unique<Folder>();
         Folder* folder = top.get();
-        folder->name = entry.name;
-        folder->path = entry.path;
+        folder->name = name;
+        folder->path = path;
         folder->depth = depth;
         {
             const std::lock_guard lock(m_doneMutex);
@@ -154,50 +157,84 @@ private:
         std::atomic<int> outstanding{1};     // sub-folder tasks still running, plus the listing itself
     };
 
-    static bool isListed(const Platform::FileInfo& entry, int depth)
+    static bool isListed(const Platform::LeanEntry& entry, const QString& name, int depth)
     {
-        return entry.isDirectory() && depth > 0 && !Platform::isPackage(entry.path);
+        return entry.kind == Platform::EntryKind::Directory && depth > 0 && !Platform::isPackage(name);
     }
 
-    SpaceNode* newNode(QStringView name, bool isDirectory, qint64 size)
+    // The bytes a regular file adds: nothing when another of its names was met before.
+    qint64 fileBytes(const Platform::LeanEntry& entry)
     {
-        const std::lock_guard lock(m_treeMutex);
-        return m_tree.newNode(name, isDirectory, size);
+        if (entry.allocatedSize <= 0)
+            return 0;
+        if (entry.linkCount > 1 && !m_once.firstTime(entry.device, entry.inode))
+            return 0;
+        return entry.allocatedSize;
     }
 
     // A file, a link, a package or a folder at depth 0.
-    SpaceNode* leaf(const Platform::FileInfo& entry)
+    SpaceNode* leaf(const Platform::LeanEntry& entry, const QString& name, const QString& path)
     {
-        if (entry.isRegular())
-            return entry.allocatedSize > 0 ? newNode(entry.name, false, entry.allocatedSize) : nullptr;
-        if (!entry.isDirectory() || m_stop.stop_requested())
+        if (entry.kind == Platform::EntryKind::Regular) {
+            const qint64 bytes = fileBytes(entry);
+            if (bytes <= 0)
+                return nullptr;
+            const std::lock_guard lock(m_treeMutex);
+            return m_tree.newNode(name, false, bytes);
+        }
+        if (entry.kind != Platform::EntryKind::Directory || m_stop.stop_requested())
             return nullptr; // links and special files: nothing of their own, never followed
-        const qint64 bytes = FileUtils::allocatedSize(entry.path, std::nullopt, m_stop).bytes;
+        const qint64 bytes = Platform::treeAllocatedBytes(path, m_stop, nullptr, nullptr, &m_once);
         if (bytes <= 0)
             return nullptr;
-        return newNode(entry.name, !Platform::isPackage(entry.path), bytes);
+        const std::lock_guard lock(m_treeMutex);
+        return m_tree.newNode(name, !Platform::isPackage(name), bytes);
+    }
+
+    static QString joined(const QString& folder, const QString& name)
+    {
+        return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
     }
 
     void list(Folder* folder)
     {
-        const std::vector<Platform::FileInfo> entries = Platform::listFolder(folder->path);
+        const std::vector<Platform::LeanEntry> entries = Platform::listFolderLean(folder->path);
         folder->parts.assign(entries.size(), nullptr);
+        // The files' nodes are made together, under one hold of the tree.
+        std::vector<std::pair<std::size_t, qint64>> files;
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (m_stop.stop_requested())
                 break;
-            const Platform::FileInfo& entry = entries[i];
-            if (!isListed(entry, folder->depth - 1)) {
-                folder->parts[i] = leaf(entry);
+            const Platform::LeanEntry& entry = entries[i];
+            if (entry.kind == Platform::EntryKind::Regular) {
+                if (const qint64 bytes = fileBytes(entry); bytes > 0)
+                    files.emplace_back(i, bytes);
+                continue;
+            }
+            if (entry.kind != Platform::EntryKind::Directory)
+                continue;
+            const QString name = QFile::decodeName(entry.name.c_str());
+            if (!isListed(entry, name, folder->depth - 1)) {
+                folder->parts[i] = leaf(entry, name, joined(folder->path, name));
                 continue;
             }
             auto* child = new Folder();
-            child->name = entry.name;
-            child->path = entry.path;
+            child->name = name;
+            child->path = joined(folder->path, name);
             child->depth = folder->depth - 1;
             child->parent = folder;
             child->slot = i;
             folder->outstanding.fetch_add(1, std::memory_order_relaxed);
             Platform::runOnWalkPool([this, child] { list(child); });
+        }
+        if (!files.empty()) {
+            std::vector<QString> names;
+            names.reserve(files.size());
+            for (const auto& [index, bytes] : files)
+                names.push_back(QFile::decodeName(entries[index].name.c_str()));
+            const std::lock_guard lock(m_treeMutex);
+            for (std::size_t f = 0; f < files.size(); ++f)
+                folder->parts[files[f].first] = m_tree.newNode(names[f], false, files[f].second);
         }
         folder->path.clear();
         release(folder);
@@ -238,6 +275,7 @@ private:
 
     SpaceTree& m_tree;
     const std::stop_token m_stop;
+    Platform::CountedOnce m_once;
     std::mutex m_treeMutex;
     std::mutex m_doneMutex;
     std::condition_variable m_doneWake;
@@ -256,7 +294,7 @@ std::shared_ptr<SpaceTree> SpaceTree::measure(const QString& url, int depth, con
     tree->m_rootPath = Platform::absolutePath(url);
     SpaceNode* root = tree->newNode(tree->m_rootPath, true, 0);
 
-    const std::vector<Platform::FileInfo> entries = Platform::listFolder(tree->m_rootPath);
+    const std::vector<Platform::LeanEntry> entries = Platform::listFolderLean(tree->m_rootPath);
     const auto count = double(entries.size());
     std::vector<const SpaceNode*> children;
     qint64 total = 0;
@@ -264,9 +302,12 @@ std::shared_ptr<SpaceTree> SpaceTree::measure(const QString& url, int depth, con
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (stop.stop_requested())
             break;
-        report(double(i) / count, entries[i].name);
+        const QString name = QFile::decodeName(entries[i].name.c_str());
+        report(double(i) / count, name);
+        const QString path = tree->m_rootPath.endsWith(u'/') ? QString(tree->m_rootPath + name)
+                                                             : QString(tree->m_rootPath + u'/' + name);
         // A folder cut short by a stop still counts what was built of it; the caller drops such a tree.
-        if (SpaceNode* node = builder.build(entries[i], depth - 1)) {
+        if (SpaceNode* node = builder.build(entries[i], path, depth - 1)) {
             children.push_back(node);
             total += node->size();
         }

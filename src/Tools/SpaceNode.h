@@ -55,11 +55,12 @@ class SpaceTree final
 public:
     // Measures the folder at `url` down to `depth` levels (the disk map uses 4): each top-level entry is built
     // at depth − 1, its folders at depth − 2 and so on; a folder reached at depth 0 and a package are measured
-    // whole, without children. Links count nothing and get no node; entries of size 0 are not kept; folders
-    // that cannot be read are missing. Reports (i / n, name) before the i-th of the n top-level entries, then
-    // (1.0, ""), also after a stop. A stop (checked between entries) returns what was built so far, sorted.
-    // The folders below each top-level entry are listed on the platform's walk pool; the call returns when the
-    // whole tree is built.
+    // whole, without children. Links count nothing and get no node; a file with several names (hard links) counts
+    // once in the whole measurement, at the first of its paths met, as `du` counts it; entries of size 0 are not
+    // kept; folders that cannot be read are missing. Reports (i / n, name) before the i-th of the n top-level entries,
+    // then (1.0, ""), also after a stop. A stop (checked between entries) returns what was built so far, sorted. The
+    // folders below each top-level entry are listed on the platform's walk pool; the call returns when the whole tree
+    // is built.
     static std::shared_ptr<SpaceTree> measure(const QString& url, int depth, const Progress& progress = {},
                                               std::stop_token stop = {});
 

@@ -296,8 +296,13 @@ TEST(InstalledApp, lastUseIsTheAccessDateReadBeforeTheBundleIsWalked)
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(bundle).constData(), times, 0), 0);
     const QDateTime lastUse = QDateTime::fromSecsSinceEpoch(1600000000, Qt::UTC);
 
+    // The files the inventory reads keep their access dates too.
+    const QString info = bundle + u"/Contents/Info.plist"_s;
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(info).constData(), times, 0), 0);
+
     EXPECT_EQ(InstalledApp::make(bundle)->lastUsed, lastUse);
     EXPECT_EQ(InstalledApp::make(bundle)->lastUsed, lastUse);
+    EXPECT_EQ(Platform::fileInfo(info)->accessed, lastUse);
 }
 
 TEST(InstalledApp, bundleItemsAreTheBundleWhileItExistsThenItsStoredLeftovers)

@@ -131,6 +131,80 @@ TEST(PathSafety, protectsThisMachineAndWhatHoldsTheRootOrTheHome)
         EXPECT_EQ(PathSafety::isProtected(c.path), c.expected) << c.path.toStdString();
 }
 
+// The rules made ready once for a scan answer as the rules read afresh for each path, on every kind of path:
+// clean or not, on this machine or the demonstration Mac, under "/private" or its twins, around the home.
+TEST(PathSafety, preparedRulesAnswerAsTheRulesReadForEachPath)
+{
+    const QString macPaths[] = {
+        u"/"_s,
+        u"/System"_s,
+        u"/System/Library/x"_s,
+        u"/usr"_s,
+        u"/usr/bin/env"_s,
+        u"/usr/libexec"_s,
+        u"/usr/local/x"_s,
+        u"/bin"_s,
+        u"/sbin/x"_s,
+        u"/var"_s,
+        u"/var/db"_s,
+        u"/var/dbx"_s,
+        u"/var/folders/x"_s,
+        u"/private"_s,
+        u"/private/var"_s,
+        u"/private/var/db/x"_s,
+        u"/private/tmp/x"_s,
+        u"/private/etc/hosts"_s,
+        u"/tmp"_s,
+        u"/tmp/x"_s,
+        u"/etc"_s,
+        u"/etc/x"_s,
+        u"/Volumes/Recovery"_s,
+        u"/Volumes/Ext/x"_s,
+        u"/Library/Apple/x"_s,
+        u"/Library/Caches/x"_s,
+        u"/Applications"_s,
+        u"/Applications/A.app"_s,
+        u"/Users"_s,
+        u"/Users/al"_s,
+        u"/Users/al/"_s,
+        u"/Users/al/."_s,
+        u"/Users/al/Library"_s,
+        u"/Users/al/Library/Caches"_s,
+        u"/Users/al/Library/Caches/com.example/x"_s,
+        u"/Users/al/Library/Caches//x"_s,
+        u"/Users/al/Library/Caches/./x"_s,
+        u"/Users/al/Library/Caches/../Keychains"_s,
+        u"/Users/al/Library/Keychains"_s,
+        u"/Users/al/Library/Messages/chat.db"_s,
+        u"/Users/al/Library/Messages2"_s,
+        u"/Users/al/Pictures/Photos Library.photoslibrary/x"_s,
+        u"/Users/al/Pictures/Autre"_s,
+        u"/Users/alice/x"_s,
+        u"/Users/al/Documents/.x"_s,
+        u"/Users/al/Documents/..x"_s,
+        u"/Users/al/.."_s,
+        u"/../usr/lib/x"_s,
+    };
+    const QString extra[] = {u""_s,          u"relative/x"_s,       u"~/x"_s,       u"/srv"_s, u"/srv/mac"_s,
+                             u"/srv/mac/"_s, u"/srv/macx/System"_s, u"/srv/other"_s};
+    for (const QString& root : {u"/"_s, u"/srv/mac"_s}) {
+        for (const QString& home : {u"/Users/al"_s, u"/"_s}) {
+            const QString prefix = root == u"/" ? QString() : root;
+            const ScopedEnvironment systemRoot("QUORVANE_ROOT", root == u"/" ? QString() : root);
+            const ScopedEnvironment homeFolder("HOME", home == u"/" ? home : prefix + home);
+            const PathSafety::ProtectedPaths prepared;
+            QStringList paths(std::begin(extra), std::end(extra));
+            for (const QString& macPath : macPaths) {
+                paths.append(macPath);
+                paths.append(prefix + macPath);
+            }
+            for (const QString& path : paths)
+                EXPECT_EQ(prepared.contains(path), PathSafety::isProtected(path))
+                    << root.toStdString() << " " << home.toStdString() << " " << path.toStdString();
+        }
+    }
+}
+
 namespace {
 
 const QString kTcc = u"Application Support/com.apple.TCC/TCC.db"_s;

@@ -4,11 +4,14 @@
 #include "Platform/FileOperations.h"
 #include "TempTree.h"
 
+#include <algorithm>
+#include <mutex>
 #include <stop_token>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -226,4 +229,93 @@ TEST(FileSystem, packagesAreKnownByTheirExtensionInAnyCase)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Platform::isPackage(QString::fromUtf8(c.path)), c.package) << c.path;
+}
+
+// The walk side by side reads what the walk one entry after another reads, and its places put the entries back
+// in that walk's order, whatever the names, links, hidden folders and packages, and when a folder goes while
+// the walk is under way.
+TEST(FileSystem, walkSideBySideYieldsTheSerialWalksEntriesInItsOrder)
+{
+    const struct {
+        const char* title;
+        QString tree;
+        QString removed; // a folder removed once its parent has been read
+    } cases[] = {
+        {"odd names",
+         uR"(
+            a/x 1
+            a-b/x 1
+            a.b/x 1
+            "a b/x" 1
+            A/x 1
+            "ligne\nsuivante/f" 1
+            "guillemets ' et \"/g" 1
+            "été/f" 1
+            "\xff\xfe/hidden-by-its-name" 1
+            "bad\xffname" 1
+            d1/d2/d3/d4/d5/d6/f 1
+        )"_s,
+         {}},
+        {"packages and hidden folders",
+         uR"(
+            Lumen.app/Contents/MacOS/lumen 1
+            Rapport.PAGES/Data/x 1
+            .cache/a/b 1
+            Documents/.hidden/z 1
+            Documents/visible 1
+            .app/x 1
+        )"_s,
+         {}},
+        {"links",
+         uR"(
+            a/f 1
+            link -> a
+            loop -> .
+            nowhere -> missing
+            deeper/up -> ..
+            deeper/twin => a/f
+        )"_s,
+         {}},
+        {"a folder removed during the walk", uR"(
+            early/f 1
+            gone/sub/f 1
+            gone/g 1
+            later/f 1
+        )"_s,
+         u"gone"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        const TempTree serialTree(c.tree);
+        const TempTree sideTree(c.tree);
+        const QString serialRemoved = c.removed.isEmpty() ? QString() : serialTree.path(c.removed);
+        const QStringList serial = walked(serialTree, [&](const Platform::FileInfo& entry, int) {
+            if (entry.path == serialRemoved)
+                Platform::removeItem(entry.path);
+            return Platform::WalkStep::Continue;
+        });
+        ASSERT_FALSE(serial.isEmpty());
+
+        const QString sideRemoved = c.removed.isEmpty() ? QString() : sideTree.path(c.removed);
+        std::mutex mutex;
+        std::vector<std::pair<std::vector<quint32>, QString>> seen;
+        Platform::walkTreeSideBySide(
+            sideTree.root(), [&](const Platform::WalkedFolder& folder, std::vector<char>& enter) {
+                const std::lock_guard lock(mutex);
+                for (std::size_t i = 0; i < folder.entries.size(); ++i) {
+                    const QString path = folder.path + u'/' + QFile::decodeName(folder.entries[i].name.c_str());
+                    std::vector<quint32> place(folder.place.begin(), folder.place.end());
+                    place.push_back(quint32(i));
+                    seen.emplace_back(std::move(place), path.mid(sideTree.root().size() + 1));
+                    enter[i] = folder.entries[i].kind == Platform::EntryKind::Directory;
+                    if (path == sideRemoved)
+                        Platform::removeItem(path);
+                }
+            });
+        std::sort(seen.begin(), seen.end());
+        QStringList side;
+        for (const auto& [place, path] : seen)
+            side.append(path);
+        EXPECT_EQ(side, serial);
+    }
 }

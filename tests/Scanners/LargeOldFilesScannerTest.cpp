@@ -8,6 +8,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <array>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -178,4 +181,100 @@ TEST(LargeOldFilesKind, followsTheLastExtensionInAnyCase)
     };
     for (const auto& c : cases)
         EXPECT_EQ(LargeOldFilesScanner::kind(c.extension), c.kind) << c.extension.toStdString();
+}
+
+namespace {
+
+// The scan as it was made one entry after another on one thread: each group's paths in the order it listed them.
+QList<QStringList> serialScan(const QString& home, qint64 minimum)
+{
+    const QSet<QString> skipped = LargeOldFilesScanner::standardSkippedDirectories();
+    std::array<QList<std::pair<qint64, QString>>, 6> found;
+    Platform::walkTree(home, [&](const Platform::FileInfo& entry, int) {
+        if (entry.name.startsWith(u'.'))
+            return Platform::WalkStep::SkipDescendants;
+        if (entry.isDirectory())
+            return skipped.contains(entry.name) || Platform::isPackage(entry.path) ? Platform::WalkStep::SkipDescendants
+                                                                                   : Platform::WalkStep::Continue;
+        if (entry.isRegular() && entry.allocatedSize >= minimum && !ScanFilter::isSkipped(entry.path)) {
+            const qsizetype dot = entry.name.lastIndexOf(u'.');
+            const QString extension = dot > 0 ? entry.name.mid(dot + 1) : QString();
+            found[std::size_t(LargeOldFilesScanner::kind(extension))].append({entry.allocatedSize, entry.path});
+        }
+        return Platform::WalkStep::Continue;
+    });
+    QList<QStringList> groups;
+    for (auto& files : found) {
+        std::stable_sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        QStringList paths;
+        for (const auto& [size, path] : files)
+            paths.append(path);
+        if (!paths.isEmpty())
+            groups.append(paths);
+    }
+    return groups;
+}
+
+} // namespace
+
+// Read folder by folder side by side, the scan still lists the files one walk after another would, in its
+// order: files of one size keep the walk's order in their group.
+TEST(LargeOldFilesWalk, listsWhatTheSerialWalkListsInTheSameOrder)
+{
+    const struct {
+        const char* title;
+        QString tree;
+    } cases[] = {
+        {"odd names", uR"(
+            a/x.zip 65536
+            a-b/x.zip 65536
+            a.b/x.zip 65536
+            "a b/x.zip" 65536
+            A/x.zip 65536
+            a/b/c/d/e/f/deep.zip 65536
+            "ligne\nsuivante/f.mov" 65536
+            "été/f.zip" 65536
+            "\xff\xfe/lost.zip" 65536
+            "bad\xffname.zip" 65536
+            z.zip 65536
+        )"_s},
+        {"packages, hidden folders and skipped names", uR"(
+            Documents/Lumen.app/Contents/big.zip 65536
+            Documents/Rapport.PAGES/Data/big.zip 65536
+            Documents/.hidden/big.zip 65536
+            Documents/node_modules/big.zip 65536
+            Documents/Library/big.zip 65536
+            Documents/library/big.zip 65536
+            Documents/keep.zip 65536
+            .cache/big.zip 65536
+            Library/Caches/big.zip 65536
+            Music/song.mp3 65536
+            Music/other.bin 65536
+        )"_s},
+        {"links", uR"(
+            Projets/a.zip 65536
+            Projets/b.zip 65536
+            Projets/twin.zip => Projets/a.zip
+            link -> Projets
+            file.zip -> Projets/a.zip
+            loop -> .
+        )"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        const TempTree tree(c.tree);
+        const EnvironmentOverride environment{{"HOME", tree.root()}};
+        const QList<QStringList> expected = serialScan(tree.root(), kMinimum);
+        ASSERT_FALSE(expected.isEmpty());
+        const LargeOldFilesScanner scanner(ModuleID::largeOldFiles, kMinimum,
+                                           LargeOldFilesScanner::standardSkippedDirectories());
+        QList<QStringList> listed;
+        for (const ScanGroup& group : scanner.scan({}, {})) {
+            QStringList paths;
+            for (const ScanItem& item : group.items)
+                paths.append(item.url);
+            listed.append(paths);
+        }
+        EXPECT_EQ(listed, expected);
+    }
 }

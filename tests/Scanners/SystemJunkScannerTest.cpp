@@ -2,9 +2,12 @@
 
 #include "Platform/FileOperations.h"
 #include "ScannerTestSupport.h"
+#include "Scanners/ModuleScanner.h"
 #include "Scanners/ScanFilter.h"
+#include "Scanners/ScanItems.h"
 #include "TempTree.h"
 
+#include <QFile>
 #include <QSet>
 
 #include <chrono>
@@ -399,5 +402,42 @@ TEST_F(SystemJunkScannerTest, aLongListIsMeasuredSideBySideWithTheSameResult)
         if (i > 0 && folder == (i - 1 < 600)) {
             EXPECT_LT(many[i - 1].second, many[i].second) << i;
         }
+    }
+}
+
+// A wide cache folder is looked at relative to the open folder and judged by rules made ready once: the items
+// are those that measuring each child by its path gives, a skipped child, a link and a pipe left out.
+TEST_F(SystemJunkScannerTest, aWideFolderGivesTheItemsEachChildMeasuredByItsPathGives)
+{
+    QString description;
+    for (int i = 0; i < 10000; ++i)
+        description += u"home/Library/Caches/wide-%1 %2\n"_s.arg(i, 5, 10, QChar(u'0')).arg(4096 * (1 + i % 3));
+    description += u"home/Library/Caches/wide-link -> wide-00001\nhome/Library/Caches/wide-folder/x 12288\n"_s;
+    tree.add(description);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home(u"Library/Caches/wide-pipe"_s)).constData(), 0644), 0);
+    const QString skipped = home(u"Library/Caches/wide-00007"_s);
+    ScanFilter::setOverrideForTests([&](const QString& path) { return path == skipped; });
+
+    const QList<ScanGroup> groups = scan();
+    const ScanGroup* caches = groupTitled(groups, u"Caches d'applications"_s);
+    ASSERT_TRUE(caches);
+    QList<ScanItem> expected;
+    for (const QString& child : ModuleScanner::directoryContents(home(u"Library/Caches"_s))) {
+        if (!child.section(u'/', -1).startsWith(u"wide"))
+            continue;
+        if (std::optional<ScanItem> item = ScanItems::measured(child, Removal::Mode::trash(), {}))
+            expected.append(std::move(*item));
+    }
+    expected = ScanOrder::sortedBySize(std::move(expected));
+    ASSERT_EQ(expected.size(), 10000); // 9,999 files and the folder
+    QList<ScanItem> listed;
+    for (const ScanItem& item : caches->items) {
+        if (item.name.startsWith(u"wide"))
+            listed.append(item);
+    }
+    ASSERT_EQ(listed.size(), expected.size());
+    for (qsizetype i = 0; i < listed.size(); ++i) {
+        expected[i].id = listed[i].id;
+        EXPECT_EQ(listed[i], expected[i]) << listed[i].url.toStdString();
     }
 }
