@@ -3,6 +3,8 @@
 #include "Platform/Process.h"
 #include "Platform/SystemRoot.h"
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace OptimizationService {
@@ -32,7 +34,7 @@ std::optional<QString> runAsAdministrator(const QString& command)
     if (result.status == 0)
         return std::nullopt;
     if (result.output.contains(u"User canceled"_s) || result.output.contains(u"(-128)"_s))
-        return u"Annulé."_s;
+        return administratorPromptDismissed;
     const QString trimmed = result.output.trimmed();
     if (!trimmed.isEmpty())
         return trimmed;
@@ -50,6 +52,58 @@ QString enterFolderAsWritten(const QString& folder)
 {
     return u"cd -P "_s + shellQuoted(folder) + u" && [ \"$(pwd -P; echo .)\" = "_s + shellQuoted(folder + u"\n."_s) +
            u" ]"_s;
+}
+
+qsizetype AdministratorPieces::argumentSize(const QString& scriptText)
+{
+    return appleScriptEscaped(shellQuoted(scriptText)).toUtf8().size();
+}
+
+AdministratorPieces::AdministratorPieces(const QString& head, const QString& separator, const QString& tail)
+    : m_head(head), m_separator(separator), m_tail(tail), m_frame(argumentSize(head + tail)), m_size(m_frame)
+{
+}
+
+qsizetype AdministratorPieces::sizeOf(const QString& part) const
+{
+    // Quoting and escaping work character by character, so a part's share does not depend on its neighbours.
+    return argumentSize(m_separator + part);
+}
+
+bool AdministratorPieces::fits(qsizetype size) const
+{
+    return m_size + size <= budget;
+}
+
+void AdministratorPieces::append(const QString& part, qsizetype size)
+{
+    if (!m_body.isEmpty())
+        m_body += m_separator;
+    m_body += part;
+    m_size += size;
+}
+
+qsizetype AdministratorPieces::add(const QString& part)
+{
+    const qsizetype size = sizeOf(part);
+    if (!fits(size))
+        close();
+    append(part, size);
+    return m_pieces.size();
+}
+
+void AdministratorPieces::close()
+{
+    if (!m_body.isEmpty())
+        m_pieces.append(m_head + m_body + m_tail);
+    m_body.clear();
+    m_size = m_frame;
+}
+
+QStringList AdministratorPieces::take()
+{
+    close();
+    return std::exchange(m_pieces, {});
 }
 
 } // namespace OptimizationService

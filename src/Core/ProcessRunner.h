@@ -21,10 +21,56 @@ struct ProcessResult {
 // discarded otherwise. Output that is not valid UTF-8 is decoded with replacement characters.
 ProcessResult run(const QString& executable, const QStringList& arguments, bool mergeStandardError);
 
+// What the administrator runner answers when the authorisation prompt was dismissed.
+inline const QString administratorPromptDismissed = QStringLiteral("Annulé.");
+
 // Runs one shell command line with administrator rights through the system's authorisation prompt
 // (osascript). Nothing on success; otherwise a French reason: "Annulé." when the prompt was dismissed, the
 // command's trimmed error output when it said something, else "Échec (code N).".
 std::optional<QString> runAsAdministrator(const QString& command);
+
+// A script too long for one program argument (the kernel allows 128 KiB) starts nothing, so long scripts go
+// to the administrator runner in pieces, each well under that limit; on a Mac one authorisation covers the
+// runner's calls for a few minutes, so the user still answers one prompt. Every piece is `head`, then the
+// parts added to it separated by `separator`, then `tail`. A part is never cut; one too long for any piece
+// gets a piece of its own.
+class AdministratorPieces
+{
+public:
+    // The longest piece, measured as the runner's argument carries it.
+    static constexpr qsizetype budget = 48 * 1024;
+
+    // The size `scriptText` takes in the runner's argument when run as "/bin/sh -c <script>"; no less than
+    // when it is run as it is.
+    static qsizetype argumentSize(const QString& scriptText);
+
+    AdministratorPieces(const QString& head, const QString& separator, const QString& tail);
+
+    // What `part` adds to a piece, at most.
+    qsizetype sizeOf(const QString& part) const;
+    // Whether `size` more still fits the piece being filled.
+    bool fits(qsizetype size) const;
+    // Whether nothing was added to the piece being filled yet.
+    bool isEmpty() const { return m_body.isEmpty(); }
+    // Adds `part`, counted as `size`, to the piece being filled.
+    void append(const QString& part, qsizetype size);
+    // Adds `part`, first ending the piece being filled when it does not fit there; returns the index of the
+    // piece it went into.
+    qsizetype add(const QString& part);
+    // Ends the piece being filled, when anything was added to it.
+    void close();
+    // Every piece, in order, the one being filled ended.
+    QStringList take();
+
+private:
+    QString m_head;
+    QString m_separator;
+    QString m_tail;
+    qsizetype m_frame = 0;
+    QString m_body;
+    qsizetype m_size = 0;
+    QStringList m_pieces;
+};
 
 // The command as an AppleScript string body: backslashes doubled, then double quotes escaped.
 QString appleScriptEscaped(const QString& command);

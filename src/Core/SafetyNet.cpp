@@ -90,15 +90,6 @@ std::optional<QString> refusal(const QString& path)
 
 namespace {
 
-// The longest script text handed over at once, as the administrator runner's argument will carry it: well
-// under the 128 KiB the kernel allows one argument, so that a session of any size starts.
-constexpr qsizetype kPieceBudget = 48 * 1024;
-
-qsizetype argumentSize(const QString& scriptText)
-{
-    return OptimizationService::appleScriptEscaped(Q(scriptText)).toUtf8().size();
-}
-
 // The piece that makes the work folder and mounts the snapshot in it.
 QString openingPiece(const QString& stamp, const QString& workFolder, const QString& handOver)
 {
@@ -221,42 +212,31 @@ QStringList scripts(const QStringList& paths, const QString& stamp, const QStrin
             folders.append(folder);
         byFolder[folder].append(path);
     }
-    const QString preamble = itemPreamble(workFolder);
-    const qsizetype preambleSize = argumentSize(preamble + u"\nexit 0"_s);
-    QString piece;
-    qsizetype pieceSize = 0;
-    const auto close = [&] {
-        if (!piece.isEmpty())
-            pieces.append(preamble + piece + u"\nexit 0"_s);
-        piece.clear();
-        pieceSize = preambleSize;
-    };
-    close();
+    OptimizationService::AdministratorPieces items(itemPreamble(workFolder) + u'\n', u"\n"_s, u"\nexit 0"_s);
     for (const QString& folder : std::as_const(folders)) {
-        // Quoting works character by character, so a chunk's size is its frame's plus each item's share.
-        const qsizetype frame = argumentSize(u'\n' + folderLines(folder, {}, mount, staging));
+        // A folder's items go in chunks, each one folder's lines; a chunk's size is its frame's plus each
+        // item's share.
+        const qsizetype frame = items.sizeOf(folderLines(folder, {}, mount, staging));
         QStringList chunk;
         qsizetype chunkSize = frame;
         const auto flush = [&] {
-            if (!chunk.isEmpty()) {
-                piece += u'\n' + folderLines(folder, chunk, mount, staging);
-                pieceSize += chunkSize;
-            }
+            if (!chunk.isEmpty())
+                items.append(folderLines(folder, chunk, mount, staging), chunkSize);
             chunk.clear();
             chunkSize = frame;
         };
         for (const QString& path : byFolder.value(folder)) {
-            const qsizetype share = argumentSize(u'\n' + folderLines(folder, {path}, mount, staging)) - frame + 8;
-            if (pieceSize + chunkSize + share > kPieceBudget && (!chunk.isEmpty() || !piece.isEmpty())) {
+            const qsizetype share = items.sizeOf(folderLines(folder, {path}, mount, staging)) - frame + 8;
+            if (!items.fits(chunkSize + share) && (!chunk.isEmpty() || !items.isEmpty())) {
                 flush();
-                close();
+                items.close();
             }
             chunk.append(path);
             chunkSize += share;
         }
         flush();
     }
-    close();
+    pieces << items.take();
 
     // The folder goes to the user only once nothing is mounted in it.
     pieces.append(QStringList{

@@ -63,7 +63,10 @@ QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& i
                           Platform::SafeReach& anchors)
 {
     QSet<QUuid> handled;
-    QStringList lines;
+    // Each item's lines stay together in one piece of the script, so that its verdict can name what went
+    // wrong with that piece.
+    OptimizationService::AdministratorPieces script({}, u"; "_s, {});
+    std::vector<qsizetype> pieceOf;
     QList<ScanItem> batch;
     // The folders of batch items as reached before the script, kept open (up to a bound on descriptors) so
     // that the verdict looks in the very folder the item was in, wherever someone has moved it meanwhile.
@@ -104,6 +107,7 @@ QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& i
         const bool writable = threatGoesToTrash(item.url);
         const std::optional<QString>& label = item.removalMode.launchdLabel;
         const bool labelled = label && !label->isEmpty();
+        QStringList lines;
         if (writable) {
             // The ordinary loop moves the item to the Trash once its job is unloaded.
             if (labelled)
@@ -118,15 +122,26 @@ QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& i
                 lines.append(launchctl + u" bootout "_s + OptimizationService::shellQuoted(u"system/"_s + *label));
         }
         lines.append(guardedRemoval(rm, Platform::absolutePath(item.url)));
+        pieceOf.push_back(script.add(lines.join(u"; "_s)));
         batch.append(item);
         before.push_back(before.size() < kHeldFolders ? std::move(reached) : Platform::Reach{});
     }
 
     if (batch.isEmpty())
         return handled;
-    const std::optional<QString> failure = OptimizationService::runAsAdministrator(lines.join(u"; "_s));
+    // A dismissed prompt stops the batch: the pieces after it are not tried, and their items carry the same
+    // answer. Any other failure belongs to its own piece alone.
+    const QStringList pieces = script.take();
+    std::vector<std::optional<QString>> failures;
+    std::optional<QString> dismissed;
+    for (const QString& piece : pieces) {
+        failures.push_back(dismissed ? dismissed : OptimizationService::runAsAdministrator(piece));
+        if (failures.back() == OptimizationService::administratorPromptDismissed)
+            dismissed = failures.back();
+    }
     for (qsizetype i = 0; i < batch.size(); ++i) {
         const ScanItem& item = batch[i];
+        const std::optional<QString>& failure = failures[std::size_t(pieceOf[std::size_t(i)])];
         handled.insert(item.id);
         // Judged by what is left, whatever the script said: gone means no longer in the folder it was
         // reached in, or (for an item not reached before) reached now without a link and not there.

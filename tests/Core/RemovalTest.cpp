@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <numeric>
 #include <random>
 #include <stop_token>
 #include <thread>
@@ -269,6 +270,96 @@ TEST_F(RemovalEngine, batchVerdictsFollowWhatIsLeft)
     const Removal::Report silent = Removal::remove({itemAt(tree.path(u"locked/stays.plist"_s), Mode::threat({}))});
     EXPECT_EQ(silent.failures, (QList<Removal::Failure>{
                                    {tree.path(u"locked/stays.plist"_s), u"Toujours présent après la suppression."_s}}));
+}
+
+// A batch whose script is several times what one argument may carry: one prompt, pieces that each fit, and
+// every item judged by its own piece.
+TEST_F(RemovalEngine, aLongBatchGoesInPiecesThatEachFitOneArgument)
+{
+    lockFoldersNamedLocked();
+    // The prompt stand-in, behind a recorder of each call's argument size.
+    const QString osascript = TestSupport::systemRoot() + u"/usr/bin/osascript"_s;
+    const QString sizes = TestSupport::systemRoot() + u"/private/var/log/osascript-sizes.log"_s;
+    QFile::remove(osascript + u".stand-in"_s);
+    ASSERT_TRUE(QFile::rename(osascript, osascript + u".stand-in"_s));
+    QFile::remove(sizes);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(sizes).path()));
+    writeFile(osascript, "#!/bin/sh\nprintf '%s' \"$2\" | wc -c >> '" + QFile::encodeName(sizes) +
+                             "'\nexec \"$0.stand-in\" \"$@\"\n");
+    // An rm that refuses names holding "reste".
+    const QString rm = TestSupport::systemRoot() + u"/bin/rm"_s;
+    writeFile(rm, "#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in *reste*) echo 'rm: refusé' >&2; exit 1;; esac; done\n"
+                  "exec /bin/rm \"$@\"\n");
+    for (const QString& tool : {osascript, rm})
+        ASSERT_TRUE(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const auto recordedSizes = [&] {
+        QList<qsizetype> recorded;
+        QFile log(sizes);
+        if (log.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : log.readAll().split('\n')) {
+                if (!line.trimmed().isEmpty())
+                    recorded.append(line.trimmed().toLongLong());
+            }
+        }
+        return recorded;
+    };
+
+    constexpr int kItems = 500;
+    TempTree tree;
+    QList<ScanItem> items;
+    int labelled = 0;
+    for (int i = 0; i < kItems; ++i) {
+        const QString folder = tree.path(u"locked/dossier « %1 » de l'agent \"caché\""_s.arg(i % 3));
+        QDir().mkpath(folder);
+        const QString name = i == 0            ? u"reste au début, l'agent « tenace ».plist"_s
+                             : i == kItems - 1 ? u"reste à la fin, l'agent « tenace ».plist"_s
+                                               : u"menace n°%1 — l'agent « %1 » \"caché\" dans une bibliothèque de "
+                                                 u"démarrage à la française.plist"_s.arg(i);
+        writeFile(folder + u'/' + name, "threat");
+        std::optional<QString> label;
+        if (i % 50 == 25) {
+            label = u"com.menace.agent%1"_s.arg(i);
+            ++labelled;
+        }
+        items.append(itemAt(folder + u'/' + name, Mode::threat(label), 1));
+    }
+
+    {
+        // Dismissed at the first piece: nothing else is tried and every item carries the answer.
+        const TestSupport::ScopedEnvironment cancel("QUORVANE_OSASCRIPT_CANCEL", u"1"_s);
+        const Removal::Report report = Removal::remove(items);
+        EXPECT_TRUE(report.removed.isEmpty());
+        ASSERT_EQ(report.failures.size(), kItems);
+        for (const Removal::Failure& failure : report.failures)
+            EXPECT_EQ(failure.reason, u"Annulé."_s) << failure.url.toStdString();
+        EXPECT_EQ(recordedSizes().size(), 1);
+        EXPECT_TRUE(TestSupport::launchctlCalls().isEmpty());
+        for (const ScanItem& item : items)
+            ASSERT_TRUE(exists(item.url)) << item.url.toStdString();
+    }
+
+    QFile::remove(sizes);
+    const Removal::Report report = Removal::remove(items);
+    const QList<qsizetype> pieces = recordedSizes();
+    EXPECT_GT(pieces.size(), 2);
+    EXPECT_GT(std::accumulate(pieces.begin(), pieces.end(), qsizetype(0)), 128 * 1024);
+    for (const qsizetype size : pieces)
+        EXPECT_LT(size, 64 * 1024);
+    // The first item's piece ended well, the last one's with its refusal; everything else is gone.
+    EXPECT_EQ(report.failures,
+              (QList<Removal::Failure>{{items.first().url, u"Toujours présent après la suppression."_s},
+                                       {items.last().url, u"rm: refusé"_s}}));
+    QStringList removed;
+    for (const Removal::Removed& entry : report.removed)
+        removed.append(entry.origin);
+    QStringList expected;
+    for (qsizetype i = 1; i + 1 < items.size(); ++i)
+        expected.append(items[i].url);
+    EXPECT_EQ(removed, expected);
+    EXPECT_EQ(report.freedBytes, kItems - 2);
+    for (const QString& path : expected)
+        EXPECT_FALSE(exists(path)) << path.toStdString();
+    EXPECT_EQ(TestSupport::launchctlCalls().size(), labelled);
 }
 
 TEST_F(RemovalEngine, labelsThatCouldBreakAScriptLineAndUserAgentsStayOutOfTheScript)
