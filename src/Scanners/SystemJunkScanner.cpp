@@ -68,9 +68,11 @@ private:
 
 QList<Candidate> childrenOf(const QString& folder)
 {
+    QStringList children = ModuleScanner::directoryContents(folder);
     QList<Candidate> candidates;
-    for (const QString& child : ModuleScanner::directoryContents(folder))
-        candidates.append({child, std::nullopt});
+    candidates.reserve(children.size());
+    for (QString& child : children)
+        candidates.append({std::move(child), std::nullopt});
     return candidates;
 }
 
@@ -219,12 +221,14 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
         QSet<QString> elsewhere{temporaryItems};
         for (const DeveloperCache& location : developer)
             elsewhere.insert(location.url);
-        QList<Candidate> candidates;
-        for (const Candidate& child : childrenOf(caches)) {
-            const QString name = child.path.mid(child.path.lastIndexOf(u'/') + 1);
-            if (!m_cacheDenylist.contains(name) && !elsewhere.contains(child.path))
-                candidates.append(child);
-        }
+        QList<Candidate> candidates = childrenOf(caches);
+        const auto away = std::remove_if(candidates.begin(), candidates.end(), [&](const Candidate& child) {
+            // A view of the path's own characters, not a copy: a cache folder may hold a hundred thousand entries.
+            const qsizetype start = child.path.lastIndexOf(u'/') + 1;
+            const QString name = QString::fromRawData(child.path.constData() + start, child.path.size() - start);
+            return m_cacheDenylist.contains(name) || elsewhere.contains(child.path);
+        });
+        candidates.erase(away, candidates.end());
         return candidates;
     };
     const auto logs = [&] { return childrenOf(logsFolder) + childrenOf(crashReports) + childrenOf(diagnosticReports); };
