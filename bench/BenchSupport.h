@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,11 +82,10 @@ inline std::string loadAverage()
     return one + " " + five + " " + fifteen;
 }
 
-// Runs `arguments` (a program found in PATH and its arguments) with its output dropped; its time in `seconds`
-// and its peak resident memory in bytes; -1 when it could not run or failed.
-inline qint64 peakMemoryOf(const std::vector<std::string>& arguments, double* seconds)
+// Runs `arguments` (a program found in PATH and its arguments) with its output dropped and waits for it: its
+// exit status, and its peak resident memory in KiB in `peakKiB`.
+inline int runAndWait(const std::vector<std::string>& arguments, long& peakKiB)
 {
-    const auto start = Clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
         const int null = ::open("/dev/null", O_WRONLY);
@@ -101,11 +101,44 @@ inline qint64 peakMemoryOf(const std::vector<std::string>& arguments, double* se
     int status = 0;
     struct rusage usage {
     };
-    const bool ran = child > 0 && ::wait4(child, &status, 0, &usage) == child;
-    *seconds = secondsSince(start);
-    if (!ran || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (child <= 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status))
         return -1;
-    return qint64(usage.ru_maxrss) * 1024;
+    peakKiB = usage.ru_maxrss;
+    return WEXITSTATUS(status);
+}
+
+// A benchmark's main calls this first, before anything takes memory: run as `<benchmark> --peak-of <command…>`,
+// it runs the command and prints its peak memory in KiB (see peakMemoryOf()), and tells the caller to return
+// the status it gives. Nothing otherwise.
+inline std::optional<int> peakOfMode(int argc, char* argv[])
+{
+    if (argc < 3 || std::string(argv[1]) != "--peak-of")
+        return std::nullopt;
+    long peakKiB = 0;
+    const int status = runAndWait(std::vector<std::string>(argv + 2, argv + argc), peakKiB);
+    std::printf("%ld\n", peakKiB);
+    return status;
+}
+
+// Runs `arguments` (a program found in PATH and its arguments) with its output dropped; its time in `seconds`
+// and its peak resident memory in bytes; -1 when it could not run or failed. A process forked from this one
+// starts with this one's resident size as its peak, and keeps it through exec; so the command is forked from a
+// fresh copy of this program (`self`, whose main calls peakOfMode()), which holds next to nothing.
+inline qint64 peakMemoryOf(const std::string& self, const std::vector<std::string>& arguments, double* seconds)
+{
+    const auto start = Clock::now();
+    std::string command = "'" + self + "' --peak-of";
+    for (const std::string& argument : arguments)
+        command += " '" + argument + "'";
+    FILE* helper = ::popen(command.c_str(), "r");
+    long peakKiB = -1;
+    if (helper && std::fscanf(helper, "%ld", &peakKiB) != 1)
+        peakKiB = -1;
+    const int status = helper ? ::pclose(helper) : -1;
+    *seconds = secondsSince(start);
+    if (status != 0 || peakKiB <= 0)
+        return -1;
+    return qint64(peakKiB) * 1024;
 }
 
 // A new folder in the folder given on the command line, else in $TMPDIR or /tmp.

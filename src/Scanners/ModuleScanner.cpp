@@ -38,7 +38,9 @@ QStringList ModuleScanner::directoryContents(const QString& folder)
     if (!info || !info->isDirectory())
         return children;
     // Names only: every caller looks at each child afresh anyway.
-    for (QString& child : Platform::listFolderPaths(info->path))
+    std::vector<QString> paths = Platform::listFolderPaths(info->path);
+    children.reserve(qsizetype(paths.size()));
+    for (QString& child : paths)
         children.append(std::move(child));
     return children;
 }

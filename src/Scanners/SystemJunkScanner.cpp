@@ -68,9 +68,11 @@ private:
 
 QList<Candidate> childrenOf(const QString& folder)
 {
+    QStringList children = ModuleScanner::directoryContents(folder);
     QList<Candidate> candidates;
-    for (const QString& child : ModuleScanner::directoryContents(folder))
-        candidates.append({child, std::nullopt});
+    candidates.reserve(children.size());
+    for (QString& child : children)
+        candidates.append({std::move(child), std::nullopt});
     return candidates;
 }
 
@@ -96,27 +98,30 @@ std::optional<QString> temporaryRoot(const QStringList& otherRoots)
     return folder;
 }
 
-std::optional<ScanGroup> collect(const QList<Candidate>& candidates, ListedPaths& listed, const std::stop_token& stop,
+std::optional<ScanGroup> collect(QList<Candidate> candidates, ListedPaths& listed, const std::stop_token& stop,
                                  const QString& title, const QString& symbol, std::optional<QString> note)
 {
     QList<QString> paths;
-    QList<std::optional<QString>> details;
+    QList<std::optional<QString>> details; // left empty when every candidate's detail defaults
     paths.reserve(candidates.size());
-    details.reserve(candidates.size());
-    for (const Candidate& candidate : candidates) {
-        paths.append(candidate.path);
-        details.append(candidate.detail);
+    for (Candidate& candidate : candidates)
+        paths.append(std::move(candidate.path));
+    if (std::any_of(candidates.cbegin(), candidates.cend(), [](const Candidate& c) { return c.detail.has_value(); })) {
+        details.reserve(candidates.size());
+        for (Candidate& candidate : candidates)
+            details.append(std::move(candidate.detail));
     }
-    std::vector<std::optional<ScanItem>> measured = ScanItems::measuredSideBySide(
-        paths, Removal::Mode::trash(), stop, details, [&listed](const QString& path) { return listed.overlaps(path); });
+    candidates = {};
+    std::vector<std::optional<ScanItems::Found>> measured =
+        ScanItems::measuredSideBySide(paths, stop, [&listed](const QString& path) { return listed.overlaps(path); });
     // Listed in the candidates' order, as measuring them one after another would: a candidate inside one
     // listed before it in this category is still left out.
     std::vector<std::pair<qint64, std::size_t>> kept;
     QStringView folder;        // of the last path judged
     bool folderListed = false; // whether that folder or one above it is listed
     for (std::size_t index = 0; index < measured.size(); ++index) {
-        const std::optional<ScanItem>& item = measured[index];
-        if (!item)
+        const std::optional<ScanItems::Found>& found = measured[index];
+        if (!found)
             continue;
         const QString& path = paths[qsizetype(index)];
         const QStringView parent = QStringView(path).left(std::max<qsizetype>(path.lastIndexOf(u'/'), 0));
@@ -126,19 +131,21 @@ std::optional<ScanGroup> collect(const QList<Candidate>& candidates, ListedPaths
         }
         if (folderListed || listed.overlapsItself(path))
             continue;
-        listed.add(item->url);
+        listed.add(found->url);
         // Adding a child of the folder leaves the folder's answer as it was; any other path may not.
-        if (item->url != path)
+        if (found->url != path)
             folder = {};
-        kept.emplace_back(item->size, index);
+        kept.emplace_back(found->size, index);
     }
-    // Put in the group's order (largest first, equal sizes in listing order) as they are moved out once, so
-    // that a hundred thousand items are not copied again to be sorted.
+    // The group's order (largest first, equal sizes in listing order), in which the items are made once.
     std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    QList<ScanItem> items;
-    items.reserve(qsizetype(kept.size()));
-    for (const auto& [size, index] : kept)
-        items.append(std::move(*measured[index]));
+    std::vector<std::size_t> order;
+    order.reserve(kept.size());
+    for (const auto& entry : kept)
+        order.push_back(entry.second);
+    kept = {};
+    paths = {}; // each item has its path now; the listing need not stay while they are made
+    QList<ScanItem> items = ScanItems::itemsFrom(measured, order, Removal::Mode::trash(), details);
     measured = {};
     return ScanItems::group(title, symbol, std::move(note), std::move(items));
 }
@@ -214,12 +221,14 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
         QSet<QString> elsewhere{temporaryItems};
         for (const DeveloperCache& location : developer)
             elsewhere.insert(location.url);
-        QList<Candidate> candidates;
-        for (const Candidate& child : childrenOf(caches)) {
-            const QString name = child.path.mid(child.path.lastIndexOf(u'/') + 1);
-            if (!m_cacheDenylist.contains(name) && !elsewhere.contains(child.path))
-                candidates.append(child);
-        }
+        QList<Candidate> candidates = childrenOf(caches);
+        const auto away = std::remove_if(candidates.begin(), candidates.end(), [&](const Candidate& child) {
+            // A view of the path's own characters, not a copy: a cache folder may hold a hundred thousand entries.
+            const qsizetype start = child.path.lastIndexOf(u'/') + 1;
+            const QString name = QString::fromRawData(child.path.constData() + start, child.path.size() - start);
+            return m_cacheDenylist.contains(name) || elsewhere.contains(child.path);
+        });
+        candidates.erase(away, candidates.end());
         return candidates;
     };
     const auto logs = [&] { return childrenOf(logsFolder) + childrenOf(crashReports) + childrenOf(diagnosticReports); };
@@ -282,9 +291,9 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
         if (progress)
             progress(category.fraction, category.label);
         // After a stop each category still reports its step but reads nothing.
-        const QList<Candidate> candidates = stop.stop_requested() ? QList<Candidate>() : category.candidates();
+        QList<Candidate> candidates = stop.stop_requested() ? QList<Candidate>() : category.candidates();
         if (std::optional<ScanGroup> group =
-                collect(candidates, listed, stop, category.title, category.symbol, category.note))
+                collect(std::move(candidates), listed, stop, category.title, category.symbol, category.note))
             groups.append(std::move(*group));
     }
     if (progress)
