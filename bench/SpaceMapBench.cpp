@@ -120,25 +120,6 @@ void runGdu(const std::string& root)
         std::printf("note: gdu did not run (is the Debian package gdu installed?)\n");
 }
 
-// The folders' own blocks, which du counts and the map does not.
-qint64 folderBlocks(const std::string& path)
-{
-    struct stat self {
-    };
-    if (::lstat(path.c_str(), &self) != 0 || !S_ISDIR(self.st_mode))
-        return 0;
-    qint64 sum = qint64(self.st_blocks) * 512;
-    DIR* dir = ::opendir(path.c_str());
-    while (dirent* entry = dir ? ::readdir(dir) : nullptr) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != ".." && entry->d_type == DT_DIR)
-            sum += folderBlocks(path + "/" + name);
-    }
-    if (dir)
-        ::closedir(dir);
-    return sum;
-}
-
 // `du -s -B1`: each file once, as the map counts it.
 qint64 duOnce(const std::string& root)
 {
@@ -229,7 +210,7 @@ int main(int argc, char* argv[])
     std::printf("depth-4 build     : %.3f s (median), %lld nodes, ratio %.2f (target ≤ %.2f)\n", ours,
                 static_cast<long long>(built->nodeCount()), ours / gdu, kTarget);
     ok = ok && ours <= kTarget * gdu;
-    const qint64 du = duOnce(tree) - folderBlocks(tree);
+    const qint64 du = duOnce(tree) - Bench::folderBlocks(tree);
     const bool sameSize = built->root()->size() == du;
     std::printf("root size         : %lld, du -s without the folders' own blocks %lld: %s\n",
                 static_cast<long long>(built->root()->size()), static_cast<long long>(du),

@@ -54,25 +54,6 @@ long fill(const std::string& root, const char* prefix, int apps, int perFolder)
     return made;
 }
 
-// The folders' own blocks, which du counts and the scan does not.
-qint64 folderBlocks(const std::string& path)
-{
-    struct stat self {
-    };
-    if (::lstat(path.c_str(), &self) != 0 || !S_ISDIR(self.st_mode))
-        return 0;
-    qint64 sum = qint64(self.st_blocks) * 512;
-    DIR* dir = ::opendir(path.c_str());
-    while (dirent* entry = dir ? ::readdir(dir) : nullptr) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != ".." && entry->d_type == DT_DIR)
-            sum += folderBlocks(path + "/" + name);
-    }
-    if (dir)
-        ::closedir(dir);
-    return sum;
-}
-
 // The scan must see only this home: its own temporary folder and system root too.
 void scanOnly(const std::string& work, const std::string& home)
 {
@@ -119,7 +100,7 @@ bool compare(const char* title, const std::string& work, const std::string& home
     const double scanSeconds = Bench::median(scanRuns);
     qint64 duFiles = duTotal;
     for (const std::string& folder : folders)
-        duFiles -= folderBlocks(folder);
+        duFiles -= Bench::folderBlocks(folder);
 
     const double ratio = scanSeconds / duSeconds;
     std::printf("— %s (load average %s)\n", title, Bench::loadAverage().c_str());

@@ -5,6 +5,7 @@
 #include "Look/CardModifier.h"
 #include "Look/Divider.h"
 #include "Look/ElidedLabel.h"
+#include "Look/IconCache.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
 #include "Look/OverlayScrollBar.h"
@@ -64,7 +65,7 @@ class Rows final : public QAbstractListModel
 {
 public:
     Rows(ShredderModel& model, Platform::Workspace& workspace, QObject* parent)
-        : QAbstractListModel(parent), m_model(&model), m_workspace(workspace)
+        : QAbstractListModel(parent), m_model(&model), m_icons(workspace)
     {
         sync();
     }
@@ -105,15 +106,7 @@ public:
         return shown ? m_model->failureReason(shown->id) : std::nullopt;
     }
 
-    QIcon icon(const QString& url) const
-    {
-        auto found = m_icons.constFind(url);
-        if (found != m_icons.constEnd())
-            return *found;
-        const QIcon icon = m_workspace.icon(url);
-        m_icons.insert(url, icon);
-        return icon;
-    }
+    QIcon icon(const QString& url) const { return m_icons.icon(url); }
 
     void sync()
     {
@@ -143,9 +136,8 @@ public:
 
 private:
     QPointer<ShredderModel> m_model;
-    Platform::Workspace& m_workspace;
     QList<QUuid> m_ids;
-    mutable QHash<QString, QIcon> m_icons;
+    IconCache m_icons;
 };
 
 } // namespace Shredder

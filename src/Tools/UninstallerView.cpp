@@ -3,6 +3,7 @@
 #include "Core/Formatters.h"
 #include "Look/ElidedLabel.h"
 #include "Look/EmptyStateView.h"
+#include "Look/IconCache.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
 #include "Look/Paint.h"
@@ -67,9 +68,7 @@ namespace UninstallerList {
 class Rows final : public QAbstractListModel
 {
 public:
-    explicit Rows(Platform::Workspace& workspace, QObject* parent) : QAbstractListModel(parent), m_workspace(workspace)
-    {
-    }
+    explicit Rows(Platform::Workspace& workspace, QObject* parent) : QAbstractListModel(parent), m_icons(workspace) {}
 
     int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_apps.size()); }
 
@@ -87,15 +86,7 @@ public:
     bool isSelected(int row) const { return m_selected && m_apps.at(row).id == *m_selected; }
     bool isUnused(int row) const { return Uninstaller::keeps(Uninstaller::Filter::unused, m_apps.at(row), m_now); }
 
-    QIcon icon(const QString& url) const
-    {
-        auto found = m_icons.constFind(url);
-        if (found != m_icons.constEnd())
-            return *found;
-        const QIcon icon = m_workspace.icon(url);
-        m_icons.insert(url, icon);
-        return icon;
-    }
+    QIcon icon(const QString& url) const { return m_icons.icon(url); }
 
     void set(const QList<InstalledApp>& apps, const std::optional<QUuid>& selected, const QDateTime& now)
     {
@@ -116,11 +107,10 @@ public:
     }
 
 private:
-    Platform::Workspace& m_workspace;
     QList<InstalledApp> m_apps;
     std::optional<QUuid> m_selected;
     QDateTime m_now;
-    mutable QHash<QString, QIcon> m_icons;
+    IconCache m_icons;
 };
 
 // One application row: its icon, its name, "v" and its version with the unused mark, and its total size, on a
