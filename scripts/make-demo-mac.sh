@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck source-path=SCRIPTDIR
 # Lays out a demonstration Mac in DIR: a system root with its Applications and a user's home with the
 # folders the modules look at. Run it again to start from a fresh copy (the folder is replaced).
 set -euo pipefail

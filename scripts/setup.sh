@@ -13,6 +13,8 @@ packages=(
     # xwd, xwdtopnm and pnmtopng: the capture command that the run command prints under a virtual display
     x11-apps netpbm
     attr gdu jdupes
+    # the shell scripts' check in CI
+    shellcheck
     # dbus-daemon: the private session bus of the notification test
     dbus
     # Qt's own texts (file dialog, text field menus, standard buttons) in French

@@ -44,8 +44,9 @@ place optimisation/fr.relais.synchro.plist "$agents/fr.relais.synchro.plist" PRO
 place optimisation/fr.kiosque.alerte.PLIST "$agents/fr.kiosque.alerte.PLIST" PROGRAM="$(xml "$(app_program Kiosque)")"
 cp "$agents/fr.kiosque.alerte.PLIST" "$agents/fr.kiosque.alerte.plist.bak"
 printf 'Les agents de cette session.\n' > "$agents/LISEZMOI.txt"
-# The damaged list stops in the middle of its label (its file has no end of line).
+# The damaged list stops in the middle of its label, without even an end of line.
 place optimisation/fr.casse.plist "$agents/fr.casse.plist"
+truncate -s -1 "$agents/fr.casse.plist"
 
 # Agents of every session: one in the binary format, and one whose list lives elsewhere, reached by a link.
 # binary_job PLIST LABEL PROGRAM: {Label, Program, RunAtLoad = true} as a binary property list: the magic
