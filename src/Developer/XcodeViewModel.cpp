@@ -3,9 +3,9 @@
 #include "Core/FileUtils.h"
 #include "Core/History.h"
 #include "Core/ModuleID.h"
+#include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
-#include "Scan/ProgressRelay.h"
 
 #include <QDateTime>
 

@@ -5,9 +5,9 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/ProcessRunner.h"
+#include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/SnapshotService.h"
-#include "Scan/ProgressRelay.h"
 
 #include <QDir>
 #include <QPointer>

@@ -4,10 +4,10 @@
 #include "Core/History.h"
 #include "Core/ModuleID.h"
 #include "Core/PathSafety.h"
+#include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
 #include "Platform/SystemRoot.h"
-#include "Scan/ProgressRelay.h"
 
 #include <QDir>
 #include <QElapsedTimer>

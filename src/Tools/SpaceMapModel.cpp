@@ -2,7 +2,7 @@
 
 #include "Core/BackgroundJob.h"
 #include "Core/FileUtils.h"
-#include "Scan/ProgressRelay.h"
+#include "Core/ProgressRelay.h"
 
 #include <QCoreApplication>
 #include <QPointer>

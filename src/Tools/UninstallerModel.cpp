@@ -2,9 +2,9 @@
 
 #include "Core/History.h"
 #include "Core/ModuleID.h"
+#include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
-#include "Scan/ProgressRelay.h"
 
 #include <QFileInfo>
 
