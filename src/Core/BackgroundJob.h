@@ -33,8 +33,8 @@ class QThreadPool;
 // Work that must end even when its screen is gone (a removal to journal, a restore to mark) goes through
 // runToEnd() instead, holding a ticket of the services' WorkInFlight that quitting waits for.
 //
-// A job gets copies of what it needs, never the receiver itself: it reaches the receiver only inside a
-// delivery, where the check has been made.
+// A job gets copies of what it needs, never the receiver itself: it reaches the receiver only on the GUI
+// thread, inside a delivery or through receiver(), where the check is made.
 namespace Background {
 
 // The pool every job runs on.
