@@ -8,6 +8,7 @@
 #include "Core/Aftermath.h"
 #include "Core/FileUtils.h"
 #include "Core/History.h"
+#include "Core/WorkInFlight.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
@@ -143,7 +144,8 @@ int main(int argc, char* argv[])
 
     // Opening.
     auto start = Bench::Clock::now();
-    HistoryView view(history, workspace);
+    WorkInFlight inFlight;
+    HistoryView view(history, inFlight, workspace);
     QObject::connect(&view.model(), &HistoryModel::changed, &app, [&] { redrawn = millisecondsSince(changed); });
     view.resize(720, 540);
     view.show();

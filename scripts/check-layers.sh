@@ -30,7 +30,7 @@ is_model_file() {
     local name
     name=$(basename "$1")
     name="${name%.*}"
-    [[ "$name" == *ViewModel || "$name" == *Model || "$name" == AppState || "$name" == ProgressRelay ]]
+    [[ "$name" == *ViewModel || "$name" == *Model || "$name" == AppState ]]
 }
 
 # The header names of Qt's drawing modules, from the installed headers, less any that Qt Core also has.

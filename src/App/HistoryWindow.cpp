@@ -25,7 +25,7 @@ QWidget* historyWindow()
     return openWindow().data();
 }
 
-QWidget* openHistoryWindow(History& history, Platform::Workspace& workspace, QAction* command)
+QWidget* openHistoryWindow(History& history, WorkInFlight& inFlight, Platform::Workspace& workspace, QAction* command)
 {
     QPointer<QWidget>& window = openWindow();
     if (window.isNull()) {
@@ -36,7 +36,7 @@ QWidget* openHistoryWindow(History& history, Platform::Workspace& workspace, QAc
         closeWithKeys(*window);
         auto* column = new QVBoxLayout(window);
         column->setContentsMargins(0, 0, 0, 0);
-        column->addWidget(new HistoryView(history, workspace, window));
+        column->addWidget(new HistoryView(history, inFlight, workspace, window));
         window->resize(720, 540);
     }
     bringForward(*window, command);

@@ -2,7 +2,38 @@
 
 WorkInFlight::Ticket WorkInFlight::begin()
 {
-    m_count->fetch_add(1);
-    // The count is shared with the ticket, so a ticket dropped after this object is gone stays harmless.
-    return Ticket(nullptr, [count = m_count](void*) { count->fetch_sub(1); });
+    {
+        const std::lock_guard lock(m_state->mutex);
+        ++m_state->count;
+    }
+    return Ticket(nullptr, [state = m_state](void*) {
+        const std::lock_guard lock(state->mutex);
+        --state->count;
+    });
+}
+
+WorkInFlight::Ticket WorkInFlight::begin(const QUuid& subject)
+{
+    {
+        const std::lock_guard lock(m_state->mutex);
+        ++m_state->count;
+        m_state->subjects.append(subject);
+    }
+    return Ticket(nullptr, [state = m_state, subject](void*) {
+        const std::lock_guard lock(state->mutex);
+        --state->count;
+        state->subjects.removeOne(subject);
+    });
+}
+
+bool WorkInFlight::idle() const
+{
+    const std::lock_guard lock(m_state->mutex);
+    return m_state->count == 0;
+}
+
+bool WorkInFlight::holds(const QUuid& subject) const
+{
+    const std::lock_guard lock(m_state->mutex);
+    return m_state->subjects.contains(subject);
 }

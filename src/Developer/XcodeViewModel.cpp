@@ -3,9 +3,9 @@
 #include "Core/FileUtils.h"
 #include "Core/History.h"
 #include "Core/ModuleID.h"
+#include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
-#include "Scan/ProgressRelay.h"
 
 #include <QDateTime>
 
@@ -13,10 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-XcodeViewModel* modelOf(const Background::Job& job)
-{
-    return static_cast<XcodeViewModel*>(job.receiver());
-}
+using Job = Background::Job<XcodeViewModel>;
 
 } // namespace
 
@@ -79,9 +76,9 @@ void XcodeViewModel::load()
     // freedBytes and failures stay: after a run they keep its result while the inventory comes back.
     m_isLoading = true;
     emit changed();
-    m_load.start([&exclusions = m_services.exclusions](const Background::Job& job) {
+    m_load.start([&exclusions = m_services.exclusions](const Job& job) {
         const XcodeService::Inventory inventory = XcodeService::loadInventory(exclusions);
-        job.deliver([job, inventory] { modelOf(job)->applyInventory(inventory); });
+        job.deliver([inventory](XcodeViewModel& model) { model.applyInventory(inventory); });
     });
 }
 
@@ -156,24 +153,25 @@ void XcodeViewModel::clean()
     m_failures.clear();
     emit changed();
 
-    // No stop token: simulators deleted halfway would otherwise go unrecorded. The ticket keeps quitting
-    // waiting until the session is journaled, whether or not the screen is still there.
-    m_run.start([devices, runtimes, archives, ticket = m_services.inFlight.begin(), &engine = m_services.removal,
-                 &history = m_services.history](const Background::Job& job) {
+    // Run to its end: simulators deleted halfway would otherwise go unrecorded. Quitting waits until the session
+    // is journaled, whether or not the screen is still there.
+    auto deletion = [devices, runtimes, archives, &engine = m_services.removal,
+                     &history = m_services.history](const Job& job) {
         auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
                                            [job](double fraction, const std::optional<QString>& status) {
-                                               if (job.isCurrent())
-                                                   modelOf(job)->applyProgress(fraction, status);
+                                               if (XcodeViewModel* model = job.receiver())
+                                                   model->applyProgress(fraction, status);
                                            });
         const XcodeService::Outcome outcome =
             XcodeService::remove(devices, runtimes, archives, engine,
                                  [relay](double fraction, const QString& label) { relay->report(fraction, label); });
         history.record(XcodeService::journalReport(outcome), ModuleID::xcodeJunk);
-        job.deliver([job, relay, outcome] {
+        job.deliver([relay, outcome](XcodeViewModel& model) {
             relay->flush();
-            modelOf(job)->finish(outcome);
+            model.finish(outcome);
         });
-    });
+    };
+    Background::runToEnd(m_services.inFlight.begin(), this, std::move(deletion));
 }
 
 void XcodeViewModel::applyProgress(double fraction, const std::optional<QString>& status)

@@ -76,6 +76,5 @@ private:
     QSet<QString> m_selectedDevices;
     QSet<QString> m_selectedRuntimes;
     QSet<QString> m_selectedArchives;
-    Background::JobLine m_load{this};
-    Background::JobLine m_run{this};
+    Background::JobLine<XcodeViewModel> m_load{this};
 };

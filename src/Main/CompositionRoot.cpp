@@ -23,7 +23,6 @@
 #include "Performance/Diagnostics.h"
 #include "Performance/PerformanceModules.h"
 #include "Platform/DBusNotifier.h"
-#include "Scan/HistoryModel.h"
 #include "Scan/ScanModules.h"
 #include "Scan/Scheduler.h"
 #include "Scanners/ScannerFactory.h"
@@ -90,7 +89,7 @@ CompositionRoot::CompositionRoot()
     m_state = std::make_unique<AppState>(m_registry, *m_services);
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
     QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(), [this] {
-        QWidget* opened = openHistoryWindow(History::shared(), *m_workspace, m_window->historyAction());
+        QWidget* opened = openHistoryWindow(History::shared(), *m_inFlight, *m_workspace, m_window->historyAction());
         // The menus' shortcuts work there too, with the main window closed.
         opened->addActions(m_window->commands());
     });
@@ -157,7 +156,7 @@ void CompositionRoot::answerOtherCopies(SingleInstance& instance)
 
 void CompositionRoot::finishCleanings()
 {
-    while (m_state->isCleaning() || !m_inFlight->idle() || HistoryModel::restoresUnderWay() > 0)
+    while (m_state->isCleaning() || !m_inFlight->idle())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     m_services->history.waitUntilIdle();
 }

@@ -39,16 +39,15 @@ void MaintenanceModel::runFrom(std::size_t index)
     const MaintenanceTask task = m_tasks[index];
     m_running = task.id;
     emit changed();
-    m_jobs.start([runner = m_runner, task, index](const Background::Job& job) {
+    m_jobs.start([runner = m_runner, task, index](const Background::Job<MaintenanceModel>& job) {
         const OptimizationService::MaintenanceOutcome outcome = runner(task);
-        job.deliver([job, task, index, outcome] {
-            auto* model = static_cast<MaintenanceModel*>(job.receiver());
-            model->m_outcomes.insert(task.id, outcome.message);
+        job.deliver([task, index, outcome](MaintenanceModel& model) {
+            model.m_outcomes.insert(task.id, outcome.message);
             if (outcome.failed)
-                model->m_failures.insert(task.id);
+                model.m_failures.insert(task.id);
             else
-                model->m_failures.remove(task.id);
-            model->runFrom(index + 1);
+                model.m_failures.remove(task.id);
+            model.runFrom(index + 1);
         });
     });
 }

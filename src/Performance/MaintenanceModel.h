@@ -50,5 +50,5 @@ private:
     std::optional<QString> m_running;
     QHash<QString, QString> m_outcomes;
     QSet<QString> m_failures;
-    Background::JobLine m_jobs{this};
+    Background::JobLine<MaintenanceModel> m_jobs{this};
 };

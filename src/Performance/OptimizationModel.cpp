@@ -19,10 +19,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-OptimizationModel* modelOf(const Background::Job& job)
-{
-    return static_cast<OptimizationModel*>(job.receiver());
-}
+using Job = Background::Job<OptimizationModel>;
 
 } // namespace
 
@@ -44,7 +41,7 @@ OptimizationModel::OptimizationModel(const ModelServices& services, Sources sour
         m_sources.diagnose = [](std::stop_token) { return std::vector<Diagnostics::Finding>(); };
 }
 
-// The lines stop their jobs as they go; a removal's job runs on by itself (it is given no stop token).
+// The lines stop their jobs as they go; a removal runs on by itself.
 OptimizationModel::~OptimizationModel() = default;
 
 void OptimizationModel::refresh()
@@ -55,13 +52,12 @@ void OptimizationModel::refresh()
         m_isLoading = true;
         emit loadingChanged();
     }
-    m_launchJobs.start([list = m_sources.launchItems](const Background::Job& job) {
+    m_launchJobs.start([list = m_sources.launchItems](const Job& job) {
         QList<OptimizationService::LaunchItem> items = list();
-        job.deliver([job, items = std::move(items)] {
-            OptimizationModel* model = modelOf(job);
-            model->m_launchItems = items;
-            emit model->launchItemsChanged();
-            model->finishListing();
+        job.deliver([items = std::move(items)](OptimizationModel& model) {
+            model.m_launchItems = items;
+            emit model.launchItemsChanged();
+            model.finishListing();
         });
     });
     m_appsPending = true;
@@ -71,15 +67,14 @@ void OptimizationModel::refresh()
 void OptimizationModel::listHeavyApps()
 {
     // A newer listing replaces one under way; the refresh waiting for it then waits for the newer one.
-    m_appJobs.start([list = m_sources.heavyApps](const Background::Job& job) {
+    m_appJobs.start([list = m_sources.heavyApps](const Job& job) {
         QList<OptimizationService::HeavyApp> apps = list();
-        job.deliver([job, apps = std::move(apps)] {
-            OptimizationModel* model = modelOf(job);
-            model->m_heavyApps = apps;
-            emit model->heavyAppsChanged();
-            if (model->m_appsPending) {
-                model->m_appsPending = false;
-                model->finishListing();
+        job.deliver([apps = std::move(apps)](OptimizationModel& model) {
+            model.m_heavyApps = apps;
+            emit model.heavyAppsChanged();
+            if (model.m_appsPending) {
+                model.m_appsPending = false;
+                model.finishListing();
             }
         });
     });
@@ -99,14 +94,13 @@ void OptimizationModel::diagnose()
         return;
     m_isDiagnosing = true;
     emit diagnosisChanged();
-    m_diagnosis.start([probe = m_sources.diagnose](const Background::Job& job) {
+    m_diagnosis.start([probe = m_sources.diagnose](const Job& job) {
         std::vector<Diagnostics::Finding> findings = probe(job.stopToken());
-        job.deliver([job, findings = std::move(findings)] {
-            OptimizationModel* model = modelOf(job);
-            model->m_findings = findings;
-            model->m_hasDiagnosed = true;
-            model->m_isDiagnosing = false;
-            emit model->diagnosisChanged();
+        job.deliver([findings = std::move(findings)](OptimizationModel& model) {
+            model.m_findings = findings;
+            model.m_hasDiagnosed = true;
+            model.m_isDiagnosing = false;
+            emit model.diagnosisChanged();
         });
     });
 }
@@ -114,11 +108,9 @@ void OptimizationModel::diagnose()
 void OptimizationModel::remove(const OptimizationService::LaunchItem& item)
 {
     setNotice(std::nullopt);
-    // The job runs to its end whatever becomes of the model and holds a ticket until its session is journaled,
-    // so quitting waits for it.
-    auto& line = m_removals.emplace_back(std::make_unique<Background::JobLine>(this));
-    line->start([id = item.id, url = item.url, label = item.label, ticket = m_services.inFlight.begin(),
-                 &engine = m_services.removal, &history = m_services.history](const Background::Job& job) {
+    // The removal runs to its end whatever becomes of the model, and quitting waits until it is journaled.
+    auto removal = [id = item.id, url = item.url, label = item.label, &engine = m_services.removal,
+                    &history = m_services.history](const Job& job) {
         ScanItem file;
         file.id = QUuid::createUuid();
         file.url = url;
@@ -141,8 +133,10 @@ void OptimizationModel::remove(const OptimizationService::LaunchItem& item)
         }
         if (reason.isEmpty() && !gone)
             reason = u"Le fichier est toujours à sa place."_s;
-        job.deliver([job, id, label, gone, reason] { modelOf(job)->finishRemoval(id, label, gone, reason); });
-    });
+        job.deliver(
+            [id, label, gone, reason](OptimizationModel& model) { model.finishRemoval(id, label, gone, reason); });
+    };
+    Background::runToEnd(m_services.inFlight.begin(), this, std::move(removal));
 }
 
 void OptimizationModel::finishRemoval(const QUuid& id, const QString& label, bool gone, const QString& reason)
@@ -162,8 +156,8 @@ void OptimizationModel::quit(const OptimizationService::HeavyApp& app)
     if (app.bundlePath.isEmpty())
         return;
     // One line per request, so that quitting a second application does not stop watching the first.
-    auto& line = m_quits.emplace_back(std::make_unique<Background::JobLine>(this));
-    line->start([bundle = app.bundlePath](const Background::Job& job) {
+    auto& line = m_quits.emplace_back(std::make_unique<Background::JobLine<OptimizationModel>>(this));
+    line->start([bundle = app.bundlePath](const Job& job) {
         const auto runs = [&bundle] {
             const QList<Platform::RunningApplication> running = Platform::runningApplications();
             return std::any_of(running.cbegin(), running.cend(), [&bundle](const Platform::RunningApplication& other) {
@@ -186,7 +180,7 @@ void OptimizationModel::quit(const OptimizationService::HeavyApp& app)
             if (job.stopRequested())
                 return;
         }
-        job.deliver([job] { modelOf(job)->listHeavyApps(); });
+        job.deliver([](OptimizationModel& model) { model.listHeavyApps(); });
     });
 }
 

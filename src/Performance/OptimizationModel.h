@@ -93,11 +93,9 @@ private:
     bool m_hasDiagnosed = false;
     bool m_isDiagnosing = false;
     std::optional<RemovalNotice> m_notice;
-    Background::JobLine m_launchJobs{this};
-    Background::JobLine m_appJobs{this};
-    Background::JobLine m_diagnosis{this};
+    Background::JobLine<OptimizationModel> m_launchJobs{this};
+    Background::JobLine<OptimizationModel> m_appJobs{this};
+    Background::JobLine<OptimizationModel> m_diagnosis{this};
     // One line per quit request, each watching its application until it has ended.
-    std::vector<std::unique_ptr<Background::JobLine>> m_quits;
-    // One line per removal, so that a second removal never drops the first one's outcome.
-    std::vector<std::unique_ptr<Background::JobLine>> m_removals;
+    std::vector<std::unique_ptr<Background::JobLine<OptimizationModel>>> m_quits;
 };

@@ -17,7 +17,7 @@ void UpdaterModel::check()
     m_checking = true;
     m_progress = 0;
     emit changed();
-    m_check.start([probes = m_probes](const Background::Job& job) {
+    m_check.start([probes = m_probes](const Background::Job<UpdaterModel>& job) {
         struct Stage {
             double progress;
             QString status;
@@ -33,16 +33,15 @@ void UpdaterModel::check()
             if (job.stopRequested())
                 return;
             // Posted, not awaited: the probe starts at once.
-            job.deliver([job, progress = stage.progress, status = stage.status] {
-                static_cast<UpdaterModel*>(job.receiver())->setStage(progress, status);
+            job.deliver([progress = stage.progress, status = stage.status](UpdaterModel& model) {
+                model.setStage(progress, status);
             });
             std::vector<Update> updates = stage.probe();
             std::move(updates.begin(), updates.end(), std::back_inserter(found));
         }
-        job.deliver([job, found = std::move(found)]() mutable {
-            auto* model = static_cast<UpdaterModel*>(job.receiver());
-            model->setStage(1, QString());
-            model->finishCheck(std::move(found));
+        job.deliver([found = std::move(found)](UpdaterModel& model) mutable {
+            model.setStage(1, QString());
+            model.finishCheck(std::move(found));
         });
     });
 }
@@ -80,12 +79,11 @@ void UpdaterModel::apply(const Update& update)
         return;
     m_applying = update.id;
     m_failures.erase(update.id);
-    auto line = std::make_unique<Background::JobLine>(this);
-    line->start([install = m_install, update](const Background::Job& job) {
+    auto line = std::make_unique<Background::JobLine<UpdaterModel>>(this);
+    line->start([install = m_install, update](const Background::Job<UpdaterModel>& job) {
         UpdaterService::InstallOutcome outcome = install(update);
-        job.deliver([job, id = update.id, outcome = std::move(outcome)] {
-            static_cast<UpdaterModel*>(job.receiver())->finishApply(id, outcome);
-        });
+        job.deliver(
+            [id = update.id, outcome = std::move(outcome)](UpdaterModel& model) { model.finishApply(id, outcome); });
     });
     m_installs.emplace(update.id, Install{std::move(line), update.command, ++m_installsStarted});
     emit changed();

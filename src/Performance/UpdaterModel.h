@@ -72,10 +72,10 @@ private:
     QString m_status;
     std::optional<QUuid> m_applying;
     std::map<QUuid, QString> m_failures;
-    Background::JobLine m_check{this};
+    Background::JobLine<UpdaterModel> m_check{this};
     // One line per install, so that installs of different rows run side by side and each result arrives.
     struct Install {
-        std::unique_ptr<Background::JobLine> line;
+        std::unique_ptr<Background::JobLine<UpdaterModel>> line;
         std::optional<QString> command;
         quint64 started = 0;
     };

@@ -1,12 +1,8 @@
 #include "Scan/HistoryModel.h"
 
 #include "Core/BackgroundJob.h"
-
 #include "Core/FileUtils.h"
-
-#include <QCoreApplication>
-#include <QPointer>
-#include <QThreadPool>
+#include "Core/WorkInFlight.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,13 +11,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Snapshot restores under way, by session, across every window of the run. GUI thread only.
-QSet<QUuid>& restoring()
-{
-    static QSet<QUuid> sessions;
-    return sessions;
-}
 
 // Files put back over the whole journal: a restore changes what the verdicts count.
 qsizetype restoredFiles(const QList<CleaningSession>& sessions)
@@ -39,8 +28,9 @@ QString count(qsizetype n, const QString& singular, const QString& plural)
 
 } // namespace
 
-HistoryModel::HistoryModel(History& history, QObject* parent)
-    : QObject(parent), m_history(history), m_clock([] { return QDateTime::currentDateTimeUtc(); }),
+HistoryModel::HistoryModel(History& history, WorkInFlight& inFlight, QObject* parent)
+    : QObject(parent), m_history(history), m_inFlight(inFlight),
+      m_clock([] { return QDateTime::currentDateTimeUtc(); }),
       m_snapshotRestore([](const QStringList& paths, const QString& stamp) { return SafetyNet::restore(paths, stamp); })
 {
     connect(&m_history, &History::changed, this, &HistoryModel::journalChanged);
@@ -156,7 +146,7 @@ void HistoryModel::restoreFromSnapshot(const CleaningSession& session)
     if (!session.snapshotStamp)
         return;
     const QUuid id = session.id;
-    if (restoring().contains(id)) {
+    if (m_inFlight.holds(id)) {
         setNotice(u"Ce nettoyage est déjà en cours de restauration."_s);
         return;
     }
@@ -166,27 +156,20 @@ void HistoryModel::restoreFromSnapshot(const CleaningSession& session)
             paths.append(file.originalPath);
     }
     setNotice(u"Montage de l'instantané…"_s);
-    restoring().insert(id);
 
-    // The journal outlives every window: the result is applied on the GUI thread even when this model is gone.
-    History* history = &m_history;
-    QPointer<HistoryModel> self(this);
-    Background::pool().start([restore = m_snapshotRestore, paths, stamp = *session.snapshotStamp, history, self, id] {
+    // The journal outlives every window: what came back is marked even when this model is gone, and the
+    // session counts as being restored until then.
+    auto restoring = [restore = m_snapshotRestore, paths, stamp = *session.snapshotStamp, &history = m_history,
+                      id](const Background::Job<HistoryModel>& job) {
         const SafetyNet::Result result = restore(paths, stamp);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [history, self, id, result] {
-                const auto* outcome = std::get_if<SafetyNet::Outcome>(&result);
-                if (outcome && !outcome->restored.isEmpty()) {
-                    const QSet<QString> back(outcome->restored.cbegin(), outcome->restored.cend());
-                    history->update([&](QList<CleaningSession>& list) { History::markRestored(back, id, list); });
-                }
-                restoring().remove(id);
-                if (self)
-                    self->setNotice(snapshotNotice(result));
-            },
-            Qt::QueuedConnection);
-    });
+        const auto* outcome = std::get_if<SafetyNet::Outcome>(&result);
+        if (outcome && !outcome->restored.isEmpty()) {
+            const QSet<QString> back(outcome->restored.cbegin(), outcome->restored.cend());
+            history.update([&](QList<CleaningSession>& list) { History::markRestored(back, id, list); });
+        }
+        job.deliver([result](HistoryModel& model) { model.setNotice(snapshotNotice(result)); });
+    };
+    Background::runToEnd(m_inFlight.begin(id), this, std::move(restoring));
 }
 
 void HistoryModel::measureRegrowth()
@@ -195,28 +178,22 @@ void HistoryModel::measureRegrowth()
     m_measuredRestored = restoredFiles(sessions());
     m_measuring = true;
     // A newer run replaces this one: the line stops it and drops what it would still publish.
-    m_measureJobs.start([list = sessions(), now = m_clock()](const Background::Job& job) {
+    m_measureJobs.start([list = sessions(), now = m_clock()](const Background::Job<HistoryModel>& job) {
         Aftermath::Measurement measured = Aftermath::measure(list, now, job.stopToken());
         if (job.stopRequested())
             return;
-        job.deliver([job, measured = std::move(measured)] {
-            auto* self = static_cast<HistoryModel*>(job.receiver());
-            self->m_measuring = false;
-            self->m_verdicts = measured.verdicts;
-            self->m_regrowths = measured.regrowths;
-            emit self->changed();
+        job.deliver([measured = std::move(measured)](HistoryModel& model) {
+            model.m_measuring = false;
+            model.m_verdicts = measured.verdicts;
+            model.m_regrowths = measured.regrowths;
+            emit model.changed();
         });
     });
 }
 
-int HistoryModel::restoresUnderWay()
+bool HistoryModel::isRestoring(const QUuid& sessionID) const
 {
-    return int(restoring().size());
-}
-
-bool HistoryModel::isRestoring(const QUuid& sessionID)
-{
-    return restoring().contains(sessionID);
+    return m_inFlight.holds(sessionID);
 }
 
 void HistoryModel::start()

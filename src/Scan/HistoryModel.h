@@ -18,14 +18,16 @@
 #include <optional>
 #include <stop_token>
 
+class WorkInFlight;
+
 // What the cleaning-history window shows beside the journal itself: which cards are open, the one-line
 // notice under the list, and what has come back since each cleaning. It starts empty each time a window
 // makes one. Every change of the journal goes through History::update(). GUI thread only.
 //
-// A snapshot restore outlives the window that started it: its result reaches the journal through the
-// journal's own thread, and restoresUnderWay() lets quitting wait for it. A session already being restored
-// is not restored twice at once. The measuring run works in a background job; a run replaced by a newer
-// one, or whose model is gone, stops early and publishes nothing.
+// A snapshot restore outlives the window that started it: it marks what came back in the journal even when
+// the window is gone, holding a ticket of the services' WorkInFlight that quitting waits for. A session
+// already being restored, from any window, is not restored twice at once. The measuring run works in a
+// background job; a run replaced by a newer one, or whose model is gone, stops early and publishes nothing.
 class HistoryModel final : public QObject
 {
     Q_OBJECT
@@ -37,7 +39,7 @@ public:
 
     static constexpr int fileRowLimit = 200;
 
-    explicit HistoryModel(History& history, QObject* parent = nullptr);
+    HistoryModel(History& history, WorkInFlight& inFlight, QObject* parent = nullptr);
     ~HistoryModel() override;
 
     // Seams for tests: the moment of measuring, and what puts items back from a snapshot.
@@ -71,9 +73,8 @@ public:
     // back, differs from the last run's (every later change of either measures again by itself).
     void start();
 
-    // Snapshot restores started by any window and not yet journaled.
-    static int restoresUnderWay();
-    static bool isRestoring(const QUuid& sessionID);
+    // Whether a snapshot restore of the session, started by any window, is not yet journaled.
+    bool isRestoring(const QUuid& sessionID) const;
 
     // Texts shared by the widgets and the tests.
     static QString byteText(qint64 bytes);
@@ -97,6 +98,7 @@ private:
     void setNotice(const std::optional<QString>& notice);
 
     History& m_history;
+    WorkInFlight& m_inFlight;
     Clock m_clock;
     SnapshotRestore m_snapshotRestore;
     QSet<QUuid> m_expanded;
@@ -106,5 +108,5 @@ private:
     qsizetype m_measuredCount = 0;    // the number of sessions the last run started on; 0 while the list is hidden
     qsizetype m_measuredRestored = 0; // the files put back when it started
     bool m_measuring = false;
-    Background::JobLine m_measureJobs{this};
+    Background::JobLine<HistoryModel> m_measureJobs{this};
 };

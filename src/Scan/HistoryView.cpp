@@ -734,8 +734,8 @@ QList<QStringList> AftermathBlock::rows() const
 
 // ------------------------------------------------------------------------------------------ HistoryView
 
-HistoryView::HistoryView(History& history, Platform::Workspace& workspace, QWidget* parent)
-    : QWidget(parent), m_workspace(workspace), m_model(new HistoryModel(history, this))
+HistoryView::HistoryView(History& history, WorkInFlight& inFlight, Platform::Workspace& workspace, QWidget* parent)
+    : QWidget(parent), m_workspace(workspace), m_model(new HistoryModel(history, inFlight, this))
 {
     setObjectName(u"historyView"_s);
     setMinimumSize(contentMinimumWidth, contentMinimumHeight);

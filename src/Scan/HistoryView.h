@@ -26,6 +26,7 @@ class QScrollArea;
 class QStackedWidget;
 class QVBoxLayout;
 class StyledButton;
+class WorkInFlight;
 
 namespace Platform {
 class Workspace;
@@ -218,7 +219,7 @@ public:
     static constexpr int contentMinimumWidth = 620;
     static constexpr int contentMinimumHeight = 460;
 
-    HistoryView(History& history, Platform::Workspace& workspace, QWidget* parent = nullptr);
+    HistoryView(History& history, WorkInFlight& inFlight, Platform::Workspace& workspace, QWidget* parent = nullptr);
 
     HistoryModel& model() const { return *m_model; }
     QLabel* subtitle() const { return m_subtitle; }

@@ -291,11 +291,9 @@ void showProvenanceCard(QWidget* anchor, const ScanItem& item)
     if (anchor == nullptr)
         return;
     // The anchor's own line: a newer request replaces an older one, and nothing opens once the anchor is gone.
-    Background::JobLine::of(anchor).start([item](const Background::Job& job) {
+    Background::JobLine<QWidget>::of(anchor).start([item](const Background::Job<QWidget>& job) {
         Provenance provenance = Provenance::of(item.url);
-        job.deliver([job, item, provenance = std::move(provenance)] {
-            openPopover(static_cast<QWidget*>(job.receiver()), item, provenance);
-        });
+        job.deliver([item, provenance = std::move(provenance)](QWidget& to) { openPopover(&to, item, provenance); });
     });
 }
 

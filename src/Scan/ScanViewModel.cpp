@@ -5,9 +5,9 @@
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/ProcessRunner.h"
+#include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/SnapshotService.h"
-#include "Scan/ProgressRelay.h"
 
 #include <QDir>
 #include <QPointer>
@@ -18,10 +18,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ScanViewModel* modelOf(const Background::Job& job)
-{
-    return static_cast<ScanViewModel*>(job.receiver());
-}
+using Job = Background::Job<ScanViewModel>;
 
 // The whole group ticked or unticked, as its box and "Tout cocher" do it: a group of copies keeps its first.
 void selectWhole(ScanGroup& group, bool select)
@@ -159,19 +156,20 @@ void ScanViewModel::scan()
     m_phase = Phase::scanning;
     emit changed();
 
-    m_jobs.start([scanner = m_scanner](const Background::Job& job) {
+    m_jobs.start([scanner = m_scanner](const Job& job) {
         auto relay = ProgressRelay::create(ProgressRelay::Labels::KeepLastNonEmpty,
                                            [job](double fraction, const std::optional<QString>& status) {
-                                               if (job.isCurrent())
-                                                   modelOf(job)->applyProgress(fraction, status);
+                                               if (ScanViewModel* model = job.receiver())
+                                                   model->applyProgress(fraction, status);
                                            });
         QList<ScanGroup> groups = scanner->scan(
             [relay](double fraction, const QString& label) { relay->report(fraction, label); }, job.stopToken());
         QList<Advisory> advisories = scanner->advisories();
-        job.deliver([job, relay, groups = std::move(groups), advisories = std::move(advisories)]() mutable {
-            relay->flush();
-            modelOf(job)->publishScan(std::move(groups), std::move(advisories));
-        });
+        job.deliver(
+            [relay, groups = std::move(groups), advisories = std::move(advisories)](ScanViewModel& model) mutable {
+                relay->flush();
+                model.publishScan(std::move(groups), std::move(advisories));
+            });
     });
 }
 
@@ -343,11 +341,11 @@ void ScanViewModel::startCleaning()
     // The job journals what it removed even when the model is gone meanwhile: nothing waits in the Trash
     // without its journal entry.
     m_jobs.start([cleanSet, snapshot, module = m_scanner->moduleID(), &engine = m_services.removal,
-                  &history = m_services.history](const Background::Job& job) {
+                  &history = m_services.history](const Job& job) {
         auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
                                            [job](double fraction, const std::optional<QString>& status) {
-                                               if (job.isCurrent())
-                                                   modelOf(job)->applyProgress(fraction, status);
+                                               if (ScanViewModel* model = job.receiver())
+                                                   model->applyProgress(fraction, status);
                                            });
         const std::optional<QString> stamp = snapshot ? takeSafetyNetSnapshot() : std::nullopt;
         const Removal::Report report = engine.remove(
@@ -363,9 +361,9 @@ void ScanViewModel::startCleaning()
             if (removedPaths.contains(QDir::cleanPath(item.url)))
                 removedIDs.insert(item.id);
         }
-        job.deliver([job, relay, report, stamp, removedIDs, snapshot, session] {
+        job.deliver([relay, report, stamp, removedIDs, snapshot, session](ScanViewModel& model) {
             relay->flush();
-            modelOf(job)->finishCleaning(report, stamp, removedIDs, snapshot, session);
+            model.finishCleaning(report, stamp, removedIDs, snapshot, session);
         });
     });
 }
@@ -404,7 +402,7 @@ void ScanViewModel::undoLastCleaning()
         return;
     m_undoing = true;
     // The files move back on the journal's queue, inside its update cycle, off the GUI thread.
-    m_jobs.start([sessionID = *m_lastSession, &history = m_services.history](const Background::Job& job) {
+    m_jobs.start([sessionID = *m_lastSession, &history = m_services.history](const Job& job) {
         History::RestoreTally tally;
         qint64 bytesBack = 0;
         history.update([&](QList<CleaningSession>& sessions) {
@@ -429,7 +427,7 @@ void ScanViewModel::undoLastCleaning()
                 }
             }
         });
-        job.deliver([job, tally, bytesBack] { modelOf(job)->finishUndo(tally, bytesBack); });
+        job.deliver([tally, bytesBack](ScanViewModel& model) { model.finishUndo(tally, bytesBack); });
     });
 }
 

@@ -124,5 +124,5 @@ private:
     std::optional<QString> m_restoreNotice;
     std::optional<QString> m_safetyNetNotice;
     bool m_undoing = false;
-    Background::JobLine m_jobs{this};
+    Background::JobLine<ScanViewModel> m_jobs{this};
 };

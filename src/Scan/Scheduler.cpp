@@ -18,10 +18,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-Scheduler* schedulerOf(const Background::Job& job)
-{
-    return static_cast<Scheduler*>(job.receiver());
-}
+using Job = Background::Job<Scheduler>;
 
 qint64 sizeOf(const QList<ScanItem>& items)
 {
@@ -155,9 +152,9 @@ void Scheduler::runScheduled()
         finish(ScheduleTexts::unavailable(module));
         return;
     }
-    m_jobs.start([scanner = *scanner, module](const Background::Job& job) {
+    m_jobs.start([scanner = *scanner, module](const Job& job) {
         QList<ScanGroup> groups = scanner->scan([](double, const QString&) {}, job.stopToken());
-        job.deliver([job, module, groups = std::move(groups)] { schedulerOf(job)->scanned(module, groups); });
+        job.deliver([module, groups = std::move(groups)](Scheduler& scheduler) { scheduler.scanned(module, groups); });
     });
 }
 
@@ -210,12 +207,12 @@ void Scheduler::scanned(ModuleID module, const QList<ScanGroup>& groups)
     // that it is written even when the scheduler is gone meanwhile.
     const int examine = static_cast<int>(toExamine.size());
     m_jobs.start([toTrash, module, examine, ticket = m_services.inFlight.begin(), &engine = m_services.removal,
-                  &history = m_services.history](const Background::Job& job) mutable {
+                  &history = m_services.history](const Job& job) mutable {
         const Removal::Report removal = engine.remove(toTrash, std::nullopt, {}, job.stopToken());
         const bool journaled = history.record(removal, module).has_value();
         ticket.reset();
-        job.deliver([job, module, removal, examine, journaled] {
-            schedulerOf(job)->cleaned(module, removal, examine, journaled);
+        job.deliver([module, removal, examine, journaled](Scheduler& scheduler) {
+            scheduler.cleaned(module, removal, examine, journaled);
         });
     });
 }

@@ -131,5 +131,5 @@ private:
     bool m_diskWarningSent = false;
     bool m_authorizationRequested = false;
     QTimer m_loop;
-    Background::JobLine m_jobs{this};
+    Background::JobLine<Scheduler> m_jobs{this};
 };

@@ -4,10 +4,10 @@
 #include "Core/History.h"
 #include "Core/ModuleID.h"
 #include "Core/PathSafety.h"
+#include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
 #include "Platform/SystemRoot.h"
-#include "Scan/ProgressRelay.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,10 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ShredderModel* modelOf(const Background::Job& job)
-{
-    return static_cast<ShredderModel*>(job.receiver());
-}
+using Job = Background::Job<ShredderModel>;
 
 } // namespace
 
@@ -85,15 +82,15 @@ void ShredderModel::add(const QStringList& paths)
     if (fresh.isEmpty())
         return;
     emit changed();
-    auto& line = m_measures.emplace_back(std::make_unique<Background::JobLine>(this));
-    line->start([fresh](const Background::Job& job) {
+    auto& line = m_measures.emplace_back(std::make_unique<Background::JobLine<ShredderModel>>(this));
+    line->start([fresh](const Job& job) {
         // Sizes go back in batches, at most every 50 ms, so that a thousand small files are a few changes of
         // the queue, not a thousand; a folder that takes long still shows its size as soon as it is known.
         QHash<QUuid, qint64> measured;
         QElapsedTimer since;
         since.start();
         const auto hand = [&] {
-            job.deliver([job, measured] { modelOf(job)->applySizes(measured); });
+            job.deliver([measured](ShredderModel& model) { model.applySizes(measured); });
             measured.clear();
             since.restart();
         };
@@ -162,14 +159,13 @@ void ShredderModel::shred()
     m_reasons.clear();
     emit changed();
 
-    // The job runs to its end whatever becomes of the model (it is given no stop token) and holds a ticket
-    // until its session is journaled, so quitting waits for it.
-    m_job.start([jobItems, passes = m_passes, ticket = m_services.inFlight.begin(), &engine = m_services.removal,
-                 &history = m_services.history](const Background::Job& job) {
+    // The job runs to its end whatever becomes of the model, and quitting waits until its session is journaled.
+    auto shredding = [jobItems, passes = m_passes, &engine = m_services.removal,
+                      &history = m_services.history](const Job& job) {
         auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
                                            [job](double fraction, const std::optional<QString>& status) {
-                                               if (job.isCurrent())
-                                                   modelOf(job)->applyProgress(fraction, status);
+                                               if (ShredderModel* model = job.receiver())
+                                                   model->applyProgress(fraction, status);
                                            });
         const Removal::Report report =
             engine.remove(jobItems, Removal::Mode::shred(passes),
@@ -191,11 +187,12 @@ void ShredderModel::shred()
         for (const Removal::Failure& failure : report.failures)
             failures.append(FileUtils::abbreviatedPath(failure.url) + u" — "_s + failure.reason);
         const int removed = int(report.removed.size());
-        job.deliver([job, relay, done, removed, failures, reasons] {
+        job.deliver([relay, done, removed, failures, reasons](ShredderModel& model) {
             relay->flush();
-            modelOf(job)->finish(done, removed, failures, reasons);
+            model.finish(done, removed, failures, reasons);
         });
-    });
+    };
+    Background::runToEnd(m_services.inFlight.begin(), this, std::move(shredding));
 }
 
 void ShredderModel::applyProgress(double fraction, const std::optional<QString>& status)

@@ -73,6 +73,5 @@ private:
     int m_shreddedCount = 0;
     QStringList m_failures;
     QHash<QUuid, QString> m_reasons; // by item, for the items the last job left
-    std::vector<std::unique_ptr<Background::JobLine>> m_measures;
-    Background::JobLine m_job{this};
+    std::vector<std::unique_ptr<Background::JobLine<ShredderModel>>> m_measures;
 };

@@ -23,14 +23,13 @@ void SnapshotsViewModel::load()
 {
     m_isLoading = true;
     emit changed();
-    m_loads.start([loader = m_service.loadState](const Background::Job& job) {
+    m_loads.start([loader = m_service.loadState](const Background::Job<SnapshotsViewModel>& job) {
         SnapshotService::State state = loader();
-        job.deliver([job, state = std::move(state)] {
-            auto* model = static_cast<SnapshotsViewModel*>(job.receiver());
-            model->m_state = state;
-            model->m_isLoading = false;
-            model->m_hasLoaded = true;
-            emit model->changed();
+        job.deliver([state = std::move(state)](SnapshotsViewModel& model) {
+            model.m_state = state;
+            model.m_isLoading = false;
+            model.m_hasLoaded = true;
+            emit model.changed();
         });
     });
 }
@@ -44,11 +43,10 @@ void SnapshotsViewModel::deleteSnapshot(const Snapshot& snapshot)
     m_error.reset();
     emit changed();
     // The deletion itself is never stopped: once the prompt is answered, tmutil runs to its end.
-    m_deletions.start([remover = m_service.deleteOne, snapshot](const Background::Job& job) {
+    m_deletions.start([remover = m_service.deleteOne, snapshot](const Background::Job<SnapshotsViewModel>& job) {
         const std::optional<QString> error = remover(snapshot);
-        job.deliver([job, error, stamp = SnapshotService::stamp(snapshot.name)] {
-            static_cast<SnapshotsViewModel*>(job.receiver())
-                ->finishDeletion(error, u"Instantané du "_s + stamp + u" supprimé."_s);
+        job.deliver([error, stamp = SnapshotService::stamp(snapshot.name)](SnapshotsViewModel& model) {
+            model.finishDeletion(error, u"Instantané du "_s + stamp + u" supprimé."_s);
         });
     });
 }
@@ -62,14 +60,13 @@ void SnapshotsViewModel::deleteAll()
     m_notice.reset();
     m_error.reset();
     emit changed();
-    m_deletions.start([remover = m_service.deleteAll, snapshots](const Background::Job& job) {
+    m_deletions.start([remover = m_service.deleteAll, snapshots](const Background::Job<SnapshotsViewModel>& job) {
         const SnapshotService::Deletion deletion = remover(snapshots);
         // Counted as sent: a name that is not a snapshot's was never asked for.
         const QString notice = QString::number(deletion.sent) +
                                (deletion.sent < 2 ? u" instantané supprimé."_s : u" instantanés supprimés."_s);
-        job.deliver([job, error = deletion.error, notice] {
-            static_cast<SnapshotsViewModel*>(job.receiver())->finishDeletion(error, notice);
-        });
+        job.deliver(
+            [error = deletion.error, notice](SnapshotsViewModel& model) { model.finishDeletion(error, notice); });
     });
 }
 

@@ -59,6 +59,6 @@ private:
     std::optional<QString> m_notice;
     std::optional<QString> m_error;
     bool m_hasLoaded = false;
-    Background::JobLine m_loads{this};
-    Background::JobLine m_deletions{this};
+    Background::JobLine<SnapshotsViewModel> m_loads{this};
+    Background::JobLine<SnapshotsViewModel> m_deletions{this};
 };

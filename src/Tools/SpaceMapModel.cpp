@@ -2,7 +2,7 @@
 
 #include "Core/BackgroundJob.h"
 #include "Core/FileUtils.h"
-#include "Scan/ProgressRelay.h"
+#include "Core/ProgressRelay.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -33,7 +33,7 @@ void SpaceMapModel::scan(const QString& folder)
                                            if (self)
                                                self->applyProgress(fraction, status);
                                        });
-    m_jobs.start([folder, relay](const Background::Job& job) {
+    m_jobs.start([folder, relay](const Background::Job<SpaceMapModel>& job) {
         std::shared_ptr<SpaceTree> tree = SpaceTree::measure(
             folder, depth, [relay](double fraction, const QString& label) { relay->report(fraction, label); },
             job.stopToken());
@@ -42,9 +42,7 @@ void SpaceMapModel::scan(const QString& folder)
             QCoreApplication::instance(), [relay] { relay->flush(); }, Qt::QueuedConnection);
         if (job.stopRequested())
             return; // stopped or replaced: the tree may be partial, and is not wanted
-        job.deliver([job, tree = std::move(tree)]() mutable {
-            static_cast<SpaceMapModel*>(job.receiver())->publish(std::move(tree));
-        });
+        job.deliver([tree = std::move(tree)](SpaceMapModel& model) mutable { model.publish(std::move(tree)); });
     });
 }
 

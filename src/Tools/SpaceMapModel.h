@@ -74,7 +74,7 @@ private:
     double m_progress = 0;
     QString m_status;
     std::optional<Hovered> m_hovered;
-    Background::JobLine m_jobs{this};
+    Background::JobLine<SpaceMapModel> m_jobs{this};
 };
 
 // The share of `part` in `whole` as a whole percentage, cut towards zero; a whole below 1 counts as 1.

@@ -2,9 +2,9 @@
 
 #include "Core/History.h"
 #include "Core/ModuleID.h"
+#include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
-#include "Scan/ProgressRelay.h"
 
 #include <QFileInfo>
 
@@ -15,10 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-UninstallerModel* modelOf(const Background::Job& job)
-{
-    return static_cast<UninstallerModel*>(job.receiver());
-}
+using Job = Background::Job<UninstallerModel>;
 
 // Whether anything, even a dangling link, still stands at the bundle's place.
 bool stillThere(const QString& path)
@@ -111,19 +108,19 @@ void UninstallerModel::refresh()
     m_notice.reset();
     m_done.reset();
     emit changed();
-    m_inventory.start([inventory = m_seams.inventory](const Background::Job& job) {
+    m_inventory.start([inventory = m_seams.inventory](const Job& job) {
         auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
                                            [job](double fraction, const std::optional<QString>& status) {
-                                               if (job.isCurrent())
-                                                   modelOf(job)->applyProgress(fraction, status);
+                                               if (UninstallerModel* model = job.receiver())
+                                                   model->applyProgress(fraction, status);
                                            });
         const QList<InstalledApp> apps = inventory(
             [relay](double fraction, const QString& label) { relay->report(fraction, label); }, job.stopToken());
         if (job.stopRequested())
             return;
-        job.deliver([job, relay, apps] {
+        job.deliver([relay, apps](UninstallerModel& model) {
             relay->flush();
-            modelOf(job)->publishInventory(apps);
+            model.publishInventory(apps);
         });
     });
 }
@@ -156,9 +153,9 @@ void UninstallerModel::loadTraces(const InstalledApp& app)
     m_readingReceipts = true;
     emit changed();
     // Starting on the line drops whatever an earlier reading still delivers: only the latest one publishes.
-    m_receipts.start([receipts = m_seams.receipts, url = app.url](const Background::Job& job) {
+    m_receipts.start([receipts = m_seams.receipts, url = app.url](const Job& job) {
         const QList<Receipts::Trace> traces = receipts(url);
-        job.deliver([job, traces] { modelOf(job)->publishTraces(traces); });
+        job.deliver([traces](UninstallerModel& model) { model.publishTraces(traces); });
     });
 }
 
@@ -193,14 +190,14 @@ void UninstallerModel::uninstall(const InstalledApp& app, bool removeLeftovers)
     m_stages.insert(app.id, u"Mise à la corbeille…"_s);
     emit changed();
 
-    // The job ignores its stop token: once confirmed, an uninstall runs to its end and is journaled whatever
-    // becomes of the model, and the ticket keeps the program from ending before that.
-    auto& line = m_uninstalls.emplace_back(std::make_unique<Background::JobLine>(this));
-    line->start([app, removeLeftovers, sleep = m_seams.sleep, ticket = m_services.inFlight.begin(),
-                 &engine = m_services.removal, &history = m_services.history](const Background::Job& job) mutable {
+    // Once confirmed, an uninstall runs to its end and is journaled whatever becomes of the model, and quitting
+    // waits for that.
+    auto uninstall = [app, removeLeftovers, sleep = m_seams.sleep, &engine = m_services.removal,
+                      &history = m_services.history](const Job& job) mutable {
         Outcome outcome;
         if (app.isRunning()) {
-            job.deliver([job, id = app.id] { modelOf(job)->setStage(id, u"Fermeture de l'application…"_s); });
+            job.deliver(
+                [id = app.id](UninstallerModel& model) { model.setStage(id, u"Fermeture de l'application…"_s); });
             app.terminate();
             // Moving an open application's files from under it could lose unsaved work: wait until it is gone,
             // and leave everything in place when it stays open.
@@ -216,15 +213,16 @@ void UninstallerModel::uninstall(const InstalledApp& app, bool removeLeftovers)
             }
         }
         if (!outcome.quitRefused) {
-            job.deliver([job, id = app.id] { modelOf(job)->setStage(id, u"Mise à la corbeille…"_s); });
+            job.deliver([id = app.id](UninstallerModel& model) { model.setStage(id, u"Mise à la corbeille…"_s); });
             outcome.report = engine.remove(InstalledApp::bundleItems(app, removeLeftovers));
             history.record(outcome.report, ModuleID::uninstaller);
             outcome.bundleGone = !stillThere(app.url);
         }
-        ticket.reset();
-        job.deliver(
-            [job, app, removeLeftovers, outcome] { modelOf(job)->finishUninstall(app, removeLeftovers, outcome); });
-    });
+        job.deliver([app, removeLeftovers, outcome](UninstallerModel& model) {
+            model.finishUninstall(app, removeLeftovers, outcome);
+        });
+    };
+    Background::runToEnd(m_services.inFlight.begin(), this, std::move(uninstall));
 }
 
 void UninstallerModel::finishUninstall(const InstalledApp& app, bool removeLeftovers, const Outcome& outcome)

@@ -135,8 +135,6 @@ private:
     QHash<QUuid, QString> m_stages; // by application, while its uninstall runs
     int m_running = 0;
 
-    Background::JobLine m_inventory{this};
-    Background::JobLine m_receipts{this};
-    // One line per uninstall, so that a second one never drops what the first still has to publish.
-    std::vector<std::unique_ptr<Background::JobLine>> m_uninstalls;
+    Background::JobLine<UninstallerModel> m_inventory{this};
+    Background::JobLine<UninstallerModel> m_receipts{this};
 };

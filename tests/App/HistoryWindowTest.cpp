@@ -4,6 +4,7 @@
 #include "App/MainWindow.h"
 #include "AppTestSupport.h"
 #include "Core/History.h"
+#include "Core/WorkInFlight.h"
 #include "Look/StyledButton.h"
 #include "RecordingWorkspace.h"
 #include "Scan/HistoryModel.h"
@@ -36,8 +37,9 @@ TEST(HistoryWindow, opensOnceAndStartsEmptyAtEachOpening)
     session.freedBytes = 10;
     history.update([&](QList<CleaningSession>& list) { list.append(session); });
     TestSupport::RecordingWorkspace workspace;
+    WorkInFlight inFlight;
 
-    QPointer<QWidget> window = openHistoryWindow(history, workspace);
+    QPointer<QWidget> window = openHistoryWindow(history, inFlight, workspace);
     ASSERT_FALSE(window.isNull());
     EXPECT_EQ(window->windowTitle(), u"Historique de nettoyage"_s);
     EXPECT_EQ(window->size(), QSize(720, 540));
@@ -47,14 +49,14 @@ TEST(HistoryWindow, opensOnceAndStartsEmptyAtEachOpening)
     EXPECT_GE(view->minimumSize().height(), 460);
     view->model().toggle(session.id);
 
-    EXPECT_EQ(openHistoryWindow(history, workspace), window.data()); // raised, not made again
+    EXPECT_EQ(openHistoryWindow(history, inFlight, workspace), window.data()); // raised, not made again
     EXPECT_TRUE(view->model().isExpanded(session.id));
 
     window->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(historyWindow(), nullptr);
-    QWidget* reopened = openHistoryWindow(history, workspace);
+    QWidget* reopened = openHistoryWindow(history, inFlight, workspace);
     EXPECT_TRUE(reopened->findChild<HistoryView*>()->model().expanded().isEmpty());
     delete reopened;
 }
@@ -80,13 +82,14 @@ TEST(HistoryWindow, ctrlYWorksFromAnyWindowEvenWithTheMainWindowClosed)
     AppTest::Kit kit;
     AppState state(kit.registry, kit.services.services);
     TestSupport::RecordingWorkspace workspace;
+    WorkInFlight inFlight;
     MainWindow window(state, workspace);
     window.show();
     int triggered = 0;
     QObject::connect(window.historyAction(), &QAction::triggered, [&] { ++triggered; });
     TempTree tree;
     History history(tree.path(u"history.json"_s));
-    QWidget* other = openHistoryWindow(history, workspace, window.historyAction());
+    QWidget* other = openHistoryWindow(history, inFlight, workspace, window.historyAction());
     QApplication::setActiveWindow(other);
     QTest::keyClick(other, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(triggered, 1);
@@ -121,8 +124,9 @@ TEST(HistoryWindow, everyFigureShowsWholeAtTheWindowsOwnSizes)
     small.freedBytes = 1'500'000;
     history.update([&](QList<CleaningSession>& list) { list += {busy, small}; });
     TestSupport::RecordingWorkspace workspace;
+    WorkInFlight inFlight;
 
-    QWidget* window = openHistoryWindow(history, workspace);
+    QWidget* window = openHistoryWindow(history, inFlight, workspace);
     auto* view = window->findChild<HistoryView*>();
     ASSERT_NE(view, nullptr);
     QElapsedTimer timer;
@@ -169,8 +173,9 @@ TEST(HistoryWindow, closesWithEscapeAndCtrlW)
     TempTree tree;
     History history(tree.path(u"history.json"_s));
     TestSupport::RecordingWorkspace workspace;
+    WorkInFlight inFlight;
     for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
-        QPointer<QWidget> window = openHistoryWindow(history, workspace);
+        QPointer<QWidget> window = openHistoryWindow(history, inFlight, workspace);
         QApplication::setActiveWindow(window);
         QTest::keyClick(window->findChild<HistoryView*>(), key.key(), key.keyboardModifiers());
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

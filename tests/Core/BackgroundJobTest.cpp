@@ -1,4 +1,5 @@
 #include "Core/BackgroundJob.h"
+#include "Core/WorkInFlight.h"
 
 #include <atomic>
 #include <latch>
@@ -18,7 +19,7 @@ class Receiver final : public QObject
 public:
     QList<int> results;
     QThread* thread = nullptr;
-    Background::JobLine jobs{this};
+    Background::JobLine<Receiver> jobs{this};
 };
 
 // Lets a job go on only when the test says so.
@@ -31,13 +32,12 @@ struct Gate {
 // Starts a job on `receiver`'s line that waits at the gate, then delivers `value`.
 void startGated(Receiver& receiver, const std::shared_ptr<Gate>& gate, int value)
 {
-    receiver.jobs.start([gate, value](const Background::Job& job) {
+    receiver.jobs.start([gate, value](const Background::Job<Receiver>& job) {
         gate->open.wait();
         gate->sawStop = job.stopRequested();
-        job.deliver([job, value] {
-            auto* to = static_cast<Receiver*>(job.receiver());
-            to->results.append(value);
-            to->thread = QThread::currentThread();
+        job.deliver([value](Receiver& to) {
+            to.results.append(value);
+            to.thread = QThread::currentThread();
         });
         gate->done = true;
     });
@@ -93,10 +93,10 @@ TEST(BackgroundJob, nothingReachesADestroyedReceiver)
     std::atomic<int> delivered{0};
     {
         QObject owner;
-        Background::JobLine::of(&owner).start([gate, &delivered](const Background::Job& job) {
+        Background::JobLine<QObject>::of(&owner).start([gate, &delivered](const Background::Job<QObject>& job) {
             gate->open.wait();
             gate->sawStop = job.stopRequested();
-            job.deliver([&delivered] { ++delivered; });
+            job.deliver([&delivered](QObject&) { ++delivered; });
             gate->done = true;
         });
     }
@@ -108,8 +108,8 @@ TEST(BackgroundJob, nothingReachesADestroyedReceiver)
     // A delivery already queued when the receiver goes is dropped as well.
     auto late = std::make_shared<Gate>();
     auto owner = std::make_unique<QObject>();
-    Background::JobLine::of(owner.get()).start([late, &delivered](const Background::Job& job) {
-        job.deliver([&delivered] { ++delivered; });
+    Background::JobLine<QObject>::of(owner.get()).start([late, &delivered](const Background::Job<QObject>& job) {
+        job.deliver([&delivered](QObject&) { ++delivered; });
         late->done = true;
         late->done.notify_all();
     });
@@ -117,4 +117,43 @@ TEST(BackgroundJob, nothingReachesADestroyedReceiver)
     owner.reset();
     QCoreApplication::processEvents();
     EXPECT_EQ(delivered.load(), 0);
+}
+
+// Work that must end runs beside other such work, is never asked to stop, delivers while its receiver exists,
+// and holds its ticket until its last delivery has run or been dropped.
+TEST(BackgroundJob, workRunToItsEndOutlivesItsReceiverAndHoldsItsTicketUntilDelivered)
+{
+    WorkInFlight inFlight;
+    auto receiver = std::make_unique<Receiver>();
+    auto delivered = std::make_shared<std::atomic<int>>(0);
+    const auto run = [&](const std::shared_ptr<Gate>& gate, int value) {
+        Background::runToEnd(inFlight.begin(), receiver.get(),
+                             [gate, value, delivered](const Background::Job<Receiver>& job) {
+                                 gate->open.wait();
+                                 gate->sawStop = job.stopRequested();
+                                 job.deliver([value, delivered](Receiver& to) {
+                                     to.results.append(value);
+                                     ++*delivered;
+                                 });
+                                 gate->done = true;
+                                 gate->done.notify_all();
+                             });
+    };
+    auto first = std::make_shared<Gate>();
+    auto second = std::make_shared<Gate>();
+    run(first, 1);
+    run(second, 2);
+    first->open.count_down();
+    first->done.wait(false);
+    EXPECT_FALSE(inFlight.idle()); // its delivery is still queued
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !receiver->results.isEmpty(); }, 10000));
+    EXPECT_EQ(receiver->results, QList<int>{1}); // the second one, started later, did not drop it
+
+    receiver.reset(); // the screen closes while the second one runs
+    second->open.count_down();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inFlight.idle(); }, 10000));
+    EXPECT_TRUE(second->done);
+    EXPECT_FALSE(first->sawStop);
+    EXPECT_FALSE(second->sawStop);
+    EXPECT_EQ(delivered->load(), 1);
 }

@@ -688,7 +688,7 @@ TEST(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
     ASSERT_FALSE(card->snapshotButton()->isHidden());
     card->snapshotButton()->click();
     EXPECT_EQ(view->notice()->text(), u"Montage de l'instantané…"_s);
-    ASSERT_TRUE(QTest::qWaitFor([] { return HistoryModel::restoresUnderWay() == 0; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->model().isRestoring(second.id); }, 60000));
     // The demonstration Mac's snapshots hold the home's Library and the temporary folder: what the cleaning took
     // there is back and marked; anything else is reported absent from the snapshot and stays unmarked.
     const QString library = demo.path(u"/Users/demo/Library/"_s);
@@ -742,11 +742,11 @@ TEST(EndToEnd, theDemonstrationJournalShowsItsStatesAndComesBackFromItsSnapshot)
     EXPECT_EQ(FileRow::stateText(view->card(gone)->fileList()->files()[0]), u"corbeille vidée"_s); // filled again
 
     view->card(gone)->snapshotButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([] { return HistoryModel::restoresUnderWay() == 0; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->model().isRestoring(gone); }, 30000));
     EXPECT_TRUE(view->notice()->text().startsWith(u"L'instantané du 2024-10-05-081500 n'existe plus"_s));
 
     view->card(kept)->snapshotButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([] { return HistoryModel::restoresUnderWay() == 0; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->model().isRestoring(kept); }, 30000));
     EXPECT_EQ(view->notice()->text(), u"2 éléments remis en place · 3 en échec — absent de l instantané"_s);
     const QString log = demo.path(u"/Users/demo/Library/Logs/Atelier Photo/rendu-2024-11-19.log"_s);
     EXPECT_EQ(TestSupport::contentOf(log), "rendu terminé\n");
@@ -1527,7 +1527,7 @@ TEST(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac)
     ASSERT_NE(history, nullptr);
     ASSERT_NE(history->card(session.id), nullptr);
     history->card(session.id)->restoreButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([] { return HistoryModel::restoresUnderWay() == 0; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !history->model().isRestoring(session.id); }, 30000));
     History::shared().waitUntilIdle();
     EXPECT_TRUE(TestSupport::exists(agent));
 

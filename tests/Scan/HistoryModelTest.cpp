@@ -1,6 +1,7 @@
 #include "Scan/HistoryModel.h"
 
 #include "Core/History.h"
+#include "Core/WorkInFlight.h"
 #include "Platform/FileOperations.h"
 #include "Sandbox.h"
 #include "TempTree.h"
@@ -84,6 +85,7 @@ protected:
 
     TempTree m_tree;
     std::unique_ptr<History> m_history;
+    WorkInFlight m_inFlight;
 };
 
 } // namespace
@@ -91,7 +93,7 @@ protected:
 TEST_F(HistoryScreenModel, putsBackFromTheTrashAndSaysHowMany)
 {
     const CleaningSession session = add({trashed(u"a.bin"_s), trashed(u"b.bin"_s)});
-    HistoryModel model(*m_history);
+    HistoryModel model(*m_history, m_inFlight);
     model.toggle(session.id);
     model.restoreFromTrash(session.id);
     EXPECT_EQ(model.notice(), u"2 éléments remis en place depuis la corbeille."_s);
@@ -123,7 +125,7 @@ TEST_F(HistoryScreenModel, snapshotRestoreMarksWhatCameBackAndLeavesTheJournalOn
     const RemovedFile c{QUuid::createUuid(), u"/Users/demo/c"_s, std::nullopt, 10, true};
     const CleaningSession session = add({a, b, c}, u"2026-01-02-030405"_s);
     const CleaningSession without = add({a});
-    HistoryModel model(*m_history);
+    HistoryModel model(*m_history, m_inFlight);
 
     QStringList asked;
     SafetyNet::Result answer = SafetyNet::Failure{SafetyNet::Failure::Kind::elevationFailed, u"Annulé."_s};
@@ -138,14 +140,14 @@ TEST_F(HistoryScreenModel, snapshotRestoreMarksWhatCameBackAndLeavesTheJournalOn
     const QByteArray before = TestSupport::contentOf(m_history->fileURL());
     model.restoreFromSnapshot(session);
     EXPECT_EQ(model.notice(), u"Montage de l'instantané…"_s);
-    ASSERT_TRUE(waitFor([] { return HistoryModel::restoresUnderWay() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return m_inFlight.idle(); }));
     EXPECT_EQ(asked, (QStringList{a.originalPath, b.originalPath}));
     EXPECT_EQ(model.notice(), u"Annulé."_s);
     EXPECT_EQ(TestSupport::contentOf(m_history->fileURL()), before);
 
     answer = SafetyNet::Outcome{{a.originalPath}, {{b.originalPath, u"absent de l instantané"_s}}};
     model.restoreFromSnapshot(m_history->session(session.id).value());
-    ASSERT_TRUE(waitFor([] { return HistoryModel::restoresUnderWay() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return m_inFlight.idle(); }));
     EXPECT_EQ(model.notice(), u"1 élément remis en place · 1 en échec — absent de l instantané"_s);
     EXPECT_EQ(m_history->session(session.id)->unrestoredFiles(), 1);
 
@@ -163,22 +165,22 @@ TEST_F(HistoryScreenModel, aRestoreOutlivesItsWindowAndIsNotStartedTwice)
     const CleaningSession session = add({a}, u"2026-01-02-030405"_s);
     auto latch = std::make_shared<Latch>();
     auto calls = std::make_shared<std::atomic<int>>(0);
-    auto model = std::make_unique<HistoryModel>(*m_history);
+    auto model = std::make_unique<HistoryModel>(*m_history, m_inFlight);
     model->setSnapshotRestore([latch, calls, a](const QStringList&, const QString&) -> SafetyNet::Result {
         ++*calls;
         latch->wait();
         return SafetyNet::Outcome{{a.originalPath}, {}};
     });
     model->restoreFromSnapshot(session);
-    EXPECT_TRUE(HistoryModel::isRestoring(session.id));
+    EXPECT_TRUE(model->isRestoring(session.id));
 
-    HistoryModel other(*m_history); // another window, opened meanwhile
+    HistoryModel other(*m_history, m_inFlight); // another window, opened meanwhile
     other.restoreFromSnapshot(session);
     EXPECT_EQ(other.notice(), u"Ce nettoyage est déjà en cours de restauration."_s);
 
     model.reset(); // the window closes while the prompt is open
     latch->release();
-    ASSERT_TRUE(waitFor([] { return HistoryModel::restoresUnderWay() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return m_inFlight.idle(); }));
     EXPECT_EQ(calls->load(), 1);
     EXPECT_TRUE(m_history->session(session.id)->files.first().restored);
 }
@@ -188,7 +190,7 @@ TEST_F(HistoryScreenModel, measuresOffTheGuiThreadAndDropsSupersededRuns)
     m_tree.add(u"home/back.bin 8192\n"_s);
     const RemovedFile back{QUuid::createUuid(), m_tree.path(u"home/back.bin"_s), std::nullopt, 8192, false};
     const CleaningSession session = add({back});
-    HistoryModel model(*m_history);
+    HistoryModel model(*m_history, m_inFlight);
     const QDateTime later = m_history->session(session.id)->date.addDays(2);
     model.setClock([later] { return later; });
     EXPECT_TRUE(model.verdicts().isEmpty());
@@ -210,7 +212,7 @@ TEST_F(HistoryScreenModel, measuresOffTheGuiThreadAndDropsSupersededRuns)
     EXPECT_EQ(model.regrowths().size(), 2);
 
     // A window closed mid-run publishes nothing and leaves nothing behind.
-    auto closing = std::make_unique<HistoryModel>(*m_history);
+    auto closing = std::make_unique<HistoryModel>(*m_history, m_inFlight);
     closing->start();
     closing.reset();
     QCoreApplication::processEvents();
@@ -230,7 +232,7 @@ TEST_F(HistoryScreenModel, whatWasPutBackCountsNoMore)
     kept.files = {trashed(u"c.bin"_s)};
     m_history->update([&](QList<CleaningSession>& list) { list.append(kept); });
 
-    HistoryModel model(*m_history);
+    HistoryModel model(*m_history, m_inFlight);
     model.start();
     ASSERT_TRUE(waitFor([&] { return !model.isMeasuring(); }));
     EXPECT_EQ(model.verdicts().size(), 2);
@@ -272,7 +274,8 @@ TEST(HistoryTexts, sharesAndSubtitles)
     }
     TempTree tree;
     History history(tree.path(u"history.json"_s));
-    HistoryModel model(history);
+    WorkInFlight inFlight;
+    HistoryModel model(history, inFlight);
     CleaningSession session;
     session.id = QUuid::createUuid();
     session.date = QDateTime::currentDateTimeUtc();

@@ -1,6 +1,7 @@
 #include "Scan/HistoryView.h"
 
 #include "Core/History.h"
+#include "Core/WorkInFlight.h"
 #include "Look/IconTile.h"
 #include "Look/StyledButton.h"
 #include "Look/Theme.h"
@@ -74,6 +75,7 @@ protected:
 
     TempTree m_tree;
     std::unique_ptr<History> m_history;
+    WorkInFlight m_inFlight;
     TestSupport::RecordingWorkspace m_workspace;
 };
 
@@ -81,7 +83,7 @@ protected:
 
 TEST_F(HistoryScreen, anEmptyJournalShowsItsEmptyState)
 {
-    HistoryView view(*m_history, m_workspace);
+    HistoryView view(*m_history, m_inFlight, m_workspace);
     EXPECT_EQ(view.subtitle()->text(), u"Rien n'a encore été nettoyé."_s);
     EXPECT_TRUE(view.clearButton()->isHidden());
     EXPECT_TRUE(view.showsEmptyState());
@@ -99,7 +101,7 @@ TEST_F(HistoryScreen, cardsSumUpTheirSessionAndOfferWhatCanStillWork)
                                      1000, 1, u"2026-01-02-030405"_s);
     const CleaningSession emptied = add(u"trashBins"_s, {file(u"x"_s, u"trash/x"_s)}, 10, 0, u"2026-01-02-030405"_s);
     const CleaningSession done = add(u"trashBins"_s, {file(u"y"_s, std::nullopt, true)}, 10, 0, u"2026-01-02-030405"_s);
-    HistoryView view(*m_history, m_workspace);
+    HistoryView view(*m_history, m_inFlight, m_workspace);
     ASSERT_EQ(view.cards().size(), 4);
     EXPECT_FALSE(view.showsEmptyState());
     EXPECT_EQ(view.subtitle()->text().left(11), u"4 passages "_s);
@@ -161,7 +163,7 @@ TEST_F(HistoryScreen, anOpenCardShowsAtMostTwoHundredRows)
         for (int i = 0; i < count; ++i)
             files.append(file(u"f%1"_s.arg(i), std::nullopt));
         const CleaningSession session = add(u"systemJunk"_s, files);
-        HistoryView view(*m_history, m_workspace);
+        HistoryView view(*m_history, m_inFlight, m_workspace);
         view.model().toggle(session.id);
         SessionCard* card = view.card(session.id);
         ASSERT_NE(card->fileList(), nullptr);
@@ -234,7 +236,7 @@ TEST_F(HistoryScreen, aHandEditedJournalStillShows)
         copy.moduleTitle = u"Doublon"_s;
         list.append(copy); // the same id twice
     });
-    HistoryView view(*m_history, m_workspace);
+    HistoryView view(*m_history, m_inFlight, m_workspace);
     ASSERT_EQ(view.cards().size(), 2);
     EXPECT_EQ(view.subtitle()->text().left(11), u"3 passages "_s);
     view.model().toggle(big.id);

@@ -1,4 +1,4 @@
-#include "Scan/ProgressRelay.h"
+#include "Core/ProgressRelay.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
