@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <optional>
 
-// The modules (moduleCount of them) and the six sidebar sections they are listed under. The raw text of a module is
-// its case name ("largeOldFiles"): that is what the preferences and the cleaning journal store. The raw
+// The modules (moduleCount of them) and the six sidebar sections they are listed under. The raw text of a
+// module is its case name ("largeOldFiles"): that is what the preferences and the cleaning journal store. The raw
 // text of a section is its French heading.
 enum class ModuleID {
     smartScan,

@@ -1,9 +1,8 @@
 #include "Scanners/MalwareScanner.h"
-#include "TestServices.h"
 
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,8 +44,6 @@ QList<int> weightsOf(const QList<MalwareScanner::Signal>& found)
 class BrowserExtensionsTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QString support(const QString& relative) const
     {
         return tree.path(u"home/Library/Application Support/"_s + relative);

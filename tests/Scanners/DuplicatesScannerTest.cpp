@@ -1,11 +1,10 @@
 #include "Scanners/DuplicatesScanner.h"
-#include "TestServices.h"
 
 #include "Core/FileUtils.h"
 #include "Platform/FileReading.h"
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -141,7 +140,6 @@ protected:
     void TearDown() override
     {
         ::unlink(tree.rawPath("home/Music/caf\xe9.flac").constData()); // a name the folder's removal cannot spell
-        ScanFilter::setOverrideForTests({});
         Platform::CheckedReader::setFaultForTests({});
     }
 

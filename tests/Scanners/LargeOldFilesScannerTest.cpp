@@ -1,11 +1,11 @@
 #include "Scanners/LargeOldFilesScanner.h"
-#include "TestServices.h"
 
 #include "Core/FileUtils.h"
 #include "Platform/FileSystem.h"
 #include "ScannerTestSupport.h"
 #include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <QFile>
 

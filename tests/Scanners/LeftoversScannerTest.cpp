@@ -1,12 +1,9 @@
 #include "Scanners/LeftoversScanner.h"
-#include "TestServices.h"
 
 #include "MacFixtures.h"
 #include "Platform/MainBundle.h"
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
-
-#include <atomic>
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +15,6 @@ namespace {
 class LeftoversScannerTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QString library(const QString& relative) const { return mac.path(u"home/Library/"_s + relative); }
 
     LittleMac mac;

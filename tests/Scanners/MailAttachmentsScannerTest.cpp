@@ -1,9 +1,8 @@
 #include "Scanners/MailAttachmentsScanner.h"
-#include "TestServices.h"
 
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +28,6 @@ const QString kMail = uR"(
 class MailAttachmentsScannerTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QString mail(const QString& relative) const { return tree.path(u"home/Library/Mail/V10/compte/"_s + relative); }
 
     TempTree tree{kMail};

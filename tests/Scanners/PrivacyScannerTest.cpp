@@ -1,9 +1,8 @@
 #include "Scanners/PrivacyScanner.h"
-#include "TestServices.h"
 
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -36,8 +35,6 @@ const QString kTraces = uR"(
 class PrivacyScannerTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QString home(const QString& relative) const { return tree.path(u"home/"_s + relative); }
 
     TempTree tree{kTraces};

@@ -1,8 +1,8 @@
 #include "Scanners/MalwareScanner.h"
-#include "TestServices.h"
 
 #include "MacFixtures.h"
 #include "Sandbox.h"
+#include "TestServices.h"
 
 #include <QDir>
 #include <QFile>

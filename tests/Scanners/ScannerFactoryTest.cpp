@@ -1,5 +1,4 @@
 #include "Scanners/ScannerFactory.h"
-#include "TestServices.h"
 
 #include "ScannerTestSupport.h"
 #include "Scanners/DuplicatesScanner.h"
@@ -13,6 +12,7 @@
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 

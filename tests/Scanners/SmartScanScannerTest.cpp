@@ -1,5 +1,4 @@
 #include "Scanners/SmartScanScanner.h"
-#include "TestServices.h"
 
 #include "LatchedScanner.h"
 #include "ScannerTestSupport.h"
@@ -7,6 +6,7 @@
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
 #include "Scanners/SystemJunkScanner.h"
-#include "TestServices.h"
 
 #include "Platform/FileOperations.h"
 #include "ScannerTestSupport.h"
@@ -7,6 +6,7 @@
 #include "Scanners/ScanFilter.h"
 #include "Scanners/ScanItems.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <QFile>
 #include <QSet>

@@ -1,10 +1,10 @@
 #include "Scanners/TrashScanner.h"
-#include "TestServices.h"
 
 #include "Platform/Access.h"
 #include "ScannerTestSupport.h"
 #include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
