@@ -62,8 +62,9 @@ class Workspace;
 //   …
 //       registry.setScreen(ModuleID::smartScan, smartScanScreen);
 //
-// A new module is then its case in ModuleID with its row in the module table, its own files, and one such
-// registration in its library (a cleaning module also its scanner's case in makeScanner()).
+// A new module is then its case in ModuleID with its row in the module table, its tint in the look, its own
+// files, and one such registration in its library; a cleaning module also has its scanner's case in
+// makeScanner() and, when it uses the generic scan screen, its case in src/Scan's choice of that screen.
 //
 // The registry is filled once on the GUI thread before the window is built, then only read.
 namespace Modules {
