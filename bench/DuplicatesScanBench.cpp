@@ -5,7 +5,9 @@
 // when the scanner takes at most half of jdupes' time.
 // Usage: qp_bench_duplicates_scan [work-folder]   (default: $TMPDIR or /tmp; the tree is removed afterwards)
 #include "BenchSupport.h"
+#include "Core/Exclusions.h"
 #include "Platform/FileOperations.h"
+#include "Platform/UserDefaults.h"
 #include "Scanners/DuplicatesScanner.h"
 
 #include <benchmark/benchmark.h>
@@ -182,7 +184,8 @@ int main(int argc, char* argv[])
 
     ::setenv("HOME", work.c_str(), 1);
     ::setenv("QUORVANE_ROOT", work.c_str(), 1);
-    const DuplicatesScanner scanner(ModuleID::duplicates, QStringList{QFile::decodeName(root.c_str())});
+    const Exclusions exclusions(Platform::UserDefaults::atPath(QString::fromStdString(work + "/defaults.plist")));
+    const DuplicatesScanner scanner(exclusions, ModuleID::duplicates, QStringList{QFile::decodeName(root.c_str())});
     PathSets found;
     const auto scanOnce = [&] {
         const QList<ScanGroup> groups = scanner.scan({}, {});

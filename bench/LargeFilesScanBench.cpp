@@ -4,7 +4,9 @@
 // unless exactly the files at or above the threshold are listed; says PASS at 0.5× du's time or less.
 // Usage: qp_bench_large_files_scan [work-folder]   (default: $TMPDIR or /tmp; the home is removed afterwards)
 #include "BenchSupport.h"
+#include "Core/Exclusions.h"
 #include "Platform/FileOperations.h"
+#include "Platform/UserDefaults.h"
 #include "Scanners/LargeOldFilesScanner.h"
 
 #include <benchmark/benchmark.h>
@@ -75,7 +77,8 @@ int main(int argc, char* argv[])
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("QUORVANE_ROOT", work.c_str(), 1);
     // The module's scanner with its threshold lowered, so that a home of this size holds a few large files.
-    LargeOldFilesScanner scanner(ModuleID::largeOldFiles, LargeOldFilesScanner::standardMinimumSize,
+    const Exclusions exclusions(Platform::UserDefaults::atPath(QString::fromStdString(work + "/defaults.plist")));
+    LargeOldFilesScanner scanner(exclusions, ModuleID::largeOldFiles, LargeOldFilesScanner::standardMinimumSize,
                                  LargeOldFilesScanner::standardSkippedDirectories());
     scanner.setMinimumSize(kThreshold);
     std::set<std::string> listed;

@@ -5,7 +5,9 @@
 // measured in a process of its own).
 // Usage: qp_bench_system_junk_scan [work-folder]   (default: $TMPDIR or /tmp; the home is removed afterwards)
 #include "BenchSupport.h"
+#include "Core/Exclusions.h"
 #include "Platform/FileOperations.h"
+#include "Platform/UserDefaults.h"
 #include "Scanners/SystemJunkScanner.h"
 
 #include <benchmark/benchmark.h>
@@ -69,7 +71,9 @@ bool compare(const char* title, const std::string& work, const std::string& home
              const std::vector<std::string>& folders, double target, bool& agree, const std::string& self = {})
 {
     scanOnly(work, home);
-    const SystemJunkScanner scanner(ModuleID::systemJunk, true, SystemJunkScanner::standardCacheDenylist());
+    // No exclusions: the whole home is scanned.
+    const Exclusions exclusions(Platform::UserDefaults::atPath(QString::fromStdString(work + "/defaults.plist")));
+    const SystemJunkScanner scanner(exclusions, ModuleID::systemJunk, true, SystemJunkScanner::standardCacheDenylist());
     qint64 scanned = 0;
     const auto scanOnce = [&] {
         scanned = 0;
@@ -144,7 +148,10 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     if (argc == 4 && std::string(argv[1]) == "--scan-once") {
         scanOnly(argv[2], argv[3]);
-        const SystemJunkScanner scanner(ModuleID::systemJunk, true, SystemJunkScanner::standardCacheDenylist());
+        const Exclusions exclusions(
+            Platform::UserDefaults::atPath(QString::fromLocal8Bit(argv[2]) + QStringLiteral("/defaults.plist")));
+        const SystemJunkScanner scanner(exclusions, ModuleID::systemJunk, true,
+                                        SystemJunkScanner::standardCacheDenylist());
         benchmark::DoNotOptimize(scanner.scan({}, {}));
         return 0;
     }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks the layers of src/: each folder includes only from itself and the folders below it, and no widget or
 # GUI header (in any spelling: <QWidget>, <QColor>, <QtGui/QPainter>, <QtWidgets>, …) appears in Platform,
-# Core or Scanners, nor in a view-model file of the upper folders, which are tested without drawing. Each
-# failure names the file, the line and the include.
+# Core or Scanners, nor in a view-model file of the upper folders, which are tested without drawing. Only the
+# composition root (src/Main) reaches a process-wide object through `X::shared()` (the exclusions, the
+# preferences, the journal) and hands it down; the files of X itself may define it, and a private pool of one
+# folder may be reached in that folder. Each failure names the file, the line and what it uses.
 #
 # Usage: scripts/check-layers.sh [ROOT]   (ROOT holds src/; the repository by default)
 set -euo pipefail
@@ -24,6 +26,11 @@ declare -A allowed=(
     [Main]="Platform Core Scanners Look Scan Performance Tools Developer App Main"
 )
 headless=" Platform Core Scanners "
+
+# Process-wide pools private to one folder, which no other layer sees: reached there by `X::shared()`.
+declare -A private_pool=(
+    [WalkPool]=Platform
+)
 
 # Files of the upper folders that hold view models (or the state behind them): no widget header.
 is_model_file() {
@@ -98,10 +105,24 @@ while IFS= read -r -d '' file; do
             fail "src/$relative:$line: includes $shown, a widget or GUI header, in $what (Qt Core only)"
         fi
     done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file" || true)
+    [[ "$folder" == Main ]] && continue
+    own="$(basename "$file")"
+    own="${own%.*}"
+    while IFS= read -r hit; do
+        line="${hit%%:*}"
+        rest="${hit#*:}"
+        [[ "$rest" =~ ^[[:space:]]*// ]] && continue
+        while [[ "$rest" =~ ([A-Za-z_][A-Za-z0-9_]*)[[:space:]]*::[[:space:]]*shared[[:space:]]*\( ]]; do
+            class="${BASH_REMATCH[1]}"
+            rest="${rest#*"${BASH_REMATCH[0]}"}"
+            [[ "$class" == "$own" || "${private_pool[$class]:-}" == "$folder" ]] && continue
+            fail "src/$relative:$line: reaches $class::shared(); only the composition root (src/Main) reaches it and hands it down"
+        done
+    done < <(grep -nE '::[[:space:]]*shared[[:space:]]*\(' "$file" || true)
 done < <(find "$src" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.hpp' -o -name '*.mm' \) -print0 | sort -z)
 
 if [[ $failures -gt 0 ]]; then
-    echo "check-layers: $failures include(s) break the layers" >&2
+    echo "check-layers: $failures line(s) break the layers" >&2
     exit 1
 fi
-echo "check-layers: every include keeps to its layer"
+echo "check-layers: every include keeps to its layer, and only the composition root reaches shared()"

@@ -4,30 +4,14 @@
 
 #include "Scan/HistoryView.h"
 
-#include <QPointer>
 #include <QVBoxLayout>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QPointer<QWidget>& openWindow()
+QWidget* openHistoryWindow(QPointer<QWidget>& window, History& history, WorkInFlight& inFlight,
+                           Platform::Workspace& workspace, QAction* command)
 {
-    static QPointer<QWidget> window;
-    return window;
-}
-
-} // namespace
-
-QWidget* historyWindow()
-{
-    return openWindow().data();
-}
-
-QWidget* openHistoryWindow(History& history, WorkInFlight& inFlight, Platform::Workspace& workspace, QAction* command)
-{
-    QPointer<QWidget>& window = openWindow();
     if (window.isNull()) {
         window = new QWidget(nullptr, Qt::Window);
         window->setObjectName(u"historyWindow"_s);

@@ -37,12 +37,6 @@ QIcon symbolIcon(const QString& symbol)
     return icon;
 }
 
-QPointer<QWidget>& openWindow()
-{
-    static QPointer<QWidget> window;
-    return window;
-}
-
 } // namespace
 
 SettingsView::SettingsView(const SettingsServices& services, QWidget* parent)
@@ -62,14 +56,8 @@ SettingsView::SettingsView(const SettingsServices& services, QWidget* parent)
     setCurrentIndex(0);
 }
 
-QWidget* settingsWindow()
+QWidget* openSettingsWindow(QPointer<QWidget>& window, const SettingsServices& services, QAction* command)
 {
-    return openWindow().data();
-}
-
-QWidget* openSettingsWindow(const SettingsServices& services, QAction* command)
-{
-    QPointer<QWidget>& window = openWindow();
     if (window.isNull()) {
         window = new QWidget(nullptr, Qt::Window);
         window->setObjectName(u"settingsWindow"_s);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTabWidget>
 
 class Exclusions;
@@ -50,8 +51,6 @@ private:
 // The one place that opens the settings window ("Réglages…"): the main window's menu and the menu-bar panel both
 // come here. While the window is open, opening it again brings it forward as it is; closing it discards it, so
 // each opening starts on the first tab. `command`, the menu item that opens it, is also kept in the window, so
-// that its shortcut works there. Returns the window. GUI thread only.
-QWidget* openSettingsWindow(const SettingsServices& services, QAction* command = nullptr);
-
-// The window while it is open, else null.
-QWidget* settingsWindow();
+// that its shortcut works there. `window` holds the window while it is open (the composition root keeps it; null
+// once closed). Returns the window. GUI thread only.
+QWidget* openSettingsWindow(QPointer<QWidget>& window, const SettingsServices& services, QAction* command = nullptr);

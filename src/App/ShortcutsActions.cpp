@@ -7,6 +7,7 @@
 #include "Scanners/ScannerFactory.h"
 
 #include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -14,28 +15,27 @@ namespace Shortcuts {
 
 const std::array<CategoryDisplay, 10>& categories()
 {
-    static const std::array<CategoryDisplay, 10> table{{
-        {ScanCategory::smartScan, u"smartScan"_s, ModuleID::smartScan, u"Analyse intelligente"_s,
-         u"Un passage unique sur le nettoyage, la protection et la vitesse."_s, sfSymbol(u"sparkles")},
-        {ScanCategory::systemJunk, u"systemJunk"_s, ModuleID::systemJunk, u"Fichiers système"_s,
-         u"Caches, journaux et restes de build qui n'ont plus d'utilité."_s, sfSymbol(u"trash.slash")},
-        {ScanCategory::xcodeJunk, u"xcodeJunk"_s, ModuleID::xcodeJunk, u"Xcode et simulateurs"_s,
-         u"Simulateurs, runtimes et archives — le plus gros poste d'un Mac de développeur."_s, sfSymbol(u"hammer")},
-        {ScanCategory::mailAttachments, u"mailAttachments"_s, ModuleID::mailAttachments, u"Pièces jointes Mail"_s,
-         u"Les copies locales de vos pièces jointes, retéléchargeables à la demande."_s, sfSymbol(u"paperclip")},
-        {ScanCategory::trashBins, u"trashBins"_s, ModuleID::trashBins, u"Corbeilles"_s,
-         u"Les corbeilles de tous les volumes montés."_s, sfSymbol(u"trash")},
-        {ScanCategory::malware, u"malware"_s, ModuleID::malware, u"Suppression de malwares"_s,
-         u"Recherche d'adwares et de fichiers connus comme indésirables."_s, sfSymbol(u"shield.lefthalf.filled")},
-        {ScanCategory::privacy, u"privacy"_s, ModuleID::privacy, u"Confidentialité"_s,
-         u"Historiques, cookies et traces laissés par vos apps."_s, sfSymbol(u"hand.raised")},
-        {ScanCategory::largeOldFiles, u"largeOldFiles"_s, ModuleID::largeOldFiles, u"Fichiers volumineux et anciens"_s,
-         u"Ce qui pèse lourd et que vous n'avez pas ouvert depuis longtemps."_s, sfSymbol(u"doc.viewfinder")},
-        {ScanCategory::leftovers, u"leftovers"_s, ModuleID::leftovers, u"Résidus d'apps disparues"_s,
-         u"Les données restées derrière des apps que vous n'avez plus."_s, sfSymbol(u"folder.badge.questionmark")},
-        {ScanCategory::duplicates, u"duplicates"_s, ModuleID::duplicates, u"Doublons"_s,
-         u"Des fichiers rigoureusement identiques, stockés à plusieurs endroits."_s, sfSymbol(u"doc.on.doc")},
-    }};
+    // Each category is the module of the same name and is shown as the module table shows it.
+    static const std::array<CategoryDisplay, 10> table = [] {
+        constexpr std::array<std::pair<ScanCategory, ModuleID>, 10> modules{{
+            {ScanCategory::smartScan, ModuleID::smartScan},
+            {ScanCategory::systemJunk, ModuleID::systemJunk},
+            {ScanCategory::xcodeJunk, ModuleID::xcodeJunk},
+            {ScanCategory::mailAttachments, ModuleID::mailAttachments},
+            {ScanCategory::trashBins, ModuleID::trashBins},
+            {ScanCategory::malware, ModuleID::malware},
+            {ScanCategory::privacy, ModuleID::privacy},
+            {ScanCategory::largeOldFiles, ModuleID::largeOldFiles},
+            {ScanCategory::leftovers, ModuleID::leftovers},
+            {ScanCategory::duplicates, ModuleID::duplicates},
+        }};
+        std::array<CategoryDisplay, 10> built;
+        for (std::size_t i = 0; i < modules.size(); ++i) {
+            const auto [category, module] = modules[i];
+            built[i] = {category, ::toRaw(module), module, ::title(module), ::subtitle(module), ::symbol(module)};
+        }
+        return built;
+    }();
     return table;
 }
 
@@ -121,10 +121,10 @@ const std::array<Action, 3>& publishedShortcuts()
     return order;
 }
 
-Services Services::standard()
+Services Services::standard(const Exclusions& exclusions)
 {
     Services services;
-    services.scanner = makeScanner;
+    services.scanner = [&exclusions](ModuleID module) { return makeScanner(module, exclusions); };
     services.startupDisk = [] { return SystemInfo::disk(Platform::systemPath(u"/"_s)); };
     return services;
 }

@@ -13,6 +13,8 @@
 #include <functional>
 #include <optional>
 
+class Exclusions;
+
 // The categories the system's Shortcuts actions offer; each raw value is the case name.
 enum class ScanCategory {
     smartScan,
@@ -80,7 +82,8 @@ struct Services {
     std::function<QList<Finding>()> diagnose;
     std::function<SystemInfo::Disk()> startupDisk;
 
-    static Services standard();
+    // The scanners leave out what `exclusions` covers; the list outlives the services.
+    static Services standard(const Exclusions& exclusions);
 };
 
 struct NumberAnswer {

@@ -9,7 +9,7 @@ class AppState;
 class DiskFooter;
 class QListWidget;
 
-// The sidebar: the seventeen modules in their six sections, each row with its symbol, title and the count
+// The sidebar: every module in its section, each row with its symbol, title and the count
 // of its scan results, and the startup-disk footer. Selecting a row sets the app-wide selection; the rows
 // are redrawn whenever the app-wide state publishes.
 class SidebarView final : public QWidget

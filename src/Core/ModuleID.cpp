@@ -78,7 +78,7 @@ constexpr bool tablesFollowDeclarationOrder()
     return true;
 }
 
-static_assert(std::size(kModules) == 17 && std::size(kSections) == 6);
+static_assert(std::size(kModules) == moduleCount && std::size(kSections) == 6);
 static_assert(tablesFollowDeclarationOrder(), "the lookups index the tables by case");
 
 const ModuleRow& row(ModuleID module)
@@ -88,10 +88,10 @@ const ModuleRow& row(ModuleID module)
 
 } // namespace
 
-const std::array<ModuleID, 17>& Modules::allModules()
+const std::array<ModuleID, moduleCount>& Modules::allModules()
 {
-    static const std::array<ModuleID, 17> modules = [] {
-        std::array<ModuleID, 17> list{};
+    static const std::array<ModuleID, moduleCount> modules = [] {
+        std::array<ModuleID, moduleCount> list{};
         for (std::size_t i = 0; i < list.size(); ++i)
             list[i] = kModules[i].module;
         return list;

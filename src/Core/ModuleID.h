@@ -4,10 +4,11 @@
 #include <QStringView>
 
 #include <array>
+#include <cstddef>
 #include <optional>
 
-// The seventeen modules and the six sidebar sections they are listed under. The raw text of a module is
-// its case name ("largeOldFiles"): that is what the preferences and the cleaning journal store. The raw
+// The modules (moduleCount of them) and the six sidebar sections they are listed under. The raw text of a
+// module is its case name ("largeOldFiles"): that is what the preferences and the cleaning journal store. The raw
 // text of a section is its French heading.
 enum class ModuleID {
     smartScan,
@@ -29,11 +30,14 @@ enum class ModuleID {
     spaceMap,
 };
 
+// How many modules there are: the last case's position plus one (a case added after it moves this too).
+inline constexpr std::size_t moduleCount = static_cast<std::size_t>(ModuleID::spaceMap) + 1;
+
 enum class ModuleSection { essentials, cleanup, protection, performance, applications, clutter };
 
 namespace Modules {
 // Every case, in declaration order (the sidebar's order).
-const std::array<ModuleID, 17>& allModules();
+const std::array<ModuleID, moduleCount>& allModules();
 const std::array<ModuleSection, 6>& allSections();
 } // namespace Modules
 

@@ -13,11 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace Removal {
 
-std::optional<QString> refusalFor(const QString& path)
-{
-    return refusalFor(Exclusions::shared(), path);
-}
-
 std::optional<QString> refusalFor(const Exclusions& exclusions, const QString& path)
 {
     if (PathSafety::isProtected(path))
@@ -25,11 +20,6 @@ std::optional<QString> refusalFor(const Exclusions& exclusions, const QString& p
     if (exclusions.isExcludedOrHoldsExclusion(path))
         return u"Exclu par vos réglages."_s;
     return std::nullopt;
-}
-
-std::optional<QString> refusalFor(const QStringList& places)
-{
-    return refusalFor(Exclusions::shared(), places);
 }
 
 std::optional<QString> refusalFor(const Exclusions& exclusions, const QStringList& places)
@@ -57,11 +47,6 @@ bool goesToTrash(const ScanItem& item)
         return false;
     }
     return false;
-}
-
-Report remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Progress& progress, std::stop_token stop)
-{
-    return remove(Exclusions::shared(), items, mode, progress, std::move(stop));
 }
 
 Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::optional<Mode> mode,

@@ -56,9 +56,7 @@ struct Report {
 // link counts as itself) is passed over. Then whether the place reached is protected, whether it is
 // excluded or holds an exclusion. The item is removed relative to the folder reached. After the loop
 // `progress` receives (1.0, ""). Blocks the calling thread; a stop ends the call before the next item.
-Report remove(const QList<ScanItem>& items, std::optional<Mode> mode = std::nullopt, const Progress& progress = {},
-              std::stop_token stop = {});
-// As above, refusing what `exclusions` covers rather than the process's list (Removal::Engine calls this).
+// Refuses what `exclusions` covers (Removal::Engine calls this with its list).
 Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::optional<Mode> mode = std::nullopt,
               const Progress& progress = {}, std::stop_token stop = {});
 
@@ -67,11 +65,9 @@ Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::o
 bool goesToTrash(const ScanItem& item);
 
 // The reason the engine refuses to touch `path`, or nothing.
-std::optional<QString> refusalFor(const QString& path);
 std::optional<QString> refusalFor(const Exclusions& exclusions, const QString& path);
 
 // The same for a place known under several names: refused when any of them is.
-std::optional<QString> refusalFor(const QStringList& places);
 std::optional<QString> refusalFor(const Exclusions& exclusions, const QStringList& places);
 
 } // namespace Removal

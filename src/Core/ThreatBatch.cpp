@@ -48,11 +48,6 @@ bool threatGoesToTrash(const QString& path)
     return Platform::userCanWrite(Platform::parentOf(path));
 }
 
-QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report)
-{
-    return removeThreats(Exclusions::shared(), items, report);
-}
-
 QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report)
 {
     Platform::SafeReach anchors;

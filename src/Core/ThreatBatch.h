@@ -20,11 +20,10 @@ namespace Removal {
 // item is then left to the ordinary loop, which trashes it); items in folders the user cannot write are
 // deleted by one administrator script, which also unloads their jobs; a long script is handed over in pieces
 // that each fit one program argument, and a dismissed prompt stops the pieces after it. Adds to `report` and
-// returns the ids of the items it dealt with. Refuses what `exclusions` (the process's list by default)
-// covers. The script removes an item only after checking, as administrator and just before, that its folder
-// resolves to itself (no link anywhere above it), and removes it relative to that folder; an item is reported
-// removed only when it can be reached and is gone, else it fails with what its own piece of the script said.
-QSet<QUuid> removeThreats(const QList<ScanItem>& items, Report& report);
+// returns the ids of the items it dealt with. Refuses what `exclusions` covers. The script removes an item
+// only after checking, as administrator and just before, that its folder resolves to itself (no link anywhere
+// above it), and removes it relative to that folder; an item is reported removed only when it can be reached
+// and is gone, else it fails with what its own piece of the script said.
 QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report);
 
 // The same, reaching items from the anchors of `anchors`.

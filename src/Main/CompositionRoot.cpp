@@ -51,12 +51,13 @@ Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPane
 
 Shortcuts::Services CompositionRoot::actionServices()
 {
+    // The settings first: making them carries the earlier product's over before the exclusions are read.
     Preferences::shared();
-    Exclusions::shared();
-    Shortcuts::Services services = Shortcuts::Services::standard();
+    Exclusions& exclusions = Exclusions::shared();
+    Shortcuts::Services services = Shortcuts::Services::standard(exclusions);
     // What the developer inventory recommends, asked afresh; the command line has no GUI thread to spare.
-    services.xcodeJunkBytes = [] {
-        const XcodeService::Inventory inventory = XcodeService::loadInventory(Exclusions::shared());
+    services.xcodeJunkBytes = [&exclusions] {
+        const XcodeService::Inventory inventory = XcodeService::loadInventory(exclusions);
         return XcodeService::recommendedBytes(inventory.devices, inventory.runtimes, inventory.archives,
                                               QDateTime::currentDateTimeUtc());
     };
@@ -89,20 +90,21 @@ CompositionRoot::CompositionRoot()
     m_state = std::make_unique<AppState>(m_registry, *m_services);
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
     QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(), [this] {
-        QWidget* opened = openHistoryWindow(History::shared(), *m_inFlight, *m_workspace, m_window->historyAction());
+        QWidget* opened = openHistoryWindow(m_historyWindow, m_services->history, *m_inFlight, *m_workspace,
+                                            m_window->historyAction());
         // The menus' shortcuts work there too, with the main window closed.
         opened->addActions(m_window->commands());
     });
     m_notifier = std::make_unique<Platform::DBusNotifier>();
     Scheduler::Seams seams = Scheduler::Seams::standard();
-    seams.scanners = [this](ModuleID module) { return m_registry.makeScanner(module); };
+    seams.scanners = [this](ModuleID module, const Exclusions& list) { return m_registry.makeScanner(module, list); };
     m_scheduler = std::make_unique<Scheduler>(*m_services, *m_notifier, seams);
     // The monitor starts with the window, then the scheduler's loop, once; hiding the window stops only the monitor.
     QObject::connect(m_window.get(), &MainWindow::shown, m_scheduler.get(), &Scheduler::start);
     QObject::connect(m_window->settingsAction(), &QAction::triggered, m_window.get(), [this] {
-        const SettingsServices services{Preferences::shared(), Exclusions::shared(), *m_scheduler, *m_workspace,
+        const SettingsServices services{m_services->preferences, m_services->exclusions, *m_scheduler, *m_workspace,
                                         *m_openPanel};
-        QWidget* opened = openSettingsWindow(services, m_window->settingsAction());
+        QWidget* opened = openSettingsWindow(m_settingsWindow, services, m_window->settingsAction());
         // The menus' shortcuts work there too, with the main window closed.
         opened->addActions(m_window->commands());
     });
@@ -119,8 +121,8 @@ CompositionRoot::~CompositionRoot()
 {
     m_extra.reset();
     m_panel.reset();
-    delete historyWindow();
-    delete settingsWindow();
+    delete m_historyWindow.data();
+    delete m_settingsWindow.data();
     m_scheduler.reset();
     m_notifier.reset();
     m_window.reset();

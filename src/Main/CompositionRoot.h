@@ -6,6 +6,9 @@
 
 #include <memory>
 
+#include <QPointer>
+#include <QWidget>
+
 class AppState;
 class MainWindow;
 class MenuBarExtra;
@@ -52,6 +55,9 @@ public:
     MenuBarExtra& menuBarExtra() { return *m_extra; }
     // The run's one scheduler; its loop starts when the main window shows.
     Scheduler& scheduler() { return *m_scheduler; }
+    // The history and settings windows while they are open, else null.
+    QWidget* historyWindow() const { return m_historyWindow.data(); }
+    QWidget* settingsWindow() const { return m_settingsWindow.data(); }
     // Opens a window of the run by its identifier, "main", "history" or "settings", and brings it forward.
     void openWindow(const QString& identifier);
 
@@ -76,6 +82,9 @@ private:
     std::unique_ptr<Scheduler> m_scheduler;
     std::unique_ptr<MenuBarPanel> m_panel;
     std::unique_ptr<MenuBarExtra> m_extra;
+    // Each secondary window while it is open; opening it again brings that one forward.
+    QPointer<QWidget> m_historyWindow;
+    QPointer<QWidget> m_settingsWindow;
 };
 
 // The fonts of the look, installed once before any widget is made.

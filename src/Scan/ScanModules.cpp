@@ -21,18 +21,10 @@ bool hasScanScreen(ModuleID module)
     case ModuleID::largeOldFiles:
     case ModuleID::duplicates:
         return true;
-    case ModuleID::smartScan:
-    case ModuleID::xcodeJunk:
-    case ModuleID::optimization:
-    case ModuleID::maintenance:
-    case ModuleID::uninstaller:
-    case ModuleID::updater:
-    case ModuleID::snapshots:
-    case ModuleID::shredder:
-    case ModuleID::spaceMap:
+    default:
+        // The smart scan and the tools have screens of their own.
         return false;
     }
-    return false;
 }
 
 QWidget* scanScreen(const Modules::ScreenContext& context)

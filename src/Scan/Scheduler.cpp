@@ -36,7 +36,7 @@ Scheduler::Seams Scheduler::Seams::standard()
 {
     Seams seams;
     seams.now = [] { return QDateTime::currentDateTimeUtc(); };
-    seams.scanners = [](ModuleID module) { return makeScanner(module); };
+    seams.scanners = makeScanner;
     seams.disk = [] { return SystemInfo::disk(Platform::systemPath(u"/"_s)); };
     seams.runningAsAppBundle = [] { return isRunningAsAppBundle(); };
     return seams;
@@ -147,7 +147,7 @@ void Scheduler::runScheduled()
     emit changed();
 
     const ModuleID module = m_services.preferences.scheduleModule();
-    const std::optional<ScannerPtr> scanner = m_seams.scanners(module);
+    const std::optional<ScannerPtr> scanner = m_seams.scanners(module, m_services.exclusions);
     if (!scanner || !*scanner) {
         finish(ScheduleTexts::unavailable(module));
         return;

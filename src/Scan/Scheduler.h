@@ -51,7 +51,8 @@ public:
         Clock now;
         // The loop's sleep between two cycles.
         std::chrono::milliseconds period = defaultPeriod;
-        // A fresh scanner for a module at each run; nothing for a module that has none yet.
+        // A fresh scanner for a module at each run, over the services' exclusions; nothing for a module that has
+        // none yet.
         Modules::ScannerFactory scanners;
         // The startup volume, read afresh at each disk check.
         DiskReader disk;

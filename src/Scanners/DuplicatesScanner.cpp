@@ -83,8 +83,9 @@ ScanItem itemFor(const DuplicatesScanner::Entry& entry)
 
 } // namespace
 
-DuplicatesScanner::DuplicatesScanner(ModuleID module, std::optional<QStringList> customRoots)
-    : m_moduleID(module), m_customRoots(std::move(customRoots))
+DuplicatesScanner::DuplicatesScanner(const Exclusions& exclusions, ModuleID module,
+                                     std::optional<QStringList> customRoots)
+    : m_exclusions(&exclusions), m_moduleID(module), m_customRoots(std::move(customRoots))
 {
 }
 
@@ -140,9 +141,9 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
         return entry.isDirectory() && !entry.name.startsWith(u'.') && !skippedNames().contains(entry.name) &&
                !Platform::isPackage(entry.path);
     };
-    const auto candidate = [](const Platform::FileInfo& entry) -> std::optional<Entry> {
+    const auto candidate = [this](const Platform::FileInfo& entry) -> std::optional<Entry> {
         if (!entry.isRegular() || entry.name.startsWith(u'.') || entry.logicalSize < minimumSize ||
-            ScanFilter::isSkipped(entry.path))
+            ScanFilter::isSkipped(*m_exclusions, entry.path))
             return std::nullopt;
         Entry found;
         found.url = entry.path;
@@ -348,7 +349,7 @@ bool DuplicatesScanner::olderFirst(const Entry& a, const Entry& b)
     return *a.modified < *b.modified;
 }
 
-QList<ScanGroup> DuplicatesScanner::shaped(QList<Copies> duplicates)
+QList<ScanGroup> DuplicatesScanner::shaped(const Exclusions& exclusions, QList<Copies> duplicates)
 {
     sortByWaste(duplicates);
     if (duplicates.size() > maximumGroups)
@@ -369,7 +370,7 @@ QList<ScanGroup> DuplicatesScanner::shaped(QList<Copies> duplicates)
                      bytes.string(waste) + u" récupérables. Le plus ancien est en tête ; cochez ceux à supprimer."_s;
         // An exclusion added since the walk still takes effect; the title and note keep counting every copy.
         for (const Entry& entry : std::as_const(copies)) {
-            if (!ScanFilter::isSkipped(entry.url))
+            if (!ScanFilter::isSkipped(exclusions, entry.url))
                 group.items.append(itemFor(entry));
         }
         if (group.items.isEmpty())
@@ -397,7 +398,7 @@ QList<ScanGroup> DuplicatesScanner::scan(const Progress& progress, std::stop_tok
     report(0.8, u"Vérification du contenu…"_s);
     QList<Copies> duplicates = sameContent(candidates, stop);
     report(0.95, u"Mise en forme…"_s);
-    QList<ScanGroup> groups = shaped(std::move(duplicates));
+    QList<ScanGroup> groups = shaped(*m_exclusions, std::move(duplicates));
     report(1.0, QString());
     return groups;
 }

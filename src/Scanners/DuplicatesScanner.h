@@ -10,6 +10,8 @@
 
 #include <optional>
 
+class Exclusions;
+
 // The scanner of the duplicates module: files of identical content, at least 1 MiB each, in the user's
 // personal folders. Content is compared in stages that read as little as possible: equal lengths, then a
 // fingerprint of the first and last 64 KiB, then SHA-256 of the whole file. Each set of copies is one
@@ -30,7 +32,8 @@ public:
     using Copies = QList<Entry>;
 
     // `customRoots`: the folders to search instead of the personal folders of the home.
-    explicit DuplicatesScanner(ModuleID module, std::optional<QStringList> customRoots = std::nullopt);
+    DuplicatesScanner(const Exclusions& exclusions, ModuleID module,
+                      std::optional<QStringList> customRoots = std::nullopt);
 
     // Names of folders whose contents are never searched (build products, caches, repositories, …).
     static const QSet<QString>& skippedNames();
@@ -60,7 +63,7 @@ public:
     static QList<Copies> groupBySize(const QList<Entry>& entries); // sizes met twice or more, in walk order
     QList<Copies> samePartialFingerprint(const QList<Copies>& sameSize, std::stop_token stop) const;
     QList<Copies> sameContent(const QList<Copies>& candidates, std::stop_token stop) const;
-    static QList<ScanGroup> shaped(QList<Copies> duplicates);
+    static QList<ScanGroup> shaped(const Exclusions& exclusions, QList<Copies> duplicates);
 
     // Hex SHA-256 of the first 64 KiB and, for longer files, of the last 64 KiB; of the whole content. Nothing
     // when the file cannot be opened or read, is no longer the regular file of that identity and length that
@@ -76,6 +79,7 @@ private:
     QList<Copies> sameFingerprint(const QList<Copies>& lists, std::stop_token stop,
                                   std::optional<QString> (*fingerprint)(const Entry&, std::stop_token)) const;
 
+    const Exclusions* m_exclusions; // what the scan leaves out
     ModuleID m_moduleID;
     std::optional<QStringList> m_customRoots;
     bool m_readsInParallel = true;

@@ -90,8 +90,10 @@ ScanItem itemFor(const Platform::FileInfo& file)
 
 } // namespace
 
-LargeOldFilesScanner::LargeOldFilesScanner(ModuleID module, qint64 minimumSize, QSet<QString> skippedDirectories)
-    : m_moduleID(module), m_minimumSize(minimumSize), m_skippedDirectories(std::move(skippedDirectories))
+LargeOldFilesScanner::LargeOldFilesScanner(const Exclusions& exclusions, ModuleID module, qint64 minimumSize,
+                                           QSet<QString> skippedDirectories)
+    : m_exclusions(&exclusions), m_moduleID(module), m_minimumSize(minimumSize),
+      m_skippedDirectories(std::move(skippedDirectories))
 {
 }
 
@@ -214,7 +216,7 @@ QList<ScanGroup> LargeOldFilesScanner::scan(const Progress& progress, std::stop_
     for (const Candidate& candidate : candidates) {
         if (!stoppedWalking && stop.stop_requested())
             break;
-        if (ScanFilter::isSkipped(candidate.file.path))
+        if (ScanFilter::isSkipped(*m_exclusions, candidate.file.path))
             continue;
         found[std::size_t(kind(extensionOf(candidate.file.name)))].append(itemFor(candidate.file));
     }
@@ -224,7 +226,7 @@ QList<ScanGroup> LargeOldFilesScanner::scan(const Progress& progress, std::stop_
         QList<ScanItem> items;
         // An exclusion added while the walk ran still takes effect.
         for (ScanItem& item : found[std::size_t(info.kind)]) {
-            if (!ScanFilter::isSkipped(item.url))
+            if (!ScanFilter::isSkipped(*m_exclusions, item.url))
                 items.append(std::move(item));
         }
         if (items.isEmpty())

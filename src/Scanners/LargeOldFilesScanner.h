@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QString>
 
+class Exclusions;
+
 // The scanner of the large and old files module: every regular file of the home folder that takes at least
 // `minimumSize` bytes on disk, in one group per kind (videos, archives, disk images, audio, documents,
 // others). Age chooses nothing; the modification date is shown. Nothing is ticked; every file is risky and
@@ -16,7 +18,8 @@ public:
     // In the order of the groups.
     enum class Kind { video, archive, diskImage, audio, document, other };
 
-    LargeOldFilesScanner(ModuleID module, qint64 minimumSize, QSet<QString> skippedDirectories);
+    LargeOldFilesScanner(const Exclusions& exclusions, ModuleID module, qint64 minimumSize,
+                         QSet<QString> skippedDirectories);
 
     // The module's threshold (50 MiB) and the names of the folders whose contents are never visited.
     static constexpr qint64 standardMinimumSize = 52'428'800;
@@ -37,6 +40,7 @@ public:
     QList<ScanGroup> scan(const Progress& progress, std::stop_token stop) const override;
 
 private:
+    const Exclusions* m_exclusions; // what the scan leaves out
     ModuleID m_moduleID;
     qint64 m_minimumSize;
     QSet<QString> m_skippedDirectories;

@@ -26,8 +26,8 @@ FileUtils::SizeResult measureOnDisk(const QString& path, double timeout)
 
 } // namespace
 
-LeftoversScanner::LeftoversScanner(ModuleID module, Measure measure)
-    : m_moduleID(module), m_measure(measure ? std::move(measure) : Measure(measureOnDisk))
+LeftoversScanner::LeftoversScanner(const Exclusions& exclusions, ModuleID module, Measure measure)
+    : m_exclusions(&exclusions), m_moduleID(module), m_measure(measure ? std::move(measure) : Measure(measureOnDisk))
 {
 }
 
@@ -121,7 +121,7 @@ QList<ScanGroup> LeftoversScanner::scan(const Progress& progress, std::stop_toke
                 continue;
             if (Platform::applicationForBundleIdentifier(*identifier))
                 continue; // installed elsewhere, where the one-level inventory does not look
-            if (ScanFilter::isSkipped(child.path))
+            if (ScanFilter::isSkipped(*m_exclusions, child.path))
                 continue;
             const QString path = Platform::standardizedPath(child.path).value_or(child.path);
             if (seen.contains(path))
@@ -154,7 +154,7 @@ QList<ScanGroup> LeftoversScanner::scan(const Progress& progress, std::stop_toke
     }
 
     // The exclusions may have changed while the scan ran.
-    const auto excluded = [](const ScanItem& item) { return ScanFilter::isSkipped(item.url); };
+    const auto excluded = [this](const ScanItem& item) { return ScanFilter::isSkipped(*m_exclusions, item.url); };
     vanished.removeIf(excluded);
     publisherInstalled.removeIf(excluded);
 

@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+class Exclusions;
+
 // The scanner of the leftovers module: the entries of ten folders of the user's Library named after the bundle
 // identifier of an application that is no longer installed. Entries whose publisher still has an application
 // installed are offered unticked and marked risky, in a group of their own; the others are ticked. Every item
@@ -26,7 +28,7 @@ public:
     // too large to measure in time.
     using Measure = std::function<FileUtils::SizeResult(const QString& path, double timeout)>;
 
-    explicit LeftoversScanner(ModuleID module, Measure measure = {});
+    LeftoversScanner(const Exclusions& exclusions, ModuleID module, Measure measure = {});
 
     // Seconds an entry's measure may take before its partial size is shown as a lower bound.
     static constexpr double measureTimeout = 1.5;
@@ -55,6 +57,7 @@ public:
     QList<ScanGroup> scan(const Progress& progress, std::stop_token stop) const override;
 
 private:
+    const Exclusions* m_exclusions; // what the scan leaves out
     ModuleID m_moduleID;
     Measure m_measure;
 };

@@ -59,8 +59,8 @@ QList<ScanGroup> MailAttachmentsScanner::scan(const Progress& progress, std::sto
             // Exactly "Attachments", and a real folder: a file or a link of that name is not one.
             if (entry.name != u"Attachments" || !entry.isDirectory())
                 return Platform::WalkStep::Continue;
-            if (std::optional<ScanItem> item =
-                    ScanItems::measured(entry.path, Removal::Mode::trash(), stop, mailboxName(entry.path)))
+            if (std::optional<ScanItem> item = ScanItems::measured(*m_exclusions, entry.path, Removal::Mode::trash(),
+                                                                   stop, mailboxName(entry.path)))
                 items.append(std::move(*item));
             return Platform::WalkStep::SkipDescendants; // taken whole
         },
@@ -72,13 +72,13 @@ QList<ScanGroup> MailAttachmentsScanner::scan(const Progress& progress, std::sto
     for (const QString& child : ModuleScanner::directoryContents(downloads)) {
         // Listed even after a stop, as the walk's findings are: the folder is small.
         if (std::optional<ScanItem> item =
-                ScanItems::measured(child, Removal::Mode::trash(), {}, u"Ouvert depuis Mail"_s))
+                ScanItems::measured(*m_exclusions, child, Removal::Mode::trash(), {}, u"Ouvert depuis Mail"_s))
             items.append(std::move(*item));
     }
     report(1.0, QString());
 
     // An exclusion added while the scan ran still takes effect.
-    items.removeIf([](const ScanItem& item) { return ScanFilter::isSkipped(item.url); });
+    items.removeIf([this](const ScanItem& item) { return ScanFilter::isSkipped(*m_exclusions, item.url); });
     if (std::optional<ScanGroup> group =
             ScanItems::group(u"Copies locales de pièces jointes"_s, u"paperclip"_s,
                              u"Les messages restent intacts ; Mail retéléchargera à la demande."_s, std::move(items)))

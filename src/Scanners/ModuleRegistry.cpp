@@ -36,12 +36,17 @@ const Entry& Registry::entry(ModuleID module) const
     return found == m_entries.end() ? none : found->second;
 }
 
-std::optional<ScannerPtr> Registry::makeScanner(ModuleID module) const
+std::optional<ScannerPtr> emptyScanner(ModuleID module, const Exclusions&)
+{
+    return std::make_shared<const NullScanner>(module);
+}
+
+std::optional<ScannerPtr> Registry::makeScanner(ModuleID module, const Exclusions& exclusions) const
 {
     const Entry& found = entry(module);
-    if (!found.scanner)
+    if (!contains(module) || !found.scanner)
         return std::nullopt;
-    return found.scanner(module);
+    return found.scanner(module, exclusions);
 }
 
 std::unique_ptr<QObject> Registry::makeModel(ModuleID module, const ModelServices& services,
@@ -50,7 +55,7 @@ std::unique_ptr<QObject> Registry::makeModel(ModuleID module, const ModelService
     const Entry& found = entry(module);
     if (!found.model)
         return nullptr;
-    return found.model(ModelContext{module, makeScanner(module), services, figures});
+    return found.model(ModelContext{module, makeScanner(module, services.exclusions), services, figures});
 }
 
 QWidget* Registry::makeScreen(const ScreenContext& context) const

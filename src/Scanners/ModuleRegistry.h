@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+class Exclusions;
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -21,7 +23,8 @@ class Workspace;
 // The module registry: one table from ModuleID to what a module needs, so that a new module adds entries
 // rather than a branch in the app-wide state or the main window.
 //
-//   scanner  makes the module's scanner (nothing while the module has none yet)
+//   scanner  makes the module's scanner over the exclusions it is handed; the empty scanner unless the module
+//            registers its own (nothing, when its factory makes nothing, for a module not available yet)
 //   model    makes the module's view model (any QObject), from its scanner, the services and the app's figures
 //   lifetime run: one model for the whole run, made on first use, kept by the app-wide state (cleaning
 //            modules, whose results outlive their screen); visit: a new model for each visit of the screen,
@@ -35,25 +38,33 @@ class Workspace;
 // placeholder model that src/Scan gives every module with a scanner. A module without a screen shows the
 // fallback screen, which says that it is not available yet.
 //
-// Example, in a tool library:
+// A tool module registers its model and its screen, and keeps the empty scanner; src/Developer does, whole:
 //
-//   void registerToolModules(Modules::Registry& registry)
+//   void registerDeveloperModules(Modules::Registry& registry)
 //   {
-//       registry.setModel(ModuleID::spaceMap, Modules::Lifetime::visit, [](const Modules::ModelContext& context) {
-//           return std::make_unique<SpaceMapViewModel>(context.services);
+//       registry.setModel(ModuleID::xcodeJunk, Modules::Lifetime::visit, [](const Modules::ModelContext& context) {
+//           return std::make_unique<XcodeViewModel>(context.services);
 //       });
-//       registry.setScreen(ModuleID::spaceMap, [](const Modules::ScreenContext& context) -> QWidget* {
-//           return new SpaceMapView(*qobject_cast<SpaceMapViewModel*>(context.model), context.workspace);
+//       registry.setScreen(ModuleID::xcodeJunk, [](const Modules::ScreenContext& context) -> QWidget* {
+//           auto* model = qobject_cast<XcodeViewModel*>(context.model);
+//           return model ? new XcodeView(*model) : nullptr;
 //       });
 //   }
 //
 // A cleaning module with a screen of its own keeps the scan model and registers only its screen, which reads
-// the app-wide figures through the context:
+// the app-wide figures through the context (src/Scan):
 //
-//   registry.setScreen(ModuleID::smartScan, [](const Modules::ScreenContext& context) -> QWidget* {
+//   QWidget* smartScanScreen(const Modules::ScreenContext& context)
+//   {
 //       return makeSmartScanScreen(qobject_cast<ScanViewModel*>(context.model), context.figures.hasFullDiskAccess(),
 //                                  context.workspace, context.figures);
-//   });
+//   }
+//   …
+//       registry.setScreen(ModuleID::smartScan, smartScanScreen);
+//
+// A new module is then its case in ModuleID with its row in the module table, its tint in the look, its own
+// files, and one such registration in its library; a cleaning module also has its scanner's case in
+// makeScanner() and, when it uses the generic scan screen, its case in src/Scan's choice of that screen.
 //
 // The registry is filled once on the GUI thread before the window is built, then only read.
 namespace Modules {
@@ -89,14 +100,18 @@ struct ScreenContext {
     const AppFigures& figures;
 };
 
-using ScannerFactory = std::function<std::optional<ScannerPtr>(ModuleID)>;
+// Each scanner leaves out what the given list covers: the one the removal engine judges against.
+using ScannerFactory = std::function<std::optional<ScannerPtr>(ModuleID, const Exclusions&)>;
 // Nothing made means the module is not available.
 using ModelFactory = std::function<std::unique_ptr<QObject>(const ModelContext&)>;
 // The screen is handed to the window, which parents it.
 using ScreenFactory = std::function<QWidget*(const ScreenContext&)>;
 
+// The scanner of a module that has none of its own (a tool with a screen of its own): it finds nothing.
+std::optional<ScannerPtr> emptyScanner(ModuleID module, const Exclusions& exclusions);
+
 struct Entry {
-    ScannerFactory scanner;
+    ScannerFactory scanner = emptyScanner; // until the module registers its own
     ModelFactory model;
     Lifetime lifetime = Lifetime::run;
     ScreenFactory screen;
@@ -116,7 +131,9 @@ public:
     // The module's entry; an empty one when nothing is registered.
     const Entry& entry(ModuleID module) const;
 
-    std::optional<ScannerPtr> makeScanner(ModuleID module) const;
+    // The module's scanner over `exclusions`; the empty scanner for a module registered without one of its own,
+    // nothing for a module not registered at all.
+    std::optional<ScannerPtr> makeScanner(ModuleID module, const Exclusions& exclusions) const;
     // The module's model over a new scanner; null when the module has no model factory or it made nothing.
     std::unique_ptr<QObject> makeModel(ModuleID module, const ModelServices& services, const AppFigures& figures) const;
     // The module's own screen when it has one, else the fallback screen (without a model); null when neither is

@@ -50,8 +50,8 @@ std::optional<ScanItem> itemFor(const Target& target, const std::stop_token& sto
     return item;
 }
 
-std::optional<ScanGroup> groupFor(const QString& title, const QString& symbol, const QList<Target>& targets,
-                                  const std::stop_token& stop)
+std::optional<ScanGroup> groupFor(const Exclusions& exclusions, const QString& title, const QString& symbol,
+                                  const QList<Target>& targets, const std::stop_token& stop)
 {
     QList<ScanItem> items;
     bool foundRisky = false;
@@ -63,7 +63,7 @@ std::optional<ScanGroup> groupFor(const QString& title, const QString& symbol, c
             continue;
         foundRisky = foundRisky || item->isRisky;
         // The note below still counts a sensitive trace that the user excluded.
-        if (!ScanFilter::isSkipped(item->url))
+        if (!ScanFilter::isSkipped(exclusions, item->url))
             items.append(std::move(*item));
     }
     if (items.isEmpty())
@@ -112,7 +112,7 @@ QList<ScanGroup> PrivacyScanner::scan(const Progress& progress, std::stop_token 
         // After a stop each source still reports its step but reads nothing.
         if (stop.stop_requested())
             return;
-        if (std::optional<ScanGroup> group = groupFor(title, symbol, targets(), stop))
+        if (std::optional<ScanGroup> group = groupFor(*m_exclusions, title, symbol, targets(), stop))
             groups.append(std::move(*group));
     };
 

@@ -2,13 +2,15 @@
 
 #include "Scanners/ModuleScanner.h"
 
+class Exclusions;
+
 // The scanner of the privacy module: the traces that Safari, Google Chrome, Firefox and the system keep of
 // what the user did (histories, cookies, caches, recent items, shell histories, the persistent pasteboard),
 // one group per source, from a fixed table of places. Sensitive traces start unticked and are risky.
 class PrivacyScanner final : public ModuleScanner
 {
 public:
-    explicit PrivacyScanner(ModuleID module) : m_moduleID(module) {}
+    PrivacyScanner(const Exclusions& exclusions, ModuleID module) : m_exclusions(&exclusions), m_moduleID(module) {}
 
     ModuleID moduleID() const override { return m_moduleID; }
     QString actionTitle() const override;
@@ -18,5 +20,6 @@ public:
     QList<ScanGroup> scan(const Progress& progress, std::stop_token stop) const override;
 
 private:
+    const Exclusions* m_exclusions; // what the scan leaves out
     ModuleID m_moduleID;
 };

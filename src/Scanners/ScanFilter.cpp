@@ -16,9 +16,9 @@ std::atomic<bool> overrideSet{false}; // read for every path: no lock while no t
 
 // A scan offers nothing that the removal engine would refuse: protected locations, and excluded ones or
 // those holding an exclusion.
-bool isProtectedOrExcluded(const QString& path)
+bool isProtectedOrExcluded(const Exclusions& exclusions, const QString& path)
 {
-    return Removal::refusalFor(path).has_value();
+    return Removal::refusalFor(exclusions, path).has_value();
 }
 
 bool isOverridden(const QString& path)
@@ -31,14 +31,14 @@ bool isOverridden(const QString& path)
 
 } // namespace
 
-bool isSkipped(const QString& path)
+bool isSkipped(const Exclusions& exclusions, const QString& path)
 {
-    if (isProtectedOrExcluded(path))
+    if (isProtectedOrExcluded(exclusions, path))
         return true;
     return isOverridden(path);
 }
 
-Prepared::Prepared() : m_exclusions(Exclusions::shared())
+Prepared::Prepared(const Exclusions& exclusions) : m_exclusions(exclusions)
 {
 }
 

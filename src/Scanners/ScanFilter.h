@@ -13,19 +13,20 @@ class Exclusions;
 // removing it would take along). Callable from any thread.
 namespace ScanFilter {
 
-bool isSkipped(const QString& path);
+// `exclusions` is the list the removal engine judges against, so that a scan offers nothing it would refuse.
+bool isSkipped(const Exclusions& exclusions, const QString& path);
 
 // isSkipped() for a scan that judges many paths: the protection rules are made ready once, when it is made
 // (the exclusions are read afresh for each path). The same answer for every path.
 class Prepared final
 {
 public:
-    Prepared();
+    explicit Prepared(const Exclusions& exclusions);
     bool isSkipped(const QString& path) const;
 
 private:
     PathSafety::ProtectedPaths m_protected;
-    const Exclusions& m_exclusions; // the process's list, made on the thread that prepares a scan
+    const Exclusions& m_exclusions;
 };
 
 // Tests make chosen paths skipped as well, until reset with an empty function.

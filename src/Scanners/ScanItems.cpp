@@ -168,10 +168,10 @@ private:
 
 } // namespace
 
-std::optional<ScanItem> measured(const QString& path, Removal::Mode mode, std::stop_token stop,
-                                 std::optional<QString> detail)
+std::optional<ScanItem> measured(const Exclusions& exclusions, const QString& path, Removal::Mode mode,
+                                 std::stop_token stop, std::optional<QString> detail)
 {
-    if (ScanFilter::isSkipped(path))
+    if (ScanFilter::isSkipped(exclusions, path))
         return std::nullopt;
     std::optional<Found> found = foundFor(lookByPath(path), stop);
     if (!found)
@@ -181,11 +181,12 @@ std::optional<ScanItem> measured(const QString& path, Removal::Mode mode, std::s
     return item;
 }
 
-std::vector<std::optional<Found>> measuredSideBySide(const QList<QString>& paths, const std::stop_token& stop,
+std::vector<std::optional<Found>> measuredSideBySide(const Exclusions& exclusions, const QList<QString>& paths,
+                                                     const std::stop_token& stop,
                                                      const std::function<bool(const QString&)>& leaveOut)
 {
     std::vector<std::optional<Found>> found(std::size_t(paths.size()));
-    const ScanFilter::Prepared filter;
+    const ScanFilter::Prepared filter(exclusions);
     CandidateFolders folders;
     // A long list is filtered side by side too, each entry still seeing a stop before it is looked at.
     constexpr qsizetype kOrderedFilterLimit = 1000;

@@ -11,14 +11,16 @@
 #include <stop_token>
 #include <vector>
 
+class Exclusions;
+
 // The steps that the file scanners share for every candidate they found and every group they return.
 namespace ScanItems {
 
 // The selected, not risky item for `path`, named after its last component and sized as a whole tree, or
-// nothing when the path is skipped (ScanFilter), no longer exists, measures 0 bytes, or `stop` came during
-// its measure (a partial size would be wrong). `detail` defaults to the path with the home shown as "~".
-std::optional<ScanItem> measured(const QString& path, Removal::Mode mode, std::stop_token stop,
-                                 std::optional<QString> detail = std::nullopt);
+// nothing when the path is skipped (ScanFilter, against `exclusions`), no longer exists, measures 0 bytes, or `stop`
+// came during its measure (a partial size would be wrong). `detail` defaults to the path with the home shown as "~".
+std::optional<ScanItem> measured(const Exclusions& exclusions, const QString& path, Removal::Mode mode,
+                                 std::stop_token stop, std::optional<QString> detail = std::nullopt);
 
 // What measuring one path found: all that its item will hold but the identifier and the detail text, which
 // itemsFrom() adds once the caller has chosen the paths it keeps and put them in order.
@@ -34,7 +36,8 @@ struct Found {
 // `leaveOut` names); the fresh looks and the measures then run side by side on the platform's walk pool. From
 // 1,000 paths on, the filter runs side by side too (`leaveOut` must then be safe to call from several threads
 // at once).
-std::vector<std::optional<Found>> measuredSideBySide(const QList<QString>& paths, const std::stop_token& stop,
+std::vector<std::optional<Found>> measuredSideBySide(const Exclusions& exclusions, const QList<QString>& paths,
+                                                     const std::stop_token& stop,
                                                      const std::function<bool(const QString&)>& leaveOut = {});
 
 // The items of the results at `order` (indexes into `found`, each present and taken once), in that order,

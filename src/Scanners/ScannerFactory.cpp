@@ -11,40 +11,34 @@
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
 
-std::optional<ScannerPtr> makeScanner(ModuleID module)
+std::optional<ScannerPtr> makeScanner(ModuleID module, const Exclusions& exclusions)
 {
     switch (module) {
     case ModuleID::smartScan:
-        return std::make_shared<const SmartScanScanner>();
+        return std::make_shared<const SmartScanScanner>(exclusions);
     case ModuleID::systemJunk:
-        return std::make_shared<const SystemJunkScanner>(module, true, SystemJunkScanner::standardCacheDenylist());
+        return std::make_shared<const SystemJunkScanner>(exclusions, module, true,
+                                                         SystemJunkScanner::standardCacheDenylist());
     case ModuleID::trashBins:
-        return std::make_shared<const TrashScanner>(module);
+        return std::make_shared<const TrashScanner>(exclusions, module);
     case ModuleID::malware:
-        return std::make_shared<const MalwareScanner>(module);
+        return std::make_shared<const MalwareScanner>(exclusions, module);
     case ModuleID::leftovers:
-        return std::make_shared<const LeftoversScanner>(module);
+        return std::make_shared<const LeftoversScanner>(exclusions, module);
     case ModuleID::mailAttachments:
-        return std::make_shared<const MailAttachmentsScanner>(module);
+        return std::make_shared<const MailAttachmentsScanner>(exclusions, module);
     case ModuleID::privacy:
-        return std::make_shared<const PrivacyScanner>(module);
+        return std::make_shared<const PrivacyScanner>(exclusions, module);
     case ModuleID::largeOldFiles:
-        return std::make_shared<const LargeOldFilesScanner>(module, LargeOldFilesScanner::standardMinimumSize,
+        return std::make_shared<const LargeOldFilesScanner>(exclusions, module,
+                                                            LargeOldFilesScanner::standardMinimumSize,
                                                             LargeOldFilesScanner::standardSkippedDirectories());
     case ModuleID::duplicates:
-        return std::make_shared<const DuplicatesScanner>(module);
-    // Tool modules have screens of their own; their scanner finds nothing.
-    case ModuleID::xcodeJunk:
-    case ModuleID::optimization:
-    case ModuleID::maintenance:
-    case ModuleID::uninstaller:
-    case ModuleID::updater:
-    case ModuleID::snapshots:
-    case ModuleID::shredder:
-    case ModuleID::spaceMap:
-        return std::make_shared<const NullScanner>(module);
+        return std::make_shared<const DuplicatesScanner>(exclusions, module);
+    default:
+        // The tool modules have screens of their own; the registry's empty scanner stands in for theirs.
+        return Modules::emptyScanner(module, exclusions);
     }
-    return std::nullopt;
 }
 
 void registerScannerModules(Modules::Registry& registry)

@@ -4,10 +4,13 @@
 
 #include <optional>
 
-// A new scanner for `module`, with that module's parameters: the tool modules get a NullScanner. Nothing
-// for a cleaning module whose scanner is not available yet: such a module must be shown as not available,
-// never as clean. Each call builds a new scanner; the caller decides whether to keep it.
-std::optional<ScannerPtr> makeScanner(ModuleID module);
+class Exclusions;
+
+// A new scanner for `module`, with that module's parameters, leaving out what `exclusions` covers (the list
+// the removal engine judges against, so that a scan offers nothing a cleaning would refuse). A module without
+// a scanner of its own (the tools) gets a NullScanner. Each call builds a new scanner; the caller decides
+// whether to keep it.
+std::optional<ScannerPtr> makeScanner(ModuleID module, const Exclusions& exclusions);
 
 namespace Modules {
 class Registry;

@@ -6,13 +6,14 @@
 
 using namespace Qt::StringLiterals;
 
-SmartScanScanner::SmartScanScanner()
+SmartScanScanner::SmartScanScanner(const Exclusions& exclusions)
     : m_stages{
-          {std::make_shared<const SystemJunkScanner>(ModuleID::systemJunk, true,
+          {std::make_shared<const SystemJunkScanner>(exclusions, ModuleID::systemJunk, true,
                                                      SystemJunkScanner::standardCacheDenylist()),
            0.6, u"Recherche de fichiers inutiles"_s},
-          {std::make_shared<const TrashScanner>(ModuleID::trashBins), 0.15, u"Inspection des corbeilles"_s},
-          {std::make_shared<const MalwareScanner>(ModuleID::malware), 0.25, u"Vérification des menaces connues"_s},
+          {std::make_shared<const TrashScanner>(exclusions, ModuleID::trashBins), 0.15, u"Inspection des corbeilles"_s},
+          {std::make_shared<const MalwareScanner>(exclusions, ModuleID::malware), 0.25,
+           u"Vérification des menaces connues"_s},
       }
 {
 }

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+class Exclusions;
+
 // The scanner of the smart scan: system junk, the trash bins and known threats, one after the other, as
 // weighted stages of one overall progress. Their groups come back in stage order, exactly as each stage
 // built them; the malware stage's advisories are not gathered.
@@ -17,8 +19,9 @@ public:
         QString label; // shown while the stage reports no label of its own
     };
 
-    // The three stages: system junk (0.6), trash bins (0.15) and known threats (0.25).
-    SmartScanScanner();
+    // The three stages: system junk (0.6), trash bins (0.15) and known threats (0.25), each leaving out what
+    // `exclusions` covers.
+    explicit SmartScanScanner(const Exclusions& exclusions);
     // Other stages, for tests.
     explicit SmartScanScanner(QList<Stage> stages) : m_stages(std::move(stages)) {}
 

@@ -98,8 +98,9 @@ std::optional<QString> temporaryRoot(const QStringList& otherRoots)
     return folder;
 }
 
-std::optional<ScanGroup> collect(QList<Candidate> candidates, ListedPaths& listed, const std::stop_token& stop,
-                                 const QString& title, const QString& symbol, std::optional<QString> note)
+std::optional<ScanGroup> collect(const Exclusions& exclusions, QList<Candidate> candidates, ListedPaths& listed,
+                                 const std::stop_token& stop, const QString& title, const QString& symbol,
+                                 std::optional<QString> note)
 {
     QList<QString> paths;
     QList<std::optional<QString>> details; // left empty when every candidate's detail defaults
@@ -112,8 +113,8 @@ std::optional<ScanGroup> collect(QList<Candidate> candidates, ListedPaths& liste
             details.append(std::move(candidate.detail));
     }
     candidates = {};
-    std::vector<std::optional<ScanItems::Found>> measured =
-        ScanItems::measuredSideBySide(paths, stop, [&listed](const QString& path) { return listed.overlaps(path); });
+    std::vector<std::optional<ScanItems::Found>> measured = ScanItems::measuredSideBySide(
+        exclusions, paths, stop, [&listed](const QString& path) { return listed.overlaps(path); });
     // Listed in the candidates' order, as measuring them one after another would: a candidate inside one
     // listed before it in this category is still left out.
     std::vector<std::pair<qint64, std::size_t>> kept;
@@ -152,8 +153,9 @@ std::optional<ScanGroup> collect(QList<Candidate> candidates, ListedPaths& liste
 
 } // namespace
 
-SystemJunkScanner::SystemJunkScanner(ModuleID module, bool includesProtectedLocations, QSet<QString> cacheDenylist)
-    : m_moduleID(module), m_includesProtectedLocations(includesProtectedLocations),
+SystemJunkScanner::SystemJunkScanner(const Exclusions& exclusions, ModuleID module, bool includesProtectedLocations,
+                                     QSet<QString> cacheDenylist)
+    : m_exclusions(&exclusions), m_moduleID(module), m_includesProtectedLocations(includesProtectedLocations),
       m_cacheDenylist(std::move(cacheDenylist))
 {
 }
@@ -292,8 +294,8 @@ QList<ScanGroup> SystemJunkScanner::scan(const Progress& progress, std::stop_tok
             progress(category.fraction, category.label);
         // After a stop each category still reports its step but reads nothing.
         QList<Candidate> candidates = stop.stop_requested() ? QList<Candidate>() : category.candidates();
-        if (std::optional<ScanGroup> group =
-                collect(std::move(candidates), listed, stop, category.title, category.symbol, category.note))
+        if (std::optional<ScanGroup> group = collect(*m_exclusions, std::move(candidates), listed, stop, category.title,
+                                                     category.symbol, category.note))
             groups.append(std::move(*group));
     }
     if (progress)

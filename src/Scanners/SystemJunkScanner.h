@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QString>
 
+class Exclusions;
+
 // The scanner of the system junk module and the first stage of the smart scan. It offers six fixed
 // categories found in the user's home and temporary folder: application caches, logs and crash reports,
 // developer-tool caches, temporary files, installers and saved application states. Every item is
@@ -19,7 +21,8 @@ public:
         friend bool operator==(const DeveloperCache&, const DeveloperCache&) = default;
     };
 
-    SystemJunkScanner(ModuleID module, bool includesProtectedLocations, QSet<QString> cacheDenylist);
+    SystemJunkScanner(const Exclusions& exclusions, ModuleID module, bool includesProtectedLocations,
+                      QSet<QString> cacheDenylist);
 
     // Names of entries of ~/Library/Caches that belong to the system's own services and are never offered.
     static QSet<QString> standardCacheDenylist();
@@ -38,11 +41,13 @@ public:
 
     friend bool operator==(const SystemJunkScanner& a, const SystemJunkScanner& b)
     {
-        return a.m_moduleID == b.m_moduleID && a.m_includesProtectedLocations == b.m_includesProtectedLocations &&
+        return a.m_exclusions == b.m_exclusions && a.m_moduleID == b.m_moduleID &&
+               a.m_includesProtectedLocations == b.m_includesProtectedLocations &&
                a.m_cacheDenylist == b.m_cacheDenylist;
     }
 
 private:
+    const Exclusions* m_exclusions; // what the scan leaves out
     ModuleID m_moduleID;
     bool m_includesProtectedLocations;
     QSet<QString> m_cacheDenylist;

@@ -33,9 +33,10 @@ ScanItem item(const QString& url, const QString& name, qint64 size, std::optiona
     return result;
 }
 
-std::optional<ScanGroup> group(const QString& title, const QString& symbol, const QString& note, QList<ScanItem> items)
+std::optional<ScanGroup> group(const Exclusions& exclusions, const QString& title, const QString& symbol,
+                               const QString& note, QList<ScanItem> items)
 {
-    items.removeIf([](const ScanItem& item) { return ScanFilter::isSkipped(item.url); });
+    items.removeIf([&exclusions](const ScanItem& item) { return ScanFilter::isSkipped(exclusions, item.url); });
     if (items.isEmpty())
         return std::nullopt;
     std::stable_sort(items.begin(), items.end(), ScanOrder::severityThenName);

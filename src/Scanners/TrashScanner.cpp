@@ -12,13 +12,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QList<ScanItem> trashItems(const QString& trash, const std::stop_token& stop)
+QList<ScanItem> trashItems(const Exclusions& exclusions, const QString& trash, const std::stop_token& stop)
 {
     QList<ScanItem> items;
     for (const QString& child : ModuleScanner::directoryContents(trash)) {
         if (stop.stop_requested())
             break;
-        if (std::optional<ScanItem> item = ScanItems::measured(child, Removal::Mode::deletion(), stop))
+        if (std::optional<ScanItem> item = ScanItems::measured(exclusions, child, Removal::Mode::deletion(), stop))
             items.append(std::move(*item));
     }
     return items;
@@ -56,7 +56,7 @@ QList<ScanGroup> TrashScanner::scan(const Progress& progress, std::stop_token st
     const QString userTrash = QDir::cleanPath(Platform::homeFolder() + u"/.Trash"_s);
     if (std::optional<ScanGroup> group =
             ScanItems::group(u"Corbeille"_s, u"trash"_s, u"Suppression définitive — cette étape n'est pas annulable."_s,
-                             trashItems(userTrash, stop)))
+                             trashItems(*m_exclusions, userTrash, stop)))
         groups.append(std::move(*group));
 
     if (progress)
@@ -73,7 +73,7 @@ QList<ScanGroup> TrashScanner::scan(const Progress& progress, std::stop_token st
             continue;
         if (std::optional<ScanGroup> group = ScanItems::group(u"Corbeille — "_s + volume.section(u'/', -1),
                                                               u"externaldrive.trianglebadge.exclamationmark"_s,
-                                                              std::nullopt, trashItems(trash, stop)))
+                                                              std::nullopt, trashItems(*m_exclusions, trash, stop)))
             groups.append(std::move(*group));
     }
 

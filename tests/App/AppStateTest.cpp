@@ -86,11 +86,12 @@ TEST(AppState, oneViewModelPerModuleMadeOnFirstUse)
 
     // A cleaning module whose scanner is still to come has no model, so it never looks clean.
     Modules::Registry registry = AppTest::standardModules();
-    registry.setScanner(ModuleID::privacy, [](ModuleID module) -> std::optional<ScannerPtr> {
-        if (module == ModuleID::privacy)
-            return std::nullopt;
-        return makeScanner(module);
-    });
+    registry.setScanner(ModuleID::privacy,
+                        [](ModuleID module, const Exclusions& exclusions) -> std::optional<ScannerPtr> {
+                            if (module == ModuleID::privacy)
+                                return std::nullopt;
+                            return makeScanner(module, exclusions);
+                        });
     AppState partial(registry, kit.services.services);
     EXPECT_EQ(partial.model(ModuleID::privacy), nullptr);
     EXPECT_NE(partial.model(ModuleID::systemJunk), nullptr);

@@ -28,6 +28,7 @@ using namespace Qt::StringLiterals;
 
 TEST(HistoryWindow, opensOnceAndStartsEmptyAtEachOpening)
 {
+    QPointer<QWidget> opened; // holds the window while it is open, as the composition root does
     TempTree tree;
     History history(tree.path(u"history.json"_s));
     CleaningSession session;
@@ -39,7 +40,7 @@ TEST(HistoryWindow, opensOnceAndStartsEmptyAtEachOpening)
     TestSupport::RecordingWorkspace workspace;
     WorkInFlight inFlight;
 
-    QPointer<QWidget> window = openHistoryWindow(history, inFlight, workspace);
+    QPointer<QWidget> window = openHistoryWindow(opened, history, inFlight, workspace);
     ASSERT_FALSE(window.isNull());
     EXPECT_EQ(window->windowTitle(), u"Historique de nettoyage"_s);
     EXPECT_EQ(window->size(), QSize(720, 540));
@@ -49,14 +50,14 @@ TEST(HistoryWindow, opensOnceAndStartsEmptyAtEachOpening)
     EXPECT_GE(view->minimumSize().height(), 460);
     view->model().toggle(session.id);
 
-    EXPECT_EQ(openHistoryWindow(history, inFlight, workspace), window.data()); // raised, not made again
+    EXPECT_EQ(openHistoryWindow(opened, history, inFlight, workspace), window.data()); // raised, not made again
     EXPECT_TRUE(view->model().isExpanded(session.id));
 
     window->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
-    EXPECT_EQ(historyWindow(), nullptr);
-    QWidget* reopened = openHistoryWindow(history, inFlight, workspace);
+    EXPECT_EQ(opened.data(), nullptr);
+    QWidget* reopened = openHistoryWindow(opened, history, inFlight, workspace);
     EXPECT_TRUE(reopened->findChild<HistoryView*>()->model().expanded().isEmpty());
     delete reopened;
 }
@@ -79,6 +80,7 @@ TEST(HistoryWindow, theMainWindowsFirstMenuHoldsItsCommand)
 
 TEST(HistoryWindow, ctrlYWorksFromAnyWindowEvenWithTheMainWindowClosed)
 {
+    QPointer<QWidget> opened; // holds the window while it is open, as the composition root does
     AppTest::Kit kit;
     AppState state(kit.registry, kit.services.services);
     TestSupport::RecordingWorkspace workspace;
@@ -89,7 +91,7 @@ TEST(HistoryWindow, ctrlYWorksFromAnyWindowEvenWithTheMainWindowClosed)
     QObject::connect(window.historyAction(), &QAction::triggered, [&] { ++triggered; });
     TempTree tree;
     History history(tree.path(u"history.json"_s));
-    QWidget* other = openHistoryWindow(history, inFlight, workspace, window.historyAction());
+    QWidget* other = openHistoryWindow(opened, history, inFlight, workspace, window.historyAction());
     QApplication::setActiveWindow(other);
     QTest::keyClick(other, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(triggered, 1);
@@ -104,6 +106,7 @@ TEST(HistoryWindow, ctrlYWorksFromAnyWindowEvenWithTheMainWindowClosed)
 // scrolls sideways and no text of a fixed width is cut: titles and counts give way first.
 TEST(HistoryWindow, everyFigureShowsWholeAtTheWindowsOwnSizes)
 {
+    QPointer<QWidget> opened; // holds the window while it is open, as the composition root does
     TempTree tree(u"trash/a.bin 10\nhome/b.bin 300000\n"_s);
     History history(tree.path(u"history.json"_s));
     CleaningSession busy;
@@ -126,7 +129,7 @@ TEST(HistoryWindow, everyFigureShowsWholeAtTheWindowsOwnSizes)
     TestSupport::RecordingWorkspace workspace;
     WorkInFlight inFlight;
 
-    QWidget* window = openHistoryWindow(history, inFlight, workspace);
+    QWidget* window = openHistoryWindow(opened, history, inFlight, workspace);
     auto* view = window->findChild<HistoryView*>();
     ASSERT_NE(view, nullptr);
     QElapsedTimer timer;
@@ -170,17 +173,18 @@ TEST(HistoryWindow, everyFigureShowsWholeAtTheWindowsOwnSizes)
 // Escape and the platform's close shortcut close the window, as the desktop's own windows do.
 TEST(HistoryWindow, closesWithEscapeAndCtrlW)
 {
+    QPointer<QWidget> opened; // holds the window while it is open, as the composition root does
     TempTree tree;
     History history(tree.path(u"history.json"_s));
     TestSupport::RecordingWorkspace workspace;
     WorkInFlight inFlight;
     for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
-        QPointer<QWidget> window = openHistoryWindow(history, inFlight, workspace);
+        QPointer<QWidget> window = openHistoryWindow(opened, history, inFlight, workspace);
         QApplication::setActiveWindow(window);
         QTest::keyClick(window->findChild<HistoryView*>(), key.key(), key.keyboardModifiers());
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(window.isNull()) << key.toCombined();
-        EXPECT_EQ(historyWindow(), nullptr);
+        EXPECT_EQ(opened.data(), nullptr);
         delete window.data();
     }
 }

@@ -87,7 +87,7 @@ TEST(MenuBarPanel, theRowsOpenWindowsStartTheSmartScanAndQuit)
     AppTest::Kit kit;
     auto scanner = std::make_shared<TestSupport::LatchedScanner>(ModuleID::smartScan);
     int scans = 0;
-    kit.registry.setScanner(ModuleID::smartScan, [&](ModuleID) -> std::optional<ScannerPtr> {
+    kit.registry.setScanner(ModuleID::smartScan, [&](ModuleID, const Exclusions&) -> std::optional<ScannerPtr> {
         ++scans;
         return scanner;
     });

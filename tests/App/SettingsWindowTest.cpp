@@ -59,7 +59,7 @@ struct SettingsKit {
     {
         Scheduler::Seams result;
         result.now = [] { return QDateTime(QDate(2026, 12, 10), QTime(8, 30), Qt::UTC); };
-        result.scanners = [this](ModuleID module) -> std::optional<ScannerPtr> {
+        result.scanners = [this](ModuleID module, const Exclusions&) -> std::optional<ScannerPtr> {
             auto made = std::make_shared<TestSupport::LatchedScanner>(module);
             scans.append(made->control());
             return made;
@@ -141,10 +141,11 @@ QMimeData* fileDrag(const QStringList& paths)
 // One window of three tabs at 620 × 460, raised as it stands while open, back on the first tab at each opening.
 TEST(SettingsWindow, opensOneWindowOnTheFirstTabAndRaisesIt)
 {
+    QPointer<QWidget> opened; // holds the window while it is open, as the composition root does
     SettingsKit kit;
-    QPointer<QWidget> window = openSettingsWindow(kit.services);
+    QPointer<QWidget> window = openSettingsWindow(opened, kit.services);
     ASSERT_FALSE(window.isNull());
-    EXPECT_EQ(settingsWindow(), window.data());
+    EXPECT_EQ(opened.data(), window.data());
     EXPECT_EQ(window->size(), QSize(620, 460));
     auto* view = window->findChild<SettingsView*>();
     ASSERT_NE(view, nullptr);
@@ -156,14 +157,14 @@ TEST(SettingsWindow, opensOneWindowOnTheFirstTabAndRaisesIt)
     EXPECT_EQ(window->windowTitle(), u"Général"_s);
 
     view->setCurrentIndex(2);
-    EXPECT_EQ(openSettingsWindow(kit.services), window.data()); // raised, not made again
+    EXPECT_EQ(openSettingsWindow(opened, kit.services), window.data()); // raised, not made again
     EXPECT_EQ(view->currentIndex(), 2);
 
     window->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
-    EXPECT_EQ(settingsWindow(), nullptr);
-    QWidget* reopened = openSettingsWindow(kit.services);
+    EXPECT_EQ(opened.data(), nullptr);
+    QWidget* reopened = openSettingsWindow(opened, kit.services);
     EXPECT_EQ(reopened->findChild<SettingsView*>()->currentIndex(), 0);
     delete reopened;
 }
@@ -171,16 +172,17 @@ TEST(SettingsWindow, opensOneWindowOnTheFirstTabAndRaisesIt)
 // Escape and the platform's close shortcut close the window, whichever page shows.
 TEST(SettingsWindow, closesWithEscapeAndCtrlW)
 {
+    QPointer<QWidget> opened; // holds the window while it is open, as the composition root does
     SettingsKit kit;
     for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
-        QPointer<QWidget> window = openSettingsWindow(kit.services);
+        QPointer<QWidget> window = openSettingsWindow(opened, kit.services);
         auto* view = window->findChild<SettingsView*>();
         view->setCurrentIndex(2);
         QApplication::setActiveWindow(window);
         QTest::keyClick(view->currentWidget(), key.key(), key.keyboardModifiers());
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(window.isNull()) << key.toCombined();
-        EXPECT_EQ(settingsWindow(), nullptr);
+        EXPECT_EQ(opened.data(), nullptr);
         delete window.data();
     }
 }

@@ -3,6 +3,7 @@
 #include "LatchedScanner.h"
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
+#include "TestServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -237,8 +238,9 @@ TEST(ShortcutsExecutable, answersTheActionsOnTheDemonstrationMacWithoutAWindow)
         const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", demoMac());
         const TestSupport::ScopedEnvironment home("HOME", demoMac() + u"/Users/demo"_s);
         const TestSupport::ScopedEnvironment tmp("TMPDIR", demoMac() + u"/private/var/folders/qp/T"_s);
+        const TestSupport::TestServices kit;
         const Shortcuts::NumberAnswer expected =
-            Shortcuts::analyse(ScanCategory::systemJunk, Shortcuts::Services::standard());
+            Shortcuts::analyse(ScanCategory::systemJunk, Shortcuts::Services::standard(kit.exclusions));
         EXPECT_TRUE(expected.dialog.endsWith(u" à examiner dans « Fichiers système »."_s))
             << expected.dialog.toStdString();
         EXPECT_EQ(analyse.out, expected.dialog + u'\n' + QString::number(expected.value, 'f', 1) + u'\n');

@@ -8,6 +8,7 @@
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <atomic>
 #include <chrono>
@@ -88,17 +89,16 @@ protected:
         TestSupport::installStandIns();
         QFile::remove(TestSupport::systemRoot() + u"/private/var/log/launchctl.log"_s);
     }
-    void TearDown() override
-    {
-        Exclusions::shared().persist({});
-        Platform::setUserCanWriteOverride({});
-    }
+    void TearDown() override { Platform::setUserCanWriteOverride({}); }
 
     // Folders whose path contains "locked" cannot be written by the user; the rest can.
     static void lockFoldersNamedLocked()
     {
         Platform::setUserCanWriteOverride([](const QString& folder) { return !folder.contains(u"locked"_s); });
     }
+
+    // The list the removals judge against, this test's own.
+    TestSupport::TestServices kit;
 };
 
 } // namespace
@@ -106,15 +106,15 @@ protected:
 TEST_F(RemovalEngine, anEmptyOrStoppedCallReportsOnlyTheEnd)
 {
     Calls calls;
-    EXPECT_EQ(Removal::remove({}, std::nullopt, recorder(calls)), Removal::Report{});
+    EXPECT_EQ(Removal::remove(kit.exclusions, {}, std::nullopt, recorder(calls)), Removal::Report{});
     EXPECT_EQ(calls, (Calls{{1.0, QString()}}));
 
     const TempTree tree(u"a 10"_s);
     std::stop_source stop;
     stop.request_stop();
     calls.clear();
-    const Removal::Report report =
-        Removal::remove({itemAt(tree.path(u"a"_s), Mode::trash())}, std::nullopt, recorder(calls), stop.get_token());
+    const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(tree.path(u"a"_s), Mode::trash())},
+                                                   std::nullopt, recorder(calls), stop.get_token());
     EXPECT_EQ(report, Removal::Report{});
     EXPECT_EQ(calls, (Calls{{1.0, QString()}}));
     EXPECT_TRUE(exists(tree.path(u"a"_s)));
@@ -134,7 +134,7 @@ TEST_F(RemovalEngine, removesEachItemByItsModeAndReportsWhatItFreed)
         itemAt(tree.path(u"shred-me"_s), Mode::shred(1), 5000), itemAt(tree.path(u"vanished"_s), Mode::trash(), 7),
         itemAt(tree.path(u"dangling"_s), Mode::deletion(), 3)};
     Calls calls;
-    const Removal::Report report = Removal::remove(items, std::nullopt, recorder(calls));
+    const Removal::Report report = Removal::remove(kit.exclusions, items, std::nullopt, recorder(calls));
 
     ASSERT_EQ(report.removed.size(), 4);
     EXPECT_EQ(report.removed[0].origin, tree.path(u"trash-me"_s));
@@ -162,12 +162,13 @@ TEST_F(RemovalEngine, refusesProtectedThenExcludedLocationsWhateverTheMode)
         parent/kept/file 10
         parent/other 10
     )"_s);
-    ASSERT_TRUE(Exclusions::shared().add(tree.path(u"excluded"_s)));
-    ASSERT_TRUE(Exclusions::shared().add(tree.path(u"parent/kept"_s)));
-    ASSERT_TRUE(Exclusions::shared().add(system));
+    ASSERT_TRUE(kit.exclusions.add(tree.path(u"excluded"_s)));
+    ASSERT_TRUE(kit.exclusions.add(tree.path(u"parent/kept"_s)));
+    ASSERT_TRUE(kit.exclusions.add(system));
 
     const Removal::Report report =
-        Removal::remove({itemAt(system, Mode::trash()), itemAt(tree.path(u"excluded"_s), Mode::trash()),
+        Removal::remove(kit.exclusions,
+                        {itemAt(system, Mode::trash()), itemAt(tree.path(u"excluded"_s), Mode::trash()),
                          itemAt(tree.path(u"parent"_s), Mode::trash())},
                         Mode::deletion());
     EXPECT_TRUE(report.removed.isEmpty());
@@ -185,8 +186,8 @@ TEST_F(RemovalEngine, threatsInWritableFoldersAreUnloadedFromTheUserSessionThenT
         agents/com.adware.helper.plist 10
         agents/unlabelled.plist 10
     )"_s);
-    const Removal::Report report =
-        Removal::remove({itemAt(tree.path(u"agents/com.adware.helper.plist"_s), Mode::threat(u"com.adware.helper"_s)),
+    const Removal::Report report = Removal::remove(
+        kit.exclusions, {itemAt(tree.path(u"agents/com.adware.helper.plist"_s), Mode::threat(u"com.adware.helper"_s)),
                          itemAt(tree.path(u"agents/unlabelled.plist"_s), Mode::threat(std::nullopt))});
     ASSERT_EQ(report.removed.size(), 2);
     EXPECT_TRUE(report.removed[0].trashed.has_value());
@@ -205,8 +206,8 @@ TEST_F(RemovalEngine, threatsInLockedFoldersGoThroughOneAdministratorScript)
     const QString odd = tree.path(u"locked/it's \"odd\" $(touch INJECTED) `touch INJECTED2` \\ é\nx.plist"_s);
     const QString evilLabel = u"com.evil'; touch "_s + tree.path(u"PWNED"_s) + u"; echo '"_s;
     const Removal::Report report =
-        Removal::remove({itemAt(tree.path(u"locked/daemon.plist"_s), Mode::threat(evilLabel), 10),
-                         itemAt(odd, Mode::threat(std::nullopt), 20)});
+        Removal::remove(kit.exclusions, {itemAt(tree.path(u"locked/daemon.plist"_s), Mode::threat(evilLabel), 10),
+                                         itemAt(odd, Mode::threat(std::nullopt), 20)});
     ASSERT_EQ(report.removed.size(), 2) << (report.failures.isEmpty() ? "" : report.failures[0].reason.toStdString());
     EXPECT_EQ(report.removed[0].trashed, std::nullopt);
     EXPECT_EQ(report.freedBytes, 30);
@@ -229,7 +230,8 @@ TEST_F(RemovalEngine, aDismissedPromptFailsTheBatchAndLeavesTheOthersAlone)
     )"_s);
     Calls calls;
     const Removal::Report report =
-        Removal::remove({itemAt(tree.path(u"plain.txt"_s), Mode::trash()),
+        Removal::remove(kit.exclusions,
+                        {itemAt(tree.path(u"plain.txt"_s), Mode::trash()),
                          itemAt(tree.path(u"locked/threat.plist"_s), Mode::threat(u"com.x"_s))},
                         std::nullopt, recorder(calls));
     EXPECT_EQ(report.failures, (QList<Removal::Failure>{{tree.path(u"locked/threat.plist"_s), u"Annulé."_s}}));
@@ -255,9 +257,10 @@ TEST_F(RemovalEngine, batchVerdictsFollowWhatIsLeft)
         locked/stays.plist 10
     )"_s);
     // The script's status is that of its last line, so the failing item comes last.
-    const Removal::Report report = Removal::remove({itemAt(tree.path(u"locked/gone.plist"_s), Mode::threat({})),
-                                                    itemAt(tree.path(u"locked/already-gone"_s), Mode::threat({})),
-                                                    itemAt(tree.path(u"locked/stays.plist"_s), Mode::threat({}))});
+    const Removal::Report report =
+        Removal::remove(kit.exclusions, {itemAt(tree.path(u"locked/gone.plist"_s), Mode::threat({})),
+                                         itemAt(tree.path(u"locked/already-gone"_s), Mode::threat({})),
+                                         itemAt(tree.path(u"locked/stays.plist"_s), Mode::threat({}))});
     ASSERT_EQ(report.removed.size(), 2);
     EXPECT_EQ(report.removed[0].origin, tree.path(u"locked/gone.plist"_s));
     EXPECT_EQ(report.removed[1].origin, tree.path(u"locked/already-gone"_s));
@@ -267,7 +270,8 @@ TEST_F(RemovalEngine, batchVerdictsFollowWhatIsLeft)
     script.open(QIODevice::WriteOnly | QIODevice::Truncate);
     script.write("#!/bin/sh\nexit 0\n");
     script.close();
-    const Removal::Report silent = Removal::remove({itemAt(tree.path(u"locked/stays.plist"_s), Mode::threat({}))});
+    const Removal::Report silent =
+        Removal::remove(kit.exclusions, {itemAt(tree.path(u"locked/stays.plist"_s), Mode::threat({}))});
     EXPECT_EQ(silent.failures, (QList<Removal::Failure>{
                                    {tree.path(u"locked/stays.plist"_s), u"Toujours présent après la suppression."_s}}));
 }
@@ -327,7 +331,7 @@ TEST_F(RemovalEngine, aLongBatchGoesInPiecesThatEachFitOneArgument)
     {
         // Dismissed at the first piece: nothing else is tried and every item carries the answer.
         const TestSupport::ScopedEnvironment cancel("QUORVANE_OSASCRIPT_CANCEL", u"1"_s);
-        const Removal::Report report = Removal::remove(items);
+        const Removal::Report report = Removal::remove(kit.exclusions, items);
         EXPECT_TRUE(report.removed.isEmpty());
         ASSERT_EQ(report.failures.size(), kItems);
         for (const Removal::Failure& failure : report.failures)
@@ -339,7 +343,7 @@ TEST_F(RemovalEngine, aLongBatchGoesInPiecesThatEachFitOneArgument)
     }
 
     QFile::remove(sizes);
-    const Removal::Report report = Removal::remove(items);
+    const Removal::Report report = Removal::remove(kit.exclusions, items);
     const QList<qsizetype> pieces = recordedSizes();
     EXPECT_GT(pieces.size(), 2);
     EXPECT_GT(std::accumulate(pieces.begin(), pieces.end(), qsizetype(0)), 128 * 1024);
@@ -374,8 +378,8 @@ TEST_F(RemovalEngine, labelsThatCouldBreakAScriptLineAndUserAgentsStayOutOfTheSc
     QFile agent(agents + u"/com.agent.plist"_s);
     ASSERT_TRUE(agent.open(QIODevice::WriteOnly));
     agent.close();
-    const Removal::Report report =
-        Removal::remove({itemAt(tree.path(u"locked/newline.plist"_s), Mode::threat(u"com.a\ntouch x"_s)),
+    const Removal::Report report = Removal::remove(
+        kit.exclusions, {itemAt(tree.path(u"locked/newline.plist"_s), Mode::threat(u"com.a\ntouch x"_s)),
                          itemAt(agents + u"/com.agent.plist"_s, Mode::threat(u"com.agent"_s))});
     EXPECT_EQ(report.removed.size(), 2);
     EXPECT_EQ(TestSupport::launchctlCalls(),
@@ -387,8 +391,8 @@ TEST_F(RemovalEngine, anOverrideTrashesThreatsWithoutAnyUnloadOrPrompt)
     lockFoldersNamedLocked();
     const TestSupport::ScopedEnvironment cancel("QUORVANE_OSASCRIPT_CANCEL", u"1"_s);
     const TempTree tree(u"locked/threat.plist 10"_s);
-    const Removal::Report report =
-        Removal::remove({itemAt(tree.path(u"locked/threat.plist"_s), Mode::threat(u"com.x"_s))}, Mode::trash());
+    const Removal::Report report = Removal::remove(
+        kit.exclusions, {itemAt(tree.path(u"locked/threat.plist"_s), Mode::threat(u"com.x"_s))}, Mode::trash());
     ASSERT_EQ(report.removed.size(), 1);
     EXPECT_TRUE(report.removed[0].trashed.has_value());
     EXPECT_TRUE(TestSupport::launchctlCalls().isEmpty());
@@ -452,7 +456,7 @@ TEST_F(RemovalEngine, aCacheFolderSwappedForALinkAfterTheScanLeadsNowhereInAnyMo
                 // Between the scan and the cleaning, the listed folder becomes a link to the keychains.
                 ASSERT_TRUE(QDir().rename(cache, cache + u".old"_s));
                 makeLink(u"../Keychains"_s, cache);
-                const Removal::Report report = Removal::remove({itemAt(item, mode.mode)});
+                const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(item, mode.mode)});
 
                 EXPECT_TRUE(report.removed.isEmpty());
                 EXPECT_EQ(report.failures, (QList<Removal::Failure>{{item, Platform::linkOnTheWayText()}}));
@@ -482,7 +486,7 @@ TEST_F(RemovalEngine, theAdministratorScriptChecksTheFolderAsItRemoves)
                   ".old' && ln -s ../Keychains '" + QFile::encodeName(cache) + "'\n");
 
     const QString item = cache + u"/login.keychain-db"_s;
-    const Removal::Report report = Removal::remove({itemAt(item, Mode::threat(u"com.app.agent"_s))});
+    const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(item, Mode::threat(u"com.app.agent"_s))});
     EXPECT_TRUE(report.removed.isEmpty());
     ASSERT_EQ(report.failures.size(), 1);
     EXPECT_EQ(report.failures[0].url, item);
@@ -500,7 +504,7 @@ TEST_F(RemovalEngine, aTrashThatIsALinkReceivesNothing)
     ASSERT_TRUE(QDir().rename(trash, home + u"/.Trash.old"_s) || !exists(trash));
     makeLink(u"Library/Keychains"_s, trash);
     const TempTree tree(u"cache.db 10"_s);
-    const Removal::Report report = Removal::remove({itemAt(tree.path(u"cache.db"_s), Mode::trash())});
+    const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(tree.path(u"cache.db"_s), Mode::trash())});
     EXPECT_EQ(report.failures, (QList<Removal::Failure>{{tree.path(u"cache.db"_s),
                                                          u"La corbeille n'est pas un dossier ordinaire : l'élément "
                                                          u"n'a pas été déplacé."_s}}));
@@ -526,7 +530,7 @@ TEST_F(RemovalEngine, aVolumeEntryLeadingBackToTheStartUpDiskIsJudgedByWhereItLe
 
     for (const ModeCase& mode : everyMode()) {
         SCOPED_TRACE(mode.name);
-        const Removal::Report report = Removal::remove({itemAt(item, mode.mode)});
+        const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(item, mode.mode)});
         EXPECT_EQ(report.failures, (QList<Removal::Failure>{{item, u"Emplacement protégé."_s}}));
         EXPECT_EQ(TestSupport::contentOf(keychains + u"/login.keychain-db"_s), "secret");
     }
@@ -545,7 +549,7 @@ TEST_F(RemovalEngine, aLinkAboveTheHomeFolderIsTheSystemsOwn)
         SCOPED_TRACE(mode.name);
         const QString item = tree.path(u"linked/home/Library/Caches/com.app/cache.db"_s);
         writeFile(item, "cache");
-        const Removal::Report report = Removal::remove({itemAt(item, mode.mode, 5)});
+        const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(item, mode.mode, 5)});
         EXPECT_TRUE(report.failures.isEmpty()) << report.failures.value(0).reason.toStdString();
         EXPECT_EQ(report.freedBytes, 5);
         EXPECT_FALSE(exists(item));
@@ -599,7 +603,7 @@ TEST_F(RemovalEngine, ancestorsSwappedForLinksDuringTheRunNeverLeadOutsideTheSel
                 std::this_thread::sleep_for(std::chrono::microseconds(local() % 100));
             }
         });
-        const Removal::Report report = Removal::remove(items);
+        const Removal::Report report = Removal::remove(kit.exclusions, items);
         done.store(true);
         swapper.join();
 
@@ -689,7 +693,7 @@ TEST_F(RemovalEngine, hostileNamesReachTheAdministratorScriptAsData)
     writeFile(folder + u"/-inner"_s, "threat");
     items.append(itemAt(folder + u"/-inner"_s, Mode::threat(u"com.hostile"_s), 1));
 
-    const Removal::Report report = Removal::remove(items);
+    const Removal::Report report = Removal::remove(kit.exclusions, items);
     EXPECT_TRUE(report.failures.isEmpty()) << report.failures.value(0).reason.toStdString();
     EXPECT_EQ(report.removed.size(), items.size());
     for (const ScanItem& item : items)
@@ -727,7 +731,7 @@ TEST_F(RemovalEngine, aPathThatDoesNotNameItsEntryFaithfullyFailsInEveryMode)
         QList<ScanItem> items;
         for (const QString& path : paths)
             items.append(itemAt(path, mode.mode));
-        const Removal::Report report = Removal::remove(items);
+        const Removal::Report report = Removal::remove(kit.exclusions, items);
         EXPECT_TRUE(report.removed.isEmpty());
         ASSERT_EQ(report.failures.size(), 3);
         for (qsizetype i = 0; i < 3; ++i)

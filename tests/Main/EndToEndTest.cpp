@@ -665,7 +665,7 @@ TEST(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
     const CleaningSession first = History::shared().sessions().first();
     ASSERT_TRUE(first.snapshotStamp.has_value());
     window.historyAction()->trigger();
-    auto* view = historyWindow()->findChild<HistoryView*>();
+    auto* view = app.historyWindow()->findChild<HistoryView*>();
     ASSERT_NE(view, nullptr);
     SessionCard* card = view->card(first.id);
     ASSERT_NE(card, nullptr);
@@ -723,7 +723,7 @@ TEST(EndToEnd, theDemonstrationJournalShowsItsStatesAndComesBackFromItsSnapshot)
     installApplicationLook();
     CompositionRoot app;
     app.window().historyAction()->trigger();
-    auto* view = historyWindow()->findChild<HistoryView*>();
+    auto* view = app.historyWindow()->findChild<HistoryView*>();
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->cards().size(), 3);
 
@@ -1114,7 +1114,7 @@ TEST(EndToEnd, ctrlCommaOpensOneSettingsWindowAndRaisesItAgain)
     };
 
     QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
-    QPointer<QWidget> settings = settingsWindow();
+    QPointer<QWidget> settings = app.settingsWindow();
     ASSERT_FALSE(settings.isNull());
     EXPECT_TRUE(settings->isVisible());
     EXPECT_EQ(settings->size(), QSize(620, 460));
@@ -1125,7 +1125,7 @@ TEST(EndToEnd, ctrlCommaOpensOneSettingsWindowAndRaisesItAgain)
     ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
     QTest::keyClick(settings, Qt::Key_Comma, Qt::ControlModifier);
     app.openWindow(u"settings"_s);
-    EXPECT_EQ(settingsWindow(), settings.data());
+    EXPECT_EQ(app.settingsWindow(), settings.data());
     EXPECT_EQ(view->currentIndex(), 1);
     EXPECT_EQ(openSettings(), 1);
 
@@ -1148,8 +1148,8 @@ TEST(EndToEnd, ctrlCommaOpensOneSettingsWindowAndRaisesItAgain)
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
-    ASSERT_NE(settingsWindow(), nullptr);
-    EXPECT_EQ(settingsWindow()->findChild<SettingsView*>()->currentIndex(), 0);
+    ASSERT_NE(app.settingsWindow(), nullptr);
+    EXPECT_EQ(app.settingsWindow()->findChild<SettingsView*>()->currentIndex(), 0);
     EXPECT_EQ(openSettings(), 1);
 }
 
@@ -1340,7 +1340,7 @@ TEST(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     EXPECT_EQ(journal.readAll().count("\"uninstaller\""), 1);
 
     window.historyAction()->trigger();
-    auto* history = historyWindow()->findChild<HistoryView*>();
+    auto* history = app.historyWindow()->findChild<HistoryView*>();
     ASSERT_NE(history, nullptr);
     SessionCard* card = history->card(session.id);
     ASSERT_NE(card, nullptr);
@@ -1523,7 +1523,7 @@ TEST(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac)
     const CleaningSession session = History::shared().sessions().first();
     EXPECT_EQ(session.moduleID, u"optimization"_s);
     app.window().historyAction()->trigger();
-    auto* history = historyWindow()->findChild<HistoryView*>();
+    auto* history = app.historyWindow()->findChild<HistoryView*>();
     ASSERT_NE(history, nullptr);
     ASSERT_NE(history->card(session.id), nullptr);
     history->card(session.id)->restoreButton()->click();
@@ -1638,13 +1638,13 @@ TEST(EndToEnd, theMenuBarPanelOpensTheRunsWindowsAndItsIconFollowsThePreference)
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(app.scheduler().isStarted());
 
-    EXPECT_EQ(historyWindow(), nullptr);
+    EXPECT_EQ(app.historyWindow(), nullptr);
     rows[2]->click(); // "Historique de nettoyage"
-    const QPointer<QWidget> history = historyWindow();
+    const QPointer<QWidget> history = app.historyWindow();
     ASSERT_FALSE(history.isNull());
     EXPECT_TRUE(history->isVisible());
     rows[2]->click();
-    EXPECT_EQ(historyWindow(), history.data());
+    EXPECT_EQ(app.historyWindow(), history.data());
 
     QSignalSpy quits(window.quitAction(), &QAction::triggered);
     rows[3]->click(); // "Quitter Quorvane Pro"
@@ -1705,10 +1705,10 @@ TEST(EndToEnd, everyScreenSharesOneHeaderPlaceAndOneScrollBar)
     }
 
     window.historyAction()->trigger();
-    ASSERT_NE(historyWindow(), nullptr);
-    EXPECT_EQ(classicBars(historyWindow()), QStringList());
+    ASSERT_NE(app.historyWindow(), nullptr);
+    EXPECT_EQ(classicBars(app.historyWindow()), QStringList());
     window.settingsAction()->trigger();
-    QWidget* settings = settingsWindow();
+    QWidget* settings = app.settingsWindow();
     ASSERT_NE(settings, nullptr);
     auto* tabs = settings->findChild<SettingsView*>();
     ASSERT_NE(tabs, nullptr);

@@ -228,7 +228,8 @@ protected:
         age(u"a/photo.jpg"_s, 10);
         age(u"b/photo.jpg"_s, 500); // the oldest photo
         model = std::make_unique<ScanViewModel>(
-            std::make_shared<DuplicatesScanner>(ModuleID::duplicates, QStringList{tree.root()}), kit.services, &ask);
+            std::make_shared<DuplicatesScanner>(kit.exclusions, ModuleID::duplicates, QStringList{tree.root()}),
+            kit.services, &ask);
         model->scan();
         ASSERT_TRUE(waitFor([&] { return model->phase() == Phase::results; }));
         ASSERT_EQ(model->groups().size(), 2);
@@ -315,8 +316,9 @@ TEST_F(DuplicatesCleaningTest, aLateYesDoesNotCleanASelectionMadeSince)
         void ask(const Question&, Answer given) override { answer = std::move(given); }
         Answer answer;
     } held;
-    ScanViewModel asking(std::make_shared<DuplicatesScanner>(ModuleID::duplicates, QStringList{tree.root()}),
-                         kit.services, &held);
+    ScanViewModel asking(
+        std::make_shared<DuplicatesScanner>(kit.exclusions, ModuleID::duplicates, QStringList{tree.root()}),
+        kit.services, &held);
     asking.scan();
     ASSERT_TRUE(waitFor([&] { return asking.phase() == Phase::results; }));
     const ScanGroup photo = asking.groups()[1];
@@ -335,8 +337,9 @@ TEST_F(DuplicatesCleaningTest, aLateYesDoesNotCleanASelectionMadeSince)
 // With nobody to ask, the answer is the default one: nothing is removed.
 TEST_F(DuplicatesCleaningTest, withNobodyToAskEveryCopyStays)
 {
-    ScanViewModel alone(std::make_shared<DuplicatesScanner>(ModuleID::duplicates, QStringList{tree.root()}),
-                        kit.services);
+    ScanViewModel alone(
+        std::make_shared<DuplicatesScanner>(kit.exclusions, ModuleID::duplicates, QStringList{tree.root()}),
+        kit.services);
     alone.scan();
     ASSERT_TRUE(waitFor([&] { return alone.phase() == Phase::results; }));
     for (const ScanGroup& group : alone.groups()) {

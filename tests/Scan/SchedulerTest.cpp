@@ -58,7 +58,7 @@ protected:
         Scheduler::Seams seams;
         seams.now = [this] { return now; };
         seams.period = period;
-        seams.scanners = [this](ModuleID module) -> std::optional<ScannerPtr> {
+        seams.scanners = [this](ModuleID module, const Exclusions&) -> std::optional<ScannerPtr> {
             ++scans;
             if (!available)
                 return std::nullopt;

@@ -1,8 +1,8 @@
 #include "Scanners/MalwareScanner.h"
 
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,8 +44,6 @@ QList<int> weightsOf(const QList<MalwareScanner::Signal>& found)
 class BrowserExtensionsTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QString support(const QString& relative) const
     {
         return tree.path(u"home/Library/Application Support/"_s + relative);
@@ -65,6 +63,8 @@ protected:
 
     TempTree tree{u"\"home/Library/Application Support/\"\nroot/\n"_s};
     EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}, {"QUORVANE_ROOT", tree.path(u"root"_s)}};
+    // The list the scans leave out, this test's own.
+    TestSupport::TestServices kit;
 };
 
 } // namespace
@@ -207,7 +207,7 @@ TEST_F(BrowserExtensionsTest, listsRiskyExtensionsOfEveryProfileAndDropsTheRest)
     extension(u"Google/Chrome/System Profile"_s, u"x"_s, u"1"_s, {});
     writeFile(support(u"Google/Chrome/Guest/Extensions"_s), "not a folder");
 
-    const std::optional<ScanGroup> group = MalwareScanner::scanExtensions();
+    const std::optional<ScanGroup> group = MalwareScanner::scanExtensions(kit.exclusions);
     ASSERT_TRUE(group);
     EXPECT_EQ(group->title, u"Extensions de navigateur"_s);
     EXPECT_EQ(group->symbol, u"puzzlepiece.extension"_s);
@@ -235,11 +235,12 @@ TEST_F(BrowserExtensionsTest, listsRiskyExtensionsOfEveryProfileAndDropsTheRest)
     EXPECT_GT(dropped.size, 0);
     EXPECT_EQ(group->items[2].threat->severity, ThreatSeverity::suspicious);
 
-    ScanFilter::setOverrideForTests([](const QString& path) { return path.endsWith(u"/broad"_s); });
-    EXPECT_EQ(namesOf(*MalwareScanner::scanExtensions()), (QStringList{u"Dropped Private"_s, u"storePrivate"_s}));
+    ASSERT_TRUE(kit.exclusions.add(broad.url));
+    EXPECT_EQ(namesOf(*MalwareScanner::scanExtensions(kit.exclusions)),
+              (QStringList{u"Dropped Private"_s, u"storePrivate"_s}));
     std::stop_source stop;
     stop.request_stop();
-    EXPECT_EQ(MalwareScanner::scanExtensions(stop.get_token()), std::nullopt);
+    EXPECT_EQ(MalwareScanner::scanExtensions(kit.exclusions, stop.get_token()), std::nullopt);
 }
 
 // Figures no integer holds, fractions and figures past the codes are no location (and, under the

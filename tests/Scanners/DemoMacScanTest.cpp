@@ -6,6 +6,7 @@
 #include "Scanners/PrivacyScanner.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
+#include "TestServices.h"
 
 #include "Platform/SystemRoot.h"
 #include "Sandbox.h"
@@ -22,11 +23,13 @@ TEST(DemoMac, givesTheSystemJunkAndTrashScannersSomethingToFind)
 {
     const QString demo = TestSupport::temporary() + u"/demo-mac-scan"_s;
     TestSupport::layOutDemoMac(demo);
+    const TestSupport::TestServices kit;
     const EnvironmentOverride environment{
         {"QUORVANE_ROOT", demo}, {"HOME", demo + u"/Users/demo"_s}, {"TMPDIR", demo + u"/private/var/folders/qp/T"_s}};
 
     const QList<ScanGroup> junk =
-        SystemJunkScanner(ModuleID::systemJunk, true, SystemJunkScanner::standardCacheDenylist()).scan({}, {});
+        SystemJunkScanner(kit.exclusions, ModuleID::systemJunk, true, SystemJunkScanner::standardCacheDenylist())
+            .scan({}, {});
     ASSERT_EQ(titlesOf(junk), (QStringList{u"Caches d'applications"_s, u"Journaux et rapports d'incident"_s,
                                            u"Outils de développement"_s, u"Fichiers temporaires"_s,
                                            u"Programmes d'installation"_s, u"États d'application enregistrés"_s}));
@@ -36,13 +39,13 @@ TEST(DemoMac, givesTheSystemJunkAndTrashScannersSomethingToFind)
                                              u".thumbnail-index"_s}));
     EXPECT_EQ(namesOf(junk[4]), (QStringList{u"Ondine-5.0.4.dmg"_s, u"CarnetInstaller.pkg"_s, u"091-12345"_s}));
 
-    const QList<ScanGroup> trash = TrashScanner(ModuleID::trashBins).scan({}, {});
+    const QList<ScanGroup> trash = TrashScanner(kit.exclusions, ModuleID::trashBins).scan({}, {});
     ASSERT_EQ(titlesOf(trash), (QStringList{u"Corbeille"_s, u"Corbeille — Sauvegarde"_s}));
     EXPECT_EQ(namesOf(trash[0]), (QStringList{u"Vieux projet"_s, u"Facture ancienne.pdf"_s, u".DS_Store"_s}));
 
     // The data of Scribe and Ardoise, gone, and of Retouche, whose publisher Lumen Labs is still installed. The
     // running application stands for Quorvane Pro installed, so the earlier product's settings are its publisher's.
-    const QList<ScanGroup> leftovers = LeftoversScanner(ModuleID::leftovers).scan({}, {});
+    const QList<ScanGroup> leftovers = LeftoversScanner(kit.exclusions, ModuleID::leftovers).scan({}, {});
     ASSERT_EQ(titlesOf(leftovers), (QStringList{u"Apps disparues"_s, u"Éditeur encore installé"_s}));
     QStringList vanished = namesOf(leftovers[0]);
     EXPECT_EQ(vanished.mid(0, 3),
@@ -66,11 +69,12 @@ TEST(DemoMac, givesThePersonalFileScannersSomethingToFind)
 {
     const QString demo = TestSupport::temporary() + u"/demo-mac-personal"_s;
     TestSupport::layOutDemoMac(demo);
+    const TestSupport::TestServices kit;
     const QString home = demo + u"/Users/demo"_s;
     const EnvironmentOverride environment{
         {"QUORVANE_ROOT", demo}, {"HOME", home}, {"TMPDIR", demo + u"/private/var/folders/qp/T"_s}};
 
-    const QList<ScanGroup> mail = MailAttachmentsScanner(ModuleID::mailAttachments).scan({}, {});
+    const QList<ScanGroup> mail = MailAttachmentsScanner(kit.exclusions, ModuleID::mailAttachments).scan({}, {});
     ASSERT_EQ(mail.size(), 1);
     QStringList mailRows;
     for (const ScanItem& item : mail[0].items)
@@ -80,14 +84,14 @@ TEST(DemoMac, givesThePersonalFileScannersSomethingToFind)
                            u"Attachments · Clients"_s, u"plan d'accès.png · Ouvert depuis Mail"_s,
                            u"Attachments · ~/Library/Mail/V10/MailData/Attachments"_s}));
 
-    const QList<ScanGroup> duplicates = DuplicatesScanner(ModuleID::duplicates).scan({}, {});
+    const QList<ScanGroup> duplicates = DuplicatesScanner(kit.exclusions, ModuleID::duplicates).scan({}, {});
     ASSERT_EQ(titlesOf(duplicates), QStringList{u"Rapport annuel 2023.pdf"_s});
     EXPECT_EQ(duplicates[0].items.size(), 3);
     EXPECT_EQ(duplicates[0].items[0].url, home + u"/Documents/Rapport annuel 2023.pdf"_s);
     EXPECT_EQ(duplicates[0].items[2].url, home + u"/Desktop/Rapport annuel 2023 copie.pdf"_s);
 
     const QList<ScanGroup> large =
-        LargeOldFilesScanner(ModuleID::largeOldFiles, LargeOldFilesScanner::standardMinimumSize,
+        LargeOldFilesScanner(kit.exclusions, ModuleID::largeOldFiles, LargeOldFilesScanner::standardMinimumSize,
                              LargeOldFilesScanner::standardSkippedDirectories())
             .scan({}, {});
     ASSERT_EQ(titlesOf(large), (QStringList{u"Vidéos"_s, u"Archives"_s, u"Images disque"_s, u"Audio"_s, u"Documents"_s,
@@ -98,7 +102,7 @@ TEST(DemoMac, givesThePersonalFileScannersSomethingToFind)
     EXPECT_EQ(largeNames, (QStringList{u"Tournage brut.mov"_s, u"Sauvegarde photos 2022.zip"_s, u"Debian 12.iso"_s,
                                        u"Concert.wav"_s, u"Catalogue.psd"_s, u"export.sqlite"_s}));
 
-    const QList<ScanGroup> privacy = PrivacyScanner(ModuleID::privacy).scan({}, {});
+    const QList<ScanGroup> privacy = PrivacyScanner(kit.exclusions, ModuleID::privacy).scan({}, {});
     ASSERT_EQ(titlesOf(privacy), (QStringList{u"Safari"_s, u"Google Chrome"_s, u"Firefox"_s, u"Traces système"_s}));
     EXPECT_EQ(namesOf(privacy[2]),
               (QStringList{u"Historique — x7k2p9qa.default-release"_s, u"Cookies — x7k2p9qa.default-release"_s}));

@@ -3,8 +3,8 @@
 #include "Core/FileUtils.h"
 #include "Platform/FileReading.h"
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -140,7 +140,6 @@ protected:
     void TearDown() override
     {
         ::unlink(tree.rawPath("home/Music/caf\xe9.flac").constData()); // a name the folder's removal cannot spell
-        ScanFilter::setOverrideForTests({});
         Platform::CheckedReader::setFaultForTests({});
     }
 
@@ -148,13 +147,15 @@ protected:
 
     QList<ScanGroup> scan(const Progress& progress = {}, std::stop_token stop = {}, bool parallel = true) const
     {
-        DuplicatesScanner scanner(ModuleID::duplicates);
+        DuplicatesScanner scanner(kit.exclusions, ModuleID::duplicates);
         scanner.setReadsInParallel(parallel);
         return scanner.scan(progress, stop);
     }
 
     TempTree tree{u"home/Pictures/\n"_s};
     EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}};
+    // The list the scans leave out, this test's own.
+    TestSupport::TestServices kit;
 };
 
 } // namespace
@@ -222,7 +223,7 @@ TEST_F(DuplicatesScannerTest, keepsTheTwoHundredFiftyLargestWastesInTheirOrder)
         sets.append({{name + u"/a"_s, size, std::nullopt, 1, quint64(2 * i)},
                      {name + u"/b"_s, size, std::nullopt, 1, quint64(2 * i + 1)}});
     }
-    const QList<ScanGroup> groups = DuplicatesScanner::shaped(sets);
+    const QList<ScanGroup> groups = DuplicatesScanner::shaped(kit.exclusions, sets);
     ASSERT_EQ(groups.size(), 250);
     EXPECT_EQ(groups.first().items[0].url, tree.path(u"set299/a"_s));
     EXPECT_EQ(groups.last().items[0].url, tree.path(u"set50/a"_s));
@@ -243,8 +244,12 @@ TEST_F(DuplicatesScannerTest, anExclusionAddedAfterTheWalkStillTakesEffect)
 {
     bool walked = false;
     const QString excluded = home(u"Desktop/un-mio.bin"_s);
-    ScanFilter::setOverrideForTests([&](const QString& path) { return walked && path == excluded; });
-    const QList<ScanGroup> groups = scan([&](double fraction, const QString&) { walked = walked || fraction >= 0.55; });
+    const QList<ScanGroup> groups = scan([&](double fraction, const QString&) {
+        if (!walked && fraction >= 0.55) {
+            walked = true;
+            EXPECT_TRUE(kit.exclusions.add(excluded));
+        }
+    });
     const ScanGroup* group = groupTitled(groups, u"un-mio.bin"_s);
     ASSERT_NE(group, nullptr);
     // The title and note still count both copies.
@@ -252,7 +257,6 @@ TEST_F(DuplicatesScannerTest, anExclusionAddedAfterTheWalkStillTakesEffect)
     EXPECT_TRUE(group->note->startsWith(u"2 exemplaires de "_s));
 
     // Excluded before the walk, a copy is no candidate at all.
-    walked = true;
     const QList<ScanGroup> again = scan();
     EXPECT_EQ(groupTitled(again, u"un-mio.bin"_s), nullptr);
 }
@@ -397,7 +401,7 @@ TEST_F(DuplicatesScannerTest, readingSeveralFilesAtOnceGivesWhatReadingOneAtATim
                      QFile::encodeName(generated.path(u"r2/z-last.bin"_s)).constData()),
               0);
     const QStringList roots{generated.path(u"r0"_s), generated.path(u"r1"_s), generated.path(u"r2"_s)};
-    DuplicatesScanner scanner(ModuleID::duplicates, roots);
+    DuplicatesScanner scanner(kit.exclusions, ModuleID::duplicates, roots);
     scanner.setReadsInParallel(false);
     const QStringList oneAtATime = shown(scanner.scan({}, {}));
     scanner.setReadsInParallel(true);

@@ -5,6 +5,7 @@
 #include "ScannerTestSupport.h"
 #include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <QFile>
 
@@ -56,13 +57,15 @@ protected:
 
     QList<ScanGroup> scan(qint64 minimum = kMinimum, const Progress& progress = {}, std::stop_token stop = {}) const
     {
-        const LargeOldFilesScanner scanner(ModuleID::largeOldFiles, minimum,
+        const LargeOldFilesScanner scanner(kit.exclusions, ModuleID::largeOldFiles, minimum,
                                            LargeOldFilesScanner::standardSkippedDirectories());
         return scanner.scan(progress, stop);
     }
 
     TempTree tree{kHome};
     EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}};
+    // The list the scans leave out, this test's own.
+    TestSupport::TestServices kit;
 };
 
 } // namespace
@@ -131,9 +134,11 @@ TEST_F(LargeOldFilesScannerTest, reportsProgressEveryFourHundredEntriesAndSeesEx
     ProgressLog log;
     bool walked = false;
     const QString excluded = home(u"Downloads/README"_s);
-    ScanFilter::setOverrideForTests([&](const QString& path) { return walked && path == excluded; });
     const QList<ScanGroup> groups = scan(kMinimum, [&](double fraction, const QString& label) {
-        walked = walked || fraction == 1.0;
+        if (!walked && fraction == 1.0) {
+            walked = true;
+            EXPECT_TRUE(kit.exclusions.add(excluded));
+        }
         log.callback()(fraction, label);
     });
     // 428 visible entries (Many and its 400 files among them): one report at the 400th, then the end.
@@ -159,7 +164,8 @@ TEST_F(LargeOldFilesScannerTest, aStopKeepsWhatWasFoundAndSaysWhenNothingIsLarge
     EXPECT_EQ(log.steps(), QStringList{u"1 "_s});
 
     ScanFilter::setOverrideForTests({});
-    const LargeOldFilesScanner scanner(ModuleID::largeOldFiles, LargeOldFilesScanner::standardMinimumSize,
+    const LargeOldFilesScanner scanner(kit.exclusions, ModuleID::largeOldFiles,
+                                       LargeOldFilesScanner::standardMinimumSize,
                                        LargeOldFilesScanner::standardSkippedDirectories());
     EXPECT_TRUE(scanner.scan({}, {}).isEmpty());
     EXPECT_EQ(scanner.actionTitle(), u"Mettre à la corbeille"_s);
@@ -186,7 +192,7 @@ TEST(LargeOldFilesKind, followsTheLastExtensionInAnyCase)
 namespace {
 
 // The scan as it was made one entry after another on one thread: each group's paths in the order it listed them.
-QList<QStringList> serialScan(const QString& home, qint64 minimum)
+QList<QStringList> serialScan(const Exclusions& exclusions, const QString& home, qint64 minimum)
 {
     const QSet<QString> skipped = LargeOldFilesScanner::standardSkippedDirectories();
     std::array<QList<std::pair<qint64, QString>>, 6> found;
@@ -196,7 +202,7 @@ QList<QStringList> serialScan(const QString& home, qint64 minimum)
         if (entry.isDirectory())
             return skipped.contains(entry.name) || Platform::isPackage(entry.path) ? Platform::WalkStep::SkipDescendants
                                                                                    : Platform::WalkStep::Continue;
-        if (entry.isRegular() && entry.allocatedSize >= minimum && !ScanFilter::isSkipped(entry.path)) {
+        if (entry.isRegular() && entry.allocatedSize >= minimum && !ScanFilter::isSkipped(exclusions, entry.path)) {
             const qsizetype dot = entry.name.lastIndexOf(u'.');
             const QString extension = dot > 0 ? entry.name.mid(dot + 1) : QString();
             found[std::size_t(LargeOldFilesScanner::kind(extension))].append({entry.allocatedSize, entry.path});
@@ -221,6 +227,7 @@ QList<QStringList> serialScan(const QString& home, qint64 minimum)
 // order: files of one size keep the walk's order in their group.
 TEST(LargeOldFilesWalk, listsWhatTheSerialWalkListsInTheSameOrder)
 {
+    const TestSupport::TestServices kit;
     const struct {
         const char* title;
         QString tree;
@@ -264,9 +271,9 @@ TEST(LargeOldFilesWalk, listsWhatTheSerialWalkListsInTheSameOrder)
         SCOPED_TRACE(c.title);
         const TempTree tree(c.tree);
         const EnvironmentOverride environment{{"HOME", tree.root()}};
-        const QList<QStringList> expected = serialScan(tree.root(), kMinimum);
+        const QList<QStringList> expected = serialScan(kit.exclusions, tree.root(), kMinimum);
         ASSERT_FALSE(expected.isEmpty());
-        const LargeOldFilesScanner scanner(ModuleID::largeOldFiles, kMinimum,
+        const LargeOldFilesScanner scanner(kit.exclusions, ModuleID::largeOldFiles, kMinimum,
                                            LargeOldFilesScanner::standardSkippedDirectories());
         QList<QStringList> listed;
         for (const ScanGroup& group : scanner.scan({}, {})) {

@@ -3,9 +3,7 @@
 #include "MacFixtures.h"
 #include "Platform/MainBundle.h"
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
-
-#include <atomic>
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +15,11 @@ namespace {
 class LeftoversScannerTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QString library(const QString& relative) const { return mac.path(u"home/Library/"_s + relative); }
 
     LittleMac mac;
+    // The list the scans leave out, this test's own.
+    TestSupport::TestServices kit;
 };
 
 const QString kTitleVanished = u"Apps disparues"_s;
@@ -93,7 +91,7 @@ TEST_F(LeftoversScannerTest, offersWhatRemovedApplicationsLeftInTwoGroups)
     )"_s);
 
     ProgressLog log;
-    const QList<ScanGroup> groups = LeftoversScanner(ModuleID::leftovers).scan(log.callback(), {});
+    const QList<ScanGroup> groups = LeftoversScanner(kit.exclusions, ModuleID::leftovers).scan(log.callback(), {});
     ASSERT_EQ(titlesOf(groups), (QStringList{kTitleVanished, kTitlePublisher}));
 
     // Whole names: a three-part folder is an identifier of its own, as is a helper of an installed app.
@@ -143,7 +141,7 @@ TEST_F(LeftoversScannerTest, aTreeTooLargeToMeasureInTimeIsListedWithItsLowerBou
 {
     mac.tree.add(u"\"home/Library/Application Support/com.gone.big/x\" 4096\n"
                  u"\"home/Library/Application Support/com.gone.slow/x\" 4096\n"_s);
-    const LeftoversScanner scanner(ModuleID::leftovers, [](const QString& path, double timeout) {
+    const LeftoversScanner scanner(kit.exclusions, ModuleID::leftovers, [](const QString& path, double timeout) {
         EXPECT_EQ(timeout, 1.5);
         if (path.endsWith(u"com.gone.big"_s))
             return FileUtils::SizeResult{123456, true};
@@ -161,15 +159,15 @@ TEST_F(LeftoversScannerTest, exclusionsAreHonouredDuringAndAfterTheScan)
     mac.tree.add(u"\"home/Library/Application Support/com.gone.kept/x\" 4096\n"
                  u"\"home/Library/Application Support/com.gone.excluded/x\" 4096\n"
                  u"\"home/Library/Application Support/com.gone.later/x\" 4096\n"_s);
-    std::atomic<bool> late = false;
-    ScanFilter::setOverrideForTests([&](const QString& path) {
-        return path.endsWith(u"com.gone.excluded"_s) || (late && path.endsWith(u"com.gone.later"_s));
-    });
-    const QList<ScanGroup> groups = LeftoversScanner(ModuleID::leftovers)
+    ASSERT_TRUE(kit.exclusions.add(library(u"Application Support/com.gone.excluded"_s)));
+    const QString later = library(u"Application Support/com.gone.later"_s);
+    const QList<ScanGroup> groups = LeftoversScanner(kit.exclusions, ModuleID::leftovers)
                                         .scan(
                                             [&](double, const QString& label) {
-                                                if (label == u"Logs"_s)
-                                                    late = true; // the user excludes a folder while the scan runs
+                                                // The user excludes a folder while the scan runs.
+                                                if (label == u"Logs"_s && !kit.exclusions.isExcluded(later)) {
+                                                    EXPECT_TRUE(kit.exclusions.add(later));
+                                                }
                                             },
                                             {});
     ASSERT_EQ(groups.size(), 1);
@@ -188,7 +186,7 @@ TEST_F(LeftoversScannerTest, stoppingDuringTheCachesReturnsWhatWasFoundSoFar)
     std::stop_source stop;
     ProgressLog log;
     const Progress record = log.callback();
-    const QList<ScanGroup> groups = LeftoversScanner(ModuleID::leftovers)
+    const QList<ScanGroup> groups = LeftoversScanner(kit.exclusions, ModuleID::leftovers)
                                         .scan(
                                             [&](double fraction, const QString& label) {
                                                 record(fraction, label);
@@ -206,7 +204,7 @@ TEST_F(LeftoversScannerTest, nothingLeftBehindGivesNoGroups)
 {
     TestSupport::writeAppBundle(mac.path(u"root/Applications/Editor.app"_s), u"com.example.editor"_s);
     mac.tree.add(u"home/Library/Caches/com.example.editor/x 4096\n"_s);
-    const LeftoversScanner scanner(ModuleID::leftovers);
+    const LeftoversScanner scanner(kit.exclusions, ModuleID::leftovers);
     EXPECT_TRUE(scanner.scan({}, {}).isEmpty());
     EXPECT_EQ(scanner.actionTitle(), u"Supprimer"_s);
     EXPECT_EQ(scanner.emptyTitle(), u"Aucun résidu"_s);

@@ -1,8 +1,8 @@
 #include "Scanners/MailAttachmentsScanner.h"
 
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -28,13 +28,12 @@ const QString kMail = uR"(
 class MailAttachmentsScannerTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QString mail(const QString& relative) const { return tree.path(u"home/Library/Mail/V10/compte/"_s + relative); }
 
     TempTree tree{kMail};
     EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}};
-    const MailAttachmentsScanner scanner{ModuleID::mailAttachments};
+    TestSupport::TestServices kit;
+    const MailAttachmentsScanner scanner{kit.exclusions, ModuleID::mailAttachments};
 };
 
 } // namespace
@@ -88,12 +87,15 @@ TEST_F(MailAttachmentsScannerTest, reportsEveryFiveHundredEntriesAndStopsOnlyThe
 
 TEST_F(MailAttachmentsScannerTest, excludedItemsAreLeftOutAndNothingLeftGivesTheEmptyState)
 {
-    ScanFilter::setOverrideForTests([](const QString& path) { return !path.contains(u"Divers"); });
+    // Everything but the mailbox "Divers".
+    for (const QString& mailbox : {u"INBOX.mbox"_s, u"Projets.mbox"_s, u"Casse.mbox"_s})
+        ASSERT_TRUE(kit.exclusions.add(mail(mailbox)));
+    ASSERT_TRUE(kit.exclusions.add(tree.path(u"home/Library/Containers/com.apple.mail/Data/Library/Mail Downloads"_s)));
     const QList<ScanGroup> groups = scanner.scan({}, {});
     ASSERT_EQ(groups.size(), 1);
     EXPECT_EQ(groups[0].items.size(), 1);
 
-    ScanFilter::setOverrideForTests([](const QString&) { return true; });
+    ASSERT_TRUE(kit.exclusions.add(tree.path(u"home/Library"_s)));
     EXPECT_TRUE(scanner.scan({}, {}).isEmpty());
     EXPECT_EQ(scanner.actionTitle(), u"Nettoyer"_s);
     EXPECT_EQ(scanner.emptyTitle(), u"Aucune pièce jointe en cache"_s);

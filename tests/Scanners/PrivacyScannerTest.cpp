@@ -1,8 +1,8 @@
 #include "Scanners/PrivacyScanner.h"
 
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -35,13 +35,12 @@ const QString kTraces = uR"(
 class PrivacyScannerTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QString home(const QString& relative) const { return tree.path(u"home/"_s + relative); }
 
     TempTree tree{kTraces};
     EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}};
-    const PrivacyScanner scanner{ModuleID::privacy};
+    TestSupport::TestServices kit;
+    const PrivacyScanner scanner{kit.exclusions, ModuleID::privacy};
 };
 
 QStringList rowsOf(const ScanGroup& group)
@@ -93,7 +92,8 @@ TEST_F(PrivacyScannerTest, theNoteCountsSensitiveTracesEvenWhenTheUserExcludedTh
 {
     const QStringList excluded{home(u"Library/Safari/History.db"_s), home(u"Library/Safari/Databases"_s),
                                home(u"Library/Caches/com.apple.pboard"_s)};
-    ScanFilter::setOverrideForTests([&](const QString& path) { return excluded.contains(path); });
+    for (const QString& path : excluded)
+        ASSERT_TRUE(kit.exclusions.add(path));
     const QList<ScanGroup> groups = scanner.scan({}, {});
     const ScanGroup* safari = groupTitled(groups, u"Safari"_s);
     ASSERT_NE(safari, nullptr);

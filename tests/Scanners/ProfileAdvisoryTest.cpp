@@ -2,6 +2,7 @@
 
 #include "MacFixtures.h"
 #include "Sandbox.h"
+#include "TestServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,6 +72,7 @@ TEST(ProfileAdvisory, choosesAmongItsFiveBranches)
 TEST(ProfileAdvisory, probesTheProfilesToolAndTheManagedPreferences)
 {
     TestSupport::installStandIns();
+    const TestSupport::TestServices kit;
     const QString root = TestSupport::systemRoot();
     const TestSupport::ScopedEnvironment home("HOME", root + u"/Users/lea"_s);
     const QString managed = root + u"/Library/Managed Preferences"_s;
@@ -84,7 +86,7 @@ TEST(ProfileAdvisory, probesTheProfilesToolAndTheManagedPreferences)
     EXPECT_FALSE(MalwareScanner::hasConfigurationProfiles());
     EXPECT_FALSE(MalwareScanner::isManagedByOrganisation());
     EXPECT_EQ(MalwareScanner::managedBrowserDomains(), (QStringList{u"com.example.mail"_s, u"com.example.vpn"_s}));
-    const QList<Advisory> unmanaged = MalwareScanner().advisories();
+    const QList<Advisory> unmanaged = MalwareScanner(kit.exclusions).advisories();
     ASSERT_EQ(unmanaged.size(), 1);
     EXPECT_EQ(unmanaged[0].message, u"Réglages imposés : com.example.mail, com.example.vpn."_s + kTail);
 
@@ -94,22 +96,22 @@ TEST(ProfileAdvisory, probesTheProfilesToolAndTheManagedPreferences)
     {
         const TestSupport::ScopedEnvironment enrolled("QUORVANE_PROFILES_ENROLLED", u"1"_s);
         EXPECT_TRUE(MalwareScanner::isManagedByOrganisation());
-        EXPECT_TRUE(MalwareScanner().advisories().isEmpty());
+        EXPECT_TRUE(MalwareScanner(kit.exclusions).advisories().isEmpty());
     }
     {
         // A failing tool: its answer cannot be read, so the Mac counts as managed.
         const TestSupport::ScopedEnvironment failing("QUORVANE_PROFILES_FAIL", u"1"_s);
         EXPECT_TRUE(MalwareScanner::isManagedByOrganisation());
-        EXPECT_TRUE(MalwareScanner().advisories().isEmpty());
+        EXPECT_TRUE(MalwareScanner(kit.exclusions).advisories().isEmpty());
     }
     // A missing tool answers nothing: no profiles, and management unknown.
     QFile::remove(root + u"/usr/bin/profiles"_s);
     EXPECT_FALSE(MalwareScanner::hasConfigurationProfiles());
     EXPECT_TRUE(MalwareScanner::isManagedByOrganisation());
-    EXPECT_TRUE(MalwareScanner().advisories().isEmpty());
+    EXPECT_TRUE(MalwareScanner(kit.exclusions).advisories().isEmpty());
     // The browser notice stands whatever the tool says.
     QFile(managed + u"/lea/com.brave.Browser.plist"_s).open(QIODevice::WriteOnly);
-    const QList<Advisory> browser = MalwareScanner().advisories();
+    const QList<Advisory> browser = MalwareScanner(kit.exclusions).advisories();
     ASSERT_EQ(browser.size(), 1);
     EXPECT_EQ(browser[0].message, u"com.brave.Browser"_s + kBrowserLead);
 

@@ -3,6 +3,7 @@
 #include "Core/Exclusions.h"
 #include "Platform/SystemRoot.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,13 @@ TEST(ScanFilter, skipsProtectedAndExcludedLocationsAndTheirHolders)
         Caches/com.app/kept 1
         Caches/com.other/x 1
     )"_s);
-    ASSERT_TRUE(Exclusions::shared().add(tree.path(u"Caches/com.app/kept"_s)));
-    EXPECT_TRUE(ScanFilter::isSkipped(tree.path(u"Caches/com.app/kept"_s)));
-    EXPECT_TRUE(ScanFilter::isSkipped(tree.path(u"Caches/com.app"_s))); // holds an exclusion
-    EXPECT_FALSE(ScanFilter::isSkipped(tree.path(u"Caches/com.other"_s)));
-    EXPECT_TRUE(ScanFilter::isSkipped(Platform::homeFolder()));
-    EXPECT_TRUE(ScanFilter::isSkipped(Platform::systemPath(u"/System/Library/Caches"_s)));
-    Exclusions::shared().persist({});
-    EXPECT_FALSE(ScanFilter::isSkipped(tree.path(u"Caches/com.app"_s)));
+    TestSupport::TestServices kit;
+    ASSERT_TRUE(kit.exclusions.add(tree.path(u"Caches/com.app/kept"_s)));
+    EXPECT_TRUE(ScanFilter::isSkipped(kit.exclusions, tree.path(u"Caches/com.app/kept"_s)));
+    EXPECT_TRUE(ScanFilter::isSkipped(kit.exclusions, tree.path(u"Caches/com.app"_s))); // holds an exclusion
+    EXPECT_FALSE(ScanFilter::isSkipped(kit.exclusions, tree.path(u"Caches/com.other"_s)));
+    EXPECT_TRUE(ScanFilter::isSkipped(kit.exclusions, Platform::homeFolder()));
+    EXPECT_TRUE(ScanFilter::isSkipped(kit.exclusions, Platform::systemPath(u"/System/Library/Caches"_s)));
+    kit.exclusions.persist({});
+    EXPECT_FALSE(ScanFilter::isSkipped(kit.exclusions, tree.path(u"Caches/com.app"_s)));
 }

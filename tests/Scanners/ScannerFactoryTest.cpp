@@ -1,14 +1,18 @@
 #include "Scanners/ScannerFactory.h"
 
+#include "ScannerTestSupport.h"
 #include "Scanners/DuplicatesScanner.h"
 #include "Scanners/LargeOldFilesScanner.h"
 #include "Scanners/LeftoversScanner.h"
 #include "Scanners/MailAttachmentsScanner.h"
 #include "Scanners/MalwareScanner.h"
+#include "Scanners/ModuleRegistry.h"
 #include "Scanners/PrivacyScanner.h"
 #include "Scanners/SmartScanScanner.h"
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
+#include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +20,13 @@ using namespace Qt::StringLiterals;
 
 TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
 {
+    const TestSupport::TestServices kit;
     const QList<ModuleID> tools{ModuleID::xcodeJunk,   ModuleID::optimization, ModuleID::maintenance,
                                 ModuleID::uninstaller, ModuleID::updater,      ModuleID::snapshots,
                                 ModuleID::shredder,    ModuleID::spaceMap};
     for (const ModuleID module : Modules::allModules()) {
         SCOPED_TRACE(toRaw(module).toStdString());
-        const std::optional<ScannerPtr> made = makeScanner(module);
+        const std::optional<ScannerPtr> made = makeScanner(module, kit.exclusions);
         if (module == ModuleID::systemJunk) {
             ASSERT_TRUE(made);
             const auto* junk = dynamic_cast<const SystemJunkScanner*>(made->get());
@@ -92,8 +97,53 @@ TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
 
 TEST(ScannerFactory, buildsANewScannerOnEveryCall)
 {
-    const ScannerPtr first = *makeScanner(ModuleID::systemJunk);
-    const ScannerPtr second = *makeScanner(ModuleID::systemJunk);
+    const TestSupport::TestServices kit;
+    const ScannerPtr first = *makeScanner(ModuleID::systemJunk, kit.exclusions);
+    const ScannerPtr second = *makeScanner(ModuleID::systemJunk, kit.exclusions);
     EXPECT_NE(first, second);
     EXPECT_EQ(dynamic_cast<const SystemJunkScanner&>(*first), dynamic_cast<const SystemJunkScanner&>(*second));
+}
+
+// A scanner made through the registry leaves out what the list it is handed covers, the list the removal
+// engine of the same services refuses, and nothing that only another list covers.
+TEST(ScannerFactory, aScannerJudgesByTheListItIsHandedAsTheRemovalsDo)
+{
+    const TempTree tree(uR"(
+        home/.Trash/kept 4096
+        home/.Trash/gone 4096
+        root/
+    )"_s);
+    const EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}, {"QUORVANE_ROOT", tree.path(u"root"_s)}};
+    TestSupport::TestServices mine;
+    const TestSupport::TestServices other;
+    ASSERT_TRUE(mine.exclusions.add(tree.path(u"home/.Trash/kept"_s)));
+    Modules::Registry registry;
+    registerScannerModules(registry);
+
+    const auto listed = [&](const Exclusions& exclusions) {
+        QStringList urls;
+        for (const ScanGroup& group : (*registry.makeScanner(ModuleID::trashBins, exclusions))->scan({}, {}))
+            for (const ScanItem& item : group.items)
+                urls.append(item.url);
+        return urls;
+    };
+    EXPECT_EQ(listed(mine.exclusions), QStringList{tree.path(u"home/.Trash/gone"_s)});
+    EXPECT_EQ(listed(other.exclusions),
+              (QStringList{tree.path(u"home/.Trash/gone"_s), tree.path(u"home/.Trash/kept"_s)}));
+    EXPECT_EQ(mine.removal.refusalFor(tree.path(u"home/.Trash/kept"_s)), u"Exclu par vos réglages."_s);
+}
+
+// A module registered without a scanner of its own (a tool, with its model and screen) gets the empty scanner;
+// a module never registered gets none, so it is not shown as clean.
+TEST(ModuleRegistry, aModuleWithoutAScannerOfItsOwnGetsTheEmptyOne)
+{
+    const TestSupport::TestServices kit;
+    Modules::Registry registry;
+    registry.setScreen(ModuleID::shredder, [](const Modules::ScreenContext&) -> QWidget* { return nullptr; });
+    const std::optional<ScannerPtr> empty = registry.makeScanner(ModuleID::shredder, kit.exclusions);
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(dynamic_cast<const NullScanner*>(empty->get()));
+    EXPECT_EQ((*empty)->moduleID(), ModuleID::shredder);
+    EXPECT_TRUE((*empty)->scan({}, {}).isEmpty());
+    EXPECT_FALSE(registry.makeScanner(ModuleID::spaceMap, kit.exclusions));
 }

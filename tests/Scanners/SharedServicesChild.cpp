@@ -40,7 +40,7 @@ TEST(SharedServicesChild, scansStartedAtOnceMakeEachServiceOnceOnTheApplicationT
         std::vector<std::jthread> threads;
         for (int i = 0; i < scans; ++i) {
             threads.emplace_back([&start] {
-                const std::optional<ScannerPtr> scanner = makeScanner(ModuleID::systemJunk);
+                const std::optional<ScannerPtr> scanner = makeScanner(ModuleID::systemJunk, Exclusions::shared());
                 start.arrive_and_wait();
                 // What a job may ask for besides the exclusions the scan reads.
                 Preferences::shared();

@@ -6,6 +6,7 @@
 #include "Scanners/SystemJunkScanner.h"
 #include "Scanners/TrashScanner.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -48,11 +49,13 @@ struct ThreeStages {
 
 TEST(SmartScan, chainsJunkTrashAndThreatsWithTheirWeightsAndTexts)
 {
-    const SmartScanScanner scanner;
+    const TestSupport::TestServices kit;
+    const SmartScanScanner scanner(kit.exclusions);
     ASSERT_EQ(scanner.stages().size(), 3);
     const auto* junk = dynamic_cast<const SystemJunkScanner*>(scanner.stages()[0].scanner.get());
     ASSERT_TRUE(junk);
-    EXPECT_EQ(*junk, SystemJunkScanner(ModuleID::systemJunk, true, SystemJunkScanner::standardCacheDenylist()));
+    EXPECT_EQ(*junk, SystemJunkScanner(kit.exclusions, ModuleID::systemJunk, true,
+                                       SystemJunkScanner::standardCacheDenylist()));
     EXPECT_EQ(scanner.stages()[1].scanner->moduleID(), ModuleID::trashBins);
     EXPECT_TRUE(dynamic_cast<const TrashScanner*>(scanner.stages()[1].scanner.get()));
     EXPECT_EQ(scanner.stages()[2].scanner->moduleID(), ModuleID::malware);

@@ -6,6 +6,7 @@
 #include "Scanners/ScanFilter.h"
 #include "Scanners/ScanItems.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <QFile>
 #include <QSet>
@@ -64,7 +65,7 @@ protected:
     QList<ScanGroup> scan(bool includesProtectedLocations = true, const Progress& progress = {},
                           std::stop_token stop = {}) const
     {
-        const SystemJunkScanner scanner(ModuleID::systemJunk, includesProtectedLocations,
+        const SystemJunkScanner scanner(kit.exclusions, ModuleID::systemJunk, includesProtectedLocations,
                                         SystemJunkScanner::standardCacheDenylist());
         return scanner.scan(progress, stop);
     }
@@ -73,6 +74,8 @@ protected:
 
     TempTree tree{kHome};
     EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}, {"TMPDIR", tree.path(u"tmp"_s)}};
+    // The list the scans leave out, this test's own.
+    TestSupport::TestServices kit;
 };
 
 const QStringList kAllSteps{u"0.05 Caches d'applications…"_s,
@@ -195,7 +198,8 @@ TEST_F(SystemJunkScannerTest, skippedPathsAreNotOffered)
 {
     const QSet<QString> skipped{home(u"Library/Caches/com.example.big"_s),
                                 home(u"Library/Developer/Xcode/DerivedData"_s), home(u"Downloads/Setup.DMG"_s)};
-    ScanFilter::setOverrideForTests([&](const QString& path) { return skipped.contains(path); });
+    for (const QString& path : skipped)
+        ASSERT_TRUE(kit.exclusions.add(path));
     const QList<ScanGroup> groups = scan();
     ASSERT_EQ(groups.size(), 6);
     EXPECT_EQ(namesOf(groups[0]), (QStringList{u".hidden"_s, u"cloudkit"_s, u"com.example.tiny"_s}));
@@ -416,7 +420,7 @@ TEST_F(SystemJunkScannerTest, aWideFolderGivesTheItemsEachChildMeasuredByItsPath
     tree.add(description);
     ASSERT_EQ(::mkfifo(QFile::encodeName(home(u"Library/Caches/wide-pipe"_s)).constData(), 0644), 0);
     const QString skipped = home(u"Library/Caches/wide-00007"_s);
-    ScanFilter::setOverrideForTests([&](const QString& path) { return path == skipped; });
+    ASSERT_TRUE(kit.exclusions.add(skipped));
 
     const QList<ScanGroup> groups = scan();
     const ScanGroup* caches = groupTitled(groups, u"Caches d'applications"_s);
@@ -425,7 +429,7 @@ TEST_F(SystemJunkScannerTest, aWideFolderGivesTheItemsEachChildMeasuredByItsPath
     for (const QString& child : ModuleScanner::directoryContents(home(u"Library/Caches"_s))) {
         if (!child.section(u'/', -1).startsWith(u"wide"))
             continue;
-        if (std::optional<ScanItem> item = ScanItems::measured(child, Removal::Mode::trash(), {}))
+        if (std::optional<ScanItem> item = ScanItems::measured(kit.exclusions, child, Removal::Mode::trash(), {}))
             expected.append(std::move(*item));
     }
     expected = ScanOrder::sortedBySize(std::move(expected));

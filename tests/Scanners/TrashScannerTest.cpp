@@ -4,6 +4,7 @@
 #include "ScannerTestSupport.h"
 #include "Scanners/ScanFilter.h"
 #include "TempTree.h"
+#include "TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,8 @@ protected:
 
     TempTree tree;
     EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}, {"QUORVANE_ROOT", tree.path(u"root"_s)}};
-    const TrashScanner scanner{ModuleID::trashBins};
+    TestSupport::TestServices kit;
+    const TrashScanner scanner{kit.exclusions, ModuleID::trashBins};
     const QStringList allSteps{u"0.2 Corbeille…"_s, u"0.6 Volumes externes…"_s, u"1 "_s};
 };
 
@@ -123,7 +125,8 @@ TEST_F(TrashScannerTest, skippedPathsAreNotListed)
 {
     const QStringList skipped{tree.path(u"home/.Trash/report.pdf"_s), volumeTrash(u"Backup"_s) + u"/old.dmg"_s,
                               volumeTrash(u"Backup"_s) + u"/notes"_s};
-    ScanFilter::setOverrideForTests([&](const QString& path) { return skipped.contains(path); });
+    for (const QString& path : skipped)
+        ASSERT_TRUE(kit.exclusions.add(path));
     const QList<ScanGroup> groups = scanner.scan({}, {});
     ASSERT_EQ(titlesOf(groups), (QStringList{u"Corbeille"_s, u"Corbeille — Alpha"_s}));
     EXPECT_EQ(namesOf(groups[0]), (QStringList{u"Old Project"_s, u".hidden"_s, u"photo.jpg"_s}));
