@@ -112,18 +112,20 @@ std::optional<ScanGroup> collect(QList<Candidate> candidates, ListedPaths& liste
             details.append(std::move(candidate.detail));
     }
     candidates = {};
-    std::vector<std::optional<ScanItems::Found>> measured =
-        ScanItems::measuredSideBySide(paths, stop, [&listed](const QString& path) { return listed.overlaps(path); });
+    QList<ScanItem> items = ScanItems::measuredSideBySide(
+        paths, Removal::Mode::trash(), stop, [&listed](const QString& path) { return listed.overlaps(path); }, details);
+    details = {};
     // Listed in the candidates' order, as measuring them one after another would: a candidate inside one
     // listed before it in this category is still left out.
-    std::vector<std::pair<qint64, std::size_t>> kept;
+    std::vector<std::size_t> order;
+    order.reserve(std::size_t(items.size()));
     QStringView folder;        // of the last path judged
     bool folderListed = false; // whether that folder or one above it is listed
-    for (std::size_t index = 0; index < measured.size(); ++index) {
-        const std::optional<ScanItems::Found>& found = measured[index];
-        if (!found)
+    for (qsizetype index = 0; index < items.size(); ++index) {
+        const ScanItem& item = items.at(index);
+        if (item.url.isNull())
             continue;
-        const QString& path = paths[qsizetype(index)];
+        const QString& path = paths[index];
         const QStringView parent = QStringView(path).left(std::max<qsizetype>(path.lastIndexOf(u'/'), 0));
         if (parent.isEmpty() || parent != folder) {
             folder = parent;
@@ -131,22 +133,18 @@ std::optional<ScanGroup> collect(QList<Candidate> candidates, ListedPaths& liste
         }
         if (folderListed || listed.overlapsItself(path))
             continue;
-        listed.add(found->url);
+        listed.add(item.url);
         // Adding a child of the folder leaves the folder's answer as it was; any other path may not.
-        if (found->url != path)
+        if (item.url != path)
             folder = {};
-        kept.emplace_back(found->size, index);
+        order.push_back(std::size_t(index));
     }
-    // The group's order (largest first, equal sizes in listing order), in which the items are made once.
-    std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<std::size_t> order;
-    order.reserve(kept.size());
-    for (const auto& entry : kept)
-        order.push_back(entry.second);
-    kept = {};
-    paths = {}; // each item has its path now; the listing need not stay while they are made
-    QList<ScanItem> items = ScanItems::itemsFrom(measured, order, Removal::Mode::trash(), details);
-    measured = {};
+    paths = {}; // each item has its path now
+    // The group's order: largest first, equal sizes in listing order.
+    const ScanItem* const made = items.constData();
+    std::stable_sort(order.begin(), order.end(),
+                     [made](std::size_t a, std::size_t b) { return made[a].size > made[b].size; });
+    ScanItems::keepInOrder(items, order);
     return ScanItems::group(title, symbol, std::move(note), std::move(items));
 }
 
