@@ -21,6 +21,8 @@ struct Candidate {
 
 // Every path offered so far in one scan. The scanned folders do not nest on a Mac, but a temporary folder
 // set inside a cache, or a similar layout, would otherwise list the same files twice and count them twice.
+// The listed paths are held as views of the paths of the items the scan keeps, not as strings of their own: a
+// cache folder may list a hundred thousand of them, and those items last as long as the scan.
 class ListedPaths final
 {
 public:
@@ -31,8 +33,7 @@ public:
         if (m_holders.contains(path))
             return true;
         for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
-            // A view of the path's own characters, not a copy: this runs for every candidate.
-            if (m_paths.contains(QString::fromRawData(path.constData(), end)))
+            if (m_paths.contains(QStringView(path).left(end)))
                 return true;
         }
         return false;
@@ -40,21 +41,26 @@ public:
 
     // overlaps() in two steps, for callers that judge many children of one folder in a row: the path itself,
     // and its folder with the folders above it (which adding a child of that folder cannot change).
-    bool overlapsItself(const QString& path) const { return m_holders.contains(path) || m_paths.contains(path); }
+    bool overlapsItself(const QString& path) const
+    {
+        return m_holders.contains(path) || m_paths.contains(QStringView(path));
+    }
     bool folderOrAboveListed(const QString& path) const
     {
         for (qsizetype end = path.lastIndexOf(u'/'); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
-            if (m_paths.contains(QString::fromRawData(path.constData(), end)))
+            if (m_paths.contains(QStringView(path).left(end)))
                 return true;
         }
         return false;
     }
 
+    // `path` must stay, unchanged, as long as this set: the path of an item the scan returns.
     void add(const QString& path)
     {
-        m_paths.insert(path);
+        m_paths.insert(QStringView(path));
         // From the nearest folder up, until one already known: the folders above it are known too.
         for (qsizetype end = path.lastIndexOf(u'/'); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
+            // A view of the path's own characters, not a copy: this runs for every path listed.
             if (m_holders.contains(QString::fromRawData(path.constData(), end)))
                 break;
             m_holders.insert(path.left(end));
@@ -62,7 +68,7 @@ public:
     }
 
 private:
-    QSet<QString> m_paths;
+    QSet<QStringView> m_paths;
     QSet<QString> m_holders; // every folder above a listed path
 };
 
