@@ -10,6 +10,7 @@
 #include <QUuid>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The values a scan produces: groups of items, threats found by the malware scan, and advisories. They are
@@ -34,6 +35,42 @@ struct Threat {
     friend bool operator==(const Threat&, const Threat&) = default;
 };
 
+// An item's threat, when it is one: reads like std::optional<Threat>, and a copy copies the threat. Held out of
+// line, since few items are threats and a scan may list a hundred thousand items.
+class ItemThreat
+{
+public:
+    ItemThreat() noexcept = default;
+    ItemThreat(std::nullopt_t) noexcept {}
+    ItemThreat(Threat threat) : m_threat(std::make_unique<const Threat>(std::move(threat))) {}
+    ItemThreat(const ItemThreat& other) : m_threat(other ? std::make_unique<const Threat>(*other) : nullptr) {}
+    ItemThreat(ItemThreat&&) noexcept = default;
+    ItemThreat& operator=(const ItemThreat& other)
+    {
+        if (this != &other)
+            m_threat = other ? std::make_unique<const Threat>(*other) : nullptr;
+        return *this;
+    }
+    ItemThreat& operator=(ItemThreat&&) noexcept = default;
+    ~ItemThreat() = default;
+
+    bool has_value() const noexcept { return m_threat != nullptr; }
+    explicit operator bool() const noexcept { return has_value(); }
+    const Threat& operator*() const noexcept { return *m_threat; }
+    const Threat* operator->() const noexcept { return m_threat.get(); }
+
+    // By value, as two optionals compare.
+    friend bool operator==(const ItemThreat& a, const ItemThreat& b)
+    {
+        return a.has_value() == b.has_value() && (!a || *a == *b);
+    }
+    friend bool operator==(const ItemThreat& a, const Threat& b) { return a && *a == b; }
+    friend bool operator==(const ItemThreat& a, std::nullopt_t) noexcept { return !a; }
+
+private:
+    std::unique_ptr<const Threat> m_threat;
+};
+
 struct ScanItem {
     QUuid id;
     QString url; // the file or folder that removal acts on
@@ -44,7 +81,7 @@ struct ScanItem {
     bool isSelected = false;
     bool isRisky = false;
     Removal::Mode removalMode;
-    std::optional<Threat> threat;
+    ItemThreat threat;
 
     // All ten fields; hashing uses `id` alone, so items differing only in selection hash alike.
     friend bool operator==(const ScanItem&, const ScanItem&) = default;

@@ -40,6 +40,14 @@ QUuid freshID()
     return QUuid::fromRfc4122(bytes);
 }
 
+// What measuring one path found: all that its item holds but the identifier and the detail text.
+struct Found {
+    QString url;
+    QString name;
+    qint64 size = 0;
+    QDateTime modified; // invalid when unknown
+};
+
 // What a fresh look at a candidate gives: only what an item keeps.
 struct Look {
     QString path; // absolute, cleaned
@@ -181,23 +189,32 @@ std::optional<ScanItem> measured(const Exclusions& exclusions, const QString& pa
     return item;
 }
 
-std::vector<std::optional<Found>> measuredSideBySide(const Exclusions& exclusions, const QList<QString>& paths,
-                                                     const std::stop_token& stop,
-                                                     const std::function<bool(const QString&)>& leaveOut)
+QList<ScanItem> measuredSideBySide(const Exclusions& exclusions, const QList<QString>& paths, const Removal::Mode& mode,
+                                   const std::stop_token& stop, const std::function<bool(const QString&)>& leaveOut,
+                                   const QList<std::optional<QString>>& details)
 {
-    std::vector<std::optional<Found>> found(std::size_t(paths.size()));
+    // Each item is made in its own place, in the paths' order: a hundred thousand items are built once, and no
+    // record of what was found stays beside them.
+    QList<ScanItem> items(paths.size());
+    ScanItem* const places = items.data();
+    const QString home = Platform::homeFolder();
     const ScanFilter::Prepared filter(exclusions);
     CandidateFolders folders;
+    const auto make = [&](std::size_t index) {
+        const qsizetype at = qsizetype(index);
+        if (std::optional<Found> found = foundFor(folders.look(paths[at]), stop))
+            makeItem(places[at], std::move(*found), mode, at < details.size() ? details[at] : std::nullopt, home);
+    };
     // A long list is filtered side by side too, each entry still seeing a stop before it is looked at.
     constexpr qsizetype kOrderedFilterLimit = 1000;
     if (paths.size() >= kOrderedFilterLimit) {
-        Platform::forEachOnWalkPool(found.size(), [&](std::size_t index) {
+        Platform::forEachOnWalkPool(std::size_t(paths.size()), [&](std::size_t index) {
             const qsizetype at = qsizetype(index);
             if (stop.stop_requested() || (leaveOut && leaveOut(paths[at])) || filter.isSkipped(paths[at]))
                 return;
-            found[index] = foundFor(folders.look(paths[at]), stop);
+            make(index);
         });
-        return found;
+        return items;
     }
     // Otherwise the filter, and a stop, are seen one entry after another in the paths' order; what follows a
     // stop is not looked at.
@@ -210,35 +227,49 @@ std::vector<std::optional<Found>> measuredSideBySide(const Exclusions& exclusion
             continue;
         admitted.push_back(std::size_t(index));
     }
-    Platform::forEachOnWalkPool(admitted.size(), [&](std::size_t slot) {
-        const std::size_t index = admitted[slot];
-        found[index] = foundFor(folders.look(paths[qsizetype(index)]), stop);
-    });
-    return found;
+    Platform::forEachOnWalkPool(admitted.size(), [&](std::size_t slot) { make(admitted[slot]); });
+    return items;
 }
 
-QList<ScanItem> itemsFrom(std::vector<std::optional<Found>>& found, const std::vector<std::size_t>& order,
-                          const Removal::Mode& mode, const QList<std::optional<QString>>& details)
+void keepInOrder(QList<ScanItem>& items, const std::vector<std::size_t>& order)
 {
-    const QString home = Platform::homeFolder();
-    // Made in place, in their final order: a hundred thousand items are neither built twice nor moved again.
-    QList<ScanItem> items(qsizetype(order.size()));
+    // Place `slot` takes the item at order[slot]. Seen as links from each place to the one it takes from, the
+    // places form chains and cycles: a chain starts at a place whose own item is not kept and ends at an item
+    // from beyond the kept places; a cycle moves its first item aside once.
+    const std::size_t kept = order.size();
+    std::vector<bool> taken(std::size_t(items.size()));
+    for (const std::size_t index : order)
+        taken[index] = true;
+    std::vector<bool> placed(kept);
     ScanItem* const places = items.data();
-    const auto make = [&](std::size_t slot) {
-        const std::size_t index = order[slot];
-        const qsizetype at = qsizetype(index);
-        makeItem(places[slot], std::move(*found[index]), mode, at < details.size() ? details[at] : std::nullopt, home);
-        found[index].reset();
-    };
-    // Few items are made here, without waking the pool.
-    constexpr std::size_t kSerialLimit = 1000;
-    if (order.size() < kSerialLimit) {
-        for (std::size_t slot = 0; slot < order.size(); ++slot)
-            make(slot);
-    } else {
-        Platform::forEachOnWalkPool(order.size(), make);
+    for (std::size_t start = 0; start < kept; ++start) {
+        if (taken[start])
+            continue;
+        for (std::size_t slot = start;;) {
+            const std::size_t from = order[slot];
+            places[slot] = std::move(places[from]);
+            placed[slot] = true;
+            if (from >= kept)
+                break;
+            slot = from;
+        }
     }
-    return items;
+    for (std::size_t start = 0; start < kept; ++start) {
+        if (placed[start] || order[start] == start)
+            continue;
+        ScanItem first = std::move(places[start]);
+        for (std::size_t slot = start;;) {
+            const std::size_t from = order[slot];
+            placed[slot] = true;
+            if (from == start) {
+                places[slot] = std::move(first);
+                break;
+            }
+            places[slot] = std::move(places[from]);
+            slot = from;
+        }
+    }
+    items.resize(qsizetype(kept));
 }
 
 std::optional<ScanGroup> group(const QString& title, const QString& symbol, std::optional<QString> note,

@@ -21,6 +21,8 @@ struct Candidate {
 
 // Every path offered so far in one scan. The scanned folders do not nest on a Mac, but a temporary folder
 // set inside a cache, or a similar layout, would otherwise list the same files twice and count them twice.
+// The listed paths are held as views of the paths of the items the scan keeps, not as strings of their own: a
+// cache folder may list a hundred thousand of them, and those items last as long as the scan.
 class ListedPaths final
 {
 public:
@@ -31,8 +33,7 @@ public:
         if (m_holders.contains(path))
             return true;
         for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
-            // A view of the path's own characters, not a copy: this runs for every candidate.
-            if (m_paths.contains(QString::fromRawData(path.constData(), end)))
+            if (m_paths.contains(QStringView(path).left(end)))
                 return true;
         }
         return false;
@@ -40,21 +41,26 @@ public:
 
     // overlaps() in two steps, for callers that judge many children of one folder in a row: the path itself,
     // and its folder with the folders above it (which adding a child of that folder cannot change).
-    bool overlapsItself(const QString& path) const { return m_holders.contains(path) || m_paths.contains(path); }
+    bool overlapsItself(const QString& path) const
+    {
+        return m_holders.contains(path) || m_paths.contains(QStringView(path));
+    }
     bool folderOrAboveListed(const QString& path) const
     {
         for (qsizetype end = path.lastIndexOf(u'/'); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
-            if (m_paths.contains(QString::fromRawData(path.constData(), end)))
+            if (m_paths.contains(QStringView(path).left(end)))
                 return true;
         }
         return false;
     }
 
+    // `path` must stay, unchanged, as long as this set: the path of an item the scan returns.
     void add(const QString& path)
     {
-        m_paths.insert(path);
+        m_paths.insert(QStringView(path));
         // From the nearest folder up, until one already known: the folders above it are known too.
         for (qsizetype end = path.lastIndexOf(u'/'); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
+            // A view of the path's own characters, not a copy: this runs for every path listed.
             if (m_holders.contains(QString::fromRawData(path.constData(), end)))
                 break;
             m_holders.insert(path.left(end));
@@ -62,7 +68,7 @@ public:
     }
 
 private:
-    QSet<QString> m_paths;
+    QSet<QStringView> m_paths;
     QSet<QString> m_holders; // every folder above a listed path
 };
 
@@ -113,18 +119,21 @@ std::optional<ScanGroup> collect(const Exclusions& exclusions, QList<Candidate> 
             details.append(std::move(candidate.detail));
     }
     candidates = {};
-    std::vector<std::optional<ScanItems::Found>> measured = ScanItems::measuredSideBySide(
-        exclusions, paths, stop, [&listed](const QString& path) { return listed.overlaps(path); });
+    QList<ScanItem> items = ScanItems::measuredSideBySide(
+        exclusions, paths, Removal::Mode::trash(), stop,
+        [&listed](const QString& path) { return listed.overlaps(path); }, details);
+    details = {};
     // Listed in the candidates' order, as measuring them one after another would: a candidate inside one
     // listed before it in this category is still left out.
-    std::vector<std::pair<qint64, std::size_t>> kept;
+    std::vector<std::size_t> order;
+    order.reserve(std::size_t(items.size()));
     QStringView folder;        // of the last path judged
     bool folderListed = false; // whether that folder or one above it is listed
-    for (std::size_t index = 0; index < measured.size(); ++index) {
-        const std::optional<ScanItems::Found>& found = measured[index];
-        if (!found)
+    for (qsizetype index = 0; index < items.size(); ++index) {
+        const ScanItem& item = items.at(index);
+        if (item.url.isNull())
             continue;
-        const QString& path = paths[qsizetype(index)];
+        const QString& path = paths[index];
         const QStringView parent = QStringView(path).left(std::max<qsizetype>(path.lastIndexOf(u'/'), 0));
         if (parent.isEmpty() || parent != folder) {
             folder = parent;
@@ -132,22 +141,18 @@ std::optional<ScanGroup> collect(const Exclusions& exclusions, QList<Candidate> 
         }
         if (folderListed || listed.overlapsItself(path))
             continue;
-        listed.add(found->url);
+        listed.add(item.url);
         // Adding a child of the folder leaves the folder's answer as it was; any other path may not.
-        if (found->url != path)
+        if (item.url != path)
             folder = {};
-        kept.emplace_back(found->size, index);
+        order.push_back(std::size_t(index));
     }
-    // The group's order (largest first, equal sizes in listing order), in which the items are made once.
-    std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<std::size_t> order;
-    order.reserve(kept.size());
-    for (const auto& entry : kept)
-        order.push_back(entry.second);
-    kept = {};
-    paths = {}; // each item has its path now; the listing need not stay while they are made
-    QList<ScanItem> items = ScanItems::itemsFrom(measured, order, Removal::Mode::trash(), details);
-    measured = {};
+    paths = {}; // each item has its path now
+    // The group's order: largest first, equal sizes in listing order.
+    const ScanItem* const made = items.constData();
+    std::stable_sort(order.begin(), order.end(),
+                     [made](std::size_t a, std::size_t b) { return made[a].size > made[b].size; });
+    ScanItems::keepInOrder(items, order);
     return ScanItems::group(title, symbol, std::move(note), std::move(items));
 }
 

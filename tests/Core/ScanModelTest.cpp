@@ -73,6 +73,29 @@ TEST(ScanItem, equalityComparesEveryFieldButHashingOnlyTheIdentity)
     EXPECT_NE(a, b);
 }
 
+TEST(ScanItem, threatIsAValueCopiedAndComparedByContent)
+{
+    const Threat threat{ThreatSeverity::likely, u"F"_s, {u"R1"_s}, u"com.x"_s};
+    ScanItem a = item(true);
+    a.threat = threat;
+    ScanItem b = a;
+    EXPECT_EQ(a, b);
+    EXPECT_NE(&*a.threat, &*b.threat); // a copy of its own, not the same threat
+    a = item(true);
+    EXPECT_FALSE(a.threat.has_value());
+    EXPECT_EQ(b.threat, threat);
+    b.threat = Threat{ThreatSeverity::likely, u"F"_s, {u"R1"_s}, u"com.x"_s};
+    EXPECT_EQ(b.threat, threat);
+    ScanItem c = b;
+    c.threat = Threat{ThreatSeverity::likely, u"F"_s, {u"R2"_s}, u"com.x"_s};
+    EXPECT_NE(b, c);
+    c.threat = std::nullopt;
+    EXPECT_NE(b, c);
+    EXPECT_TRUE(c.threat == std::nullopt);
+    c = std::move(b);
+    EXPECT_EQ(c.threat->reasons, QStringList{u"R1"_s});
+}
+
 TEST(RemovalMode, equalityLooksAtTheCaseAndItsOwnValue)
 {
     using Removal::Mode;

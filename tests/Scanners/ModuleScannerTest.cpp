@@ -1,4 +1,5 @@
 #include "Scanners/ModuleScanner.h"
+#include "Scanners/ScanItems.h"
 
 #include "TempTree.h"
 
@@ -76,4 +77,29 @@ TEST(ScanOrder, bySizeLargestFirstAndStable)
     const QList<ScanItem> items{named(u"a"_s, {}, 10), named(u"b"_s, {}, 30), named(u"c"_s, {}, 10),
                                 named(u"d"_s, {}, 30)};
     EXPECT_EQ(names(ScanOrder::sortedBySize(items)), (QStringList{u"b"_s, u"d"_s, u"a"_s, u"c"_s}));
+}
+
+// Chains (a place whose item is not kept), cycles, items left behind at either end, and nothing kept.
+TEST(ScanItems, keepInOrderLeavesTheItemsAtTheGivenIndexesInThatOrder)
+{
+    struct Case {
+        int count;
+        std::vector<std::size_t> order;
+    };
+    const Case cases[] = {
+        {5, {0, 1, 2, 3, 4}},    {5, {4, 3, 2, 1, 0}},
+        {5, {1, 2, 0, 4, 3}},    {6, {5, 0, 3}},
+        {6, {2, 4, 1, 0}},       {6, {}},
+        {7, {6, 2, 0, 1, 5, 3}}, {4, {3}},
+    };
+    for (const Case& c : cases) {
+        QList<ScanItem> items;
+        QStringList expected;
+        for (int i = 0; i < c.count; ++i)
+            items.append(named(QString::number(i)));
+        for (const std::size_t index : c.order)
+            expected.append(QString::number(index));
+        ScanItems::keepInOrder(items, c.order);
+        EXPECT_EQ(names(items), expected) << expected.join(u' ').toStdString();
+    }
 }
