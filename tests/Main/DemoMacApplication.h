@@ -7,10 +7,10 @@
 #include "Sandbox.h"
 #include "Scan/ScanViewModel.h"
 #include "ScopedEnvironment.h"
+#include "ShownWidgets.h"
 
 #include <optional>
 
-#include <QAbstractButton>
 #include <QSize>
 #include <QUuid>
 #include <QWidget>
@@ -18,16 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace EndToEndSupport {
-
-// The first button of that name that is on screen in `window` and can be pressed.
-inline QAbstractButton* button(QWidget& window, const QString& name)
-{
-    for (QAbstractButton* candidate : window.findChildren<QAbstractButton*>(name)) {
-        if (candidate->isVisibleTo(&window) && candidate->isEnabled())
-            return candidate;
-    }
-    return nullptr;
-}
 
 // Lays out the demonstration Mac in the sandbox and points the process at it.
 struct DemoMac {

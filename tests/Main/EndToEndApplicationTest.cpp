@@ -34,8 +34,6 @@
 #include <QTranslator>
 
 using namespace Qt::StringLiterals;
-using EndToEndSupport::button;
-using EndToEndSupport::itemNamed;
 
 // The application as a whole: its windows, its menu-bar panel, a second copy, its shortcuts, its texts and the
 // screens' shared look.

@@ -27,8 +27,8 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using EndToEndSupport::button;
 using EndToEndSupport::itemNamed;
+using TestSupport::enabledButton;
 
 // Cleaning with the modules that scan: the files go to the demonstration Mac's Trash or are deleted, and the
 // journal holds the session.
@@ -43,12 +43,12 @@ TEST_F(EndToEnd, systemJunkIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     MainWindow& window = showWindow();
     app.state().setSelection(ModuleID::systemJunk);
 
-    QAbstractButton* scan = button(window, u"scanButton"_s);
+    QAbstractButton* scan = enabledButton(window, u"scanButton"_s);
 
     ASSERT_NE(scan, nullptr);
     QTest::mouseClick(scan, Qt::LeftButton);
     QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 30000));
     // Every result row can tell where its file comes from (its button shows on hover).
     ScanViewModel* junk = app.state().model(ModuleID::systemJunk);
     ASSERT_FALSE(junk->groups().isEmpty());
@@ -57,7 +57,7 @@ TEST_F(EndToEnd, systemJunkIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return !window.findChildren<QAbstractButton*>(u"provenanceButton"_s).isEmpty(); }, 5000));
     QTest::mouseClick(clean, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"newScanButton"_s) != nullptr; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }, 30000));
 
     const auto trashed = Platform::listFolder(root + u"/Users/demo/.Trash"_s);
     EXPECT_FALSE(trashed.empty());
@@ -83,11 +83,11 @@ TEST_F(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     CompositionRoot& app = startApplication();
     MainWindow& window = showWindow();
     app.state().setSelection(ModuleID::malware);
-    QAbstractButton* scan = button(window, u"scanButton"_s);
+    QAbstractButton* scan = enabledButton(window, u"scanButton"_s);
     ASSERT_NE(scan, nullptr);
     QTest::mouseClick(scan, Qt::LeftButton);
     QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 30000));
 
     ScanViewModel* malware = app.state().model(ModuleID::malware);
     ASSERT_NE(malware, nullptr);
@@ -155,7 +155,7 @@ TEST_F(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     EXPECT_EQ(malware->selectedCount(), 3);
     QFile::remove(demo.path(u"/private/var/log/launchctl.log"_s));
     QTest::mouseClick(clean, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"newScanButton"_s) != nullptr; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }, 30000));
     EXPECT_TRUE(malware->failures().isEmpty()) << malware->failures().join(u'\n').toStdString();
     EXPECT_EQ(malware->removedCount(), 3);
 
@@ -217,11 +217,11 @@ TEST_F(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstration
         },
         5000));
 
-    QAbstractButton* scan = button(window, u"scanButton"_s);
+    QAbstractButton* scan = enabledButton(window, u"scanButton"_s);
     ASSERT_NE(scan, nullptr);
     QTest::mouseClick(scan, Qt::LeftButton);
     QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 30000));
     ScanViewModel* leftovers = app.state().model(ModuleID::leftovers);
     ASSERT_EQ(leftovers->groups().size(), 2);
     EXPECT_EQ(leftovers->groups()[0].title, u"Apps disparues"_s);
@@ -235,7 +235,7 @@ TEST_F(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstration
 
     QTest::mouseClick(clean, Qt::LeftButton);
     QAbstractButton* undo = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (undo = button(window, u"undoButton"_s)) != nullptr; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (undo = enabledButton(window, u"undoButton"_s)) != nullptr; }, 30000));
     const CleaningSession session = History::shared().sessions().first();
     EXPECT_EQ(session.moduleID, u"leftovers"_s);
     QSet<QString> journaled;
@@ -274,7 +274,7 @@ TEST_F(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
     MainWindow& window = showWindow();
     app.state().setSelection(ModuleID::duplicates);
 
-    QAbstractButton* scan = button(window, u"scanButton"_s);
+    QAbstractButton* scan = enabledButton(window, u"scanButton"_s);
     ASSERT_NE(scan, nullptr);
     QTest::mouseClick(scan, Qt::LeftButton);
     ScanViewModel* duplicates = app.state().model(ModuleID::duplicates);
@@ -290,9 +290,9 @@ TEST_F(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
     ASSERT_EQ(copy.url, homeFolder + u"/Downloads/Rapport annuel 2023.pdf"_s);
     duplicates->toggleItem(copy.id, group.id);
     QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 5000));
     QTest::mouseClick(clean, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"undoButton"_s) != nullptr; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"undoButton"_s) != nullptr; }, 30000));
 
     EXPECT_FALSE(Platform::fileInfo(copy.url));
     EXPECT_TRUE(Platform::fileInfo(group.items[0].url));
@@ -309,7 +309,7 @@ TEST_F(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
     EXPECT_TRUE(session->files[0].trashPath->startsWith(homeFolder + u"/.Trash/"_s));
     EXPECT_TRUE(Platform::fileInfo(*session->files[0].trashPath));
 
-    QTest::mouseClick(button(window, u"undoButton"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"undoButton"_s), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Platform::fileInfo(copy.url).has_value(); }, 30000));
     EXPECT_FALSE(Platform::fileInfo(*session->files[0].trashPath));
 }
@@ -321,7 +321,7 @@ TEST_F(EndToEnd, theLastCopyOfADuplicateIsAskedAboutAndTickingAllKeepsTheOldest)
     CompositionRoot& app = startApplication();
     MainWindow& window = showWindow();
     app.state().setSelection(ModuleID::duplicates);
-    QTest::mouseClick(button(window, u"scanButton"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"scanButton"_s), Qt::LeftButton);
     ScanViewModel* duplicates = app.state().model(ModuleID::duplicates);
     ASSERT_NE(duplicates, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return duplicates->phase() == ScanViewModel::Phase::results; }, 30000));
@@ -336,7 +336,7 @@ TEST_F(EndToEnd, theLastCopyOfADuplicateIsAskedAboutAndTickingAllKeepsTheOldest)
     for (const ScanItem& item : group.items)
         duplicates->toggleItem(item.id, group.id);
     QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 5000));
     QTest::mouseClick(clean, Qt::LeftButton);
     QMessageBox* question = nullptr;
     ASSERT_TRUE(QTest::qWaitFor(
@@ -355,9 +355,9 @@ TEST_F(EndToEnd, theLastCopyOfADuplicateIsAskedAboutAndTickingAllKeepsTheOldest)
     EXPECT_EQ(duplicates->phase(), ScanViewModel::Phase::results);
     EXPECT_EQ(copiesLeft(), 3);
 
-    QTest::mouseClick(button(window, u"selectAllButton"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"selectAllButton"_s), Qt::LeftButton);
     EXPECT_FALSE(duplicates->groups().first().items.first().isSelected);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 5000));
     QTest::mouseClick(clean, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return duplicates->phase() == ScanViewModel::Phase::finished; }, 30000));
     EXPECT_TRUE(Platform::fileInfo(group.items.first().url));
@@ -386,10 +386,10 @@ TEST_F(EndToEnd, theSmartScanCleansJunkTrashAndThreatsOnTheDemonstrationMac)
     // The screen scrolls: its content is laid out once the window has had its turn.
     QAbstractButton* scan = nullptr;
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return (scan = button(window, u"scanButton"_s)) != nullptr && !scan->rect().isEmpty(); }, 5000));
+        [&] { return (scan = enabledButton(window, u"scanButton"_s)) != nullptr && !scan->rect().isEmpty(); }, 5000));
     QTest::mouseClick(scan, Qt::LeftButton);
     QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 60000));
     QStringList titles;
     for (const ScanGroup& group : smart->groups())
         titles.append(group.title);
@@ -405,7 +405,7 @@ TEST_F(EndToEnd, theSmartScanCleansJunkTrashAndThreatsOnTheDemonstrationMac)
     const qsizetype selected = smart->selectedCount();
     ASSERT_GT(selected, 0);
     QTest::mouseClick(clean, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"newScanButton"_s) != nullptr; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }, 60000));
     EXPECT_TRUE(smart->failures().isEmpty()) << smart->failures().join(u'\n').toStdString();
     EXPECT_EQ(smart->removedCount(), selected);
     EXPECT_FALSE(TestSupport::exists(demo.path(u"/Library/Application Support/MacKeeper"_s)));

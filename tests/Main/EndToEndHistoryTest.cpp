@@ -19,8 +19,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using EndToEndSupport::button;
-using EndToEndSupport::itemNamed;
+using TestSupport::enabledButton;
 
 // What comes after a cleaning and what runs without the user: the history window puts cleanings back, the
 // journal comes back from its snapshot, and the schedule cleans by itself.
@@ -38,19 +37,20 @@ TEST_F(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
         QAbstractButton* start = nullptr;
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                start = button(window, u"scanButton"_s);
+                start = enabledButton(window, u"scanButton"_s);
                 if (start == nullptr)
-                    start = button(window, u"newScanButton"_s);
+                    start = enabledButton(window, u"newScanButton"_s);
                 return start != nullptr;
             },
             30000));
         QTest::mouseClick(start, Qt::LeftButton);
-        if (button(window, u"scanButton"_s) != nullptr)
-            QTest::mouseClick(button(window, u"scanButton"_s), Qt::LeftButton);
+        if (enabledButton(window, u"scanButton"_s) != nullptr)
+            QTest::mouseClick(enabledButton(window, u"scanButton"_s), Qt::LeftButton);
         QAbstractButton* clean = nullptr;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = button(window, u"cleanButton"_s)) != nullptr; }, 30000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 30000));
         QTest::mouseClick(clean, Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return button(window, u"newScanButton"_s) != nullptr; }, 30000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }, 30000));
     };
     const auto allBack = [](const CleaningSession& session) {
         for (const RemovedFile& file : session.files) {

@@ -31,8 +31,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using EndToEndSupport::button;
-using EndToEndSupport::itemNamed;
+using TestSupport::enabledButton;
 
 // The screens that keep the Mac running well, over the demonstration Mac's tools and programs: maintenance,
 // updates, optimisation and the diagnosis.
@@ -56,7 +55,7 @@ TEST_F(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     const TestSupport::ScopedEnvironment failing{"QUORVANE_FAIL_TOOL", u"diskutil"_s};
     tap(u"permissions"_s);
     tap(u"spotlight"_s);
-    QAbstractButton* run = button(window, u"maintenanceRunButton"_s);
+    QAbstractButton* run = enabledButton(window, u"maintenanceRunButton"_s);
     ASSERT_NE(run, nullptr);
     QTest::mouseClick(run, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.running() && model.outcomes().size() == 2; }, 30000));
@@ -74,7 +73,7 @@ TEST_F(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     EXPECT_TRUE(fresh.outcomes().isEmpty());
     const TestSupport::ScopedEnvironment dismissed{"QUORVANE_OSASCRIPT_CANCEL", u"1"_s};
     tap(u"fonts"_s);
-    run = button(window, u"maintenanceRunButton"_s);
+    run = enabledButton(window, u"maintenanceRunButton"_s);
     ASSERT_NE(run, nullptr);
     QTest::mouseClick(run, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return fresh.outcomes().contains(u"fonts"_s); }, 30000));
@@ -110,7 +109,7 @@ TEST_F(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACas
     };
 
     QSignalSpy checked(&model, &UpdaterModel::checkFinished);
-    QAbstractButton* checkNow = button(window, u"checkNowButton"_s);
+    QAbstractButton* checkNow = enabledButton(window, u"checkNowButton"_s);
     ASSERT_NE(checkNow, nullptr);
     QTest::mouseClick(checkNow, Qt::LeftButton);
     ASSERT_TRUE(checked.wait(30000));
@@ -127,12 +126,12 @@ TEST_F(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACas
     for (const QString& cask : {u"ondine"_s, u"atelier-photo"_s}) {
         QWidget* row = rowOf(cask);
         ASSERT_NE(row, nullptr) << cask.toStdString();
-        QTest::mouseClick(button(*row, u"installButton"_s), Qt::LeftButton);
+        QTest::mouseClick(enabledButton(*row, u"installButton"_s), Qt::LeftButton);
         ASSERT_TRUE(applied.wait(30000)) << cask.toStdString();
     }
     EXPECT_EQ(rowOf(u"ondine"_s), nullptr);
     ASSERT_NE(rowOf(u"atelier-photo"_s), nullptr); // its download failed
-    EXPECT_NE(button(*rowOf(u"atelier-photo"_s), u"installButton"_s), nullptr);
+    EXPECT_NE(enabledButton(*rowOf(u"atelier-photo"_s), u"installButton"_s), nullptr);
     // and its row says why, in brew's words
     auto* failure = rowOf(u"atelier-photo"_s)->findChild<ElidedLabel*>(u"installFailure"_s);
     ASSERT_NE(failure, nullptr);
@@ -142,7 +141,7 @@ TEST_F(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACas
     EXPECT_TRUE(TestSupport::contentOf(demo.path(u"/Applications/Ondine.app/Contents/Info.plist"_s))
                     .contains("<string>5.1.0</string>"));
 
-    QAbstractButton* check = button(window, u"checkButton"_s);
+    QAbstractButton* check = enabledButton(window, u"checkButton"_s);
     ASSERT_NE(check, nullptr);
     QTest::mouseClick(check, Qt::LeftButton);
     ASSERT_TRUE(checked.wait(30000));
@@ -312,12 +311,12 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     QTest::mouseClick(boussoleRow->findChild<QAbstractButton*>(u"quitButton"_s), Qt::LeftButton);
     ASSERT_TRUE(boussole.waitForFinished(10000));
     EXPECT_EQ(boussole.exitStatus(), QProcess::CrashExit) << "ended by its signal";
-    QTest::mouseClick(button(window, u"refreshButton"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"refreshButton"_s), Qt::LeftButton);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !model.isLoading() && !heavyNames(model).contains(u"Boussole"_s); }, 30000));
 
     // "Diagnostiquer", every probe forced serious but Spotlight's, which has one level.
-    QTest::mouseClick(button(window, u"diagnoseButton"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"diagnoseButton"_s), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.hasDiagnosed(); }, 60000));
     QStringList ids;
     QList<NoticeBanner::Kind> kinds;

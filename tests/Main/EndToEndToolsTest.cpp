@@ -43,8 +43,7 @@
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
-using EndToEndSupport::button;
-using EndToEndSupport::itemNamed;
+using TestSupport::enabledButton;
 
 // The tools on the demonstration Mac: the disk map, the local snapshots, the shredder, the uninstaller and the
 // developer cleanup.
@@ -60,7 +59,7 @@ TEST_F(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
     ASSERT_NE(view, nullptr);
     SpaceMapModel& model = view->model();
 
-    QAbstractButton* start = button(window, u"startButton"_s);
+    QAbstractButton* start = enabledButton(window, u"startButton"_s);
     ASSERT_NE(start, nullptr);
     QTest::mouseClick(start, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.current() != nullptr; }, 30000));
@@ -76,21 +75,21 @@ TEST_F(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
     ASSERT_NE(documents, nullptr);
     QTest::mouseClick(const_cast<TreemapCanvas*>(&canvas), Qt::LeftButton, {}, documents->rect.center().toPoint());
     ASSERT_EQ(model.current()->name(), u"Documents"_s);
-    QAbstractButton* up = button(window, u"upButton"_s);
+    QAbstractButton* up = enabledButton(window, u"upButton"_s);
     ASSERT_NE(up, nullptr);
     QTest::mouseClick(up, Qt::LeftButton);
     EXPECT_EQ(model.current(), home);
 
-    QAbstractButton* again = button(window, u"homeButton"_s);
+    QAbstractButton* again = enabledButton(window, u"homeButton"_s);
     ASSERT_NE(again, nullptr);
     QTest::mouseClick(again, Qt::LeftButton);
     EXPECT_TRUE(model.isScanning());
-    QAbstractButton* stop = button(window, u"stopButton"_s);
+    QAbstractButton* stop = enabledButton(window, u"stopButton"_s);
     ASSERT_NE(stop, nullptr);
     QTest::mouseClick(stop, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.progress() == 1.0; }, 10000));
     EXPECT_EQ(model.current(), nullptr);
-    EXPECT_NE(button(window, u"startButton"_s), nullptr);
+    EXPECT_NE(enabledButton(window, u"startButton"_s), nullptr);
 }
 
 // "Choisir un dossier…" in the disk map opens the chooser of our own on the Mac's home, listing its folders under
@@ -100,7 +99,7 @@ TEST_F(EndToEnd, theSpaceMapsChooserOpensOnTheMacsHomeInFrench)
     CompositionRoot& app = startApplication(Look::qtDefault);
     MainWindow& window = showWindow();
     app.state().setSelection(ModuleID::spaceMap);
-    QAbstractButton* choose = button(window, u"chooseButton"_s);
+    QAbstractButton* choose = enabledButton(window, u"chooseButton"_s);
     ASSERT_NE(choose, nullptr);
     QTest::mouseClick(choose, Qt::LeftButton);
     FileChooser* chooser = nullptr;
@@ -159,7 +158,7 @@ TEST_F(EndToEnd, localSnapshotsAreListedAndDeletedOnTheDemonstrationMac)
     EXPECT_FALSE(
         QFile::exists(demo.path(u"/private/var/db/fake-snapshots/com.apple.TimeMachine.2025-03-14-091500.local"_s)));
 
-    QAbstractButton* all = button(window, u"deleteAllButton"_s);
+    QAbstractButton* all = enabledButton(window, u"deleteAllButton"_s);
     ASSERT_NE(all, nullptr);
     QTest::mouseClick(all, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor(
@@ -292,11 +291,11 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
         EXPECT_TRUE(all.contains(name)) << name.toStdString();
     EXPECT_FALSE(all.contains(u"Safari"_s));
     EXPECT_EQ(all.first(), u"Studio Vidéo"_s); // largest first
-    QTest::mouseClick(button(window, u"filter_large"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"filter_large"_s), Qt::LeftButton);
     EXPECT_EQ(shownNames(), QStringList{u"Studio Vidéo"_s});
-    QTest::mouseClick(button(window, u"filter_unused"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"filter_unused"_s), Qt::LeftButton);
     EXPECT_EQ(shownNames(), QStringList{u"Archiviste"_s});
-    QTest::mouseClick(button(window, u"filter_all"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"filter_all"_s), Qt::LeftButton);
 
     // Studio Vidéo: found, selected, its receipt read.
     auto* search = view->findChild<QLineEdit*>(u"searchField"_s);
@@ -338,7 +337,7 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
         ASSERT_NE(confirm, nullptr);
         confirm->click();
     };
-    QTest::mouseClick(button(window, u"uninstallButton"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"uninstallButton"_s), Qt::LeftButton);
     answer(false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.uninstallsRunning() == 0; }, 30000));
     for (const QString& path : goes)
@@ -381,7 +380,7 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->detail() && view->detail()->app().name == u"Veilleur"_s; }, 5000));
     const qsizetype sessions = History::shared().sessions().size();
-    QTest::mouseClick(button(window, u"uninstallButton"_s), Qt::LeftButton);
+    QTest::mouseClick(enabledButton(window, u"uninstallButton"_s), Qt::LeftButton);
     answer(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.uninstallsRunning() == 0; }, 30000));
     EXPECT_EQ(veilleur.state(), QProcess::Running);
@@ -413,8 +412,8 @@ TEST_F(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
     XcodeViewModel* model = view->model();
     ASSERT_NE(model, nullptr);
     QAbstractButton* recommended = nullptr;
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return (recommended = button(window, u"recommendedButton"_s)) != nullptr; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (recommended = enabledButton(window, u"recommendedButton"_s)) != nullptr; }, 30000));
     const XcodeService::Inventory& found = model->inventory();
     EXPECT_EQ(found.devices.size(), 6);
     EXPECT_EQ(found.runtimes.size(), 4);
@@ -432,7 +431,7 @@ TEST_F(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
     EXPECT_EQ(model->selectedRuntimes(), QSet<QString>{u"4D1B2C3A-0E5F-4A6B-9C8D-7E6F5A4B3C21"_s});
     EXPECT_EQ(model->selectedArchives().size(), 2);
 
-    QAbstractButton* remove = button(window, u"removeButton"_s);
+    QAbstractButton* remove = enabledButton(window, u"removeButton"_s);
     ASSERT_NE(remove, nullptr);
     QTest::mouseClick(remove, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isWorking() && !model->isLoading(); }, 30000));

@@ -13,6 +13,7 @@
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <mutex>
 #include <utility>
@@ -29,6 +30,7 @@
 
 using namespace Qt::StringLiterals;
 using TestSupport::exists;
+using TestSupport::waitFor;
 using Phase = ScanViewModel::Phase;
 
 namespace {
@@ -36,11 +38,6 @@ namespace {
 using TestSupport::LatchedScanner;
 using TestSupport::scanGroup;
 using TestSupport::scanItem;
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 10000);
-}
 
 class ScanViewModelTest : public ::testing::Test
 {
