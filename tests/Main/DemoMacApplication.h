@@ -8,6 +8,7 @@
 #include "Scan/ScanViewModel.h"
 #include "ScopedEnvironment.h"
 #include "ShownWidgets.h"
+#include "WaitFor.h"
 
 #include <optional>
 

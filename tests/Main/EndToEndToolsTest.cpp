@@ -44,6 +44,7 @@
 
 using namespace Qt::StringLiterals;
 using TestSupport::enabledButton;
+using TestSupport::waitFor;
 
 // The tools on the demonstration Mac: the disk map, the local snapshots, the shredder, the uninstaller and the
 // developer cleanup.
@@ -419,7 +420,7 @@ TEST_F(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
     EXPECT_EQ(found.runtimes.size(), 4);
     EXPECT_EQ(found.archives.size(), 3) << "neither the loose archive nor the capitalised one";
     ASSERT_EQ(view->sections().size(), 3);
-    QTest::qWait(20);
+    waitFor([&] { return view->findChildren<SelectableRow*>(u"deviceRow"_s).size() == 6; });
     EXPECT_EQ(view->findChildren<SelectableRow*>(u"deviceRow"_s).size(), 6);
 
     QTest::mouseClick(recommended, Qt::LeftButton);
@@ -465,7 +466,7 @@ TEST_F(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
     EXPECT_EQ(model->inventory().devices.size(), 3);
     EXPECT_EQ(model->inventory().runtimes.size(), 3);
     EXPECT_EQ(model->inventory().archives.size(), 1);
-    QTest::qWait(20);
+    waitFor([&] { return view->findChildren<SelectableRow*>(u"deviceRow"_s).size() == 3; });
     EXPECT_EQ(view->findChildren<SelectableRow*>(u"deviceRow"_s).size(), 3);
     auto* result = view->findChild<QLabel*>(u"resultLineText"_s);
     ASSERT_NE(result, nullptr);

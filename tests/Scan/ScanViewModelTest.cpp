@@ -115,7 +115,8 @@ TEST_F(ScanViewModelTest, aCancelledScanNeverPublishesItsLateResult)
     EXPECT_EQ(model.progress(), 0.0);
 
     scanner->control()->release();
-    QTest::qWait(100);
+    waitFor([&] { return scanner->control()->sawStop.load(); });
+    QTest::qWait(100); // a late result would have been delivered by now
     QCoreApplication::processEvents();
     EXPECT_TRUE(scanner->control()->sawStop);
     EXPECT_EQ(model.phase(), Phase::idle);
@@ -472,7 +473,8 @@ TEST_F(ScanViewModelTest, aModelDestroyedWhileItsJobRunsReceivesNothing)
     model->scan();
     model.reset();
     scanner->control()->release();
-    QTest::qWait(100);
+    waitFor([&] { return scanner->control()->sawStop.load(); });
+    QTest::qWait(100); // a late delivery would have come by now
     QCoreApplication::processEvents();
     EXPECT_TRUE(watch.isNull());
     EXPECT_TRUE(scanner->control()->sawStop);
