@@ -1,8 +1,14 @@
 #pragma once
 
-// Helpers shared by the benchmarks: timing, files whose content takes room on disk, du's figure, and the
-// work folder each benchmark builds its trees in.
+// Helpers shared by the benchmarks: timing, medians and runs made in turn with a peer tool, files whose content
+// takes room on disk, du's figure, peak memory, the wait for a screen's paint, the verdict line, and the work
+// folder each benchmark builds its trees in.
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QObject>
+#include <QString>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -10,8 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -28,6 +36,11 @@ using Clock = std::chrono::steady_clock;
 inline double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+inline double millisecondsSince(Clock::time_point start)
+{
+    return secondsSince(start) * 1000.0;
 }
 
 inline void writeFile(const std::string& path, std::size_t size)
@@ -65,7 +78,6 @@ inline qint64 duBytes(const std::string& paths, double* seconds)
     return bytes;
 }
 
-// The middle of several timings: the machine is shared, and one slow run says nothing of the code.
 // The folders' own blocks below `path` (itself included), which du counts and a scan of files does not.
 inline qint64 folderBlocks(const std::string& path)
 {
@@ -85,6 +97,7 @@ inline qint64 folderBlocks(const std::string& path)
     return sum;
 }
 
+// The middle of several timings: the machine is shared, and one slow run says nothing of the code.
 inline double median(std::vector<double> values)
 {
     if (values.empty())
@@ -92,6 +105,35 @@ inline double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const std::size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The middle and the worst of several timings, each one a step of the same kind; the middle of an even count is
+// the upper one.
+struct Spread {
+    double median = 0;
+    double worst = 0;
+};
+
+inline Spread spreadOf(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times.back()};
+}
+
+// Runs `ours` and `peer` in turn `runs` times, the peer first: the median time in seconds of each.
+template <class F, class G> std::pair<double, double> mediansInTurn(int runs, F&& ours, G&& peer)
+{
+    std::vector<double> oursRuns;
+    std::vector<double> peerRuns;
+    for (int i = 0; i < runs; ++i) {
+        auto start = Clock::now();
+        peer();
+        peerRuns.push_back(secondsSince(start));
+        start = Clock::now();
+        ours();
+        oursRuns.push_back(secondsSince(start));
+    }
+    return {median(oursRuns), median(peerRuns)};
 }
 
 // The machine's load averages as /proc/loadavg gives them, to print beside the timings.
@@ -160,6 +202,65 @@ inline qint64 peakMemoryOf(const std::string& self, const std::vector<std::strin
     if (status != 0 || peakKiB <= 0)
         return -1;
     return qint64(peakKiB) * 1024;
+}
+
+// Counts the paints of the widgets of one name, or of one object, once installed on the application.
+class PaintWatch final : public QObject
+{
+public:
+    explicit PaintWatch(QString name) : m_name(std::move(name)) {}
+    explicit PaintWatch(const QObject* target) : m_byTarget(true), m_target(target) {}
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && (m_byTarget ? watched == m_target : watched->objectName() == m_name))
+            ++paints;
+        return false;
+    }
+
+private:
+    QString m_name;
+    bool m_byTarget = false;
+    const QObject* m_target = nullptr;
+};
+
+// Runs the event loop until `watch` has seen a paint or `limitMs` have gone by; whether it saw one.
+inline bool untilPainted(const PaintWatch& watch, int limitMs = 1000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (watch.paints == 0 && clock.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return watch.paints > 0;
+}
+
+// The first frame: runs the event loop until every watch has seen a paint, ten seconds at most; the milliseconds
+// from `since` (which the loop may set) to then, or 1e9 when one saw none.
+inline double millisecondsToFirstPaint(std::initializer_list<const PaintWatch*> watches, const Clock::time_point& since)
+{
+    const auto allPainted = [&] {
+        return std::all_of(watches.begin(), watches.end(), [](const PaintWatch* watch) { return watch->paints > 0; });
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (!allPainted() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return allPainted() ? millisecondsSince(since) : 1e9;
+}
+
+// Runs the event loop until nothing is pending: the layout has settled and the screen has drawn.
+inline void untilSettled()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// The benchmark's last line: PASS when every target was met, else FAIL.
+inline void printVerdict(bool ok)
+{
+    std::printf("%s\n", ok ? "PASS" : "FAIL");
 }
 
 // A new folder in the folder given on the command line, else in $TMPDIR or /tmp.

@@ -145,6 +145,6 @@ int main(int argc, char* argv[])
 
     Platform::removeItem(workFolder);
     const bool ok = cleaned && undone && cleaning <= 50 && undo <= 50;
-    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    Bench::printVerdict(ok);
     return ok ? 0 : 1;
 }

@@ -217,6 +217,6 @@ int main(int argc, char* argv[])
                     tree.expected.size());
 
     Platform::removeItem(QFile::decodeName(work.c_str()));
-    std::printf("%s\n", agree && ratio <= 0.5 ? "PASS" : "FAIL");
+    Bench::printVerdict(agree && ratio <= 0.5);
     return agree ? 0 : 1;
 }

@@ -23,8 +23,6 @@
 
 namespace {
 
-using Bench::Clock;
-using Bench::secondsSince;
 using Bench::writeFile;
 
 // 200 top folders × 10 subfolders × 100 entries: 90 % files of a few sizes, hard links and short links.
@@ -51,27 +49,6 @@ void buildLargeTree(const std::string& root)
             }
         }
     }
-}
-
-// The folders' own blocks, which du counts and the measure does not.
-qint64 folderBlocks(int dirFd)
-{
-    struct stat self {
-    };
-    ::fstat(dirFd, &self);
-    qint64 sum = qint64(self.st_blocks) * 512;
-    DIR* dir = ::fdopendir(::dup(dirFd));
-    while (dirent* entry = ::readdir(dir)) {
-        if (entry->d_type != DT_DIR || entry->d_name[0] == '.')
-            continue;
-        const int child = ::openat(dirFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
-        if (child >= 0) {
-            sum += folderBlocks(child);
-            ::close(child);
-        }
-    }
-    ::closedir(dir);
-    return sum;
 }
 
 // The plain sequential walk the pool must not slow down on small folders.
@@ -106,22 +83,6 @@ qint64 duBytes(const std::string& root, double* seconds)
     return Bench::duBytes("'" + root + "'", seconds);
 }
 
-// Runs `ours` and `peer` in turn `runs` times: the median time of each.
-template <class F, class G> std::pair<double, double> mediansInTurn(int runs, F&& ours, G&& peer)
-{
-    std::vector<double> oursRuns;
-    std::vector<double> peerRuns;
-    for (int i = 0; i < runs; ++i) {
-        auto start = Clock::now();
-        peer();
-        peerRuns.push_back(secondsSince(start));
-        start = Clock::now();
-        ours();
-        oursRuns.push_back(secondsSince(start));
-    }
-    return {Bench::median(oursRuns), Bench::median(peerRuns)};
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -135,7 +96,7 @@ int main(int argc, char* argv[])
     qint64 measured = FileUtils::allocatedSize(QFile::decodeName(large.c_str())).bytes;
     double duSeconds = 0;
     qint64 duTotal = duBytes(large, &duSeconds);
-    const auto [ourSeconds, duMedian] = mediansInTurn(
+    const auto [ourSeconds, duMedian] = Bench::mediansInTurn(
         9,
         [&] {
             measured = FileUtils::allocatedSize(QFile::decodeName(large.c_str())).bytes;
@@ -146,9 +107,7 @@ int main(int argc, char* argv[])
             duTotal = duBytes(large, &s);
         });
     duSeconds = duMedian;
-    const int rootFd = ::open(large.c_str(), O_RDONLY | O_DIRECTORY);
-    const qint64 duFiles = duTotal - folderBlocks(rootFd);
-    ::close(rootFd);
+    const qint64 duFiles = duTotal - Bench::folderBlocks(large);
 
     const double ratio = ourSeconds / duSeconds;
     std::printf("load average      : %s\n", Bench::loadAverage().c_str());
@@ -175,7 +134,7 @@ int main(int argc, char* argv[])
     std::vector<QString> qFolders;
     for (const std::string& f : folders)
         qFolders.push_back(QFile::decodeName(f.c_str()));
-    const auto [smallSeconds, plainSeconds] = mediansInTurn(
+    const auto [smallSeconds, plainSeconds] = Bench::mediansInTurn(
         9,
         [&] {
             for (const QString& f : qFolders)
@@ -195,6 +154,6 @@ int main(int argc, char* argv[])
     Platform::removeItem(QFile::decodeName(work.c_str()));
 
     ok = ok && ratio <= 0.5 && smallRatio <= 1.1;
-    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    Bench::printVerdict(ok);
     return measured == duFiles ? 0 : 1;
 }

@@ -35,11 +35,6 @@ namespace {
 constexpr int kSessions = 200;
 constexpr int kFiles = 200;
 
-double millisecondsSince(Bench::Clock::time_point start)
-{
-    return Bench::secondsSince(start) * 1000.0;
-}
-
 // Times every event the GUI thread handles from the event loop: the longest is the longest the window was
 // held up.
 class TimedApplication final : public QApplication
@@ -54,7 +49,7 @@ public:
         ++m_depth;
         const auto start = Bench::Clock::now();
         const bool result = QApplication::notify(receiver, event);
-        const double took = millisecondsSince(start);
+        const double took = Bench::millisecondsSince(start);
         longest = std::max(longest, took);
         --m_depth;
         return result;
@@ -146,10 +141,10 @@ int main(int argc, char* argv[])
     auto start = Bench::Clock::now();
     WorkInFlight inFlight;
     HistoryView view(history, inFlight, workspace);
-    QObject::connect(&view.model(), &HistoryModel::changed, &app, [&] { redrawn = millisecondsSince(changed); });
+    QObject::connect(&view.model(), &HistoryModel::changed, &app, [&] { redrawn = Bench::millisecondsSince(changed); });
     view.resize(720, 540);
     view.show();
-    double opening = millisecondsSince(start);
+    double opening = Bench::millisecondsSince(start);
     opening = std::max(opening, settle());
     while (view.model().isMeasuring())
         opening = std::max(opening, settle());
@@ -160,7 +155,7 @@ int main(int argc, char* argv[])
     for (int value = 0; value <= bar->maximum(); value += bar->pageStep()) {
         start = Bench::Clock::now();
         bar->setValue(value);
-        const double direct = millisecondsSince(start);
+        const double direct = Bench::millisecondsSince(start);
         scrolling = std::max({scrolling, direct, settle()});
     }
 
@@ -169,7 +164,7 @@ int main(int argc, char* argv[])
     for (const CleaningSession& session : journal) {
         start = Bench::Clock::now();
         view.model().toggle(session.id);
-        const double direct = millisecondsSince(start);
+        const double direct = Bench::millisecondsSince(start);
         expanding = std::max({expanding, direct, settle()});
     }
 
@@ -209,6 +204,6 @@ int main(int argc, char* argv[])
     Platform::removeItem(QFile::decodeName(work.c_str()));
     const bool ok =
         opening <= 100 && scrolling <= 100 && expanding <= 100 && redrawing <= 100 && measureSeconds <= 1.2 * duSeconds;
-    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    Bench::printVerdict(ok);
     return ok ? 0 : 1;
 }

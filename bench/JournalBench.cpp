@@ -2,6 +2,7 @@
 // already holds 200 cleanings of 1,000 files (read, change, sort, cap, write, synchronise), and reading that
 // journal back. Target: each at most 150 ms (the median of five runs).
 // Usage: qp_bench_journal [work-folder]   (default: $TMPDIR or /tmp; the folder made there is removed)
+#include "BenchSupport.h"
 #include "Core/History.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
@@ -24,18 +25,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using Bench::Clock;
+using Bench::median;
+using Bench::millisecondsSince;
 
 // Paths shaped like a cleaning's: caches of many apps, several folders deep, their Trash names numbered.
 Removal::Removed removedItem(const QString& home, int app, int file)
@@ -130,6 +122,6 @@ int main(int argc, char* argv[])
     Platform::removeItem(workFolder);
 
     ok = ok && recordMs <= 150 && readMs <= 150;
-    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    Bench::printVerdict(ok);
     return ok ? 0 : 1;
 }

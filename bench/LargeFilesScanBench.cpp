@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <fcntl.h>
@@ -25,8 +26,6 @@
 
 namespace {
 
-using Bench::Clock;
-using Bench::secondsSince;
 using Bench::writeFile;
 
 constexpr qint64 kThreshold = 1024 * 1024;
@@ -95,18 +94,11 @@ int main(int argc, char* argv[])
     double duSeconds = 0;
     Bench::duBytes(quoted, &duSeconds); // warms the caches
     scanOnce();
-    std::vector<double> duRuns;
-    std::vector<double> scanRuns;
-    for (int i = 0; i < 11; ++i) {
+    double scanSeconds = 0;
+    std::tie(scanSeconds, duSeconds) = Bench::mediansInTurn(11, scanOnce, [&] {
         double s = 0;
         Bench::duBytes(quoted, &s);
-        duRuns.push_back(s);
-        const auto start = Clock::now();
-        scanOnce();
-        scanRuns.push_back(secondsSince(start));
-    }
-    duSeconds = Bench::median(duRuns);
-    const double scanSeconds = Bench::median(scanRuns);
+    });
 
     constexpr double kTarget = 0.5;
     const double ratio = scanSeconds / duSeconds;
@@ -119,6 +111,6 @@ int main(int argc, char* argv[])
         std::printf("FAIL: the scan did not list exactly the %zu files at or above the threshold\n", expected.size());
 
     Platform::removeItem(QFile::decodeName(work.c_str()));
-    std::printf("%s\n", exact && ratio <= kTarget ? "PASS" : "FAIL");
+    Bench::printVerdict(exact && ratio <= kTarget);
     return exact ? 0 : 1;
 }

@@ -26,7 +26,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStyleFactory>
 
@@ -36,11 +35,6 @@ namespace {
 
 constexpr int kItems = 20000;
 constexpr int kGroups = 30;
-
-double millisecondsSince(Bench::Clock::time_point start)
-{
-    return Bench::secondsSince(start) * 1000.0;
-}
 
 // Hands back groups built beforehand, so that only the publication and the screen are measured.
 class PrebuiltScanner final : public ModuleScanner
@@ -81,53 +75,6 @@ QList<ScanGroup> makeGroups(const std::string& work)
     return groups;
 }
 
-// Counts the paints of widgets of one name.
-class PaintWatch final : public QObject
-{
-public:
-    explicit PaintWatch(QString name) : m_name(std::move(name)) {}
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched->objectName() == m_name)
-            ++paints;
-        return false;
-    }
-
-private:
-    QString m_name;
-};
-
-// Runs the event loop until `watch` has seen a paint, or a second has gone by.
-void untilPainted(PaintWatch& watch)
-{
-    QElapsedTimer clock;
-    clock.start();
-    watch.paints = 0;
-    while (watch.paints == 0 && clock.elapsed() < 1000)
-        QApplication::processEvents(QEventLoop::AllEvents);
-}
-
-// Runs the event loop until nothing is pending: the layout has settled and the screen has drawn.
-void untilSettled()
-{
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents);
-}
-
-struct Figures {
-    double median = 0;
-    double worst = 0;
-};
-
-Figures figures(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.back()};
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -160,40 +107,37 @@ int main(int argc, char* argv[])
     ScanModuleView screen(ModuleID::systemJunk, &model, true, workspace);
     screen.resize(1100, 800);
     screen.show();
-    untilSettled();
+    Bench::untilSettled();
 
-    PaintWatch rowPaints(u"itemRow"_s);
+    Bench::PaintWatch rowPaints(u"itemRow"_s);
     app.installEventFilter(&rowPaints);
     model.scan();
-    QElapsedTimer clock;
-    clock.start();
-    while (rowPaints.paints == 0 && clock.elapsed() < 10000)
-        QApplication::processEvents(QEventLoop::AllEvents);
-    const double firstPaint = rowPaints.paints > 0 ? millisecondsSince(published) : 1e9;
+    const double firstPaint = Bench::millisecondsToFirstPaint({&rowPaints}, published);
     app.removeEventFilter(&rowPaints);
-    untilSettled();
+    Bench::untilSettled();
 
-    PaintWatch figurePaints(u"summaryFigure"_s);
+    Bench::PaintWatch figurePaints(u"summaryFigure"_s);
     app.installEventFilter(&figurePaints);
     std::vector<double> selections;
     for (int g = 0; g < kGroups; ++g) {
         const auto start = Bench::Clock::now();
         model.toggleGroupSelection(model.groups()[g].id);
-        untilPainted(figurePaints);
-        selections.push_back(millisecondsSince(start));
+        figurePaints.paints = 0;
+        Bench::untilPainted(figurePaints);
+        selections.push_back(Bench::millisecondsSince(start));
     }
     app.removeEventFilter(&figurePaints);
     std::vector<double> expansions;
     for (int g = 0; g < kGroups; ++g) {
         const auto start = Bench::Clock::now();
         model.toggleExpanded(model.groups()[g].id);
-        untilSettled();
-        expansions.push_back(millisecondsSince(start));
+        Bench::untilSettled();
+        expansions.push_back(Bench::millisecondsSince(start));
     }
     benchmark::DoNotOptimize(model.selectedCount());
 
-    const Figures selection = figures(selections);
-    const Figures expansion = figures(expansions);
+    const Bench::Spread selection = Bench::spreadOf(selections);
+    const Bench::Spread expansion = Bench::spreadOf(expansions);
     std::printf("result                  : %lld items in %d groups, all expanded\n",
                 static_cast<long long>(model.totalItemCount()), kGroups);
     std::printf("publication → first row : %.1f ms (target ≤ 100)\n", firstPaint);
@@ -204,6 +148,6 @@ int main(int argc, char* argv[])
 
     Platform::removeItem(QFile::decodeName(work.c_str()));
     const bool ok = firstPaint <= 100 && selection.worst <= 100 && expansion.worst <= 100;
-    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    Bench::printVerdict(ok);
     return ok ? 0 : 1;
 }

@@ -36,30 +36,6 @@ namespace {
 
 constexpr int kFiles = 1000;
 
-double millisecondsSince(Bench::Clock::time_point start)
-{
-    return Bench::secondsSince(start) * 1000.0;
-}
-
-// Counts the paints of the queue's list.
-class PaintWatch final : public QObject
-{
-public:
-    explicit PaintWatch(QObject* target) : m_target(target) {}
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched == m_target)
-            ++paints;
-        return false;
-    }
-
-private:
-    QObject* m_target;
-};
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -97,11 +73,11 @@ int main(int argc, char* argv[])
         [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(false); });
     view.resize(1000, 800);
     view.show();
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
+    Bench::untilSettled();
 
     auto* list = view.findChild<QListView*>(u"shredQueue"_s);
-    PaintWatch watch(list ? list->viewport() : nullptr);
+    // The paints of the queue's list.
+    Bench::PaintWatch watch(list ? list->viewport() : nullptr);
     app.installEventFilter(&watch);
     QMimeData data;
     data.setUrls(urls);
@@ -111,17 +87,14 @@ int main(int argc, char* argv[])
     const auto start = Bench::Clock::now();
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &drop);
-    const double dropped = millisecondsSince(start);
-    QElapsedTimer clock;
-    clock.start();
-    while (watch.paints == 0 && clock.elapsed() < 10000)
-        QApplication::processEvents(QEventLoop::AllEvents);
-    const double drawn = watch.paints > 0 ? millisecondsSince(start) : 1e9;
+    const double dropped = Bench::millisecondsSince(start);
+    const double drawn = Bench::millisecondsToFirstPaint({&watch}, start);
     app.removeEventFilter(&watch);
     benchmark::DoNotOptimize(model.items().size());
 
     // Let the background measures end before the files go.
-    clock.restart();
+    QElapsedTimer clock;
+    clock.start();
     while (model.isMeasuringAny() && clock.elapsed() < 30000)
         QApplication::processEvents(QEventLoop::AllEvents);
 
@@ -131,6 +104,6 @@ int main(int argc, char* argv[])
 
     Platform::removeItem(QFile::decodeName(work.c_str()));
     const bool ok = model.items().size() == kFiles && dropped <= 100 && drawn <= 100;
-    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    Bench::printVerdict(ok);
     return ok ? 0 : 1;
 }

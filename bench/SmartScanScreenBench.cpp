@@ -28,7 +28,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QStyleFactory>
@@ -39,11 +38,6 @@ namespace {
 
 constexpr int kItems = 20000;
 constexpr int kGroups = 30;
-
-double millisecondsSince(Bench::Clock::time_point start)
-{
-    return Bench::secondsSince(start) * 1000.0;
-}
 
 // Hands back groups built beforehand, so that only the publication and the screen are measured.
 class PrebuiltScanner final : public ModuleScanner
@@ -111,52 +105,6 @@ private:
     mutable std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_listeners;
 };
 
-// Counts the paints of widgets of one name.
-class PaintWatch final : public QObject
-{
-public:
-    explicit PaintWatch(QString name) : m_name(std::move(name)) {}
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched->objectName() == m_name)
-            ++paints;
-        return false;
-    }
-
-private:
-    QString m_name;
-};
-
-// Runs the event loop until `watch` has seen a paint, or a second has gone by; false when it saw none.
-bool untilPainted(PaintWatch& watch)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (watch.paints == 0 && clock.elapsed() < 1000)
-        QApplication::processEvents(QEventLoop::AllEvents);
-    return watch.paints > 0;
-}
-
-void untilSettled()
-{
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents);
-}
-
-struct Figures {
-    double median = 0;
-    double worst = 0;
-};
-
-Figures figures(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.back()};
-}
-
 void printEach(const char* what, const std::vector<double>& times)
 {
     std::printf("%s:", what);
@@ -198,23 +146,19 @@ int main(int argc, char* argv[])
     SmartScanView screen(model, true, workspace, machine);
     screen.resize(1100, 900);
     screen.show();
-    untilSettled();
+    Bench::untilSettled();
 
     // The first frame of the results: the gauge's figure and the group rows drawn.
-    PaintWatch gaugePaints(u"gaugeValue"_s);
-    PaintWatch rowPaints(u"groupRow"_s);
+    Bench::PaintWatch gaugePaints(u"gaugeValue"_s);
+    Bench::PaintWatch rowPaints(u"groupRow"_s);
     app.installEventFilter(&gaugePaints);
     app.installEventFilter(&rowPaints);
     model.scan();
-    QElapsedTimer clock;
-    clock.start();
-    while ((gaugePaints.paints == 0 || rowPaints.paints == 0) && clock.elapsed() < 10000)
-        QApplication::processEvents(QEventLoop::AllEvents);
-    const double firstPaint = gaugePaints.paints > 0 && rowPaints.paints > 0 ? millisecondsSince(published) : 1e9;
+    const double firstPaint = Bench::millisecondsToFirstPaint({&gaugePaints, &rowPaints}, published);
     app.removeEventFilter(&rowPaints);
-    untilSettled();
+    Bench::untilSettled();
 
-    PaintWatch tilePaints(u"statValue"_s);
+    Bench::PaintWatch tilePaints(u"statValue"_s);
     app.installEventFilter(&tilePaints);
     std::vector<double> readings;
     for (int r = 0; r < kGroups; ++r) {
@@ -228,8 +172,8 @@ int main(int argc, char* argv[])
         tilePaints.paints = 0;
         const auto start = Bench::Clock::now();
         machine.publish(snapshot);
-        const bool painted = untilPainted(tilePaints);
-        readings.push_back(painted ? millisecondsSince(start) : 1e9);
+        const bool painted = Bench::untilPainted(tilePaints);
+        readings.push_back(painted ? Bench::millisecondsSince(start) : 1e9);
     }
     app.removeEventFilter(&tilePaints);
 
@@ -239,8 +183,8 @@ int main(int argc, char* argv[])
         gaugePaints.paints = 0;
         const auto start = Bench::Clock::now();
         boxes[g]->click();
-        const bool painted = untilPainted(gaugePaints);
-        selections.push_back(painted ? millisecondsSince(start) : 1e9);
+        const bool painted = Bench::untilPainted(gaugePaints);
+        selections.push_back(painted ? Bench::millisecondsSince(start) : 1e9);
     }
     app.removeEventFilter(&gaugePaints);
     benchmark::DoNotOptimize(model.selectedCount());
@@ -248,8 +192,8 @@ int main(int argc, char* argv[])
     const bool complete = selections.size() == std::size_t(kGroups);
     if (!complete)
         selections.push_back(1e9);
-    const Figures reading = figures(readings);
-    const Figures selection = figures(selections);
+    const Bench::Spread reading = Bench::spreadOf(readings);
+    const Bench::Spread selection = Bench::spreadOf(selections);
     std::printf("result                     : %lld items in %d groups\n",
                 static_cast<long long>(model.totalItemCount()), kGroups);
     std::printf("publication → first frame  : %.1f ms (target ≤ 100)\n", firstPaint);
@@ -262,6 +206,6 @@ int main(int argc, char* argv[])
 
     Platform::removeItem(QFile::decodeName(work.c_str()));
     const bool ok = firstPaint <= 100 && reading.worst <= 5 && selection.worst <= 50;
-    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    Bench::printVerdict(ok);
     return ok ? 0 : 1;
 }

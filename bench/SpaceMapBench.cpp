@@ -271,6 +271,6 @@ int main(int argc, char* argv[])
     }
 
     Platform::removeItem(QFile::decodeName(work.c_str()));
-    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    Bench::printVerdict(ok);
     return sameSize ? 0 : 1;
 }

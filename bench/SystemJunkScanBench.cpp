@@ -177,6 +177,6 @@ int main(int argc, char* argv[])
     const bool flat = compare("100,000 files in one folder", work, flatHome, {flatCaches}, 1.0, flatAgree, selfPath());
 
     Platform::removeItem(QFile::decodeName(work.c_str()));
-    std::printf("%s\n", nested && flat ? "PASS" : "FAIL");
+    Bench::printVerdict(nested && flat);
     return nestedAgree && flatAgree ? 0 : 1;
 }

@@ -17,6 +17,7 @@
 using namespace Qt::StringLiterals;
 using Platform::UserDefaults;
 using TestSupport::exists;
+using TestSupport::writeFile;
 
 namespace {
 
@@ -26,12 +27,6 @@ QStringList namesIn(const QString& folder)
     for (const Platform::FileInfo& entry : Platform::listFolder(folder))
         names.append(entry.name);
     return names;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    ASSERT_FALSE(Platform::createFolder(path.section(u'/', 0, -2)).has_value());
-    ASSERT_FALSE(Platform::writeFileAtomically(path, bytes).has_value());
 }
 
 void writePlist(const QString& path, const QVariantMap& values)

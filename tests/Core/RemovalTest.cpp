@@ -31,6 +31,8 @@
 using namespace Qt::StringLiterals;
 using Removal::Mode;
 using TestSupport::exists;
+using TestSupport::makeLink;
+using TestSupport::writeFile;
 
 namespace {
 
@@ -42,19 +44,6 @@ ScanItem itemAt(const QString& path, Mode mode, qint64 size = 100)
 }
 
 using Calls = std::vector<std::pair<double, QString>>;
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(content);
-}
-
-void makeLink(const QString& target, const QString& link)
-{
-    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0)
-        << link.toStdString();
-}
 
 // Everything below `folder`, links described and never followed: relative path → content or link target.
 QMap<QString, QByteArray> snapshotOf(const QString& folder)

@@ -5,6 +5,7 @@
 #include "Platform/SystemRoot.h"
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
+#include "TempTree.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 
 using namespace Qt::StringLiterals;
 using SnapshotService::Snapshot;
+using TestSupport::writeFile;
 
 namespace {
 
@@ -21,14 +23,6 @@ const QString kName = u"com.apple.TimeMachine.2024-05-01-101500.local"_s;
 QDateTime local(int y, int mo, int d, int h, int mi, int s)
 {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
-
-void write(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 QByteArray read(const QString& path)
@@ -45,9 +39,10 @@ QString db(const QString& name)
 // A tmutil that prints a given text and ends with a given status.
 void fakeTool(const QByteArray& output, int status)
 {
-    write(TestSupport::systemRoot() + u"/listing.txt"_s, output);
+    writeFile(TestSupport::systemRoot() + u"/listing.txt"_s, output);
     const QString tool = TestSupport::systemRoot() + u"/usr/bin/tmutil"_s;
-    write(tool, "#!/bin/sh\ncat \"$(dirname \"$0\")/../../listing.txt\"\nexit " + QByteArray::number(status) + "\n");
+    writeFile(tool,
+              "#!/bin/sh\ncat \"$(dirname \"$0\")/../../listing.txt\"\nexit " + QByteArray::number(status) + "\n");
     QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
 }
 
@@ -206,8 +201,8 @@ TEST_F(SnapshotServiceTest, loadsTheStateOfTheMacsStartupDisk)
     EXPECT_EQ(bare.space.optimistic, 0); // nothing purgeable recorded: the figure is missing
 
     take(u"2024-05-01-101500"_s);
-    write(db(u"tmutil-destination"_s), "Name          : Sauvegardes\nKind          : Local\n");
-    write(db(u"purgeable-bytes"_s), "4096000\n");
+    writeFile(db(u"tmutil-destination"_s), "Name          : Sauvegardes\nKind          : Local\n");
+    writeFile(db(u"purgeable-bytes"_s), "4096000\n");
     const SnapshotService::State state = SnapshotService::loadState();
     EXPECT_EQ(names(state.snapshots), QStringList{kName});
     EXPECT_TRUE(state.isTimeMachineConfigured);

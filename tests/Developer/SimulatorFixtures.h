@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Sandbox.h"
+#include "TempTree.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,6 +18,8 @@
 // runtime under the sandbox's system root, and the real folders they describe.
 namespace SimulatorFixtures {
 
+using TestSupport::writeFile;
+
 inline QString store()
 {
     return TestSupport::systemRoot() + QStringLiteral("/Library/Developer/CoreSimulator/StandIn");
@@ -26,14 +29,6 @@ inline void setModified(const QString& path, const QDateTime& when)
 {
     const timeval times[2] = {{time_t(when.toSecsSinceEpoch()), 0}, {time_t(when.toSecsSinceEpoch()), 0}};
     ASSERT_EQ(::utimes(QFile::encodeName(path).constData(), times), 0) << path.toStdString();
-}
-
-inline void writeFile(const QString& path, const QByteArray& bytes)
-{
-    ASSERT_TRUE(QDir().mkpath(path.section(u'/', 0, -2)));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
 }
 
 inline QDateTime daysAgo(int days)

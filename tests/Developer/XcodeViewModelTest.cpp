@@ -5,6 +5,7 @@
 #include "ScopedEnvironment.h"
 #include "SimulatorFixtures.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QTest>
@@ -12,15 +13,11 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::waitFor;
 using namespace SimulatorFixtures;
 using Selection = XcodeViewModel::Selection;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 30000);
-}
 
 void loadAndWait(XcodeViewModel& model)
 {

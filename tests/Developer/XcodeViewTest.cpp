@@ -10,6 +10,7 @@
 #include "Look/Theme.h"
 #include "SimulatorFixtures.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -20,14 +21,10 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::waitFor;
 using namespace SimulatorFixtures;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 30000);
-}
 
 XcodeService::Device device(const QString& state, bool available, std::optional<QDateTime> lastUsed)
 {

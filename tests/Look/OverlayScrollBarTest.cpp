@@ -1,4 +1,5 @@
 #include "Look/OverlayScrollBar.h"
+#include "WaitFor.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::waitFor;
 
 // The bar lies over the content: the content keeps its width whether the bar is needed or not, and the thumb
 // follows and drives the position.
@@ -29,7 +31,7 @@ TEST(OverlayScrollBar, liesOverTheContentAndDrivesThePosition)
 
     for (int i = 0; i < 200; ++i)
         list.addItem(u"ligne %1"_s.arg(i));
-    QTest::qWait(20);
+    waitFor([&] { return bar->isVisible(); });
     EXPECT_EQ(list.viewport()->width(), contentWidth);
     EXPECT_EQ(list.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     ASSERT_TRUE(bar->isVisible());

@@ -3,6 +3,7 @@
 #include "Platform/FileSystem.h"
 #include "TempTree.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,13 +21,9 @@
 using namespace Qt::StringLiterals;
 using OptimizationService::HeavyApp;
 using OptimizationService::LaunchItem;
+using TestSupport::waitFor;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 20000);
-}
 
 // A gate a background source waits at until the test opens it.
 struct Gate {

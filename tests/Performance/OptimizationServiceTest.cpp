@@ -15,6 +15,7 @@ using namespace Qt::StringLiterals;
 using OptimizationService::HeavyApp;
 using OptimizationService::LaunchItem;
 using OptimizationService::ProcessRow;
+using TestSupport::writeFile;
 
 namespace {
 
@@ -25,18 +26,10 @@ QString fixture(const char* name)
     return QString::fromUtf8(file.readAll());
 }
 
-void write(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(path.section(u'/', 0, -2));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
 void writePlist(const QString& path, const QVariantMap& dictionary,
                 Platform::PropertyList::Format format = Platform::PropertyList::Format::Xml)
 {
-    write(path, Platform::PropertyList::serialize(dictionary, format).value());
+    writeFile(path, Platform::PropertyList::serialize(dictionary, format).value());
 }
 
 QStringList labelsOf(const QList<LaunchItem>& items)
@@ -104,9 +97,9 @@ TEST(LaunchItems, readsTheFoldersSkipsWhatIsNoPropertyListAddsAccessoriesOnceAnd
     writePlist(user + u"/binary.plist"_s, {{u"Label"_s, u"Beta"_s}}, Platform::PropertyList::Format::Binary);
     writePlist(user + u"/upper.PLIST"_s, {{u"Label"_s, u"upper"_s}});
     writePlist(user + u"/old.plist.bak"_s, {{u"Label"_s, u"old"_s}});
-    write(user + u"/notes.txt"_s, "alpha");
-    write(user + u"/damaged.plist"_s, "<?xml version=\"1.0\"?><plist><dict><key>Label</key>");
-    write(user + u"/list.plist"_s, Platform::PropertyList::serialize(QVariantList{u"a"_s}).value());
+    writeFile(user + u"/notes.txt"_s, "alpha");
+    writeFile(user + u"/damaged.plist"_s, "<?xml version=\"1.0\"?><plist><dict><key>Label</key>");
+    writeFile(user + u"/list.plist"_s, Platform::PropertyList::serialize(QVariantList{u"a"_s}).value());
     ASSERT_TRUE(QDir().mkpath(user + u"/folder.plist"_s));
     ASSERT_EQ(::mkfifo(QFile::encodeName(user + u"/pipe.plist"_s).constData(), 0600), 0);
     writePlist(agents + u"/alpha.plist"_s, {{u"Label"_s, u"alpha"_s}});

@@ -7,8 +7,10 @@
 #include "Performance/OptimizationModel.h"
 #include "RecordingWorkspace.h"
 #include "Scanners/ModuleRegistry.h"
+#include "ShownWidgets.h"
 #include "TempTree.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -25,6 +27,9 @@
 using namespace Qt::StringLiterals;
 using OptimizationService::HeavyApp;
 using OptimizationService::LaunchItem;
+using TestSupport::allShown;
+using TestSupport::shown;
+using TestSupport::waitFor;
 
 namespace {
 
@@ -38,27 +43,6 @@ public:
 
     SystemSnapshot reading;
 };
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 10000);
-}
-
-template <class T = QWidget> QList<T*> allShown(const QWidget& root, const QString& name)
-{
-    QList<T*> found;
-    for (T* widget : root.findChildren<T*>(name)) {
-        if (widget->isVisibleTo(&root))
-            found.append(widget);
-    }
-    return found;
-}
-
-template <class T = QWidget> T* shown(const QWidget& root, const QString& name)
-{
-    const QList<T*> found = allShown<T>(root, name);
-    return found.isEmpty() ? nullptr : found.first();
-}
 
 LaunchItem itemOf(const QString& label, const QString& scope, const QString& url = u"/L/x.plist"_s)
 {

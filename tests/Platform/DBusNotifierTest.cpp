@@ -1,6 +1,7 @@
 #include "Platform/DBusNotifier.h"
 
 #include "Sandbox.h"
+#include "WaitFor.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::waitFor;
 
 namespace {
 
@@ -73,11 +75,6 @@ private:
     QProcess m_daemon;
     QStringList m_names;
 };
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 10000);
-}
 
 } // namespace
 

@@ -5,10 +5,10 @@
 #include "Platform/FileOperations.h"
 #include "Sandbox.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QCoreApplication>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <limits>
@@ -22,20 +22,9 @@
 
 using namespace Qt::StringLiterals;
 using Aftermath::Verdict;
+using TestSupport::waitFor;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 // Holds a snapshot restore until released, as the administrator prompt would.
 struct Latch {

@@ -9,9 +9,9 @@
 #include "Sandbox.h"
 #include "Scan/HistoryModel.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QHoverEvent>
 #include <QLabel>
 #include <QTest>
@@ -22,20 +22,9 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using TestSupport::waitFor;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 10000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 void hover(QWidget* widget, const std::optional<QPoint>& at)
 {

@@ -13,6 +13,7 @@
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <mutex>
 #include <utility>
@@ -29,6 +30,7 @@
 
 using namespace Qt::StringLiterals;
 using TestSupport::exists;
+using TestSupport::waitFor;
 using Phase = ScanViewModel::Phase;
 
 namespace {
@@ -36,11 +38,6 @@ namespace {
 using TestSupport::LatchedScanner;
 using TestSupport::scanGroup;
 using TestSupport::scanItem;
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 10000);
-}
 
 class ScanViewModelTest : public ::testing::Test
 {
@@ -118,7 +115,8 @@ TEST_F(ScanViewModelTest, aCancelledScanNeverPublishesItsLateResult)
     EXPECT_EQ(model.progress(), 0.0);
 
     scanner->control()->release();
-    QTest::qWait(100);
+    waitFor([&] { return scanner->control()->sawStop.load(); });
+    QTest::qWait(100); // a late result would have been delivered by now
     QCoreApplication::processEvents();
     EXPECT_TRUE(scanner->control()->sawStop);
     EXPECT_EQ(model.phase(), Phase::idle);
@@ -478,7 +476,8 @@ TEST_F(ScanViewModelTest, aModelDestroyedWhileItsJobRunsReceivesNothing)
     model->scan();
     model.reset();
     scanner->control()->release();
-    QTest::qWait(100);
+    waitFor([&] { return scanner->control()->sawStop.load(); });
+    QTest::qWait(100); // a late delivery would have come by now
     QCoreApplication::processEvents();
     EXPECT_TRUE(watch.isNull());
     EXPECT_TRUE(scanner->control()->sawStop);

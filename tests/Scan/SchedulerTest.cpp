@@ -10,6 +10,7 @@
 #include "Sandbox.h"
 #include "TempTree.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -28,16 +29,12 @@ using TestSupport::LatchedScanner;
 using TestSupport::RecordingNotifier;
 using TestSupport::scanGroup;
 using TestSupport::scanItem;
+using TestSupport::waitFor;
 using Post = RecordingNotifier::Post;
 
 namespace {
 
 const QDateTime start = QDateTime(QDate(2026, 3, 2), QTime(9, 0), QTimeZone::utc());
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 10000);
-}
 
 class SchedulerTest : public ::testing::Test
 {

@@ -12,7 +12,9 @@
 #include "Sandbox.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
+#include "ShownWidgets.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <memory>
 
@@ -24,41 +26,11 @@
 
 namespace ScreenTest {
 
-inline bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 10000);
-}
-
-// The widgets of that name inside `root` that are on screen with it, in creation order. Widgets on their way out
-// are hidden at once, so they never count.
-template <class T = QWidget> QList<T*> allShown(const QWidget& root, const QString& name)
-{
-    QList<T*> found;
-    for (T* widget : root.findChildren<T*>(name)) {
-        if (widget->isVisibleTo(&root))
-            found.append(widget);
-    }
-    return found;
-}
-
-template <class T = QWidget> T* shown(const QWidget& root, const QString& name)
-{
-    const QList<T*> found = allShown<T>(root, name);
-    return found.isEmpty() ? nullptr : found.first();
-}
-
-// The text of the label of that name on screen, or "<hidden>" when there is none.
-inline QString labelText(const QWidget& root, const QString& name)
-{
-    auto* label = shown<QLabel>(root, name);
-    return label ? label->text() : QStringLiteral("<hidden>");
-}
-
-inline void click(QWidget* widget)
-{
-    ASSERT_NE(widget, nullptr);
-    QTest::mouseClick(widget, Qt::LeftButton);
-}
+using TestSupport::allShown;
+using TestSupport::click;
+using TestSupport::labelText;
+using TestSupport::shown;
+using TestSupport::waitFor;
 
 class Fixture : public ::testing::Test
 {

@@ -13,20 +13,13 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::writeFile;
 using Location = ChromiumProfile::InstallLocation;
 
 namespace {
 
 constexpr auto kStore = "https://clients2.google.com/service/update2/crx";
 constexpr auto kPrivate = "https://updates.example.net/crx.xml";
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    ASSERT_TRUE(QDir().mkpath(path.section(u'/', 0, -2)));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(content);
-}
 
 void writeJson(const QString& path, const QJsonObject& object)
 {

@@ -2,6 +2,7 @@
 
 #include "TempTree.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QTest>
@@ -9,13 +10,9 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::waitFor;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 20000);
-}
 
 QStringList urlsOf(const ShredderModel& model)
 {

@@ -1,6 +1,7 @@
 #include "Tools/SnapshotsViewModel.h"
 
 #include "SnapshotsFake.h"
+#include "WaitFor.h"
 
 #include <QTest>
 
@@ -8,16 +9,12 @@
 
 using namespace Qt::StringLiterals;
 using SnapshotService::Snapshot;
+using TestSupport::waitFor;
 
 namespace {
 
 const Snapshot kMay{u"com.apple.TimeMachine.2024-05-01-101500.local"_s, QDateTime(QDate(2024, 5, 1), QTime(10, 15))};
 const Snapshot kJune{u"com.apple.TimeMachine.2024-06-01-101500.local"_s, QDateTime(QDate(2024, 6, 1), QTime(10, 15))};
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 10000);
-}
 
 class SnapshotsModel : public ::testing::Test
 {

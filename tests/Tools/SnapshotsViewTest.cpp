@@ -3,7 +3,9 @@
 #include "Look/ElidedLabel.h"
 #include "Look/StatTile.h"
 #include "Look/StyledButton.h"
+#include "ShownWidgets.h"
 #include "SnapshotsFake.h"
+#include "WaitFor.h"
 
 #include <QLabel>
 #include <QTest>
@@ -12,31 +14,18 @@
 
 using namespace Qt::StringLiterals;
 using SnapshotService::Snapshot;
+using TestSupport::allShown;
+using TestSupport::waitFor;
 
 namespace {
 
 const Snapshot kMay{u"com.apple.TimeMachine.2024-05-01-101500.local"_s, QDateTime(QDate(2024, 5, 1), QTime(10, 15))};
 const Snapshot kUndated{u"com.apple.TimeMachine.sans-date-"_s + QString(300, u'x') + u".local"_s, std::nullopt};
 
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 10000);
-}
-
-template <class T = QWidget> QList<T*> shown(const QWidget& root, const QString& name)
-{
-    QList<T*> found;
-    for (T* widget : root.findChildren<T*>(name)) {
-        if (widget->isVisibleTo(&root))
-            found.append(widget);
-    }
-    return found;
-}
-
 QStringList shownTexts(const QWidget& root)
 {
     QStringList texts;
-    for (QLabel* label : shown<QLabel>(root, QString()))
+    for (QLabel* label : allShown<QLabel>(root, QString()))
         texts.append(label->text());
     return texts;
 }
@@ -65,11 +54,11 @@ TEST(SnapshotsScreen, showsTheEmptyStatesAndTheFigures)
     EXPECT_EQ(screen.tile(u"countTile"_s).detail, u"aucune copie sur ce disque"_s);
     EXPECT_EQ(screen.tile(u"purgeableTile"_s).value, u"0 Ko"_s);
     EXPECT_EQ(screen.tile(u"freeTile"_s).value, u"0 Ko"_s);
-    EXPECT_EQ(shown(screen.view, u"emptyState"_s).size(), 1);
+    EXPECT_EQ(allShown(screen.view, u"emptyState"_s).size(), 1);
     EXPECT_TRUE(shownTexts(screen.view)
                     .contains(u"Time Machine n'est pas configuré sur ce Mac : il ne crée donc pas d'instantanés."_s));
-    EXPECT_TRUE(shown(screen.view, u"deleteAllButton"_s).isEmpty());
-    EXPECT_TRUE(shown(screen.view, u"snapshotList"_s).isEmpty());
+    EXPECT_TRUE(allShown(screen.view, u"deleteAllButton"_s).isEmpty());
+    EXPECT_TRUE(allShown(screen.view, u"snapshotList"_s).isEmpty());
 
     fake->state.isTimeMachineConfigured = true;
     fake->state.space = {1'000'000, 2'500'000}; // more free now than promised: nothing purgeable
@@ -77,7 +66,7 @@ TEST(SnapshotsScreen, showsTheEmptyStatesAndTheFigures)
     ASSERT_TRUE(waitFor([&] { return screen.model->state().isTimeMachineConfigured; }));
     EXPECT_TRUE(shownTexts(screen.view)
                     .contains(u"Time Machine est configuré mais ne garde aucune copie locale en ce moment."_s));
-    EXPECT_EQ(shown(screen.view, u"emptyState"_s).size(), 1);
+    EXPECT_EQ(allShown(screen.view, u"emptyState"_s).size(), 1);
     EXPECT_EQ(screen.tile(u"purgeableTile"_s).value, u"0 Ko"_s);
     EXPECT_EQ(screen.tile(u"freeTile"_s).value, u"2,5 Mo"_s);
 }
@@ -91,14 +80,14 @@ TEST(SnapshotsScreen, listsRowsAndDisablesEveryDeletionWhileOneRuns)
     EXPECT_EQ(screen.tile(u"countTile"_s).value, u"2"_s);
     EXPECT_EQ(screen.tile(u"countTile"_s).detail, u"le plus récent : 2024-05-01-101500"_s);
     EXPECT_EQ(screen.tile(u"purgeableTile"_s).value, u"4 Mo"_s);
-    EXPECT_TRUE(shown(screen.view, u"emptyState"_s).isEmpty());
+    EXPECT_TRUE(allShown(screen.view, u"emptyState"_s).isEmpty());
 
-    const QList<QWidget*> rows = shown(screen.view, u"snapshotRow"_s);
+    const QList<QWidget*> rows = allShown(screen.view, u"snapshotRow"_s);
     ASSERT_EQ(rows.size(), 2);
-    const QList<QLabel*> dates = shown<QLabel>(screen.view, u"snapshotDate"_s);
+    const QList<QLabel*> dates = allShown<QLabel>(screen.view, u"snapshotDate"_s);
     EXPECT_TRUE(dates[0]->text().startsWith(u"mercredi 1 mai 2024"_s)) << dates[0]->text().toStdString();
     EXPECT_FALSE(dates[1]->text().isEmpty()); // an undated snapshot shows now
-    const QList<ElidedLabel*> names = shown<ElidedLabel>(screen.view, u"snapshotName"_s);
+    const QList<ElidedLabel*> names = allShown<ElidedLabel>(screen.view, u"snapshotName"_s);
     EXPECT_EQ(names[1]->text(), kUndated.name);
     EXPECT_TRUE(names[1]->shownText().contains(u'…'));
     EXPECT_TRUE(names[1]->shownText().endsWith(u".local"_s));
@@ -107,7 +96,7 @@ TEST(SnapshotsScreen, listsRowsAndDisablesEveryDeletionWhileOneRuns)
     fake->error = u"Annulé."_s;
     rows[0]->findChild<StyledButton*>(u"deleteButton"_s)->click();
     ASSERT_TRUE(screen.model->isWorking());
-    for (StyledButton* button : shown<StyledButton>(screen.view, u"deleteButton"_s))
+    for (StyledButton* button : allShown<StyledButton>(screen.view, u"deleteButton"_s))
         EXPECT_FALSE(button->isEnabled());
     EXPECT_FALSE(screen.view.findChild<StyledButton*>(u"deleteAllButton"_s)->isEnabled());
     EXPECT_FALSE(screen.view.findChild<StyledButton*>(u"refreshButton"_s)->isEnabled());
@@ -116,9 +105,9 @@ TEST(SnapshotsScreen, listsRowsAndDisablesEveryDeletionWhileOneRuns)
     ASSERT_TRUE(waitFor([&] { return !screen.model->isWorking() && !screen.model->isLoading(); }));
     EXPECT_EQ(fake->count(&FakeSnapshots::deletions), 1);
     EXPECT_EQ(fake->lastDeleted, QList<Snapshot>{kMay});
-    EXPECT_EQ(shown(screen.view, u"errorLine"_s).size(), 1);
-    EXPECT_TRUE(shown(screen.view, u"noticeLine"_s).isEmpty());
+    EXPECT_EQ(allShown(screen.view, u"errorLine"_s).size(), 1);
+    EXPECT_TRUE(allShown(screen.view, u"noticeLine"_s).isEmpty());
     EXPECT_TRUE(shownTexts(screen.view).contains(u"Annulé."_s));
-    EXPECT_EQ(shown(screen.view, u"snapshotRow"_s).size(), 2);
+    EXPECT_EQ(allShown(screen.view, u"snapshotRow"_s).size(), 2);
     EXPECT_TRUE(screen.view.findChild<StyledButton*>(u"deleteAllButton"_s)->isEnabled());
 }

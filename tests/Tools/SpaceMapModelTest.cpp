@@ -2,6 +2,7 @@
 
 #include "Core/FileUtils.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QTest>
 
@@ -10,6 +11,7 @@
 #include <limits>
 
 using namespace Qt::StringLiterals;
+using TestSupport::waitFor;
 
 namespace {
 
@@ -20,11 +22,6 @@ const SpaceNode* child(const SpaceNode* node, const QString& name)
             return c;
     }
     return nullptr;
-}
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 20000);
 }
 
 const char* const kFixture = R"(

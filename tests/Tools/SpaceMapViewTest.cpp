@@ -8,10 +8,12 @@
 #include "RecordingWorkspace.h"
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
+#include "ShownWidgets.h"
 #include "TempTree.h"
 #include "Tools/SpaceMapModel.h"
 #include "Tools/TreemapCanvas.h"
 #include "Tools/TreemapTile.h"
+#include "WaitFor.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -21,22 +23,12 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::click;
+using TestSupport::labelText;
+using TestSupport::shown;
+using TestSupport::waitFor;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int ms = 20000)
-{
-    return QTest::qWaitFor(condition, ms);
-}
-
-template <class T = QWidget> T* shown(const QWidget& root, const QString& name)
-{
-    for (T* widget : root.findChildren<T*>(name)) {
-        if (widget->isVisibleTo(&root))
-            return widget;
-    }
-    return nullptr;
-}
 
 int shownCount(const QWidget& root, const QString& name)
 {
@@ -45,18 +37,6 @@ int shownCount(const QWidget& root, const QString& name)
     for (QWidget* widget : root.findChildren<QWidget*>(name))
         count += widget->isVisibleTo(&root) ? 1 : 0;
     return count;
-}
-
-QString labelText(const QWidget& root, const QString& name)
-{
-    auto* label = shown<QLabel>(root, name);
-    return label ? label->text() : u"<hidden>"_s;
-}
-
-void click(QWidget* widget)
-{
-    ASSERT_NE(widget, nullptr);
-    QTest::mouseClick(widget, Qt::LeftButton);
 }
 
 QPoint centreOf(const Treemap::Tile& tile)

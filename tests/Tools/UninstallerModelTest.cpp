@@ -3,6 +3,7 @@
 #include "Platform/RunningApplications.h"
 #include "TempTree.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -15,13 +16,9 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::waitFor;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 20000);
-}
 
 const QDateTime now = QDateTime(QDate(2026, 12, 10), QTime(8, 0), Qt::UTC);
 

@@ -11,6 +11,7 @@
 #include "TestServices.h"
 #include "Tools/AppDetail.h"
 #include "Tools/UninstallerModel.h"
+#include "WaitFor.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -28,13 +29,9 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::waitFor;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 20000);
-}
 
 const QDateTime now = QDateTime(QDate(2026, 12, 10), QTime(8, 0), Qt::UTC);
 

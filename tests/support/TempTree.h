@@ -41,4 +41,11 @@ bool exists(const QString& path);
 // The whole content of a file; empty when it cannot be read.
 QByteArray contentOf(const QString& path);
 
+// Writes `content` to the file at `path`, replacing it, its folders made as needed; fails the running test when
+// it cannot.
+void writeFile(const QString& path, const QByteArray& content);
+
+// A symbolic link at `link` to `target`, as written; fails the running test when it cannot be made.
+void makeLink(const QString& target, const QString& link);
+
 } // namespace TestSupport
