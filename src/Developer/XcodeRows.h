@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Developer/XcodeService.h"
+#include "Look/BandedRows.h"
 
 #include <QColor>
 #include <QList>
@@ -122,12 +123,11 @@ public:
     void showBand(int top, int bottom);
     // Shows each built row's selection afresh.
     void refreshSelection();
-    QList<SelectableRow*> builtRows() const;
+    QList<SelectableRow*> builtRows() const { return m_rows.builtRows<SelectableRow>(); }
 
 private:
     int m_rowCount;
-    RowFactory m_makeRow;
     RowSelected m_isSelected;
     QWidget* m_rowsArea;
-    std::vector<SelectableRow*> m_rows;
+    BandedRows m_rows; // in the rows area's coordinates
 };

@@ -3,6 +3,7 @@
 #include "Core/FileUtils.h"
 #include "Developer/XcodeRows.h"
 #include "Developer/XcodeViewModel.h"
+#include "Look/BandedRows.h"
 #include "Look/EmptyStateView.h"
 #include "Look/ModuleHeader.h"
 #include "Look/OverlayScrollBar.h"
@@ -324,11 +325,10 @@ void XcodeView::showBands()
     if (!m_scroll || m_sections.isEmpty())
         return;
     // Rows one screen above and below the visible part are built too, so scrolling never shows a gap.
-    const int viewport = m_scroll->viewport()->height();
-    const int value = m_scroll->verticalScrollBar()->value();
+    const BandedRows::Band band = BandedRows::aroundView(*m_scroll);
     for (Section3* section : std::as_const(m_sections)) {
         const int y = section->geometry().y();
-        section->showBand(value - viewport - y, value + 2 * viewport - y);
+        section->showBand(band.top - y, band.bottom - y);
     }
 }
 
