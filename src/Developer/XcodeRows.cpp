@@ -288,8 +288,8 @@ SelectableRow* makeArchiveRow(const XcodeService::Archive& archive, bool isSelec
     return row;
 }
 
-Section3::Section3(const QString& title, const QString& note, const QString& symbol, const QColor& tint, int rowCount,
-                   RowFactory makeRow, RowSelected isSelected, QWidget* parent)
+XcodeSection::XcodeSection(const QString& title, const QString& note, const QString& symbol, const QColor& tint,
+                           int rowCount, RowFactory makeRow, RowSelected isSelected, QWidget* parent)
     : QWidget(parent), m_rowCount(std::max(rowCount, 0)), m_isSelected(std::move(isSelected)), m_rowsArea(new QWidget),
       m_rows(m_rowsArea, [makeRow = std::move(makeRow)](int index) -> QWidget* { return makeRow(index); })
 {
@@ -332,7 +332,7 @@ Section3::Section3(const QString& title, const QString& note, const QString& sym
     frame->addWidget(card(body, 0));
 }
 
-int Section3::rowHeight()
+int XcodeSection::rowHeight()
 {
     // The tallest the row's own widgets ask for, so that no row is cut.
     static const int height = [] {
@@ -344,13 +344,13 @@ int Section3::rowHeight()
     return height;
 }
 
-void Section3::showBand(int top, int bottom)
+void XcodeSection::showBand(int top, int bottom)
 {
     const int origin = m_rowsArea->mapTo(this, QPoint(0, 0)).y();
     m_rows.showBand(top - origin, bottom - origin, m_rowsArea->width());
 }
 
-void Section3::refreshSelection()
+void XcodeSection::refreshSelection()
 {
     for (int i = 0; i < m_rowCount; ++i) {
         if (auto* row = static_cast<SelectableRow*>(m_rows.builtRow(i)))

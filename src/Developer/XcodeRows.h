@@ -106,7 +106,7 @@ SelectableRow* makeArchiveRow(const XcodeService::Archive& archive, bool isSelec
 // A titled card of rows: a soft icon, the title and its note (wrapping as far as it needs), a divider, then
 // the rows edge to edge. Rows exist only for the band the screen asks for with showBand(), so hundreds of
 // simulators cost what the visible ones cost.
-class Section3 final : public QWidget
+class XcodeSection final : public QWidget
 {
     Q_OBJECT
 
@@ -114,8 +114,8 @@ public:
     using RowFactory = std::function<SelectableRow*(int index)>;
     using RowSelected = std::function<bool(int index)>;
 
-    Section3(const QString& title, const QString& note, const QString& symbol, const QColor& tint, int rowCount,
-             RowFactory makeRow, RowSelected isSelected, QWidget* parent = nullptr);
+    XcodeSection(const QString& title, const QString& note, const QString& symbol, const QColor& tint, int rowCount,
+                 RowFactory makeRow, RowSelected isSelected, QWidget* parent = nullptr);
 
     int rowCount() const { return m_rowCount; }
     static int rowHeight();
