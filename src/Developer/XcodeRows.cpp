@@ -288,11 +288,17 @@ SelectableRow* makeArchiveRow(const XcodeService::Archive& archive, bool isSelec
     return row;
 }
 
-Section3::Section3(const QString& title, const QString& note, const QString& symbol, const QColor& tint, int rowCount,
-                   RowFactory makeRow, RowSelected isSelected, QWidget* parent)
-    : QWidget(parent), m_rowCount(std::max(rowCount, 0)), m_makeRow(std::move(makeRow)),
-      m_isSelected(std::move(isSelected)), m_rowsArea(new QWidget), m_rows(std::size_t(m_rowCount), nullptr)
+XcodeSection::XcodeSection(const QString& title, const QString& note, const QString& symbol, const QColor& tint,
+                           int rowCount, RowFactory makeRow, RowSelected isSelected, QWidget* parent)
+    : QWidget(parent), m_rowCount(std::max(rowCount, 0)), m_isSelected(std::move(isSelected)), m_rowsArea(new QWidget),
+      m_rows(m_rowsArea, [makeRow = std::move(makeRow)](int index) -> QWidget* { return makeRow(index); })
 {
+    std::vector<int> tops;
+    tops.reserve(std::size_t(m_rowCount) + 1);
+    for (int i = 0; i <= m_rowCount; ++i)
+        tops.push_back(i * rowHeight());
+    m_rows.setRowTops(std::move(tops));
+
     setObjectName(u"section"_s);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* frame = new QVBoxLayout(this);
@@ -326,7 +332,7 @@ Section3::Section3(const QString& title, const QString& note, const QString& sym
     frame->addWidget(card(body, 0));
 }
 
-int Section3::rowHeight()
+int XcodeSection::rowHeight()
 {
     // The tallest the row's own widgets ask for, so that no row is cut.
     static const int height = [] {
@@ -338,45 +344,16 @@ int Section3::rowHeight()
     return height;
 }
 
-void Section3::showBand(int top, int bottom)
+void XcodeSection::showBand(int top, int bottom)
 {
     const int origin = m_rowsArea->mapTo(this, QPoint(0, 0)).y();
-    const int height = rowHeight();
-    for (int i = 0; i < m_rowCount; ++i) {
-        const int rowTop = origin + i * height;
-        const bool wanted = rowTop < bottom && rowTop + height > top;
-        SelectableRow*& row = m_rows[std::size_t(i)];
-        if (wanted && !row) {
-            row = m_makeRow(i);
-            if (!row)
-                continue;
-            row->setParent(m_rowsArea);
-            row->setGeometry(0, i * height, m_rowsArea->width(), height);
-            row->show();
-        } else if (!wanted && row) {
-            row->hide();
-            row->deleteLater();
-            row = nullptr;
-        } else if (row) {
-            row->setGeometry(0, i * height, m_rowsArea->width(), height);
-        }
-    }
+    m_rows.showBand(top - origin, bottom - origin, m_rowsArea->width());
 }
 
-void Section3::refreshSelection()
+void XcodeSection::refreshSelection()
 {
     for (int i = 0; i < m_rowCount; ++i) {
-        if (SelectableRow* row = m_rows[std::size_t(i)])
+        if (auto* row = static_cast<SelectableRow*>(m_rows.builtRow(i)))
             row->setSelected(m_isSelected(i));
     }
-}
-
-QList<SelectableRow*> Section3::builtRows() const
-{
-    QList<SelectableRow*> built;
-    for (SelectableRow* row : m_rows) {
-        if (row)
-            built.append(row);
-    }
-    return built;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Developer/XcodeService.h"
+#include "Look/BandedRows.h"
 
 #include <QColor>
 #include <QList>
@@ -105,7 +106,7 @@ SelectableRow* makeArchiveRow(const XcodeService::Archive& archive, bool isSelec
 // A titled card of rows: a soft icon, the title and its note (wrapping as far as it needs), a divider, then
 // the rows edge to edge. Rows exist only for the band the screen asks for with showBand(), so hundreds of
 // simulators cost what the visible ones cost.
-class Section3 final : public QWidget
+class XcodeSection final : public QWidget
 {
     Q_OBJECT
 
@@ -113,8 +114,8 @@ public:
     using RowFactory = std::function<SelectableRow*(int index)>;
     using RowSelected = std::function<bool(int index)>;
 
-    Section3(const QString& title, const QString& note, const QString& symbol, const QColor& tint, int rowCount,
-             RowFactory makeRow, RowSelected isSelected, QWidget* parent = nullptr);
+    XcodeSection(const QString& title, const QString& note, const QString& symbol, const QColor& tint, int rowCount,
+                 RowFactory makeRow, RowSelected isSelected, QWidget* parent = nullptr);
 
     int rowCount() const { return m_rowCount; }
     static int rowHeight();
@@ -122,12 +123,11 @@ public:
     void showBand(int top, int bottom);
     // Shows each built row's selection afresh.
     void refreshSelection();
-    QList<SelectableRow*> builtRows() const;
+    QList<SelectableRow*> builtRows() const { return m_rows.builtRows<SelectableRow>(); }
 
 private:
     int m_rowCount;
-    RowFactory m_makeRow;
     RowSelected m_isSelected;
     QWidget* m_rowsArea;
-    std::vector<SelectableRow*> m_rows;
+    BandedRows m_rows; // in the rows area's coordinates
 };

@@ -3,6 +3,7 @@
 #include "Core/FileUtils.h"
 #include "Developer/XcodeRows.h"
 #include "Developer/XcodeViewModel.h"
+#include "Look/BandedRows.h"
 #include "Look/EmptyStateView.h"
 #include "Look/ModuleHeader.h"
 #include "Look/OverlayScrollBar.h"
@@ -255,12 +256,12 @@ void XcodeView::rebuildSections()
 {
     const XcodeService::Inventory& inventory = m_model->inventory();
     if (m_shownInventory && sameInventory(*m_shownInventory, inventory)) {
-        for (Section3* section : std::as_const(m_sections))
+        for (XcodeSection* section : std::as_const(m_sections))
             section->refreshSelection();
         return;
     }
     m_shownInventory = inventory;
-    for (Section3* section : std::as_const(m_sections))
+    for (XcodeSection* section : std::as_const(m_sections))
         delete section;
     m_sections.clear();
 
@@ -268,7 +269,7 @@ void XcodeView::rebuildSections()
     QPointer<XcodeViewModel> model = m_model;
     using Selection = XcodeViewModel::Selection;
     if (!inventory.devices.isEmpty()) {
-        m_sections.append(new Section3(
+        m_sections.append(new XcodeSection(
             u"Appareils simulés"_s,
             u"Chaque appareil garde ses apps, ses réglages et ses données. Xcode le recrée à la demande."_s,
             u"iphone"_s, Theme::sky(), int(inventory.devices.size()),
@@ -282,7 +283,7 @@ void XcodeView::rebuildSections()
             [model](int i) { return model->selectedDevices().contains(model->inventory().devices.value(i).id); }));
     }
     if (!inventory.runtimes.isEmpty()) {
-        m_sections.append(new Section3(
+        m_sections.append(new XcodeSection(
             u"Images de runtime"_s,
             u"Une image se retélécharge depuis Xcode. Celles dont dépend encore un appareil ne sont pas proposées."_s,
             u"shippingbox"_s, Theme::violet(), int(inventory.runtimes.size()),
@@ -298,7 +299,7 @@ void XcodeView::rebuildSections()
             [model](int i) { return model->selectedRuntimes().contains(model->inventory().runtimes.value(i).id); }));
     }
     if (!inventory.archives.isEmpty()) {
-        m_sections.append(new Section3(
+        m_sections.append(new XcodeSection(
             u"Archives"_s,
             u"Les seuls éléments de cet écran qui passent par la corbeille — ils sont donc récupérables depuis "
             u"l'historique."_s,
@@ -314,7 +315,7 @@ void XcodeView::rebuildSections()
             [model](int i) { return model->selectedArchives().contains(model->inventory().archives.value(i).id()); }));
     }
     int at = 0;
-    for (Section3* section : std::as_const(m_sections))
+    for (XcodeSection* section : std::as_const(m_sections))
         m_sectionsLayout->insertWidget(at++, section);
     QTimer::singleShot(0, this, &XcodeView::showBands);
 }
@@ -324,11 +325,10 @@ void XcodeView::showBands()
     if (!m_scroll || m_sections.isEmpty())
         return;
     // Rows one screen above and below the visible part are built too, so scrolling never shows a gap.
-    const int viewport = m_scroll->viewport()->height();
-    const int value = m_scroll->verticalScrollBar()->value();
-    for (Section3* section : std::as_const(m_sections)) {
+    const BandedRows::Band band = BandedRows::aroundView(*m_scroll);
+    for (XcodeSection* section : std::as_const(m_sections)) {
         const int y = section->geometry().y();
-        section->showBand(value - viewport - y, value + 2 * viewport - y);
+        section->showBand(band.top - y, band.bottom - y);
     }
 }
 

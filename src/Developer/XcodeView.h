@@ -13,7 +13,7 @@ class QProgressBar;
 class QScrollArea;
 class QStackedWidget;
 class QVBoxLayout;
-class Section3;
+class XcodeSection;
 class StatTile;
 class StyledButton;
 class TextLabel;
@@ -33,7 +33,7 @@ public:
     explicit XcodeView(XcodeViewModel& model, QWidget* parent = nullptr);
 
     XcodeViewModel* model() const { return m_model; }
-    QList<Section3*> sections() const { return m_sections; }
+    QList<XcodeSection*> sections() const { return m_sections; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -62,7 +62,7 @@ private:
     StatTile* m_archivesTile = nullptr;
     QScrollArea* m_scroll = nullptr;
     QVBoxLayout* m_sectionsLayout = nullptr;
-    QList<Section3*> m_sections;
+    QList<XcodeSection*> m_sections;
     std::optional<XcodeService::Inventory> m_shownInventory;
     QWidget* m_progressBlock = nullptr;
     QProgressBar* m_progress = nullptr;

@@ -110,18 +110,6 @@ std::vector<RawEntry> readFolder(int dirFd, const QString& folderPath, int* erro
 
 std::vector<LeanEntry> readLean(int fd, int* errorNumber);
 
-int openFolder(int parentFd, const char* name)
-{
-    return openFolderForReading(parentFd, name);
-}
-
-// Whether a failure to open or read a folder means a part of the tree went unread, rather than the entry
-// having gone or become something else (a link, a file) since it was listed.
-bool lostPart(int error)
-{
-    return error != ENOENT && error != ENOTDIR && error != ELOOP;
-}
-
 // Folders open at once along one walk, the root included; the others are closed and reopened when the walk
 // comes back to them, so that a tree of any depth fits in any descriptor limit.
 constexpr size_t kOpenFolders = 16;
@@ -135,24 +123,6 @@ struct Frame {
     std::vector<RawEntry> entries;
     size_t next = 0;
 };
-
-} // namespace
-
-int reopenParent(int childFd, dev_t device, ino_t inode)
-{
-    const int fd = openFolderForReading(childFd, "..");
-    if (fd < 0)
-        return -1;
-    struct stat st {
-    };
-    if (::fstat(fd, &st) != 0 || st.st_dev != device || st.st_ino != inode) {
-        ::close(fd);
-        return -1; // moved meanwhile: its remaining entries are no longer reachable from here
-    }
-    return fd;
-}
-
-namespace {
 
 // Pre-order with an explicit stack, so that the depth of a tree costs memory, not thread stack.
 bool walkFrom(int rootFd, const QString& rootPath, const WalkVisitor& visit, const std::stop_token& stop,
@@ -225,7 +195,7 @@ bool walkFrom(int rootFd, const QString& rootPath, const WalkVisitor& visit, con
         const WalkStep step = visit(entry.info, int(stack.size()));
         if (step == WalkStep::SkipDescendants || !entry.info.isDirectory())
             continue;
-        const int childFd = openFolder(top.fd, entry.name.c_str());
+        const int childFd = openFolderForReading(top.fd, entry.name.c_str());
         if (childFd < 0) {
             if (lostPart(errno))
                 complete = false;

@@ -130,8 +130,4 @@ bool walkTreeSideBySide(const QString& root, const FolderVisitor& visit, std::st
 // letter case, so that a walk spends no extra file-system call per folder. The caller knows it is a folder.
 bool isPackage(const QString& path);
 
-// For the walks: the folder above the one open at `childFd`, opened through "..", when it is still the
-// folder with that device and inode; -1 otherwise.
-int reopenParent(int childFd, dev_t device, ino_t inode);
-
 } // namespace Platform

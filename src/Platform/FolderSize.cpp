@@ -142,13 +142,6 @@ bool share(Job& job, int fd)
     return true;
 }
 
-// Whether a failure to open or read a folder means a part of the tree went unmeasured, rather than the
-// entry having gone or become something else since it was listed.
-bool lostPart(int error)
-{
-    return error != ENOENT && error != ENOTDIR && error != ELOOP;
-}
-
 // A folder on a walker's stack: its files are added when it is read, its subfolders wait here by name.
 struct Frame {
     int fd = -1; // -1 while closed to keep descriptors bounded

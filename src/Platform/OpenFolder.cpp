@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -110,6 +111,25 @@ int readFolderNames(int fd, const std::function<bool(const char* name, unsigned 
                 return 0;
         }
     }
+}
+
+int reopenParent(int childFd, dev_t device, ino_t inode)
+{
+    const int fd = openFolderForReading(childFd, "..");
+    if (fd < 0)
+        return -1;
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0 || st.st_dev != device || st.st_ino != inode) {
+        ::close(fd);
+        return -1; // moved meanwhile: its remaining entries are no longer reachable from here
+    }
+    return fd;
+}
+
+bool lostPart(int error)
+{
+    return error != ENOENT && error != ENOTDIR && error != ELOOP;
 }
 
 } // namespace Platform

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include <sys/types.h>
+
 // Opening what the program only reads. Where the system allows it (the entry is the user's own, or the program
 // is privileged), an entry is opened so that reading it does not move its access date: the walks, the measures
 // and the inventory's reads would otherwise make every folder and every application look just used.
@@ -26,5 +28,13 @@ int openFolderBelow(int anchorFd, const char* relative);
 // until `each` returns false. Reads from the descriptor's position: pass a folder just opened, read once. The
 // folder stays open. Returns 0, or the errno that kept the folder from being read whole.
 int readFolderNames(int fd, const std::function<bool(const char* name, unsigned char type)>& each);
+
+// For the walks: the folder above the one open at `childFd`, opened through "..", when it is still the
+// folder with that device and inode; -1 otherwise.
+int reopenParent(int childFd, dev_t device, ino_t inode);
+
+// Whether a failure (an errno) to open or read a folder means a part of a tree went unread, rather than the
+// entry having gone or become something else (a link, a file) since it was listed.
+bool lostPart(int error);
 
 } // namespace Platform

@@ -62,7 +62,13 @@ GroupCard::GroupCard(ScanViewModel& model, const ScanGroup& group, const ScreenS
       m_count(new TextLabel(QString(), Theme::systemFont(11), Paint::Ink::tertiary)),
       m_figure(new TextLabel(QString(), Theme::systemFont(13, QFont::DemiBold, Theme::Design::rounded))),
       m_chevron(new DisclosureChevron(group.isExpanded)), m_divider(new Divider(indent, m_body)),
-      m_overflow(new TextLabel(QString(), Theme::systemFont(11), Paint::Ink::tertiary, m_body))
+      m_overflow(new TextLabel(QString(), Theme::systemFont(11), Paint::Ink::tertiary, m_body)),
+      m_rows(m_body, [this](int index) -> QWidget* {
+          const ScanGroup* current = currentGroup();
+          if (!current || index >= current->items.size())
+              return nullptr;
+          return new ItemRow(m_model, m_groupID, current->items[index], m_services, m_body);
+      })
 {
     setObjectName(u"groupCard"_s);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -142,21 +148,15 @@ void GroupCard::refresh(const ScanGroup& group)
     m_expanded = group.isExpanded;
     const int shown = m_expanded ? static_cast<int>(std::min<qsizetype>(count, rowCap)) : 0;
     const int headerHeight = headerHeightFor(width());
-    m_rowTops.assign(1, headerHeight + (m_expanded ? 1 : 0));
+    std::vector<int> tops(1, headerHeight + (m_expanded ? 1 : 0));
     for (int i = 0; i < shown; ++i)
-        m_rowTops.push_back(m_rowTops.back() + ItemRow::heightFor(group.items[i]));
+        tops.push_back(tops.back() + ItemRow::heightFor(group.items[i]));
 
     // Rows built for items that are no longer laid out go; the others show their item's new value.
-    for (size_t i = shown; i < m_rows.size(); ++i) {
-        if (m_rows[i]) {
-            m_rows[i]->hide();
-            m_rows[i]->deleteLater();
-        }
-    }
-    m_rows.resize(shown, nullptr);
+    m_rows.setRowTops(std::move(tops));
     for (int i = 0; i < shown; ++i) {
-        if (m_rows[i])
-            m_rows[i]->setItem(group.items[i]);
+        if (auto* row = static_cast<ItemRow*>(m_rows.builtRow(i)))
+            row->setItem(group.items[i]);
     }
 
     const bool overflow = m_expanded && count > rowCap;
@@ -164,7 +164,7 @@ void GroupCard::refresh(const ScanGroup& group)
     m_overflow->setVisible(overflow);
     m_divider->setVisible(m_expanded);
 
-    int height = m_rowTops.back();
+    int height = m_rows.rowTops().back();
     if (overflow)
         height += m_overflow->sizeHint().height() + 2 * overflowPadding;
     setFixedHeight(height);
@@ -173,44 +173,21 @@ void GroupCard::refresh(const ScanGroup& group)
 
 void GroupCard::showBand(int top, int bottom)
 {
-    const ScanGroup* group = nullptr;
-    for (int i = 0; i < rowCount(); ++i) {
-        const bool wanted = m_rowTops[i] < bottom && m_rowTops[i + 1] > top;
-        ItemRow*& row = m_rows[i];
-        if (wanted && !row) {
-            if (!group)
-                group = currentGroup();
-            if (!group || i >= group->items.size())
-                return;
-            row = new ItemRow(m_model, m_groupID, group->items[i], m_services, m_body);
-            row->setGeometry(0, m_rowTops[i], width(), m_rowTops[i + 1] - m_rowTops[i]);
-            row->show();
-        } else if (!wanted && row) {
-            row->hide();
-            row->deleteLater();
-            row = nullptr;
-        }
-    }
+    m_rows.showBand(top, bottom, width());
 }
 
 QList<ItemRow*> GroupCard::builtRows() const
 {
-    QList<ItemRow*> built;
-    for (ItemRow* row : m_rows) {
-        if (row)
-            built.append(row);
-    }
-    return built;
+    return m_rows.builtRows<ItemRow>();
 }
 
 void GroupCard::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     // A new width may wrap the note onto more or fewer lines: everything under the header moves with it.
-    const int shift = headerHeightFor(width()) - (m_rowTops.front() - (m_expanded ? 1 : 0));
+    const int shift = headerHeightFor(width()) - (m_rows.rowTops().front() - (m_expanded ? 1 : 0));
     if (shift != 0) {
-        for (int& top : m_rowTops)
-            top += shift;
+        m_rows.shift(shift);
         setFixedHeight(height() + shift);
     }
     placeChildren();
@@ -228,13 +205,10 @@ void GroupCard::placeChildren()
 {
     // The card has no padding: its content's coordinates are the card's own.
     const int w = width();
-    const int headerHeight = m_rowTops.front() - (m_expanded ? 1 : 0);
+    const int headerHeight = m_rows.rowTops().front() - (m_expanded ? 1 : 0);
     m_header->setGeometry(0, 0, w, headerHeight);
     m_divider->setGeometry(0, headerHeight, w, 1);
-    for (int i = 0; i < rowCount(); ++i) {
-        if (m_rows[i])
-            m_rows[i]->setGeometry(0, m_rowTops[i], w, m_rowTops[i + 1] - m_rowTops[i]);
-    }
-    m_overflow->setGeometry(indent, m_rowTops.back() + overflowPadding, std::max(0, w - 2 * indent),
+    m_rows.place(w);
+    m_overflow->setGeometry(indent, m_rows.rowTops().back() + overflowPadding, std::max(0, w - 2 * indent),
                             m_overflow->sizeHint().height());
 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "Core/ScanModel.h"
+#include "Look/BandedRows.h"
 
 #include <QList>
 #include <QUuid>
 #include <QWidget>
-
-#include <vector>
 
 class BoxButton;
 class CardModifier;
@@ -50,7 +49,7 @@ public:
     void showBand(int top, int bottom);
 
     // How many rows the expanded card lays out (at most 200), and those built now, in order.
-    int rowCount() const { return static_cast<int>(m_rowTops.size()) - 1; }
+    int rowCount() const { return m_rows.rowCount(); }
     QList<ItemRow*> builtRows() const;
 
 protected:
@@ -81,6 +80,5 @@ private:
     TextLabel* m_overflow;
 
     bool m_expanded = false;
-    std::vector<int> m_rowTops{0}; // the top of each row in the card and, last, the bottom of the last row
-    std::vector<ItemRow*> m_rows;  // one a laid-out row, null where the row is not built
+    BandedRows m_rows; // in the card's coordinates; the first top is where the rows start under the header
 };

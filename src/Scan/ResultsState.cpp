@@ -1,5 +1,6 @@
 #include "Scan/ResultsState.h"
 
+#include "Look/BandedRows.h"
 #include "Look/OverlayScrollBar.h"
 #include "Scan/GroupCard.h"
 #include "Scan/ScanViewModel.h"
@@ -87,12 +88,10 @@ void ResultsState::showVisibleRows()
 {
     // Worked out from the cards' own heights rather than their geometry, which the layout sets only later.
     // Rows are built a screenful above and below what is visible, so that scrolling rarely waits for them.
-    const int viewport = m_scroll->viewport()->height();
-    const int top = m_scroll->verticalScrollBar()->value() - viewport;
-    const int bottom = m_scroll->verticalScrollBar()->value() + 2 * viewport;
+    const BandedRows::Band band = BandedRows::aroundView(*m_scroll);
     int y = listPadding;
     for (GroupCard* card : std::as_const(m_cards)) {
-        card->showBand(top - y, bottom - y);
+        card->showBand(band.top - y, band.bottom - y);
         y += card->minimumHeight() + cardSpacing; // the fixed height it asked for
     }
 }

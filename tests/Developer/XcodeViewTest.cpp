@@ -241,7 +241,7 @@ TEST(XcodeScreen, rowsTakeClicksAsTheirItemAllowsAndFailuresShowThree)
 TEST(XcodeScreen, sectionsBuildOnlyTheRowsInView)
 {
     int made = 0;
-    Section3 section(
+    XcodeSection section(
         u"Appareils simulés"_s, u"note"_s, u"iphone"_s, Theme::sky(), 500,
         [&](int i) {
             ++made;
@@ -252,14 +252,14 @@ TEST(XcodeScreen, sectionsBuildOnlyTheRowsInView)
         [](int) { return false; });
     section.resize(700, section.sizeHint().height());
     section.show();
-    EXPECT_GE(section.height(), 500 * Section3::rowHeight());
+    EXPECT_GE(section.height(), 500 * XcodeSection::rowHeight());
     section.showBand(0, 600);
     const int firstBand = made;
     EXPECT_GT(firstBand, 0);
-    EXPECT_LE(firstBand, 600 / Section3::rowHeight() + 1);
+    EXPECT_LE(firstBand, 600 / XcodeSection::rowHeight() + 1);
     section.showBand(20000, 20600);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_LE(section.builtRows().size(), 600 / Section3::rowHeight() + 2);
+    EXPECT_LE(section.builtRows().size(), 600 / XcodeSection::rowHeight() + 2);
     EXPECT_LE(made, 2 * firstBand + 2);
 }
 

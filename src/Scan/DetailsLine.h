@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+// The details line under a session card's title: its pieces in a row, 6 points apart, each in its own colour.
+// Short of room the date gives way first, down to its day and month, then the line is shortened from its end with
+// "…".
+class DetailsLine final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    struct Piece {
+        QString text;
+        std::optional<QColor> colour; // the secondary label colour when absent
+        QString toolTip;
+    };
+
+    explicit DetailsLine(QWidget* parent = nullptr);
+
+    void setPieces(const QList<Piece>& pieces);
+    const QList<Piece>& pieces() const { return m_pieces; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // Where each piece is drawn at the current width, and with `shown` the text drawn there.
+    QList<QRect> layoutPieces(QStringList* shown) const;
+
+    QList<Piece> m_pieces;
+};
