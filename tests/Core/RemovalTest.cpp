@@ -6,6 +6,7 @@
 #include "Platform/SafeReach.h"
 #include "Platform/SystemRoot.h"
 #include "Sandbox.h"
+#include "ScanItemMaking.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 #include "TestServices.h"
@@ -32,16 +33,10 @@ using namespace Qt::StringLiterals;
 using Removal::Mode;
 using TestSupport::exists;
 using TestSupport::makeLink;
+using TestSupport::scanItem;
 using TestSupport::writeFile;
 
 namespace {
-
-ScanItem itemAt(const QString& path, Mode mode, qint64 size = 100)
-{
-    return ScanItem{
-        QUuid::createUuid(), path, path.section(u'/', -1), size, std::nullopt, std::nullopt, true, false, mode,
-        std::nullopt};
-}
 
 using Calls = std::vector<std::pair<double, QString>>;
 
@@ -102,8 +97,9 @@ TEST_F(RemovalEngine, anEmptyOrStoppedCallReportsOnlyTheEnd)
     std::stop_source stop;
     stop.request_stop();
     calls.clear();
-    const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(tree.path(u"a"_s), Mode::trash())},
-                                                   std::nullopt, recorder(calls), stop.get_token());
+    const Removal::Report report =
+        Removal::remove(kit.exclusions, {scanItem(tree.path(u"a"_s), true, 100, Mode::trash())}, std::nullopt,
+                        recorder(calls), stop.get_token());
     EXPECT_EQ(report, Removal::Report{});
     EXPECT_EQ(calls, (Calls{{1.0, QString()}}));
     EXPECT_TRUE(exists(tree.path(u"a"_s)));
@@ -118,10 +114,11 @@ TEST_F(RemovalEngine, removesEachItemByItsModeAndReportsWhatItFreed)
         gone-target 1
     )"_s);
     tree.add(u"dangling -> missing-target"_s);
-    const QList<ScanItem> items{
-        itemAt(tree.path(u"trash-me"_s), Mode::trash(), 10), itemAt(tree.path(u"delete-me"_s), Mode::deletion(), 20),
-        itemAt(tree.path(u"shred-me"_s), Mode::shred(1), 5000), itemAt(tree.path(u"vanished"_s), Mode::trash(), 7),
-        itemAt(tree.path(u"dangling"_s), Mode::deletion(), 3)};
+    const QList<ScanItem> items{scanItem(tree.path(u"trash-me"_s), true, 10, Mode::trash()),
+                                scanItem(tree.path(u"delete-me"_s), true, 20, Mode::deletion()),
+                                scanItem(tree.path(u"shred-me"_s), true, 5000, Mode::shred(1)),
+                                scanItem(tree.path(u"vanished"_s), true, 7, Mode::trash()),
+                                scanItem(tree.path(u"dangling"_s), true, 3, Mode::deletion())};
     Calls calls;
     const Removal::Report report = Removal::remove(kit.exclusions, items, std::nullopt, recorder(calls));
 
@@ -155,11 +152,11 @@ TEST_F(RemovalEngine, refusesProtectedThenExcludedLocationsWhateverTheMode)
     ASSERT_TRUE(kit.exclusions.add(tree.path(u"parent/kept"_s)));
     ASSERT_TRUE(kit.exclusions.add(system));
 
-    const Removal::Report report =
-        Removal::remove(kit.exclusions,
-                        {itemAt(system, Mode::trash()), itemAt(tree.path(u"excluded"_s), Mode::trash()),
-                         itemAt(tree.path(u"parent"_s), Mode::trash())},
-                        Mode::deletion());
+    const Removal::Report report = Removal::remove(kit.exclusions,
+                                                   {scanItem(system, true, 100, Mode::trash()),
+                                                    scanItem(tree.path(u"excluded"_s), true, 100, Mode::trash()),
+                                                    scanItem(tree.path(u"parent"_s), true, 100, Mode::trash())},
+                                                   Mode::deletion());
     EXPECT_TRUE(report.removed.isEmpty());
     EXPECT_EQ(report.failures, (QList<Removal::Failure>{{system, u"Emplacement protégé."_s},
                                                         {tree.path(u"excluded"_s), u"Exclu par vos réglages."_s},
@@ -176,8 +173,9 @@ TEST_F(RemovalEngine, threatsInWritableFoldersAreUnloadedFromTheUserSessionThenT
         agents/unlabelled.plist 10
     )"_s);
     const Removal::Report report = Removal::remove(
-        kit.exclusions, {itemAt(tree.path(u"agents/com.adware.helper.plist"_s), Mode::threat(u"com.adware.helper"_s)),
-                         itemAt(tree.path(u"agents/unlabelled.plist"_s), Mode::threat(std::nullopt))});
+        kit.exclusions,
+        {scanItem(tree.path(u"agents/com.adware.helper.plist"_s), true, 100, Mode::threat(u"com.adware.helper"_s)),
+         scanItem(tree.path(u"agents/unlabelled.plist"_s), true, 100, Mode::threat(std::nullopt))});
     ASSERT_EQ(report.removed.size(), 2);
     EXPECT_TRUE(report.removed[0].trashed.has_value());
     EXPECT_EQ(TestSupport::launchctlCalls(),
@@ -194,9 +192,9 @@ TEST_F(RemovalEngine, threatsInLockedFoldersGoThroughOneAdministratorScript)
     )"_s);
     const QString odd = tree.path(u"locked/it's \"odd\" $(touch INJECTED) `touch INJECTED2` \\ é\nx.plist"_s);
     const QString evilLabel = u"com.evil'; touch "_s + tree.path(u"PWNED"_s) + u"; echo '"_s;
-    const Removal::Report report =
-        Removal::remove(kit.exclusions, {itemAt(tree.path(u"locked/daemon.plist"_s), Mode::threat(evilLabel), 10),
-                                         itemAt(odd, Mode::threat(std::nullopt), 20)});
+    const Removal::Report report = Removal::remove(
+        kit.exclusions, {scanItem(tree.path(u"locked/daemon.plist"_s), true, 10, Mode::threat(evilLabel)),
+                         scanItem(odd, true, 20, Mode::threat(std::nullopt))});
     ASSERT_EQ(report.removed.size(), 2) << (report.failures.isEmpty() ? "" : report.failures[0].reason.toStdString());
     EXPECT_EQ(report.removed[0].trashed, std::nullopt);
     EXPECT_EQ(report.freedBytes, 30);
@@ -220,8 +218,8 @@ TEST_F(RemovalEngine, aDismissedPromptFailsTheBatchAndLeavesTheOthersAlone)
     Calls calls;
     const Removal::Report report =
         Removal::remove(kit.exclusions,
-                        {itemAt(tree.path(u"plain.txt"_s), Mode::trash()),
-                         itemAt(tree.path(u"locked/threat.plist"_s), Mode::threat(u"com.x"_s))},
+                        {scanItem(tree.path(u"plain.txt"_s), true, 100, Mode::trash()),
+                         scanItem(tree.path(u"locked/threat.plist"_s), true, 100, Mode::threat(u"com.x"_s))},
                         std::nullopt, recorder(calls));
     EXPECT_EQ(report.failures, (QList<Removal::Failure>{{tree.path(u"locked/threat.plist"_s), u"Annulé."_s}}));
     ASSERT_EQ(report.removed.size(), 1);
@@ -247,9 +245,9 @@ TEST_F(RemovalEngine, batchVerdictsFollowWhatIsLeft)
     )"_s);
     // The script's status is that of its last line, so the failing item comes last.
     const Removal::Report report =
-        Removal::remove(kit.exclusions, {itemAt(tree.path(u"locked/gone.plist"_s), Mode::threat({})),
-                                         itemAt(tree.path(u"locked/already-gone"_s), Mode::threat({})),
-                                         itemAt(tree.path(u"locked/stays.plist"_s), Mode::threat({}))});
+        Removal::remove(kit.exclusions, {scanItem(tree.path(u"locked/gone.plist"_s), true, 100, Mode::threat({})),
+                                         scanItem(tree.path(u"locked/already-gone"_s), true, 100, Mode::threat({})),
+                                         scanItem(tree.path(u"locked/stays.plist"_s), true, 100, Mode::threat({}))});
     ASSERT_EQ(report.removed.size(), 2);
     EXPECT_EQ(report.removed[0].origin, tree.path(u"locked/gone.plist"_s));
     EXPECT_EQ(report.removed[1].origin, tree.path(u"locked/already-gone"_s));
@@ -260,7 +258,7 @@ TEST_F(RemovalEngine, batchVerdictsFollowWhatIsLeft)
     script.write("#!/bin/sh\nexit 0\n");
     script.close();
     const Removal::Report silent =
-        Removal::remove(kit.exclusions, {itemAt(tree.path(u"locked/stays.plist"_s), Mode::threat({}))});
+        Removal::remove(kit.exclusions, {scanItem(tree.path(u"locked/stays.plist"_s), true, 100, Mode::threat({}))});
     EXPECT_EQ(silent.failures, (QList<Removal::Failure>{
                                    {tree.path(u"locked/stays.plist"_s), u"Toujours présent après la suppression."_s}}));
 }
@@ -314,7 +312,7 @@ TEST_F(RemovalEngine, aLongBatchGoesInPiecesThatEachFitOneArgument)
             label = u"com.menace.agent%1"_s.arg(i);
             ++labelled;
         }
-        items.append(itemAt(folder + u'/' + name, Mode::threat(label), 1));
+        items.append(scanItem(folder + u'/' + name, true, 1, Mode::threat(label)));
     }
 
     {
@@ -368,8 +366,8 @@ TEST_F(RemovalEngine, labelsThatCouldBreakAScriptLineAndUserAgentsStayOutOfTheSc
     ASSERT_TRUE(agent.open(QIODevice::WriteOnly));
     agent.close();
     const Removal::Report report = Removal::remove(
-        kit.exclusions, {itemAt(tree.path(u"locked/newline.plist"_s), Mode::threat(u"com.a\ntouch x"_s)),
-                         itemAt(agents + u"/com.agent.plist"_s, Mode::threat(u"com.agent"_s))});
+        kit.exclusions, {scanItem(tree.path(u"locked/newline.plist"_s), true, 100, Mode::threat(u"com.a\ntouch x"_s)),
+                         scanItem(agents + u"/com.agent.plist"_s, true, 100, Mode::threat(u"com.agent"_s))});
     EXPECT_EQ(report.removed.size(), 2);
     EXPECT_EQ(TestSupport::launchctlCalls(),
               (QList<QStringList>{{u"bootout"_s, u"gui/%1/com.agent"_s.arg(Platform::userID())}}));
@@ -381,7 +379,8 @@ TEST_F(RemovalEngine, anOverrideTrashesThreatsWithoutAnyUnloadOrPrompt)
     const TestSupport::ScopedEnvironment cancel("QUORVANE_OSASCRIPT_CANCEL", u"1"_s);
     const TempTree tree(u"locked/threat.plist 10"_s);
     const Removal::Report report = Removal::remove(
-        kit.exclusions, {itemAt(tree.path(u"locked/threat.plist"_s), Mode::threat(u"com.x"_s))}, Mode::trash());
+        kit.exclusions, {scanItem(tree.path(u"locked/threat.plist"_s), true, 100, Mode::threat(u"com.x"_s))},
+        Mode::trash());
     ASSERT_EQ(report.removed.size(), 1);
     EXPECT_TRUE(report.removed[0].trashed.has_value());
     EXPECT_TRUE(TestSupport::launchctlCalls().isEmpty());
@@ -445,7 +444,7 @@ TEST_F(RemovalEngine, aCacheFolderSwappedForALinkAfterTheScanLeadsNowhereInAnyMo
                 // Between the scan and the cleaning, the listed folder becomes a link to the keychains.
                 ASSERT_TRUE(QDir().rename(cache, cache + u".old"_s));
                 makeLink(u"../Keychains"_s, cache);
-                const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(item, mode.mode)});
+                const Removal::Report report = Removal::remove(kit.exclusions, {scanItem(item, true, 100, mode.mode)});
 
                 EXPECT_TRUE(report.removed.isEmpty());
                 EXPECT_EQ(report.failures, (QList<Removal::Failure>{{item, Platform::linkOnTheWayText()}}));
@@ -475,7 +474,8 @@ TEST_F(RemovalEngine, theAdministratorScriptChecksTheFolderAsItRemoves)
                   ".old' && ln -s ../Keychains '" + QFile::encodeName(cache) + "'\n");
 
     const QString item = cache + u"/login.keychain-db"_s;
-    const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(item, Mode::threat(u"com.app.agent"_s))});
+    const Removal::Report report =
+        Removal::remove(kit.exclusions, {scanItem(item, true, 100, Mode::threat(u"com.app.agent"_s))});
     EXPECT_TRUE(report.removed.isEmpty());
     ASSERT_EQ(report.failures.size(), 1);
     EXPECT_EQ(report.failures[0].url, item);
@@ -493,7 +493,8 @@ TEST_F(RemovalEngine, aTrashThatIsALinkReceivesNothing)
     ASSERT_TRUE(QDir().rename(trash, home + u"/.Trash.old"_s) || !exists(trash));
     makeLink(u"Library/Keychains"_s, trash);
     const TempTree tree(u"cache.db 10"_s);
-    const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(tree.path(u"cache.db"_s), Mode::trash())});
+    const Removal::Report report =
+        Removal::remove(kit.exclusions, {scanItem(tree.path(u"cache.db"_s), true, 100, Mode::trash())});
     EXPECT_EQ(report.failures, (QList<Removal::Failure>{{tree.path(u"cache.db"_s),
                                                          u"La corbeille n'est pas un dossier ordinaire : l'élément "
                                                          u"n'a pas été déplacé."_s}}));
@@ -519,7 +520,7 @@ TEST_F(RemovalEngine, aVolumeEntryLeadingBackToTheStartUpDiskIsJudgedByWhereItLe
 
     for (const ModeCase& mode : everyMode()) {
         SCOPED_TRACE(mode.name);
-        const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(item, mode.mode)});
+        const Removal::Report report = Removal::remove(kit.exclusions, {scanItem(item, true, 100, mode.mode)});
         EXPECT_EQ(report.failures, (QList<Removal::Failure>{{item, u"Emplacement protégé."_s}}));
         EXPECT_EQ(TestSupport::contentOf(keychains + u"/login.keychain-db"_s), "secret");
     }
@@ -538,7 +539,7 @@ TEST_F(RemovalEngine, aLinkAboveTheHomeFolderIsTheSystemsOwn)
         SCOPED_TRACE(mode.name);
         const QString item = tree.path(u"linked/home/Library/Caches/com.app/cache.db"_s);
         writeFile(item, "cache");
-        const Removal::Report report = Removal::remove(kit.exclusions, {itemAt(item, mode.mode, 5)});
+        const Removal::Report report = Removal::remove(kit.exclusions, {scanItem(item, true, 5, mode.mode)});
         EXPECT_TRUE(report.failures.isEmpty()) << report.failures.value(0).reason.toStdString();
         EXPECT_EQ(report.freedBytes, 5);
         EXPECT_FALSE(exists(item));
@@ -571,8 +572,8 @@ TEST_F(RemovalEngine, ancestorsSwappedForLinksDuringTheRunNeverLeadOutsideTheSel
         const QMap<QString, QByteArray> precious = snapshotOf(tree.path(u"precious"_s));
         QList<ScanItem> items;
         for (int i = 0; i < 6; ++i)
-            items.append(itemAt(tree.path(u"cache/locked/a/b/f%1"_s.arg(i)), mode.mode));
-        items.append(itemAt(tree.path(u"cache/locked/a/b/sub"_s), mode.mode));
+            items.append(scanItem(tree.path(u"cache/locked/a/b/f%1"_s.arg(i)), true, 100, mode.mode));
+        items.append(scanItem(tree.path(u"cache/locked/a/b/sub"_s), true, 100, mode.mode));
 
         // Swaps one ancestor at a time for a link into "precious", mostly leaving the link in place.
         const QStringList ancestors{u"locked"_s, u"locked/a"_s, u"locked/a/b"_s};
@@ -674,13 +675,13 @@ TEST_F(RemovalEngine, hostileNamesReachTheAdministratorScriptAsData)
     for (const char* name : names) {
         const QString path = tree.path(u"locked/"_s + QString::fromUtf8(name));
         writeFile(path, "threat");
-        items.append(itemAt(path, Mode::threat(std::nullopt), 1));
+        items.append(scanItem(path, true, 1, Mode::threat(std::nullopt)));
     }
     // A hostile folder above an item is data too.
     const QString folder = tree.path(u"locked/it's $(touch PWNED) `touch PWNED`\n"_s);
     ASSERT_TRUE(QDir().mkpath(folder));
     writeFile(folder + u"/-inner"_s, "threat");
-    items.append(itemAt(folder + u"/-inner"_s, Mode::threat(u"com.hostile"_s), 1));
+    items.append(scanItem(folder + u"/-inner"_s, true, 1, Mode::threat(u"com.hostile"_s)));
 
     const Removal::Report report = Removal::remove(kit.exclusions, items);
     EXPECT_TRUE(report.failures.isEmpty()) << report.failures.value(0).reason.toStdString();
@@ -719,7 +720,7 @@ TEST_F(RemovalEngine, aPathThatDoesNotNameItsEntryFaithfullyFailsInEveryMode)
                                 folder + u"/a"_s + QChar(0xD800)};
         QList<ScanItem> items;
         for (const QString& path : paths)
-            items.append(itemAt(path, mode.mode));
+            items.append(scanItem(path, true, 100, mode.mode));
         const Removal::Report report = Removal::remove(kit.exclusions, items);
         EXPECT_TRUE(report.removed.isEmpty());
         ASSERT_EQ(report.failures.size(), 3);

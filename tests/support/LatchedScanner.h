@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScanItemMaking.h"
 #include "Scanners/ModuleScanner.h"
 
 #include <atomic>
@@ -78,26 +79,5 @@ private:
     bool m_fullDiskAccess;
     std::shared_ptr<Control> m_control;
 };
-
-// An item to remove by `mode`, named after the last component of its path.
-inline ScanItem scanItem(const QString& path, bool selected = true, qint64 size = 100,
-                         Removal::Mode mode = Removal::Mode::trash())
-{
-    return ScanItem{
-        QUuid::createUuid(), path, path.section(u'/', -1), size, std::nullopt, std::nullopt, selected, false, mode,
-        std::nullopt};
-}
-
-// An expanded group of `items`.
-inline ScanGroup scanGroup(const QList<ScanItem>& items, ScanGroup::Metric metric = ScanGroup::Metric::bytes)
-{
-    return ScanGroup{QUuid::createUuid(),
-                     QStringLiteral("Groupe"),
-                     QStringLiteral("folder.fill"),
-                     std::nullopt,
-                     items,
-                     true,
-                     metric};
-}
 
 } // namespace TestSupport
