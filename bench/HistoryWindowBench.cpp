@@ -12,8 +12,8 @@
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
-#include "Scan/HistoryModel.h"
 #include "Scan/HistoryView.h"
+#include "Scan/HistoryViewModel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -141,7 +141,8 @@ int main(int argc, char* argv[])
     auto start = Bench::Clock::now();
     WorkInFlight inFlight;
     HistoryView view(history, inFlight, workspace);
-    QObject::connect(&view.model(), &HistoryModel::changed, &app, [&] { redrawn = Bench::millisecondsSince(changed); });
+    QObject::connect(&view.model(), &HistoryViewModel::changed, &app,
+                     [&] { redrawn = Bench::millisecondsSince(changed); });
     view.resize(720, 540);
     view.show();
     double opening = Bench::millisecondsSince(start);

@@ -12,8 +12,8 @@
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
 #include "Platform/UserDefaults.h"
-#include "Tools/ShredderModel.h"
 #include "Tools/ShredderView.h"
+#include "Tools/ShredderViewModel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -65,7 +65,7 @@ int main(int argc, char* argv[])
     History history(QFile::decodeName((work + "/history.json").c_str()));
     Removal::Engine removal(exclusions);
     WorkInFlight inFlight;
-    ShredderModel model(ModelServices{exclusions, preferences, history, removal, inFlight});
+    ShredderViewModel model(ModelServices{exclusions, preferences, history, removal, inFlight});
     DesktopWorkspace workspace;
     DesktopOpenPanel panel;
     ShredderView view(

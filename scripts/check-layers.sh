@@ -37,7 +37,7 @@ is_model_file() {
     local name
     name=$(basename "$1")
     name="${name%.*}"
-    [[ "$name" == *ViewModel || "$name" == *Model || "$name" == AppState ]]
+    [[ "$name" == *ViewModel || "$name" == AppState ]]
 }
 
 # The header names of Qt's drawing modules, from the installed headers, less any that Qt Core also has.

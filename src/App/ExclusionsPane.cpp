@@ -1,6 +1,6 @@
 #include "App/ExclusionsPane.h"
 
-#include "App/ExclusionsPaneModel.h"
+#include "App/ExclusionsPaneViewModel.h"
 #include "App/SettingsPane.h"
 #include "Look/Divider.h"
 #include "Look/ElidedLabel.h"
@@ -66,11 +66,11 @@ protected:
 
 } // namespace
 
-ExclusionRow::ExclusionRow(ExclusionsPaneModel& model, Platform::Workspace& workspace, const QString& path,
+ExclusionRow::ExclusionRow(ExclusionsPaneViewModel& model, Platform::Workspace& workspace, const QString& path,
                            QWidget* parent)
     : QWidget(parent), m_model(model), m_workspace(workspace), m_path(path),
-      m_name(new ElidedLabel(ExclusionsPaneModel::name(path), nameFont())),
-      m_place(new ElidedLabel(ExclusionsPaneModel::abbreviated(path), Theme::monoFont(), Paint::Ink::tertiary)),
+      m_name(new ElidedLabel(ExclusionsPaneViewModel::name(path), nameFont())),
+      m_place(new ElidedLabel(ExclusionsPaneViewModel::abbreviated(path), Theme::monoFont(), Paint::Ink::tertiary)),
       m_absent(new TextLabel(u"absent"_s, Theme::systemFont(10, QFont::Medium), Paint::Ink::tertiary)),
       m_reveal(new SymbolButton(sfSymbol(u"arrow.up.forward.app"), 11)),
       m_remove(new SymbolButton(sfSymbol(u"minus.circle"), 11))
@@ -115,7 +115,7 @@ int ExclusionRow::rowHeight()
 
 void ExclusionRow::refresh()
 {
-    m_exists = ExclusionsPaneModel::exists(m_path);
+    m_exists = ExclusionsPaneViewModel::exists(m_path);
     m_selected = m_model.selection() == m_path;
     m_absent->setVisible(!m_exists);
     m_reveal->setVisible(m_hovering);
@@ -168,7 +168,7 @@ void ExclusionRow::leaveEvent(QEvent* event)
     setHovering(false);
 }
 
-ExclusionList::ExclusionList(ExclusionsPaneModel& model, Platform::Workspace& workspace, QWidget* parent)
+ExclusionList::ExclusionList(ExclusionsPaneViewModel& model, Platform::Workspace& workspace, QWidget* parent)
     : QScrollArea(parent), m_model(model), m_workspace(workspace), m_canvas(new QWidget)
 {
     setObjectName(u"exclusionList"_s);
@@ -240,7 +240,7 @@ void ExclusionList::placeRows()
     m_rows = kept;
 }
 
-ExclusionsPane::ExclusionsPane(ExclusionsPaneModel& model, Platform::Workspace& workspace, QWidget* parent)
+ExclusionsPane::ExclusionsPane(ExclusionsPaneViewModel& model, Platform::Workspace& workspace, QWidget* parent)
     : QWidget(parent), m_model(model), m_body(new QStackedLayout), m_empty(new QWidget),
       m_list(new ExclusionList(model, workspace)), m_removeSelected(new StyledButton(u"Retirer"_s, QuietButtonStyle{})),
       m_count(new TextLabel(QString(), Theme::systemFont(11), Paint::Ink::tertiary)),
@@ -299,7 +299,7 @@ ExclusionsPane::ExclusionsPane(ExclusionsPaneModel& model, Platform::Workspace& 
     connect(add, &QAbstractButton::clicked, this, [this] { m_model.addThroughPanel(); });
     connect(m_removeSelected, &QAbstractButton::clicked, this, [this] { m_model.removeSelected(); });
     connect(m_removeAll, &QAbstractButton::clicked, this, [this] { m_model.removeAll(); });
-    connect(&m_model, &ExclusionsPaneModel::changed, this, &ExclusionsPane::refresh);
+    connect(&m_model, &ExclusionsPaneViewModel::changed, this, &ExclusionsPane::refresh);
     refresh();
 }
 
@@ -350,7 +350,7 @@ void ExclusionsPane::showEvent(QShowEvent* event)
 void ExclusionsPane::dragEnterEvent(QDragEnterEvent* event)
 {
     // Only a drag that carries files or folders is taken, and outlines the pane.
-    if (!ExclusionsPaneModel::carriesFileURLs(event->mimeData())) {
+    if (!ExclusionsPaneViewModel::carriesFileURLs(event->mimeData())) {
         event->ignore();
         return;
     }
@@ -360,7 +360,7 @@ void ExclusionsPane::dragEnterEvent(QDragEnterEvent* event)
 
 void ExclusionsPane::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (ExclusionsPaneModel::carriesFileURLs(event->mimeData()))
+    if (ExclusionsPaneViewModel::carriesFileURLs(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -375,7 +375,7 @@ void ExclusionsPane::dragLeaveEvent(QDragLeaveEvent* event)
 void ExclusionsPane::dropEvent(QDropEvent* event)
 {
     setTargeted(false);
-    if (!ExclusionsPaneModel::carriesFileURLs(event->mimeData())) {
+    if (!ExclusionsPaneViewModel::carriesFileURLs(event->mimeData())) {
         event->ignore();
         return;
     }

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class ElidedLabel;
-class ExclusionsPaneModel;
+class ExclusionsPaneViewModel;
 class QLabel;
 class QStackedLayout;
 class StyledButton;
@@ -25,7 +25,7 @@ class ExclusionRow final : public QWidget
     Q_OBJECT
 
 public:
-    ExclusionRow(ExclusionsPaneModel& model, Platform::Workspace& workspace, const QString& path,
+    ExclusionRow(ExclusionsPaneViewModel& model, Platform::Workspace& workspace, const QString& path,
                  QWidget* parent = nullptr);
 
     QString path() const { return m_path; }
@@ -45,7 +45,7 @@ protected:
 private:
     void setHovering(bool hovering);
 
-    ExclusionsPaneModel& m_model;
+    ExclusionsPaneViewModel& m_model;
     Platform::Workspace& m_workspace;
     QString m_path;
     bool m_exists = true;
@@ -65,7 +65,7 @@ class ExclusionList final : public QScrollArea
     Q_OBJECT
 
 public:
-    ExclusionList(ExclusionsPaneModel& model, Platform::Workspace& workspace, QWidget* parent = nullptr);
+    ExclusionList(ExclusionsPaneViewModel& model, Platform::Workspace& workspace, QWidget* parent = nullptr);
 
     void refresh();
     // The rows that exist now, in list order.
@@ -79,7 +79,7 @@ protected:
 private:
     void placeRows();
 
-    ExclusionsPaneModel& m_model;
+    ExclusionsPaneViewModel& m_model;
     Platform::Workspace& m_workspace;
     QWidget* m_canvas;
     QStringList m_paths;
@@ -94,7 +94,7 @@ class ExclusionsPane final : public QWidget
     Q_OBJECT
 
 public:
-    ExclusionsPane(ExclusionsPaneModel& model, Platform::Workspace& workspace, QWidget* parent = nullptr);
+    ExclusionsPane(ExclusionsPaneViewModel& model, Platform::Workspace& workspace, QWidget* parent = nullptr);
 
     void refresh();
 
@@ -116,7 +116,7 @@ protected:
 private:
     void setTargeted(bool targeted);
 
-    ExclusionsPaneModel& m_model;
+    ExclusionsPaneViewModel& m_model;
     QStackedLayout* m_body;
     QWidget* m_empty;
     ExclusionList* m_list;

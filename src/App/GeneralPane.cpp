@@ -1,6 +1,6 @@
 #include "App/GeneralPane.h"
 
-#include "App/GeneralPaneModel.h"
+#include "App/GeneralPaneViewModel.h"
 #include "Look/NoticeBanner.h"
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
@@ -22,7 +22,7 @@ QCheckBox* toggle(const QString& name)
 
 } // namespace
 
-GeneralPane::GeneralPane(GeneralPaneModel& model, QWidget* parent)
+GeneralPane::GeneralPane(GeneralPaneViewModel& model, QWidget* parent)
     : SettingsPane(sfSymbol(u"gearshape"), Theme::indigo(), u"Comportement de l'app"_s,
                    u"Présence dans la barre de menus et alertes de remplissage du disque."_s, parent),
       m_model(model), m_menuBarItem(toggle(u"menuBarItemToggle"_s)), m_snapshot(toggle(u"snapshotToggle"_s)),
@@ -44,7 +44,7 @@ GeneralPane::GeneralPane(GeneralPaneModel& model, QWidget* parent)
                        u"qu'une autre puisse partir."_s,
                        m_diskPressure));
     m_slider->setObjectName(u"thresholdSlider"_s);
-    m_slider->setRange(GeneralPaneModel::sliderMinimum, GeneralPaneModel::sliderMaximum);
+    m_slider->setRange(GeneralPaneViewModel::sliderMinimum, GeneralPaneViewModel::sliderMaximum);
     m_slider->setSingleStep(1);
     m_slider->setPageStep(1);
     m_slider->setFixedWidth(150);
@@ -62,7 +62,7 @@ GeneralPane::GeneralPane(GeneralPaneModel& model, QWidget* parent)
     connect(m_snapshot, &QCheckBox::toggled, this, [this](bool on) { m_model.setTakesSnapshotBeforeCleaning(on); });
     connect(m_diskPressure, &QCheckBox::toggled, this, [this](bool on) { m_model.setNotifiesOnDiskPressure(on); });
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) { m_model.moveSlider(value); });
-    connect(&m_model, &GeneralPaneModel::changed, this, &GeneralPane::refresh);
+    connect(&m_model, &GeneralPaneViewModel::changed, this, &GeneralPane::refresh);
     refresh();
 }
 

@@ -2,7 +2,7 @@
 
 #include "App/SettingsPane.h"
 
-class GeneralPaneModel;
+class GeneralPaneViewModel;
 class NoticeBanner;
 class QCheckBox;
 class QSlider;
@@ -15,7 +15,7 @@ class GeneralPane final : public SettingsPane
     Q_OBJECT
 
 public:
-    explicit GeneralPane(GeneralPaneModel& model, QWidget* parent = nullptr);
+    explicit GeneralPane(GeneralPaneViewModel& model, QWidget* parent = nullptr);
 
     void refresh();
 
@@ -24,7 +24,7 @@ public:
     NoticeBanner* banner() const { return m_banner; }
 
 private:
-    GeneralPaneModel& m_model;
+    GeneralPaneViewModel& m_model;
     QCheckBox* m_menuBarItem;
     QCheckBox* m_snapshot;
     QCheckBox* m_diskPressure;

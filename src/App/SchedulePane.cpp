@@ -1,6 +1,6 @@
 #include "App/SchedulePane.h"
 
-#include "App/SchedulePaneModel.h"
+#include "App/SchedulePaneViewModel.h"
 #include "Core/Preferences.h"
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
@@ -25,7 +25,7 @@ QCheckBox* toggle(const QString& name)
 
 } // namespace
 
-SchedulePane::SchedulePane(SchedulePaneModel& model, QWidget* parent)
+SchedulePane::SchedulePane(SchedulePaneViewModel& model, QWidget* parent)
     : SettingsPane(sfSymbol(u"calendar.badge.clock"), Theme::periwinkle(), u"Nettoyage périodique"_s,
                    u"Une analyse régulière, et si vous le demandez, le nettoyage qui va avec."_s, parent),
       m_model(model), m_enabled(toggle(u"scheduleToggle"_s)), m_interval(new QComboBox), m_module(new QComboBox),
@@ -46,11 +46,11 @@ SchedulePane::SchedulePane(SchedulePaneModel& model, QWidget* parent)
 
     m_interval->setObjectName(u"intervalPicker"_s);
     for (const Preferences::Interval interval : allIntervals())
-        m_interval->addItem(SchedulePaneModel::intervalTitle(interval));
+        m_interval->addItem(SchedulePaneViewModel::intervalTitle(interval));
     m_interval->setFixedWidth(150);
     add(new SettingRow(u"Fréquence"_s, u"Vérifiée toutes les cinq minutes, à la minute près."_s, m_interval));
     m_module->setObjectName(u"modulePicker"_s);
-    for (const ModuleID module : SchedulePaneModel::offeredModules())
+    for (const ModuleID module : SchedulePaneViewModel::offeredModules())
         m_module->addItem(title(module));
     m_module->setFixedWidth(200);
     add(new SettingRow(u"Module"_s, u"Seuls les modules qui ne suppriment que du régénérable sont proposés."_s,
@@ -88,7 +88,7 @@ SchedulePane::SchedulePane(SchedulePaneModel& model, QWidget* parent)
     connect(m_notifies, &QCheckBox::toggled, this, [this](bool on) { m_model.setNotifiesAfterScheduledRun(on); });
     connect(m_runNow, &QAbstractButton::clicked, this, [this] { m_model.runNow(); });
     connect(openShortcuts, &QAbstractButton::clicked, this, [this] { m_model.openShortcuts(); });
-    connect(&m_model, &SchedulePaneModel::changed, this, &SchedulePane::refresh);
+    connect(&m_model, &SchedulePaneViewModel::changed, this, &SchedulePane::refresh);
     refresh();
 }
 

@@ -4,7 +4,7 @@
 
 class QCheckBox;
 class QComboBox;
-class SchedulePaneModel;
+class SchedulePaneViewModel;
 class StyledButton;
 
 // The "Planification" settings page: a reminder that nothing runs while the program is closed, the periodic run's
@@ -16,7 +16,7 @@ class SchedulePane final : public SettingsPane
     Q_OBJECT
 
 public:
-    explicit SchedulePane(SchedulePaneModel& model, QWidget* parent = nullptr);
+    explicit SchedulePane(SchedulePaneViewModel& model, QWidget* parent = nullptr);
 
     void refresh();
 
@@ -31,7 +31,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    SchedulePaneModel& m_model;
+    SchedulePaneViewModel& m_model;
     QCheckBox* m_enabled;
     QComboBox* m_interval;
     QComboBox* m_module;

@@ -1,11 +1,11 @@
 #include "App/SettingsWindow.h"
 
 #include "App/ExclusionsPane.h"
-#include "App/ExclusionsPaneModel.h"
+#include "App/ExclusionsPaneViewModel.h"
 #include "App/GeneralPane.h"
-#include "App/GeneralPaneModel.h"
+#include "App/GeneralPaneViewModel.h"
 #include "App/SchedulePane.h"
-#include "App/SchedulePaneModel.h"
+#include "App/SchedulePaneViewModel.h"
 #include "App/WindowOpening.h"
 #include "Look/Paint.h"
 #include "Platform/Symbols.h"
@@ -41,11 +41,11 @@ QIcon symbolIcon(const QString& symbol)
 
 SettingsView::SettingsView(const SettingsServices& services, QWidget* parent)
     : QTabWidget(parent),
-      m_general(new GeneralPane(*new GeneralPaneModel(services.preferences, services.scheduler, this))),
-      m_schedule(
-          new SchedulePane(*new SchedulePaneModel(services.preferences, services.scheduler, services.workspace, this))),
+      m_general(new GeneralPane(*new GeneralPaneViewModel(services.preferences, services.scheduler, this))),
+      m_schedule(new SchedulePane(
+          *new SchedulePaneViewModel(services.preferences, services.scheduler, services.workspace, this))),
       m_exclusions(new ExclusionsPane(
-          *new ExclusionsPaneModel(services.exclusions, services.openPanel, services.workspace, this),
+          *new ExclusionsPaneViewModel(services.exclusions, services.openPanel, services.workspace, this),
           services.workspace))
 {
     setObjectName(u"settingsView"_s);

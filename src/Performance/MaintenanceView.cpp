@@ -10,7 +10,7 @@
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
 #include "Look/TriStateBox.h"
-#include "Performance/MaintenanceModel.h"
+#include "Performance/MaintenanceViewModel.h"
 
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -24,7 +24,7 @@ namespace MaintenanceScreen {
 class TaskRow final : public QWidget
 {
 public:
-    TaskRow(MaintenanceModel& model, const MaintenanceTask& task, QWidget* parent)
+    TaskRow(MaintenanceViewModel& model, const MaintenanceTask& task, QWidget* parent)
         : QWidget(parent), m_model(model), m_id(task.id)
     {
         setObjectName(QStringLiteral("maintenanceRow_") + task.id);
@@ -103,7 +103,7 @@ protected:
     }
 
 private:
-    MaintenanceModel& m_model;
+    MaintenanceViewModel& m_model;
     QString m_id;
     TriStateBox* m_box = nullptr;
     SpinnerRing* m_spinner = nullptr;
@@ -113,7 +113,7 @@ private:
 
 } // namespace MaintenanceScreen
 
-MaintenanceView::MaintenanceView(MaintenanceModel& model, QWidget* parent) : QWidget(parent), m_model(model)
+MaintenanceView::MaintenanceView(MaintenanceViewModel& model, QWidget* parent) : QWidget(parent), m_model(model)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(ModuleHeader::screenMargins());
@@ -144,10 +144,10 @@ MaintenanceView::MaintenanceView(MaintenanceModel& model, QWidget* parent) : QWi
     footer->addStretch();
     m_runButton = new StyledButton(QStringLiteral("Exécuter"), PrimaryButtonStyle{});
     m_runButton->setObjectName(QStringLiteral("maintenanceRunButton"));
-    connect(m_runButton, &QAbstractButton::clicked, &m_model, &MaintenanceModel::run);
+    connect(m_runButton, &QAbstractButton::clicked, &m_model, &MaintenanceViewModel::run);
     footer->addWidget(m_runButton);
     layout->addLayout(footer);
-    connect(&m_model, &MaintenanceModel::changed, this, &MaintenanceView::refresh);
+    connect(&m_model, &MaintenanceViewModel::changed, this, &MaintenanceView::refresh);
     refresh();
 }
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-class MaintenanceModel;
+class MaintenanceViewModel;
 class StyledButton;
 class TextLabel;
 
@@ -18,14 +18,14 @@ class MaintenanceView final : public QWidget
     Q_OBJECT
 
 public:
-    explicit MaintenanceView(MaintenanceModel& model, QWidget* parent = nullptr);
+    explicit MaintenanceView(MaintenanceViewModel& model, QWidget* parent = nullptr);
 
-    MaintenanceModel& model() const { return m_model; }
+    MaintenanceViewModel& model() const { return m_model; }
 
 private:
     void refresh();
 
-    MaintenanceModel& m_model;
+    MaintenanceViewModel& m_model;
     std::vector<MaintenanceScreen::TaskRow*> m_rows;
     TextLabel* m_counter = nullptr;
     StyledButton* m_runButton = nullptr;

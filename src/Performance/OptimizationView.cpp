@@ -12,7 +12,7 @@
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Performance/OptimizationModel.h"
+#include "Performance/OptimizationViewModel.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
 #include "Scanners/ModuleRegistry.h"
@@ -151,7 +151,7 @@ QHBoxLayout* rowLayout(QWidget* row)
 
 } // namespace
 
-OptimizationView::OptimizationView(OptimizationModel& model, Platform::Workspace& workspace,
+OptimizationView::OptimizationView(OptimizationViewModel& model, Platform::Workspace& workspace,
                                    const Modules::AppFigures& figures, QWidget* parent)
     : QWidget(parent), m_model(model), m_workspace(workspace), m_figures(figures)
 {
@@ -168,7 +168,7 @@ OptimizationView::OptimizationView(OptimizationModel& model, Platform::Workspace
 
     auto* refresh = new StyledButton(u"Actualiser"_s, QuietButtonStyle{});
     refresh->setObjectName(u"refreshButton"_s);
-    connect(refresh, &QAbstractButton::clicked, &m_model, &OptimizationModel::refresh);
+    connect(refresh, &QAbstractButton::clicked, &m_model, &OptimizationViewModel::refresh);
     layout->addWidget(new ModuleHeader(ModuleID::optimization, refresh));
 
     auto* figuresRow = new QHBoxLayout;
@@ -203,7 +203,7 @@ OptimizationView::OptimizationView(OptimizationModel& model, Platform::Workspace
     header->addWidget(m_progress);
     m_diagnoseButton = new StyledButton(u"Diagnostiquer"_s, QuietButtonStyle{});
     m_diagnoseButton->setObjectName(u"diagnoseButton"_s);
-    connect(m_diagnoseButton, &QAbstractButton::clicked, &m_model, &OptimizationModel::diagnose);
+    connect(m_diagnoseButton, &QAbstractButton::clicked, &m_model, &OptimizationViewModel::diagnose);
     header->addWidget(m_diagnoseButton);
     diagnosis->addLayout(header);
     m_banners = new QVBoxLayout;
@@ -219,13 +219,13 @@ OptimizationView::OptimizationView(OptimizationModel& model, Platform::Workspace
     layout->addStretch();
     scroll->setWidget(page);
 
-    connect(&m_model, &OptimizationModel::launchItemsChanged, this, [this] {
+    connect(&m_model, &OptimizationViewModel::launchItemsChanged, this, [this] {
         showLaunchItems();
         showFigures();
     });
-    connect(&m_model, &OptimizationModel::heavyAppsChanged, this, &OptimizationView::showHeavyApps);
-    connect(&m_model, &OptimizationModel::diagnosisChanged, this, &OptimizationView::showDiagnosis);
-    connect(&m_model, &OptimizationModel::removalNoticeChanged, this, &OptimizationView::showNotice);
+    connect(&m_model, &OptimizationViewModel::heavyAppsChanged, this, &OptimizationView::showHeavyApps);
+    connect(&m_model, &OptimizationViewModel::diagnosisChanged, this, &OptimizationView::showDiagnosis);
+    connect(&m_model, &OptimizationViewModel::removalNoticeChanged, this, &OptimizationView::showNotice);
     m_figures.onChanged(this, [this] { showFigures(); });
     showFigures();
     showDiagnosis();
@@ -320,7 +320,7 @@ void OptimizationView::showHeavyApps()
                                    u"heavyAppsEmpty"_s));
         return;
     }
-    const qsizetype shown = std::min<qsizetype>(apps.size(), OptimizationModel::heavyAppRows);
+    const qsizetype shown = std::min<qsizetype>(apps.size(), OptimizationViewModel::heavyAppRows);
     for (qsizetype i = 0; i < shown; ++i) {
         const OptimizationService::HeavyApp app = apps[i];
         auto* row = new QWidget;

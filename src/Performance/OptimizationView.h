@@ -10,7 +10,7 @@
 
 #include <array>
 
-class OptimizationModel;
+class OptimizationViewModel;
 class QVBoxLayout;
 class StyledButton;
 
@@ -31,10 +31,10 @@ class OptimizationView final : public QWidget
     Q_OBJECT
 
 public:
-    OptimizationView(OptimizationModel& model, Platform::Workspace& workspace, const Modules::AppFigures& figures,
+    OptimizationView(OptimizationViewModel& model, Platform::Workspace& workspace, const Modules::AppFigures& figures,
                      QWidget* parent = nullptr);
 
-    OptimizationModel& model() const { return m_model; }
+    OptimizationViewModel& model() const { return m_model; }
 
     // The three tiles for a reading and a number of startup items.
     static std::array<StatTile::Fields, 3> tiles(const SystemSnapshot& snapshot, qsizetype launchItemCount);
@@ -56,7 +56,7 @@ private:
     void showLaunchItems();
     void showNotice();
 
-    OptimizationModel& m_model;
+    OptimizationViewModel& m_model;
     Platform::Workspace& m_workspace;
     const Modules::AppFigures& m_figures;
     std::array<StatTile*, 3> m_tiles{};

@@ -10,7 +10,7 @@
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Performance/UpdaterModel.h"
+#include "Performance/UpdaterViewModel.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
 
@@ -74,7 +74,7 @@ QWidget* iconOf(const UpdaterService::UpdateIcon& icon, const Platform::Workspac
 class UpdateRow final : public QWidget
 {
 public:
-    UpdateRow(UpdaterModel& model, const Update& update, const Platform::Workspace& workspace, QWidget* parent)
+    UpdateRow(UpdaterViewModel& model, const Update& update, const Platform::Workspace& workspace, QWidget* parent)
         : QWidget(parent), m_model(model), m_update(update)
     {
         setObjectName(u"updateRow"_s);
@@ -133,7 +133,7 @@ public:
     }
 
 private:
-    UpdaterModel& m_model;
+    UpdaterViewModel& m_model;
     Update m_update;
     SpinnerRing* m_progress = nullptr;
     StyledButton* m_install = nullptr;
@@ -142,7 +142,7 @@ private:
 
 } // namespace UpdatesScreen
 
-UpdaterView::UpdaterView(UpdaterModel& model, Platform::Workspace& workspace, QWidget* parent)
+UpdaterView::UpdaterView(UpdaterViewModel& model, Platform::Workspace& workspace, QWidget* parent)
     : QWidget(parent), m_model(model), m_workspace(workspace)
 {
     auto* layout = new QVBoxLayout(this);
@@ -150,7 +150,7 @@ UpdaterView::UpdaterView(UpdaterModel& model, Platform::Workspace& workspace, QW
     layout->setSpacing(16);
     m_checkButton = new StyledButton(u"Vérifier"_s, QuietButtonStyle{});
     m_checkButton->setObjectName(u"checkButton"_s);
-    connect(m_checkButton, &QAbstractButton::clicked, &m_model, &UpdaterModel::check);
+    connect(m_checkButton, &QAbstractButton::clicked, &m_model, &UpdaterViewModel::check);
     layout->addWidget(new ModuleHeader(ModuleID::updater, m_checkButton));
 
     auto* content = new QWidget;
@@ -191,12 +191,12 @@ UpdaterView::UpdaterView(UpdaterModel& model, Platform::Workspace& workspace, QW
     foot->addStretch();
     auto* checkNow = new StyledButton(u"Vérifier maintenant"_s, PrimaryButtonStyle{Theme::accentGradient(), true});
     checkNow->setObjectName(u"checkNowButton"_s);
-    connect(checkNow, &QAbstractButton::clicked, &m_model, &UpdaterModel::check);
+    connect(checkNow, &QAbstractButton::clicked, &m_model, &UpdaterViewModel::check);
     foot->addWidget(checkNow, 0, Qt::AlignHCenter);
     empty->addLayout(foot, 0, 0);
     m_content->addWidget(m_empty);
 
-    connect(&m_model, &UpdaterModel::changed, this, &UpdaterView::refresh);
+    connect(&m_model, &UpdaterViewModel::changed, this, &UpdaterView::refresh);
     refresh();
 }
 

@@ -9,7 +9,7 @@ class QScrollArea;
 class QStackedLayout;
 class StyledButton;
 class TextLabel;
-class UpdaterModel;
+class UpdaterViewModel;
 
 namespace Platform {
 class Workspace;
@@ -26,15 +26,15 @@ class UpdaterView final : public QWidget
     Q_OBJECT
 
 public:
-    UpdaterView(UpdaterModel& model, Platform::Workspace& workspace, QWidget* parent = nullptr);
+    UpdaterView(UpdaterViewModel& model, Platform::Workspace& workspace, QWidget* parent = nullptr);
 
-    UpdaterModel& model() const { return m_model; }
+    UpdaterViewModel& model() const { return m_model; }
 
 private:
     void refresh();
     void rebuildList();
 
-    UpdaterModel& m_model;
+    UpdaterViewModel& m_model;
     Platform::Workspace& m_workspace;
     StyledButton* m_checkButton = nullptr;
     QStackedLayout* m_content = nullptr;

@@ -7,7 +7,7 @@
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/HistoryModel.h"
+#include "Scan/HistoryViewModel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -97,7 +97,7 @@ void AftermathBlock::show(const QList<Aftermath::Verdict>& verdicts, qint64 free
     qint64 net = 0;
     if (__builtin_sub_overflow(freed, returned, &net))
         net = 0;
-    m_net->setText(HistoryModel::byteText(net) + u" nets sur "_s + HistoryModel::byteText(freed));
+    m_net->setText(HistoryViewModel::byteText(net) + u" nets sur "_s + HistoryViewModel::byteText(freed));
     m_fraction = freed > 0 ? std::min(double(returned) / double(freed), 1.0) : 0;
     static_cast<ShareBar*>(m_bar)->setFraction(m_fraction);
 
@@ -124,10 +124,11 @@ void AftermathBlock::show(const QList<Aftermath::Verdict>& verdicts, qint64 free
         texts->addWidget(sentence);
         line->addLayout(texts, 1);
         line->addSpacing(8);
-        const QString share = QString::asprintf("%lld", qint64(HistoryModel::sharePercent(verdict))) + u" %"_s;
+        const QString share = QString::asprintf("%lld", qint64(HistoryViewModel::sharePercent(verdict))) + u" %"_s;
         const QFont shareFont = Theme::systemFont(11.5, QFont::DemiBold, Theme::Design::rounded);
-        QLabel* figure = HistoryModel::shareIsHigh(verdict) ? colouredLabel(share, shareFont, Theme::amber())
-                                                            : new TextLabel(share, shareFont, Paint::Ink::secondary);
+        QLabel* figure = HistoryViewModel::shareIsHigh(verdict)
+                             ? colouredLabel(share, shareFont, Theme::amber())
+                             : new TextLabel(share, shareFont, Paint::Ink::secondary);
         figure->setObjectName(u"verdictShare"_s);
         line->addWidget(figure, 0, Qt::AlignTop);
         m_rows->addWidget(row);

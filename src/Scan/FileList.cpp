@@ -4,7 +4,7 @@
 #include "Look/Paint.h"
 #include "Look/Theme.h"
 #include "Platform/Workspace.h"
-#include "Scan/HistoryModel.h"
+#include "Scan/HistoryViewModel.h"
 
 #include <QFile>
 #include <QHelpEvent>
@@ -125,7 +125,7 @@ void paint(QPainter& painter, const QRect& row, const RemovedFile& file, bool ho
     const QRect sizeRect(row.right() + 1 - kRowTrailing - kSizeWidth, row.top(), kSizeWidth, row.height());
     painter.setFont(fonts.size);
     painter.setPen(Paint::ink(widget, Paint::Ink::secondary));
-    painter.drawText(sizeRect, Qt::AlignRight | Qt::AlignVCenter, HistoryModel::byteText(file.bytes));
+    painter.drawText(sizeRect, Qt::AlignRight | Qt::AlignVCenter, HistoryViewModel::byteText(file.bytes));
     int right = sizeRect.left() - kRowSpacing;
 
     const bool reveal = hovering && isInTrash(file);

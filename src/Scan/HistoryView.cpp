@@ -8,7 +8,7 @@
 #include "Look/StyledButton.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/HistoryModel.h"
+#include "Scan/HistoryViewModel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -27,7 +27,7 @@ constexpr int kCardsPerPass = 24;
 } // namespace
 
 HistoryView::HistoryView(History& history, WorkInFlight& inFlight, Platform::Workspace& workspace, QWidget* parent)
-    : QWidget(parent), m_workspace(workspace), m_model(new HistoryModel(history, inFlight, this))
+    : QWidget(parent), m_workspace(workspace), m_model(new HistoryViewModel(history, inFlight, this))
 {
     setObjectName(u"historyView"_s);
     setMinimumSize(contentMinimumWidth, contentMinimumHeight);
@@ -51,7 +51,7 @@ HistoryView::HistoryView(History& history, WorkInFlight& inFlight, Platform::Wor
     headerRow->addStretch(1);
     m_clear = new StyledButton(u"Vider l'historique"_s, QuietButtonStyle{});
     m_clear->setToolTip(u"Efface le journal. Ne touche pas à la corbeille."_s);
-    connect(m_clear, &StyledButton::clicked, m_model, &HistoryModel::clearHistory);
+    connect(m_clear, &StyledButton::clicked, m_model, &HistoryViewModel::clearHistory);
     headerRow->addWidget(m_clear);
     column->addWidget(header);
     column->addWidget(new Divider);
@@ -97,9 +97,9 @@ HistoryView::HistoryView(History& history, WorkInFlight& inFlight, Platform::Wor
     m_notice->setWordWrap(true);
     column->addWidget(m_notice);
 
-    connect(m_model, &HistoryModel::changed, this, &HistoryView::refresh);
-    connect(m_model, &HistoryModel::expansionChanged, this, &HistoryView::refreshCard);
-    connect(m_model, &HistoryModel::measured, this, [this] {
+    connect(m_model, &HistoryViewModel::changed, this, &HistoryView::refresh);
+    connect(m_model, &HistoryViewModel::expansionChanged, this, &HistoryView::refreshCard);
+    connect(m_model, &HistoryViewModel::measured, this, [this] {
         // Only the figures: the block and each card's details line.
         m_aftermath->show(m_model->verdicts(), m_model->blockFreed(), m_model->blockReturned());
         for (auto it = m_cards.cbegin(); it != m_cards.cend(); ++it)

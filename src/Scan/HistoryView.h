@@ -9,7 +9,7 @@
 #include <QWidget>
 
 class History;
-class HistoryModel;
+class HistoryViewModel;
 class QLabel;
 class QScrollArea;
 class QStackedWidget;
@@ -32,7 +32,7 @@ public:
 
     HistoryView(History& history, WorkInFlight& inFlight, Platform::Workspace& workspace, QWidget* parent = nullptr);
 
-    HistoryModel& model() const { return *m_model; }
+    HistoryViewModel& model() const { return *m_model; }
     QLabel* subtitle() const { return m_subtitle; }
     StyledButton* clearButton() const { return m_clear; }
     QLabel* notice() const { return m_notice; }
@@ -58,7 +58,7 @@ private:
     void refreshCard(const QUuid& id);
 
     Platform::Workspace& m_workspace;
-    HistoryModel* m_model;
+    HistoryViewModel* m_model;
     QLabel* m_subtitle;
     StyledButton* m_clear;
     QStackedWidget* m_body;

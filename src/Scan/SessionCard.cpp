@@ -13,7 +13,7 @@
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/HistoryModel.h"
+#include "Scan/HistoryViewModel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -127,14 +127,15 @@ void SessionCard::show(const CleaningSession& session, bool expanded,
     m_snapshot->setVisible(session.snapshotStamp.has_value() && unrestored >= 1);
     m_snapshot->setToolTip(QString::number(unrestored) + u" élément(s) — demande votre "_s +
                            u"mot de passe, le temps de monter l'instantané"_s);
-    m_freed->setText(HistoryModel::byteText(session.keptBytes()));
+    m_freed->setText(HistoryViewModel::byteText(session.keptBytes()));
     // At least 74 points, and never narrower than its text: a figure is never cut.
     m_freed->setFixedWidth(std::max(74, m_freed->sizeHint().width()));
     m_chevron->setExpanded(expanded);
 
     if (expanded && expanded == m_expanded && m_list != nullptr && filesChanged && m_rowCount == session.files.size()) {
         // The same number of files in a new state (a restore marked some): the list takes them in place.
-        m_list->setFiles(session.files.first(std::min<qsizetype>(session.files.size(), HistoryModel::fileRowLimit)));
+        m_list->setFiles(
+            session.files.first(std::min<qsizetype>(session.files.size(), HistoryViewModel::fileRowLimit)));
     } else if (expanded != m_expanded || (expanded && filesChanged)) {
         m_expanded = expanded;
         rebuildRows();
@@ -165,7 +166,7 @@ void SessionCard::rebuildDetails(const std::optional<Aftermath::Regrowth>& regro
     }
     if (back > 0) {
         pieces.append({u"·"_s, {}, {}});
-        pieces.append({HistoryModel::byteText(regrowth->returned) + u" revenus"_s, Theme::amber(),
+        pieces.append({HistoryViewModel::byteText(regrowth->returned) + u" revenus"_s, Theme::amber(),
                        QString::number(back) + u" emplacement(s) sont réoccupés "_s + u"depuis ce nettoyage."_s});
     }
     m_detailsLine->setPieces(pieces);
@@ -198,14 +199,14 @@ void SessionCard::rebuildRows()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(new Divider(46));
-    const qsizetype shown = std::min<qsizetype>(m_session.files.size(), HistoryModel::fileRowLimit);
+    const qsizetype shown = std::min<qsizetype>(m_session.files.size(), HistoryViewModel::fileRowLimit);
     m_rowCount = m_session.files.size();
     m_list = new FileList(m_workspace);
     m_list->setObjectName(u"fileList"_s);
     m_list->setFiles(m_session.files.first(shown));
     column->addWidget(m_list);
-    if (m_session.files.size() > HistoryModel::fileRowLimit) {
-        m_more = new TextLabel(u"… et "_s + QString::number(m_session.files.size() - HistoryModel::fileRowLimit) +
+    if (m_session.files.size() > HistoryViewModel::fileRowLimit) {
+        m_more = new TextLabel(u"… et "_s + QString::number(m_session.files.size() - HistoryViewModel::fileRowLimit) +
                                    u" autres éléments."_s,
                                Theme::systemFont(11), Paint::Ink::tertiary);
         m_more->setContentsMargins(46, 8, 46, 8);

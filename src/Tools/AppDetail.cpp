@@ -11,8 +11,8 @@
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
-#include "Tools/UninstallerModel.h"
 #include "Tools/UninstallerRules.h"
+#include "Tools/UninstallerViewModel.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -70,7 +70,7 @@ QString AppDetail::lastOpenedSymbol(const QDateTime& lastUsed, const QDateTime& 
     return Uninstaller::unusedSince(lastUsed, now) ? sfSymbol(u"clock.badge.exclamationmark") : sfSymbol(u"clock");
 }
 
-AppDetail::AppDetail(const InstalledApp& app, UninstallerModel& model, Platform::Workspace& workspace,
+AppDetail::AppDetail(const InstalledApp& app, UninstallerViewModel& model, Platform::Workspace& workspace,
                      std::function<void()> onUninstall, QWidget* parent)
     : QWidget(parent), m_app(app), m_model(&model), m_onUninstall(std::move(onUninstall))
 {
@@ -237,7 +237,7 @@ AppDetail::AppDetail(const InstalledApp& app, UninstallerModel& model, Platform:
     buttons->addWidget(m_uninstall);
     pane->addLayout(buttons);
 
-    connect(m_model, &UninstallerModel::changed, this, &AppDetail::refresh);
+    connect(m_model, &UninstallerViewModel::changed, this, &AppDetail::refresh);
     refresh();
     // The receipts are read once the pane stands, for this application; a pane for another one reads anew.
     QMetaObject::invokeMethod(

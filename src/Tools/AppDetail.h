@@ -2,7 +2,7 @@
 
 #include "Core/InstalledApp.h"
 #include "Core/Receipts.h"
-#include "Tools/UninstallerModel.h"
+#include "Tools/UninstallerViewModel.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -28,7 +28,7 @@ class AppDetail final : public QWidget
     Q_OBJECT
 
 public:
-    AppDetail(const InstalledApp& app, UninstallerModel& model, Platform::Workspace& workspace,
+    AppDetail(const InstalledApp& app, UninstallerViewModel& model, Platform::Workspace& workspace,
               std::function<void()> onUninstall, QWidget* parent = nullptr);
 
     const InstalledApp& app() const { return m_app; }
@@ -51,7 +51,7 @@ private:
     void rebuildReceipts();
 
     InstalledApp m_app;
-    QPointer<UninstallerModel> m_model;
+    QPointer<UninstallerViewModel> m_model;
     std::function<void()> m_onUninstall;
     QCheckBox* m_leftoversBox = nullptr;
     SpinnerRing* m_progress = nullptr;

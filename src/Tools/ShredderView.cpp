@@ -17,7 +17,7 @@
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
 #include "Scanners/ModuleRegistry.h"
-#include "Tools/ShredderModel.h"
+#include "Tools/ShredderViewModel.h"
 
 #include <algorithm>
 
@@ -64,7 +64,7 @@ Alert confirmationTexts(int count, qint64 bytes, int passes)
 class Rows final : public QAbstractListModel
 {
 public:
-    Rows(ShredderModel& model, Platform::Workspace& workspace, QObject* parent)
+    Rows(ShredderViewModel& model, Platform::Workspace& workspace, QObject* parent)
         : QAbstractListModel(parent), m_model(&model), m_icons(workspace)
     {
         sync();
@@ -135,7 +135,7 @@ public:
     }
 
 private:
-    QPointer<ShredderModel> m_model;
+    QPointer<ShredderViewModel> m_model;
     QList<QUuid> m_ids;
     IconCache m_icons;
 };
@@ -275,7 +275,7 @@ private:
 
 } // namespace
 
-ShredderView::ShredderView(ShredderModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,
+ShredderView::ShredderView(ShredderViewModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,
                            Shredder::Confirm confirm, QWidget* parent)
     : QWidget(parent), m_model(&model), m_workspace(workspace), m_openPanel(openPanel), m_confirm(std::move(confirm))
 {
@@ -403,7 +403,7 @@ ShredderView::ShredderView(ShredderModel& model, Platform::Workspace& workspace,
     // The screen's parts keep their own heights at the top; the room left stays below them.
     layout->addStretch(1);
 
-    connect(m_model, &ShredderModel::changed, this, &ShredderView::refresh);
+    connect(m_model, &ShredderViewModel::changed, this, &ShredderView::refresh);
     refresh();
 }
 
@@ -499,10 +499,10 @@ void ShredderView::refresh()
 void registerShredder(Modules::Registry& registry, Platform::OpenPanel& openPanel, Shredder::Confirm confirm)
 {
     registry.setModel(ModuleID::shredder, Modules::Lifetime::visit, [](const Modules::ModelContext& context) {
-        return std::make_unique<ShredderModel>(context.services);
+        return std::make_unique<ShredderViewModel>(context.services);
     });
     registry.setScreen(ModuleID::shredder, [&openPanel, confirm](const Modules::ScreenContext& context) -> QWidget* {
-        auto* model = qobject_cast<ShredderModel*>(context.model);
+        auto* model = qobject_cast<ShredderViewModel*>(context.model);
         return model ? new ShredderView(*model, context.workspace, openPanel, confirm) : nullptr;
     });
 }

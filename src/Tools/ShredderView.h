@@ -13,7 +13,7 @@ class QProgressBar;
 class QAbstractButton;
 class QComboBox;
 class QListView;
-class ShredderModel;
+class ShredderViewModel;
 namespace Platform {
 class OpenPanel;
 class Workspace;
@@ -48,7 +48,7 @@ class ShredderView final : public QWidget
     Q_OBJECT
 
 public:
-    ShredderView(ShredderModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,
+    ShredderView(ShredderViewModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,
                  Shredder::Confirm confirm, QWidget* parent = nullptr);
 
     // Asks for confirmation and starts the job when given.
@@ -63,7 +63,7 @@ protected:
 private:
     void refresh();
 
-    QPointer<ShredderModel> m_model;
+    QPointer<ShredderViewModel> m_model;
     Platform::Workspace& m_workspace;
     Platform::OpenPanel& m_openPanel;
     Shredder::Confirm m_confirm;

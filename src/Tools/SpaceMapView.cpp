@@ -11,7 +11,7 @@
 #include "Platform/OpenPanel.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/Workspace.h"
-#include "Tools/SpaceMapModel.h"
+#include "Tools/SpaceMapViewModel.h"
 #include "Tools/TreemapCanvas.h"
 
 #include <QGridLayout>
@@ -50,7 +50,7 @@ QPushButton* pathEntry(const QString& name, bool isCurrent)
 
 } // namespace
 
-SpaceMapView::SpaceMapView(SpaceMapModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,
+SpaceMapView::SpaceMapView(SpaceMapViewModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,
                            QWidget* parent)
     : QWidget(parent), m_workspace(workspace), m_openPanel(openPanel), m_model(&model)
 {
@@ -80,7 +80,7 @@ SpaceMapView::SpaceMapView(SpaceMapModel& model, Platform::Workspace& workspace,
     m_states->addWidget(m_exploring);
     column->addWidget(m_states, 1);
 
-    connect(m_model, &SpaceMapModel::changed, this, &SpaceMapView::refresh);
+    connect(m_model, &SpaceMapViewModel::changed, this, &SpaceMapView::refresh);
     refresh();
 }
 
@@ -236,7 +236,7 @@ void SpaceMapView::rebuildPathBar()
 
 void SpaceMapView::refresh()
 {
-    const SpaceMapModel& model = *m_model;
+    const SpaceMapViewModel& model = *m_model;
     if (model.isScanning()) {
         m_states->setCurrentWidget(m_scanning);
         m_status->setText(model.status());
@@ -265,7 +265,7 @@ void SpaceMapView::refresh()
 
 QWidget* makeSpaceMapScreen(Platform::Workspace& workspace, Platform::OpenPanel& openPanel, QWidget* parent)
 {
-    auto* model = new SpaceMapModel;
+    auto* model = new SpaceMapViewModel;
     auto* view = new SpaceMapView(*model, workspace, openPanel, parent);
     model->setParent(view);
     return view;

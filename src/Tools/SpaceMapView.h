@@ -6,7 +6,7 @@ class QHBoxLayout;
 class QLabel;
 class QStackedWidget;
 class ElidedLabel;
-class SpaceMapModel;
+class SpaceMapViewModel;
 class StyledButton;
 class SymbolView;
 class TextLabel;
@@ -25,10 +25,10 @@ class SpaceMapView final : public QWidget
     Q_OBJECT
 
 public:
-    SpaceMapView(SpaceMapModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,
+    SpaceMapView(SpaceMapViewModel& model, Platform::Workspace& workspace, Platform::OpenPanel& openPanel,
                  QWidget* parent = nullptr);
 
-    SpaceMapModel& model() const { return *m_model; }
+    SpaceMapViewModel& model() const { return *m_model; }
     TreemapCanvas& canvas() const { return *m_canvas; }
 
     // Asks for a folder through the open panel and measures it when one is chosen.
@@ -43,7 +43,7 @@ private:
 
     Platform::Workspace& m_workspace;
     Platform::OpenPanel& m_openPanel;
-    SpaceMapModel* m_model;
+    SpaceMapViewModel* m_model;
 
     QStackedWidget* m_states = nullptr;
     QWidget* m_start = nullptr;

@@ -6,16 +6,16 @@
 #include "Tools/ShredderView.h"
 #include "Tools/SnapshotsView.h"
 #include "Tools/SnapshotsViewModel.h"
-#include "Tools/SpaceMapModel.h"
 #include "Tools/SpaceMapView.h"
+#include "Tools/SpaceMapViewModel.h"
 #include "Tools/UninstallerView.h"
 
 void registerToolModules(Modules::Registry& registry, Platform::OpenPanel& openPanel, Platform::Ask& ask)
 {
     registry.setModel(ModuleID::spaceMap, Modules::Lifetime::visit,
-                      [](const Modules::ModelContext&) { return std::make_unique<SpaceMapModel>(); });
+                      [](const Modules::ModelContext&) { return std::make_unique<SpaceMapViewModel>(); });
     registry.setScreen(ModuleID::spaceMap, [&openPanel](const Modules::ScreenContext& context) -> QWidget* {
-        auto* model = qobject_cast<SpaceMapModel*>(context.model);
+        auto* model = qobject_cast<SpaceMapViewModel*>(context.model);
         return model ? new SpaceMapView(*model, context.workspace, openPanel) : nullptr;
     });
     registry.setModel(ModuleID::snapshots, Modules::Lifetime::visit,

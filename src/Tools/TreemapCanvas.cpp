@@ -2,7 +2,7 @@
 
 #include "Look/Paint.h"
 #include "Look/Theme.h"
-#include "Tools/SpaceMapModel.h"
+#include "Tools/SpaceMapViewModel.h"
 #include "Tools/TreemapTile.h"
 
 #include <algorithm>
@@ -13,12 +13,12 @@
 #include <QPainter>
 #include <QToolTip>
 
-TreemapCanvas::TreemapCanvas(SpaceMapModel& model, QWidget* parent) : QWidget(parent), m_model(model)
+TreemapCanvas::TreemapCanvas(SpaceMapViewModel& model, QWidget* parent) : QWidget(parent), m_model(model)
 {
     setObjectName(QStringLiteral("treemapCanvas"));
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    connect(&m_model, &SpaceMapModel::changed, this, qOverload<>(&QWidget::update));
+    connect(&m_model, &SpaceMapViewModel::changed, this, qOverload<>(&QWidget::update));
 }
 
 const std::vector<QColor>& TreemapCanvas::palette()

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-class SpaceMapModel;
+class SpaceMapViewModel;
 class SpaceNode;
 
 // The disk map's treemap: one widget that lays out the first 60 children of the model's current folder in its
@@ -21,7 +21,7 @@ public:
     static constexpr int maximumTiles = 60;
     static constexpr qreal cornerRadius = 14;
 
-    explicit TreemapCanvas(SpaceMapModel& model, QWidget* parent = nullptr);
+    explicit TreemapCanvas(SpaceMapViewModel& model, QWidget* parent = nullptr);
 
     // The tiles as laid out for the current size, and the colour of each.
     const std::vector<Treemap::Tile>& tiles() const;
@@ -43,7 +43,7 @@ protected:
 private:
     void ensureLayout() const;
 
-    SpaceMapModel& m_model;
+    SpaceMapViewModel& m_model;
     const SpaceNode* m_pressed = nullptr;
     // The cache, rebuilt when the folder shown (by id: a new tree may reuse an address) or the size changes.
     mutable std::vector<Treemap::Tile> m_tiles;

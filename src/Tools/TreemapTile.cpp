@@ -2,7 +2,7 @@
 
 #include "Look/Paint.h"
 #include "Look/Theme.h"
-#include "Tools/SpaceMapModel.h"
+#include "Tools/SpaceMapViewModel.h"
 #include "Tools/SpaceNode.h"
 
 #include <algorithm>

@@ -17,8 +17,8 @@
 #include "Platform/Workspace.h"
 #include "Scanners/ModuleRegistry.h"
 #include "Tools/AppDetail.h"
-#include "Tools/UninstallerModel.h"
 #include "Tools/UninstallerRules.h"
+#include "Tools/UninstallerViewModel.h"
 
 #include <QAbstractListModel>
 #include <QButtonGroup>
@@ -193,7 +193,7 @@ private:
 
 } // namespace UninstallerList
 
-UninstallerView::UninstallerView(UninstallerModel& model, Platform::Workspace& workspace, Platform::Ask& ask,
+UninstallerView::UninstallerView(UninstallerViewModel& model, Platform::Workspace& workspace, Platform::Ask& ask,
                                  QWidget* parent)
     : QWidget(parent), m_model(&model), m_workspace(workspace), m_ask(ask)
 {
@@ -334,7 +334,7 @@ UninstallerView::UninstallerView(UninstallerModel& model, Platform::Workspace& w
     listColumn->addWidget(split, 1);
     m_pages->addWidget(m_listPage);
 
-    connect(m_model, &UninstallerModel::changed, this, &UninstallerView::refresh);
+    connect(m_model, &UninstallerViewModel::changed, this, &UninstallerView::refresh);
     refresh();
 }
 
@@ -352,7 +352,7 @@ void UninstallerView::requestUninstall(const InstalledApp& app)
         return;
     // What goes is what the question said: the choice is taken now and handed to the uninstall as it stood.
     const bool removeLeftovers = m_model->removeLeftovers();
-    m_ask.ask(Uninstaller::confirmation(app, removeLeftovers, UninstallerModel::isRunning(app)),
+    m_ask.ask(Uninstaller::confirmation(app, removeLeftovers, UninstallerViewModel::isRunning(app)),
               [model = m_model, app, removeLeftovers](bool confirmed) {
                   if (confirmed && model)
                       model->uninstall(app, removeLeftovers);
@@ -363,11 +363,11 @@ void UninstallerView::refresh()
 {
     if (!m_model)
         return;
-    const UninstallerModel& model = *m_model;
+    const UninstallerViewModel& model = *m_model;
     m_refresh->setVisible(!model.isLoading());
 
     // A warning when an uninstall fell short, else the word that the last one went through.
-    const std::optional<UninstallerModel::Notice>& notice = model.notice() ? model.notice() : model.done();
+    const std::optional<UninstallerViewModel::Notice>& notice = model.notice() ? model.notice() : model.done();
     const QString bannerKey =
         notice ? QString(model.notice() ? u"!"_s : u"="_s) + notice->title + u'\n' + notice->message : QString();
     if (bannerKey != m_bannerKey) {
@@ -430,10 +430,10 @@ void UninstallerView::refreshDetail()
 void registerUninstaller(Modules::Registry& registry, Platform::Ask& ask)
 {
     registry.setModel(ModuleID::uninstaller, Modules::Lifetime::visit, [](const Modules::ModelContext& context) {
-        return std::make_unique<UninstallerModel>(context.services);
+        return std::make_unique<UninstallerViewModel>(context.services);
     });
     registry.setScreen(ModuleID::uninstaller, [&ask](const Modules::ScreenContext& context) -> QWidget* {
-        auto* model = qobject_cast<UninstallerModel*>(context.model);
+        auto* model = qobject_cast<UninstallerViewModel*>(context.model);
         return model ? new UninstallerView(*model, context.workspace, ask) : nullptr;
     });
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/InstalledApp.h"
-#include "Tools/UninstallerModel.h"
+#include "Tools/UninstallerViewModel.h"
 
 #include <QPointer>
 #include <QUuid>
@@ -33,10 +33,10 @@ class UninstallerView final : public QWidget
     Q_OBJECT
 
 public:
-    UninstallerView(UninstallerModel& model, Platform::Workspace& workspace, Platform::Ask& ask,
+    UninstallerView(UninstallerViewModel& model, Platform::Workspace& workspace, Platform::Ask& ask,
                     QWidget* parent = nullptr);
 
-    UninstallerModel& model() { return *m_model; }
+    UninstallerViewModel& model() { return *m_model; }
     // The pane shown for the selected application; null when nothing is selected.
     AppDetail* detail() const { return m_detail; }
 
@@ -51,7 +51,7 @@ private:
     void refresh();
     void refreshDetail();
 
-    QPointer<UninstallerModel> m_model;
+    QPointer<UninstallerViewModel> m_model;
     Platform::Workspace& m_workspace;
     Platform::Ask& m_ask;
     StyledButton* m_refresh = nullptr;

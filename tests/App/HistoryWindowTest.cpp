@@ -7,8 +7,8 @@
 #include "Core/WorkInFlight.h"
 #include "Look/StyledButton.h"
 #include "RecordingWorkspace.h"
-#include "Scan/HistoryModel.h"
 #include "Scan/HistoryView.h"
+#include "Scan/HistoryViewModel.h"
 #include "TempTree.h"
 
 #include <QAction>
@@ -166,7 +166,7 @@ TEST(HistoryWindow, everyFigureShowsWholeAtTheWindowsOwnSizes)
         for (StyledButton* button : {card->restoreButton(), card->snapshotButton()})
             EXPECT_GE(button->width(), button->sizeHint().width());
     }
-    EXPECT_EQ(card->freedLabel()->text(), HistoryModel::byteText(1'023'456'789));
+    EXPECT_EQ(card->freedLabel()->text(), HistoryViewModel::byteText(1'023'456'789));
     delete window;
 }
 

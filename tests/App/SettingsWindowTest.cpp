@@ -2,12 +2,12 @@
 
 #include "App/AppState.h"
 #include "App/ExclusionsPane.h"
-#include "App/ExclusionsPaneModel.h"
+#include "App/ExclusionsPaneViewModel.h"
 #include "App/GeneralPane.h"
-#include "App/GeneralPaneModel.h"
+#include "App/GeneralPaneViewModel.h"
 #include "App/MainWindow.h"
 #include "App/SchedulePane.h"
-#include "App/SchedulePaneModel.h"
+#include "App/SchedulePaneViewModel.h"
 #include "AppTestSupport.h"
 #include "Core/Formatters.h"
 #include "LatchedScanner.h"
@@ -208,7 +208,7 @@ TEST(SettingsWindow, itsCommandStandsRightAboveTheHistoryItem)
 TEST(GeneralPane, theThresholdRowTruncatesAndHoldsWhatWasStored)
 {
     SettingsKit kit;
-    GeneralPaneModel model(kit.preferences(), kit.scheduler);
+    GeneralPaneViewModel model(kit.preferences(), kit.scheduler);
     GeneralPane pane(model);
     EXPECT_EQ(shownElements(pane),
               (QStringList{u"row:Afficher l'icône dans la barre de menus"_s, u"divider"_s,
@@ -259,7 +259,7 @@ TEST(GeneralPane, theThresholdRowTruncatesAndHoldsWhatWasStored)
     EXPECT_EQ(pane.thresholdRow()->detail(), u"À 73 % de remplissage."_s);
     for (int hundredths = 60; hundredths <= 98; ++hundredths) {
         pane.slider()->setValue(hundredths);
-        EXPECT_EQ(GeneralPaneModel::thresholdPercent(kit.preferences().diskThreshold()), hundredths);
+        EXPECT_EQ(GeneralPaneViewModel::thresholdPercent(kit.preferences().diskThreshold()), hundredths);
     }
 
     // The other toggles write their own preference.
@@ -273,7 +273,7 @@ TEST(GeneralPane, theThresholdRowTruncatesAndHoldsWhatWasStored)
 TEST(GeneralPane, outsideTheInstalledBundleItWarnsAndAsksNothing)
 {
     SettingsKit outside(false);
-    GeneralPaneModel model(outside.preferences(), outside.scheduler);
+    GeneralPaneViewModel model(outside.preferences(), outside.scheduler);
     GeneralPane pane(model);
     EXPECT_EQ(shownElements(pane).last(), u"banner:notificationsBanner"_s);
     outside.preferences().setNotifiesOnDiskPressure(false);
@@ -282,7 +282,7 @@ TEST(GeneralPane, outsideTheInstalledBundleItWarnsAndAsksNothing)
     EXPECT_EQ(outside.notifier.authorizationRequests, 0);
 
     SettingsKit installed(true);
-    GeneralPaneModel installedModel(installed.preferences(), installed.scheduler);
+    GeneralPaneViewModel installedModel(installed.preferences(), installed.scheduler);
     GeneralPane installedPane(installedModel);
     EXPECT_TRUE(installedPane.banner()->isHidden());
 }
@@ -294,9 +294,9 @@ TEST(SettingsPanes, askForNotificationPermissionOnceAcrossThePanes)
     SettingsKit kit;
     kit.preferences().setNotifiesOnDiskPressure(false);
     kit.preferences().setNotifiesAfterScheduledRun(false);
-    GeneralPaneModel generalModel(kit.preferences(), kit.scheduler);
+    GeneralPaneViewModel generalModel(kit.preferences(), kit.scheduler);
     GeneralPane general(generalModel);
-    SchedulePaneModel scheduleModel(kit.preferences(), kit.scheduler, kit.workspace);
+    SchedulePaneViewModel scheduleModel(kit.preferences(), kit.scheduler, kit.workspace);
     SchedulePane schedule(scheduleModel);
     auto* diskPressure = general.findChild<QCheckBox*>(u"diskPressureToggle"_s);
     auto* scheduled = schedule.findChild<QCheckBox*>(u"scheduleToggle"_s);
@@ -321,7 +321,7 @@ TEST(SettingsPanes, askForNotificationPermissionOnceAcrossThePanes)
     SettingsKit second;
     second.preferences().setNotifiesOnDiskPressure(false);
     second.scheduler.notify(u"disk-pressure"_s, u"Titre"_s, u"Texte"_s);
-    GeneralPaneModel secondModel(second.preferences(), second.scheduler);
+    GeneralPaneViewModel secondModel(second.preferences(), second.scheduler);
     secondModel.setNotifiesOnDiskPressure(true);
     EXPECT_EQ(second.notifier.authorizationRequests, 1);
 }
@@ -330,7 +330,7 @@ TEST(SettingsPanes, askForNotificationPermissionOnceAcrossThePanes)
 TEST(SchedulePane, pickersOfferTheirEntriesAndWriteAtOnce)
 {
     SettingsKit kit;
-    SchedulePaneModel model(kit.preferences(), kit.scheduler, kit.workspace);
+    SchedulePaneViewModel model(kit.preferences(), kit.scheduler, kit.workspace);
     SchedulePane pane(model);
     const auto entries = [](QComboBox* picker) {
         QStringList texts;
@@ -376,7 +376,7 @@ TEST(SchedulePane, runNowWhileARunIsUnderWay)
     SettingsKit kit;
     kit.preferences().setScheduleEnabled(true);
     kit.preferences().setScheduleInterval(Preferences::Interval::daily);
-    SchedulePaneModel model(kit.preferences(), kit.scheduler, kit.workspace);
+    SchedulePaneViewModel model(kit.preferences(), kit.scheduler, kit.workspace);
     SchedulePane pane(model);
     StyledButton* run = pane.runNowButton();
     EXPECT_EQ(run->text(), u"Exécuter maintenant"_s);
@@ -408,7 +408,7 @@ TEST(ExclusionsPane, theChooserAddsRefusesAndReplaces)
 {
     SettingsKit kit;
     TempTree tree(u"Projets/a/\nProjets/b/\n\"notes\\n2024.txt\"\nautre/\n"_s);
-    ExclusionsPaneModel model(kit.exclusions(), kit.openPanel, kit.workspace);
+    ExclusionsPaneViewModel model(kit.exclusions(), kit.openPanel, kit.workspace);
     ExclusionsPane pane(model, kit.workspace);
     pane.resize(620, 400);
     EXPECT_FALSE(pane.emptyState()->isHidden());
@@ -448,7 +448,7 @@ TEST(ExclusionsPane, dropsTakeLocalFilesOnly)
 {
     SettingsKit kit;
     TempTree tree(u"un/\ndeux/\ntrois.txt\n"_s);
-    ExclusionsPaneModel model(kit.exclusions(), kit.openPanel, kit.workspace);
+    ExclusionsPaneViewModel model(kit.exclusions(), kit.openPanel, kit.workspace);
     ExclusionsPane pane(model, kit.workspace);
     pane.resize(620, 400);
     pane.show();
@@ -489,7 +489,7 @@ TEST(ExclusionsPane, rowsAreSelectedRemovedAndMarkedAbsent)
     TempTree tree(u"un/\ndeux/\ntrois/\n"_s);
     for (const QString& name : {u"un"_s, u"deux"_s, u"trois"_s, u"parti"_s})
         kit.exclusions().add(tree.path(name));
-    ExclusionsPaneModel model(kit.exclusions(), kit.openPanel, kit.workspace);
+    ExclusionsPaneViewModel model(kit.exclusions(), kit.openPanel, kit.workspace);
     ExclusionsPane pane(model, kit.workspace);
     pane.resize(620, 400);
     pane.show();
@@ -558,7 +558,7 @@ TEST(ExclusionsPane, aLongListMakesItsRowsAsTheyShow)
     for (int i = 0; i < 400; ++i)
         many << u"/Users/demo/dossier-%1"_s.arg(i, 3, 10, QChar(u'0'));
     kit.exclusions().persist(Exclusions::normalize(many));
-    ExclusionsPaneModel model(kit.exclusions(), kit.openPanel, kit.workspace);
+    ExclusionsPaneViewModel model(kit.exclusions(), kit.openPanel, kit.workspace);
     ExclusionsPane pane(model, kit.workspace);
     pane.resize(620, 400);
     pane.show();

@@ -9,8 +9,8 @@
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Sandbox.h"
-#include "Scan/HistoryModel.h"
 #include "Scan/HistoryView.h"
+#include "Scan/HistoryViewModel.h"
 #include "Scan/Scheduler.h"
 #include "TempTree.h"
 

@@ -7,15 +7,15 @@
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
 #include "MacFixtures.h"
-#include "Performance/MaintenanceModel.h"
 #include "Performance/MaintenanceView.h"
-#include "Performance/OptimizationModel.h"
+#include "Performance/MaintenanceViewModel.h"
 #include "Performance/OptimizationView.h"
-#include "Performance/UpdaterModel.h"
+#include "Performance/OptimizationViewModel.h"
 #include "Performance/UpdaterView.h"
+#include "Performance/UpdaterViewModel.h"
 #include "Sandbox.h"
-#include "Scan/HistoryModel.h"
 #include "Scan/HistoryView.h"
+#include "Scan/HistoryViewModel.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 
@@ -45,7 +45,7 @@ TEST_F(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     app.state().setSelection(ModuleID::maintenance);
     auto* view = qobject_cast<MaintenanceView*>(window.detail());
     ASSERT_NE(view, nullptr);
-    MaintenanceModel& model = view->model();
+    MaintenanceViewModel& model = view->model();
     const auto tap = [&](const QString& id) {
         QWidget* row = view->findChild<QWidget*>(u"maintenanceRow_"_s + id);
         ASSERT_NE(row, nullptr);
@@ -69,7 +69,7 @@ TEST_F(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     app.state().setSelection(ModuleID::maintenance);
     view = qobject_cast<MaintenanceView*>(window.detail());
     ASSERT_NE(view, nullptr);
-    MaintenanceModel& fresh = view->model();
+    MaintenanceViewModel& fresh = view->model();
     EXPECT_TRUE(fresh.outcomes().isEmpty());
     const TestSupport::ScopedEnvironment dismissed{"QUORVANE_OSASCRIPT_CANCEL", u"1"_s};
     tap(u"fonts"_s);
@@ -91,7 +91,7 @@ TEST_F(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACas
     app.state().setSelection(ModuleID::updater);
     auto* view = qobject_cast<UpdaterView*>(window.detail());
     ASSERT_NE(view, nullptr);
-    UpdaterModel& model = view->model();
+    UpdaterViewModel& model = view->model();
     EXPECT_TRUE(model.updates().empty()); // nothing runs until asked
     const auto names = [&] {
         QStringList list;
@@ -108,7 +108,7 @@ TEST_F(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACas
         return nullptr;
     };
 
-    QSignalSpy checked(&model, &UpdaterModel::checkFinished);
+    QSignalSpy checked(&model, &UpdaterViewModel::checkFinished);
     QAbstractButton* checkNow = enabledButton(window, u"checkNowButton"_s);
     ASSERT_NE(checkNow, nullptr);
     QTest::mouseClick(checkNow, Qt::LeftButton);
@@ -122,7 +122,7 @@ TEST_F(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACas
     EXPECT_EQ(captions,
               (QStringList{u"Installables depuis ici"_s, u"À mettre à jour dans l'app ou les Réglages Système"_s}));
 
-    QSignalSpy applied(&model, &UpdaterModel::applyFinished);
+    QSignalSpy applied(&model, &UpdaterViewModel::applyFinished);
     for (const QString& cask : {u"ondine"_s, u"atelier-photo"_s}) {
         QWidget* row = rowOf(cask);
         ASSERT_NE(row, nullptr) << cask.toStdString();
@@ -220,7 +220,7 @@ QWidget* launchRowFor(QWidget& window, const QString& url)
     return nullptr;
 }
 
-QStringList heavyNames(const OptimizationModel& model)
+QStringList heavyNames(const OptimizationViewModel& model)
 {
     QStringList names;
     for (const OptimizationService::HeavyApp& app : model.heavyApps())
@@ -262,7 +262,7 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     app.state().setSelection(ModuleID::optimization);
     auto* view = qobject_cast<OptimizationView*>(window.detail());
     ASSERT_NE(view, nullptr);
-    OptimizationModel& model = view->model();
+    OptimizationViewModel& model = view->model();
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !model.isLoading() && heavyNames(model).contains(u"Boussole"_s); }, 30000));
 

@@ -14,16 +14,16 @@
 #include "Scan/HistoryView.h"
 #include "TempTree.h"
 #include "Tools/AppDetail.h"
-#include "Tools/ShredderModel.h"
 #include "Tools/ShredderView.h"
+#include "Tools/ShredderViewModel.h"
 #include "Tools/SnapshotsView.h"
-#include "Tools/SpaceMapModel.h"
 #include "Tools/SpaceMapView.h"
+#include "Tools/SpaceMapViewModel.h"
 #include "Tools/SpaceNode.h"
 #include "Tools/Treemap.h"
 #include "Tools/TreemapCanvas.h"
-#include "Tools/UninstallerModel.h"
 #include "Tools/UninstallerView.h"
+#include "Tools/UninstallerViewModel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -58,7 +58,7 @@ TEST_F(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
     app.state().setSelection(ModuleID::spaceMap);
     auto* view = qobject_cast<SpaceMapView*>(window.detail());
     ASSERT_NE(view, nullptr);
-    SpaceMapModel& model = view->model();
+    SpaceMapViewModel& model = view->model();
 
     QAbstractButton* start = enabledButton(window, u"startButton"_s);
     ASSERT_NE(start, nullptr);
@@ -190,7 +190,7 @@ TEST_F(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
     app.state().setSelection(ModuleID::shredder);
     auto* view = qobject_cast<ShredderView*>(window.detail());
     ASSERT_NE(view, nullptr);
-    auto* model = view->findChild<ShredderModel*>();
+    auto* model = view->findChild<ShredderViewModel*>();
     ASSERT_NE(model, nullptr);
 
     const QString folder = demo.path(u"/Users/demo/Documents/À broyer"_s);
@@ -277,7 +277,7 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     app.state().setSelection(ModuleID::uninstaller);
     auto* view = qobject_cast<UninstallerView*>(window.detail());
     ASSERT_NE(view, nullptr);
-    UninstallerModel& model = view->model();
+    UninstallerViewModel& model = view->model();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading() && !model.apps().isEmpty(); }, 30000));
 
     const auto shownNames = [&] {

@@ -1,5 +1,5 @@
 #include "Performance/MaintenanceView.h"
-#include "Performance/MaintenanceModel.h"
+#include "Performance/MaintenanceViewModel.h"
 
 #include "Look/ElidedLabel.h"
 #include "Look/StyledButton.h"
@@ -35,7 +35,7 @@ QString outcomeOn(MaintenanceView& view, const QString& id)
 TEST(MaintenanceView, tapsTickRowsAndARunShowsEachOutcome)
 {
     auto gate = std::make_shared<std::binary_semaphore>(0);
-    MaintenanceModel model([gate](const MaintenanceTask& task) {
+    MaintenanceViewModel model([gate](const MaintenanceTask& task) {
         gate->acquire();
         return task.needsAdmin ? MaintenanceOutcome{u"Annulé."_s, true} : MaintenanceOutcome{u"Terminé."_s, false};
     });
@@ -52,7 +52,7 @@ TEST(MaintenanceView, tapsTickRowsAndARunShowsEachOutcome)
     EXPECT_EQ(counter->text(), u"2 tâches sélectionnées"_s);
     ASSERT_TRUE(run->isEnabled());
 
-    QSignalSpy finished(&model, &MaintenanceModel::finished);
+    QSignalSpy finished(&model, &MaintenanceViewModel::finished);
     QTest::mouseClick(run, Qt::LeftButton);
     EXPECT_EQ(model.running(), std::optional<QString>(u"launchServices"_s));
     EXPECT_FALSE(run->isEnabled());
@@ -75,7 +75,7 @@ TEST(MaintenanceView, aLongReportIsShortenedWithinItsRow)
 {
     const QString report = u"Error resetting permissions: "_s +
                            QString(u"the operation couldn't be completed, "_s).repeated(8) + u"(-69841)\nsecond line"_s;
-    MaintenanceModel model([report](const MaintenanceTask& task) {
+    MaintenanceViewModel model([report](const MaintenanceTask& task) {
         return task.id == u"permissions"_s ? MaintenanceOutcome{report, true}
                                            : MaintenanceOutcome{u"Terminé."_s, false};
     });
@@ -85,7 +85,7 @@ TEST(MaintenanceView, aLongReportIsShortenedWithinItsRow)
     for (const QString& id : {u"launchServices"_s, u"permissions"_s})
         QTest::mouseClick(rowOf(view, id)->findChild<TriStateBox*>(), Qt::LeftButton);
     EXPECT_EQ(model.selected(), (QSet<QString>{u"launchServices"_s, u"permissions"_s}));
-    QSignalSpy finished(&model, &MaintenanceModel::finished);
+    QSignalSpy finished(&model, &MaintenanceViewModel::finished);
     QTest::mouseClick(view.findChild<StyledButton*>(u"maintenanceRunButton"_s), Qt::LeftButton);
     ASSERT_TRUE(finished.wait(5000));
 

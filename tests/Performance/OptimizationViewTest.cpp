@@ -4,7 +4,7 @@
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
 #include "Look/Theme.h"
-#include "Performance/OptimizationModel.h"
+#include "Performance/OptimizationViewModel.h"
 #include "RecordingWorkspace.h"
 #include "Scanners/ModuleRegistry.h"
 #include "ShownWidgets.h"
@@ -56,13 +56,13 @@ HeavyApp appOf(const QString& name, double cpu, qint64 memory)
 
 // A screen over given lists, shown, with its first refresh done.
 struct Screen {
-    Screen(QList<LaunchItem> items, QList<HeavyApp> apps, OptimizationModel::Sources sources = {})
+    Screen(QList<LaunchItem> items, QList<HeavyApp> apps, OptimizationViewModel::Sources sources = {})
     {
         if (!sources.launchItems)
             sources.launchItems = [items] { return items; };
         if (!sources.heavyApps)
             sources.heavyApps = [apps] { return apps; };
-        model = new OptimizationModel(services.services, std::move(sources));
+        model = new OptimizationViewModel(services.services, std::move(sources));
         view = std::make_unique<OptimizationView>(*model, workspace, figures);
         model->setParent(view.get());
         view->resize(900, 1400);
@@ -73,7 +73,7 @@ struct Screen {
     TestSupport::TestServices services;
     TestSupport::RecordingWorkspace workspace;
     TestFigures figures;
-    OptimizationModel* model = nullptr;
+    OptimizationViewModel* model = nullptr;
     std::unique_ptr<OptimizationView> view;
 };
 
@@ -186,7 +186,7 @@ TEST(OptimizationView, theDiagnosisHeaderGoesThroughItsStates)
                                                        {*Diagnostics::swapFinding(u"total = 100.00M used = 90.00M"_s),
                                                         *Diagnostics::spotlightFinding(u"Indexing disabled."_s)}});
     auto calls = std::make_shared<int>(0);
-    OptimizationModel::Sources sources;
+    OptimizationViewModel::Sources sources;
     sources.diagnose = [=](std::stop_token) {
         std::unique_lock lock(*mutex);
         const int call = (*calls)++;
@@ -244,7 +244,7 @@ TEST(OptimizationView, theClickedButtonGivingWayLeavesThePageWhereItWas)
     auto mutex = std::make_shared<std::mutex>();
     auto wake = std::make_shared<std::condition_variable>();
     auto released = std::make_shared<bool>(false);
-    OptimizationModel::Sources sources;
+    OptimizationViewModel::Sources sources;
     sources.diagnose = [=](std::stop_token) {
         std::unique_lock lock(*mutex);
         wake->wait(lock, [&] { return *released; });

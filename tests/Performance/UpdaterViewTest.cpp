@@ -1,5 +1,5 @@
 #include "Performance/UpdaterView.h"
-#include "Performance/UpdaterModel.h"
+#include "Performance/UpdaterViewModel.h"
 
 #include "Look/ElidedLabel.h"
 #include "Look/StyledButton.h"
@@ -85,7 +85,7 @@ TEST(UpdaterView, aCheckShowsItsStagesThenTheTwoGroups)
         gate->acquire();
         return std::vector<Update>{};
     };
-    UpdaterModel model({first, none, none});
+    UpdaterViewModel model({first, none, none});
     TestSupport::RecordingWorkspace workspace;
     UpdaterView view(model, workspace);
     view.resize(900, 700);
@@ -100,7 +100,7 @@ TEST(UpdaterView, aCheckShowsItsStagesThenTheTwoGroups)
     ASSERT_NE(checkNow, nullptr);
     EXPECT_EQ(checkNow->text(), u"Vérifier maintenant"_s);
 
-    QSignalSpy finished(&model, &UpdaterModel::checkFinished);
+    QSignalSpy finished(&model, &UpdaterViewModel::checkFinished);
     QTest::mouseClick(checkNow, Qt::LeftButton);
     EXPECT_EQ(check->text(), u"Vérification…"_s);
     EXPECT_FALSE(check->isEnabled());
@@ -144,7 +144,7 @@ TEST(UpdaterView, installingARowShowsItsProgressThenDropsItOrBringsTheButtonBack
         return std::vector<Update>{update(u"firefox"_s, u"120.0"_s, u"121.0"_s, u"brew upgrade --cask firefox"_s)};
     };
     const auto none = [] { return std::vector<Update>{}; };
-    UpdaterModel model({casks, none, none}, [gate, succeeds](const Update&) {
+    UpdaterViewModel model({casks, none, none}, [gate, succeeds](const Update&) {
         gate->acquire();
         return succeeds->load();
     });
@@ -152,11 +152,11 @@ TEST(UpdaterView, installingARowShowsItsProgressThenDropsItOrBringsTheButtonBack
     UpdaterView view(model, workspace);
     view.resize(900, 700);
     view.show();
-    QSignalSpy checked(&model, &UpdaterModel::checkFinished);
+    QSignalSpy checked(&model, &UpdaterViewModel::checkFinished);
     model.check();
     ASSERT_TRUE(checked.wait(5000));
 
-    QSignalSpy applied(&model, &UpdaterModel::applyFinished);
+    QSignalSpy applied(&model, &UpdaterViewModel::applyFinished);
     for (bool success : {false, true}) {
         QWidget* row = visibleRows(view).value(0);
         ASSERT_NE(row, nullptr);
@@ -193,12 +193,12 @@ TEST(UpdaterView, aLongNameIsShortenedWithinItsRow)
         u"Mise à jour de sécurité "_s + QString(u"pour les Mac avec puce Apple et processeur Intel, "_s).repeated(4);
     const auto system = [title] { return std::vector<Update>{update(title, u"macOS 14.6.1"_s, u"—"_s, std::nullopt)}; };
     const auto none = [] { return std::vector<Update>{}; };
-    UpdaterModel model({none, system, none});
+    UpdaterViewModel model({none, system, none});
     TestSupport::RecordingWorkspace workspace;
     UpdaterView view(model, workspace);
     view.resize(700, 500);
     view.show();
-    QSignalSpy checked(&model, &UpdaterModel::checkFinished);
+    QSignalSpy checked(&model, &UpdaterViewModel::checkFinished);
     model.check();
     ASSERT_TRUE(checked.wait(5000));
     QWidget* row = visibleRows(view).value(0);

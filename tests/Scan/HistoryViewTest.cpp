@@ -7,7 +7,7 @@
 #include "Look/Theme.h"
 #include "RecordingWorkspace.h"
 #include "Sandbox.h"
-#include "Scan/HistoryModel.h"
+#include "Scan/HistoryViewModel.h"
 #include "TempTree.h"
 #include "WaitFor.h"
 

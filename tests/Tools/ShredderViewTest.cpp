@@ -8,7 +8,7 @@
 #include "RecordingWorkspace.h"
 #include "TempTree.h"
 #include "TestServices.h"
-#include "Tools/ShredderModel.h"
+#include "Tools/ShredderViewModel.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -54,7 +54,7 @@ TEST(ShredderView, queuesDroppedAndChosenLocalFilesOnlyAndShredsOnConfirmation)
     TestSupport::RecordingOpenPanel panel;
     QStringList asked;
     bool answer = false;
-    ShredderModel model(services.services);
+    ShredderViewModel model(services.services);
     ShredderView view(
         model, workspace, panel,
         [&](const QString& title, const QString&, const QString& button, std::function<void(bool)> reply) {
@@ -108,7 +108,7 @@ TEST(ShredderView, anItemThatStayedSaysWhy)
     TestSupport::TestServices services;
     TestSupport::RecordingWorkspace workspace;
     TestSupport::RecordingOpenPanel panel;
-    ShredderModel model(services.services);
+    ShredderViewModel model(services.services);
     ShredderView view(
         model, workspace, panel,
         [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(true); });
@@ -138,7 +138,7 @@ TEST(ShredderView, keepsItsPartsAtTheirHeightsUnderTheModuleHeader)
     TestSupport::TestServices services;
     TestSupport::RecordingWorkspace workspace;
     TestSupport::RecordingOpenPanel panel;
-    ShredderModel model(services.services);
+    ShredderViewModel model(services.services);
     ShredderView view(
         model, workspace, panel,
         [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(false); });
@@ -168,7 +168,7 @@ TEST(ShredderView, aDropOfAThousandFilesDrawsOnlyTheRowsInView)
     TestSupport::TestServices services;
     TestSupport::RecordingWorkspace workspace;
     TestSupport::RecordingOpenPanel panel;
-    ShredderModel model(services.services);
+    ShredderViewModel model(services.services);
     ShredderView view(
         model, workspace, panel,
         [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(false); });
@@ -184,7 +184,7 @@ TEST(ShredderView, aDropOfAThousandFilesDrawsOnlyTheRowsInView)
     data.setUrls(urls);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&view, &enter);
-    QSignalSpy changes(&model, &ShredderModel::changed);
+    QSignalSpy changes(&model, &ShredderViewModel::changed);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&view, &drop);
     EXPECT_EQ(changes.size(), 1);
@@ -213,7 +213,7 @@ TEST(ShredderView, showsTheBarsFiguresAndForgetsTheReportWhenCleared)
     TestSupport::TestServices services;
     TestSupport::RecordingWorkspace workspace;
     TestSupport::RecordingOpenPanel panel;
-    ShredderModel model(services.services);
+    ShredderViewModel model(services.services);
     ShredderView view(
         model, workspace, panel,
         [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(true); });

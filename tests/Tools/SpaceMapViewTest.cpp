@@ -10,7 +10,7 @@
 #include "ScopedEnvironment.h"
 #include "ShownWidgets.h"
 #include "TempTree.h"
-#include "Tools/SpaceMapModel.h"
+#include "Tools/SpaceMapViewModel.h"
 #include "Tools/TreemapCanvas.h"
 #include "Tools/TreemapTile.h"
 #include "WaitFor.h"
@@ -66,7 +66,7 @@ struct Screen {
         widget->resize(900, 640);
         widget->show();
     }
-    SpaceMapModel& model() const { return view->model(); }
+    SpaceMapViewModel& model() const { return view->model(); }
 };
 
 } // namespace

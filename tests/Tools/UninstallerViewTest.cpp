@@ -10,7 +10,7 @@
 #include "TempTree.h"
 #include "TestServices.h"
 #include "Tools/AppDetail.h"
-#include "Tools/UninstallerModel.h"
+#include "Tools/UninstallerViewModel.h"
 #include "WaitFor.h"
 
 #include <QAbstractButton>
@@ -64,9 +64,9 @@ QAbstractButton* button(QWidget* root, const QString& name)
 
 // A screen over a model fed by a scripted inventory and scripted receipts.
 struct Screen {
-    explicit Screen(QList<InstalledApp> inventory, UninstallerModel::Seams extra = {})
+    explicit Screen(QList<InstalledApp> inventory, UninstallerViewModel::Seams extra = {})
     {
-        UninstallerModel::Seams seams = std::move(extra);
+        UninstallerViewModel::Seams seams = std::move(extra);
         seams.now = [] { return now; };
         seams.inventory = [inventory, gate = gate](const Progress&, std::stop_token) {
             gate.wait();
@@ -74,7 +74,7 @@ struct Screen {
         };
         // A copy of the pointer, not the screen: a reading may still run when the test is over.
         seams.receipts = [traces = traces](const QString&) { return *traces; };
-        model = new UninstallerModel(services.services, seams);
+        model = new UninstallerViewModel(services.services, seams);
         view = std::make_unique<UninstallerView>(*model, workspace, ask);
         model->setParent(view.get());
         view->resize(1100, 800);
@@ -92,7 +92,7 @@ struct Screen {
     std::shared_ptr<QList<Receipts::Trace>> traces = std::make_shared<QList<Receipts::Trace>>();
     std::promise<void> opened;
     std::shared_future<void> gate = opened.get_future().share();
-    UninstallerModel* model = nullptr;
+    UninstallerViewModel* model = nullptr;
     std::unique_ptr<UninstallerView> view;
 };
 
@@ -273,7 +273,7 @@ TEST(UninstallerView, whatGoesIsWhatTheUserConfirmed)
         },
         [&](const Platform::RunningApplication&) { quitting = true; });
     const auto restore = qScopeGuard([] { Platform::setRunningApplicationsOverride({}, {}); });
-    UninstallerModel::Seams seams;
+    UninstallerViewModel::Seams seams;
     seams.sleep = [&, boxTicked](int) {
         boxTicked.wait();
         running = false;

@@ -1,4 +1,4 @@
-#include "Performance/OptimizationModel.h"
+#include "Performance/OptimizationViewModel.h"
 
 #include "Core/FileUtils.h"
 #include "Core/History.h"
@@ -19,17 +19,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using Job = Background::Job<OptimizationModel>;
+using Job = Background::Job<OptimizationViewModel>;
 
 } // namespace
 
-OptimizationModel::Sources OptimizationModel::Sources::standard(std::chrono::milliseconds window)
+OptimizationViewModel::Sources OptimizationViewModel::Sources::standard(std::chrono::milliseconds window)
 {
     return {[] { return OptimizationService::launchItems(); }, [] { return OptimizationService::heavyApps(); },
             [window](std::stop_token stop) { return Diagnostics::run(window, std::move(stop)); }};
 }
 
-OptimizationModel::OptimizationModel(const ModelServices& services, Sources sources, QObject* parent)
+OptimizationViewModel::OptimizationViewModel(const ModelServices& services, Sources sources, QObject* parent)
     : QObject(parent), m_services(services), m_sources(std::move(sources))
 {
     // A source not given finds nothing.
@@ -42,9 +42,9 @@ OptimizationModel::OptimizationModel(const ModelServices& services, Sources sour
 }
 
 // The lines stop their jobs as they go; a removal runs on by itself.
-OptimizationModel::~OptimizationModel() = default;
+OptimizationViewModel::~OptimizationViewModel() = default;
 
-void OptimizationModel::refresh()
+void OptimizationViewModel::refresh()
 {
     setNotice(std::nullopt);
     m_pendingLists = 2;
@@ -54,7 +54,7 @@ void OptimizationModel::refresh()
     }
     m_launchJobs.start([list = m_sources.launchItems](const Job& job) {
         QList<OptimizationService::LaunchItem> items = list();
-        job.deliver([items = std::move(items)](OptimizationModel& model) {
+        job.deliver([items = std::move(items)](OptimizationViewModel& model) {
             model.m_launchItems = items;
             emit model.launchItemsChanged();
             model.finishListing();
@@ -64,12 +64,12 @@ void OptimizationModel::refresh()
     listHeavyApps();
 }
 
-void OptimizationModel::listHeavyApps()
+void OptimizationViewModel::listHeavyApps()
 {
     // A newer listing replaces one under way; the refresh waiting for it then waits for the newer one.
     m_appJobs.start([list = m_sources.heavyApps](const Job& job) {
         QList<OptimizationService::HeavyApp> apps = list();
-        job.deliver([apps = std::move(apps)](OptimizationModel& model) {
+        job.deliver([apps = std::move(apps)](OptimizationViewModel& model) {
             model.m_heavyApps = apps;
             emit model.heavyAppsChanged();
             if (model.m_appsPending) {
@@ -80,7 +80,7 @@ void OptimizationModel::listHeavyApps()
     });
 }
 
-void OptimizationModel::finishListing()
+void OptimizationViewModel::finishListing()
 {
     if (--m_pendingLists > 0)
         return;
@@ -88,7 +88,7 @@ void OptimizationModel::finishListing()
     emit loadingChanged();
 }
 
-void OptimizationModel::diagnose()
+void OptimizationViewModel::diagnose()
 {
     if (m_isDiagnosing)
         return;
@@ -96,7 +96,7 @@ void OptimizationModel::diagnose()
     emit diagnosisChanged();
     m_diagnosis.start([probe = m_sources.diagnose](const Job& job) {
         std::vector<Diagnostics::Finding> findings = probe(job.stopToken());
-        job.deliver([findings = std::move(findings)](OptimizationModel& model) {
+        job.deliver([findings = std::move(findings)](OptimizationViewModel& model) {
             model.m_findings = findings;
             model.m_hasDiagnosed = true;
             model.m_isDiagnosing = false;
@@ -105,7 +105,7 @@ void OptimizationModel::diagnose()
     });
 }
 
-void OptimizationModel::remove(const OptimizationService::LaunchItem& item)
+void OptimizationViewModel::remove(const OptimizationService::LaunchItem& item)
 {
     setNotice(std::nullopt);
     // The removal runs to its end whatever becomes of the model, and quitting waits until it is journaled.
@@ -134,12 +134,12 @@ void OptimizationModel::remove(const OptimizationService::LaunchItem& item)
         if (reason.isEmpty() && !gone)
             reason = u"Le fichier est toujours à sa place."_s;
         job.deliver(
-            [id, label, gone, reason](OptimizationModel& model) { model.finishRemoval(id, label, gone, reason); });
+            [id, label, gone, reason](OptimizationViewModel& model) { model.finishRemoval(id, label, gone, reason); });
     };
     Background::runToEnd(m_services.inFlight.begin(), this, std::move(removal));
 }
 
-void OptimizationModel::finishRemoval(const QUuid& id, const QString& label, bool gone, const QString& reason)
+void OptimizationViewModel::finishRemoval(const QUuid& id, const QString& label, bool gone, const QString& reason)
 {
     if (!gone) {
         setNotice(RemovalNotice{u"Impossible de désactiver « %1 »"_s.arg(label), reason});
@@ -151,12 +151,12 @@ void OptimizationModel::finishRemoval(const QUuid& id, const QString& label, boo
         emit launchItemsChanged();
 }
 
-void OptimizationModel::quit(const OptimizationService::HeavyApp& app)
+void OptimizationViewModel::quit(const OptimizationService::HeavyApp& app)
 {
     if (app.bundlePath.isEmpty())
         return;
     // One line per request, so that quitting a second application does not stop watching the first.
-    auto& line = m_quits.emplace_back(std::make_unique<Background::JobLine<OptimizationModel>>(this));
+    auto& line = m_quits.emplace_back(std::make_unique<Background::JobLine<OptimizationViewModel>>(this));
     line->start([bundle = app.bundlePath](const Job& job) {
         const auto runs = [&bundle] {
             const QList<Platform::RunningApplication> running = Platform::runningApplications();
@@ -180,11 +180,11 @@ void OptimizationModel::quit(const OptimizationService::HeavyApp& app)
             if (job.stopRequested())
                 return;
         }
-        job.deliver([](OptimizationModel& model) { model.listHeavyApps(); });
+        job.deliver([](OptimizationViewModel& model) { model.listHeavyApps(); });
     });
 }
 
-void OptimizationModel::setNotice(std::optional<RemovalNotice> notice)
+void OptimizationViewModel::setNotice(std::optional<RemovalNotice> notice)
 {
     if (!notice && !m_notice)
         return;

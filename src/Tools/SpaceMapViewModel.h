@@ -16,10 +16,10 @@
 //
 // States: start (not scanning, no current folder), scanning, exploring (a current folder). Every change emits
 // changed().
-class SpaceMapModel final : public QObject
+class SpaceMapViewModel final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(SpaceMapModel)
+    Q_DISABLE_COPY_MOVE(SpaceMapViewModel)
 
 public:
     static constexpr int depth = 4;
@@ -33,8 +33,8 @@ public:
         friend bool operator==(const Hovered&, const Hovered&) = default;
     };
 
-    explicit SpaceMapModel(QObject* parent = nullptr);
-    ~SpaceMapModel() override;
+    explicit SpaceMapViewModel(QObject* parent = nullptr);
+    ~SpaceMapViewModel() override;
 
     // The root of the last completed measurement; it and its tree live while the model holds them.
     const SpaceNode* root() const { return m_tree ? m_tree->root() : nullptr; }
@@ -74,7 +74,7 @@ private:
     double m_progress = 0;
     QString m_status;
     std::optional<Hovered> m_hovered;
-    Background::JobLine<SpaceMapModel> m_jobs{this};
+    Background::JobLine<SpaceMapViewModel> m_jobs{this};
 };
 
 // The share of `part` in `whole` as a whole percentage, cut towards zero; a whole below 1 counts as 1.

@@ -20,7 +20,7 @@
 // diagnosis, and what a refused "Désactiver" said. The listings and the diagnosis run off the GUI thread and
 // reach the model only while it lives; a removal runs to its end and is journaled even when the model is gone,
 // holding a ticket that quitting waits for. GUI thread.
-class OptimizationModel final : public QObject
+class OptimizationViewModel final : public QObject
 {
     Q_OBJECT
 
@@ -43,8 +43,8 @@ public:
 
     static constexpr int heavyAppRows = 12;
 
-    OptimizationModel(const ModelServices& services, Sources sources, QObject* parent = nullptr);
-    ~OptimizationModel() override;
+    OptimizationViewModel(const ModelServices& services, Sources sources, QObject* parent = nullptr);
+    ~OptimizationViewModel() override;
 
     const QList<OptimizationService::LaunchItem>& launchItems() const { return m_launchItems; }
     const QList<OptimizationService::HeavyApp>& heavyApps() const { return m_heavyApps; }
@@ -93,9 +93,9 @@ private:
     bool m_hasDiagnosed = false;
     bool m_isDiagnosing = false;
     std::optional<RemovalNotice> m_notice;
-    Background::JobLine<OptimizationModel> m_launchJobs{this};
-    Background::JobLine<OptimizationModel> m_appJobs{this};
-    Background::JobLine<OptimizationModel> m_diagnosis{this};
+    Background::JobLine<OptimizationViewModel> m_launchJobs{this};
+    Background::JobLine<OptimizationViewModel> m_appJobs{this};
+    Background::JobLine<OptimizationViewModel> m_diagnosis{this};
     // One line per quit request, each watching its application until it has ended.
-    std::vector<std::unique_ptr<Background::JobLine<OptimizationModel>>> m_quits;
+    std::vector<std::unique_ptr<Background::JobLine<OptimizationViewModel>>> m_quits;
 };

@@ -1,4 +1,4 @@
-#include "App/ExclusionsPaneModel.h"
+#include "App/ExclusionsPaneViewModel.h"
 
 #include "Core/Exclusions.h"
 #include "Core/FileUtils.h"
@@ -11,19 +11,19 @@
 
 using namespace Qt::StringLiterals;
 
-ExclusionsPaneModel::ExclusionsPaneModel(Exclusions& exclusions, Platform::OpenPanel& openPanel,
-                                         Platform::Workspace& workspace, QObject* parent)
+ExclusionsPaneViewModel::ExclusionsPaneViewModel(Exclusions& exclusions, Platform::OpenPanel& openPanel,
+                                                 Platform::Workspace& workspace, QObject* parent)
     : QObject(parent), m_exclusions(exclusions), m_openPanel(openPanel), m_workspace(workspace)
 {
-    connect(&m_exclusions, &Exclusions::changed, this, &ExclusionsPaneModel::changed);
+    connect(&m_exclusions, &Exclusions::changed, this, &ExclusionsPaneViewModel::changed);
 }
 
-QStringList ExclusionsPaneModel::paths() const
+QStringList ExclusionsPaneViewModel::paths() const
 {
     return m_exclusions.paths();
 }
 
-void ExclusionsPaneModel::select(const QString& path)
+void ExclusionsPaneViewModel::select(const QString& path)
 {
     if (m_selection == path)
         return;
@@ -31,12 +31,12 @@ void ExclusionsPaneModel::select(const QString& path)
     emit changed();
 }
 
-bool ExclusionsPaneModel::showsRemoveSelected() const
+bool ExclusionsPaneViewModel::showsRemoveSelected() const
 {
     return m_selection && m_exclusions.paths().contains(*m_selection);
 }
 
-QString ExclusionsPaneModel::countText() const
+QString ExclusionsPaneViewModel::countText() const
 {
     const qsizetype count = m_exclusions.paths().size();
     if (count == 0)
@@ -44,22 +44,22 @@ QString ExclusionsPaneModel::countText() const
     return QString::number(count) + (count < 2 ? u" emplacement"_s : u" emplacements"_s);
 }
 
-QString ExclusionsPaneModel::panelPrompt()
+QString ExclusionsPaneViewModel::panelPrompt()
 {
     return u"Exclure"_s;
 }
 
-QString ExclusionsPaneModel::panelMessage()
+QString ExclusionsPaneViewModel::panelMessage()
 {
     return u"Choisissez ce que l'application ne doit plus jamais proposer."_s;
 }
 
-void ExclusionsPaneModel::addThroughPanel()
+void ExclusionsPaneViewModel::addThroughPanel()
 {
     const Platform::OpenPanel::Request request{Platform::OpenPanel::Mode::filesAndFolders, panelPrompt(), QString(),
                                                panelMessage()};
     // The pane may be gone by the time the user is done.
-    QPointer<ExclusionsPaneModel> self(this);
+    QPointer<ExclusionsPaneViewModel> self(this);
     m_openPanel.choose(request, [self](const QStringList& chosen) {
         if (self.isNull())
             return;
@@ -68,7 +68,7 @@ void ExclusionsPaneModel::addThroughPanel()
     });
 }
 
-void ExclusionsPaneModel::addDropped(const QList<QUrl>& urls)
+void ExclusionsPaneViewModel::addDropped(const QList<QUrl>& urls)
 {
     for (const QUrl& url : urls) {
         if (url.isLocalFile() && !url.toLocalFile().isEmpty())
@@ -76,7 +76,7 @@ void ExclusionsPaneModel::addDropped(const QList<QUrl>& urls)
     }
 }
 
-bool ExclusionsPaneModel::carriesFileURLs(const QMimeData* data)
+bool ExclusionsPaneViewModel::carriesFileURLs(const QMimeData* data)
 {
     if (data == nullptr || !data->hasUrls())
         return false;
@@ -87,7 +87,7 @@ bool ExclusionsPaneModel::carriesFileURLs(const QMimeData* data)
     return false;
 }
 
-void ExclusionsPaneModel::removeSelected()
+void ExclusionsPaneViewModel::removeSelected()
 {
     if (!m_selection)
         return;
@@ -97,32 +97,32 @@ void ExclusionsPaneModel::removeSelected()
     emit changed(); // the list may not have changed, the selection has
 }
 
-void ExclusionsPaneModel::remove(const QString& path)
+void ExclusionsPaneViewModel::remove(const QString& path)
 {
     m_exclusions.remove(path);
 }
 
-void ExclusionsPaneModel::removeAll()
+void ExclusionsPaneViewModel::removeAll()
 {
     m_exclusions.persist(QStringList());
 }
 
-void ExclusionsPaneModel::reveal(const QString& path)
+void ExclusionsPaneViewModel::reveal(const QString& path)
 {
     m_workspace.reveal(path);
 }
 
-bool ExclusionsPaneModel::exists(const QString& path)
+bool ExclusionsPaneViewModel::exists(const QString& path)
 {
     return QFileInfo::exists(path);
 }
 
-QString ExclusionsPaneModel::name(const QString& path)
+QString ExclusionsPaneViewModel::name(const QString& path)
 {
     return QFileInfo(path).fileName();
 }
 
-QString ExclusionsPaneModel::abbreviated(const QString& path)
+QString ExclusionsPaneViewModel::abbreviated(const QString& path)
 {
     return FileUtils::abbreviatedPath(path);
 }

@@ -1,4 +1,4 @@
-#include "Performance/MaintenanceModel.h"
+#include "Performance/MaintenanceViewModel.h"
 
 #include <QSignalSpy>
 
@@ -20,7 +20,7 @@ struct HeldRunner {
     std::shared_ptr<std::counting_semaphore<8>> gate = std::make_shared<std::counting_semaphore<8>>(8);
     std::shared_ptr<std::atomic<bool>> dnsFails = std::make_shared<std::atomic<bool>>(true);
 
-    MaintenanceModel::Runner runner() const
+    MaintenanceViewModel::Runner runner() const
     {
         return [*this](const MaintenanceTask& task) {
             gate->acquire();
@@ -34,10 +34,10 @@ struct HeldRunner {
 
 } // namespace
 
-TEST(MaintenanceModel, runsTheTickedTasksInTableOrderAndClearsTheSelection)
+TEST(MaintenanceViewModel, runsTheTickedTasksInTableOrderAndClearsTheSelection)
 {
     HeldRunner held;
-    MaintenanceModel model(held.runner());
+    MaintenanceViewModel model(held.runner());
     EXPECT_EQ(model.counterText(), u"0 tâche sélectionnée"_s);
     EXPECT_FALSE(model.canRun());
     model.toggle(u"purge"_s);
@@ -45,7 +45,7 @@ TEST(MaintenanceModel, runsTheTickedTasksInTableOrderAndClearsTheSelection)
     model.toggle(u"dns"_s);
     model.toggle(u"launchServices"_s);
     EXPECT_EQ(model.counterText(), u"3 tâches sélectionnées"_s);
-    QSignalSpy finished(&model, &MaintenanceModel::finished);
+    QSignalSpy finished(&model, &MaintenanceViewModel::finished);
     model.run();
     ASSERT_TRUE(finished.wait(5000));
     EXPECT_EQ(*held.ran, (QStringList{u"launchServices"_s, u"dns"_s, u"purge"_s}));
@@ -64,17 +64,17 @@ TEST(MaintenanceModel, runsTheTickedTasksInTableOrderAndClearsTheSelection)
     EXPECT_EQ(model.outcomes().value(u"purge"_s), u"Terminé."_s);
 }
 
-TEST(MaintenanceModel, aRunHeldOnItsFirstTaskShowsItRunningAndRefusesASecondRun)
+TEST(MaintenanceViewModel, aRunHeldOnItsFirstTaskShowsItRunningAndRefusesASecondRun)
 {
     HeldRunner held;
     held.gate = std::make_shared<std::counting_semaphore<8>>(0);
-    MaintenanceModel model(held.runner());
+    MaintenanceViewModel model(held.runner());
     model.toggle(u"fonts"_s);
     model.run();
     EXPECT_EQ(model.running(), std::optional<QString>(u"fonts"_s));
     EXPECT_FALSE(model.canRun());
     model.run(); // ignored: one run at a time
-    QSignalSpy finished(&model, &MaintenanceModel::finished);
+    QSignalSpy finished(&model, &MaintenanceViewModel::finished);
     held.gate->release(8);
     ASSERT_TRUE(finished.wait(5000));
     EXPECT_EQ(*held.ran, QStringList{u"fonts"_s});

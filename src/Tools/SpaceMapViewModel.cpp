@@ -1,4 +1,4 @@
-#include "Tools/SpaceMapModel.h"
+#include "Tools/SpaceMapViewModel.h"
 
 #include "Core/BackgroundJob.h"
 #include "Core/FileUtils.h"
@@ -12,14 +12,14 @@
 
 using namespace Qt::StringLiterals;
 
-SpaceMapModel::SpaceMapModel(QObject* parent) : QObject(parent)
+SpaceMapViewModel::SpaceMapViewModel(QObject* parent) : QObject(parent)
 {
 }
 
 // The job line asks a measurement still under way to stop: it finds no model when it ends.
-SpaceMapModel::~SpaceMapModel() = default;
+SpaceMapViewModel::~SpaceMapViewModel() = default;
 
-void SpaceMapModel::scan(const QString& folder)
+void SpaceMapViewModel::scan(const QString& folder)
 {
     m_isScanning = true;
     m_progress = 0;
@@ -27,13 +27,13 @@ void SpaceMapModel::scan(const QString& folder)
     m_tree.reset();
     emit changed();
 
-    QPointer<SpaceMapModel> self(this);
+    QPointer<SpaceMapViewModel> self(this);
     auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
                                        [self](double fraction, const std::optional<QString>& status) {
                                            if (self)
                                                self->applyProgress(fraction, status);
                                        });
-    m_jobs.start([folder, relay](const Background::Job<SpaceMapModel>& job) {
+    m_jobs.start([folder, relay](const Background::Job<SpaceMapViewModel>& job) {
         std::shared_ptr<SpaceTree> tree = SpaceTree::measure(
             folder, depth, [relay](double fraction, const QString& label) { relay->report(fraction, label); },
             job.stopToken());
@@ -42,11 +42,11 @@ void SpaceMapModel::scan(const QString& folder)
             QCoreApplication::instance(), [relay] { relay->flush(); }, Qt::QueuedConnection);
         if (job.stopRequested())
             return; // stopped or replaced: the tree may be partial, and is not wanted
-        job.deliver([tree = std::move(tree)](SpaceMapModel& model) mutable { model.publish(std::move(tree)); });
+        job.deliver([tree = std::move(tree)](SpaceMapViewModel& model) mutable { model.publish(std::move(tree)); });
     });
 }
 
-void SpaceMapModel::publish(std::shared_ptr<SpaceTree> tree)
+void SpaceMapViewModel::publish(std::shared_ptr<SpaceTree> tree)
 {
     m_tree = std::move(tree);
     m_current = m_tree->root();
@@ -55,7 +55,7 @@ void SpaceMapModel::publish(std::shared_ptr<SpaceTree> tree)
     emit changed();
 }
 
-void SpaceMapModel::applyProgress(double fraction, const std::optional<QString>& status)
+void SpaceMapViewModel::applyProgress(double fraction, const std::optional<QString>& status)
 {
     m_progress = fraction;
     if (status)
@@ -63,7 +63,7 @@ void SpaceMapModel::applyProgress(double fraction, const std::optional<QString>&
     emit changed();
 }
 
-void SpaceMapModel::stop()
+void SpaceMapViewModel::stop()
 {
     if (!m_isScanning)
         return;
@@ -72,7 +72,7 @@ void SpaceMapModel::stop()
     emit changed();
 }
 
-void SpaceMapModel::enter(const SpaceNode* node)
+void SpaceMapViewModel::enter(const SpaceNode* node)
 {
     if (!node || !m_current || node->parent() != m_current || !node->isDirectory() || node->children().empty())
         return;
@@ -80,7 +80,7 @@ void SpaceMapModel::enter(const SpaceNode* node)
     emit changed();
 }
 
-void SpaceMapModel::goUp()
+void SpaceMapViewModel::goUp()
 {
     if (!m_current || !m_current->parent())
         return;
@@ -88,7 +88,7 @@ void SpaceMapModel::goUp()
     emit changed();
 }
 
-void SpaceMapModel::jumpTo(const SpaceNode* node)
+void SpaceMapViewModel::jumpTo(const SpaceNode* node)
 {
     if (!node || node == m_current)
         return;
@@ -101,7 +101,7 @@ void SpaceMapModel::jumpTo(const SpaceNode* node)
     }
 }
 
-void SpaceMapModel::hover(const SpaceNode* node)
+void SpaceMapViewModel::hover(const SpaceNode* node)
 {
     std::optional<Hovered> hovered;
     if (node)
@@ -112,7 +112,7 @@ void SpaceMapModel::hover(const SpaceNode* node)
     emit changed();
 }
 
-std::vector<const SpaceNode*> SpaceMapModel::path() const
+std::vector<const SpaceNode*> SpaceMapViewModel::path() const
 {
     std::vector<const SpaceNode*> nodes;
     for (const SpaceNode* node = m_current; node; node = node->parent())

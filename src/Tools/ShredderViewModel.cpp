@@ -1,4 +1,4 @@
-#include "Tools/ShredderModel.h"
+#include "Tools/ShredderViewModel.h"
 
 #include "Core/FileUtils.h"
 #include "Core/History.h"
@@ -17,15 +17,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using Job = Background::Job<ShredderModel>;
+using Job = Background::Job<ShredderViewModel>;
 
 } // namespace
 
-ShredderModel::ShredderModel(const ModelServices& services, QObject* parent) : QObject(parent), m_services(services)
+ShredderViewModel::ShredderViewModel(const ModelServices& services, QObject* parent)
+    : QObject(parent), m_services(services)
 {
 }
 
-void ShredderModel::setPasses(int passes)
+void ShredderViewModel::setPasses(int passes)
 {
     if (passes != 1 && passes != 3 && passes != 7)
         return;
@@ -33,7 +34,7 @@ void ShredderModel::setPasses(int passes)
     emit changed();
 }
 
-qint64 ShredderModel::totalSize() const
+qint64 ShredderViewModel::totalSize() const
 {
     qint64 total = 0;
     for (const ScanItem& item : m_items)
@@ -41,7 +42,7 @@ qint64 ShredderModel::totalSize() const
     return total;
 }
 
-bool ShredderModel::refused(const QString& path)
+bool ShredderViewModel::refused(const QString& path)
 {
     if (PathSafety::isProtected(path))
         return true;
@@ -54,7 +55,7 @@ bool ShredderModel::refused(const QString& path)
     return PathSafety::isProtected(QDir::cleanPath(parent + u'/' + info.fileName()));
 }
 
-void ShredderModel::add(const QStringList& paths)
+void ShredderViewModel::add(const QStringList& paths)
 {
     QSet<QString> queued;
     for (const ScanItem& item : m_items)
@@ -82,7 +83,7 @@ void ShredderModel::add(const QStringList& paths)
     if (fresh.isEmpty())
         return;
     emit changed();
-    auto& line = m_measures.emplace_back(std::make_unique<Background::JobLine<ShredderModel>>(this));
+    auto& line = m_measures.emplace_back(std::make_unique<Background::JobLine<ShredderViewModel>>(this));
     line->start([fresh](const Job& job) {
         // Sizes go back in batches, at most every 50 ms, so that a thousand small files are a few changes of
         // the queue, not a thousand; a folder that takes long still shows its size as soon as it is known.
@@ -90,7 +91,7 @@ void ShredderModel::add(const QStringList& paths)
         QElapsedTimer since;
         since.start();
         const auto hand = [&] {
-            job.deliver([measured](ShredderModel& model) { model.applySizes(measured); });
+            job.deliver([measured](ShredderViewModel& model) { model.applySizes(measured); });
             measured.clear();
             since.restart();
         };
@@ -106,7 +107,7 @@ void ShredderModel::add(const QStringList& paths)
     });
 }
 
-void ShredderModel::applySizes(const QHash<QUuid, qint64>& sizes)
+void ShredderViewModel::applySizes(const QHash<QUuid, qint64>& sizes)
 {
     bool changedAny = false;
     for (ScanItem& item : m_items) {
@@ -120,7 +121,7 @@ void ShredderModel::applySizes(const QHash<QUuid, qint64>& sizes)
         emit changed();
 }
 
-void ShredderModel::remove(const QUuid& id)
+void ShredderViewModel::remove(const QUuid& id)
 {
     if (m_shredding)
         return;
@@ -129,7 +130,7 @@ void ShredderModel::remove(const QUuid& id)
     emit changed();
 }
 
-void ShredderModel::clear()
+void ShredderViewModel::clear()
 {
     m_items.clear();
     m_measuring.clear();
@@ -139,12 +140,12 @@ void ShredderModel::clear()
     emit changed();
 }
 
-bool ShredderModel::canShred() const
+bool ShredderViewModel::canShred() const
 {
     return !m_items.isEmpty() && !m_shredding && m_measuring.isEmpty();
 }
 
-void ShredderModel::shred()
+void ShredderViewModel::shred()
 {
     if (!canShred())
         return;
@@ -164,7 +165,7 @@ void ShredderModel::shred()
                       &history = m_services.history](const Job& job) {
         auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
                                            [job](double fraction, const std::optional<QString>& status) {
-                                               if (ShredderModel* model = job.receiver())
+                                               if (ShredderViewModel* model = job.receiver())
                                                    model->applyProgress(fraction, status);
                                            });
         const Removal::Report report =
@@ -187,7 +188,7 @@ void ShredderModel::shred()
         for (const Removal::Failure& failure : report.failures)
             failures.append(FileUtils::abbreviatedPath(failure.url) + u" — "_s + failure.reason);
         const int removed = int(report.removed.size());
-        job.deliver([relay, done, removed, failures, reasons](ShredderModel& model) {
+        job.deliver([relay, done, removed, failures, reasons](ShredderViewModel& model) {
             relay->flush();
             model.finish(done, removed, failures, reasons);
         });
@@ -195,7 +196,7 @@ void ShredderModel::shred()
     Background::runToEnd(m_services.inFlight.begin(), this, std::move(shredding));
 }
 
-void ShredderModel::applyProgress(double fraction, const std::optional<QString>& status)
+void ShredderViewModel::applyProgress(double fraction, const std::optional<QString>& status)
 {
     m_progress = fraction;
     if (status)
@@ -203,7 +204,7 @@ void ShredderModel::applyProgress(double fraction, const std::optional<QString>&
     emit changed();
 }
 
-std::optional<QString> ShredderModel::failureReason(const QUuid& id) const
+std::optional<QString> ShredderViewModel::failureReason(const QUuid& id) const
 {
     const auto found = m_reasons.constFind(id);
     if (found == m_reasons.cend())
@@ -211,8 +212,8 @@ std::optional<QString> ShredderModel::failureReason(const QUuid& id) const
     return *found;
 }
 
-void ShredderModel::finish(const QSet<QUuid>& done, int removed, const QStringList& failures,
-                           const QHash<QUuid, QString>& reasons)
+void ShredderViewModel::finish(const QSet<QUuid>& done, int removed, const QStringList& failures,
+                               const QHash<QUuid, QString>& reasons)
 {
     // Only the job's own items leave; anything added while it ran stays queued.
     m_items.removeIf([&](const ScanItem& item) { return done.contains(item.id); });

@@ -1,31 +1,32 @@
-#include "Performance/MaintenanceModel.h"
+#include "Performance/MaintenanceViewModel.h"
 
-MaintenanceModel::MaintenanceModel(Runner runner, QObject* parent) : QObject(parent), m_runner(std::move(runner))
+MaintenanceViewModel::MaintenanceViewModel(Runner runner, QObject* parent)
+    : QObject(parent), m_runner(std::move(runner))
 {
 }
 
-QString MaintenanceModel::counterText() const
+QString MaintenanceViewModel::counterText() const
 {
     const qsizetype count = m_selected.size();
     return QString::number(count) +
            (count < 2 ? QStringLiteral(" tâche sélectionnée") : QStringLiteral(" tâches sélectionnées"));
 }
 
-void MaintenanceModel::toggle(const QString& id)
+void MaintenanceViewModel::toggle(const QString& id)
 {
     if (!m_selected.remove(id))
         m_selected.insert(id);
     emit changed();
 }
 
-void MaintenanceModel::run()
+void MaintenanceViewModel::run()
 {
     if (m_running)
         return;
     runFrom(0);
 }
 
-void MaintenanceModel::runFrom(std::size_t index)
+void MaintenanceViewModel::runFrom(std::size_t index)
 {
     while (index < m_tasks.size() && !m_selected.contains(m_tasks[index].id))
         ++index;
@@ -39,9 +40,9 @@ void MaintenanceModel::runFrom(std::size_t index)
     const MaintenanceTask task = m_tasks[index];
     m_running = task.id;
     emit changed();
-    m_jobs.start([runner = m_runner, task, index](const Background::Job<MaintenanceModel>& job) {
+    m_jobs.start([runner = m_runner, task, index](const Background::Job<MaintenanceViewModel>& job) {
         const OptimizationService::MaintenanceOutcome outcome = runner(task);
-        job.deliver([task, index, outcome](MaintenanceModel& model) {
+        job.deliver([task, index, outcome](MaintenanceViewModel& model) {
             model.m_outcomes.insert(task.id, outcome.message);
             if (outcome.failed)
                 model.m_failures.insert(task.id);

@@ -1,4 +1,4 @@
-#include "Tools/SpaceMapModel.h"
+#include "Tools/SpaceMapViewModel.h"
 
 #include "Core/FileUtils.h"
 #include "TempTree.h"
@@ -33,10 +33,10 @@ file.bin 4096
 
 } // namespace
 
-TEST(SpaceMapModel, publishesTheMeasuredTreeAndStartsThere)
+TEST(SpaceMapViewModel, publishesTheMeasuredTreeAndStartsThere)
 {
     TempTree tree(QString::fromUtf8(kFixture));
-    SpaceMapModel model;
+    SpaceMapViewModel model;
     EXPECT_FALSE(model.isScanning());
     model.scan(tree.root());
     EXPECT_TRUE(model.isScanning());
@@ -50,10 +50,10 @@ TEST(SpaceMapModel, publishesTheMeasuredTreeAndStartsThere)
 }
 
 // Navigation moves only where the screen may go, and never clears the hovered node.
-TEST(SpaceMapModel, guardsNavigation)
+TEST(SpaceMapViewModel, guardsNavigation)
 {
     TempTree tree(QString::fromUtf8(kFixture));
-    SpaceMapModel model;
+    SpaceMapViewModel model;
     model.scan(tree.root());
     ASSERT_TRUE(waitFor([&] { return model.root() != nullptr; }));
     const SpaceNode* root = model.root();
@@ -93,14 +93,14 @@ TEST(SpaceMapModel, guardsNavigation)
 }
 
 // A stopped measurement publishes nothing: the start state comes back, and its last report still lands.
-TEST(SpaceMapModel, stopBringsBackTheStartState)
+TEST(SpaceMapViewModel, stopBringsBackTheStartState)
 {
     TempTree tree;
     QString description;
     for (int i = 0; i < 300; ++i)
         description += u"d%1/e/f/g 4096\n"_s.arg(i);
     tree.add(description);
-    SpaceMapModel model;
+    SpaceMapViewModel model;
     model.scan(tree.root());
     model.stop();
     EXPECT_FALSE(model.isScanning());
@@ -113,7 +113,7 @@ TEST(SpaceMapModel, stopBringsBackTheStartState)
 }
 
 // A second measurement replaces the first, which never shows; a model gone mid-measurement is left alone.
-TEST(SpaceMapModel, secondMeasurementReplacesTheFirst)
+TEST(SpaceMapViewModel, secondMeasurementReplacesTheFirst)
 {
     TempTree first;
     QString description;
@@ -122,9 +122,9 @@ TEST(SpaceMapModel, secondMeasurementReplacesTheFirst)
     first.add(description);
     TempTree second(u"only.bin 4096\n"_s);
 
-    SpaceMapModel model;
+    SpaceMapViewModel model;
     QStringList published;
-    QObject::connect(&model, &SpaceMapModel::changed, &model, [&] {
+    QObject::connect(&model, &SpaceMapViewModel::changed, &model, [&] {
         if (model.root())
             published.append(model.root()->url());
     });
@@ -136,13 +136,13 @@ TEST(SpaceMapModel, secondMeasurementReplacesTheFirst)
     ASSERT_NE(model.root(), nullptr);
     EXPECT_EQ(model.root()->url(), second.root());
 
-    auto* gone = new SpaceMapModel;
+    auto* gone = new SpaceMapViewModel;
     gone->scan(first.root());
     delete gone;
     QTest::qWait(200);
 }
 
-TEST(SpaceMapModel, sharesAreCutTowardsZero)
+TEST(SpaceMapViewModel, sharesAreCutTowardsZero)
 {
     struct Case {
         qint64 part, whole, percent;

@@ -1,4 +1,4 @@
-#include "App/SchedulePaneModel.h"
+#include "App/SchedulePaneViewModel.h"
 
 #include "Core/Formatters.h"
 #include "Platform/Workspace.h"
@@ -8,14 +8,14 @@
 
 using namespace Qt::StringLiterals;
 
-const std::array<ModuleID, 4>& SchedulePaneModel::offeredModules()
+const std::array<ModuleID, 4>& SchedulePaneViewModel::offeredModules()
 {
     static const std::array<ModuleID, 4> modules{ModuleID::smartScan, ModuleID::systemJunk, ModuleID::trashBins,
                                                  ModuleID::mailAttachments};
     return modules;
 }
 
-QString SchedulePaneModel::intervalTitle(Preferences::Interval interval)
+QString SchedulePaneViewModel::intervalTitle(Preferences::Interval interval)
 {
     switch (interval) {
     case Preferences::Interval::daily:
@@ -28,25 +28,25 @@ QString SchedulePaneModel::intervalTitle(Preferences::Interval interval)
     return QString();
 }
 
-QString SchedulePaneModel::shortcutsApplication()
+QString SchedulePaneViewModel::shortcutsApplication()
 {
     return u"/System/Applications/Shortcuts.app"_s;
 }
 
-SchedulePaneModel::SchedulePaneModel(Preferences& preferences, Scheduler& scheduler, Platform::Workspace& workspace,
-                                     QObject* parent)
+SchedulePaneViewModel::SchedulePaneViewModel(Preferences& preferences, Scheduler& scheduler,
+                                             Platform::Workspace& workspace, QObject* parent)
     : QObject(parent), m_preferences(preferences), m_scheduler(scheduler), m_workspace(workspace)
 {
-    connect(&m_preferences, &Preferences::changed, this, &SchedulePaneModel::changed);
-    connect(&m_scheduler, &Scheduler::changed, this, &SchedulePaneModel::changed);
+    connect(&m_preferences, &Preferences::changed, this, &SchedulePaneViewModel::changed);
+    connect(&m_scheduler, &Scheduler::changed, this, &SchedulePaneViewModel::changed);
 }
 
-bool SchedulePaneModel::scheduleEnabled() const
+bool SchedulePaneViewModel::scheduleEnabled() const
 {
     return m_preferences.scheduleEnabled();
 }
 
-void SchedulePaneModel::setScheduleEnabled(bool on)
+void SchedulePaneViewModel::setScheduleEnabled(bool on)
 {
     const bool was = m_preferences.scheduleEnabled();
     m_preferences.setScheduleEnabled(on);
@@ -54,7 +54,7 @@ void SchedulePaneModel::setScheduleEnabled(bool on)
         m_scheduler.requestNotificationAuthorizationIfNeeded();
 }
 
-QString SchedulePaneModel::nextRunDetail() const
+QString SchedulePaneViewModel::nextRunDetail() const
 {
     const std::optional<QDateTime> next = m_scheduler.nextRun();
     if (!next)
@@ -62,75 +62,75 @@ QString SchedulePaneModel::nextRunDetail() const
     return u"Prochaine exécution : "_s + DateTimeFormatter::mediumDateShortTime().string(*next);
 }
 
-int SchedulePaneModel::intervalIndex() const
+int SchedulePaneViewModel::intervalIndex() const
 {
     const auto& intervals = allIntervals();
     const auto found = std::find(intervals.begin(), intervals.end(), m_preferences.scheduleInterval());
     return found == intervals.end() ? -1 : static_cast<int>(found - intervals.begin());
 }
 
-void SchedulePaneModel::chooseInterval(int index)
+void SchedulePaneViewModel::chooseInterval(int index)
 {
     const auto& intervals = allIntervals();
     if (index >= 0 && index < static_cast<int>(intervals.size()))
         m_preferences.setScheduleInterval(intervals[static_cast<std::size_t>(index)]);
 }
 
-int SchedulePaneModel::moduleIndex() const
+int SchedulePaneViewModel::moduleIndex() const
 {
     const auto& modules = offeredModules();
     const auto found = std::find(modules.begin(), modules.end(), m_preferences.scheduleModule());
     return found == modules.end() ? -1 : static_cast<int>(found - modules.begin());
 }
 
-void SchedulePaneModel::chooseModule(int index)
+void SchedulePaneViewModel::chooseModule(int index)
 {
     const auto& modules = offeredModules();
     if (index >= 0 && index < static_cast<int>(modules.size()))
         m_preferences.setScheduleModule(modules[static_cast<std::size_t>(index)]);
 }
 
-bool SchedulePaneModel::scheduleCleans() const
+bool SchedulePaneViewModel::scheduleCleans() const
 {
     return m_preferences.scheduleCleans();
 }
 
-void SchedulePaneModel::setScheduleCleans(bool on)
+void SchedulePaneViewModel::setScheduleCleans(bool on)
 {
     m_preferences.setScheduleCleans(on);
 }
 
-bool SchedulePaneModel::notifiesAfterScheduledRun() const
+bool SchedulePaneViewModel::notifiesAfterScheduledRun() const
 {
     return m_preferences.notifiesAfterScheduledRun();
 }
 
-void SchedulePaneModel::setNotifiesAfterScheduledRun(bool on)
+void SchedulePaneViewModel::setNotifiesAfterScheduledRun(bool on)
 {
     m_preferences.setNotifiesAfterScheduledRun(on);
 }
 
-QString SchedulePaneModel::outcomeDetail() const
+QString SchedulePaneViewModel::outcomeDetail() const
 {
     return m_scheduler.lastOutcome().value_or(u"Aucune exécution planifiée depuis le lancement."_s);
 }
 
-QString SchedulePaneModel::runNowTitle() const
+QString SchedulePaneViewModel::runNowTitle() const
 {
     return m_scheduler.isRunning() ? u"Exécution en cours…"_s : u"Exécuter maintenant"_s;
 }
 
-bool SchedulePaneModel::canRunNow() const
+bool SchedulePaneViewModel::canRunNow() const
 {
     return !m_scheduler.isRunning();
 }
 
-void SchedulePaneModel::runNow()
+void SchedulePaneViewModel::runNow()
 {
     m_scheduler.runScheduled();
 }
 
-void SchedulePaneModel::openShortcuts()
+void SchedulePaneViewModel::openShortcuts()
 {
     m_workspace.openApplication(shortcutsApplication());
 }

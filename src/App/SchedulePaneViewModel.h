@@ -18,10 +18,10 @@ class Workspace;
 // module, whether it cleans and notifies, the last run's outcome, the run on demand and the way to the Shortcuts
 // app. Every setter writes the preference at once; changed() follows every change of the preferences and of the
 // scheduler (a run starting or ending). GUI thread only.
-class SchedulePaneModel final : public QObject
+class SchedulePaneViewModel final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(SchedulePaneModel)
+    Q_DISABLE_COPY_MOVE(SchedulePaneViewModel)
 
 public:
     // The modules a schedule may run: those that only take what grows back.
@@ -31,8 +31,8 @@ public:
     // Where the Shortcuts app lives on a Mac.
     static QString shortcutsApplication();
 
-    SchedulePaneModel(Preferences& preferences, Scheduler& scheduler, Platform::Workspace& workspace,
-                      QObject* parent = nullptr);
+    SchedulePaneViewModel(Preferences& preferences, Scheduler& scheduler, Platform::Workspace& workspace,
+                          QObject* parent = nullptr);
 
     bool scheduleEnabled() const;
     // Turning the schedule on asks for permission to notify, once per process, when results are to be notified.

@@ -15,12 +15,12 @@
 
 // The shredder's queue and its one job: files and folders the user dropped or picked, measured off the GUI
 // thread, then overwritten and deleted for good by the removal engine. The model writes no file itself.
-class ShredderModel final : public QObject
+class ShredderViewModel final : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ShredderModel(const ModelServices& services, QObject* parent = nullptr);
+    explicit ShredderViewModel(const ModelServices& services, QObject* parent = nullptr);
 
     // The queue in the order items were added; an item still being measured has size 0.
     const QList<ScanItem>& items() const { return m_items; }
@@ -73,5 +73,5 @@ private:
     int m_shreddedCount = 0;
     QStringList m_failures;
     QHash<QUuid, QString> m_reasons; // by item, for the items the last job left
-    std::vector<std::unique_ptr<Background::JobLine<ShredderModel>>> m_measures;
+    std::vector<std::unique_ptr<Background::JobLine<ShredderViewModel>>> m_measures;
 };

@@ -1,23 +1,23 @@
-#include "Performance/UpdaterModel.h"
+#include "Performance/UpdaterViewModel.h"
 
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
 using UpdaterService::Update;
 
-UpdaterModel::UpdaterModel(UpdaterProbes probes, Installer install, QObject* parent)
+UpdaterViewModel::UpdaterViewModel(UpdaterProbes probes, Installer install, QObject* parent)
     : QObject(parent), m_probes(std::move(probes)), m_install(std::move(install))
 {
 }
 
-void UpdaterModel::check()
+void UpdaterViewModel::check()
 {
     if (m_checking)
         return;
     m_checking = true;
     m_progress = 0;
     emit changed();
-    m_check.start([probes = m_probes](const Background::Job<UpdaterModel>& job) {
+    m_check.start([probes = m_probes](const Background::Job<UpdaterViewModel>& job) {
         struct Stage {
             double progress;
             QString status;
@@ -33,27 +33,27 @@ void UpdaterModel::check()
             if (job.stopRequested())
                 return;
             // Posted, not awaited: the probe starts at once.
-            job.deliver([progress = stage.progress, status = stage.status](UpdaterModel& model) {
+            job.deliver([progress = stage.progress, status = stage.status](UpdaterViewModel& model) {
                 model.setStage(progress, status);
             });
             std::vector<Update> updates = stage.probe();
             std::move(updates.begin(), updates.end(), std::back_inserter(found));
         }
-        job.deliver([found = std::move(found)](UpdaterModel& model) mutable {
+        job.deliver([found = std::move(found)](UpdaterViewModel& model) mutable {
             model.setStage(1, QString());
             model.finishCheck(std::move(found));
         });
     });
 }
 
-void UpdaterModel::setStage(double progress, const QString& status)
+void UpdaterViewModel::setStage(double progress, const QString& status)
 {
     m_progress = progress;
     m_status = status;
     emit changed();
 }
 
-void UpdaterModel::finishCheck(std::vector<Update> updates)
+void UpdaterViewModel::finishCheck(std::vector<Update> updates)
 {
     m_updates = std::move(updates);
     m_failures.clear();
@@ -63,7 +63,7 @@ void UpdaterModel::finishCheck(std::vector<Update> updates)
     emit checkFinished();
 }
 
-bool UpdaterModel::isInstalling(const Update& update) const
+bool UpdaterViewModel::isInstalling(const Update& update) const
 {
     if (m_installs.contains(update.id))
         return true;
@@ -73,23 +73,24 @@ bool UpdaterModel::isInstalling(const Update& update) const
            });
 }
 
-void UpdaterModel::apply(const Update& update)
+void UpdaterViewModel::apply(const Update& update)
 {
     if (isInstalling(update))
         return;
     m_applying = update.id;
     m_failures.erase(update.id);
-    auto line = std::make_unique<Background::JobLine<UpdaterModel>>(this);
-    line->start([install = m_install, update](const Background::Job<UpdaterModel>& job) {
+    auto line = std::make_unique<Background::JobLine<UpdaterViewModel>>(this);
+    line->start([install = m_install, update](const Background::Job<UpdaterViewModel>& job) {
         UpdaterService::InstallOutcome outcome = install(update);
-        job.deliver(
-            [id = update.id, outcome = std::move(outcome)](UpdaterModel& model) { model.finishApply(id, outcome); });
+        job.deliver([id = update.id, outcome = std::move(outcome)](UpdaterViewModel& model) {
+            model.finishApply(id, outcome);
+        });
     });
     m_installs.emplace(update.id, Install{std::move(line), update.command, ++m_installsStarted});
     emit changed();
 }
 
-std::optional<QString> UpdaterModel::failure(const QUuid& id) const
+std::optional<QString> UpdaterViewModel::failure(const QUuid& id) const
 {
     const auto found = m_failures.find(id);
     if (found == m_failures.end())
@@ -97,7 +98,7 @@ std::optional<QString> UpdaterModel::failure(const QUuid& id) const
     return found->second;
 }
 
-void UpdaterModel::finishApply(const QUuid& id, const UpdaterService::InstallOutcome& outcome)
+void UpdaterViewModel::finishApply(const QUuid& id, const UpdaterService::InstallOutcome& outcome)
 {
     const bool succeeded = outcome.succeeded;
     m_installs.erase(id);

@@ -1,4 +1,4 @@
-#include "Tools/UninstallerModel.h"
+#include "Tools/UninstallerViewModel.h"
 
 #include "Core/History.h"
 #include "Core/ModuleID.h"
@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using Job = Background::Job<UninstallerModel>;
+using Job = Background::Job<UninstallerViewModel>;
 
 // Whether anything, even a dangling link, still stands at the bundle's place.
 bool stillThere(const QString& path)
@@ -26,7 +26,7 @@ bool stillThere(const QString& path)
 
 } // namespace
 
-UninstallerModel::UninstallerModel(const ModelServices& services, Seams seams, QObject* parent)
+UninstallerViewModel::UninstallerViewModel(const ModelServices& services, Seams seams, QObject* parent)
     : QObject(parent), m_services(services), m_seams(std::move(seams))
 {
     if (!m_seams.now)
@@ -41,7 +41,7 @@ UninstallerModel::UninstallerModel(const ModelServices& services, Seams seams, Q
         m_seams.receipts = [](const QString& application) { return Receipts::traces(application); };
 }
 
-void UninstallerModel::setQuery(const QString& query)
+void UninstallerViewModel::setQuery(const QString& query)
 {
     if (query == m_query)
         return;
@@ -49,7 +49,7 @@ void UninstallerModel::setQuery(const QString& query)
     emit changed();
 }
 
-void UninstallerModel::setFilter(Filter filter)
+void UninstallerViewModel::setFilter(Filter filter)
 {
     if (filter == m_filter)
         return;
@@ -57,7 +57,7 @@ void UninstallerModel::setFilter(Filter filter)
     emit changed();
 }
 
-void UninstallerModel::setSelected(const std::optional<QUuid>& id)
+void UninstallerViewModel::setSelected(const std::optional<QUuid>& id)
 {
     if (id == m_selected)
         return;
@@ -65,7 +65,7 @@ void UninstallerModel::setSelected(const std::optional<QUuid>& id)
     emit changed();
 }
 
-void UninstallerModel::setRemoveLeftovers(bool remove)
+void UninstallerViewModel::setRemoveLeftovers(bool remove)
 {
     if (remove == m_removeLeftovers)
         return;
@@ -73,17 +73,17 @@ void UninstallerModel::setRemoveLeftovers(bool remove)
     emit changed();
 }
 
-QDateTime UninstallerModel::now() const
+QDateTime UninstallerViewModel::now() const
 {
     return m_seams.now();
 }
 
-QList<InstalledApp> UninstallerModel::visibleApps() const
+QList<InstalledApp> UninstallerViewModel::visibleApps() const
 {
     return Uninstaller::visibleApps(m_apps, m_query, m_filter, now());
 }
 
-std::optional<InstalledApp> UninstallerModel::selectedApp() const
+std::optional<InstalledApp> UninstallerViewModel::selectedApp() const
 {
     if (!m_selected)
         return std::nullopt;
@@ -94,12 +94,12 @@ std::optional<InstalledApp> UninstallerModel::selectedApp() const
     return std::nullopt;
 }
 
-bool UninstallerModel::isRunning(const InstalledApp& app)
+bool UninstallerViewModel::isRunning(const InstalledApp& app)
 {
     return app.isRunning();
 }
 
-void UninstallerModel::refresh()
+void UninstallerViewModel::refresh()
 {
     if (m_loading)
         return;
@@ -111,21 +111,21 @@ void UninstallerModel::refresh()
     m_inventory.start([inventory = m_seams.inventory](const Job& job) {
         auto relay = ProgressRelay::create(ProgressRelay::Labels::LastAsGiven,
                                            [job](double fraction, const std::optional<QString>& status) {
-                                               if (UninstallerModel* model = job.receiver())
+                                               if (UninstallerViewModel* model = job.receiver())
                                                    model->applyProgress(fraction, status);
                                            });
         const QList<InstalledApp> apps = inventory(
             [relay](double fraction, const QString& label) { relay->report(fraction, label); }, job.stopToken());
         if (job.stopRequested())
             return;
-        job.deliver([relay, apps](UninstallerModel& model) {
+        job.deliver([relay, apps](UninstallerViewModel& model) {
             relay->flush();
             model.publishInventory(apps);
         });
     });
 }
 
-void UninstallerModel::applyProgress(double fraction, const std::optional<QString>& status)
+void UninstallerViewModel::applyProgress(double fraction, const std::optional<QString>& status)
 {
     m_progress = fraction;
     if (status)
@@ -133,7 +133,7 @@ void UninstallerModel::applyProgress(double fraction, const std::optional<QStrin
     emit changed();
 }
 
-void UninstallerModel::publishInventory(const QList<InstalledApp>& apps)
+void UninstallerViewModel::publishInventory(const QList<InstalledApp>& apps)
 {
     m_apps = apps;
     m_loading = false;
@@ -147,7 +147,7 @@ void UninstallerModel::publishInventory(const QList<InstalledApp>& apps)
     emit changed();
 }
 
-void UninstallerModel::loadTraces(const InstalledApp& app)
+void UninstallerViewModel::loadTraces(const InstalledApp& app)
 {
     m_traces.clear();
     m_readingReceipts = true;
@@ -155,18 +155,18 @@ void UninstallerModel::loadTraces(const InstalledApp& app)
     // Starting on the line drops whatever an earlier reading still delivers: only the latest one publishes.
     m_receipts.start([receipts = m_seams.receipts, url = app.url](const Job& job) {
         const QList<Receipts::Trace> traces = receipts(url);
-        job.deliver([traces](UninstallerModel& model) { model.publishTraces(traces); });
+        job.deliver([traces](UninstallerViewModel& model) { model.publishTraces(traces); });
     });
 }
 
-void UninstallerModel::publishTraces(const QList<Receipts::Trace>& traces)
+void UninstallerViewModel::publishTraces(const QList<Receipts::Trace>& traces)
 {
     m_traces = traces;
     m_readingReceipts = false;
     emit changed();
 }
 
-std::optional<QString> UninstallerModel::uninstallStage(const QUuid& id) const
+std::optional<QString> UninstallerViewModel::uninstallStage(const QUuid& id) const
 {
     const auto found = m_stages.constFind(id);
     if (found == m_stages.cend())
@@ -174,7 +174,7 @@ std::optional<QString> UninstallerModel::uninstallStage(const QUuid& id) const
     return *found;
 }
 
-void UninstallerModel::setStage(const QUuid& id, const QString& stage)
+void UninstallerViewModel::setStage(const QUuid& id, const QString& stage)
 {
     if (!m_stages.contains(id))
         return;
@@ -182,7 +182,7 @@ void UninstallerModel::setStage(const QUuid& id, const QString& stage)
     emit changed();
 }
 
-void UninstallerModel::uninstall(const InstalledApp& app, bool removeLeftovers)
+void UninstallerViewModel::uninstall(const InstalledApp& app, bool removeLeftovers)
 {
     m_notice.reset();
     m_done.reset();
@@ -197,7 +197,7 @@ void UninstallerModel::uninstall(const InstalledApp& app, bool removeLeftovers)
         Outcome outcome;
         if (app.isRunning()) {
             job.deliver(
-                [id = app.id](UninstallerModel& model) { model.setStage(id, u"Fermeture de l'application…"_s); });
+                [id = app.id](UninstallerViewModel& model) { model.setStage(id, u"Fermeture de l'application…"_s); });
             app.terminate();
             // Moving an open application's files from under it could lose unsaved work: wait until it is gone,
             // and leave everything in place when it stays open.
@@ -213,19 +213,19 @@ void UninstallerModel::uninstall(const InstalledApp& app, bool removeLeftovers)
             }
         }
         if (!outcome.quitRefused) {
-            job.deliver([id = app.id](UninstallerModel& model) { model.setStage(id, u"Mise à la corbeille…"_s); });
+            job.deliver([id = app.id](UninstallerViewModel& model) { model.setStage(id, u"Mise à la corbeille…"_s); });
             outcome.report = engine.remove(InstalledApp::bundleItems(app, removeLeftovers));
             history.record(outcome.report, ModuleID::uninstaller);
             outcome.bundleGone = !stillThere(app.url);
         }
-        job.deliver([app, removeLeftovers, outcome](UninstallerModel& model) {
+        job.deliver([app, removeLeftovers, outcome](UninstallerViewModel& model) {
             model.finishUninstall(app, removeLeftovers, outcome);
         });
     };
     Background::runToEnd(m_services.inFlight.begin(), this, std::move(uninstall));
 }
 
-void UninstallerModel::finishUninstall(const InstalledApp& app, bool removeLeftovers, const Outcome& outcome)
+void UninstallerViewModel::finishUninstall(const InstalledApp& app, bool removeLeftovers, const Outcome& outcome)
 {
     const QUuid id = app.id;
     --m_running;

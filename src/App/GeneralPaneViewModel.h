@@ -9,10 +9,10 @@ class Scheduler;
 // What the general settings pane shows and writes: the menu-bar item, the snapshot before each cleaning, the
 // disk-fill warning with its threshold, and whether notifications can be delivered at all. Every setter writes the
 // preference at once; changed() follows every change of the preferences, whoever made it. GUI thread only.
-class GeneralPaneModel final : public QObject
+class GeneralPaneViewModel final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(GeneralPaneModel)
+    Q_DISABLE_COPY_MOVE(GeneralPaneViewModel)
 
 public:
     // The threshold slider moves in hundredths of the disk, from 60 to 98.
@@ -20,7 +20,7 @@ public:
     static constexpr int sliderMaximum = 98;
 
     // Permission to notify is asked through the scheduler, which holds the one request of the process.
-    GeneralPaneModel(Preferences& preferences, Scheduler& scheduler, QObject* parent = nullptr);
+    GeneralPaneViewModel(Preferences& preferences, Scheduler& scheduler, QObject* parent = nullptr);
 
     bool showsMenuBarItem() const;
     bool takesSnapshotBeforeCleaning() const;

@@ -1,4 +1,4 @@
-#include "Scan/HistoryModel.h"
+#include "Scan/HistoryViewModel.h"
 
 #include "Core/History.h"
 #include "Core/WorkInFlight.h"
@@ -82,7 +82,7 @@ protected:
 TEST_F(HistoryScreenModel, putsBackFromTheTrashAndSaysHowMany)
 {
     const CleaningSession session = add({trashed(u"a.bin"_s), trashed(u"b.bin"_s)});
-    HistoryModel model(*m_history, m_inFlight);
+    HistoryViewModel model(*m_history, m_inFlight);
     model.toggle(session.id);
     model.restoreFromTrash(session.id);
     EXPECT_EQ(model.notice(), u"2 éléments remis en place depuis la corbeille."_s);
@@ -91,12 +91,12 @@ TEST_F(HistoryScreenModel, putsBackFromTheTrashAndSaysHowMany)
     EXPECT_TRUE(model.isExpanded(session.id)); // kept across the journal change, by id
 
     History::RestoreTally tally;
-    EXPECT_EQ(HistoryModel::trashNotice(tally), u"0 élément remis en place depuis la corbeille."_s);
+    EXPECT_EQ(HistoryViewModel::trashNotice(tally), u"0 élément remis en place depuis la corbeille."_s);
     tally.restored = 1;
-    EXPECT_EQ(HistoryModel::trashNotice(tally), u"1 élément remis en place depuis la corbeille."_s);
+    EXPECT_EQ(HistoryViewModel::trashNotice(tally), u"1 élément remis en place depuis la corbeille."_s);
     tally.restored = 3;
     tally.failures = {{u"/x"_s, u"Permission refusée"_s}};
-    EXPECT_EQ(HistoryModel::trashNotice(tally), u"3 remis en place · 1 en échec — Permission refusée"_s);
+    EXPECT_EQ(HistoryViewModel::trashNotice(tally), u"3 remis en place · 1 en échec — Permission refusée"_s);
 
     model.clearHistory();
     EXPECT_FALSE(model.notice().has_value());
@@ -114,7 +114,7 @@ TEST_F(HistoryScreenModel, snapshotRestoreMarksWhatCameBackAndLeavesTheJournalOn
     const RemovedFile c{QUuid::createUuid(), u"/Users/demo/c"_s, std::nullopt, 10, true};
     const CleaningSession session = add({a, b, c}, u"2026-01-02-030405"_s);
     const CleaningSession without = add({a});
-    HistoryModel model(*m_history, m_inFlight);
+    HistoryViewModel model(*m_history, m_inFlight);
 
     QStringList asked;
     SafetyNet::Result answer = SafetyNet::Failure{SafetyNet::Failure::Kind::elevationFailed, u"Annulé."_s};
@@ -140,11 +140,11 @@ TEST_F(HistoryScreenModel, snapshotRestoreMarksWhatCameBackAndLeavesTheJournalOn
     EXPECT_EQ(model.notice(), u"1 élément remis en place · 1 en échec — absent de l instantané"_s);
     EXPECT_EQ(m_history->session(session.id)->unrestoredFiles(), 1);
 
-    EXPECT_EQ(HistoryModel::snapshotNotice(SafetyNet::Outcome{}),
+    EXPECT_EQ(HistoryViewModel::snapshotNotice(SafetyNet::Outcome{}),
               u"0 élément remis en place depuis l'instantané, avec leurs droits d'origine."_s);
-    EXPECT_EQ(HistoryModel::snapshotNotice(SafetyNet::Outcome{{u"/a"_s, u"/b"_s}, {}}),
+    EXPECT_EQ(HistoryViewModel::snapshotNotice(SafetyNet::Outcome{{u"/a"_s, u"/b"_s}, {}}),
               u"2 éléments remis en place depuis l'instantané, avec leurs droits d'origine."_s);
-    EXPECT_TRUE(HistoryModel::snapshotNotice(SafetyNet::Failure{SafetyNet::Failure::Kind::snapshotGone, u"S"_s})
+    EXPECT_TRUE(HistoryViewModel::snapshotNotice(SafetyNet::Failure{SafetyNet::Failure::Kind::snapshotGone, u"S"_s})
                     .startsWith(u"L'instantané du S n'existe plus"_s));
 }
 
@@ -154,7 +154,7 @@ TEST_F(HistoryScreenModel, aRestoreOutlivesItsWindowAndIsNotStartedTwice)
     const CleaningSession session = add({a}, u"2026-01-02-030405"_s);
     auto latch = std::make_shared<Latch>();
     auto calls = std::make_shared<std::atomic<int>>(0);
-    auto model = std::make_unique<HistoryModel>(*m_history, m_inFlight);
+    auto model = std::make_unique<HistoryViewModel>(*m_history, m_inFlight);
     model->setSnapshotRestore([latch, calls, a](const QStringList&, const QString&) -> SafetyNet::Result {
         ++*calls;
         latch->wait();
@@ -163,7 +163,7 @@ TEST_F(HistoryScreenModel, aRestoreOutlivesItsWindowAndIsNotStartedTwice)
     model->restoreFromSnapshot(session);
     EXPECT_TRUE(model->isRestoring(session.id));
 
-    HistoryModel other(*m_history, m_inFlight); // another window, opened meanwhile
+    HistoryViewModel other(*m_history, m_inFlight); // another window, opened meanwhile
     other.restoreFromSnapshot(session);
     EXPECT_EQ(other.notice(), u"Ce nettoyage est déjà en cours de restauration."_s);
 
@@ -179,7 +179,7 @@ TEST_F(HistoryScreenModel, measuresOffTheGuiThreadAndDropsSupersededRuns)
     m_tree.add(u"home/back.bin 8192\n"_s);
     const RemovedFile back{QUuid::createUuid(), m_tree.path(u"home/back.bin"_s), std::nullopt, 8192, false};
     const CleaningSession session = add({back});
-    HistoryModel model(*m_history, m_inFlight);
+    HistoryViewModel model(*m_history, m_inFlight);
     const QDateTime later = m_history->session(session.id)->date.addDays(2);
     model.setClock([later] { return later; });
     EXPECT_TRUE(model.verdicts().isEmpty());
@@ -201,7 +201,7 @@ TEST_F(HistoryScreenModel, measuresOffTheGuiThreadAndDropsSupersededRuns)
     EXPECT_EQ(model.regrowths().size(), 2);
 
     // A window closed mid-run publishes nothing and leaves nothing behind.
-    auto closing = std::make_unique<HistoryModel>(*m_history, m_inFlight);
+    auto closing = std::make_unique<HistoryViewModel>(*m_history, m_inFlight);
     closing->start();
     closing.reset();
     QCoreApplication::processEvents();
@@ -221,14 +221,14 @@ TEST_F(HistoryScreenModel, whatWasPutBackCountsNoMore)
     kept.files = {trashed(u"c.bin"_s)};
     m_history->update([&](QList<CleaningSession>& list) { list.append(kept); });
 
-    HistoryModel model(*m_history, m_inFlight);
+    HistoryViewModel model(*m_history, m_inFlight);
     model.start();
     ASSERT_TRUE(waitFor([&] { return !model.isMeasuring(); }));
     EXPECT_EQ(model.verdicts().size(), 2);
-    EXPECT_EQ(model.subtitle(), u"2 passages · "_s + HistoryModel::byteText(501'000) + u" libérés au total"_s);
+    EXPECT_EQ(model.subtitle(), u"2 passages · "_s + HistoryViewModel::byteText(501'000) + u" libérés au total"_s);
 
     model.restoreFromTrash(undone.id);
-    EXPECT_EQ(model.subtitle(), u"2 passages · "_s + HistoryModel::byteText(500'000) + u" libérés au total"_s);
+    EXPECT_EQ(model.subtitle(), u"2 passages · "_s + HistoryViewModel::byteText(500'000) + u" libérés au total"_s);
     EXPECT_TRUE(model.isMeasuring());
     ASSERT_TRUE(waitFor([&] { return !model.isMeasuring(); }));
     ASSERT_EQ(model.verdicts().size(), 1);
@@ -258,13 +258,13 @@ TEST(HistoryTexts, sharesAndSubtitles)
                           {-std::numeric_limits<qint64>::max(), 1, 0, false}};
     for (const Case& c : cases) {
         const Verdict verdict{ModuleID::systemJunk, 1, c.freed, c.returned, 1};
-        EXPECT_EQ(HistoryModel::sharePercent(verdict), c.percent) << c.returned << '/' << c.freed;
-        EXPECT_EQ(HistoryModel::shareIsHigh(verdict), c.high) << c.returned << '/' << c.freed;
+        EXPECT_EQ(HistoryViewModel::sharePercent(verdict), c.percent) << c.returned << '/' << c.freed;
+        EXPECT_EQ(HistoryViewModel::shareIsHigh(verdict), c.high) << c.returned << '/' << c.freed;
     }
     TempTree tree;
     History history(tree.path(u"history.json"_s));
     WorkInFlight inFlight;
-    HistoryModel model(history, inFlight);
+    HistoryViewModel model(history, inFlight);
     CleaningSession session;
     session.id = QUuid::createUuid();
     session.date = QDateTime::currentDateTimeUtc();

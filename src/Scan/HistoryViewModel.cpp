@@ -1,4 +1,4 @@
-#include "Scan/HistoryModel.h"
+#include "Scan/HistoryViewModel.h"
 
 #include "Core/BackgroundJob.h"
 #include "Core/FileUtils.h"
@@ -28,23 +28,23 @@ QString count(qsizetype n, const QString& singular, const QString& plural)
 
 } // namespace
 
-HistoryModel::HistoryModel(History& history, WorkInFlight& inFlight, QObject* parent)
+HistoryViewModel::HistoryViewModel(History& history, WorkInFlight& inFlight, QObject* parent)
     : QObject(parent), m_history(history), m_inFlight(inFlight),
       m_clock([] { return QDateTime::currentDateTimeUtc(); }),
       m_snapshotRestore([](const QStringList& paths, const QString& stamp) { return SafetyNet::restore(paths, stamp); })
 {
-    connect(&m_history, &History::changed, this, &HistoryModel::journalChanged);
+    connect(&m_history, &History::changed, this, &HistoryViewModel::journalChanged);
 }
 
 // The job line stops a measuring run still under way; it publishes nothing.
-HistoryModel::~HistoryModel() = default;
+HistoryViewModel::~HistoryViewModel() = default;
 
-const QList<CleaningSession>& HistoryModel::sessions() const
+const QList<CleaningSession>& HistoryViewModel::sessions() const
 {
     return m_history.sessions();
 }
 
-std::optional<Aftermath::Regrowth> HistoryModel::regrowth(const QUuid& id) const
+std::optional<Aftermath::Regrowth> HistoryViewModel::regrowth(const QUuid& id) const
 {
     const auto found = m_regrowths.constFind(id);
     if (found == m_regrowths.cend())
@@ -52,7 +52,7 @@ std::optional<Aftermath::Regrowth> HistoryModel::regrowth(const QUuid& id) const
     return *found;
 }
 
-QString HistoryModel::subtitle() const
+QString HistoryViewModel::subtitle() const
 {
     const qsizetype n = sessions().size();
     if (n == 0)
@@ -60,7 +60,7 @@ QString HistoryModel::subtitle() const
     return count(n, u"passage"_s, u"passages"_s) + u" · "_s + byteText(m_history.totalFreed()) + u" libérés au total"_s;
 }
 
-qint64 HistoryModel::blockFreed() const
+qint64 HistoryViewModel::blockFreed() const
 {
     qint64 total = 0;
     for (const Aftermath::Verdict& verdict : m_verdicts) {
@@ -70,7 +70,7 @@ qint64 HistoryModel::blockFreed() const
     return total;
 }
 
-qint64 HistoryModel::blockReturned() const
+qint64 HistoryViewModel::blockReturned() const
 {
     qint64 total = 0;
     for (const Aftermath::Verdict& verdict : m_verdicts) {
@@ -80,12 +80,12 @@ qint64 HistoryModel::blockReturned() const
     return total;
 }
 
-QString HistoryModel::byteText(qint64 bytes)
+QString HistoryViewModel::byteText(qint64 bytes)
 {
     return FileUtils::byteFormatter().string(bytes);
 }
 
-int HistoryModel::sharePercent(const Aftermath::Verdict& verdict)
+int HistoryViewModel::sharePercent(const Aftermath::Verdict& verdict)
 {
     if (verdict.freed <= 0)
         return 0;
@@ -93,12 +93,12 @@ int HistoryModel::sharePercent(const Aftermath::Verdict& verdict)
     return int(std::trunc(std::clamp(double(verdict.returned) / double(verdict.freed), 0.0, 1.0) * 100));
 }
 
-bool HistoryModel::shareIsHigh(const Aftermath::Verdict& verdict)
+bool HistoryViewModel::shareIsHigh(const Aftermath::Verdict& verdict)
 {
     return verdict.freed > 0 && double(verdict.returned) / double(verdict.freed) > 0.85;
 }
 
-QString HistoryModel::trashNotice(const History::RestoreTally& tally)
+QString HistoryViewModel::trashNotice(const History::RestoreTally& tally)
 {
     if (tally.failures.isEmpty())
         return count(tally.restored, u"élément remis en place"_s, u"éléments remis en place"_s) +
@@ -107,7 +107,7 @@ QString HistoryModel::trashNotice(const History::RestoreTally& tally)
            u" en échec — "_s + tally.failures.first().reason;
 }
 
-QString HistoryModel::snapshotNotice(const SafetyNet::Result& result)
+QString HistoryViewModel::snapshotNotice(const SafetyNet::Result& result)
 {
     if (const auto* failure = std::get_if<SafetyNet::Failure>(&result)) {
         const QString text = failure->errorDescription();
@@ -121,27 +121,27 @@ QString HistoryModel::snapshotNotice(const SafetyNet::Result& result)
            outcome.failures.first().reason;
 }
 
-void HistoryModel::clearHistory()
+void HistoryViewModel::clearHistory()
 {
     m_history.update([](QList<CleaningSession>& list) { list.clear(); });
     setNotice(std::nullopt);
 }
 
-void HistoryModel::toggle(const QUuid& id)
+void HistoryViewModel::toggle(const QUuid& id)
 {
     if (!m_expanded.remove(id))
         m_expanded.insert(id);
     emit expansionChanged(id);
 }
 
-void HistoryModel::restoreFromTrash(const QUuid& id)
+void HistoryViewModel::restoreFromTrash(const QUuid& id)
 {
     History::RestoreTally tally;
     m_history.update([&](QList<CleaningSession>& list) { History::restore(list, id, tally); });
     setNotice(trashNotice(tally));
 }
 
-void HistoryModel::restoreFromSnapshot(const CleaningSession& session)
+void HistoryViewModel::restoreFromSnapshot(const CleaningSession& session)
 {
     if (!session.snapshotStamp)
         return;
@@ -160,29 +160,29 @@ void HistoryModel::restoreFromSnapshot(const CleaningSession& session)
     // The journal outlives every window: what came back is marked even when this model is gone, and the
     // session counts as being restored until then.
     auto restoring = [restore = m_snapshotRestore, paths, stamp = *session.snapshotStamp, &history = m_history,
-                      id](const Background::Job<HistoryModel>& job) {
+                      id](const Background::Job<HistoryViewModel>& job) {
         const SafetyNet::Result result = restore(paths, stamp);
         const auto* outcome = std::get_if<SafetyNet::Outcome>(&result);
         if (outcome && !outcome->restored.isEmpty()) {
             const QSet<QString> back(outcome->restored.cbegin(), outcome->restored.cend());
             history.update([&](QList<CleaningSession>& list) { History::markRestored(back, id, list); });
         }
-        job.deliver([result](HistoryModel& model) { model.setNotice(snapshotNotice(result)); });
+        job.deliver([result](HistoryViewModel& model) { model.setNotice(snapshotNotice(result)); });
     };
     Background::runToEnd(m_inFlight.begin(id), this, std::move(restoring));
 }
 
-void HistoryModel::measureRegrowth()
+void HistoryViewModel::measureRegrowth()
 {
     m_measuredCount = sessions().size();
     m_measuredRestored = restoredFiles(sessions());
     m_measuring = true;
     // A newer run replaces this one: the line stops it and drops what it would still publish.
-    m_measureJobs.start([list = sessions(), now = m_clock()](const Background::Job<HistoryModel>& job) {
+    m_measureJobs.start([list = sessions(), now = m_clock()](const Background::Job<HistoryViewModel>& job) {
         Aftermath::Measurement measured = Aftermath::measure(list, now, job.stopToken());
         if (job.stopRequested())
             return;
-        job.deliver([measured = std::move(measured)](HistoryModel& model) {
+        job.deliver([measured = std::move(measured)](HistoryViewModel& model) {
             model.m_measuring = false;
             model.m_verdicts = measured.verdicts;
             model.m_regrowths = measured.regrowths;
@@ -191,12 +191,12 @@ void HistoryModel::measureRegrowth()
     });
 }
 
-bool HistoryModel::isRestoring(const QUuid& sessionID) const
+bool HistoryViewModel::isRestoring(const QUuid& sessionID) const
 {
     return m_inFlight.holds(sessionID);
 }
 
-void HistoryModel::start()
+void HistoryViewModel::start()
 {
     const qsizetype n = sessions().size();
     if (n == 0)
@@ -205,13 +205,13 @@ void HistoryModel::start()
         measureRegrowth();
 }
 
-void HistoryModel::journalChanged()
+void HistoryViewModel::journalChanged()
 {
     start();
     emit changed();
 }
 
-void HistoryModel::setNotice(const std::optional<QString>& notice)
+void HistoryViewModel::setNotice(const std::optional<QString>& notice)
 {
     m_notice = notice;
     emit changed();

@@ -1,4 +1,4 @@
-#include "App/GeneralPaneModel.h"
+#include "App/GeneralPaneViewModel.h"
 
 #include "Core/Preferences.h"
 #include "Scan/Scheduler.h"
@@ -8,38 +8,38 @@
 
 using namespace Qt::StringLiterals;
 
-GeneralPaneModel::GeneralPaneModel(Preferences& preferences, Scheduler& scheduler, QObject* parent)
+GeneralPaneViewModel::GeneralPaneViewModel(Preferences& preferences, Scheduler& scheduler, QObject* parent)
     : QObject(parent), m_preferences(preferences), m_scheduler(scheduler)
 {
-    connect(&m_preferences, &Preferences::changed, this, &GeneralPaneModel::changed);
+    connect(&m_preferences, &Preferences::changed, this, &GeneralPaneViewModel::changed);
 }
 
-bool GeneralPaneModel::showsMenuBarItem() const
+bool GeneralPaneViewModel::showsMenuBarItem() const
 {
     return m_preferences.showsMenuBarItem();
 }
 
-bool GeneralPaneModel::takesSnapshotBeforeCleaning() const
+bool GeneralPaneViewModel::takesSnapshotBeforeCleaning() const
 {
     return m_preferences.takesSnapshotBeforeCleaning();
 }
 
-bool GeneralPaneModel::notifiesOnDiskPressure() const
+bool GeneralPaneViewModel::notifiesOnDiskPressure() const
 {
     return m_preferences.notifiesOnDiskPressure();
 }
 
-void GeneralPaneModel::setShowsMenuBarItem(bool on)
+void GeneralPaneViewModel::setShowsMenuBarItem(bool on)
 {
     m_preferences.setShowsMenuBarItem(on);
 }
 
-void GeneralPaneModel::setTakesSnapshotBeforeCleaning(bool on)
+void GeneralPaneViewModel::setTakesSnapshotBeforeCleaning(bool on)
 {
     m_preferences.setTakesSnapshotBeforeCleaning(on);
 }
 
-void GeneralPaneModel::setNotifiesOnDiskPressure(bool on)
+void GeneralPaneViewModel::setNotifiesOnDiskPressure(bool on)
 {
     const bool was = m_preferences.notifiesOnDiskPressure();
     m_preferences.setNotifiesOnDiskPressure(on);
@@ -47,32 +47,32 @@ void GeneralPaneModel::setNotifiesOnDiskPressure(bool on)
         m_scheduler.requestNotificationAuthorizationIfNeeded();
 }
 
-bool GeneralPaneModel::showsThresholdRow() const
+bool GeneralPaneViewModel::showsThresholdRow() const
 {
     return m_preferences.notifiesOnDiskPressure();
 }
 
-QString GeneralPaneModel::thresholdDetail() const
+QString GeneralPaneViewModel::thresholdDetail() const
 {
     return u"À "_s + QString::number(thresholdPercent(m_preferences.diskThreshold())) + u" % de remplissage."_s;
 }
 
-int GeneralPaneModel::sliderValue() const
+int GeneralPaneViewModel::sliderValue() const
 {
     return sliderPosition(m_preferences.diskThreshold());
 }
 
-void GeneralPaneModel::moveSlider(int hundredths)
+void GeneralPaneViewModel::moveSlider(int hundredths)
 {
     m_preferences.setDiskThreshold(std::clamp(hundredths, sliderMinimum, sliderMaximum) / 100.0);
 }
 
-bool GeneralPaneModel::showsUnavailableBanner() const
+bool GeneralPaneViewModel::showsUnavailableBanner() const
 {
     return !m_scheduler.runningAsAppBundle();
 }
 
-int GeneralPaneModel::thresholdPercent(double threshold)
+int GeneralPaneViewModel::thresholdPercent(double threshold)
 {
     if (std::isnan(threshold))
         return 0;
@@ -80,7 +80,7 @@ int GeneralPaneModel::thresholdPercent(double threshold)
     return static_cast<int>(std::trunc(std::clamp(threshold * 100, 0.0, 100.0)));
 }
 
-int GeneralPaneModel::sliderPosition(double threshold)
+int GeneralPaneViewModel::sliderPosition(double threshold)
 {
     if (std::isnan(threshold))
         return sliderMinimum;

@@ -1,4 +1,4 @@
-#include "Tools/ShredderModel.h"
+#include "Tools/ShredderViewModel.h"
 
 #include "TempTree.h"
 #include "TestServices.h"
@@ -14,7 +14,7 @@ using TestSupport::waitFor;
 
 namespace {
 
-QStringList urlsOf(const ShredderModel& model)
+QStringList urlsOf(const ShredderViewModel& model)
 {
     QStringList urls;
     for (const ScanItem& item : model.items())
@@ -24,7 +24,7 @@ QStringList urlsOf(const ShredderModel& model)
 
 } // namespace
 
-TEST(ShredderModel, queuesEachRealPlaceOnceAndNothingProtected)
+TEST(ShredderViewModel, queuesEachRealPlaceOnceAndNothingProtected)
 {
     TempTree tree(u"dossier/a.bin 4096\nb.bin 8192\n"_s);
     const QString home = QDir::homePath();
@@ -47,7 +47,7 @@ TEST(ShredderModel, queuesEachRealPlaceOnceAndNothingProtected)
     };
     for (const Case& c : cases) {
         TestSupport::TestServices services;
-        ShredderModel model(services.services);
+        ShredderViewModel model(services.services);
         model.add(c.paths);
         EXPECT_EQ(urlsOf(model), c.queued) << c.what;
     }
@@ -55,7 +55,7 @@ TEST(ShredderModel, queuesEachRealPlaceOnceAndNothingProtected)
     // A path queued and still being measured is not queued again; rows keep their order and count 0 until
     // measured, and nothing can be shredded meanwhile.
     TestSupport::TestServices services;
-    ShredderModel model(services.services);
+    ShredderViewModel model(services.services);
     model.add({tree.path(u"b.bin"_s)});
     model.add({tree.path(u"dossier"_s), tree.path(u"b.bin"_s)});
     EXPECT_EQ(urlsOf(model), (QStringList{tree.path(u"b.bin"_s), tree.path(u"dossier"_s)}));
@@ -67,11 +67,11 @@ TEST(ShredderModel, queuesEachRealPlaceOnceAndNothingProtected)
     EXPECT_TRUE(model.canShred());
 }
 
-TEST(ShredderModel, keepsWhatFailedAndWhatCameDuringTheJob)
+TEST(ShredderViewModel, keepsWhatFailedAndWhatCameDuringTheJob)
 {
     TempTree tree(u"ok.bin 4096\nlinked.bin 4096\nelsewhere/\nelsewhere/twin => linked.bin\nlate.bin 10\n"_s);
     TestSupport::TestServices services;
-    ShredderModel model(services.services);
+    ShredderViewModel model(services.services);
     model.add({tree.path(u"ok.bin"_s), tree.path(u"linked.bin"_s)});
     ASSERT_TRUE(waitFor([&] { return model.canShred(); }));
     model.setPasses(1);
@@ -113,11 +113,11 @@ TEST(ShredderModel, keepsWhatFailedAndWhatCameDuringTheJob)
 }
 
 // One pass unless the user asks for more; two files of one name are told apart by the folder under their names.
-TEST(ShredderModel, startsAtOnePassAndShowsEachItemsFolder)
+TEST(ShredderViewModel, startsAtOnePassAndShowsEachItemsFolder)
 {
     TempTree tree(u"a/notes.txt 10\nb/notes.txt 10\n"_s);
     TestSupport::TestServices services;
-    ShredderModel model(services.services);
+    ShredderViewModel model(services.services);
     EXPECT_EQ(model.passes(), 1);
     model.add({tree.path(u"a/notes.txt"_s), tree.path(u"b/notes.txt"_s)});
     ASSERT_EQ(model.items().size(), 2);
@@ -129,11 +129,11 @@ TEST(ShredderModel, startsAtOnePassAndShowsEachItemsFolder)
     EXPECT_TRUE(second.detail->endsWith(u"/b"_s)) << second.detail->toStdString();
 }
 
-TEST(ShredderModel, aJobOutlivesItsModelAndIsJournaled)
+TEST(ShredderViewModel, aJobOutlivesItsModelAndIsJournaled)
 {
     TempTree tree(u"a.bin 4096\n"_s);
     TestSupport::TestServices services;
-    auto model = std::make_unique<ShredderModel>(services.services);
+    auto model = std::make_unique<ShredderViewModel>(services.services);
     model->add({tree.path(u"a.bin"_s)});
     ASSERT_TRUE(waitFor([&] { return model->canShred(); }));
     model->shred();

@@ -28,10 +28,10 @@
 // An uninstall runs to its end even when the model goes (its screen was left): it holds a ticket of the
 // services' WorkInFlight until its session is journaled, so quitting waits for it. A running application is
 // asked to quit and the job waits for it to be gone; one that stays open keeps all of its files.
-class UninstallerModel final : public QObject
+class UninstallerViewModel final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(UninstallerModel)
+    Q_DISABLE_COPY_MOVE(UninstallerViewModel)
 
 public:
     using Filter = Uninstaller::Filter;
@@ -57,7 +57,7 @@ public:
         friend bool operator==(const Notice&, const Notice&) = default;
     };
 
-    explicit UninstallerModel(const ModelServices& services, Seams seams = {}, QObject* parent = nullptr);
+    explicit UninstallerViewModel(const ModelServices& services, Seams seams = {}, QObject* parent = nullptr);
 
     const QList<InstalledApp>& apps() const { return m_apps; }
     bool isLoading() const { return m_loading; }
@@ -135,6 +135,6 @@ private:
     QHash<QUuid, QString> m_stages; // by application, while its uninstall runs
     int m_running = 0;
 
-    Background::JobLine<UninstallerModel> m_inventory{this};
-    Background::JobLine<UninstallerModel> m_receipts{this};
+    Background::JobLine<UninstallerViewModel> m_inventory{this};
+    Background::JobLine<UninstallerViewModel> m_receipts{this};
 };

@@ -26,15 +26,15 @@ struct UpdaterProbes {
 // The updates screen's state: the last check's updates, the running check's progress and stage, and the
 // installs under way. Probes and installs run off the GUI thread; their results reach a live model only.
 // GUI thread.
-class UpdaterModel final : public QObject
+class UpdaterViewModel final : public QObject
 {
     Q_OBJECT
 
 public:
     using Installer = std::function<UpdaterService::InstallOutcome(const UpdaterService::Update&)>;
 
-    explicit UpdaterModel(UpdaterProbes probes = {}, Installer install = UpdaterService::install,
-                          QObject* parent = nullptr);
+    explicit UpdaterViewModel(UpdaterProbes probes = {}, Installer install = UpdaterService::install,
+                              QObject* parent = nullptr);
 
     const std::vector<UpdaterService::Update>& updates() const { return m_updates; }
     bool isChecking() const { return m_checking; }
@@ -72,10 +72,10 @@ private:
     QString m_status;
     std::optional<QUuid> m_applying;
     std::map<QUuid, QString> m_failures;
-    Background::JobLine<UpdaterModel> m_check{this};
+    Background::JobLine<UpdaterViewModel> m_check{this};
     // One line per install, so that installs of different rows run side by side and each result arrives.
     struct Install {
-        std::unique_ptr<Background::JobLine<UpdaterModel>> line;
+        std::unique_ptr<Background::JobLine<UpdaterViewModel>> line;
         std::optional<QString> command;
         quint64 started = 0;
     };

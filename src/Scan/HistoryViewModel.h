@@ -28,10 +28,10 @@ class WorkInFlight;
 // the window is gone, holding a ticket of the services' WorkInFlight that quitting waits for. A session
 // already being restored, from any window, is not restored twice at once. The measuring run works in a
 // background job; a run replaced by a newer one, or whose model is gone, stops early and publishes nothing.
-class HistoryModel final : public QObject
+class HistoryViewModel final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(HistoryModel)
+    Q_DISABLE_COPY_MOVE(HistoryViewModel)
 
 public:
     using Clock = std::function<QDateTime()>;
@@ -39,8 +39,8 @@ public:
 
     static constexpr int fileRowLimit = 200;
 
-    HistoryModel(History& history, WorkInFlight& inFlight, QObject* parent = nullptr);
-    ~HistoryModel() override;
+    HistoryViewModel(History& history, WorkInFlight& inFlight, QObject* parent = nullptr);
+    ~HistoryViewModel() override;
 
     // Seams for tests: the moment of measuring, and what puts items back from a snapshot.
     void setClock(Clock clock) { m_clock = std::move(clock); }
@@ -108,5 +108,5 @@ private:
     qsizetype m_measuredCount = 0;    // the number of sessions the last run started on; 0 while the list is hidden
     qsizetype m_measuredRestored = 0; // the files put back when it started
     bool m_measuring = false;
-    Background::JobLine<HistoryModel> m_measureJobs{this};
+    Background::JobLine<HistoryViewModel> m_measureJobs{this};
 };

@@ -13,14 +13,14 @@
 
 // The maintenance screen's state: the ticked tasks, the task running now, and each task's last outcome.
 // Kept in memory only. GUI thread.
-class MaintenanceModel final : public QObject
+class MaintenanceViewModel final : public QObject
 {
     Q_OBJECT
 
 public:
     using Runner = std::function<OptimizationService::MaintenanceOutcome(const MaintenanceTask&)>;
 
-    explicit MaintenanceModel(Runner runner = OptimizationService::runMaintenance, QObject* parent = nullptr);
+    explicit MaintenanceViewModel(Runner runner = OptimizationService::runMaintenance, QObject* parent = nullptr);
 
     const std::vector<MaintenanceTask>& tasks() const { return m_tasks; }
     const QSet<QString>& selected() const { return m_selected; }
@@ -50,5 +50,5 @@ private:
     std::optional<QString> m_running;
     QHash<QString, QString> m_outcomes;
     QSet<QString> m_failures;
-    Background::JobLine<MaintenanceModel> m_jobs{this};
+    Background::JobLine<MaintenanceViewModel> m_jobs{this};
 };

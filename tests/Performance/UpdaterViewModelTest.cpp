@@ -1,4 +1,4 @@
-#include "Performance/UpdaterModel.h"
+#include "Performance/UpdaterViewModel.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -38,7 +38,7 @@ struct HeldProbes {
     }
 };
 
-QStringList namesOf(const UpdaterModel& model)
+QStringList namesOf(const UpdaterViewModel& model)
 {
     QStringList names;
     for (const Update& found : model.updates())
@@ -48,15 +48,15 @@ QStringList namesOf(const UpdaterModel& model)
 
 } // namespace
 
-TEST(UpdaterModel, aCheckGoesThroughItsThreeStagesAndKeepsTheFormerListMeanwhile)
+TEST(UpdaterViewModel, aCheckGoesThroughItsThreeStagesAndKeepsTheFormerListMeanwhile)
 {
     HeldProbes held;
-    UpdaterModel model(held.probes());
+    UpdaterViewModel model(held.probes());
     EXPECT_FALSE(model.isChecking());
     EXPECT_EQ(model.progress(), 0.0);
     EXPECT_EQ(model.status(), QString());
 
-    QSignalSpy finished(&model, &UpdaterModel::checkFinished);
+    QSignalSpy finished(&model, &UpdaterViewModel::checkFinished);
     model.check();
     EXPECT_TRUE(model.isChecking());
     const struct {
@@ -86,11 +86,11 @@ TEST(UpdaterModel, aCheckGoesThroughItsThreeStagesAndKeepsTheFormerListMeanwhile
     EXPECT_FALSE(model.isChecking());
 }
 
-TEST(UpdaterModel, anInstallDropsItsUpdateOnSuccessOnly)
+TEST(UpdaterViewModel, anInstallDropsItsUpdateOnSuccessOnly)
 {
     auto gate = std::make_shared<std::binary_semaphore>(0);
     auto verdicts = std::make_shared<QHash<QString, bool>>(QHash<QString, bool>{{u"a"_s, true}, {u"b"_s, false}});
-    UpdaterModel model(
+    UpdaterViewModel model(
         {[] {
              return std::vector<Update>{update(u"a"_s, u"x"_s), update(u"b"_s, u"y"_s), update(u"Carnet"_s)};
          },
@@ -99,12 +99,12 @@ TEST(UpdaterModel, anInstallDropsItsUpdateOnSuccessOnly)
             gate->acquire();
             return verdicts->value(found.name);
         });
-    QSignalSpy checked(&model, &UpdaterModel::checkFinished);
+    QSignalSpy checked(&model, &UpdaterViewModel::checkFinished);
     model.check();
     ASSERT_TRUE(checked.wait(5000));
     const std::vector<Update> found = model.updates();
 
-    QSignalSpy applied(&model, &UpdaterModel::applyFinished);
+    QSignalSpy applied(&model, &UpdaterViewModel::applyFinished);
     model.apply(found[0]);
     model.apply(found[1]);
     model.apply(found[0]); // already installing: ignored
@@ -119,8 +119,8 @@ TEST(UpdaterModel, anInstallDropsItsUpdateOnSuccessOnly)
     EXPECT_EQ(namesOf(model), (QStringList{u"b"_s, u"Carnet"_s}));
 
     // An update without a command is installed by nothing and stays.
-    UpdaterModel plain;
-    QSignalSpy plainApplied(&plain, &UpdaterModel::applyFinished);
+    UpdaterViewModel plain;
+    QSignalSpy plainApplied(&plain, &UpdaterViewModel::applyFinished);
     plain.apply(found[2]);
     EXPECT_EQ(plain.applying(), found[2].id);
     ASSERT_TRUE(plainApplied.wait(5000));
@@ -130,20 +130,20 @@ TEST(UpdaterModel, anInstallDropsItsUpdateOnSuccessOnly)
 
 // A check made while an install runs lists that update again under a new id: it still shows as installing and
 // cannot be started a second time. (At most two jobs are held at once: the pool may have only two threads.)
-TEST(UpdaterModel, anUpdateFoundAgainDuringItsInstallIsNotInstalledTwice)
+TEST(UpdaterViewModel, anUpdateFoundAgainDuringItsInstallIsNotInstalledTwice)
 {
     auto gate = std::make_shared<std::counting_semaphore<4>>(0);
     auto installs = std::make_shared<std::atomic<int>>(0);
-    UpdaterModel model({[] {
-                            return std::vector<Update>{update(u"a"_s, u"x"_s), update(u"b"_s, u"y"_s)};
-                        },
-                        [] { return std::vector<Update>{}; }, [] { return std::vector<Update>{}; }},
-                       [gate, installs](const Update&) {
-                           ++*installs;
-                           gate->acquire();
-                           return false;
-                       });
-    QSignalSpy checked(&model, &UpdaterModel::checkFinished);
+    UpdaterViewModel model({[] {
+                                return std::vector<Update>{update(u"a"_s, u"x"_s), update(u"b"_s, u"y"_s)};
+                            },
+                            [] { return std::vector<Update>{}; }, [] { return std::vector<Update>{}; }},
+                           [gate, installs](const Update&) {
+                               ++*installs;
+                               gate->acquire();
+                               return false;
+                           });
+    QSignalSpy checked(&model, &UpdaterViewModel::checkFinished);
     model.check();
     ASSERT_TRUE(checked.wait(5000));
     const std::vector<Update> first = model.updates();
@@ -161,7 +161,7 @@ TEST(UpdaterModel, anUpdateFoundAgainDuringItsInstallIsNotInstalledTwice)
     model.apply(again[1]);
     EXPECT_EQ(model.applying(), again[1].id);
 
-    QSignalSpy applied(&model, &UpdaterModel::applyFinished);
+    QSignalSpy applied(&model, &UpdaterViewModel::applyFinished);
     gate->release(2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return applied.size() == 2; }, 5000));
     EXPECT_EQ(installs->load(), 2);

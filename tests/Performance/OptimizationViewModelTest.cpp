@@ -1,4 +1,4 @@
-#include "Performance/OptimizationModel.h"
+#include "Performance/OptimizationViewModel.h"
 
 #include "Platform/FileSystem.h"
 #include "TempTree.h"
@@ -56,18 +56,18 @@ HeavyApp appOf(const QString& name, qint64 memory)
 
 } // namespace
 
-TEST(OptimizationModel, aRefreshPublishesEachListWhenReadyAndEndsLoadingWithTheLast)
+TEST(OptimizationViewModel, aRefreshPublishesEachListWhenReadyAndEndsLoadingWithTheLast)
 {
     TestSupport::TestServices services;
     auto gate = std::make_shared<Gate>();
     const QList<LaunchItem> items{itemAt(u"/L/a.plist"_s, u"a"_s)};
     const QList<HeavyApp> apps{appOf(u"Foo"_s, 100)};
-    OptimizationModel model(services.services, {[items] { return items; },
-                                                [gate, apps] {
-                                                    gate->pass();
-                                                    return apps;
-                                                },
-                                                {}});
+    OptimizationViewModel model(services.services, {[items] { return items; },
+                                                    [gate, apps] {
+                                                        gate->pass();
+                                                        return apps;
+                                                    },
+                                                    {}});
     model.refresh();
     EXPECT_TRUE(model.isLoading());
     ASSERT_TRUE(waitFor([&] { return !model.launchItems().isEmpty(); }));
@@ -79,17 +79,17 @@ TEST(OptimizationModel, aRefreshPublishesEachListWhenReadyAndEndsLoadingWithTheL
     EXPECT_EQ(model.heavyApps(), apps);
 }
 
-TEST(OptimizationModel, aDiagnosisRunsOnceAtATimeAndKeepsTheOldFindingsUntilTheNewOnes)
+TEST(OptimizationViewModel, aDiagnosisRunsOnceAtATimeAndKeepsTheOldFindingsUntilTheNewOnes)
 {
     TestSupport::TestServices services;
     auto gate = std::make_shared<Gate>();
     auto calls = std::make_shared<std::atomic<int>>(0);
-    OptimizationModel model(services.services, {{}, {}, [gate, calls](std::stop_token) {
-                                                    ++*calls;
-                                                    gate->pass();
-                                                    return std::vector<Diagnostics::Finding>{
-                                                        *Diagnostics::thermalFinding(u"CPU_Speed_Limit = 50"_s)};
-                                                }});
+    OptimizationViewModel model(services.services, {{}, {}, [gate, calls](std::stop_token) {
+                                                        ++*calls;
+                                                        gate->pass();
+                                                        return std::vector<Diagnostics::Finding>{
+                                                            *Diagnostics::thermalFinding(u"CPU_Speed_Limit = 50"_s)};
+                                                    }});
     EXPECT_FALSE(model.hasDiagnosed());
     model.diagnose();
     model.diagnose();
@@ -107,23 +107,23 @@ TEST(OptimizationModel, aDiagnosisRunsOnceAtATimeAndKeepsTheOldFindingsUntilTheN
 }
 
 // The screen is left while its diagnosis waits: the wait is stopped and nothing reaches the gone model.
-TEST(OptimizationModel, aModelDestroyedMidDiagnosisStopsItsProbes)
+TEST(OptimizationViewModel, aModelDestroyedMidDiagnosisStopsItsProbes)
 {
     TestSupport::TestServices services;
     auto stopped = std::make_shared<std::atomic<bool>>(false);
     auto started = std::make_shared<std::atomic<bool>>(false);
-    auto* model = new OptimizationModel(services.services, {{}, {}, [stopped, started](std::stop_token stop) {
-                                                                std::vector<Diagnostics::Finding> findings;
-                                                                started->store(true);
-                                                                std::mutex mutex;
-                                                                std::condition_variable_any wake;
-                                                                std::unique_lock lock(mutex);
-                                                                wake.wait_for(lock, stop, std::chrono::hours(1),
-                                                                              [] { return false; });
-                                                                stopped->store(stop.stop_requested());
-                                                                return findings;
-                                                            }});
-    QSignalSpy changes(model, &OptimizationModel::diagnosisChanged);
+    auto* model = new OptimizationViewModel(services.services, {{}, {}, [stopped, started](std::stop_token stop) {
+                                                                    std::vector<Diagnostics::Finding> findings;
+                                                                    started->store(true);
+                                                                    std::mutex mutex;
+                                                                    std::condition_variable_any wake;
+                                                                    std::unique_lock lock(mutex);
+                                                                    wake.wait_for(lock, stop, std::chrono::hours(1),
+                                                                                  [] { return false; });
+                                                                    stopped->store(stop.stop_requested());
+                                                                    return findings;
+                                                                }});
+    QSignalSpy changes(model, &OptimizationViewModel::diagnosisChanged);
     model->diagnose();
     ASSERT_TRUE(waitFor([&] { return started->load(); }));
     delete model;
@@ -132,7 +132,7 @@ TEST(OptimizationModel, aModelDestroyedMidDiagnosisStopsItsProbes)
     EXPECT_EQ(changes.size(), 1) << "only the start was told";
 }
 
-TEST(OptimizationModel, disablingTrashesTheFileJournalsItAndDropsTheRowEvenWhenTheScreenIsGone)
+TEST(OptimizationViewModel, disablingTrashesTheFileJournalsItAndDropsTheRowEvenWhenTheScreenIsGone)
 {
     TestSupport::TestServices services;
     const TempTree tree(u"LaunchAgents/fr.agent.plist 300\nLaunchAgents/fr.autre.plist 300\n"_s);
@@ -141,7 +141,8 @@ TEST(OptimizationModel, disablingTrashesTheFileJournalsItAndDropsTheRowEvenWhenT
     const LaunchItem missing = itemAt(tree.path(u"LaunchAgents/parti.plist"_s), u"parti"_s);
     const QList<LaunchItem> items{agent, missing, other};
     {
-        OptimizationModel model(services.services, {[items] { return items; }, [] { return QList<HeavyApp>{}; }, {}});
+        OptimizationViewModel model(services.services,
+                                    {[items] { return items; }, [] { return QList<HeavyApp>{}; }, {}});
         model.refresh();
         ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
         model.remove(agent);
@@ -167,14 +168,14 @@ TEST(OptimizationModel, disablingTrashesTheFileJournalsItAndDropsTheRowEvenWhenT
 }
 
 // A list reached through a link: the link goes to the Trash, the list it leads to stays.
-TEST(OptimizationModel, disablingALinkedListMovesTheLinkAlone)
+TEST(OptimizationViewModel, disablingALinkedListMovesTheLinkAlone)
 {
     TestSupport::TestServices services;
     const TempTree tree(u"Support/veilleuse.plist 300\nLaunchAgents/\n"_s);
     const QString link = tree.path(u"LaunchAgents/fr.veilleuse.plist"_s);
     ASSERT_TRUE(QFile::link(tree.path(u"Support/veilleuse.plist"_s), link));
     const LaunchItem item = itemAt(link, u"fr.veilleuse"_s);
-    OptimizationModel model(services.services, {[item] { return QList<LaunchItem>{item}; }, {}, {}});
+    OptimizationViewModel model(services.services, {[item] { return QList<LaunchItem>{item}; }, {}, {}});
     model.refresh();
     ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
     model.remove(item);
@@ -191,14 +192,14 @@ TEST(OptimizationModel, disablingALinkedListMovesTheLinkAlone)
     EXPECT_TRUE(inTrash->isSymlink());
 }
 
-TEST(OptimizationModel, aRefusedRemovalKeepsItsRowAndSaysWhyUntilTheNextRefresh)
+TEST(OptimizationViewModel, aRefusedRemovalKeepsItsRowAndSaysWhyUntilTheNextRefresh)
 {
     TestSupport::TestServices services;
     const TempTree tree(u"Daemons/fr.daemon.plist 300\n"_s);
     ASSERT_TRUE(services.exclusions.add(tree.path(u"Daemons"_s)));
     const LaunchItem daemon = itemAt(tree.path(u"Daemons/fr.daemon.plist"_s), u"fr « daemon »"_s);
-    OptimizationModel model(services.services,
-                            {[daemon] { return QList<LaunchItem>{daemon}; }, [] { return QList<HeavyApp>{}; }, {}});
+    OptimizationViewModel model(services.services,
+                                {[daemon] { return QList<LaunchItem>{daemon}; }, [] { return QList<HeavyApp>{}; }, {}});
     model.refresh();
     ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
     model.remove(daemon);
@@ -214,7 +215,7 @@ TEST(OptimizationModel, aRefusedRemovalKeepsItsRowAndSaysWhyUntilTheNextRefresh)
     EXPECT_FALSE(model.removalNotice());
 }
 
-TEST(OptimizationModel, quittingAsksEveryProcessOfTheBundleAndNothingWhenNoneRuns)
+TEST(OptimizationViewModel, quittingAsksEveryProcessOfTheBundleAndNothingWhenNoneRuns)
 {
     TestSupport::TestServices services;
     using Platform::RunningApplication;
@@ -228,7 +229,7 @@ TEST(OptimizationModel, quittingAsksEveryProcessOfTheBundleAndNothingWhenNoneRun
                                                  const std::lock_guard lock(mutex);
                                                  asked.append(app.processID);
                                              });
-    OptimizationModel model(services.services, {});
+    OptimizationViewModel model(services.services, {});
     // The pid kept since the listing belongs to another process now: the bundle decides.
     HeavyApp foo = appOf(u"Foo"_s, 10);
     foo.pid = 42;
@@ -247,7 +248,7 @@ TEST(OptimizationModel, quittingAsksEveryProcessOfTheBundleAndNothingWhenNoneRun
 
 // After "Quitter" the list is read again once the application has ended, so that its row leaves by itself; a
 // refresh under way still ends its loading.
-TEST(OptimizationModel, theListIsReadAgainOnceTheQuitApplicationHasEnded)
+TEST(OptimizationViewModel, theListIsReadAgainOnceTheQuitApplicationHasEnded)
 {
     TestSupport::TestServices services;
     using Platform::RunningApplication;
@@ -261,19 +262,19 @@ TEST(OptimizationModel, theListIsReadAgainOnceTheQuitApplicationHasEnded)
         [](const RunningApplication&) {});
     const auto restore = qScopeGuard([] { Platform::setRunningApplicationsOverride({}, {}); });
     std::atomic<int> listings{0};
-    OptimizationModel model(services.services, {{},
-                                                [&] {
-                                                    ++listings;
-                                                    return fooRuns ? QList<HeavyApp>{appOf(u"Foo"_s, 100)}
-                                                                   : QList<HeavyApp>{};
-                                                },
-                                                {}});
+    OptimizationViewModel model(services.services, {{},
+                                                    [&] {
+                                                        ++listings;
+                                                        return fooRuns ? QList<HeavyApp>{appOf(u"Foo"_s, 100)}
+                                                                       : QList<HeavyApp>{};
+                                                    },
+                                                    {}});
     model.refresh();
     ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
     ASSERT_EQ(model.heavyApps().size(), 1);
 
     model.quit(model.heavyApps().first());
-    QTest::qWait(3 * OptimizationModel::quitPollMs);
+    QTest::qWait(3 * OptimizationViewModel::quitPollMs);
     EXPECT_EQ(listings.load(), 1); // still running: nothing read yet
     EXPECT_EQ(model.heavyApps().size(), 1);
     fooRuns = false; // it ends

@@ -1,4 +1,4 @@
-#include "Tools/UninstallerModel.h"
+#include "Tools/UninstallerViewModel.h"
 
 #include "Platform/RunningApplications.h"
 #include "TempTree.h"
@@ -64,9 +64,9 @@ struct ScriptedMac {
     }
     ~ScriptedMac() { Platform::setRunningApplicationsOverride({}, {}); }
 
-    UninstallerModel::Seams seams(std::function<void()> onSleep = {})
+    UninstallerViewModel::Seams seams(std::function<void()> onSleep = {})
     {
-        UninstallerModel::Seams made;
+        UninstallerViewModel::Seams made;
         made.now = [this] { return now.addMSecs(elapsed.load()); };
         made.sleep = [this, onSleep](int milliseconds) {
             {
@@ -112,7 +112,7 @@ QList<CleaningSession> uninstallerSessions(History& history)
 
 } // namespace
 
-TEST(UninstallerModel, inventoriesOnceAtATimeAndSelectsTheFirstShownApplication)
+TEST(UninstallerViewModel, inventoriesOnceAtATimeAndSelectsTheFirstShownApplication)
 {
     TestSupport::TestServices services;
     const QList<InstalledApp> first = {app(u"Notes"_s, 900, u"com.apple.Notes"_s), app(u"Carnet"_s, 500),
@@ -120,7 +120,7 @@ TEST(UninstallerModel, inventoriesOnceAtATimeAndSelectsTheFirstShownApplication)
     std::atomic<int> runs{0};
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    UninstallerModel::Seams seams;
+    UninstallerViewModel::Seams seams;
     seams.inventory = [&, released](const Progress& progress, std::stop_token) {
         ++runs;
         released.wait();
@@ -129,8 +129,8 @@ TEST(UninstallerModel, inventoriesOnceAtATimeAndSelectsTheFirstShownApplication)
         progress(1, QString());
         return first;
     };
-    UninstallerModel model(services.services, seams);
-    QSignalSpy changed(&model, &UninstallerModel::changed);
+    UninstallerViewModel model(services.services, seams);
+    QSignalSpy changed(&model, &UninstallerViewModel::changed);
 
     model.refresh();
     model.refresh();
@@ -157,7 +157,7 @@ TEST(UninstallerModel, inventoriesOnceAtATimeAndSelectsTheFirstShownApplication)
 }
 
 // The reading for A, started first and ending last, never overwrites B's.
-TEST(UninstallerModel, onlyTheLatestReceiptsReadingPublishes)
+TEST(UninstallerViewModel, onlyTheLatestReceiptsReadingPublishes)
 {
     TestSupport::TestServices services;
     std::promise<void> releaseA;
@@ -167,7 +167,7 @@ TEST(UninstallerModel, onlyTheLatestReceiptsReadingPublishes)
     traceA.package.id = u"a.pkg"_s;
     Receipts::Trace traceB;
     traceB.package.id = u"b.pkg"_s;
-    UninstallerModel::Seams seams;
+    UninstallerViewModel::Seams seams;
     seams.receipts = [&, aMayEnd](const QString& application) -> QList<Receipts::Trace> {
         if (application.endsWith(u"A.app"_s)) {
             aMayEnd.wait();
@@ -176,7 +176,7 @@ TEST(UninstallerModel, onlyTheLatestReceiptsReadingPublishes)
         }
         return {traceB};
     };
-    UninstallerModel model(services.services, seams);
+    UninstallerViewModel model(services.services, seams);
     model.loadTraces(app(u"A"_s, 1));
     EXPECT_TRUE(model.isReadingReceipts());
     model.loadTraces(app(u"B"_s, 1));
@@ -191,7 +191,7 @@ TEST(UninstallerModel, onlyTheLatestReceiptsReadingPublishes)
 
 // Not running: no wait at all. Running: a quit request, the 1.2 s pause, then a look every 200 ms until it is
 // gone; no file moves before that. Still open after 10 s: nothing moves and nothing is journaled.
-TEST(UninstallerModel, waitsForARunningApplicationToQuitBeforeMovingAnything)
+TEST(UninstallerViewModel, waitsForARunningApplicationToQuitBeforeMovingAnything)
 {
     struct Case {
         const char* what;
@@ -217,12 +217,12 @@ TEST(UninstallerModel, waitsForARunningApplicationToQuitBeforeMovingAnything)
         Installed installed;
         ScriptedMac mac(installed.ondine, c.quitsAt);
         std::atomic<bool> movedEarly{false};
-        UninstallerModel model(services.services, mac.seams([&] {
+        UninstallerViewModel model(services.services, mac.seams([&] {
             if (!TestSupport::exists(installed.ondine.url))
                 movedEarly = true;
         }));
         model.setSelected(installed.ondine.id);
-        QSignalSpy finished(&model, &UninstallerModel::uninstallFinished);
+        QSignalSpy finished(&model, &UninstallerViewModel::uninstallFinished);
 
         model.uninstall(installed.ondine, true);
         ASSERT_TRUE(waitFor([&] { return finished.size() == 1; }));
@@ -247,18 +247,18 @@ TEST(UninstallerModel, waitsForARunningApplicationToQuitBeforeMovingAnything)
 
 // Without the associated files, only the bundle goes; the application leaves the list and the first one shown
 // is selected. A bundle that cannot go keeps its application listed and selected, and the banner says why.
-TEST(UninstallerModel, removesWhatWasConfirmedAndKeepsWhatCouldNotGo)
+TEST(UninstallerViewModel, removesWhatWasConfirmedAndKeepsWhatCouldNotGo)
 {
     TestSupport::TestServices services;
     Installed installed;
     ScriptedMac mac(installed.ondine, 0);
     const InstalledApp carnet = app(u"Carnet"_s, 10);
-    UninstallerModel::Seams seams = mac.seams();
+    UninstallerViewModel::Seams seams = mac.seams();
     seams.inventory = [&](const Progress&, std::stop_token) { return QList<InstalledApp>{installed.ondine, carnet}; };
-    UninstallerModel model(services.services, seams);
+    UninstallerViewModel model(services.services, seams);
     model.refresh();
     ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
-    QSignalSpy finished(&model, &UninstallerModel::uninstallFinished);
+    QSignalSpy finished(&model, &UninstallerViewModel::uninstallFinished);
 
     services.exclusions.add(installed.ondine.url);
     model.uninstall(installed.ondine, true);
@@ -294,7 +294,7 @@ TEST(UninstallerModel, removesWhatWasConfirmedAndKeepsWhatCouldNotGo)
 
 // From the confirmation to the end the uninstall says what it does, the wait for a running application included,
 // and once through it says what went where.
-TEST(UninstallerModel, anUninstallSaysWhatItDoesUntilItEndsAndThatItSucceeded)
+TEST(UninstallerViewModel, anUninstallSaysWhatItDoesUntilItEndsAndThatItSucceeded)
 {
     TestSupport::TestServices services;
     Installed installed;
@@ -302,13 +302,13 @@ TEST(UninstallerModel, anUninstallSaysWhatItDoesUntilItEndsAndThatItSucceeded)
     std::promise<void> go;
     std::shared_future<void> released = go.get_future().share();
     std::atomic<bool> waiting{false};
-    UninstallerModel::Seams seams = mac.seams([&, released] {
+    UninstallerViewModel::Seams seams = mac.seams([&, released] {
         waiting = true;
         released.wait();
     });
     seams.inventory = [](const Progress&, std::stop_token) { return QList<InstalledApp>{}; };
-    UninstallerModel model(services.services, seams);
-    QSignalSpy finished(&model, &UninstallerModel::uninstallFinished);
+    UninstallerViewModel model(services.services, seams);
+    QSignalSpy finished(&model, &UninstallerViewModel::uninstallFinished);
     EXPECT_FALSE(model.uninstallStage(installed.ondine.id).has_value());
     model.uninstall(installed.ondine, true);
     EXPECT_TRUE(model.uninstallStage(installed.ondine.id).has_value()); // at once, before the job runs
@@ -331,7 +331,7 @@ TEST(UninstallerModel, anUninstallSaysWhatItDoesUntilItEndsAndThatItSucceeded)
 
 // The user leaves the screen while a running application is given time to quit: the uninstall still ends, is
 // journaled, and holds its ticket until then.
-TEST(UninstallerModel, anUninstallOutlivesItsModelAndIsJournaled)
+TEST(UninstallerViewModel, anUninstallOutlivesItsModelAndIsJournaled)
 {
     TestSupport::TestServices services;
     Installed installed;
@@ -339,7 +339,7 @@ TEST(UninstallerModel, anUninstallOutlivesItsModelAndIsJournaled)
     std::promise<void> leave;
     std::shared_future<void> left = leave.get_future().share();
     std::atomic<bool> waiting{false};
-    auto* model = new UninstallerModel(services.services, mac.seams([&, left] {
+    auto* model = new UninstallerViewModel(services.services, mac.seams([&, left] {
         waiting = true;
         left.wait();
     }));
@@ -356,18 +356,18 @@ TEST(UninstallerModel, anUninstallOutlivesItsModelAndIsJournaled)
 }
 
 // A bundle removed by hand after the inventory: its associated files still go and the application leaves the list.
-TEST(UninstallerModel, theDataOfABundleAlreadyGoneStillGoes)
+TEST(UninstallerViewModel, theDataOfABundleAlreadyGoneStillGoes)
 {
     TestSupport::TestServices services;
     Installed installed;
     ScriptedMac mac(installed.ondine, 0);
-    UninstallerModel::Seams seams = mac.seams();
+    UninstallerViewModel::Seams seams = mac.seams();
     seams.inventory = [&](const Progress&, std::stop_token) { return QList<InstalledApp>{installed.ondine}; };
-    UninstallerModel model(services.services, seams);
+    UninstallerViewModel model(services.services, seams);
     model.refresh();
     ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
     ASSERT_TRUE(QDir(installed.ondine.url).removeRecursively());
-    QSignalSpy finished(&model, &UninstallerModel::uninstallFinished);
+    QSignalSpy finished(&model, &UninstallerViewModel::uninstallFinished);
 
     model.uninstall(installed.ondine, true);
     ASSERT_TRUE(waitFor([&] { return finished.size() == 1; }));

@@ -21,14 +21,14 @@ class Workspace;
 // A location the list refuses (the root, one already covered) is dropped without a word, as the list itself
 // says nothing; adding a folder that holds entries replaces them. changed() follows every change of the list,
 // whoever made it, and of the selection. GUI thread only.
-class ExclusionsPaneModel final : public QObject
+class ExclusionsPaneViewModel final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(ExclusionsPaneModel)
+    Q_DISABLE_COPY_MOVE(ExclusionsPaneViewModel)
 
 public:
-    ExclusionsPaneModel(Exclusions& exclusions, Platform::OpenPanel& openPanel, Platform::Workspace& workspace,
-                        QObject* parent = nullptr);
+    ExclusionsPaneViewModel(Exclusions& exclusions, Platform::OpenPanel& openPanel, Platform::Workspace& workspace,
+                            QObject* parent = nullptr);
 
     QStringList paths() const;
     // The row last clicked; it stays set when its path leaves the list another way.
