@@ -89,7 +89,7 @@ QList<CleaningSession> makeJournal(const std::string& work, QStringList& measure
         session.freedBytes = 200 * 40960;
         session.snapshotStamp = u"2026-01-02-030405"_s;
         for (int f = 0; f < kFiles; ++f) {
-            const std::string name = "f" + std::to_string(f) + ".cache";
+            const std::string name = QStringLiteral("f%1.cache").arg(f).toStdString();
             RemovedFile file{QUuid::createUuid(), QString::fromStdString(items + "/" + name), std::nullopt, 40960,
                              f % 17 == 0};
             if (f % 2 == 0) {
