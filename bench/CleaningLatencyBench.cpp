@@ -4,14 +4,10 @@
 // moves 2,000 files to the Trash and journals them; the undo puts them back. Target: the longest stretch at
 // most 50 ms in each.
 // Usage: qp_bench_cleaning_latency [work-folder]   (default: $TMPDIR or /tmp; the folder made there is removed)
+#include "BenchServices.h"
 #include "BenchSupport.h"
-#include "Core/Exclusions.h"
 #include "Core/History.h"
-#include "Core/Preferences.h"
-#include "Core/RemovalEngine.h"
-#include "Core/WorkInFlight.h"
 #include "Platform/FileOperations.h"
-#include "Platform/UserDefaults.h"
 #include "Scan/ScanViewModel.h"
 
 #include <benchmark/benchmark.h>
@@ -114,28 +110,21 @@ int main(int argc, char* argv[])
                                     Removal::Mode::trash(), std::nullopt});
     }
 
-    const QString defaults = workFolder + u"/defaults.plist"_s;
-    Exclusions exclusions(Platform::UserDefaults::atPath(defaults));
-    Preferences preferences(Platform::UserDefaults::atPath(defaults));
-    preferences.setTakesSnapshotBeforeCleaning(false);
-    const QString journal = workFolder + u"/history.json"_s;
-    History(journal).save(startingJournal(home));
-    History history(journal);
-    Removal::Engine removal(exclusions);
-    WorkInFlight inFlight;
-    ScanViewModel model(std::make_shared<PrebuiltScanner>(QList<ScanGroup>{group}),
-                        ModelServices{exclusions, preferences, history, removal, inFlight});
+    History(workFolder + u"/history.json"_s).save(startingJournal(home));
+    Bench::Services services(work);
+    services.preferences.setTakesSnapshotBeforeCleaning(false);
+    ScanViewModel model(std::make_shared<PrebuiltScanner>(QList<ScanGroup>{group}), services.models());
     model.scan();
     longestStall([&] { return model.phase() == ScanViewModel::Phase::results; });
 
     model.clean();
     const double cleaning = longestStall([&] { return model.phase() == ScanViewModel::Phase::finished; });
-    const bool cleaned =
-        model.removedCount() == kFiles && model.canUndo() && history.sessions().size() == History::sessionLimit;
+    const bool cleaned = model.removedCount() == kFiles && model.canUndo() &&
+                         services.history.sessions().size() == History::sessionLimit;
     model.undoLastCleaning();
     const double undo = longestStall([&] { return !model.isUndoing(); });
     const bool undone = model.restoreNotice() == u"%1 éléments remis en place."_s.arg(kFiles);
-    benchmark::DoNotOptimize(history.sessions().size());
+    benchmark::DoNotOptimize(services.history.sessions().size());
 
     std::printf("journal            : %d sessions, then a cleaning of %d files\n", History::sessionLimit, kFiles);
     std::printf("cleaning           : longest GUI stall %.1f ms (target ≤ 50)\n", cleaning);

@@ -4,13 +4,13 @@
 // change (target: each at most 100 ms); then one measuring run of what came back beside
 // `du -sl -B1 --files0-from` over the same paths (target: at most 1.2 times du's time).
 // Usage: qp_bench_history_window [work-folder]   (default: $TMPDIR or /tmp; the folder made there is removed)
+#include "BenchScreen.h"
 #include "BenchSupport.h"
 #include "Core/Aftermath.h"
 #include "Core/FileUtils.h"
 #include "Core/History.h"
 #include "Core/WorkInFlight.h"
 #include "Look/DesktopWorkspace.h"
-#include "Look/Theme.h"
 #include "Platform/FileOperations.h"
 #include "Scan/HistoryView.h"
 #include "Scan/HistoryViewModel.h"
@@ -26,7 +26,6 @@
 #include <QFile>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStyleFactory>
 
 using namespace Qt::StringLiterals;
 
@@ -116,14 +115,10 @@ QList<CleaningSession> makeJournal(const std::string& work, QStringList& measure
 int main(int argc, char* argv[])
 {
     const std::string work = Bench::makeWorkFolder(argc, argv);
-    const std::string home = work + "/home";
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::string home = Bench::screenHome(work);
     TimedApplication app(argc, argv);
     timed = &app;
-    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
-    Theme::installFonts();
-    Platform::createFolder(QFile::decodeName(home.c_str()));
+    Bench::lookLikeTheApplication(home);
 
     QStringList measured;
     const QList<CleaningSession> journal = makeJournal(work, measured);

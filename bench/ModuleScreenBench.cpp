@@ -3,16 +3,11 @@
 // Prints the time from the publication to the first painted row, and per toggle (until the screen has drawn
 // the change) the median and the worst. Target: each at most 100 ms.
 // Usage: qp_bench_module_screen [work-folder]   (default: $TMPDIR or /tmp; the folder made there is removed)
+#include "BenchScreen.h"
+#include "BenchServices.h"
 #include "BenchSupport.h"
-#include "Core/Exclusions.h"
-#include "Core/History.h"
-#include "Core/Preferences.h"
-#include "Core/RemovalEngine.h"
-#include "Core/WorkInFlight.h"
 #include "Look/DesktopWorkspace.h"
-#include "Look/Theme.h"
 #include "Platform/FileOperations.h"
-#include "Platform/UserDefaults.h"
 #include "Scan/ScanModuleView.h"
 #include "Scan/ScanViewModel.h"
 
@@ -27,7 +22,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QStyleFactory>
 
 using namespace Qt::StringLiterals;
 
@@ -80,23 +74,13 @@ QList<ScanGroup> makeGroups(const std::string& work)
 int main(int argc, char* argv[])
 {
     const std::string work = Bench::makeWorkFolder(argc, argv);
-    // Before anything else, so that nothing of the program can reach the real home folder.
-    const std::string home = work + "/home";
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::string home = Bench::screenHome(work);
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
-    Theme::installFonts();
-    Platform::createFolder(QFile::decodeName(home.c_str()));
+    Bench::lookLikeTheApplication(home);
 
     auto scanner = std::make_shared<PrebuiltScanner>(makeGroups(work + "/items"));
-    const QString defaults = QFile::decodeName((work + "/defaults.plist").c_str());
-    Exclusions exclusions(Platform::UserDefaults::atPath(defaults));
-    Preferences preferences(Platform::UserDefaults::atPath(defaults));
-    History history(QFile::decodeName((work + "/history.json").c_str()));
-    Removal::Engine removal(exclusions);
-    WorkInFlight inFlight;
-    ScanViewModel model(scanner, ModelServices{exclusions, preferences, history, removal, inFlight});
+    Bench::Services services(work);
+    ScanViewModel model(scanner, services.models());
     Bench::Clock::time_point published{};
     // Connected before the screen, so the clock starts before the screen hears of the results.
     QObject::connect(&model, &ScanViewModel::changed, &app, [&] {

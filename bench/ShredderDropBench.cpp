@@ -1,17 +1,12 @@
 // Measures a drop of 1,000 files on the shredder: the time the drop keeps the GUI thread (the queue filled, the
 // screen told) and the time until the queue has been drawn. Target: each at most 100 ms.
 // Usage: qp_bench_shredder_drop [work-folder]   (default: $TMPDIR or /tmp; the folder made there is removed)
+#include "BenchScreen.h"
+#include "BenchServices.h"
 #include "BenchSupport.h"
-#include "Core/Exclusions.h"
-#include "Core/History.h"
-#include "Core/Preferences.h"
-#include "Core/RemovalEngine.h"
-#include "Core/WorkInFlight.h"
 #include "Look/DesktopOpenPanel.h"
 #include "Look/DesktopWorkspace.h"
-#include "Look/Theme.h"
 #include "Platform/FileOperations.h"
-#include "Platform/UserDefaults.h"
 #include "Tools/ShredderView.h"
 #include "Tools/ShredderViewModel.h"
 
@@ -27,7 +22,6 @@
 #include <QFile>
 #include <QListView>
 #include <QMimeData>
-#include <QStyleFactory>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -41,14 +35,9 @@ constexpr int kFiles = 1000;
 int main(int argc, char* argv[])
 {
     const std::string work = Bench::makeWorkFolder(argc, argv);
-    // Before anything else, so that nothing of the program can reach the real home folder.
-    const std::string home = work + "/home";
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::string home = Bench::screenHome(work);
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
-    Theme::installFonts();
-    Platform::createFolder(QFile::decodeName(home.c_str()));
+    Bench::lookLikeTheApplication(home);
 
     const std::string folder = home + "/À broyer";
     Platform::createFolder(QFile::decodeName(folder.c_str()));
@@ -59,13 +48,8 @@ int main(int argc, char* argv[])
         urls.append(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
     }
 
-    const QString defaults = QFile::decodeName((work + "/defaults.plist").c_str());
-    Exclusions exclusions(Platform::UserDefaults::atPath(defaults));
-    Preferences preferences(Platform::UserDefaults::atPath(defaults));
-    History history(QFile::decodeName((work + "/history.json").c_str()));
-    Removal::Engine removal(exclusions);
-    WorkInFlight inFlight;
-    ShredderViewModel model(ModelServices{exclusions, preferences, history, removal, inFlight});
+    Bench::Services services(work);
+    ShredderViewModel model(services.models());
     DesktopWorkspace workspace;
     DesktopOpenPanel panel;
     ShredderView view(
