@@ -12,7 +12,9 @@
 
 #include <optional>
 
+#include <QAbstractButton>
 #include <QSize>
+#include <QTest>
 #include <QUuid>
 #include <QWidget>
 
@@ -44,6 +46,20 @@ inline const ScanItem* itemNamed(const ScanViewModel& model, const QString& name
         }
     }
     return nullptr;
+}
+
+// Clicks the window's scan button and waits until its clean button is enabled; returns that button, or null when
+// there was no scan button or no clean button came.
+inline QAbstractButton* scanUntilCleanable(const QWidget& window)
+{
+    QAbstractButton* scan = TestSupport::enabledButton(window, QStringLiteral("scanButton"));
+    if (scan == nullptr)
+        return nullptr;
+    QTest::mouseClick(scan, Qt::LeftButton);
+    QAbstractButton* clean = nullptr;
+    TestSupport::waitFor(
+        [&] { return (clean = TestSupport::enabledButton(window, QStringLiteral("cleanButton"))) != nullptr; });
+    return clean;
 }
 
 } // namespace EndToEndSupport

@@ -28,6 +28,7 @@
 
 using namespace Qt::StringLiterals;
 using EndToEndSupport::itemNamed;
+using EndToEndSupport::scanUntilCleanable;
 using TestSupport::enabledButton;
 
 // Cleaning with the modules that scan: the files go to the demonstration Mac's Trash or are deleted, and the
@@ -43,12 +44,8 @@ TEST_F(EndToEnd, systemJunkIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     MainWindow& window = showWindow();
     app.state().setSelection(ModuleID::systemJunk);
 
-    QAbstractButton* scan = enabledButton(window, u"scanButton"_s);
-
-    ASSERT_NE(scan, nullptr);
-    QTest::mouseClick(scan, Qt::LeftButton);
-    QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 30000));
+    QAbstractButton* clean = scanUntilCleanable(window);
+    ASSERT_NE(clean, nullptr);
     // Every result row can tell where its file comes from (its button shows on hover).
     ScanViewModel* junk = app.state().model(ModuleID::systemJunk);
     ASSERT_FALSE(junk->groups().isEmpty());
@@ -83,11 +80,8 @@ TEST_F(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     CompositionRoot& app = startApplication();
     MainWindow& window = showWindow();
     app.state().setSelection(ModuleID::malware);
-    QAbstractButton* scan = enabledButton(window, u"scanButton"_s);
-    ASSERT_NE(scan, nullptr);
-    QTest::mouseClick(scan, Qt::LeftButton);
-    QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 30000));
+    QAbstractButton* clean = scanUntilCleanable(window);
+    ASSERT_NE(clean, nullptr);
 
     ScanViewModel* malware = app.state().model(ModuleID::malware);
     ASSERT_NE(malware, nullptr);
@@ -217,11 +211,8 @@ TEST_F(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstration
         },
         5000));
 
-    QAbstractButton* scan = enabledButton(window, u"scanButton"_s);
-    ASSERT_NE(scan, nullptr);
-    QTest::mouseClick(scan, Qt::LeftButton);
-    QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 30000));
+    QAbstractButton* clean = scanUntilCleanable(window);
+    ASSERT_NE(clean, nullptr);
     ScanViewModel* leftovers = app.state().model(ModuleID::leftovers);
     ASSERT_EQ(leftovers->groups().size(), 2);
     EXPECT_EQ(leftovers->groups()[0].title, u"Apps disparues"_s);
