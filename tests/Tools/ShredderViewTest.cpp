@@ -23,6 +23,27 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The screen over test services, every confirmation answered `answer`.
+struct Screen {
+    explicit Screen(bool answer)
+        : view(model, workspace, panel,
+               [answer](const QString&, const QString&, const QString&, std::function<void(bool)> reply) {
+                   reply(answer);
+               })
+    {
+    }
+
+    TestSupport::TestServices services;
+    TestSupport::RecordingWorkspace workspace;
+    TestSupport::RecordingOpenPanel panel;
+    ShredderViewModel model{services.services};
+    ShredderView view;
+};
+
+} // namespace
+
 TEST(ShredderView, buildsTheConfirmationTexts)
 {
     struct Case {
@@ -105,13 +126,9 @@ TEST(ShredderView, queuesDroppedAndChosenLocalFilesOnlyAndShredsOnConfirmation)
 TEST(ShredderView, anItemThatStayedSaysWhy)
 {
     TempTree tree(u"linked.bin 4096\nelsewhere/\nelsewhere/twin => linked.bin\n"_s);
-    TestSupport::TestServices services;
-    TestSupport::RecordingWorkspace workspace;
-    TestSupport::RecordingOpenPanel panel;
-    ShredderViewModel model(services.services);
-    ShredderView view(
-        model, workspace, panel,
-        [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(true); });
+    Screen screen(true);
+    ShredderViewModel& model = screen.model;
+    ShredderView& view = screen.view;
     view.show();
     model.add({tree.path(u"linked.bin"_s)});
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.canShred(); }, 20000));
@@ -135,13 +152,8 @@ TEST(ShredderView, anItemThatStayedSaysWhy)
 // being stretched over the room left.
 TEST(ShredderView, keepsItsPartsAtTheirHeightsUnderTheModuleHeader)
 {
-    TestSupport::TestServices services;
-    TestSupport::RecordingWorkspace workspace;
-    TestSupport::RecordingOpenPanel panel;
-    ShredderViewModel model(services.services);
-    ShredderView view(
-        model, workspace, panel,
-        [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(false); });
+    Screen screen(false);
+    ShredderView& view = screen.view;
     view.resize(880, 900);
     view.show();
     QCoreApplication::processEvents();
@@ -165,13 +177,9 @@ TEST(ShredderView, aDropOfAThousandFilesDrawsOnlyTheRowsInView)
     for (int i = 0; i < 1000; ++i)
         description += u"f%1.bin\n"_s.arg(i, 4, 10, QChar(u'0'));
     TempTree tree(description);
-    TestSupport::TestServices services;
-    TestSupport::RecordingWorkspace workspace;
-    TestSupport::RecordingOpenPanel panel;
-    ShredderViewModel model(services.services);
-    ShredderView view(
-        model, workspace, panel,
-        [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(false); });
+    Screen screen(false);
+    ShredderViewModel& model = screen.model;
+    ShredderView& view = screen.view;
     view.resize(880, 900);
     view.show();
     QCoreApplication::processEvents();
@@ -197,7 +205,7 @@ TEST(ShredderView, aDropOfAThousandFilesDrawsOnlyTheRowsInView)
     EXPECT_EQ(list->height(), 260);
     list->viewport()->grab();
     const int inView = list->viewport()->height() / list->sizeHintForRow(0) + 1;
-    const QSet<QString> drawn(workspace.iconsAsked.cbegin(), workspace.iconsAsked.cend());
+    const QSet<QString> drawn(screen.workspace.iconsAsked.cbegin(), screen.workspace.iconsAsked.cend());
     EXPECT_GT(drawn.size(), 0);
     EXPECT_LE(drawn.size(), inView);
     EXPECT_EQ(view.findChildren<QWidget*>().size(), widgets);
@@ -210,13 +218,9 @@ TEST(ShredderView, showsTheBarsFiguresAndForgetsTheReportWhenCleared)
 {
     TempTree tree(u"ok.bin 4096\nlinked.bin 4096\nelsewhere/\nelsewhere/twin => linked.bin\nlater.bin 10\n"
                   u"other.bin 10\n"_s);
-    TestSupport::TestServices services;
-    TestSupport::RecordingWorkspace workspace;
-    TestSupport::RecordingOpenPanel panel;
-    ShredderViewModel model(services.services);
-    ShredderView view(
-        model, workspace, panel,
-        [](const QString&, const QString&, const QString&, std::function<void(bool)> reply) { reply(true); });
+    Screen screen(true);
+    ShredderViewModel& model = screen.model;
+    ShredderView& view = screen.view;
     view.resize(880, 900);
     view.show();
     model.add({tree.path(u"ok.bin"_s), tree.path(u"linked.bin"_s), tree.path(u"other.bin"_s)});
