@@ -1,6 +1,7 @@
 #include "Tools/SpaceMapViewModel.h"
 
 #include "Core/FileUtils.h"
+#include "SpaceNodeChild.h"
 #include "TempTree.h"
 #include "WaitFor.h"
 
@@ -14,15 +15,6 @@ using namespace Qt::StringLiterals;
 using TestSupport::waitFor;
 
 namespace {
-
-const SpaceNode* child(const SpaceNode* node, const QString& name)
-{
-    for (const SpaceNode* c : node->children()) {
-        if (c->name() == name)
-            return c;
-    }
-    return nullptr;
-}
 
 const char* const kFixture = R"(
 docs/a/b.bin 8192

@@ -1,6 +1,7 @@
 #include "Tools/SpaceNode.h"
 
 #include "Core/FileUtils.h"
+#include "SpaceNodeChild.h"
 #include "TempTree.h"
 
 #include <QSet>
@@ -13,15 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const SpaceNode* child(const SpaceNode* node, const QString& name)
-{
-    for (const SpaceNode* c : node->children()) {
-        if (c->name() == name)
-            return c;
-    }
-    return nullptr;
-}
 
 QStringList names(const SpaceNode* node)
 {
