@@ -93,8 +93,23 @@ namespace {
 
 const QStringList& systemPrefixes()
 {
-    static const QStringList prefixes{u"com.apple."_s, u"apple."_s, u"com.microsoft.autoupdate"_s, u"systemgroup."_s};
+    static const QStringList prefixes{u"com.apple."_s, u"group.com.apple."_s, u"apple."_s,
+                                      u"com.microsoft.autoupdate"_s, u"systemgroup."_s};
     return prefixes;
+}
+
+// The folders the system keeps in the user's Library under plain names, lower-case: the device backups, the
+// iCloud Drive and sync stores, the address book, call history and usage databases, the crash reports.
+const QStringList& systemFolderNames()
+{
+    static const QStringList names{
+        u"mobilesync"_s,   u"clouddocs"_s,     u"knowledge"_s,
+        u"addressbook"_s,  u"callhistorydb"_s, u"callhistorytransactions"_s,
+        u"syncservices"_s, u"fileprovider"_s,  u"icloud"_s,
+        u"cloudkit"_s,     u"crashreporter"_s, u"diagnosticreports"_s,
+        u"familycircle"_s, u"animoji"_s,       u"differentialprivacy"_s,
+    };
+    return names;
 }
 
 } // namespace
@@ -104,6 +119,19 @@ bool isSystem(const QString& identifier)
     const QString lowered = identifier.toLower();
     return std::any_of(systemPrefixes().cbegin(), systemPrefixes().cend(),
                        [&](const QString& prefix) { return lowered.startsWith(prefix); });
+}
+
+bool isSystemEntry(const QString& name, bool isRegularFile)
+{
+    if (isSystem(name))
+        return true;
+    if (const std::optional<QString> identifier = fromEntryName(name, isRegularFile);
+        identifier && isSystem(*identifier))
+        return true;
+    const QString lowered = name.toLower();
+    return std::any_of(systemFolderNames().cbegin(), systemFolderNames().cend(), [&](const QString& folder) {
+        return lowered == folder || lowered.startsWith(folder + u'.') || lowered.startsWith(folder + u'-');
+    });
 }
 
 bool isOwnName(const QString& identifier)

@@ -26,12 +26,18 @@ namespace BundleIdentifier {
 std::optional<QString> fromEntryName(const QString& name, bool isRegularFile);
 
 // Apple's own and the system's identifiers: those beginning, in any case, with one of the system prefixes
-// ("com.apple.", "apple.", "com.microsoft.autoupdate", "systemgroup.").
+// ("com.apple.", "group.com.apple.", "apple.", "com.microsoft.autoupdate", "systemgroup.").
 bool isSystem(const QString& identifier);
 
+// Whether a Library entry is the system's own, whatever application's name it may also carry: named after a
+// system identifier (also behind an App Group's "group." or a team prefix), or one of the folders the system
+// keeps under a plain name ("MobileSync", "CloudDocs", "Knowledge", …), in any case, whole or followed by "."
+// or "-".
+bool isSystemEntry(const QString& name, bool isRegularFile);
+
 // Whether the whole identifier may name an application's own Library entries: at least two parts, none empty,
-// and neither a system identifier nor the start of a system prefix ("com", "com.apple" and "apple" claim what
-// belongs to others).
+// and neither a system identifier nor the start of a system prefix ("com", "com.apple", "group.com.apple" and
+// "apple" claim what belongs to others).
 bool isOwnName(const QString& identifier);
 
 } // namespace BundleIdentifier

@@ -86,25 +86,64 @@ ScanItem removableItem(const QString& url, const QString& name, const FileUtils:
     return item;
 }
 
-// How closely `identifier` names an entry, by its whole name or its name without the last extension: the
-// identifier's length when it names it, else -1.
-qsizetype closeness(const QString& identifier, const QString& whole, const QString& stem)
+// The name shown for a bundle: its display name, else its bundle name (each used as it is, even empty, when it is
+// a text), else its file name without the extension.
+QString bundleName(const QVariantMap& dictionary, const QString& path)
 {
-    if (identifier.isEmpty() || !(matchesNeedle(whole, identifier) || matchesNeedle(stem, identifier)))
-        return -1;
-    return identifier.size();
+    if (const auto displayName = stringValue(dictionary, u"CFBundleDisplayName"_s))
+        return *displayName;
+    if (const auto name = stringValue(dictionary, u"CFBundleName"_s))
+        return *name;
+    return withoutLastExtension(Platform::displayName(path));
 }
 
-// Whether another installed application's identifier (`others`) names the entry more closely than this app's
-// own identifier (`own`, empty when it names nothing) does.
-bool namedAfterAnother(const QString& whole, const QString& stem, const QString& own, const QStringList& others)
+// The "….app" entries of each root, and of each of its subfolders one level down, in listing order. A subfolder
+// that is a root itself is left to its own turn, and a link is not entered.
+QStringList bundlesIn(const QStringList& roots)
 {
-    const qsizetype ownCloseness = closeness(own, whole, stem);
-    return std::any_of(others.cbegin(), others.cend(),
-                       [&](const QString& other) { return closeness(other, whole, stem) > ownCloseness; });
+    QStringList bundles;
+    for (const QString& root : roots) {
+        for (const Platform::FileInfo& child : Platform::listFolder(root)) {
+            if (hasAppExtension(child.name)) {
+                bundles.append(child.path);
+            } else if (child.isDirectory() && !roots.contains(child.path)) {
+                for (const Platform::FileInfo& nested : Platform::listFolder(child.path)) {
+                    if (hasAppExtension(nested.name))
+                        bundles.append(nested.path);
+                }
+            }
+        }
+    }
+    return bundles;
 }
 
-std::optional<InstalledApp> makeApp(const QString& url, const QHash<QString, QString>& installed)
+// How closely an application claims an entry, by its whole name or its name without the last extension: the
+// length of its identifier (`identifier`, empty when it may name nothing) when that names it, 0 when only
+// another of its needles does, -1 when none does.
+qsizetype claim(const QString& identifier, const QSet<QString>& needles, const QString& whole, const QString& stem)
+{
+    const auto names = [&](const QString& needle) {
+        return matchesNeedle(whole, needle) || matchesNeedle(stem, needle);
+    };
+    if (!identifier.isEmpty() && names(identifier))
+        return identifier.size();
+    return std::any_of(needles.cbegin(), needles.cend(), names) ? 0 : -1;
+}
+
+// The identifier among an application's needles, lower-case; empty when it may name nothing.
+QString ownIdentifier(const QString& bundleID)
+{
+    const QString identifier = bundleID.toLower();
+    return BundleIdentifier::isOwnName(identifier) ? identifier : QString();
+}
+
+struct Claimant {
+    QString identifier;
+    QSet<QString> needles;
+    QString name;
+};
+
+std::optional<InstalledApp> makeApp(const QString& url, const QList<InstalledApp::Neighbour>& installed)
 {
     // Only a "….app" folder is an application: any other folder (the root, for an empty path) would be walked
     // whole for its size.
@@ -119,12 +158,7 @@ std::optional<InstalledApp> makeApp(const QString& url, const QHash<QString, QSt
     app.id = QUuid::createUuid();
     app.url = path;
     app.bundleID = bundle->identifier;
-    if (const auto displayName = stringValue(bundle->dictionary, u"CFBundleDisplayName"_s))
-        app.name = *displayName;
-    else if (const auto bundleName = stringValue(bundle->dictionary, u"CFBundleName"_s))
-        app.name = *bundleName;
-    else
-        app.name = withoutLastExtension(Platform::displayName(path));
+    app.name = bundleName(bundle->dictionary, path);
     app.version = stringValue(bundle->dictionary, u"CFBundleShortVersionString"_s).value_or(u"—"_s);
 
     // The dates first: walking the bundle reads its folders, which may move their access dates.
@@ -144,43 +178,44 @@ std::optional<InstalledApp> makeApp(const QString& url, const QHash<QString, QSt
 
 std::optional<InstalledApp> InstalledApp::make(const QString& url)
 {
-    return makeApp(url, installedIdentifiers());
+    return makeApp(url, installedNeighbours());
+}
+
+QList<InstalledApp::Neighbour> InstalledApp::installedNeighbours()
+{
+    // The running application is installed, wherever it runs from (the build folder, here).
+    const QString self = Platform::MainBundle::path();
+    const std::optional<Platform::BundleInfo> selfBundle =
+        hasAppExtension(Platform::displayName(self)) ? Platform::readBundle(self) : std::nullopt;
+    QList<Neighbour> installed{{Platform::MainBundle::applicationIdentifier(),
+                                selfBundle ? bundleName(selfBundle->dictionary, self) : u"Quorvane Pro"_s, self}};
+    const QStringList folders{
+        Platform::systemPath(u"/Applications"_s), Platform::systemPath(u"/Applications/Utilities"_s),
+        Platform::systemPath(u"/System/Applications"_s), Platform::systemPath(u"/System/Applications/Utilities"_s),
+        QDir::cleanPath(Platform::homeFolder() + u"/Applications"_s)};
+    for (const QString& path : bundlesIn(folders)) {
+        if (const std::optional<Platform::BundleInfo> bundle = Platform::readBundle(path))
+            installed.append({bundle->identifier, bundleName(bundle->dictionary, path), path});
+    }
+    return installed;
 }
 
 QHash<QString, QString> InstalledApp::installedIdentifiers()
 {
-    const QString folders[] = {
-        Platform::systemPath(u"/Applications"_s), Platform::systemPath(u"/Applications/Utilities"_s),
-        Platform::systemPath(u"/System/Applications"_s), Platform::systemPath(u"/System/Applications/Utilities"_s),
-        QDir::cleanPath(Platform::homeFolder() + u"/Applications"_s)};
-    // The running application is installed, wherever it runs from (the build folder, here).
-    QHash<QString, QString> installed{{Platform::MainBundle::applicationIdentifier(), Platform::MainBundle::path()}};
-    for (const QString& folder : folders) {
-        for (const Platform::FileInfo& child : Platform::listFolder(folder)) {
-            if (!hasAppExtension(child.name))
-                continue;
-            const std::optional<Platform::BundleInfo> bundle = Platform::readBundle(child.path);
-            if (bundle && !bundle->identifier.isEmpty())
-                installed.insert(bundle->identifier, child.path);
-        }
+    QHash<QString, QString> installed;
+    for (const Neighbour& neighbour : installedNeighbours()) {
+        if (!neighbour.bundleID.isEmpty())
+            installed.insert(neighbour.bundleID, neighbour.url);
     }
     return installed;
 }
 
 QList<InstalledApp> InstalledApp::loadAll(const Progress& progress, std::stop_token stop)
 {
-    const QString roots[] = {Platform::systemPath(u"/Applications"_s),
-                             Platform::systemPath(u"/Applications/Utilities"_s),
-                             QDir::cleanPath(Platform::homeFolder() + u"/Applications"_s)};
-    QStringList candidates;
-    for (const QString& root : roots) {
-        for (const Platform::FileInfo& child : Platform::listFolder(root)) {
-            if (hasAppExtension(child.name))
-                candidates.append(child.path);
-        }
-    }
-
-    const QHash<QString, QString> installed = installedIdentifiers();
+    const QStringList candidates =
+        bundlesIn({Platform::systemPath(u"/Applications"_s), Platform::systemPath(u"/Applications/Utilities"_s),
+                   QDir::cleanPath(Platform::homeFolder() + u"/Applications"_s)});
+    const QList<Neighbour> installed = installedNeighbours();
     QList<InstalledApp> apps;
     const qsizetype count = candidates.size();
     for (qsizetype i = 0; i < count; ++i) {
@@ -215,19 +250,23 @@ QSet<QString> InstalledApp::matchKeys() const
     return needles;
 }
 
-QList<ScanItem> InstalledApp::leftoversOf(const InstalledApp& app, const QHash<QString, QString>& installed)
+QList<ScanItem> InstalledApp::leftoversOf(const InstalledApp& app, const QList<Neighbour>& installed)
 {
     QList<ScanItem> items;
     if (app.isAppleApp)
         return items;
     const QSet<QString> needles = app.matchKeys();
-    const QString identifier = app.bundleID.toLower();
-    const QString own = BundleIdentifier::isOwnName(identifier) ? identifier : QString();
-    QStringList others;
-    for (auto it = installed.cbegin(); it != installed.cend(); ++it) {
-        const QString other = it.key().toLower();
-        if (other != identifier && BundleIdentifier::isOwnName(other) && !others.contains(other))
-            others.append(other);
+    const QString own = ownIdentifier(app.bundleID);
+    // The other applications, a copy of this one (the same bundle, or its identifier elsewhere) aside.
+    QList<Claimant> others;
+    for (const Neighbour& neighbour : installed) {
+        const QString identifier = neighbour.bundleID.toLower();
+        if (neighbour.url == app.url || (!identifier.isEmpty() && identifier == app.bundleID.toLower()))
+            continue;
+        InstalledApp other;
+        other.bundleID = neighbour.bundleID;
+        other.name = neighbour.name;
+        others.append({ownIdentifier(identifier), other.matchKeys(), neighbour.name});
     }
     for (const LeftoverLocation& location : leftoverLocations()) {
         for (const Platform::FileInfo& child : Platform::listFolder(FileUtils::libraryURL({location.folder}))) {
@@ -235,16 +274,30 @@ QList<ScanItem> InstalledApp::leftoversOf(const InstalledApp& app, const QHash<Q
             // identifier ("com.example.editor") would lose its last part to the extension rule alone.
             const QString whole = child.name.toLower();
             const QString stem = withoutLastExtension(whole);
-            const bool matches = std::any_of(needles.cbegin(), needles.cend(), [&](const QString& needle) {
-                return matchesNeedle(whole, needle) || matchesNeedle(stem, needle);
-            });
-            if (!matches || BundleIdentifier::isSystem(whole) || namedAfterAnother(whole, stem, own, others) ||
-                PathSafety::isProtected(child.path) || !QFileInfo::exists(child.path))
+            const qsizetype ownClaim = claim(own, needles, whole, stem);
+            if (ownClaim < 0 || BundleIdentifier::isSystemEntry(child.name, child.isRegular()))
+                continue;
+            QStringList sharers;
+            bool another = false;
+            for (const Claimant& other : others) {
+                const qsizetype otherClaim = claim(other.identifier, other.needles, whole, stem);
+                another = another || otherClaim > ownClaim;
+                if (otherClaim == ownClaim && !sharers.contains(other.name))
+                    sharers.append(other.name);
+            }
+            if (another || PathSafety::isProtected(child.path) || !QFileInfo::exists(child.path))
                 continue;
             const FileUtils::SizeResult size = FileUtils::allocatedSize(child.path, kLeftoverMeasureTimeout);
             if (size.bytes <= 0)
                 continue;
-            items.append(removableItem(child.path, child.name, size, location.label));
+            ScanItem item = removableItem(child.path, child.name, size, location.label);
+            // Another application's data as much as this one's: it goes only when the user ticks it.
+            if (!sharers.isEmpty()) {
+                item.isSelected = false;
+                item.isRisky = true;
+                item.detail = *item.detail + u" · partagé avec "_s + sharers.join(u", "_s);
+            }
+            items.append(std::move(item));
         }
     }
     std::stable_sort(items.begin(), items.end(), [](const ScanItem& a, const ScanItem& b) { return a.size > b.size; });
@@ -259,8 +312,12 @@ QList<ScanItem> InstalledApp::bundleItems(const InstalledApp& app, bool includin
         if (size.bytes > 0)
             items.append(removableItem(app.url, Platform::displayName(app.url), size, u"Application"_s));
     }
-    if (includingLeftovers)
-        items.append(app.leftovers);
+    if (includingLeftovers) {
+        for (const ScanItem& leftover : app.leftovers) {
+            if (leftover.isSelected)
+                items.append(leftover);
+        }
+    }
     return items;
 }
 

@@ -34,14 +34,27 @@ struct InstalledApp {
     // Walks the bundle and lists the Library folders, so it takes time.
     static std::optional<InstalledApp> make(const QString& url);
 
-    // The applications of /Applications, /Applications/Utilities and ~/Applications (one level each), largest
-    // total first. Reports i/n with the bundle's file name before each of n candidates, then (1.0, "") also
-    // when stopped, which returns those built so far.
+    // The applications of /Applications, /Applications/Utilities and ~/Applications, each with its subfolders
+    // one level down ("/Applications/Acme Suite/Acme Writer.app"), largest total first. Reports i/n with the
+    // bundle's file name before each of n candidates, then (1.0, "") also when stopped, which returns those
+    // built so far.
     static QList<InstalledApp> loadAll(const Progress& progress, std::stop_token stop = {});
 
-    // The installed applications by bundle identifier (as declared, case kept) of /Applications, its Utilities,
-    // /System/Applications, its Utilities and ~/Applications, one level each, a later folder winning; and the
-    // running application itself, wherever it runs from.
+    // An installed application as other applications' leftovers see it.
+    struct Neighbour {
+        QString bundleID; // as declared, case kept; empty when none
+        QString name;
+        QString url;
+        friend bool operator==(const Neighbour&, const Neighbour&) = default;
+    };
+
+    // The installed applications of /Applications, its Utilities, /System/Applications, its Utilities and
+    // ~/Applications, with their subfolders one level down, in that order; and first the running application
+    // itself, wherever it runs from.
+    static QList<Neighbour> installedNeighbours();
+
+    // installedNeighbours() by bundle identifier (as declared, case kept), a later folder winning; those that
+    // declare none are left out.
     static QHash<QString, QString> installedIdentifiers();
 
     // The lower-case texts a Library entry of this application is named after: the identifier (only when it
@@ -50,13 +63,14 @@ struct InstalledApp {
     QSet<QString> matchKeys() const;
 
     // The entries of eleven Library folders named after one of the app's needles, largest first; none for an
-    // Apple application. Never an entry named as the system's, nor one named after another installed
-    // application's identifier (keys of `installed`), unless this app's own identifier names it more closely
-    // ("com.example.editor.helper" is the helper's, not the editor's).
-    static QList<ScanItem> leftoversOf(const InstalledApp& app, const QHash<QString, QString>& installed);
+    // Apple application, never one of the system's own (BundleIdentifier::isSystemEntry). An entry that another
+    // of `installed` names by its identifier more closely is that application's and left out
+    // ("com.example.editor.helper" is the helper's, not the editor's). An entry that another one claims as
+    // closely is shared: it is offered unticked and risky, its detail naming who else claims it.
+    static QList<ScanItem> leftoversOf(const InstalledApp& app, const QList<Neighbour>& installed);
 
     // What removing the app takes: its bundle (while it still exists and has a size), then its stored
-    // leftovers when asked.
+    // leftovers that are ticked, when asked.
     static QList<ScanItem> bundleItems(const InstalledApp& app, bool includingLeftovers);
 
     // Whether an application with this very identifier runs now.

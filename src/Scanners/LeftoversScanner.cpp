@@ -117,7 +117,8 @@ QList<ScanGroup> LeftoversScanner::scan(const Progress& progress, std::stop_toke
 
             // The whole name counts: the last part of a dotted identifier is no extension.
             const std::optional<QString> identifier = BundleIdentifier::fromEntryName(child.name, child.isRegular());
-            if (!identifier || isSystemIdentifier(*identifier) || installed.contains(*identifier))
+            if (!identifier || BundleIdentifier::isSystemEntry(child.name, child.isRegular()) ||
+                installed.contains(*identifier))
                 continue;
             if (Platform::applicationForBundleIdentifier(*identifier))
                 continue; // installed elsewhere, where the one-level inventory does not look

@@ -34,8 +34,8 @@ public:
     static constexpr double measureTimeout = 1.5;
 
     // The installed applications by bundle identifier (as declared, case kept) of /Applications, its Utilities,
-    // /System/Applications, its Utilities and ~/Applications, one level each, a later folder winning; and the
-    // running application itself, wherever it runs from.
+    // /System/Applications, its Utilities and ~/Applications, each with its subfolders one level down, a later
+    // folder winning; and the running application itself, wherever it runs from.
     static QHash<QString, QString> installedBundleIdentifiers();
 
     // The ten Library folders looked at, in order, with their labels.

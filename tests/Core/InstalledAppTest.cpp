@@ -242,7 +242,99 @@ TEST(InstalledApp, anIdentifierClaimsNeitherAnotherApplicationsNorTheSystemsEntr
               QStringList{u"Intrus"_s});
 }
 
-TEST(InstalledApp, loadsTheThreeFoldersReportingEachCandidateAndSortsByTotalSize)
+// What an application is offered of the Library beside it: never the system's entries, never what another
+// installed application (one folder down included) names by its identifier more closely, and unticked, naming
+// the other, what another claims as closely.
+TEST(InstalledApp, offersOnlyTheApplicationsOwnEntriesTickedBesideItsInstalledNeighbours)
+{
+    const struct Neighbour {
+        QString bundle;
+        QString identifier;
+    } firefox{u"root/Applications/Firefox.app"_s, u"org.mozilla.firefox"_s},
+        writer{u"root/Applications/Acme Suite/Acme Writer.app"_s, u"com.acme.suite.writer"_s},
+        notes{u"root/System/Applications/Notes.app"_s, u"com.apple.Notes"_s},
+        vendor{u"home/Applications/Example.app"_s, u"com.example"_s},
+        lite{u"root/Applications/Utilities/Editor Lite.app"_s, u"com.lite.editor"_s};
+    const struct {
+        QString bundle;
+        QString identifier;
+        QList<Neighbour> neighbours;
+        QString entries;
+        QStringList offered; // name, then "+" ticked or "-" not, then the detail
+    } cases[] = {
+        {u"root/Applications/Fox Tool.app"_s,
+         u"com.evil.firefox"_s,
+         {firefox},
+         uR"("home/Library/Application Support/Firefox/profiles.ini" 4096
+             home/Library/Caches/com.evil.firefox/x 8192
+             "home/Library/Application Support/org.mozilla.firefox/x" 4096)"_s,
+         {u"Firefox - Données d'application · partagé avec Firefox"_s, u"com.evil.firefox + Cache"_s}},
+        {u"root/Applications/Cloud Docs.app"_s,
+         u"com.example.mobilesync"_s,
+         {},
+         uR"("home/Library/Application Support/MobileSync/Backup/x" 4096
+             "home/Library/Application Support/CloudDocs/x" 4096
+             home/Library/Caches/com.example.mobilesync/x 4096)"_s,
+         {u"com.example.mobilesync + Cache"_s}},
+        {u"root/Applications/Groupe.app"_s,
+         u"group.com.apple"_s,
+         {},
+         uR"("home/Library/Group Containers/group.com.apple.notes/x" 4096
+             "home/Library/Group Containers/group.com.apple.reminders/x" 4096)"_s,
+         {}},
+        {u"root/Applications/Acme Suite/Acme Suite.app"_s,
+         u"com.acme.suite"_s,
+         {writer},
+         uR"("home/Library/Application Support/com.acme.suite.writer/x" 4096
+             home/Library/Preferences/com.acme.suite.writer.plist 100
+             home/Library/Caches/com.acme.suite/x 4096)"_s,
+         {u"com.acme.suite + Cache"_s}},
+        {u"root/Applications/Notes Plus.app"_s,
+         u"com.example.notes"_s,
+         {notes},
+         uR"("home/Library/Application Support/Notes/x" 4096
+             home/Library/Containers/com.example.notes/x 4096
+             "home/Library/Group Containers/group.com.apple.notes/x" 4096)"_s,
+         {u"Notes - Données d'application · partagé avec Notes"_s, u"com.example.notes + Conteneur"_s}},
+        {u"root/Applications/Editor.app"_s,
+         u"com.example.editor"_s,
+         {vendor, lite},
+         uR"("home/Library/Application Support/com.example.editor/x" 4096
+             home/Library/Caches/Editor/x 4096
+             home/Library/Caches/com.example/x 4096)"_s,
+         {u"Editor - Cache · partagé avec Editor Lite"_s, u"com.example.editor + Données d'application"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.identifier.toStdString());
+        LittleMac mac;
+        writeBundle(mac.path(c.bundle), identified(c.identifier));
+        for (const Neighbour& neighbour : c.neighbours)
+            writeBundle(mac.path(neighbour.bundle), identified(neighbour.identifier));
+        mac.tree.add(c.entries + u'\n');
+
+        for (const bool inventoried : {false, true}) {
+            std::optional<InstalledApp> app;
+            if (inventoried) {
+                // The inventory knows the same neighbours, and lists the application one folder down too.
+                for (const InstalledApp& listed : InstalledApp::loadAll({}))
+                    if (listed.url == mac.path(c.bundle))
+                        app = listed;
+            } else {
+                app = InstalledApp::make(mac.path(c.bundle));
+            }
+            ASSERT_TRUE(app) << inventoried;
+            QStringList offered;
+            for (const ScanItem& item : app->leftovers) {
+                offered.append(item.name + (item.isSelected ? u" + "_s : u" - "_s) + item.detail.value_or(QString()));
+                EXPECT_EQ(item.isRisky, !item.isSelected);
+            }
+            offered.sort();
+            EXPECT_EQ(offered, c.offered) << inventoried;
+        }
+    }
+}
+
+TEST(InstalledApp, loadsTheThreeFoldersOneLevelDownReportingEachCandidateAndSortsByTotalSize)
 {
     LittleMac mac;
     writeBundle(mac.path(u"root/Applications/Alpha.app"_s), identified(u"com.example.alpha"_s));
@@ -257,10 +349,11 @@ TEST(InstalledApp, loadsTheThreeFoldersReportingEachCandidateAndSortsByTotalSize
     QStringList steps;
     const QList<InstalledApp> apps = InstalledApp::loadAll(
         [&](double fraction, const QString& status) { steps.append(QString::number(fraction) + u' ' + status); });
-    EXPECT_EQ(steps, (QStringList{u"0 Alpha.app"_s, u"0.2 Beta.app"_s, u"0.4 Fichier.app"_s, u"0.6 Gamma.app"_s,
-                                  u"0.8 Epsilon.app"_s, u"1 "_s}));
+    // A suite's folder is looked into where it is listed; Utilities, a folder of its own, in its turn.
+    EXPECT_EQ(steps, (QStringList{u"0 Alpha.app"_s, u"0.166667 Beta.app"_s, u"0.333333 Fichier.app"_s,
+                                  u"0.5 Delta.app"_s, u"0.666667 Gamma.app"_s, u"0.833333 Epsilon.app"_s, u"1 "_s}));
     // Gamma's cache makes it the largest; the others weigh alike and keep the order they were found in.
-    EXPECT_EQ(namesOf(apps), (QStringList{u"Gamma"_s, u"Alpha"_s, u"Beta"_s, u"Epsilon"_s}));
+    EXPECT_EQ(namesOf(apps), (QStringList{u"Gamma"_s, u"Alpha"_s, u"Beta"_s, u"Delta"_s, u"Epsilon"_s}));
 
     // Stopped while the second candidate is reported: that one is still built, then the loop ends.
     std::stop_source stop;
@@ -272,7 +365,7 @@ TEST(InstalledApp, loadsTheThreeFoldersReportingEachCandidateAndSortsByTotalSize
                 stop.request_stop();
         },
         stop.get_token());
-    EXPECT_EQ(steps, (QStringList{u"0 Alpha.app"_s, u"0.2 Beta.app"_s, u"1 "_s}));
+    EXPECT_EQ(steps, (QStringList{u"0 Alpha.app"_s, u"0.166667 Beta.app"_s, u"1 "_s}));
     EXPECT_EQ(namesOf(stopped), (QStringList{u"Alpha"_s, u"Beta"_s}));
 }
 
@@ -324,6 +417,12 @@ TEST(InstalledApp, bundleItemsAreTheBundleWhileItExistsThenItsStoredLeftovers)
     EXPECT_EQ(items[0].removalMode, Removal::Mode::trash());
     EXPECT_EQ(items[1], app.leftovers[0]);
     EXPECT_EQ(InstalledApp::bundleItems(app, false).size(), 1);
+    // An associated file the user left unticked stays.
+    InstalledApp unticked = app;
+    unticked.leftovers[0].isSelected = false;
+    const QList<ScanItem> kept = InstalledApp::bundleItems(unticked, true);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept[0].url, bundle);
 
     ASSERT_EQ(Platform::removeItem(bundle), std::nullopt);
     EXPECT_EQ(InstalledApp::bundleItems(app, true), app.leftovers);
@@ -367,9 +466,14 @@ TEST(InstalledApp, inventoriesTheDemonstrationMacAndQuitsItsRunningOndine)
     const QList<InstalledApp> apps = InstalledApp::loadAll({});
     QStringList names = namesOf(apps);
     names.sort();
-    EXPECT_EQ(names, (QStringList{u"Archiviste"_s, u"Atelier Photo"_s, u"Carnet"_s, u"Croquis"_s, u"Lumen Sync"_s,
-                                  u"Moniteur Réseau"_s, u"Ondine"_s, u"Pense-bête"_s, u"Safari"_s, u"Studio Vidéo"_s,
-                                  u"Veilleur"_s}));
+    // The applications of /Applications/Démonstration, one folder down, are installed ones too.
+    EXPECT_EQ(names, (QStringList{u"Aquarelle"_s,      u"Archiviste"_s, u"Atelier Photo"_s, u"Boussole"_s,
+                                  u"Calepin éclair"_s, u"Carnet"_s,     u"Croquis"_s,       u"Dessin Libre"_s,
+                                  u"Fanfare"_s,        u"Girouette"_s,  u"Graveur"_s,       u"Horizon"_s,
+                                  u"Kiosque"_s,        u"Lanterne"_s,   u"Lumen Sync"_s,    u"Moniteur Réseau"_s,
+                                  u"Métronome"_s,      u"Nuancier"_s,   u"Ondine"_s,        u"Origami"_s,
+                                  u"Palette"_s,        u"Pense-bête"_s, u"Relais"_s,        u"Safari"_s,
+                                  u"Studio Vidéo"_s,   u"Veilleur"_s,   u"Éclipse"_s}));
     const auto ondine = std::find_if(apps.cbegin(), apps.cend(),
                                      [](const InstalledApp& app) { return app.bundleID == u"io.ondine.player"_s; });
     ASSERT_NE(ondine, apps.cend());

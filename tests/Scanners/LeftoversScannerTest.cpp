@@ -41,7 +41,7 @@ TEST(LeftoversScannerRules, systemIdentifiersAndVendorPrefixes)
     EXPECT_EQ(LeftoversScanner::vendorPrefix(u"notes"_s), std::nullopt);
 }
 
-TEST_F(LeftoversScannerTest, theInventoryReadsOneLevelOfFiveFoldersAndKnowsTheRunningApplication)
+TEST_F(LeftoversScannerTest, theInventoryReadsFiveFoldersOneLevelDownAndKnowsTheRunningApplication)
 {
     TestSupport::writeAppBundle(mac.path(u"root/Applications/Editor.app"_s), u"com.example.editor"_s);
     TestSupport::writeAppBundle(mac.path(u"home/Applications/Editor copie.app"_s), u"com.example.editor"_s);
@@ -56,6 +56,7 @@ TEST_F(LeftoversScannerTest, theInventoryReadsOneLevelOfFiveFoldersAndKnowsTheRu
         {u"com.example.editor"_s, mac.path(u"home/Applications/Editor copie.app"_s)},
         {u"com.example.tool"_s, mac.path(u"root/Applications/Utilities/Outil.app"_s)},
         {u"com.apple.Terminal"_s, mac.path(u"root/System/Applications/Utilities/Terminal.app"_s)},
+        {u"com.acme.suite.writer"_s, mac.path(u"root/Applications/Suite/Writer.app"_s)},
         {Platform::MainBundle::applicationIdentifier(), Platform::MainBundle::path()},
     };
     EXPECT_EQ(LeftoversScanner::installedBundleIdentifiers(), expected);
