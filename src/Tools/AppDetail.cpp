@@ -183,14 +183,35 @@ AppDetail::AppDetail(const InstalledApp& app, UninstallerViewModel& model, Platf
         for (const ScanItem& item : app.leftovers) {
             auto* row = new QWidget;
             row->setObjectName(u"leftoverRow"_s);
-            auto* line = new QHBoxLayout(row);
-            line->setContentsMargins(0, 4, 8, 4); // clear of the scroll bar
+            auto* lines = new QVBoxLayout(row);
+            lines->setContentsMargins(0, 4, 8, 4); // clear of the scroll bar
+            lines->setSpacing(2);
+            auto* line = new QHBoxLayout;
             line->setSpacing(8);
             auto* place = new ElidedLabel(item.detail.value_or(QString()), Theme::systemFont(10.5, QFont::Medium));
-            place->setColor(Theme::indigo());
             place->setElideMode(Qt::ElideRight);
-            place->setFixedWidth(120);
-            line->addWidget(place);
+            if (item.isRisky) {
+                // Another application's data too: a line of its own with its tick and who else uses it, above.
+                auto* shared = new QHBoxLayout;
+                shared->setSpacing(6);
+                auto* box = new QCheckBox;
+                box->setObjectName(u"leftoverBox"_s);
+                box->setChecked(item.isSelected);
+                connect(box, &QCheckBox::toggled, this, [this, id = item.id](bool on) {
+                    if (m_model)
+                        m_model->setLeftoverSelected(m_app.id, id, on);
+                });
+                m_leftoverBoxes.insert(item.id, box);
+                shared->addWidget(box);
+                place->setColor(Theme::amber());
+                shared->addWidget(place, 1);
+                lines->addLayout(shared);
+            } else {
+                place->setColor(Theme::indigo());
+                place->setFixedWidth(120);
+                line->addWidget(place);
+            }
+            lines->addLayout(line);
             line->addWidget(
                 new ElidedLabel(FileUtils::abbreviatedPath(item.url), Theme::monoFont(), Paint::Ink::secondary), 1);
             line->addSpacing(8);
@@ -264,6 +285,15 @@ void AppDetail::refresh()
     if (m_leftoversBox->isChecked() != m_model->removeLeftovers()) {
         const QSignalBlocker quiet(m_leftoversBox);
         m_leftoversBox->setChecked(m_model->removeLeftovers());
+    }
+    if (const std::optional<InstalledApp> current = m_model->app(m_app.id)) {
+        for (const ScanItem& item : current->leftovers) {
+            QCheckBox* box = m_leftoverBoxes.value(item.id);
+            if (box && box->isChecked() != item.isSelected) {
+                const QSignalBlocker quiet(box);
+                box->setChecked(item.isSelected);
+            }
+        }
     }
     rebuildReceipts();
 }

@@ -4,7 +4,9 @@
 #include "Core/Receipts.h"
 #include "Tools/UninstallerViewModel.h"
 
+#include <QHash>
 #include <QPointer>
+#include <QUuid>
 #include <QWidget>
 
 #include <functional>
@@ -54,6 +56,7 @@ private:
     QPointer<UninstallerViewModel> m_model;
     std::function<void()> m_onUninstall;
     QCheckBox* m_leftoversBox = nullptr;
+    QHash<QUuid, QCheckBox*> m_leftoverBoxes; // the shared associated files' ticks, by item
     SpinnerRing* m_progress = nullptr;
     TextLabel* m_stage = nullptr;
     StyledButton* m_uninstall = nullptr;

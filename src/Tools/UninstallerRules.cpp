@@ -2,6 +2,7 @@
 
 #include "Core/Formatters.h"
 
+#include <algorithm>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -35,15 +36,37 @@ std::optional<Filter> filterFromLabel(const QString& text)
     return std::nullopt;
 }
 
-qint64 totalSize(const InstalledApp& app)
+namespace {
+
+qint64 sizeWith(const InstalledApp& app, bool chosenOnly)
 {
     constexpr qint64 most = std::numeric_limits<qint64>::max();
     qint64 total = qMax<qint64>(app.size, 0);
     for (const ScanItem& item : app.leftovers) {
+        if (chosenOnly && !item.isSelected)
+            continue;
         const qint64 size = qMax<qint64>(item.size, 0);
         total = size > most - total ? most : total + size;
     }
     return total;
+}
+
+} // namespace
+
+qint64 totalSize(const InstalledApp& app)
+{
+    return sizeWith(app, false);
+}
+
+qsizetype chosenLeftoverCount(const InstalledApp& app)
+{
+    return std::count_if(app.leftovers.cbegin(), app.leftovers.cend(),
+                         [](const ScanItem& item) { return item.isSelected; });
+}
+
+qint64 chosenSize(const InstalledApp& app)
+{
+    return sizeWith(app, true);
 }
 
 bool unusedSince(const QDateTime& lastUsed, const QDateTime& now)
@@ -85,9 +108,9 @@ Platform::Ask::Question confirmation(const InstalledApp& app, bool removeLeftove
 {
     const ByteCountFormatter bytes;
     QString message = u"L'application et "_s;
-    message += removeLeftovers ? u"ses %1 fichiers associés"_s.arg(app.leftovers.size()) : u"elle seule"_s;
+    message += removeLeftovers ? u"ses %1 fichiers associés"_s.arg(chosenLeftoverCount(app)) : u"elle seule"_s;
     message += u" seront mis à la corbeille, soit "_s;
-    message += bytes.string(removeLeftovers ? totalSize(app) : app.size);
+    message += bytes.string(removeLeftovers ? chosenSize(app) : app.size);
     message += u'.';
     if (running)
         message += u"\n\nL'app est ouverte : elle sera fermée d'abord."_s;
@@ -103,7 +126,7 @@ QString failureMessage(int failures, const QString& firstReason)
 
 QString doneMessage(const InstalledApp& app, bool removeLeftovers)
 {
-    const qsizetype files = removeLeftovers ? app.leftovers.size() : 0;
+    const qsizetype files = removeLeftovers ? chosenLeftoverCount(app) : 0;
     const QString name = u"L'application « "_s + app.name + u" »"_s;
     if (files == 0)
         return name + u" a été mise à la corbeille. L'historique de nettoyage peut la remettre en place."_s;

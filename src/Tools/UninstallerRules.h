@@ -30,6 +30,11 @@ std::optional<Filter> filterFromLabel(const QString& label); // exact comparison
 // The bundle plus its associated files, stopping at the largest count instead of wrapping.
 qint64 totalSize(const InstalledApp& app);
 
+// What an uninstall with the associated files takes of them: those ticked (one another application also claims
+// is not, until the user ticks it); and their size with the bundle's, as totalSize() counts.
+qsizetype chosenLeftoverCount(const InstalledApp& app);
+qint64 chosenSize(const InstalledApp& app);
+
 // Last used strictly more than 180 days before `now`, fractions of a second counted.
 bool unusedSince(const QDateTime& lastUsed, const QDateTime& now);
 

@@ -350,12 +350,14 @@ void UninstallerView::requestUninstall(const InstalledApp& app)
 {
     if (!m_model)
         return;
-    // What goes is what the question said: the choice is taken now and handed to the uninstall as it stood.
+    // What goes is what the question said: the choice and the ticks are taken now and handed to the uninstall
+    // as they stood.
     const bool removeLeftovers = m_model->removeLeftovers();
-    m_ask.ask(Uninstaller::confirmation(app, removeLeftovers, UninstallerViewModel::isRunning(app)),
-              [model = m_model, app, removeLeftovers](bool confirmed) {
+    const InstalledApp asked = m_model->app(app.id).value_or(app);
+    m_ask.ask(Uninstaller::confirmation(asked, removeLeftovers, UninstallerViewModel::isRunning(asked)),
+              [model = m_model, asked, removeLeftovers](bool confirmed) {
                   if (confirmed && model)
-                      model->uninstall(app, removeLeftovers);
+                      model->uninstall(asked, removeLeftovers);
               });
 }
 

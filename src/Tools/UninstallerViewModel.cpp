@@ -73,6 +73,20 @@ void UninstallerViewModel::setRemoveLeftovers(bool remove)
     emit changed();
 }
 
+void UninstallerViewModel::setLeftoverSelected(const QUuid& app, const QUuid& item, bool selected)
+{
+    for (InstalledApp& listed : m_apps) {
+        if (listed.id != app)
+            continue;
+        for (ScanItem& leftover : listed.leftovers) {
+            if (leftover.id == item && leftover.isSelected != selected) {
+                leftover.isSelected = selected;
+                emit changed();
+            }
+        }
+    }
+}
+
 QDateTime UninstallerViewModel::now() const
 {
     return m_seams.now();
@@ -87,9 +101,14 @@ std::optional<InstalledApp> UninstallerViewModel::selectedApp() const
 {
     if (!m_selected)
         return std::nullopt;
-    for (const InstalledApp& app : m_apps) {
-        if (app.id == *m_selected)
-            return app;
+    return app(*m_selected);
+}
+
+std::optional<InstalledApp> UninstallerViewModel::app(const QUuid& id) const
+{
+    for (const InstalledApp& listed : m_apps) {
+        if (listed.id == id)
+            return listed;
     }
     return std::nullopt;
 }

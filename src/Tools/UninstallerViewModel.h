@@ -83,12 +83,16 @@ public:
     void setFilter(Filter filter);
     void setSelected(const std::optional<QUuid>& id);
     void setRemoveLeftovers(bool remove);
+    // Ticks or unticks one associated file of one listed application: an uninstall takes only those ticked.
+    void setLeftoverSelected(const QUuid& app, const QUuid& item, bool selected);
 
     QDateTime now() const;
     // The applications shown: see Uninstaller::visibleApps.
     QList<InstalledApp> visibleApps() const;
     // The application of `apps` (shown or not) whose id is selected.
     std::optional<InstalledApp> selectedApp() const;
+    // The application of `apps` (shown or not) with that id, its ticks as they stand.
+    std::optional<InstalledApp> app(const QUuid& id) const;
     // Whether the application runs now (reads the process list).
     static bool isRunning(const InstalledApp& app);
 

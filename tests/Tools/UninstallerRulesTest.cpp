@@ -24,6 +24,7 @@ InstalledApp app(const QString& name, const QString& bundleID, qint64 size, QLis
     for (qint64 bytes : leftovers) {
         ScanItem item;
         item.size = bytes;
+        item.isSelected = true; // as the inventory makes an application's own
         made.leftovers.append(item);
     }
     return made;

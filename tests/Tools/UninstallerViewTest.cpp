@@ -321,6 +321,61 @@ TEST(UninstallerView, whatGoesIsWhatTheUserConfirmed)
     ASSERT_TRUE(waitFor([&] { return screen.page()->objectName() == u"emptyPage"_s; }));
 }
 
+// An associated file another application also uses is shown unticked, naming it, and goes only once ticked.
+TEST(UninstallerView, aSharedFileGoesOnlyOnceTheUserTicksIt)
+{
+    TempTree tree(
+        u"\"Fox Tool.app/Contents/MacOS/Fox\" 4096\nCaches/com.evil.firefox/x 4096\nSupport/Firefox/p 8192\n"_s);
+    InstalledApp fox = app(u"Fox Tool"_s, 4096, u"com.evil.firefox"_s);
+    fox.url = tree.path(u"Fox Tool.app"_s);
+    const auto leftover = [&](const QString& relative, qint64 size, const QString& detail, bool shared) {
+        ScanItem item;
+        item.id = QUuid::createUuid();
+        item.url = tree.path(relative);
+        item.name = relative.section(u'/', -1);
+        item.size = size;
+        item.detail = detail;
+        item.isSelected = !shared;
+        item.isRisky = shared;
+        item.removalMode = Removal::Mode::trash();
+        return item;
+    };
+    fox.leftovers = {leftover(u"Support/Firefox"_s, 8192, u"Données d'application · partagé avec Firefox"_s, true),
+                     leftover(u"Caches/com.evil.firefox"_s, 4096, u"Cache"_s, false)};
+    Platform::setRunningApplicationsOverride([] { return QList<Platform::RunningApplication>(); }, {});
+    const auto restore = qScopeGuard([] { Platform::setRunningApplicationsOverride({}, {}); });
+    Screen screen({fox});
+    screen.open();
+    ASSERT_TRUE(waitFor([&] { return screen.view->detail() != nullptr; }));
+    AppDetail* detail = screen.view->detail();
+    const QList<QCheckBox*> boxes = detail->findChildren<QCheckBox*>(u"leftoverBox"_s);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_FALSE(boxes.first()->isChecked());
+    QStringList details;
+    for (ElidedLabel* label : detail->findChildren<ElidedLabel*>())
+        details.append(label->text());
+    EXPECT_TRUE(details.contains(u"Données d'application · partagé avec Firefox"_s))
+        << details.join(u'|').toStdString();
+
+    // Unticked, it is neither counted nor taken.
+    screen.ask.script = {false};
+    QTest::mouseClick(button(detail, u"uninstallButton"_s), Qt::LeftButton);
+    ASSERT_EQ(screen.ask.questions.size(), 1);
+    EXPECT_EQ(screen.ask.questions.last().message,
+              u"L'application et ses 1 fichiers associés seront mis à la corbeille, soit 8 Ko."_s);
+
+    // Ticked, it goes with the rest.
+    boxes.first()->click();
+    screen.ask.script = {true};
+    QTest::mouseClick(button(detail, u"uninstallButton"_s), Qt::LeftButton);
+    ASSERT_EQ(screen.ask.questions.size(), 2);
+    EXPECT_EQ(screen.ask.questions.last().message,
+              u"L'application et ses 2 fichiers associés seront mis à la corbeille, soit 16 Ko."_s);
+    ASSERT_TRUE(waitFor([&] { return screen.model->uninstallsRunning() == 0 && screen.model->apps().isEmpty(); }));
+    for (const QString& gone : {u"Fox Tool.app"_s, u"Caches/com.evil.firefox"_s, u"Support/Firefox"_s})
+        EXPECT_FALSE(TestSupport::exists(tree.path(gone))) << gone.toStdString();
+}
+
 // A failed uninstall is said under the header until the next one.
 TEST(UninstallerView, aFailedUninstallShowsTheBanner)
 {
