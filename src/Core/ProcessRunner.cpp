@@ -75,12 +75,13 @@ bool AdministratorPieces::fits(qsizetype size) const
     return m_size + size <= budget;
 }
 
-void AdministratorPieces::append(const QString& part, qsizetype size)
+qsizetype AdministratorPieces::append(const QString& part, qsizetype size)
 {
     if (!m_body.isEmpty())
         m_body += m_separator;
     m_body += part;
     m_size += size;
+    return m_pieces.size();
 }
 
 qsizetype AdministratorPieces::add(const QString& part)
@@ -88,8 +89,7 @@ qsizetype AdministratorPieces::add(const QString& part)
     const qsizetype size = sizeOf(part);
     if (!fits(size))
         close();
-    append(part, size);
-    return m_pieces.size();
+    return append(part, size);
 }
 
 void AdministratorPieces::close()

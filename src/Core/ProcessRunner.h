@@ -50,10 +50,12 @@ public:
     qsizetype sizeOf(const QString& part) const;
     // Whether `size` more still fits the piece being filled.
     bool fits(qsizetype size) const;
+    // Whether `size` would fit a piece holding nothing else.
+    bool fitsAlone(qsizetype size) const { return m_frame + size <= budget; }
     // Whether nothing was added to the piece being filled yet.
     bool isEmpty() const { return m_body.isEmpty(); }
-    // Adds `part`, counted as `size`, to the piece being filled.
-    void append(const QString& part, qsizetype size);
+    // Adds `part`, counted as `size`, to the piece being filled; returns that piece's index.
+    qsizetype append(const QString& part, qsizetype size);
     // Adds `part`, first ending the piece being filled when it does not fit there; returns the index of the
     // piece it went into.
     qsizetype add(const QString& part);

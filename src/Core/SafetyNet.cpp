@@ -3,6 +3,7 @@
 #include "Core/PathSafety.h"
 #include "Core/ProcessRunner.h"
 #include "Core/SnapshotService.h"
+#include "Platform/FileContents.h"
 #include "Platform/FileOperations.h"
 #include "Platform/SafeReach.h"
 #include "Platform/SystemRoot.h"
@@ -113,9 +114,10 @@ QString openingPiece(const QString& stamp, const QString& workFolder, const QStr
 
 // What every item piece starts with: a check that the work folder is still the one root made, and the
 // functions that put items back. Both run in the private staging folder, whose parent is the items' folder
-// as reached with cd -P: `stage` copies an item there, and once one "mv -n" has renamed the staged copies
-// into that parent (into the folder ".." names, so neither replacing nor following a link at the final
-// name), `settle` reports an item restored only when its staged copy has left.
+// as reached with cd -P: `stage` copies an item there under a name nothing holds yet (status 2 when the copy
+// is a link, as the snapshot's item is), and once one "mv -n" has renamed the staged copies into that parent
+// (into the folder ".." names, so neither replacing nor following a link at the final name), `settle`
+// reports an item restored only when its staged copy has left, marking the snapshot's links as such.
 QString itemPreamble(const QString& workFolder)
 {
     const QString W = Q(workFolder);
@@ -126,32 +128,41 @@ QString itemPreamble(const QString& workFolder)
         u"set -u"_s,
         u"[ -d "_s + W + u" ] && [ ! -L "_s + W + u" ] && [ -O "_s + W + u" ] || { echo "_s +
             Q(u"Dossier de travail introuvable : restauration arrêtée."_s) + u" >&2; exit 1; }"_s,
-        u"ok() { printf 'OK\\t%s\\n' \"$1\" >> "_s + R + u"; }"_s,
+        u"ok() { if [ $# -gt 1 ]; then printf 'OK\\t%s\\tlien\\n' \"$1\"; else printf 'OK\\t%s\\n' \"$1\"; fi >> "_s +
+            R + u"; }"_s,
         u"no() { printf 'FAIL\\t%s\\t%s\\n' \"$1\" \"$2\" >> "_s + R + u"; }"_s,
         u"stage() {"_s,
         u"  if [ ! -e \"$3\" ] && [ ! -L \"$3\" ]; then no \"$1\" "_s + Q(u"absent de l instantané"_s) +
             u"; return 1; fi"_s,
         u"  if [ -e \"../$2\" ] || [ -L \"../$2\" ]; then no \"$1\" "_s + Q(u"déjà présent"_s) + u"; return 1; fi"_s,
+        u"  if [ -e \"./$2\" ] || [ -L \"./$2\" ]; then no \"$1\" "_s + Q(kRefused) + u"; return 1; fi"_s,
         u"  if ! "_s + ditto + u" --rsrc --extattr \"$3\" \"./$2\" 2>/dev/null; then rm -rf \"./$2\"; no \"$1\" "_s +
             Q(u"copie refusée"_s) + u"; return 1; fi"_s,
+        u"  [ ! -L \"./$2\" ] || return 2"_s,
         u"}"_s,
         u"settle() {"_s,
         u"  if [ -e \"./$2\" ] || [ -L \"./$2\" ]; then rm -rf \"./$2\"; no \"$1\" "_s + Q(u"déjà présent"_s) +
-            u"; else ok \"$1\"; fi"_s,
+            u"; elif [ \"$3\" -eq 2 ]; then ok \"$1\" lien; else ok \"$1\"; fi"_s,
         u"}"_s,
     }
         .join(u'\n');
 }
 
+// Holds in the folder just entered only when it is root's own (the running user's), mode 0700 and empty. The
+// folder above belongs to the user, whose processes may rename root's fresh folder aside and put one of their
+// own there under its name before root enters it: root then writes nothing there.
+const QString kOwnEmptyFolder = uR"sh([ -O . ] && [ "$(find . -prune -perm 0700 -empty)" = . ])sh"_s;
+
 // The items of one folder: root enters the folder as written, makes its staging folder there and enters that
-// too, stages each item, moves the staged copies into place at once and settles each; when the folder cannot
-// be entered so, each item fails.
+// too, finds it its own, stages each item, moves the staged copies into place at once and settles each; when
+// either folder cannot be entered so, each item fails.
 QString folderLines(const QString& folder, const QStringList& paths, const QString& mount, const QString& staging)
 {
     const QString stagingPath = (folder == u"/"_s ? folder : folder + u'/') + staging;
     QStringList lines{u"( "_s + OptimizationService::enterFolderAsWritten(folder) + u" && mkdir -m 0700 "_s +
                       Q(u"./"_s + staging) + u" 2>/dev/null && "_s +
-                      OptimizationService::enterFolderAsWritten(stagingPath) + u" || exit 3"_s};
+                      OptimizationService::enterFolderAsWritten(stagingPath) + u" && "_s + kOwnEmptyFolder +
+                      u" || exit 3"_s};
     QStringList staged;
     QStringList settling;
     QStringList refusals;
@@ -162,7 +173,7 @@ QString folderLines(const QString& folder, const QStringList& paths, const QStri
         lines << u"  stage "_s + Q(path) + u' ' + Q(name) + u' ' + Q(mount + Platform::macPathOf(path)) + u"; "_s +
                      status + u"=$?"_s;
         staged << Q(u"./"_s + name);
-        settling << u"  [ $"_s + status + u" -ne 0 ] || settle "_s + Q(path) + u' ' + Q(name);
+        settling << u"  [ $"_s + status + u" -eq 1 ] || settle "_s + Q(path) + u' ' + Q(name) + u" $"_s + status;
         refusals << u"no "_s + Q(path) + u' ' + Q(kRefused);
     }
     lines << u"  mv -n "_s + staged.join(u' ') + u" .. 2>/dev/null"_s;
@@ -195,13 +206,15 @@ bool makeParentFolders(const QString& path)
 
 } // namespace
 
-QStringList scripts(const QStringList& paths, const QString& stamp, const QString& workFolder, uint owner,
-                    const QString& staging)
+Scripts scripts(const QStringList& paths, const QString& stamp, const QString& workFolder, uint owner,
+                const QString& staging)
 {
     const QString mount = workFolder + u"/mnt"_s;
     const QString R = Q(workFolder + u"/report.txt"_s);
-    const QString handOver = u"chown "_s + QString::number(owner) + u' ' + Q(workFolder) + u' ' + R;
-    QStringList pieces{openingPiece(stamp, workFolder, handOver)};
+    // The report first: once the folder is the user's, the user could put a link at the report's name for
+    // root's chown to follow.
+    const QString handOver = u"chown "_s + QString::number(owner) + u' ' + R + u' ' + Q(workFolder);
+    Scripts plan{{openingPiece(stamp, workFolder, handOver)}, {}, {}};
 
     // Items grouped by folder, in the order their folders first appear.
     QStringList folders;
@@ -220,13 +233,22 @@ QStringList scripts(const QStringList& paths, const QString& stamp, const QStrin
         QStringList chunk;
         qsizetype chunkSize = frame;
         const auto flush = [&] {
-            if (!chunk.isEmpty())
-                items.append(folderLines(folder, chunk, mount, staging), chunkSize);
+            if (!chunk.isEmpty()) {
+                const qsizetype piece =
+                    plan.pieces.size() + items.append(folderLines(folder, chunk, mount, staging), chunkSize);
+                for (const QString& path : std::as_const(chunk))
+                    plan.pieceOf.insert(path, piece);
+            }
             chunk.clear();
             chunkSize = frame;
         };
         for (const QString& path : byFolder.value(folder)) {
             const qsizetype share = items.sizeOf(folderLines(folder, {path}, mount, staging)) - frame + 8;
+            // A piece that cannot start would fail every item after it too: such an item is left out alone.
+            if (!items.fitsAlone(frame + share)) {
+                plan.tooLong.append(path);
+                continue;
+            }
             if (!items.fits(chunkSize + share) && (!chunk.isEmpty() || !items.isEmpty())) {
                 flush();
                 items.close();
@@ -236,37 +258,58 @@ QStringList scripts(const QStringList& paths, const QString& stamp, const QStrin
         }
         flush();
     }
-    pieces << items.take();
+    plan.pieces << items.take();
 
     // The folder goes to the user only once nothing is mounted in it.
-    pieces.append(QStringList{
+    plan.pieces.append(QStringList{
         u"#!/bin/sh"_s,
         Q(Platform::systemPath(u"/sbin/umount"_s)) + u' ' + Q(mount) + u" 2>/dev/null && rmdir "_s + Q(mount),
         u"chmod 644 "_s + R,
         handOver,
         u"exit 0"_s,
     }
-                      .join(u'\n'));
-    return pieces;
+                           .join(u'\n'));
+    return plan;
 }
 
-Outcome readReport(const QString& reportPath)
-{
-    QFile file(reportPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = QString::fromUtf8(file.readAll());
+namespace {
+
+// The report, with the restored items that are links in the snapshot, which the script marks so.
+struct Report {
     Outcome outcome;
+    QSet<QString> links;
+};
+
+Report readMarkedReport(const QString& reportPath, qint64 maxBytes)
+{
+    // The folder is the user's by now: whatever stands at the report's name is read only when it is a regular
+    // file, and never waited on.
+    const std::optional<QByteArray> bytes = Platform::readRegularFile(reportPath, maxBytes);
+    if (!bytes)
+        return {};
+    const QString text = QString::fromUtf8(*bytes);
+    Report report;
     for (const QStringView line : QStringView(text).split(u'\n', Qt::SkipEmptyParts)) {
         const QList<QStringView> fields = line.split(u'\t');
         if (fields.size() < 2)
             continue;
-        if (fields[0] == u"OK")
-            outcome.restored.append(fields[1].toString());
-        else
-            outcome.failures.append({fields[1].toString(), fields.size() == 2 ? u"échec"_s : fields[2].toString()});
+        if (fields[0] == u"OK") {
+            report.outcome.restored.append(fields[1].toString());
+            if (fields.size() > 2 && fields[2] == u"lien")
+                report.links.insert(fields[1].toString());
+        } else {
+            report.outcome.failures.append(
+                {fields[1].toString(), fields.size() == 2 ? u"échec"_s : fields[2].toString()});
+        }
     }
-    return outcome;
+    return report;
+}
+
+} // namespace
+
+Outcome readReport(const QString& reportPath, qint64 maxBytes)
+{
+    return readMarkedReport(reportPath, maxBytes).outcome;
 }
 
 void removeWorkDirectory(const QString& workFolder)
@@ -301,14 +344,10 @@ Result restore(const QStringList& paths, const QString& stamp, const Administrat
         if (seen.contains(path))
             continue; // one place is restored once
         seen.insert(path);
-        if (const std::optional<QString> reason = refusal(path)) {
+        if (const std::optional<QString> reason = refusal(path))
             refused.append({path, *reason});
-            continue;
-        }
-        accepted.append(path);
-        // Made as the user, before the prompt: root never makes a folder in the user's place. Where a folder
-        // on the way is a link nothing is made, and the script refuses the item.
-        makeParentFolders(path);
+        else
+            accepted.append(path);
     }
     if (accepted.isEmpty())
         return Outcome{{}, refused};
@@ -318,7 +357,19 @@ Result restore(const QStringList& paths, const QString& stamp, const Administrat
         return Failure{Failure::Kind::preparationFailed, u"le dossier temporaire du système est introuvable."_s};
     const auto unique = [] { return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(); };
     const QString workFolder = temporary + u"/quorvanepro-restore-"_s + unique();
-    const QStringList pieces = scripts(accepted, stamp, workFolder, ::getuid(), u".quorvanepro-restore-"_s + unique());
+    const Scripts plan = scripts(accepted, stamp, workFolder, ::getuid(), u".quorvanepro-restore-"_s + unique());
+    for (const QString& path : plan.tooLong)
+        refused.append({path, kRefused});
+    if (plan.pieceOf.isEmpty())
+        return Outcome{{}, refused};
+    qint64 reportBound = 0;
+    for (const QString& path : std::as_const(accepted)) {
+        // Made as the user, before the prompt: root never makes a folder in the user's place. Where a folder
+        // on the way is a link nothing is made, and the script refuses the item.
+        if (plan.pieceOf.contains(path))
+            makeParentFolders(path);
+        reportBound += path.toUtf8().size() + 64; // one line of the report at most
+    }
     const auto run = [&](const QString& piece) {
         const QString command = u"/bin/sh -c "_s + Q(piece);
         return runner ? runner(command) : OptimizationService::runAsAdministrator(command);
@@ -326,21 +377,27 @@ Result restore(const QStringList& paths, const QString& stamp, const Administrat
 
     // One prompt answers for the pieces that follow it. The last piece, which unmounts the snapshot and hands
     // the report over, runs whenever the first one has mounted it.
+    const QStringList& pieces = plan.pieces;
     if (const std::optional<QString> message = run(pieces.first())) {
         removeWorkDirectory(workFolder);
         return Failure{Failure::Kind::elevationFailed, *message};
     }
     std::optional<QString> stopped;
-    for (qsizetype i = 1; i + 1 < pieces.size() && !stopped; ++i)
+    qsizetype failedPiece = 0;
+    for (qsizetype i = 1; i + 1 < pieces.size() && !stopped; ++i) {
         stopped = run(pieces[i]);
+        failedPiece = i;
+    }
     const std::optional<QString> closing = run(pieces.last());
-    Outcome outcome = readReport(workFolder + u"/report.txt"_s);
+    const Report report = readMarkedReport(workFolder + u"/report.txt"_s, reportBound);
+    const Outcome& outcome = report.outcome;
     removeWorkDirectory(workFolder);
     if (closing && outcome == Outcome{})
         return Failure{Failure::Kind::elevationFailed, stopped.value_or(*closing)};
 
     // Judged by what stands at each place now: an item is restored only where it can be reached, without a
-    // link on the way, once the script is done.
+    // link on the way, once the script is done, and where what stands there is no link unless the snapshot's
+    // item was one.
     Platform::SafeReach anchors;
     QStringList restored;
     QList<ItemFailure> failures = refused;
@@ -348,7 +405,8 @@ Result restore(const QStringList& paths, const QString& stamp, const Administrat
     for (const QString& path : std::as_const(outcome.restored)) {
         reported.insert(path);
         const Platform::Reach reach = anchors.reach(path);
-        if (reach.outcome == Platform::Reach::Outcome::Reached)
+        if (reach.outcome == Platform::Reach::Outcome::Reached &&
+            (!S_ISLNK(reach.item.status().st_mode) || report.links.contains(path)))
             restored.append(path);
         else
             failures.append({path, u"absent de sa place après la restauration"_s});
@@ -357,9 +415,12 @@ Result restore(const QStringList& paths, const QString& stamp, const Administrat
         reported.insert(failure.path);
         failures.append(failure);
     }
+    // What the failed piece did not report carries its message; the pieces after it were never run.
     for (const QString& path : std::as_const(accepted)) {
-        if (!reported.contains(path))
-            failures.append({path, stopped.value_or(u"non traité"_s)});
+        if (!reported.contains(path) && plan.pieceOf.contains(path)) {
+            const bool inFailedPiece = stopped && plan.pieceOf.value(path) == failedPiece;
+            failures.append({path, inFailedPiece ? *stopped : u"non traité"_s});
+        }
     }
     return Outcome{restored, failures};
 }

@@ -6,17 +6,20 @@
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 #include <fcntl.h>
@@ -311,6 +314,182 @@ TEST_F(SnapshotRestore, makesMissingFoldersOnlyBelowNoLinkAndTakesOnlyAStampOfIt
                   u"Préparation de la restauration impossible : Nom d'instantané non reconnu."_s);
     }
     EXPECT_FALSE(asked);
+}
+
+// The items' folder belongs to another user who, the moment root has made its staging folder there, renames
+// it aside and puts a folder of its own under that name, holding links to a file and a folder only root may
+// write. A stand-in for mkdir, first on the PATH, gives that user the moment every time.
+TEST_F(SnapshotRestore, writesNothingThroughAStagingFolderSwappedByTheFoldersOwner)
+{
+    const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
+    const QString realMkdir = QStandardPaths::findExecutable(u"mkdir"_s);
+    if (::geteuid() != 0 || setpriv.isEmpty())
+        GTEST_SKIP() << "the attacker must run as another user: this needs root and setpriv";
+    constexpr uid_t kAttacker = 65534;
+
+    const QString folder = cache(u"theirs"_s);
+    write(folder + u"/a.bin"_s, "snapshot bytes");
+    write(folder + u"/tree/inner.txt"_s, "inner");
+    const QString stamp = takeSnapshot();
+    QFile::remove(folder + u"/a.bin"_s);
+    QDir(folder + u"/tree"_s).removeRecursively();
+    ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), kAttacker, kAttacker), 0);
+
+    const QString rootOnly = TestSupport::sandbox() + u"/root-only"_s;
+    write(rootOnly + u"/secret.bin"_s, "root's own");
+    QDir().mkpath(rootOnly + u"/den"_s);
+    ASSERT_EQ(::chmod(QFile::encodeName(rootOnly).constData(), 0700), 0);
+
+    const QString shims = TestSupport::sandbox() + u"/attacker-shims"_s;
+    const auto q = [](const QString& text) { return OptimizationService::shellQuoted(text); };
+    const QString attack = u"mv \"$1\" \"$1.aside\" && "_s + q(realMkdir) + u" \"$1\" && ln -s "_s +
+                           q(rootOnly + u"/secret.bin"_s) + u" \"$1/a.bin\" && ln -s "_s + q(rootOnly + u"/den"_s) +
+                           u" \"$1/tree\" && : > swapped"_s;
+    write(shims + u"/mkdir"_s,
+          (u"#!/bin/sh\n"_s + q(realMkdir) + u" \"$@\" || exit\nfor last do :; done\ncase \"$last\" in\n"_s +
+           u"./.quorvanepro-restore-*) "_s + q(setpriv) +
+           u" --reuid=%1 --regid=%1 --clear-groups /bin/sh -c "_s.arg(kAttacker) + q(attack) +
+           u" sh \"$last\" ;;\nesac\nexit 0\n"_s)
+              .toUtf8(),
+          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    Outcome outcome;
+    {
+        const TestSupport::ScopedEnvironment path("PATH", shims + u':' + qEnvironmentVariable("PATH"));
+        outcome = outcomeOf(SafetyNet::restore({folder + u"/a.bin"_s, folder + u"/tree"_s}, stamp));
+    }
+    ASSERT_TRUE(exists(folder + u"/swapped"_s)) << "the attacker never had its moment";
+    EXPECT_TRUE(outcome.restored.isEmpty());
+    EXPECT_EQ(outcome.failures, (QList<ItemFailure>{{folder + u"/a.bin"_s, u"chemin refusé"_s},
+                                                    {folder + u"/tree"_s, u"chemin refusé"_s}}));
+    EXPECT_EQ(contentOf(rootOnly + u"/secret.bin"_s), "root's own");
+    EXPECT_TRUE(QDir(rootOnly + u"/den"_s).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    EXPECT_FALSE(QFileInfo(folder + u"/a.bin"_s).isSymLink());
+    QDir(folder).removeRecursively(); // later snapshots leave the links out
+}
+
+TEST_F(SnapshotRestore, countsAPlaceHoldingALinkRestoredOnlyWhenTheSnapshotsItemIsOne)
+{
+    write(cache(u"plain.bin"_s), "plain");
+    ASSERT_EQ(::symlink("plain.bin", QFile::encodeName(cache(u"link.bin"_s)).constData()), 0);
+    const QString stamp = takeSnapshot();
+    QFile::remove(cache(u"plain.bin"_s));
+    QFile::remove(cache(u"link.bin"_s));
+
+    int calls = 0;
+    const Outcome outcome =
+        outcomeOf(SafetyNet::restore({cache(u"plain.bin"_s), cache(u"link.bin"_s)}, stamp, [&](const QString& command) {
+            const std::optional<QString> answer = OptimizationService::runAsAdministrator(command);
+            // Once the items are back, a link to the outside takes the plain file's place.
+            if (++calls == 2) {
+                QFile::remove(cache(u"plain.bin"_s));
+                QFile::link(m_outside + u"/keep.txt"_s, cache(u"plain.bin"_s));
+            }
+            return answer;
+        }));
+    EXPECT_EQ(outcome.restored, QStringList{cache(u"link.bin"_s)});
+    EXPECT_EQ(outcome.failures,
+              (QList<ItemFailure>{{cache(u"plain.bin"_s), u"absent de sa place après la restauration"_s}}));
+    EXPECT_EQ(QFileInfo(cache(u"link.bin"_s)).symLinkTarget(), cache(u"plain.bin"_s));
+    QFile::remove(cache(u"plain.bin"_s));
+    QFile::remove(cache(u"link.bin"_s));
+}
+
+// Once the work folder is handed over, another process of the user puts a FIFO at the report's name.
+TEST_F(SnapshotRestore, aFifoAtTheReportHoldsNothingUp)
+{
+    write(cache(u"fifo.bin"_s), "f");
+    const QString stamp = takeSnapshot();
+    QFile::remove(cache(u"fifo.bin"_s));
+    const QStringList planted = workFolders(); // by an earlier test: not ours to remove
+
+    std::mutex mutex;
+    QByteArray fifo;
+    std::atomic<bool> done = false;
+    SafetyNet::Result result;
+    std::thread restoring([&] {
+        result = SafetyNet::restore({cache(u"fifo.bin"_s)}, stamp, [&](const QString& command) {
+            const std::optional<QString> answer = OptimizationService::runAsAdministrator(command);
+            if (command.contains(u"chmod 644"_s)) {
+                const QString work =
+                    QRegularExpression(u"/[^']*/quorvanepro-restore-[0-9A-F-]{36}"_s).match(command).captured();
+                const std::lock_guard lock(mutex);
+                fifo = QFile::encodeName(work + u"/report.txt"_s);
+                ::unlink(fifo.constData());
+                EXPECT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+            }
+            return answer;
+        });
+        done = true;
+    });
+    const bool returned = TestSupport::waitFor([&] { return done.load(); });
+    if (!returned) {
+        // Let a reader stuck on the FIFO go, so that the thread ends.
+        const std::lock_guard lock(mutex);
+        const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+    }
+    restoring.join();
+    ASSERT_TRUE(returned);
+    const Outcome outcome = outcomeOf(result);
+    EXPECT_TRUE(outcome.restored.isEmpty());
+    EXPECT_EQ(outcome.failures.size(), 1);
+    EXPECT_EQ(workFolders(), planted);
+    QFile::remove(cache(u"fifo.bin"_s));
+}
+
+// One item whose lines fit no piece (its path holds thousands of quotes, each many bytes once quoted twice and
+// escaped) is refused alone; and when a piece fails, what it held carries its message while the items of the
+// pieces never run say so.
+TEST_F(SnapshotRestore, anItemTooLongForAnyPieceFailsAloneAndItemsNeverRunSayNotHandled)
+{
+    QString deep = cache(u"quotes"_s);
+    for (int i = 0; i < 10; ++i)
+        deep += u'/' + QString(240, u'\'');
+    const QString tooLong = deep + u"/long.bin"_s;
+    QStringList items{cache(u"before.bin"_s)};
+    for (int i = 0; i < 12; ++i)
+        items << cache(u"heavy/"_s + QString(120, u'\'') + QString::number(i));
+    items << cache(u"later/after.bin"_s);
+    for (const QString& item : items + QStringList{tooLong})
+        write(item, "x");
+    const QString stamp = takeSnapshot();
+    const auto removeAll = [&] {
+        for (const QString& item : items + QStringList{tooLong})
+            QFile::remove(item);
+    };
+    removeAll();
+    QStringList asked = items;
+    asked.insert(1, tooLong);
+
+    const Outcome whole = outcomeOf(SafetyNet::restore(asked, stamp));
+    EXPECT_EQ(whole.restored, items);
+    EXPECT_EQ(whole.failures, (QList<ItemFailure>{{tooLong, u"chemin refusé"_s}}));
+    EXPECT_FALSE(exists(tooLong));
+    removeAll();
+
+    // The second item piece fails: the first one's items are back, the second one's carry its message and the
+    // others were never tried.
+    int calls = 0;
+    const Outcome stopped = outcomeOf(SafetyNet::restore(items, stamp, [&](const QString& command) {
+        if (++calls == 3 && !command.contains(u"chmod 644"_s))
+            return std::optional<QString>(u"Échec (code 1)."_s);
+        return OptimizationService::runAsAdministrator(command);
+    }));
+    ASSERT_FALSE(stopped.restored.isEmpty());
+    EXPECT_EQ(stopped.restored, items.mid(0, stopped.restored.size()));
+    QStringList reasons;
+    for (qsizetype i = 0; i < stopped.failures.size(); ++i) {
+        EXPECT_EQ(stopped.failures[i].path, items[stopped.restored.size() + i]);
+        reasons << stopped.failures[i].reason;
+    }
+    EXPECT_EQ(stopped.restored.size() + stopped.failures.size(), items.size());
+    const qsizetype failedInPiece = reasons.count(u"Échec (code 1)."_s);
+    EXPECT_GT(failedInPiece, 0);
+    EXPECT_GT(reasons.size(), failedInPiece);
+    EXPECT_EQ(reasons.mid(failedInPiece), QStringList(reasons.size() - failedInPiece, u"non traité"_s));
+    removeAll();
 }
 
 TEST(SnapshotReport, readsLinesAsTheScriptWritesThemAndSkipsGarbage)
