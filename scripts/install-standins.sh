@@ -8,10 +8,9 @@ if [ $# -ne 1 ] || [ -z "$1" ]; then
 fi
 root="$1"
 here="$(cd "$(dirname "$0")/standins" && pwd)"
+# One process per tool: install makes the folder and sets the mode as it copies.
 install_tool() { # NAME MAC-FOLDER
-    mkdir -p "$root$2"
-    cp "$here/$1" "$root$2/$1"
-    chmod 755 "$root$2/$1"
+    install -D -m 755 -- "$here/$1" "$root$2/$1"
 }
 install_tool osascript /usr/bin
 install_tool launchctl /bin
@@ -29,9 +28,7 @@ install_tool sysctl /usr/sbin
 install_tool pmset /usr/bin
 # The maintenance tasks' tools: one recording stand-in under each name.
 install_as() { # MAC-FOLDER NAME
-    mkdir -p "$root$1"
-    cp "$here/maintenance-tool" "$root$1/$2"
-    chmod 755 "$root$1/$2"
+    install -D -m 755 -- "$here/maintenance-tool" "$root$1/$2"
 }
 install_as /System/Library/Frameworks/CoreServices.framework/Frameworks/LaunchServices.framework/Support lsregister
 install_as /usr/bin mdutil

@@ -29,11 +29,39 @@ on_mac() {
         XDG_RUNTIME_DIR="$runtime" "$@"
 }
 
+# The virtual display a copy on the Mac DEMO shows on, recorded when it was started: the display and its authority
+# file, one a line. Kept beside xvfb-run's own files, outside the Mac, which the program alone changes.
+display_record() {
+    local digest
+    digest="$(printf '%s' "$1" | cksum)"
+    printf '%s/quorvane-display-%s-%s' "${TMPDIR:-/tmp}" "$(id -u)" "${digest%% *}"
+}
+
+# live_display DEMO: whether the virtual display recorded for DEMO still runs, its authority file still there;
+# if so, DISPLAY and XAUTHORITY name it. That display lives as long as the copy started on it.
+live_display() {
+    local record display authority server
+    record="$(display_record "$1")"
+    [ -f "$record" ] || return 1
+    { IFS= read -r display && IFS= read -r authority; } < "$record" || return 1
+    [ -n "$display" ] && [ -f "$authority" ] && [ -f "/tmp/.X${display#:}-lock" ] || return 1
+    read -r server < "/tmp/.X${display#:}-lock" || return 1
+    kill -0 "$server" 2> /dev/null || return 1
+    export DISPLAY="$display" XAUTHORITY="$authority"
+}
+
+if [ "${1:-}" = "--copy-shown" ]; then
+    # launch.sh --copy-shown DEMO: status 0 when a copy on DEMO shows on a virtual display that still runs.
+    live_display "$(cd "$2" && pwd)"
+    exit
+fi
+
 if [ "${1:-}" = "--on-virtual-display" ]; then
     # Inside xvfb-run: DISPLAY and XAUTHORITY now name the virtual display.
     shift
     demo="$1"
     shift
+    printf '%s\n%s\n' "$DISPLAY" "${XAUTHORITY:-}" > "$(display_record "$demo")"
     echo "La fenêtre s'ouvre sur l'écran virtuel ${DISPLAY} ; pour la voir : XAUTHORITY='${XAUTHORITY:-}' xwd -root -silent -display ${DISPLAY} | xwdtopnm 2> /dev/null | pnmtopng > capture.png" >&2
     on_mac "$demo" "$@"
 fi
@@ -60,6 +88,11 @@ for argument in "${@:2}"; do
     previous="$argument"
 done
 if [ "$windowless" = 1 ]; then
+    on_mac "$demo" "$@"
+fi
+# A copy already shown on a virtual display is asked there (it shows the module and this one ends), rather than
+# on a second display of its own.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && live_display "$demo"; then
     on_mac "$demo" "$@"
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

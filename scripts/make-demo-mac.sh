@@ -63,7 +63,8 @@ bash "$here/install-standins.sh" "$root"
 
 # Last: each application's access date is the date of use it stands for (its modification date, set back for
 # those opened long ago), which the uninstaller reads as its last opening. Nothing reads the bundles after this.
-find "$root/Applications" "$home/Applications" -name '*.app' -type d -prune -exec sh -c \
-    'for bundle; do touch -a -d "@$(stat -c %Y "$bundle")" "$bundle"; done' sh {} +
+while IFS=$'\t' read -r -d '' modified bundle; do
+    touch -a -d "@$modified" -- "$bundle"
+done < <(find "$root/Applications" "$home/Applications" -name '*.app' -type d -prune -printf '%Ts\t%p\0')
 
 echo "Demonstration Mac ready in $root (home: $home)"

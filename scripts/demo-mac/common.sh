@@ -10,42 +10,56 @@ agents="$lib/LaunchAgents"
 receipts="$root/private/var/db/receipts"
 MiB=1048576
 
+# The helpers below work with the shell's own expansions where they can: a layout of a few hundred files must
+# not start a few thousand processes. In a replacement, "&" stands for itself.
+shopt -u patsub_replacement 2>/dev/null || true
+
 # xml TEXT: TEXT as it may stand inside XML.
-xml() { printf '%s' "$1" | sed 's/&/\&amp;/g; s/</\&lt;/g; s/>/\&gt;/g'; }
+xml() {
+    local text="${1//&/&amp;}"
+    text="${text//</&lt;}"
+    printf '%s' "${text//>/&gt;}"
+}
 # The home's and the root's paths as they may stand inside XML and JSON text.
 home_xml="$(xml "$home")"
-home_json="$(printf '%s' "$home" | sed 's/\\/\\\\/g; s/"/\\"/g')"
+home_json="${home//\\/\\\\}"
+home_json="${home_json//\"/\\\"}"
 root_xml="$(xml "$root")"
+
+# folder_of FILE: makes the folder FILE goes in, unless it is there already.
+folder_of() {
+    case "$1" in
+        */*) [ -d "${1%/*}" ] || mkdir -p -- "${1%/*}" ;;
+    esac
+}
 
 # place TEMPLATE DEST [NAME=VALUE…]: copies files/TEMPLATE to DEST with each @NAME@ replaced by its VALUE, as is
 # (escape the value for XML or JSON first where it needs it).
 place() {
     local text pair
-    text="$(cat -- "$templates/$1"; printf x)"
-    text="${text%x}"
+    IFS= read -r -d '' text < "$templates/$1" || true
     for pair in "${@:3}"; do
         text="${text//"@${pair%%=*}@"/"${pair#*=}"}"
     done
-    mkdir -p "$(dirname "$2")"
+    folder_of "$2"
     printf '%s' "$text" > "$2"
 }
 
-# fill FILE BYTES: a file whose content really takes room on disk (a sparse file would measure nothing).
-fill() {
-    mkdir -p "$(dirname "$1")"
-    head -c "$2" /dev/zero > "$1"
-}
-# random FILE BYTES: a file of its own content, so that no two files meant to differ are taken for copies.
-random() {
-    mkdir -p "$(dirname "$1")"
-    head -c "$2" /dev/urandom > "$1"
-}
-# large FILE BYTES: a large file that really takes its room, reserved at once where the file system can.
+# large FILE BYTES: a file of zeros that really takes its room on disk (a sparse file would measure nothing),
+# reserved at once where the file system can, written where it cannot. Read, it gives its zeros either way.
 large() {
-    mkdir -p "$(dirname "$1")"
+    folder_of "$1"
+    : > "$1"
     if ! fallocate -l "$2" -- "$1" 2>/dev/null; then
         head -c "$2" /dev/zero > "$1"
     fi
+}
+# fill FILE BYTES: a smaller file of zeros, made the same way.
+fill() { large "$@"; }
+# random FILE BYTES: a file of its own content, so that no two files meant to differ are taken for copies.
+random() {
+    folder_of "$1"
+    head -c "$2" /dev/urandom > "$1"
 }
 
 # make_app FOLDER NAME IDENTIFIER VERSION
@@ -53,9 +67,8 @@ make_app() {
     local bundle="$1/$2.app"
     mkdir -p "$bundle/Contents/MacOS" "$bundle/Contents/Resources"
     place Info.plist "$bundle/Contents/Info.plist" IDENTIFIER="$3" NAME="$2" VERSION="$4"
-    printf '#!/bin/sh\nexit 0\n' > "$bundle/Contents/MacOS/$2"
-    chmod 755 "$bundle/Contents/MacOS/$2"
-    head -c 200000 /dev/zero > "$bundle/Contents/Resources/Assets.car"
+    executable "$bundle/Contents/MacOS/$2" '#!/bin/sh\nexit 0\n'
+    fill "$bundle/Contents/Resources/Assets.car" 200000
 }
 # add_plist_key INFO-PLIST KEY VALUE-XML: one more entry in an application's dictionary.
 add_plist_key() {
@@ -65,9 +78,16 @@ add_plist_key() {
 
 # program FILE: a small executable.
 program() {
-    mkdir -p "$(dirname "$1")"
-    printf '#!/bin/sh\n# %s\nexit 0\n' "$(basename "$1")" > "$1"
-    chmod 755 "$1"
+    folder_of "$1"
+    executable "$1" '#!/bin/sh\n# %s\nexit 0\n' "${1##*/}"
+}
+# executable FILE FORMAT [ARGUMENT…]: FILE written with printf's FORMAT, runnable by everyone.
+executable() {
+    local file="$1"
+    shift
+    # shellcheck disable=SC2059  # the format is the caller's
+    printf "$@" > "$file"
+    chmod 755 -- "$file"
 }
 
 # set_attribute FILE NAME VALUE: an extended attribute of the file itself ("0x…" for raw bytes). Where the file

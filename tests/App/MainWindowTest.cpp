@@ -15,6 +15,7 @@
 #include "Scan/ScanViewModel.h"
 #include "Scan/SmartScanView.h"
 #include "Scanners/ScannerFactory.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,7 +87,7 @@ TEST(Sidebar, badgesCountResultsOnlyWhileTheyAreShown)
     ASSERT_NE(trash, nullptr);
     trash->scan();
     EXPECT_EQ(SidebarView::badgeCount(state, ModuleID::trashBins), 0); // scanning
-    ASSERT_TRUE(QTest::qWaitFor([&] { return trash->phase() == ScanViewModel::Phase::results; }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return trash->phase() == ScanViewModel::Phase::results; }));
     EXPECT_EQ(SidebarView::badgeCount(state, ModuleID::trashBins), int(trash->totalItemCount()));
 }
 
@@ -134,7 +135,7 @@ TEST(MainWindow, routesTheSelectionAndScanScreensKeepTheirResults)
     ScanViewModel* model = screen->model();
     ASSERT_NE(model, nullptr);
     model->scan();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model->phase() == ScanViewModel::Phase::results; }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model->phase() == ScanViewModel::Phase::results; }));
 
     state.setSelection(ModuleID::shredder);
     auto* tool = qobject_cast<ScanModuleView*>(window.detail());
@@ -248,7 +249,7 @@ TEST(MainWindow, textsAreShortenedNeverCutAtTheSmallestWindow)
     ASSERT_NE(screen, nullptr);
     ScanViewModel* model = screen->model();
     model->scan();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model->phase() == ScanViewModel::Phase::results; }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model->phase() == ScanViewModel::Phase::results; }));
     for (const ScanGroup& group : model->groups()) {
         if (!group.isExpanded)
             model->toggleExpanded(group.id);

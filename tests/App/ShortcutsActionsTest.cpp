@@ -4,6 +4,7 @@
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QFile>
@@ -180,7 +181,7 @@ QString demoMac()
         const QString folder = TestSupport::temporary() + u"/demo-mac"_s;
         QProcess script;
         script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), folder});
-        EXPECT_TRUE(script.waitForFinished(60000));
+        EXPECT_TRUE(script.waitForFinished(TestSupport::waitBound));
         EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
         return folder;
     }();
@@ -214,7 +215,7 @@ ProcessAnswer runAction(const QStringList& arguments, const QProcessEnvironment&
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QP_APPLICATION), arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_TRUE(process.waitForFinished(TestSupport::waitBound));
     EXPECT_TRUE(QDir(runtime).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden));
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};

@@ -3,6 +3,7 @@
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,9 +76,9 @@ TEST(SingleInstance, theRealApplicationDefersToARunningCopy)
     QProcess copy;
     copy.setProcessEnvironment(environment);
     copy.start(QStringLiteral(QP_APPLICATION));
-    ASSERT_TRUE(copy.waitForStarted(10000));
+    ASSERT_TRUE(copy.waitForStarted(TestSupport::waitBound));
     EXPECT_TRUE(activated.wait(10000));
-    ASSERT_TRUE(copy.waitForFinished(10000));
+    ASSERT_TRUE(copy.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(copy.exitCode(), 0);
     EXPECT_TRUE(copy.readAllStandardError().contains("premier plan"));
 }
@@ -89,7 +90,7 @@ TEST(Application, theRealExecutableStaysUpWithItsWindow)
     QProcessEnvironment environment = applicationEnvironment(folder.root());
     application.setProcessEnvironment(environment);
     application.start(QStringLiteral(QP_APPLICATION));
-    ASSERT_TRUE(application.waitForStarted(10000));
+    ASSERT_TRUE(application.waitForStarted(TestSupport::waitBound));
     EXPECT_FALSE(application.waitForFinished(3000)) << application.readAllStandardError().toStdString();
     EXPECT_EQ(application.state(), QProcess::Running);
     // It holds the single-instance socket now, so a second copy gives way to it.
@@ -101,14 +102,14 @@ TEST(Application, theRealExecutableStaysUpWithItsWindow)
     QProcess second;
     second.setProcessEnvironment(environment);
     second.start(QStringLiteral(QP_APPLICATION));
-    ASSERT_TRUE(second.waitForFinished(10000));
+    ASSERT_TRUE(second.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(application.state(), QProcess::Running);
     // The first copy answered once its window came forward, and the second one says so in one French line.
     EXPECT_EQ(QString::fromUtf8(second.readAllStandardError()),
               u"Quorvane Pro est déjà ouvert : sa fenêtre passe au premier plan.\n"_s);
     application.terminate();
-    application.waitForFinished(10000);
+    application.waitForFinished(TestSupport::waitBound);
 }
 
 // What reaches the running copy's socket: a request that names a module as its exact raw value is taken;
@@ -127,7 +128,7 @@ TEST(SingleInstance, aRequestMayNameAModuleAndAnythingElseIsIgnored)
         socket.connectToServer(running.socketPath());
         ASSERT_TRUE(socket.waitForConnected(2000));
         socket.write(message);
-        socket.waitForBytesWritten(2000);
+        socket.waitForBytesWritten(TestSupport::waitBound);
         socket.disconnectFromServer();
         QTest::qWait(50);
     }
@@ -158,17 +159,17 @@ TEST(SingleInstance, copiesOnTwoDemonstrationMacsNeverMeet)
     QProcess other;
     other.setProcessEnvironment(secondMac);
     other.start(QStringLiteral(QP_APPLICATION));
-    ASSERT_TRUE(other.waitForStarted(10000));
+    ASSERT_TRUE(other.waitForStarted(TestSupport::waitBound));
     EXPECT_FALSE(other.waitForFinished(3000)) << other.readAllStandardError().toStdString();
     QProcess open;
     open.setProcessEnvironment(secondMac);
     open.start(QStringLiteral(QP_APPLICATION), {u"--action"_s, u"open"_s, u"--category"_s, u"leftovers"_s});
-    ASSERT_TRUE(open.waitForFinished(10000));
+    ASSERT_TRUE(open.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(open.exitCode(), 0);
     EXPECT_TRUE(open.readAllStandardError().contains("premier plan"));
     EXPECT_EQ(other.state(), QProcess::Running);
     QTest::qWait(200);
     EXPECT_EQ(activated.count(), 0);
     other.terminate();
-    other.waitForFinished(10000);
+    other.waitForFinished(TestSupport::waitBound);
 }

@@ -1,5 +1,6 @@
 #include "Core/BackgroundJob.h"
 #include "Core/WorkInFlight.h"
+#include "WaitFor.h"
 
 #include <atomic>
 #include <latch>
@@ -45,7 +46,7 @@ void startGated(Receiver& receiver, const std::shared_ptr<Gate>& gate, int value
 
 void settle(const std::shared_ptr<Gate>& gate)
 {
-    ASSERT_TRUE(QTest::qWaitFor([&] { return gate->done.load(); }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return gate->done.load(); }));
     QCoreApplication::processEvents();
 }
 
@@ -57,7 +58,7 @@ TEST(BackgroundJob, aResultReachesItsReceiverOnTheGuiThread)
     auto gate = std::make_shared<Gate>();
     startGated(receiver, gate, 7);
     gate->open.count_down();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !receiver.results.isEmpty(); }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !receiver.results.isEmpty(); }));
     EXPECT_EQ(receiver.results, QList<int>{7});
     EXPECT_EQ(receiver.thread, QCoreApplication::instance()->thread());
     EXPECT_FALSE(gate->sawStop);
@@ -146,12 +147,12 @@ TEST(BackgroundJob, workRunToItsEndOutlivesItsReceiverAndHoldsItsTicketUntilDeli
     first->open.count_down();
     first->done.wait(false);
     EXPECT_FALSE(inFlight.idle()); // its delivery is still queued
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !receiver->results.isEmpty(); }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !receiver->results.isEmpty(); }));
     EXPECT_EQ(receiver->results, QList<int>{1}); // the second one, started later, did not drop it
 
     receiver.reset(); // the screen closes while the second one runs
     second->open.count_down();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return inFlight.idle(); }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return inFlight.idle(); }));
     EXPECT_TRUE(second->done);
     EXPECT_FALSE(first->sawStop);
     EXPECT_FALSE(second->sawStop);

@@ -1,6 +1,7 @@
 #include "Core/History.h"
 
 #include "Sandbox.h"
+#include "WaitFor.h"
 
 #include <latch>
 
@@ -45,12 +46,12 @@ TEST(HistoryQueue, cyclesFromManyThreadsRunOneAfterAnotherAndPublishOnTheGuiThre
     }
     finished.wait();
     EXPECT_TRUE(history.sessions().isEmpty()); // nothing is published off the GUI thread
-    ASSERT_TRUE(QTest::qWaitFor([&] { return history.sessions().size() == writers; }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return history.sessions().size() == writers; }));
     EXPECT_EQ(told, QCoreApplication::instance()->thread());
 
     // A posted cycle does not wait, and its sessions follow; a reader of the file sees every one.
     history.post([](QList<CleaningSession>& sessions) { sessions.append(sessionAt(100)); });
     history.waitUntilIdle();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return history.sessions().size() == writers + 1; }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return history.sessions().size() == writers + 1; }));
     EXPECT_EQ(History(history.fileURL()).sessions(), history.sessions());
 }

@@ -7,6 +7,7 @@
 #include "Platform/UserDefaults.h"
 #include "Sandbox.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <unistd.h>
 
@@ -151,7 +152,7 @@ TEST(LegacyImport, runsOnceInAProcessOutsideATestRunner)
     QProcess child;
     child.setProcessEnvironment(environment);
     child.start(QStringLiteral(QP_LEGACY_IMPORT_CHILD), {});
-    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_TRUE(child.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString()
                                    << child.readAllStandardError().toStdString();
 

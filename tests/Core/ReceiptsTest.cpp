@@ -5,6 +5,7 @@
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QFile>
 #include <QProcess>
@@ -24,7 +25,7 @@ protected:
     {
         QProcess script;
         script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/install-standins.sh"), root()});
-        ASSERT_TRUE(script.waitForFinished(30000));
+        ASSERT_TRUE(script.waitForFinished(TestSupport::waitBound));
         ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
     }
 

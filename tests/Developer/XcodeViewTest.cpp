@@ -279,7 +279,7 @@ TEST(XcodeScreen, theListEndsWithItsLastSection)
     ASSERT_EQ(screen.view.sections().size(), 3);
     // The list's layout settles through posted events, later under load.
     const auto end = [&] { return screen.view.sections().last()->geometry().bottom() + 1; };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return end() > scroll->viewport()->height(); }, 5000))
+    ASSERT_TRUE(TestSupport::waitFor([&] { return end() > scroll->viewport()->height(); }))
         << "the fixture must overflow the list";
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(scroll->widget()->height(), end());

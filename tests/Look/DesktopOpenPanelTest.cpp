@@ -5,6 +5,7 @@
 #include "Look/FileChooser.h"
 
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -49,7 +50,7 @@ TEST(DesktopOpenPanel, answersTheChosenFolderOrNothing)
     EXPECT_EQ(chooser->acceptButton()->text(), u"Analyser"_s);
     EXPECT_EQ(chooser->directory(), tree.root());
     // Projets alone: the file is not listed.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 1; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 1; }));
     EXPECT_TRUE(answers.isEmpty()); // no nested loop: the answer comes when the chooser closes
     chooser->selectPaths({tree.path(u"Projets"_s)});
     chooser->acceptButton()->click();
@@ -97,7 +98,7 @@ TEST(DesktopOpenPanel, choosesFilesAndFoldersTogether)
     ASSERT_NE(message, nullptr);
     EXPECT_EQ(message->text(), request.message);
     EXPECT_EQ(chooser->directory(), tree.root());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 4; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 4; }));
     EXPECT_FALSE(chooser->acceptButton()->isEnabled());
     // Its columns speak French, whatever the system's locale.
     QStringList titles;
@@ -128,7 +129,7 @@ TEST(DesktopOpenPanel, choosesFilesAndFoldersTogether)
             chooser = candidate;
     }
     ASSERT_NE(chooser, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 4; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return chooser->model()->rowCount(chooser->list()->rootIndex()) == 4; }));
     emit chooser->list()->doubleClicked(chooser->model()->index(tree.path(u"autre"_s)));
     EXPECT_EQ(chooser->directory(), tree.path(u"autre"_s));
     chooser->reject();

@@ -1,6 +1,7 @@
 #include "Look/GaugeRing.h"
 
 #include "Look/Theme.h"
+#include "WaitFor.h"
 
 #include <limits>
 
@@ -40,11 +41,11 @@ TEST(GaugeRing, changeAnimatesTowardTheNewFractionAndKeepsTheContentCentred)
     gauge.setFraction(0.8);
     EXPECT_EQ(gauge.fraction(), 0.8);
     EXPECT_LT(gauge.shownFraction(), 0.8);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return gauge.shownFraction() == 0.8; }, 2000));
+    EXPECT_TRUE(TestSupport::waitFor([&] { return gauge.shownFraction() == 0.8; }));
 
     // Beyond a full turn the shown arc stops at the full circle.
     gauge.setFraction(1.5);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return gauge.shownFraction() == 1.0; }, 2000));
+    EXPECT_TRUE(TestSupport::waitFor([&] { return gauge.shownFraction() == 1.0; }));
 
     EXPECT_EQ(label->parentWidget(), &gauge);
     EXPECT_EQ(label->geometry().center(), gauge.rect().center());

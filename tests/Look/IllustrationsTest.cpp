@@ -6,6 +6,7 @@
 #include "Look/SuccessArt.h"
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
+#include "WaitFor.h"
 
 #include <cmath>
 
@@ -100,7 +101,7 @@ TEST(SuccessArt, bloomsOnceWhenShownOrAtOnceWithReducedMotion)
     art.show();
     EXPECT_TRUE(art.isAnimating());
     EXPECT_LT(art.bloomProgress(), 0.5);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !art.isAnimating(); }, 3000));
+    EXPECT_TRUE(TestSupport::waitFor([&] { return !art.isAnimating(); }));
     EXPECT_EQ(art.bloomProgress(), 1);
     // Coming on screen again changes nothing.
     art.hide();

@@ -1,4 +1,5 @@
 #include "Look/SpinnerRing.h"
+#include "WaitFor.h"
 
 #include <QTest>
 
@@ -14,7 +15,7 @@ TEST(SpinnerRing, turnsFromWhenItIsShownEvenWithReducedMotion)
 
     spinner.show();
     EXPECT_TRUE(spinner.isTurning());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return spinner.angle() > 0; }, 1000));
+    EXPECT_TRUE(TestSupport::waitFor([&] { return spinner.angle() > 0; }));
     qunsetenv("QUORVANE_REDUCE_MOTION");
 
     spinner.hide();

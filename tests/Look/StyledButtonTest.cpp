@@ -1,4 +1,5 @@
 #include "Look/StyledButton.h"
+#include "WaitFor.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -54,9 +55,9 @@ TEST(StyledButton, primaryShrinksWhilePressed)
     StyledButton button(u"Analyser"_s, PrimaryButtonStyle{});
     button.show();
     QTest::mousePress(&button, Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return button.pressScale() == PrimaryButtonStyle::pressedScale; }, 1000));
+    EXPECT_TRUE(TestSupport::waitFor([&] { return button.pressScale() == PrimaryButtonStyle::pressedScale; }));
     QTest::mouseRelease(&button, Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return button.pressScale() == 1.0; }, 1000));
+    EXPECT_TRUE(TestSupport::waitFor([&] { return button.pressScale() == 1.0; }));
 
     StyledButton quiet(u"Arrêter"_s, QuietButtonStyle{});
     quiet.show();

@@ -18,6 +18,7 @@
 #include "ScopedEnvironment.h"
 #include "Tools/ShredderView.h"
 #include "Tools/UninstallerView.h"
+#include "WaitFor.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -59,9 +60,9 @@ TEST_F(EndToEnd, openingACategoryChangesTheRunningCopysSelection)
     QProcess copy;
     copy.setProcessEnvironment(environment);
     copy.start(QStringLiteral(QP_APPLICATION), {u"--action"_s, u"open"_s, u"--category"_s, u"leftovers"_s});
-    ASSERT_TRUE(copy.waitForStarted(10000));
+    ASSERT_TRUE(copy.waitForStarted(TestSupport::waitBound));
     EXPECT_TRUE(activated.wait(10000));
-    ASSERT_TRUE(copy.waitForFinished(10000));
+    ASSERT_TRUE(copy.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(copy.exitCode(), 0);
     EXPECT_EQ(app.state().selection(), ModuleID::leftovers);
     EXPECT_TRUE(app.window().isVisible());
@@ -105,7 +106,7 @@ TEST_F(EndToEnd, ctrlCommaOpensOneSettingsWindowAndRaisesItAgain)
     EXPECT_EQ(pane->outcomeRow()->detail(), u"Aucune exécution planifiée depuis le lancement."_s);
     QTest::mouseClick(pane->runNowButton(), Qt::LeftButton);
     EXPECT_EQ(pane->runNowButton()->text(), u"Exécution en cours…"_s);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !app.scheduler().isRunning(); }, 60000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !app.scheduler().isRunning(); }));
     ASSERT_TRUE(app.scheduler().lastOutcome().has_value());
     EXPECT_TRUE(app.scheduler().lastOutcome()->startsWith(u"Fichiers système : "_s));
     EXPECT_EQ(pane->outcomeRow()->detail(), *app.scheduler().lastOutcome());
@@ -184,12 +185,10 @@ TEST_F(EndToEnd, everyScreenSharesOneHeaderPlaceAndOneScrollBar)
         QWidget* screen = window.detail();
         ASSERT_NE(screen, nullptr);
         if (module == ModuleID::uninstaller) {
-            ASSERT_TRUE(QTest::qWaitFor(
-                [&] {
-                    auto* list = screen->findChild<QWidget*>(u"appList"_s);
-                    return list && list->isVisible();
-                },
-                30000));
+            ASSERT_TRUE(TestSupport::waitFor([&] {
+                auto* list = screen->findChild<QWidget*>(u"appList"_s);
+                return list && list->isVisible();
+            }));
         }
         QTest::qWait(20);
         const auto* header = screen->findChild<ModuleHeader*>();

@@ -12,6 +12,7 @@
 #include "Scan/ItemRow.h"
 #include "Scan/SmartScanView.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -52,9 +53,9 @@ TEST_F(EndToEnd, systemJunkIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     if (!junk->groups().first().isExpanded)
         junk->toggleExpanded(junk->groups().first().id);
     EXPECT_TRUE(
-        QTest::qWaitFor([&] { return !window.findChildren<QAbstractButton*>(u"provenanceButton"_s).isEmpty(); }, 5000));
+        TestSupport::waitFor([&] { return !window.findChildren<QAbstractButton*>(u"provenanceButton"_s).isEmpty(); }));
     QTest::mouseClick(clean, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }));
 
     const auto trashed = Platform::listFolder(root + u"/Users/demo/.Trash"_s);
     EXPECT_FALSE(trashed.empty());
@@ -97,7 +98,7 @@ TEST_F(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     // Each row: its severity chip, its reasons, and where the removal puts it.
     QHash<QString, QString> routes;
     QHash<QString, ThreatSeverity> severities;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.findChildren<ItemRow*>(u"itemRow"_s).size() == 9; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return window.findChildren<ItemRow*>(u"itemRow"_s).size() == 9; }));
     for (ItemRow* row : window.findChildren<ItemRow*>(u"itemRow"_s)) {
         EXPECT_TRUE(row->findChild<QWidget*>(u"severityChip"_s)->isVisibleTo(row)) << row->item().name.toStdString();
         routes.insert(row->item().name, row->findChild<QLabel*>(u"itemRoute"_s)->text());
@@ -149,7 +150,7 @@ TEST_F(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     EXPECT_EQ(malware->selectedCount(), 3);
     QFile::remove(demo.path(u"/private/var/log/launchctl.log"_s));
     QTest::mouseClick(clean, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }));
     EXPECT_TRUE(malware->failures().isEmpty()) << malware->failures().join(u'\n').toStdString();
     EXPECT_EQ(malware->removedCount(), 3);
 
@@ -177,7 +178,7 @@ TEST_F(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     // What went to the Trash comes back.
     ASSERT_TRUE(malware->canUndo());
     malware->undoLastCleaning();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return TestSupport::exists(agent); }, 10000)); // put back off the GUI thread
+    EXPECT_TRUE(TestSupport::waitFor([&] { return TestSupport::exists(agent); })); // put back off the GUI thread
 }
 
 // The user picks "Résidus d'apps disparues" on a Mac that refuses Full Disk Access: the screen says so, the scan
@@ -204,12 +205,10 @@ TEST_F(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstration
     CompositionRoot& app = startApplication();
     MainWindow& window = showWindow();
     app.state().setSelection(ModuleID::leftovers);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            const auto* notice = window.findChild<QWidget*>(u"fullDiskAccessNotice"_s);
-            return notice != nullptr && notice->isVisibleTo(&window);
-        },
-        5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] {
+        const auto* notice = window.findChild<QWidget*>(u"fullDiskAccessNotice"_s);
+        return notice != nullptr && notice->isVisibleTo(&window);
+    }));
 
     QAbstractButton* clean = scanUntilCleanable(window);
     ASSERT_NE(clean, nullptr);
@@ -226,7 +225,7 @@ TEST_F(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstration
 
     QTest::mouseClick(clean, Qt::LeftButton);
     QAbstractButton* undo = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (undo = enabledButton(window, u"undoButton"_s)) != nullptr; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return (undo = enabledButton(window, u"undoButton"_s)) != nullptr; }));
     const CleaningSession session = History::shared().sessions().first();
     EXPECT_EQ(session.moduleID, u"leftovers"_s);
     QSet<QString> journaled;
@@ -240,12 +239,10 @@ TEST_F(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstration
     EXPECT_TRUE(QFile::exists(home + u"/Library/Caches/com.lumenlabs.retouche"_s)) << "unticked, left in place";
 
     QTest::mouseClick(undo, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            const auto* notice = window.findChild<QWidget*>(u"restoreNotice"_s);
-            return notice != nullptr && notice->isVisibleTo(&window);
-        },
-        10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] {
+        const auto* notice = window.findChild<QWidget*>(u"restoreNotice"_s);
+        return notice != nullptr && notice->isVisibleTo(&window);
+    }));
     for (const QString& path : ticked)
         EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
     for (const RemovedFile& file : History::shared().sessions().first().files)
@@ -270,7 +267,7 @@ TEST_F(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
     QTest::mouseClick(scan, Qt::LeftButton);
     ScanViewModel* duplicates = app.state().model(ModuleID::duplicates);
     ASSERT_NE(duplicates, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return duplicates->phase() == ScanViewModel::Phase::results; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return duplicates->phase() == ScanViewModel::Phase::results; }));
     ASSERT_EQ(duplicates->groups().size(), 1);
     const ScanGroup group = duplicates->groups().first();
     ASSERT_EQ(group.items.size(), 3);
@@ -281,9 +278,9 @@ TEST_F(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
     ASSERT_EQ(copy.url, homeFolder + u"/Downloads/Rapport annuel 2023.pdf"_s);
     duplicates->toggleItem(copy.id, group.id);
     QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }));
     QTest::mouseClick(clean, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"undoButton"_s) != nullptr; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return enabledButton(window, u"undoButton"_s) != nullptr; }));
 
     EXPECT_FALSE(Platform::fileInfo(copy.url));
     EXPECT_TRUE(Platform::fileInfo(group.items[0].url));
@@ -301,7 +298,7 @@ TEST_F(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
     EXPECT_TRUE(Platform::fileInfo(*session->files[0].trashPath));
 
     QTest::mouseClick(enabledButton(window, u"undoButton"_s), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Platform::fileInfo(copy.url).has_value(); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return Platform::fileInfo(copy.url).has_value(); }));
     EXPECT_FALSE(Platform::fileInfo(*session->files[0].trashPath));
 }
 
@@ -315,7 +312,7 @@ TEST_F(EndToEnd, theLastCopyOfADuplicateIsAskedAboutAndTickingAllKeepsTheOldest)
     QTest::mouseClick(enabledButton(window, u"scanButton"_s), Qt::LeftButton);
     ScanViewModel* duplicates = app.state().model(ModuleID::duplicates);
     ASSERT_NE(duplicates, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return duplicates->phase() == ScanViewModel::Phase::results; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return duplicates->phase() == ScanViewModel::Phase::results; }));
     ASSERT_EQ(duplicates->groups().size(), 1);
     const ScanGroup group = duplicates->groups().first();
     ASSERT_EQ(group.items.size(), 3);
@@ -327,18 +324,16 @@ TEST_F(EndToEnd, theLastCopyOfADuplicateIsAskedAboutAndTickingAllKeepsTheOldest)
     for (const ScanItem& item : group.items)
         duplicates->toggleItem(item.id, group.id);
     QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }));
     QTest::mouseClick(clean, Qt::LeftButton);
     QMessageBox* question = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            for (QWidget* widget : QApplication::allWidgets()) {
-                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
-                    question = box;
-            }
-            return question != nullptr;
-        },
-        5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] {
+        for (QWidget* widget : QApplication::allWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                question = box;
+        }
+        return question != nullptr;
+    }));
     EXPECT_TRUE(question->informativeText().contains(u"« Rapport annuel 2023.pdf »"_s));
     EXPECT_TRUE(question->informativeText().contains(u"il n'en restera aucun"_s));
     QTest::keyClick(question, Qt::Key_Escape);
@@ -348,9 +343,9 @@ TEST_F(EndToEnd, theLastCopyOfADuplicateIsAskedAboutAndTickingAllKeepsTheOldest)
 
     QTest::mouseClick(enabledButton(window, u"selectAllButton"_s), Qt::LeftButton);
     EXPECT_FALSE(duplicates->groups().first().items.first().isSelected);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }));
     QTest::mouseClick(clean, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return duplicates->phase() == ScanViewModel::Phase::finished; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return duplicates->phase() == ScanViewModel::Phase::finished; }));
     EXPECT_TRUE(Platform::fileInfo(group.items.first().url));
     EXPECT_EQ(copiesLeft(), 1);
 }
@@ -376,11 +371,11 @@ TEST_F(EndToEnd, theSmartScanCleansJunkTrashAndThreatsOnTheDemonstrationMac)
 
     // The screen scrolls: its content is laid out once the window has had its turn.
     QAbstractButton* scan = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return (scan = enabledButton(window, u"scanButton"_s)) != nullptr && !scan->rect().isEmpty(); }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor(
+        [&] { return (scan = enabledButton(window, u"scanButton"_s)) != nullptr && !scan->rect().isEmpty(); }));
     QTest::mouseClick(scan, Qt::LeftButton);
     QAbstractButton* clean = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 60000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }));
     QStringList titles;
     for (const ScanGroup& group : smart->groups())
         titles.append(group.title);
@@ -396,7 +391,7 @@ TEST_F(EndToEnd, theSmartScanCleansJunkTrashAndThreatsOnTheDemonstrationMac)
     const qsizetype selected = smart->selectedCount();
     ASSERT_GT(selected, 0);
     QTest::mouseClick(clean, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }, 60000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }));
     EXPECT_TRUE(smart->failures().isEmpty()) << smart->failures().join(u'\n').toStdString();
     EXPECT_EQ(smart->removedCount(), selected);
     EXPECT_FALSE(TestSupport::exists(demo.path(u"/Library/Application Support/MacKeeper"_s)));

@@ -13,6 +13,7 @@
 #include "Scan/HistoryViewModel.h"
 #include "Scan/Scheduler.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -35,22 +36,19 @@ TEST_F(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
 
     const auto cleanSystemJunk = [&] {
         QAbstractButton* start = nullptr;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                start = enabledButton(window, u"scanButton"_s);
-                if (start == nullptr)
-                    start = enabledButton(window, u"newScanButton"_s);
-                return start != nullptr;
-            },
-            30000));
+        ASSERT_TRUE(TestSupport::waitFor([&] {
+            start = enabledButton(window, u"scanButton"_s);
+            if (start == nullptr)
+                start = enabledButton(window, u"newScanButton"_s);
+            return start != nullptr;
+        }));
         QTest::mouseClick(start, Qt::LeftButton);
         if (enabledButton(window, u"scanButton"_s) != nullptr)
             QTest::mouseClick(enabledButton(window, u"scanButton"_s), Qt::LeftButton);
         QAbstractButton* clean = nullptr;
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }, 30000));
+        ASSERT_TRUE(TestSupport::waitFor([&] { return (clean = enabledButton(window, u"cleanButton"_s)) != nullptr; }));
         QTest::mouseClick(clean, Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }, 30000));
+        ASSERT_TRUE(TestSupport::waitFor([&] { return enabledButton(window, u"newScanButton"_s) != nullptr; }));
     };
     const auto allBack = [](const CleaningSession& session) {
         for (const RemovedFile& file : session.files) {
@@ -89,7 +87,7 @@ TEST_F(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
     ASSERT_FALSE(card->snapshotButton()->isHidden());
     card->snapshotButton()->click();
     EXPECT_EQ(view->notice()->text(), u"Montage de l'instantané…"_s);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->model().isRestoring(second.id); }, 60000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !view->model().isRestoring(second.id); }));
     // The demonstration Mac's snapshots hold the home's Library and the temporary folder: what the cleaning took
     // there is back and marked; anything else is reported absent from the snapshot and stays unmarked.
     const QString library = demo.path(u"/Users/demo/Library/"_s);
@@ -140,11 +138,11 @@ TEST_F(EndToEnd, theDemonstrationJournalShowsItsStatesAndComesBackFromItsSnapsho
     EXPECT_EQ(FileRow::stateText(view->card(gone)->fileList()->files()[0]), u"corbeille vidée"_s); // filled again
 
     view->card(gone)->snapshotButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->model().isRestoring(gone); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !view->model().isRestoring(gone); }));
     EXPECT_TRUE(view->notice()->text().startsWith(u"L'instantané du 2024-10-05-081500 n'existe plus"_s));
 
     view->card(kept)->snapshotButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->model().isRestoring(kept); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !view->model().isRestoring(kept); }));
     EXPECT_EQ(view->notice()->text(), u"2 éléments remis en place · 3 en échec — absent de l instantané"_s);
     const QString log = demo.path(u"/Users/demo/Library/Logs/Atelier Photo/rendu-2024-11-19.log"_s);
     EXPECT_EQ(TestSupport::contentOf(log), "rendu terminé\n");
@@ -172,7 +170,7 @@ TEST_F(EndToEnd, runningTheScheduleNowCleansSystemJunkToTheTrashAndJournalsIt)
 
     scheduler.runScheduled();
     EXPECT_TRUE(scheduler.isRunning());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !scheduler.isRunning(); }, 60000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !scheduler.isRunning(); }));
     app.finishCleanings();
 
     ASSERT_TRUE(scheduler.lastOutcome().has_value());

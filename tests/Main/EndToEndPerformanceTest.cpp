@@ -18,6 +18,7 @@
 #include "Scan/HistoryViewModel.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <csignal>
 #include <memory>
@@ -58,7 +59,7 @@ TEST_F(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     QAbstractButton* run = enabledButton(window, u"maintenanceRunButton"_s);
     ASSERT_NE(run, nullptr);
     QTest::mouseClick(run, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.running() && model.outcomes().size() == 2; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !model.running() && model.outcomes().size() == 2; }));
     EXPECT_EQ(model.outcomes().value(u"spotlight"_s), u"Terminé."_s);
     EXPECT_TRUE(model.failures().contains(u"permissions"_s));
     EXPECT_TRUE(model.outcomes().value(u"permissions"_s).startsWith(u"Error resetting permissions"_s));
@@ -76,7 +77,7 @@ TEST_F(EndToEnd, maintenanceRunsTheTickedTasksThroughTheDemonstrationTools)
     run = enabledButton(window, u"maintenanceRunButton"_s);
     ASSERT_NE(run, nullptr);
     QTest::mouseClick(run, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return fresh.outcomes().contains(u"fonts"_s); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return fresh.outcomes().contains(u"fonts"_s); }));
     EXPECT_EQ(fresh.outcomes().value(u"fonts"_s), u"Annulé."_s);
     EXPECT_TRUE(fresh.failures().contains(u"fonts"_s));
 }
@@ -162,7 +163,7 @@ public:
     {
         for (auto& process : m_processes) {
             process->kill();
-            process->waitForFinished(5000);
+            process->waitForFinished(TestSupport::waitBound);
         }
     }
 
@@ -170,7 +171,7 @@ public:
     {
         auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
         process->start(program, {u"120"_s});
-        EXPECT_TRUE(process->waitForStarted(5000)) << program.toStdString();
+        EXPECT_TRUE(process->waitForStarted(TestSupport::waitBound)) << program.toStdString();
         return *process;
     }
 
@@ -188,7 +189,7 @@ public:
         TestSupport::layOutDemoMac(m_root);
         QProcess script;
         script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/start-demo-apps.sh"), m_root});
-        EXPECT_TRUE(script.waitForFinished(30000));
+        EXPECT_TRUE(script.waitForFinished(TestSupport::waitBound));
         EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
         for (const QByteArray& line : script.readAllStandardOutput().split('\n')) {
             bool read = false;
@@ -247,7 +248,7 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     const auto toolOutput = [&](const QString& tool, const QStringList& arguments) {
         QProcess process;
         process.start(demo.path(tool), arguments);
-        EXPECT_TRUE(process.waitForFinished(10000));
+        EXPECT_TRUE(process.waitForFinished(TestSupport::waitBound));
         return QString::fromUtf8(process.readAllStandardOutput());
     };
     const QString pid = QString::number(boussole.processId());
@@ -263,8 +264,7 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     auto* view = qobject_cast<OptimizationView*>(window.detail());
     ASSERT_NE(view, nullptr);
     OptimizationViewModel& model = view->model();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !model.isLoading() && heavyNames(model).contains(u"Boussole"_s); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !model.isLoading() && heavyNames(model).contains(u"Boussole"_s); }));
 
     // Every list of the three folders that reads, once, and the running menu-bar application.
     QStringList labels;
@@ -284,7 +284,7 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     QWidget* row = launchRowFor(window, agent);
     ASSERT_NE(row, nullptr);
     QTest::mouseClick(row->findChild<QAbstractButton*>(u"disableButton"_s), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return launchRowFor(window, agent) == nullptr; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return launchRowFor(window, agent) == nullptr; }));
     EXPECT_FALSE(TestSupport::exists(agent));
     EXPECT_TRUE(TestSupport::exists(demo.path(u"/Users/demo/.Trash/fr.boussole.synchro.plist"_s)));
     History::shared().waitUntilIdle();
@@ -296,7 +296,7 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     ASSERT_NE(history, nullptr);
     ASSERT_NE(history->card(session.id), nullptr);
     history->card(session.id)->restoreButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !history->model().isRestoring(session.id); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !history->model().isRestoring(session.id); }));
     History::shared().waitUntilIdle();
     EXPECT_TRUE(TestSupport::exists(agent));
 
@@ -309,15 +309,14 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     }
     ASSERT_NE(boussoleRow, nullptr);
     QTest::mouseClick(boussoleRow->findChild<QAbstractButton*>(u"quitButton"_s), Qt::LeftButton);
-    ASSERT_TRUE(boussole.waitForFinished(10000));
+    ASSERT_TRUE(boussole.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(boussole.exitStatus(), QProcess::CrashExit) << "ended by its signal";
     QTest::mouseClick(enabledButton(window, u"refreshButton"_s), Qt::LeftButton);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !model.isLoading() && !heavyNames(model).contains(u"Boussole"_s); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !model.isLoading() && !heavyNames(model).contains(u"Boussole"_s); }));
 
     // "Diagnostiquer", every probe forced serious but Spotlight's, which has one level.
     QTest::mouseClick(enabledButton(window, u"diagnoseButton"_s), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.hasDiagnosed(); }, 60000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.hasDiagnosed(); }));
     QStringList ids;
     QList<NoticeBanner::Kind> kinds;
     for (NoticeBanner* banner : window.findChildren<NoticeBanner*>(u"findingBanner"_s)) {
@@ -339,7 +338,7 @@ TEST_F(EndToEnd, startupItemsShowTheirMacPaths)
     MainWindow& window = showWindow({1120, 900});
     app.state().setSelection(ModuleID::optimization);
     const QString daemon = demo.path(u"/Library/LaunchAgents/com.tempometeo.agent.plist"_s);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return launchRowFor(window, daemon) != nullptr; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return launchRowFor(window, daemon) != nullptr; }));
 
     const auto* program = launchRowFor(window, daemon)->findChild<ElidedLabel*>(u"launchItemProgram"_s);
     ASSERT_NE(program, nullptr);
@@ -367,7 +366,7 @@ QString diagnoseOn(const QString& demo, const QString& forced)
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QP_APPLICATION), {u"--action"_s, u"diagnose"_s});
-    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_TRUE(process.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     return QString::fromUtf8(process.readAllStandardOutput());
 }

@@ -24,6 +24,7 @@
 #include "Tools/TreemapCanvas.h"
 #include "Tools/UninstallerView.h"
 #include "Tools/UninstallerViewModel.h"
+#include "WaitFor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -63,7 +64,7 @@ TEST_F(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
     QAbstractButton* start = enabledButton(window, u"startButton"_s);
     ASSERT_NE(start, nullptr);
     QTest::mouseClick(start, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.current() != nullptr; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.current() != nullptr; }));
     const SpaceNode* home = model.root();
     EXPECT_EQ(home->url(), demo.path(u"/Users/demo"_s));
 
@@ -88,7 +89,7 @@ TEST_F(EndToEnd, theSpaceMapMeasuresAndWalksTheDemonstrationHome)
     QAbstractButton* stop = enabledButton(window, u"stopButton"_s);
     ASSERT_NE(stop, nullptr);
     QTest::mouseClick(stop, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.progress() == 1.0; }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.progress() == 1.0; }));
     EXPECT_EQ(model.current(), nullptr);
     EXPECT_NE(enabledButton(window, u"startButton"_s), nullptr);
 }
@@ -104,18 +105,16 @@ TEST_F(EndToEnd, theSpaceMapsChooserOpensOnTheMacsHomeInFrench)
     ASSERT_NE(choose, nullptr);
     QTest::mouseClick(choose, Qt::LeftButton);
     FileChooser* chooser = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (auto* candidate = qobject_cast<FileChooser*>(widget); candidate && candidate->isVisible())
-                    chooser = candidate;
-            }
-            return chooser != nullptr;
-        },
-        5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* candidate = qobject_cast<FileChooser*>(widget); candidate && candidate->isVisible())
+                chooser = candidate;
+        }
+        return chooser != nullptr;
+    }));
     EXPECT_EQ(chooser->directory(), demo.path(u"/Users/demo"_s));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return chooser->model()->index(demo.path(u"/Users/demo/Documents"_s)).isValid(); }, 5000));
+    ASSERT_TRUE(
+        TestSupport::waitFor([&] { return chooser->model()->index(demo.path(u"/Users/demo/Documents"_s)).isValid(); }));
     QStringList titles;
     for (const int column : {0, 1, 3})
         titles << chooser->list()->model()->headerData(column, Qt::Horizontal).toString();
@@ -141,7 +140,7 @@ TEST_F(EndToEnd, localSnapshotsAreListedAndDeletedOnTheDemonstrationMac)
         }
         return names;
     };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rowNames().size() == 4; }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return rowNames().size() == 4; }));
     EXPECT_EQ(rowNames(), (QStringList{u"com.apple.TimeMachine.2025-06-30-184502.local"_s,
                                        u"com.apple.TimeMachine.2025-03-14-091500.local"_s,
                                        u"com.apple.TimeMachine.2024-11-20-093000.local"_s,
@@ -154,7 +153,7 @@ TEST_F(EndToEnd, localSnapshotsAreListedAndDeletedOnTheDemonstrationMac)
     }
     ASSERT_EQ(rowButtons.size(), 4);
     QTest::mouseClick(rowButtons[1], Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rowNames().size() == 3; }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return rowNames().size() == 3; }));
     EXPECT_FALSE(rowNames().contains(u"com.apple.TimeMachine.2025-03-14-091500.local"_s));
     EXPECT_FALSE(
         QFile::exists(demo.path(u"/private/var/db/fake-snapshots/com.apple.TimeMachine.2025-03-14-091500.local"_s)));
@@ -162,12 +161,10 @@ TEST_F(EndToEnd, localSnapshotsAreListedAndDeletedOnTheDemonstrationMac)
     QAbstractButton* all = enabledButton(window, u"deleteAllButton"_s);
     ASSERT_NE(all, nullptr);
     QTest::mouseClick(all, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            const auto* empty = view->findChild<QWidget*>(u"emptyState"_s);
-            return empty != nullptr && empty->isVisibleTo(view);
-        },
-        10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] {
+        const auto* empty = view->findChild<QWidget*>(u"emptyState"_s);
+        return empty != nullptr && empty->isVisibleTo(view);
+    }));
     QFile store(demo.path(u"/private/var/db/tmutil-snapshots"_s));
     ASSERT_TRUE(store.open(QIODevice::ReadOnly));
     EXPECT_TRUE(store.readAll().trimmed().isEmpty());
@@ -202,7 +199,7 @@ TEST_F(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(view, &drop);
     ASSERT_EQ(model->items().size(), 2);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model->canShred(); }, 20000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model->canShred(); }));
 
     auto* passes = view->findChild<QComboBox*>();
     ASSERT_NE(passes, nullptr);
@@ -215,15 +212,13 @@ TEST_F(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
 
     view->requestShred();
     QMessageBox* box = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            for (QWidget* widget : QApplication::allWidgets()) {
-                if (auto* candidate = qobject_cast<QMessageBox*>(widget))
-                    box = candidate;
-            }
-            return box != nullptr;
-        },
-        5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] {
+        for (QWidget* widget : QApplication::allWidgets()) {
+            if (auto* candidate = qobject_cast<QMessageBox*>(widget))
+                box = candidate;
+        }
+        return box != nullptr;
+    }));
     EXPECT_EQ(box->informativeText(), u"%1 seront écrasés en 3 passes puis supprimés définitivement."_s.arg(
                                           FileUtils::byteFormatter().string(model->totalSize())));
     QAbstractButton* confirm = nullptr;
@@ -233,7 +228,7 @@ TEST_F(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
     }
     ASSERT_NE(confirm, nullptr);
     confirm->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model->shreddedCount() > 0 && !model->isShredding(); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model->shreddedCount() > 0 && !model->isShredding(); }));
 
     EXPECT_FALSE(TestSupport::exists(file));
     for (const QString& gone : {u"relevé bancaire.pdf"_s, u"notes.txt"_s, u"Archives"_s, u"vide.txt"_s,
@@ -266,10 +261,10 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     QProcess veilleur;
     veilleur.start(u"/bin/sh"_s,
                    {u"-c"_s, u"trap '' TERM; exec \"$0\" 600"_s, veilleurURL + u"/Contents/MacOS/Veilleur"_s});
-    ASSERT_TRUE(veilleur.waitForStarted(10000));
+    ASSERT_TRUE(veilleur.waitForStarted(TestSupport::waitBound));
     const auto stop = qScopeGuard([&] {
         veilleur.kill();
-        veilleur.waitForFinished(5000);
+        veilleur.waitForFinished(TestSupport::waitBound);
     });
 
     CompositionRoot& app = startApplication();
@@ -278,7 +273,7 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     auto* view = qobject_cast<UninstallerView*>(window.detail());
     ASSERT_NE(view, nullptr);
     UninstallerViewModel& model = view->model();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading() && !model.apps().isEmpty(); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !model.isLoading() && !model.apps().isEmpty(); }));
 
     const auto shownNames = [&] {
         QStringList names;
@@ -306,10 +301,10 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     auto* list = view->findChild<QListView*>(u"appList"_s);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return view->detail() && view->detail()->app().name == u"Studio Vidéo"_s; }, 5000));
+        TestSupport::waitFor([&] { return view->detail() && view->detail()->app().name == u"Studio Vidéo"_s; }));
     QLabel* summary = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return (summary = view->detail()->findChild<QLabel*>(u"traceSummary"_s)) != nullptr; }, 20000));
+    ASSERT_TRUE(TestSupport::waitFor(
+        [&] { return (summary = view->detail()->findChild<QLabel*>(u"traceSummary"_s)) != nullptr; }));
     EXPECT_EQ(summary->text(), u"3 fichiers, dont 1 hors du bundle"_s);
     const InstalledApp chosen = view->detail()->app();
     QSet<QString> goes{studioURL};
@@ -319,15 +314,13 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
 
     const auto answer = [&](bool running) {
         QMessageBox* box = nullptr;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                for (QWidget* widget : QApplication::topLevelWidgets()) {
-                    if (auto* candidate = qobject_cast<QMessageBox*>(widget); candidate && candidate->isVisible())
-                        box = candidate;
-                }
-                return box != nullptr;
-            },
-            5000));
+        ASSERT_TRUE(TestSupport::waitFor([&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* candidate = qobject_cast<QMessageBox*>(widget); candidate && candidate->isVisible())
+                    box = candidate;
+            }
+            return box != nullptr;
+        }));
         const QString said = box->text() + u'\n' + box->informativeText();
         EXPECT_EQ(said.endsWith(u"L'app est ouverte : elle sera fermée d'abord."_s), running) << said.toStdString();
         QAbstractButton* confirm = nullptr;
@@ -340,7 +333,7 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     };
     QTest::mouseClick(enabledButton(window, u"uninstallButton"_s), Qt::LeftButton);
     answer(false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.uninstallsRunning() == 0; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.uninstallsRunning() == 0; }));
     for (const QString& path : goes)
         EXPECT_FALSE(TestSupport::exists(path)) << path.toStdString();
     EXPECT_TRUE(TestSupport::exists(demo.path(u"/usr/local/lib/libstudiovideo.dylib"_s)));
@@ -379,21 +372,19 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     QTest::keyClicks(search, u"veilleur"_s);
     ASSERT_EQ(shownNames(), QStringList{u"Veilleur"_s});
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->detail() && view->detail()->app().name == u"Veilleur"_s; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return view->detail() && view->detail()->app().name == u"Veilleur"_s; }));
     const qsizetype sessions = History::shared().sessions().size();
     QTest::mouseClick(enabledButton(window, u"uninstallButton"_s), Qt::LeftButton);
     answer(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.uninstallsRunning() == 0; }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.uninstallsRunning() == 0; }));
     EXPECT_EQ(veilleur.state(), QProcess::Running);
     EXPECT_TRUE(TestSupport::exists(veilleurURL + u"/Contents/MacOS/Veilleur"_s));
     EXPECT_TRUE(TestSupport::exists(demo.path(u"/Users/demo/Library/Application Support/fr.veilleur.app"_s)));
     NoticeBanner* banner = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            banner = view->findChild<NoticeBanner*>(u"uninstallNotice"_s);
-            return banner != nullptr && banner->isVisibleTo(view);
-        },
-        5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] {
+        banner = view->findChild<NoticeBanner*>(u"uninstallNotice"_s);
+        return banner != nullptr && banner->isVisibleTo(view);
+    }));
     ASSERT_NE(view->detail(), nullptr);
     EXPECT_EQ(view->detail()->app().name, u"Veilleur"_s);
     History::shared().waitUntilIdle();
@@ -413,8 +404,8 @@ TEST_F(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
     XcodeViewModel* model = view->model();
     ASSERT_NE(model, nullptr);
     QAbstractButton* recommended = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return (recommended = enabledButton(window, u"recommendedButton"_s)) != nullptr; }, 30000));
+    ASSERT_TRUE(
+        TestSupport::waitFor([&] { return (recommended = enabledButton(window, u"recommendedButton"_s)) != nullptr; }));
     const XcodeService::Inventory& found = model->inventory();
     EXPECT_EQ(found.devices.size(), 6);
     EXPECT_EQ(found.runtimes.size(), 4);
@@ -435,7 +426,7 @@ TEST_F(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
     QAbstractButton* remove = enabledButton(window, u"removeButton"_s);
     ASSERT_NE(remove, nullptr);
     QTest::mouseClick(remove, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isWorking() && !model->isLoading(); }, 30000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !model->isWorking() && !model->isLoading(); }));
 
     for (const QString& udid : gone) {
         EXPECT_FALSE(QFileInfo::exists(devices + udid)) << udid.toStdString();
@@ -450,7 +441,7 @@ TEST_F(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
     EXPECT_TRUE(QFileInfo::exists(
         demo.path(u"/Users/demo/Library/Developer/Xcode/Archives/récent/Carnet (bêta) 2.0.xcarchive"_s)));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !History::shared().sessions().isEmpty(); }, 10000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !History::shared().sessions().isEmpty(); }));
     const CleaningSession& session = History::shared().sessions().first();
     EXPECT_EQ(session.moduleID, u"xcodeJunk"_s);
     EXPECT_EQ(session.failureCount, 0);

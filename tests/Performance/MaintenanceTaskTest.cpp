@@ -3,6 +3,7 @@
 #include "Platform/Access.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +51,7 @@ protected:
         ASSERT_TRUE(QDir().mkpath(m_root + u"/bin"_s));
         QProcess script;
         script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/install-standins.sh"), m_root});
-        ASSERT_TRUE(script.waitForFinished(30000));
+        ASSERT_TRUE(script.waitForFinished(TestSupport::waitBound));
         ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
         ASSERT_TRUE(QFile::link(u"/bin/sh"_s, m_root + u"/bin/sh"_s));
     }

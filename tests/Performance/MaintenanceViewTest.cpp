@@ -5,6 +5,7 @@
 #include "Look/StyledButton.h"
 #include "Look/TextLabel.h"
 #include "Look/TriStateBox.h"
+#include "WaitFor.h"
 
 #include <QScrollArea>
 #include <QSignalSpy>
@@ -60,7 +61,7 @@ TEST(MaintenanceView, tapsTickRowsAndARunShowsEachOutcome)
     EXPECT_EQ(counter->text(), u"2 tâches sélectionnées"_s);
 
     gate->release();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.running() == u"purge"_s; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.running() == u"purge"_s; }));
     EXPECT_EQ(outcomeOn(view, u"launchServices"_s), u"Terminé."_s);
     gate->release();
     ASSERT_TRUE(finished.wait(5000));
@@ -91,7 +92,7 @@ TEST(MaintenanceView, aLongReportIsShortenedWithinItsRow)
 
     auto* label = rowOf(view, u"permissions"_s)->findChild<ElidedLabel*>(u"maintenanceOutcome"_s);
     // Once laid out, the report is cut with "…".
-    EXPECT_TRUE(QTest::qWaitFor([&] { return label->shownText().endsWith(u"…"_s); }, 5000))
+    EXPECT_TRUE(TestSupport::waitFor([&] { return label->shownText().endsWith(u"…"_s); }))
         << label->shownText().toStdString();
     EXPECT_TRUE(label->shownText().startsWith(u"Error resetting permissions"_s));
     EXPECT_EQ(label->toolTip(), report);

@@ -1,4 +1,5 @@
 #include "Performance/UpdaterViewModel.h"
+#include "WaitFor.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -64,7 +65,7 @@ TEST(UpdaterViewModel, aCheckGoesThroughItsThreeStagesAndKeepsTheFormerListMeanw
         QString status;
     } stages[] = {{0.15, u"Homebrew…"_s}, {0.55, u"Mises à jour système…"_s}, {0.85, u"Applications tierces…"_s}};
     for (const auto& stage : stages) {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return model.status() == stage.status; }, 5000)) << stage.progress;
+        ASSERT_TRUE(TestSupport::waitFor([&] { return model.status() == stage.status; })) << stage.progress;
         EXPECT_EQ(model.progress(), stage.progress);
         EXPECT_TRUE(model.isChecking());
         model.check(); // ignored: one check at a time
@@ -114,7 +115,7 @@ TEST(UpdaterViewModel, anInstallDropsItsUpdateOnSuccessOnly)
     gate->release();
     ASSERT_TRUE(applied.wait(5000));
     gate->release();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return applied.size() == 2; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return applied.size() == 2; }));
     EXPECT_EQ(model.applying(), std::nullopt);
     EXPECT_EQ(namesOf(model), (QStringList{u"b"_s, u"Carnet"_s}));
 
@@ -163,7 +164,7 @@ TEST(UpdaterViewModel, anUpdateFoundAgainDuringItsInstallIsNotInstalledTwice)
 
     QSignalSpy applied(&model, &UpdaterViewModel::applyFinished);
     gate->release(2);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return applied.size() == 2; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return applied.size() == 2; }));
     EXPECT_EQ(installs->load(), 2);
     EXPECT_EQ(model.applying(), std::nullopt);
     EXPECT_FALSE(model.isInstalling(again[0]));

@@ -6,6 +6,7 @@
 #include "Look/TextLabel.h"
 #include "Platform/Symbols.h"
 #include "RecordingWorkspace.h"
+#include "WaitFor.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -107,8 +108,7 @@ TEST(UpdaterView, aCheckShowsItsStagesThenTheTwoGroups)
     EXPECT_EQ(visibleButton(view, view, u"checkNowButton"_s), nullptr);
     EXPECT_EQ(visibleTexts(view, u"checkingStatus"_s), QStringList{u"Recherche…"_s});
     for (const QString& stage : {u"Homebrew…"_s, u"Mises à jour système…"_s, u"Applications tierces…"_s}) {
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return visibleTexts(view, u"checkingStatus"_s) == QStringList{stage}; }, 5000))
+        ASSERT_TRUE(TestSupport::waitFor([&] { return visibleTexts(view, u"checkingStatus"_s) == QStringList{stage}; }))
             << stage.toStdString();
         gate->release();
     }
@@ -205,7 +205,7 @@ TEST(UpdaterView, aLongNameIsShortenedWithinItsRow)
     ASSERT_NE(row, nullptr);
     auto* name = row->findChild<ElidedLabel*>(u"updateName"_s);
     ASSERT_NE(name, nullptr);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return name->shownText().endsWith(u"…"_s); }, 5000))
+    EXPECT_TRUE(TestSupport::waitFor([&] { return name->shownText().endsWith(u"…"_s); }))
         << name->shownText().toStdString();
     EXPECT_EQ(name->text(), title);
     auto* list = view.findChild<QWidget*>(u"updatesList"_s);

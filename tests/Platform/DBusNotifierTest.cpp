@@ -47,9 +47,9 @@ public:
     {
         m_daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--print-address"_s, u"--nofork"_s,
                                           u"--address=unix:dir="_s + TestSupport::temporary()});
-        if (!m_daemon.waitForStarted(10000))
+        if (!m_daemon.waitForStarted(TestSupport::waitBound))
             return;
-        while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(10000)) {
+        while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(TestSupport::waitBound)) {
         }
         address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     }
@@ -58,7 +58,7 @@ public:
         for (const QString& name : m_names)
             QDBusConnection::disconnectFromBus(name);
         m_daemon.terminate();
-        m_daemon.waitForFinished(5000);
+        m_daemon.waitForFinished(TestSupport::waitBound);
     }
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;

@@ -1,6 +1,7 @@
 #include "Platform/FileSystem.h"
 #include "Platform/PropertyList.h"
 #include "Sandbox.h"
+#include "WaitFor.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -18,7 +19,7 @@ TEST(DemoMac, isLaidOutWithReadableApplicationBundles)
     const QString demo = TestSupport::temporary() + u"/demo-mac"_s;
     QProcess script;
     script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(script.waitForFinished(60000));
+    ASSERT_TRUE(script.waitForFinished(TestSupport::waitBound));
     ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
 
     const QString home = demo + u"/Users/demo"_s;
@@ -67,10 +68,10 @@ TEST(DemoMac, isLaidOutWithReadableApplicationBundles)
 
     // A second run replaces the Mac; a folder that is not one is refused.
     script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(script.waitForFinished(60000));
+    ASSERT_TRUE(script.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(script.exitCode(), 0);
     script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), TestSupport::home()});
-    ASSERT_TRUE(script.waitForFinished(60000));
+    ASSERT_TRUE(script.waitForFinished(TestSupport::waitBound));
     EXPECT_NE(script.exitCode(), 0);
 }
 
@@ -91,7 +92,7 @@ TEST(DemoMac, theRunCommandKeepsTheDisplayOutsideTheMac)
     const QString demo = TestSupport::temporary() + u"/run-mac"_s;
     QProcess layout;
     layout.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), demo});
-    ASSERT_TRUE(layout.waitForFinished(60000));
+    ASSERT_TRUE(layout.waitForFinished(TestSupport::waitBound));
     ASSERT_EQ(layout.exitCode(), 0) << layout.readAllStandardError().toStdString();
 
     // The probe stands for the application: it notes what it was given and what the Mac holds while it runs.
@@ -106,7 +107,7 @@ TEST(DemoMac, theRunCommandKeepsTheDisplayOutsideTheMac)
     script.close();
     QProcess before;
     before.start(u"sh"_s, {u"-c"_s, u"find \"$0\" | sort"_s, demo});
-    ASSERT_TRUE(before.waitForFinished(30000));
+    ASSERT_TRUE(before.waitForFinished(TestSupport::waitBound));
     const QByteArray treeBefore = before.readAllStandardOutput();
 
     const struct {
@@ -126,7 +127,7 @@ TEST(DemoMac, theRunCommandKeepsTheDisplayOutsideTheMac)
         QProcess run;
         run.setProcessEnvironment(environment);
         run.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/launch.sh"), demo, u"sh"_s, probe, notes});
-        ASSERT_TRUE(run.waitForFinished(60000));
+        ASSERT_TRUE(run.waitForFinished(TestSupport::waitBound));
         const QString said = QString::fromUtf8(run.readAllStandardError());
         ASSERT_EQ(run.exitCode(), 0) << said.toStdString();
 

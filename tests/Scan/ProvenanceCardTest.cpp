@@ -3,6 +3,7 @@
 #include "Look/Paint.h"
 #include "Look/Theme.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -142,7 +143,7 @@ TEST(ProvenanceCard, opensUnderItsAnchorWithTheLatestRequestOnly)
 
     showProvenanceCard(anchor, itemAt(tree.path(u"Library/Caches/com.example.editor/a.db"_s), u"a.db"_s, 10));
     showProvenanceCard(anchor, itemAt(tree.path(u"Library/Logs/b.txt"_s), u"b.txt"_s, 10));
-    ASSERT_TRUE(QTest::qWaitFor([] { return !openPopovers().isEmpty(); }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([] { return !openPopovers().isEmpty(); }));
     QTest::qWait(50);
     const QList<QWidget*> open = openPopovers();
     ASSERT_EQ(open.size(), 1);
@@ -154,12 +155,10 @@ TEST(ProvenanceCard, opensUnderItsAnchorWithTheLatestRequestOnly)
 
     // A new request replaces the open card.
     showProvenanceCard(anchor, itemAt(tree.path(u"Library/Caches/com.example.editor/a.db"_s), u"a.db"_s, 10));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [] {
-            const QList<QWidget*> now = openPopovers();
-            return now.size() == 1 && now[0]->findChild<ProvenanceCard*>()->item().name == u"a.db"_s;
-        },
-        5000));
+    ASSERT_TRUE(TestSupport::waitFor([] {
+        const QList<QWidget*> now = openPopovers();
+        return now.size() == 1 && now[0]->findChild<ProvenanceCard*>()->item().name == u"a.db"_s;
+    }));
     EXPECT_TRUE(glyph->isVisible()); // only the card is replaced, not what the anchor holds
     QTest::keyClick(openPopovers()[0], Qt::Key_Escape);
     EXPECT_TRUE(openPopovers().isEmpty());
@@ -183,7 +182,7 @@ TEST(ProvenanceCard, thePopupIsMaskedToItsShapeWhereWindowsHaveNoAlpha)
     anchor->setGeometry(100, 100, 16, 16);
     window.show();
     showProvenanceCard(anchor, itemAt(tree.path(u"Library/Logs/b.txt"_s), u"b.txt"_s, 10));
-    ASSERT_TRUE(QTest::qWaitFor([] { return !openPopovers().isEmpty(); }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([] { return !openPopovers().isEmpty(); }));
     QWidget* popup = openPopovers()[0];
     const QRegion mask = popup->mask();
     ASSERT_FALSE(mask.isEmpty());
@@ -207,7 +206,7 @@ TEST(ProvenanceCard, infoButtonOpensTheCardOfItsItem)
     EXPECT_EQ(button->toolTip(), u"D'où vient ce fichier"_s);
 
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([] { return !openPopovers().isEmpty(); }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([] { return !openPopovers().isEmpty(); }));
     const auto* card = openPopovers()[0]->findChild<ProvenanceCard*>();
     ASSERT_NE(card, nullptr);
     EXPECT_EQ(card->item().name, u"facture.pdf"_s);

@@ -1,5 +1,6 @@
 #include "Platform/FileOperations.h"
 #include "Sandbox.h"
+#include "WaitFor.h"
 
 #include <QProcess>
 
@@ -23,7 +24,7 @@ TEST(SharedServices, scansStartedAtOnceLeaveEveryServiceOnTheApplicationThread)
         QProcess child;
         child.setProcessEnvironment(environment);
         child.start(QStringLiteral(QP_SHARED_SERVICES_CHILD), {});
-        ASSERT_TRUE(child.waitForFinished(60000));
+        ASSERT_TRUE(child.waitForFinished(TestSupport::waitBound));
         EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString()
                                        << child.readAllStandardError().toStdString();
     }

@@ -9,6 +9,7 @@
 #include "TempTree.h"
 #include "TestServices.h"
 #include "Tools/ShredderViewModel.h"
+#include "WaitFor.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -111,13 +112,13 @@ TEST(ShredderView, queuesDroppedAndChosenLocalFilesOnlyAndShredsOnConfirmation)
     EXPECT_EQ(panel.requests.first().prompt, u"Ajouter"_s);
     EXPECT_EQ(model.items().size(), 3);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.canShred(); }, 20000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.canShred(); }));
     view.requestShred();
     EXPECT_FALSE(model.isShredding());
     answer = true;
     view.requestShred();
     EXPECT_EQ(asked, (QStringList{u"Broyer 3 éléments ?|Broyer"_s, u"Broyer 3 éléments ?|Broyer"_s}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isShredding(); }, 20000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !model.isShredding(); }));
     EXPECT_TRUE(model.items().isEmpty());
     EXPECT_FALSE(TestSupport::exists(tree.path(u"a.bin"_s)));
 }
@@ -131,14 +132,14 @@ TEST(ShredderView, anItemThatStayedSaysWhy)
     ShredderView& view = screen.view;
     view.show();
     model.add({tree.path(u"linked.bin"_s)});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.canShred(); }, 20000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.canShred(); }));
     auto* list = view.findChild<QListView*>(u"shredQueue"_s);
     ASSERT_NE(list, nullptr);
     const QModelIndex row = list->model()->index(0, 0);
     EXPECT_FALSE(row.data(Shredder::failureRole).isValid());
     const int plainHeight = list->visualRect(row).height();
     view.requestShred();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isShredding(); }, 20000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !model.isShredding(); }));
     ASSERT_EQ(model.items().size(), 1);
     QCoreApplication::processEvents(); // the list lays out again
     const QModelIndex stayed = list->model()->index(0, 0);
@@ -224,7 +225,7 @@ TEST(ShredderView, showsTheBarsFiguresAndForgetsTheReportWhenCleared)
     view.resize(880, 900);
     view.show();
     model.add({tree.path(u"ok.bin"_s), tree.path(u"linked.bin"_s), tree.path(u"other.bin"_s)});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.canShred(); }, 20000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.canShred(); }));
     QCoreApplication::processEvents();
 
     auto* total = view.findChild<QLabel*>(u"queueTotal"_s);
@@ -247,11 +248,11 @@ TEST(ShredderView, showsTheBarsFiguresAndForgetsTheReportWhenCleared)
     ASSERT_NE(list, nullptr);
     const QRect last = list->visualRect(list->model()->index(2, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(last.right() - 12 - 9, last.center().y()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.items().size() == 2; }, 5000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return model.items().size() == 2; }));
     EXPECT_EQ(model.items().last().url, tree.path(u"linked.bin"_s));
 
     view.requestShred();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isShredding() && model.shreddedCount() == 1; }, 20000));
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !model.isShredding() && model.shreddedCount() == 1; }));
     auto* report = view.findChild<QWidget*>(u"shredReport"_s);
     ASSERT_NE(report, nullptr);
     EXPECT_TRUE(report->isVisibleTo(&view));

@@ -1,6 +1,7 @@
 #include "MacFixtures.h"
 
 #include "Platform/FileOperations.h"
+#include "WaitFor.h"
 
 #include <sys/xattr.h>
 
@@ -18,7 +19,7 @@ void layOutDemoMac(const QString& folder)
 {
     QProcess script;
     script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/make-demo-mac.sh"), folder});
-    ASSERT_TRUE(script.waitForFinished(60000));
+    ASSERT_TRUE(script.waitForFinished(TestSupport::waitBound));
     ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
 }
 

@@ -2,6 +2,7 @@
 
 #include "Platform/FileOperations.h"
 #include "Platform/TestGuard.h"
+#include "WaitFor.h"
 
 #include <climits>
 #include <cstdio>
@@ -166,7 +167,7 @@ void installStandIns()
 {
     QProcess script;
     script.start(u"bash"_s, {QStringLiteral(QP_SOURCE_DIR "/scripts/install-standins.sh"), systemRoot()});
-    ASSERT_TRUE(script.waitForFinished(30000));
+    ASSERT_TRUE(script.waitForFinished(TestSupport::waitBound));
     ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
     const QByteArray shell = QFile::encodeName(systemRoot() + u"/bin/sh"_s);
     if (::access(shell.constData(), F_OK) != 0) {
