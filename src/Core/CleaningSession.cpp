@@ -14,9 +14,17 @@ size_t hashOptional(const std::optional<QString>& text, size_t seed)
 
 } // namespace
 
+bool RemovedFile::isStillInTrash() const
+{
+    if (!trashPath)
+        return false;
+    const std::optional<Platform::FileInfo> there = Platform::fileInfo(*trashPath);
+    return there && (!trashIdentity || Platform::identityOf(*there) == *trashIdentity);
+}
+
 bool RemovedFile::canRestore() const
 {
-    return !restored && trashPath && Platform::fileInfo(*trashPath) && !Platform::fileInfo(originalPath);
+    return !restored && isStillInTrash() && !Platform::fileInfo(originalPath);
 }
 
 int CleaningSession::restorableFiles() const
@@ -48,7 +56,10 @@ qint64 CleaningSession::keptBytes() const
 
 size_t qHash(const RemovedFile& file, size_t seed) noexcept
 {
-    return qHashMulti(hashOptional(file.trashPath, seed), file.id, file.originalPath, file.bytes, file.restored);
+    seed = qHashMulti(hashOptional(file.trashPath, seed), file.id, file.originalPath, file.bytes, file.restored);
+    if (const std::optional<Platform::ItemIdentity>& identity = file.trashIdentity)
+        seed = qHashMulti(seed, identity->device, identity->inode, int(identity->kind));
+    return seed;
 }
 
 size_t qHash(const CleaningSession& session, size_t seed) noexcept

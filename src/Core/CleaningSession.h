@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/FileSystem.h"
+
 #include <QDateTime>
 #include <QHashFunctions>
 #include <QList>
@@ -19,6 +21,10 @@ struct RemovedFile {
         static constexpr std::string_view trashPath = "trashPath";
         static constexpr std::string_view bytes = "bytes";
         static constexpr std::string_view restored = "restored";
+        // What stood at `trashPath` when the item was moved there; written together, and only then.
+        static constexpr std::string_view trashDevice = "trashDevice";
+        static constexpr std::string_view trashInode = "trashInode";
+        static constexpr std::string_view trashKind = "trashKind";
     };
 
     QUuid id;
@@ -26,10 +32,16 @@ struct RemovedFile {
     std::optional<QString> trashPath; // its place in the Trash; absent when it was deleted outright
     qint64 bytes = 0;                 // its size as the removal engine reported it
     bool restored = false;            // only ever goes from false to true
+    // The item as it lay at `trashPath`: absent in entries written before it was kept, which are put back on the
+    // strength of the path alone.
+    std::optional<Platform::ItemIdentity> trashIdentity = std::nullopt;
 
     // Not yet put back, still in the Trash, and nothing in its old place. Neither test follows a link: a
     // trashed link is an item, and a link at the old place is something that would be overwritten.
     bool canRestore() const;
+    // Whether what stands at `trashPath` now (not followed) is the item that went there; true for an entry
+    // without a kept identity once something stands there.
+    bool isStillInTrash() const;
 
     friend bool operator==(const RemovedFile&, const RemovedFile&) = default;
 };

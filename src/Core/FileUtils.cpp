@@ -106,6 +106,11 @@ QString abbreviatedPath(const QString& path)
     return Platform::displayPath(path);
 }
 
+QString itemLine(const QString& path, const QString& reason)
+{
+    return abbreviatedPath(path) + u" — "_s + reason;
+}
+
 QString abbreviatedPath(const QString& path, const QString& homeFolder)
 {
     return Platform::displayPath(path, homeFolder);

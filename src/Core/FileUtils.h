@@ -63,6 +63,9 @@ QString abbreviatedPath(const QString& path);
 // The same against a home folder read once by a caller that abbreviates many paths.
 QString abbreviatedPath(const QString& path, const QString& homeFolder);
 
+// An item and what became of it, as the reports list them: "~/Library/Caches/x — reason".
+QString itemLine(const QString& path, const QString& reason);
+
 // The shared byte-count and relative-date formatters, made once per process.
 const ByteCountFormatter& byteFormatter();
 const RelativeDateFormatter& relativeFormatter();

@@ -228,7 +228,8 @@ std::optional<QUuid> History::record(const Removal::Report& report, ModuleID mod
     session.snapshotStamp = snapshotStamp;
     session.files.reserve(report.removed.size());
     for (const Removal::Removed& removed : report.removed)
-        session.files.append(RemovedFile{QUuid::createUuid(), removed.origin, removed.trashed, removed.bytes, false});
+        session.files.append(RemovedFile{QUuid::createUuid(), removed.origin, removed.trashed, removed.bytes, false,
+                                         removed.trashed ? removed.trashedIdentity : std::nullopt});
     const QUuid id = session.id;
     update([&session](QList<CleaningSession>& sessions) { sessions.append(std::move(session)); });
     return id;
@@ -292,19 +293,66 @@ void History::restore(QList<CleaningSession>& sessions, const QUuid& sessionID, 
     if (found == sessions.end())
         return;
     for (RemovedFile& file : found->files) {
-        if (file.restored || !file.trashPath || !exists(*file.trashPath) || exists(file.originalPath))
+        if (file.restored || !file.trashPath)
             continue;
-        if (const std::optional<QString> failure = Platform::createFolder(Platform::parentOf(file.originalPath))) {
-            tally.failures.append({file.originalPath, *failure});
+        const auto leave = [&](const QString& reason) { tally.left.append({file.originalPath, reason}); };
+        const auto fail = [&](const QString& reason) {
+            tally.failures.append({file.originalPath, reason});
+            leave(reason);
+        };
+        if (!exists(*file.trashPath)) {
+            leave(goneFromTrashText());
             continue;
         }
-        if (const std::optional<QString> failure = Platform::moveItem(*file.trashPath, file.originalPath)) {
-            tally.failures.append({file.originalPath, *failure});
+        if (!file.isStillInTrash()) {
+            fail(notTheTrashedItemText());
+            continue;
+        }
+        if (exists(file.originalPath)) {
+            leave(placeTakenText());
+            continue;
+        }
+        if (const std::optional<QString> failure = Platform::createFolder(Platform::parentOf(file.originalPath))) {
+            fail(*failure);
+            continue;
+        }
+        // The identity is looked at again at the move itself, so that an item swapped in since is not taken.
+        bool notTheSame = false;
+        const std::optional<QString> failure =
+            file.trashIdentity
+                ? Platform::moveItemIfSame(*file.trashPath, file.originalPath, *file.trashIdentity, &notTheSame)
+                : Platform::moveItem(*file.trashPath, file.originalPath);
+        if (failure || notTheSame) {
+            fail(notTheSame ? notTheTrashedItemText() : *failure);
             continue;
         }
         file.restored = true;
         ++tally.restored;
     }
+}
+
+QStringList History::RestoreTally::leftLines() const
+{
+    QStringList lines;
+    lines.reserve(left.size());
+    for (const RestoreFailure& file : left)
+        lines.append(FileUtils::itemLine(file.path, file.reason));
+    return lines;
+}
+
+QString History::goneFromTrashText()
+{
+    return u"L'élément n'est plus dans la corbeille."_s;
+}
+
+QString History::placeTakenText()
+{
+    return u"Un autre élément occupe déjà son emplacement d'origine."_s;
+}
+
+QString History::notTheTrashedItemText()
+{
+    return u"L'élément de la corbeille n'est plus celui qui a été supprimé."_s;
 }
 
 void History::markRestored(const QSet<QString>& paths, const QUuid& sessionID, QList<CleaningSession>& sessions)

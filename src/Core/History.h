@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 #include <QUuid>
 
@@ -45,11 +46,21 @@ public:
         friend bool operator==(const RestoreFailure&, const RestoreFailure&) = default;
     };
 
-    // What a put-back did, added to by restore(): files put back, and the ones that could not be.
+    // What a put-back did, added to by restore(): files put back, the ones whose move back failed, and every file
+    // not put back, failures included, each with its reason, in the session's order.
     struct RestoreTally {
         int restored = 0;
         QList<RestoreFailure> failures;
+        QList<RestoreFailure> left;
+
+        // `left` as the notices list it: "~/path — reason", one a file.
+        QStringList leftLines() const;
     };
+
+    // The reasons of the files a put-back leaves where they are.
+    static QString goneFromTrashText();
+    static QString placeTakenText();
+    static QString notTheTrashedItemText();
 
     using Change = std::function<void(QList<CleaningSession>& sessions)>;
 
@@ -85,8 +96,10 @@ public:
     void waitUntilIdle();
 
     // A change for update(): puts the files of the session `sessionID` back from the Trash where they were.
-    // Files already put back, without a Trash place, gone from the Trash, or whose old place is taken are
-    // skipped silently; nothing is ever overwritten. Missing parent folders are created.
+    // Files already put back or without a Trash place are passed over. A file gone from the Trash, or whose old
+    // place is taken, stays as it is and is told in `left`; nothing is ever overwritten. A file whose Trash place
+    // holds another item than the one that went there (told by its kept identity) fails and stays there; an
+    // entry without an identity is taken on its path. Missing parent folders are created.
     static void restore(QList<CleaningSession>& sessions, const QUuid& sessionID, RestoreTally& tally);
 
     // A change for update(): marks the files of the session `sessionID` whose original path is in `paths`

@@ -45,6 +45,36 @@ constexpr std::array<char, 128> kEscape = [] {
     return table;
 }();
 
+// The texts of an item's kind in a file object's "trashKind", in the order of Platform::EntryKind.
+constexpr std::array<std::string_view, 4> kKindTexts = {"regular", "directory", "symlink", "other"};
+
+std::string_view kindText(Platform::EntryKind kind)
+{
+    switch (kind) {
+    case Platform::EntryKind::Regular:
+        return kKindTexts[0];
+    case Platform::EntryKind::Directory:
+        return kKindTexts[1];
+    case Platform::EntryKind::Symlink:
+        return kKindTexts[2];
+    case Platform::EntryKind::Other:
+        return kKindTexts[3];
+    }
+    return kKindTexts[3];
+}
+
+// A kind this version does not know reads as "other": it then matches no item, so nothing is put back on its word.
+Platform::EntryKind kindFromText(std::string_view text)
+{
+    if (text == kKindTexts[0])
+        return Platform::EntryKind::Regular;
+    if (text == kKindTexts[1])
+        return Platform::EntryKind::Directory;
+    if (text == kKindTexts[2])
+        return Platform::EntryKind::Symlink;
+    return Platform::EntryKind::Other;
+}
+
 // Encodes into a buffer of its own that is handed to the sink whenever it fills, so that even the largest
 // journal never needs its whole text in memory.
 class Writer final
@@ -91,6 +121,12 @@ public:
     }
 
     void integer(qint64 value)
+    {
+        char* p = room(24);
+        m_size += std::to_chars(p, p + 24, value).ptr - p;
+    }
+
+    void unsignedInteger(quint64 value)
     {
         char* p = room(24);
         m_size += std::to_chars(p, p + 24, value).ptr - p;
@@ -254,6 +290,19 @@ void writeFile(Writer& out, const RemovedFile& file)
     out.raw(",");
     out.key(RemovedKeys::restored, level);
     out.boolean(file.restored);
+    if (file.trashPath && file.trashIdentity) {
+        out.raw(",");
+        out.key(RemovedKeys::trashDevice, level);
+        out.unsignedInteger(file.trashIdentity->device);
+        out.raw(",");
+        out.key(RemovedKeys::trashInode, level);
+        out.unsignedInteger(file.trashIdentity->inode);
+        out.raw(",");
+        out.key(RemovedKeys::trashKind, level);
+        out.raw("\"");
+        out.raw(kindText(file.trashIdentity->kind));
+        out.raw("\"");
+    }
     if (file.trashPath) {
         out.raw(",");
         out.key(RemovedKeys::trashPath, level);
@@ -728,6 +777,36 @@ private:
         return true;
     }
 
+    // The same for a JSON integer from 0 to 2^64 - 1.
+    bool readUnsigned(quint64* out)
+    {
+        skipSpace();
+        const char* p = m_p;
+        if (p >= m_end || *p < '0' || *p > '9')
+            return false;
+        if (*p == '0' && p + 1 < m_end && p[1] >= '0' && p[1] <= '9')
+            return false;
+        while (p < m_end && *p >= '0' && *p <= '9')
+            ++p;
+        if (p < m_end && (*p == '.' || *p == 'e' || *p == 'E'))
+            return false;
+        const std::from_chars_result result = std::from_chars(m_p, p, *out);
+        if (result.ec != std::errc() || result.ptr != p)
+            return false;
+        m_p = p;
+        return true;
+    }
+
+    bool readKind(Platform::EntryKind* out)
+    {
+        std::string_view text;
+        std::string storage;
+        if (!readBytes(&text, &storage))
+            return false;
+        *out = kindFromText(text);
+        return true;
+    }
+
     bool readInt(int* out)
     {
         qint64 value = 0;
@@ -841,7 +920,10 @@ private:
     bool readFile(RemovedFile& file)
     {
         enum : unsigned { Id = 1, OriginalPath = 2, Bytes = 4, Restored = 8, All = 15 };
+        enum : unsigned { Device = 1, Inode = 2, Kind = 4, WholeIdentity = 7 };
         unsigned seen = 0;
+        unsigned identitySeen = 0;
+        Platform::ItemIdentity identity;
         const bool read = object([&](std::string_view key) -> std::optional<bool> {
             if (key == RemovedKeys::id) {
                 seen |= Id;
@@ -861,9 +943,29 @@ private:
                 seen |= Restored;
                 return readBool(&file.restored);
             }
+            if (key == RemovedKeys::trashDevice) {
+                identitySeen |= Device;
+                return readUnsigned(&identity.device);
+            }
+            if (key == RemovedKeys::trashInode) {
+                identitySeen |= Inode;
+                return readUnsigned(&identity.inode);
+            }
+            if (key == RemovedKeys::trashKind) {
+                identitySeen |= Kind;
+                return readKind(&identity.kind);
+            }
             return std::nullopt;
         });
-        return read && seen == All;
+        // The identity's members come together or not at all, and only with a place in the Trash.
+        if (!read || seen != All || (identitySeen != 0 && identitySeen != WholeIdentity))
+            return false;
+        if (identitySeen == WholeIdentity) {
+            if (!file.trashPath)
+                return false;
+            file.trashIdentity = identity;
+        }
+        return true;
     }
 
     bool readFiles(QList<RemovedFile>* files)

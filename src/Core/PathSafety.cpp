@@ -1,7 +1,8 @@
 #include "Core/PathSafety.h"
 
 #include "Core/FileUtils.h"
-#include "Platform/OpenFolder.h"
+#include "Platform/FileReading.h"
+#include "Platform/FileSystem.h"
 #include "Platform/SystemRoot.h"
 
 #include <array>
@@ -71,22 +72,22 @@ bool matchesSystemRules(const QString& path)
     return false;
 }
 
+// Only a regular file counts, opened where it stands: a link (even to a readable file, or to /dev/null), a FIFO
+// or a device at the path says nothing of what the application may read, and is never waited on.
 bool opensForReading(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
-    // Non-blocking, so that a FIFO in the file's place cannot hold the caller.
-    const int fd = Platform::openWithoutAccessDate(AT_FDCWD, name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = Platform::openRegularFile(AT_FDCWD, name.constData(), O_RDONLY);
     if (fd < 0)
         return false;
     ::close(fd);
     return true;
 }
 
+// Anything at the path, a link included (not followed).
 bool exists(const QString& path)
 {
-    struct stat st {
-    };
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    return Platform::fileInfo(path).has_value();
 }
 
 } // namespace

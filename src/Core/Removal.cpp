@@ -92,6 +92,7 @@ Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::o
         const Mode how = mode.value_or(item.removalMode);
         std::optional<QString> failure;
         std::optional<QString> trashed;
+        std::optional<Platform::ItemIdentity> trashedIdentity;
         switch (how.kind) {
         case Mode::Kind::Shred:
             failure = shred(target, how.passes, stop);
@@ -101,6 +102,7 @@ Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::o
             Platform::TrashResult result = Platform::trashItem(anchors, target);
             failure = std::move(result.failure);
             trashed = std::move(result.trashedPath);
+            trashedIdentity = result.trashedIdentity;
             break;
         }
         case Mode::Kind::Delete:
@@ -112,7 +114,7 @@ Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::o
             continue;
         }
         report.freedBytes += item.size;
-        report.removed.append({item.url, trashed, item.size});
+        report.removed.append({item.url, trashed, item.size, trashedIdentity});
     }
     if (progress)
         progress(1.0, QString());

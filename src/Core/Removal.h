@@ -3,6 +3,7 @@
 #include "Core/Progress.h"
 #include "Core/RemovalMode.h"
 #include "Core/ScanModel.h"
+#include "Platform/FileSystem.h"
 
 #include <QList>
 #include <QSet>
@@ -36,6 +37,8 @@ struct Removed {
     QString origin;                 // where the item was
     std::optional<QString> trashed; // its place in the Trash, when it went there and the place is known
     qint64 bytes = 0;               // the item's size as the scanner measured it
+    // What stood at `trashed` once it was moved there, so that a later put-back takes that item and no other.
+    std::optional<Platform::ItemIdentity> trashedIdentity = std::nullopt;
 
     friend bool operator==(const Removed&, const Removed&) = default;
 };

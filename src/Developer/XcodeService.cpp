@@ -61,6 +61,61 @@ bool olderThan(const std::optional<QDateTime>& date, const QDateTime& cutoff)
     return !date || *date < cutoff;
 }
 
+// The runtime listing's top object, keyed by runtime identifier; nothing when the tool did not answer with one.
+std::optional<QJsonObject> runtimeListing(int exitStatus, const QByteArray& output)
+{
+    if (exitStatus != 0)
+        return std::nullopt;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(output, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+QStringList runtimeListingArguments()
+{
+    return {QStringLiteral("simctl"), QStringLiteral("runtime"), QStringLiteral("list"), QStringLiteral("-j")};
+}
+
+// The identifiers, upper-cased, that the tool lists now; nothing when it did not answer.
+std::optional<QSet<QString>> listedRuntimeIdentifiers()
+{
+    const auto result = OptimizationService::run(QStringLiteral("/usr/bin/xcrun"), runtimeListingArguments(), false);
+    const std::optional<QJsonObject> listing = runtimeListing(result.status, result.output.toUtf8());
+    if (!listing)
+        return std::nullopt;
+    QSet<QString> identifiers;
+    for (auto it = listing->begin(); it != listing->end(); ++it)
+        identifiers.insert(it.key().toUpper());
+    return identifiers;
+}
+
+QString unknownIdentifierText()
+{
+    return QStringLiteral("Identifiant de simulateur non reconnu : non supprimé.");
+}
+
+// The tool's word is not enough: what it said it deleted counts as removed only when its next listing
+// (`listed`, upper-cased identifiers; nothing when the tool did not answer) no longer holds it.
+template <class Item, class Origin>
+void confirmRemoved(const QList<Item>& deleted, const std::optional<QSet<QString>>& listed, Origin origin,
+                    Outcome& outcome)
+{
+    for (const Item& item : deleted) {
+        if (!listed) {
+            outcome.failures.append({item.name, QStringLiteral("Suppression non confirmée par simctl.")});
+            continue;
+        }
+        if (listed->contains(item.id.toUpper())) {
+            outcome.failures.append({item.name, QStringLiteral("Toujours présent après la suppression.")});
+            continue;
+        }
+        outcome.freedBytes = saturatingAdd(outcome.freedBytes, item.bytes);
+        outcome.removed.append({origin(item), std::nullopt, item.bytes});
+    }
+}
+
 } // namespace
 
 std::optional<QDateTime> parseLastUsed(const QString& text)
@@ -148,13 +203,10 @@ DeviceListing parseDevices(int exitStatus, const QByteArray& output)
 QList<Runtime> parseRuntimes(int exitStatus, const QByteArray& output, const QHash<QString, int>& deviceCounts)
 {
     QList<Runtime> runtimes;
-    if (exitStatus != 0)
+    const std::optional<QJsonObject> listing = runtimeListing(exitStatus, output);
+    if (!listing)
         return runtimes;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(output, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return runtimes;
-    const QJsonObject top = document.object();
+    const QJsonObject& top = *listing;
     for (auto it = top.begin(); it != top.end(); ++it) {
         if (!it.value().isObject())
             continue;
@@ -186,9 +238,7 @@ DeviceListing listSimulatorDevices()
 
 QList<Runtime> listSimulatorRuntimes(const QHash<QString, int>& deviceCounts)
 {
-    const auto result = OptimizationService::run(
-        QStringLiteral("/usr/bin/xcrun"),
-        {QStringLiteral("simctl"), QStringLiteral("runtime"), QStringLiteral("list"), QStringLiteral("-j")}, false);
+    const auto result = OptimizationService::run(QStringLiteral("/usr/bin/xcrun"), runtimeListingArguments(), false);
     return parseRuntimes(result.status, result.output.toUtf8(), deviceCounts);
 }
 
@@ -294,6 +344,11 @@ bool isDeviceIdentifier(const QString& id)
     return shape.match(id).hasMatch();
 }
 
+bool isRuntimeIdentifier(const QString& id)
+{
+    return isDeviceIdentifier(id); // the listing keys runtime images by the same shape
+}
+
 QString failureReason(const QString& output)
 {
     const QString trimmed = output.trimmed();
@@ -319,8 +374,7 @@ Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, con
         report(double(done) / total, device.name);
         ++done;
         if (!isDeviceIdentifier(device.id)) {
-            outcome.failures.append(
-                {device.name, QStringLiteral("Identifiant de simulateur non reconnu : non supprimé.")});
+            outcome.failures.append({device.name, unknownIdentifierText()});
             continue;
         }
         if (device.state.compare(QLatin1String("Booted"), Qt::CaseInsensitive) == 0)
@@ -333,42 +387,46 @@ Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, con
         }
         deleted.append(device);
     }
-    // The tool's word is not enough: a device is removed when the next listing no longer holds it.
     if (!deleted.isEmpty()) {
         const DeviceListing after = listSimulatorDevices();
-        QSet<QString> remaining;
-        for (const Device& device : after.devices)
-            remaining.insert(device.id.toUpper());
-        for (const Device& device : std::as_const(deleted)) {
-            if (!after.toolAnswered) {
-                outcome.failures.append({device.name, QStringLiteral("Suppression non confirmée par simctl.")});
-                continue;
-            }
-            if (remaining.contains(device.id.toUpper())) {
-                outcome.failures.append({device.name, QStringLiteral("Toujours présent après la suppression.")});
-                continue;
-            }
-            outcome.freedBytes = saturatingAdd(outcome.freedBytes, device.bytes);
-            const QString origin =
-                device.dataPath.isEmpty() ? QStringLiteral("/simulator/") + device.id : device.dataPath;
-            outcome.removed.append({origin, std::nullopt, device.bytes});
+        std::optional<QSet<QString>> listed;
+        if (after.toolAnswered) {
+            listed.emplace();
+            for (const Device& device : after.devices)
+                listed->insert(device.id.toUpper());
         }
+        confirmRemoved(
+            deleted, listed,
+            [](const Device& device) {
+                return device.dataPath.isEmpty() ? QStringLiteral("/simulator/") + device.id : device.dataPath;
+            },
+            outcome);
     }
 
+    QList<Runtime> deletedRuntimes;
     for (const Runtime& runtime : runtimes) {
         if (stop.stop_requested())
             break;
         report(double(done) / total, runtime.name);
+        ++done;
+        // The tool reads other words ("all") as every runtime image.
+        if (!isRuntimeIdentifier(runtime.id)) {
+            outcome.failures.append({runtime.name, unknownIdentifierText()});
+            continue;
+        }
         const auto result = OptimizationService::run(
             xcrun, {QStringLiteral("simctl"), QStringLiteral("runtime"), QStringLiteral("delete"), runtime.id}, true);
-        ++done;
         if (result.status != 0) {
             outcome.failures.append({runtime.name, failureReason(result.output)});
             continue;
         }
-        outcome.freedBytes = saturatingAdd(outcome.freedBytes, runtime.bytes);
-        outcome.removed.append(
-            {QStringLiteral("/runtime/%1 (%2)").arg(runtime.name, runtime.build), std::nullopt, runtime.bytes});
+        deletedRuntimes.append(runtime);
+    }
+    if (!deletedRuntimes.isEmpty()) {
+        confirmRemoved(
+            deletedRuntimes, listedRuntimeIdentifiers(),
+            [](const Runtime& runtime) { return QStringLiteral("/runtime/%1 (%2)").arg(runtime.name, runtime.build); },
+            outcome);
     }
 
     // Archives gone or emptied since the inventory are passed over without a failure.

@@ -131,11 +131,14 @@ qint64 recommendedBytes(const QList<Device>& devices, const QList<Runtime>& runt
 // such an identifier is handed to the simulator tool, which reads other words (such as "unavailable" or
 // "all") as whole groups of devices.
 bool isDeviceIdentifier(const QString& id);
+// The same for a runtime image's identifier, the key of `simctl runtime list -j`: the tool reads "all" as
+// every image.
+bool isRuntimeIdentifier(const QString& id);
 
 // Blocking. Devices and runtimes are deleted for good by the simulator tool, archives go to the Trash
-// through `engine`. A device whose identifier is not of a device's shape fails without reaching the tool,
-// and a device counts as removed only when the tool's next listing no longer holds it. `stop` is looked at before each
-// device and runtime, and by the engine before each archive; the final (1, "") report is always made.
+// through `engine`. A device or runtime whose identifier is not of the listed shape fails without reaching the
+// tool, and either counts as removed only when the tool's next listing no longer holds it. `stop` is looked at before
+// each device and runtime, and by the engine before each archive; the final (1, "") report is always made.
 Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, const QList<Archive>& archives,
                const Removal::Engine& engine, const Progress& progress, std::stop_token stop = {});
 

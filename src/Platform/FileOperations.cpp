@@ -151,6 +151,47 @@ std::optional<QString> moveItem(const QString& fromPath, const QString& toPath)
     return moveNoReplace(absolutePath(fromPath), absolutePath(toPath), &error);
 }
 
+std::optional<QString> moveItemIfSame(const QString& fromPath, const QString& toPath, const ItemIdentity& expected,
+                                      bool* notTheSame)
+{
+    *notTheSame = false;
+    const QString from = absolutePath(fromPath);
+    const QString to = absolutePath(toPath);
+    if (auto refusal = TestGuard::check(from, u"déplacer"_s))
+        return refusal;
+    if (auto refusal = TestGuard::check(to, u"écrire"_s))
+        return refusal;
+    SafeReach anchors;
+    Reach source = anchors.reach(from);
+    if (source.outcome != Reach::Outcome::Reached)
+        return source.failureText();
+    if (identityOf(source.item.status()) != expected) {
+        *notTheSame = true;
+        return std::nullopt;
+    }
+    // The folder that receives it is opened by its path, as moveItem() reaches it.
+    const int toFd = ::open(encoded(parentOf(to)).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (toFd < 0)
+        return errorText(errno);
+    const QByteArray toName = encoded(lastComponent(to));
+    int error = 0;
+    std::optional<QString> failure = moveNoReplaceAt(source.item, toFd, toName, &error);
+    if (!failure) {
+        struct stat arrived {
+        };
+        const bool same =
+            ::fstatat(toFd, toName.constData(), &arrived, AT_SYMLINK_NOFOLLOW) == 0 && identityOf(arrived) == expected;
+        if (!same) {
+            // Swapped between the look and the move: what came is not ours to place there.
+            ::renameat2(toFd, toName.constData(), source.item.parentFd(), source.item.name().constData(),
+                        RENAME_NOREPLACE);
+            *notTheSame = true;
+        }
+    }
+    ::close(toFd);
+    return failure;
+}
+
 TrashResult trashItem(const QString& path)
 {
     const QString item = absolutePath(path);
@@ -197,6 +238,12 @@ TrashResult trashItem(SafeReach& anchors, const ReachedItem& item)
         const std::optional<QString> failure = moveNoReplaceAt(item, trashFd, raw, &error);
         if (!failure) {
             result.trashedPath = target;
+            // What arrived, so that putting it back later can tell it from another item given the same name.
+            struct stat arrived {
+            };
+            result.trashedIdentity = ::fstatat(trashFd, raw.constData(), &arrived, AT_SYMLINK_NOFOLLOW) == 0
+                                         ? identityOf(arrived)
+                                         : identityOf(item.status());
             break;
         }
         if (error != EEXIST) {

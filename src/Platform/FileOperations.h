@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/FileSystem.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,9 +21,17 @@ class ReachedItem;
 // Moves across volumes are refused: nothing is ever copied and deleted behind the caller's back.
 std::optional<QString> moveItem(const QString& from, const QString& to);
 
+// Moves the entry at `from` to `to` as moveItem() does, only when that entry is the item `expected` names: it is
+// looked at in its folder, opened without passing through a link, and not followed itself. What then stands at
+// `to` is looked at again; when another item slipped in between the look and the move, it goes back to `from`.
+// `notTheSame` tells a refusal for that reason (with no failure text) from any other failure.
+std::optional<QString> moveItemIfSame(const QString& from, const QString& to, const ItemIdentity& expected,
+                                      bool* notTheSame);
+
 struct TrashResult {
-    std::optional<QString> trashedPath; // the item's new place, on success
-    std::optional<QString> failure;     // French reason, on failure
+    std::optional<QString> trashedPath;                         // the item's new place, on success
+    std::optional<QString> failure;                             // French reason, on failure
+    std::optional<ItemIdentity> trashedIdentity = std::nullopt; // what stands there once moved, on success
 };
 
 // Moves an item to the user's Trash (~/.Trash, created when missing). A name already taken there gets a

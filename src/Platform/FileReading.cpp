@@ -74,7 +74,8 @@ void setOpenHookForTests(std::function<void(int folderFd, const char* name)> hoo
 
 QString openFailureText(int error)
 {
-    if (error == ESTALE || error == EINVAL || error == ENXIO) // ENXIO: a FIFO no one reads, a device
+    // ENXIO: a FIFO no one reads, a device; ELOOP: a link, which the opening does not follow, where the file was.
+    if (error == ESTALE || error == EINVAL || error == ENXIO || error == ELOOP)
         return QStringLiteral("L'élément a été remplacé depuis l'examen.");
     return errorText(error);
 }

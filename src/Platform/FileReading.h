@@ -23,8 +23,9 @@ int openRegularFile(int folderFd, const char* name, int access, const struct sta
 // Tests run `hook` just before each such opening, with its folder and name (until reset with an empty one).
 void setOpenHookForTests(std::function<void(int folderFd, const char* name)> hook);
 
-// Why openRegularFile failed, in French: "L'élément a été remplacé depuis l'examen." for ESTALE, EINVAL and
-// ENXIO (what a non-blocking opening of a FIFO without a reader gives), the usual text of errno otherwise.
+// Why openRegularFile failed, in French: "L'élément a été remplacé depuis l'examen." for ESTALE, EINVAL,
+// ENXIO (what a non-blocking opening of a FIFO without a reader gives) and ELOOP (a link met where a link is not
+// followed), the usual text of errno otherwise.
 QString openFailureText(int error);
 
 // A file opened for reading only when it is still the regular file a walk described: a link is not

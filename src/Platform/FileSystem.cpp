@@ -478,4 +478,15 @@ bool isPackage(const QString& path)
     return false;
 }
 
+ItemIdentity identityOf(const FileInfo& info)
+{
+    return {info.device, info.inode, info.kind};
+}
+
+ItemIdentity identityOf(const struct stat& status)
+{
+    return {(quint64(major(status.st_dev)) << 32) | minor(status.st_dev), quint64(status.st_ino),
+            kindOf(quint32(status.st_mode))};
+}
+
 } // namespace Platform

@@ -2,6 +2,8 @@
 
 #include <sys/types.h>
 
+struct stat;
+
 #include <QDateTime>
 #include <QString>
 
@@ -40,6 +42,19 @@ struct FileInfo {
     bool isDirectory() const { return kind == EntryKind::Directory; }
     bool isSymlink() const { return kind == EntryKind::Symlink; }
 };
+
+// What tells an entry apart from every other one that exists at the same time: its device (encoded as FileInfo
+// encodes it), its inode and its kind.
+struct ItemIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    EntryKind kind = EntryKind::Other;
+
+    friend bool operator==(const ItemIdentity&, const ItemIdentity&) = default;
+};
+
+ItemIdentity identityOf(const FileInfo& info);
+ItemIdentity identityOf(const struct stat& status);
 
 // The entry at `path` itself (a link is described, not followed); nothing when it cannot be read.
 // `errorNumber`, when given, receives errno on failure.

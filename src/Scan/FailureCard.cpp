@@ -15,19 +15,30 @@ QString FailureCard::header(qsizetype count)
            (count < 2 ? u" élément n'a pas pu être supprimé"_s : u" éléments n'ont pas pu être supprimés"_s);
 }
 
-FailureCard::FailureCard(QWidget* parent)
-    : QWidget(parent), m_header(new TextLabel(QString(), Theme::systemFont(12, QFont::DemiBold)))
+QString FailureCard::notPutBackHeader(qsizetype count)
 {
-    setObjectName(u"failureCard"_s);
+    return QString::number(count) +
+           (count < 2 ? u" élément n'a pas pu être remis en place"_s : u" éléments n'ont pas pu être remis en place"_s);
+}
+
+FailureCard::FailureCard(QWidget* parent) : FailureCard(&FailureCard::header, u"failure"_s, parent)
+{
+}
+
+FailureCard::FailureCard(Header headerText, const QString& name, QWidget* parent)
+    : QWidget(parent), m_headerText(headerText),
+      m_header(new TextLabel(QString(), Theme::systemFont(12, QFont::DemiBold)))
+{
+    setObjectName(name + u"Card"_s);
     auto* failures = new QWidget;
     auto* column = new QVBoxLayout(failures);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    m_header->setObjectName(u"failureHeader"_s);
+    m_header->setObjectName(name + u"Header"_s);
     column->addWidget(m_header);
     for (int i = 0; i < shownFailures; ++i) {
         auto* line = new ElidedLabel(QString(), Theme::monoFont(), Paint::Ink::secondary);
-        line->setObjectName(u"failureLine"_s);
+        line->setObjectName(name + u"Line"_s);
         column->addWidget(line);
         m_lines.append(line);
     }
@@ -41,7 +52,9 @@ FailureCard::FailureCard(QWidget* parent)
 
 void FailureCard::setFailures(const QStringList& failures)
 {
-    m_header->setText(header(failures.size()));
+    m_header->setText(m_headerText(failures.size()));
+    // The lines past the first few are still named, where a pointer resting on the card finds them.
+    setToolTip(failures.size() > shownFailures ? failures.join(u'\n') : QString());
     for (int i = 0; i < shownFailures; ++i) {
         m_lines[i]->setText(i < failures.size() ? failures[i] : QString());
         m_lines[i]->setVisible(i < failures.size());

@@ -99,6 +99,7 @@ FinishedState::FinishedState(ScanViewModel& model, QWidget* parent)
       m_safetyNet(new NoticeLine(sfSymbol(u"exclamationmark.triangle.fill"), Theme::amber())),
       m_failureCard(new FailureCard),
       m_restore(new NoticeLine(sfSymbol(u"arrow.uturn.backward.circle.fill"), Theme::mint())),
+      m_notPutBack(new FailureCard(&FailureCard::notPutBackHeader, u"notPutBack"_s)),
       m_undo(new StyledButton(u"Annuler ce nettoyage"_s, QuietButtonStyle{})),
       m_remaining(new StyledButton(u"Voir ce qui reste"_s, QuietButtonStyle{}))
 {
@@ -125,6 +126,7 @@ FinishedState::FinishedState(ScanViewModel& model, QWidget* parent)
 
     m_restore->setObjectName(u"restoreNotice"_s);
     column->addLayout(centred(m_restore));
+    column->addLayout(centred(m_notPutBack));
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
@@ -162,6 +164,7 @@ void FinishedState::refresh()
     const std::optional<QString>& restore = m_model.restoreNotice();
     m_restore->setText(restore.value_or(QString()));
     m_restore->setVisible(restore.has_value());
+    m_notPutBack->setFailures(m_model.notPutBack());
 
     m_undo->setVisible(m_model.canUndo());
     m_remaining->setVisible(!m_model.groups().isEmpty());

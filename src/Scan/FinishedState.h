@@ -13,8 +13,8 @@ class TextLabel;
 // The report of the cleaning that just ended, redrawn from the model on each of its changes: the success
 // picture, the headline (objectNames "finishedFigure" and "finishedCaption"), the line saying that no safety-net
 // snapshot could be taken ("safetyNetNotice"), the failures ("failureCard": "failureHeader" and at most four
-// "failureLine"), the undo outcome ("restoreNotice") and the buttons "newScanButton", "undoButton" (while the
-// cleaning can be undone) and "showRemainingButton" (while items remain).
+// "failureLine"), the undo outcome ("restoreNotice") with the files it left ("notPutBackCard") and the buttons
+// "newScanButton", "undoButton" (while the cleaning can be undone) and "showRemainingButton" (while items remain).
 class FinishedState final : public QWidget
 {
     Q_OBJECT
@@ -40,6 +40,7 @@ private:
     NoticeLine* m_safetyNet;
     FailureCard* m_failureCard;
     NoticeLine* m_restore;
+    FailureCard* m_notPutBack;
     StyledButton* m_undo;
     StyledButton* m_remaining;
 };

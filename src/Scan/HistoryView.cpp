@@ -8,6 +8,7 @@
 #include "Look/StyledButton.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
+#include "Scan/FailureCard.h"
 #include "Scan/HistoryViewModel.h"
 
 #include <QHBoxLayout>
@@ -96,6 +97,11 @@ HistoryView::HistoryView(History& history, WorkInFlight& inFlight, Platform::Wor
     m_notice->setContentsMargins(16, 9, 16, 9);
     m_notice->setWordWrap(true);
     column->addWidget(m_notice);
+    m_notPutBack = new FailureCard(&FailureCard::notPutBackHeader, u"notPutBack"_s);
+    auto* notPutBackRow = new QHBoxLayout;
+    notPutBackRow->setContentsMargins(16, 0, 16, 9);
+    notPutBackRow->addWidget(m_notPutBack);
+    column->addLayout(notPutBackRow);
 
     connect(m_model, &HistoryViewModel::changed, this, &HistoryView::refresh);
     connect(m_model, &HistoryViewModel::expansionChanged, this, &HistoryView::refreshCard);
@@ -157,6 +163,7 @@ void HistoryView::sync(bool onlyNewCards)
     m_noticeDivider->setVisible(m_model->notice().has_value());
     m_notice->setVisible(m_model->notice().has_value());
     m_notice->setText(m_model->notice().value_or(QString()));
+    m_notPutBack->setFailures(m_model->notPutBack());
     m_aftermath->show(m_model->verdicts(), m_model->blockFreed(), m_model->blockReturned());
 
     // Cards are kept by session id, so an open card stays open and is not rebuilt when the journal changes.

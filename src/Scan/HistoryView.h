@@ -8,6 +8,7 @@
 #include <QUuid>
 #include <QWidget>
 
+class FailureCard;
 class History;
 class HistoryViewModel;
 class QLabel;
@@ -36,6 +37,8 @@ public:
     QLabel* subtitle() const { return m_subtitle; }
     StyledButton* clearButton() const { return m_clear; }
     QLabel* notice() const { return m_notice; }
+    // Under the notice: the files a put-back from the Trash left where they were.
+    FailureCard* notPutBack() const { return m_notPutBack; }
     bool showsEmptyState() const;
     AftermathBlock* aftermath() const { return m_aftermath; }
     QScrollArea* scrollArea() const { return m_scroll; }
@@ -67,6 +70,7 @@ private:
     AftermathBlock* m_aftermath;
     QWidget* m_noticeDivider;
     QLabel* m_notice;
+    FailureCard* m_notPutBack;
     QHash<QUuid, SessionCard*> m_cards;
     QList<QUuid> m_order;
     bool m_refreshQueued = false;

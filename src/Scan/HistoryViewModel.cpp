@@ -138,7 +138,7 @@ void HistoryViewModel::restoreFromTrash(const QUuid& id)
 {
     History::RestoreTally tally;
     m_history.update([&](QList<CleaningSession>& list) { History::restore(list, id, tally); });
-    setNotice(trashNotice(tally));
+    setNotice(trashNotice(tally), tally.leftLines());
 }
 
 void HistoryViewModel::restoreFromSnapshot(const CleaningSession& session)
@@ -211,8 +211,9 @@ void HistoryViewModel::journalChanged()
     emit changed();
 }
 
-void HistoryViewModel::setNotice(const std::optional<QString>& notice)
+void HistoryViewModel::setNotice(const std::optional<QString>& notice, const QStringList& notPutBack)
 {
     m_notice = notice;
+    m_notPutBack = notPutBack;
     emit changed();
 }

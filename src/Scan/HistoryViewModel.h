@@ -52,6 +52,9 @@ public:
     const QSet<QUuid>& expanded() const { return m_expanded; }
     bool isExpanded(const QUuid& id) const { return m_expanded.contains(id); }
     const std::optional<QString>& notice() const { return m_notice; }
+    // Under the notice of a put-back from the Trash: every file it left where it was, each as its path and the
+    // reason, in the session's order. Empty after any other notice.
+    const QStringList& notPutBack() const { return m_notPutBack; }
     const QList<Aftermath::Verdict>& verdicts() const { return m_verdicts; }
     const QHash<QUuid, Aftermath::Regrowth>& regrowths() const { return m_regrowths; }
     std::optional<Aftermath::Regrowth> regrowth(const QUuid& id) const;
@@ -95,7 +98,7 @@ signals:
 
 private:
     void journalChanged();
-    void setNotice(const std::optional<QString>& notice);
+    void setNotice(const std::optional<QString>& notice, const QStringList& notPutBack = {});
 
     History& m_history;
     WorkInFlight& m_inFlight;
@@ -103,6 +106,7 @@ private:
     SnapshotRestore m_snapshotRestore;
     QSet<QUuid> m_expanded;
     std::optional<QString> m_notice;
+    QStringList m_notPutBack;
     QList<Aftermath::Verdict> m_verdicts;
     QHash<QUuid, Aftermath::Regrowth> m_regrowths;
     qsizetype m_measuredCount = 0;    // the number of sessions the last run started on; 0 while the list is hidden

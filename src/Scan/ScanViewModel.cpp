@@ -150,6 +150,7 @@ void ScanViewModel::scan()
     m_failures.clear();
     m_lastSession.reset();
     m_restoreNotice.reset();
+    m_notPutBack.clear();
     m_safetyNetNotice.reset();
     m_progress = 0;
     m_status = u"Préparation…"_s;
@@ -376,7 +377,7 @@ void ScanViewModel::finishCleaning(const Removal::Report& report, const std::opt
     m_removedCount = report.removed.size();
     m_failures.clear();
     for (const Removal::Failure& failure : report.failures)
-        m_failures.append(FileUtils::abbreviatedPath(failure.url) + u" — "_s + failure.reason);
+        m_failures.append(FileUtils::itemLine(failure.url, failure.reason));
     if (snapshotWanted && !stamp) {
         m_safetyNetNotice =
             u"Instantané de sécurité impossible : ce nettoyage ne pourra pas être restauré depuis un instantané."_s;
@@ -440,6 +441,7 @@ void ScanViewModel::finishUndo(const History::RestoreTally& tally, qint64 bytesB
         m_restoreNotice = u"%1 remis en place, %2 en échec."_s.arg(n).arg(m);
     else
         m_restoreNotice = u"%1 %2."_s.arg(n).arg(n < 2 ? u"élément remis en place"_s : u"éléments remis en place"_s);
+    m_notPutBack = tally.leftLines();
     m_freedBytes = std::max<qint64>(0, m_freedBytes - bytesBack);
     emit changed();
 }

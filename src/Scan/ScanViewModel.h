@@ -52,6 +52,9 @@ public:
     const std::optional<QDateTime>& lastScan() const { return m_lastScan; }
     const std::optional<QUuid>& lastSession() const { return m_lastSession; }
     const std::optional<QString>& restoreNotice() const { return m_restoreNotice; }
+    // Every file the last undo left where it was (gone from the Trash, its place taken, its move back failed),
+    // each as its path and the reason, in the session's order.
+    const QStringList& notPutBack() const { return m_notPutBack; }
     // Set when a snapshot was asked for before the last cleaning and none could be taken.
     const std::optional<QString>& safetyNetNotice() const { return m_safetyNetNotice; }
     const ModuleScanner& scanner() const { return *m_scanner; }
@@ -122,6 +125,7 @@ private:
     std::optional<QDateTime> m_lastScan;
     std::optional<QUuid> m_lastSession;
     std::optional<QString> m_restoreNotice;
+    QStringList m_notPutBack;
     std::optional<QString> m_safetyNetNotice;
     bool m_undoing = false;
     Background::JobLine<ScanViewModel> m_jobs{this};

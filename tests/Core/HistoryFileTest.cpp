@@ -51,7 +51,9 @@ TEST(HistoryFile, decodesWhatItEncodesAndEmptyJournals)
     session.failureCount = std::numeric_limits<int>::max();
     session.files = {
         RemovedFile{QUuid::createUuid(), u"/x/y"_s, std::nullopt, std::numeric_limits<qint64>::min(), true},
-        RemovedFile{QUuid::createUuid(), u"/x/z"_s, u"/t/z 2"_s, 0, false}};
+        RemovedFile{QUuid::createUuid(), u"/x/z"_s, u"/t/z 2"_s, 0, false},
+        RemovedFile{QUuid::createUuid(), u"/x/w"_s, u"/t/w"_s, 1, false,
+                    Platform::ItemIdentity{std::numeric_limits<quint64>::max(), 0, Platform::EntryKind::Symlink}}};
     bool exact = false;
     const std::optional<QByteArray> text = encodeTelling({session}, &exact);
     ASSERT_TRUE(text.has_value());
@@ -120,6 +122,17 @@ TEST(HistoryFile, readingAcceptsAbsentValuesUnknownMembersAndAnyLayout)
          [](const CleaningSession& s) { EXPECT_EQ(s.freedBytes, 9007199254740993LL); }},
         {"last of a repeated member", journalWith(sessionText(R"("snapshotStamp":"a","snapshotStamp":null,)")),
          [](const CleaningSession& s) { EXPECT_FALSE(s.snapshotStamp.has_value()); }},
+        {"the trashed item's identity",
+         journalWith(sessionText(
+             {}, "[" + fileText(R"("trashKind":"directory","trashPath":"\/T\/b","trashDevice":2049,"trashInode":77,)") +
+                     "]")),
+         [](const CleaningSession& s) {
+             EXPECT_EQ(s.files[0].trashIdentity, (Platform::ItemIdentity{2049, 77, Platform::EntryKind::Directory}));
+         }},
+        {"a kind not known here",
+         journalWith(sessionText(
+             {}, "[" + fileText(R"("trashPath":"\/T\/b","trashDevice":1,"trashInode":2,"trashKind":"socket",)") + "]")),
+         [](const CleaningSession& s) { EXPECT_EQ(s.files[0].trashIdentity->kind, Platform::EntryKind::Other); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -173,6 +186,19 @@ TEST(HistoryFile, anyFaultAnywhereRejectsTheWholeJournal)
         {"unknown escape", journalWith(sessionText(R"("snapshotStamp":"\q",)"))},
         {"raw control character", journalWith(sessionText("\"snapshotStamp\":\"a\tb\","))},
         {"bad unknown member", journalWith(sessionText(R"("extra":[1,],)"))},
+        {"an identity without its inode",
+         journalWith(
+             sessionText({}, "[" + fileText(R"("trashPath":"\/T","trashDevice":1,"trashKind":"regular",)") + "]"))},
+        {"an identity without a place in the Trash",
+         journalWith(
+             sessionText({}, "[" + fileText(R"("trashDevice":1,"trashInode":2,"trashKind":"regular",)") + "]"))},
+        {"an inode below zero",
+         journalWith(sessionText(
+             {}, "[" + fileText(R"("trashPath":"\/T","trashDevice":1,"trashInode":-2,"trashKind":"regular",)") + "]"))},
+        {"a device as text",
+         journalWith(sessionText(
+             {},
+             "[" + fileText(R"("trashPath":"\/T","trashDevice":"1","trashInode":2,"trashKind":"regular",)") + "]"))},
         {"too deeply nested",
          journalWith(sessionText("\"extra\":" + QByteArray(600, '[') + QByteArray(600, ']') + ","))},
     };

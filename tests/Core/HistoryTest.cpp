@@ -1,5 +1,6 @@
 #include "Core/History.h"
 
+#include "Core/FileUtils.h"
 #include "Core/HistoryFile.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
@@ -375,6 +376,90 @@ TEST(History, putBackSkipsWhatCannotBeRestoredAndRecreatesFolders)
     EXPECT_EQ(sessions, history.sessions());
     EXPECT_EQ(none.restored, 0);
     EXPECT_TRUE(none.failures.isEmpty());
+}
+
+// An undo moves back only the item that went to the Trash: whatever else it finds at the Trash place, or in the old
+// place, stays where it is and is told, and an entry written before items were told apart is taken on its path.
+TEST(History, putBackTakesOnlyTheItemThatWentToTheTrash)
+{
+    enum class Then { nothing, emptiedThenAnotherTrashed, movedWithinTheTrash, placeTaken, oldEntryAnotherTrashed };
+    const struct {
+        Then then;
+        bool back;             // the cache is in its old place afterwards
+        const QString reason;  // why it is not, empty when it is
+        bool failed;           // counted among the failures
+        bool containerInTrash; // the other application's container is still in the Trash afterwards
+    } cases[] = {
+        {Then::nothing, true, {}, false, false},
+        {Then::emptiedThenAnotherTrashed, false, History::notTheTrashedItemText(), true, true},
+        {Then::movedWithinTheTrash, false, History::goneFromTrashText(), false, false},
+        {Then::placeTaken, false, History::placeTakenText(), false, false},
+        {Then::oldEntryAnotherTrashed, true, {}, false, false}, // as before: its path is all it knows
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.then));
+        const TempTree tree(uR"(
+            Caches/io.ondine.player/cache.db 10
+            Containers/io.ondine.player/data.db 20
+        )"_s);
+        const QString cache = tree.path(u"Caches/io.ondine.player"_s);
+        const Platform::TrashResult trashed = Platform::trashItem(cache);
+        ASSERT_TRUE(trashed.trashedPath.has_value()) << trashed.failure.value_or(QString()).toStdString();
+        ASSERT_TRUE(trashed.trashedIdentity.has_value());
+        const QString place = *trashed.trashedPath;
+        Removal::Report report;
+        report.removed = {Removal::Removed{cache, place, 10, trashed.trashedIdentity}};
+        History history(tree.path(u"history.json"_s));
+        const std::optional<QUuid> id = history.record(report, ModuleID::smartScan);
+        ASSERT_TRUE(id.has_value());
+        ASSERT_EQ(History(history.fileURL()).session(*id)->files[0].trashIdentity, trashed.trashedIdentity)
+            << "kept in the file";
+
+        const auto trashTheContainer = [&] {
+            ASSERT_FALSE(Platform::removeItem(place).has_value()); // "Vider"
+            EXPECT_EQ(Platform::trashItem(tree.path(u"Containers/io.ondine.player"_s)).trashedPath, place);
+        };
+        const QString moved = place + u" déplacé"_s;
+        switch (c.then) {
+        case Then::nothing:
+            break;
+        case Then::emptiedThenAnotherTrashed:
+            trashTheContainer();
+            break;
+        case Then::movedWithinTheTrash:
+            ASSERT_FALSE(Platform::moveItem(place, moved).has_value());
+            break;
+        case Then::placeTaken:
+            ASSERT_FALSE(Platform::createFolder(cache).has_value());
+            break;
+        case Then::oldEntryAnotherTrashed:
+            trashTheContainer();
+            history.update([&](QList<CleaningSession>& sessions) { sessions[0].files[0].trashIdentity.reset(); });
+            break;
+        }
+        EXPECT_EQ(history.session(*id)->restorableFiles(), c.back ? 1 : 0);
+
+        History::RestoreTally tally;
+        history.update([&](QList<CleaningSession>& sessions) { History::restore(sessions, *id, tally); });
+        EXPECT_EQ(tally.restored, c.back ? 1 : 0);
+        EXPECT_EQ(tally.failures.size(), c.failed ? 1 : 0);
+        if (c.back) {
+            EXPECT_TRUE(tally.left.isEmpty());
+        } else {
+            ASSERT_EQ(tally.left.size(), 1);
+            EXPECT_EQ(tally.left[0].path, cache);
+            EXPECT_EQ(tally.left[0].reason, c.reason);
+            EXPECT_EQ(tally.leftLines(), QStringList{FileUtils::abbreviatedPath(cache) + u" — "_s + c.reason});
+        }
+        EXPECT_EQ(history.session(*id)->files[0].restored, c.back);
+        EXPECT_EQ(TestSupport::exists(cache + u"/cache.db"_s), c.then != Then::oldEntryAnotherTrashed && c.back);
+        EXPECT_EQ(TestSupport::exists(place + u"/data.db"_s), c.containerInTrash);
+        if (c.then == Then::placeTaken) {
+            EXPECT_TRUE(TestSupport::exists(place + u"/cache.db"_s)) << "left in the Trash";
+        }
+        for (const QString& leftover : {place, moved})
+            Platform::removeItem(leftover);
+    }
 }
 
 TEST(History, markRestoredMarksExactlyTheGivenPaths)

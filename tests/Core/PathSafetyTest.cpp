@@ -210,7 +210,7 @@ namespace {
 const QString kTcc = u"Application Support/com.apple.TCC/TCC.db"_s;
 const QString kCloudTabs = u"Safari/CloudTabs.db"_s;
 
-enum class Probe { Absent, Readable, Unopenable, Fifo };
+enum class Probe { Absent, Readable, Unopenable, Fifo, LinkToReadable, LinkToDevNull };
 
 // Lays the probe file out in the home's Library. A socket stands for a file that exists but cannot be
 // opened: unlike permission bits, it holds for root too.
@@ -230,6 +230,15 @@ void place(const QString& relative, Probe probe)
     case Probe::Fifo:
         ASSERT_EQ(::mkfifo(name.constData(), 0644), 0) << std::strerror(errno);
         break;
+    case Probe::LinkToReadable:
+    case Probe::LinkToDevNull: {
+        const QString target = probe == Probe::LinkToDevNull ? u"/dev/null"_s : folder + u"/elsewhere.db"_s;
+        if (probe == Probe::LinkToReadable) {
+            ASSERT_FALSE(Platform::writeFileAtomically(target, "SQLite format 3").has_value());
+        }
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), name.constData()), 0) << std::strerror(errno);
+        break;
+    }
     case Probe::Unopenable: {
         // Bound from inside its folder, so that a long sandbox path cannot exceed a socket name's length.
         const int here = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -261,10 +270,18 @@ TEST(PathSafety, fullDiskAccessProbe)
         bool expected;
     };
     const Case cases[] = {
-        {Probe::Absent, Probe::Absent, true},      {Probe::Unopenable, Probe::Absent, false},
-        {Probe::Absent, Probe::Unopenable, false}, {Probe::Unopenable, Probe::Unopenable, false},
-        {Probe::Readable, Probe::Absent, true},    {Probe::Unopenable, Probe::Readable, true},
-        {Probe::Fifo, Probe::Absent, true}, // opens without waiting for a writer
+        {Probe::Absent, Probe::Absent, true},
+        {Probe::Unopenable, Probe::Absent, false},
+        {Probe::Absent, Probe::Unopenable, false},
+        {Probe::Unopenable, Probe::Unopenable, false},
+        {Probe::Readable, Probe::Absent, true},
+        {Probe::Unopenable, Probe::Readable, true},
+        // Only a regular file where it stands counts, and nothing at the path is waited on.
+        {Probe::Fifo, Probe::Absent, false},
+        {Probe::LinkToDevNull, Probe::Absent, false},
+        {Probe::LinkToReadable, Probe::Absent, false},
+        {Probe::Absent, Probe::LinkToReadable, false},
+        {Probe::LinkToDevNull, Probe::Readable, true},
     };
     for (const Case& c : cases) {
         place(kTcc, c.tcc);

@@ -121,33 +121,40 @@ TEST(Shredding, aMissingItemIsAFailure)
     EXPECT_EQ(Removal::shred(tree.path(u"missing"_s), 1), u"Le fichier ou le dossier n'existe pas."_s);
 }
 
-TEST(Shredding, aFifoPutInTheFilesPlaceAtTheOpeningFailsTheItemAndTheShredEnds)
+TEST(Shredding, aFifoOrALinkPutInTheFilesPlaceAtTheOpeningFailsTheItemAndTheShredEnds)
 {
-    // The shred of the file itself, and of a folder holding it.
-    for (const QString& selected : {u"file"_s, u"folder"_s}) {
-        const TempTree tree(u"file 4096\nfolder/file 4096"_s);
-        const QString fifo = tree.path(u"fifo"_s);
-        // Someone renames a FIFO over the file between the look and the opening.
-        Platform::setOpenHookForTests([&](int folderFd, const char* name) {
-            if (std::strcmp(name, "file") != 0)
-                return;
-            ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-            ASSERT_EQ(::renameat(AT_FDCWD, QFile::encodeName(fifo).constData(), folderFd, name), 0);
-        });
-        auto shred = std::async(std::launch::async, [&] { return Removal::shred(tree.path(selected), 1); });
-        const bool ended = shred.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-        Platform::setOpenHookForTests({});
-        if (!ended) {
-            // Lets a writer blocked on the FIFO go, so that the test itself ends.
-            const int reader =
-                ::open(QFile::encodeName(tree.path(selected == u"file"_s ? u"file"_s : u"folder/file"_s)).constData(),
-                       O_RDONLY | O_NONBLOCK);
-            shred.wait();
-            ::close(reader);
+    // The shred of the file itself, and of a folder holding it; what is swapped in: a FIFO, or a link to a file
+    // elsewhere, whose content must stay as it is.
+    for (const bool link : {false, true}) {
+        for (const QString& selected : {u"file"_s, u"folder"_s}) {
+            SCOPED_TRACE(link ? "link" : "fifo");
+            const TempTree tree(u"file 4096\nfolder/file 4096\nelsewhere/target 3000"_s);
+            const QString swapped = tree.path(u"swapped"_s);
+            // Someone renames it over the file between the look and the opening.
+            Platform::setOpenHookForTests([&](int folderFd, const char* name) {
+                if (std::strcmp(name, "file") != 0)
+                    return;
+                const QByteArray raw = QFile::encodeName(swapped);
+                const QByteArray target = QFile::encodeName(tree.path(u"elsewhere/target"_s));
+                ASSERT_EQ(link ? ::symlink(target.constData(), raw.constData()) : ::mkfifo(raw.constData(), 0600), 0);
+                ASSERT_EQ(::renameat(AT_FDCWD, raw.constData(), folderFd, name), 0);
+            });
+            auto shred = std::async(std::launch::async, [&] { return Removal::shred(tree.path(selected), 1); });
+            const bool ended = shred.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+            Platform::setOpenHookForTests({});
+            if (!ended) {
+                // Lets a writer blocked on the FIFO go, so that the test itself ends.
+                const int reader = ::open(
+                    QFile::encodeName(tree.path(selected == u"file"_s ? u"file"_s : u"folder/file"_s)).constData(),
+                    O_RDONLY | O_NONBLOCK);
+                shred.wait();
+                ::close(reader);
+            }
+            ASSERT_TRUE(ended) << selected.toStdString();
+            const std::optional<QString> failure = shred.get();
+            ASSERT_TRUE(failure.has_value());
+            EXPECT_TRUE(failure->endsWith(u"L'élément a été remplacé depuis l'examen."_s)) << failure->toStdString();
+            EXPECT_EQ(contentOf(tree.path(u"elsewhere/target"_s)), QByteArray(3000, 'x'));
         }
-        ASSERT_TRUE(ended) << selected.toStdString();
-        const std::optional<QString> failure = shred.get();
-        ASSERT_TRUE(failure.has_value());
-        EXPECT_TRUE(failure->endsWith(u"L'élément a été remplacé depuis l'examen."_s)) << failure->toStdString();
     }
 }

@@ -306,6 +306,7 @@ QString installRecordingTool()
                               "echo >> '%1'\n"
                               "for a in \"$@\"; do [ \"$a\" = %2 ] && { printf '\\n  \\n'; exit 1; }; done\n"
                               "[ \"$2\" = list ] && echo '{\"devices\":{}}'\n"
+                              "[ \"$3\" = list ] && echo '{}'\n"
                               "exit 0\n")
                    .arg(log, kFailingDevice)
                    .toUtf8());
@@ -335,7 +336,7 @@ TEST(XcodeRemoval, ProgressOriginsAndFailures)
     failing.state = QStringLiteral("Shutdown");
     failing.dataPath = QStringLiteral("/data/ipad");
     Runtime runtime;
-    runtime.id = QStringLiteral("RT-1");
+    runtime.id = QStringLiteral("5A1E0000-0000-4000-8000-0000000000A1");
     runtime.name = QStringLiteral("iOS 17.2");
     runtime.build = QStringLiteral("21C62");
     runtime.bytes = 1000;
@@ -362,8 +363,9 @@ TEST(XcodeRemoval, ProgressOriginsAndFailures)
 
     EXPECT_EQ(TestSupport::contentOf(log),
               (QStringLiteral("[simctl][shutdown][%1]\n[simctl][delete][%1]\n"
-                              "[simctl][delete][%2]\n[simctl][list][devices][-j]\n[simctl][runtime][delete][RT-1]\n")
-                   .arg(booted.id, kFailingDevice)
+                              "[simctl][delete][%2]\n[simctl][list][devices][-j]\n[simctl][runtime][delete][%3]\n"
+                              "[simctl][runtime][list][-j]\n")
+                   .arg(booted.id, kFailingDevice, runtime.id)
                    .toUtf8()));
     ASSERT_EQ(outcome.removed.size(), 3);
     EXPECT_EQ(outcome.removed[0], (Removal::Removed{QStringLiteral("/simulator/") + booted.id, std::nullopt, 100}));
@@ -462,4 +464,61 @@ TEST(XcodeRemoval, OnlyAnIdentifierOfADevicesShapeReachesTheToolAndOnlyAGoneDevi
                               QStringLiteral("-B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5A"),
                               QStringLiteral("\uFF10B5E7C1A-3D2F-4E8B-9A6C-1F0E2D3C4B5")})
         EXPECT_FALSE(isDeviceIdentifier(id)) << id.toStdString();
+}
+
+// `simctl runtime delete all` deletes every runtime image: only a key of the listing's shape reaches the tool, and
+// a runtime counts as removed only when the next listing no longer holds it, whatever the tool said.
+TEST(XcodeRemoval, OnlyAListedRuntimeIdentifierReachesTheToolAndOnlyAGoneRuntimeCountsAsRemoved)
+{
+    using namespace SimulatorFixtures;
+    using namespace Qt::StringLiterals;
+    reset();
+    const QString gone = udid(u"RT-GONE"_s).toLower(); // either case is the listing's shape
+    const QString stays = udid(u"RT-STAYS"_s);
+    addRuntime(u"all"_s, u"15.5"_s, u"19F70"_s, true, 1000, 300);
+    addRuntime(gone, u"16.4"_s, u"20E247"_s, true, 2000, 300);
+    addRuntime(stays, u"17.2"_s, u"21C62"_s, true, 3000, 300);
+    TestSupport::TestServices services;
+    const QList<Runtime> listed = listSimulatorRuntimes({});
+    ASSERT_EQ(listed.size(), 3);
+    const auto runtime = [&](const QString& id) {
+        return *std::find_if(listed.begin(), listed.end(), [&](const Runtime& r) { return r.id == id; });
+    };
+
+    const Outcome trapped = XcodeService::remove({}, {runtime(u"all"_s)}, {}, services.removal, {});
+    EXPECT_EQ(trapped.failures,
+              (QList<Failure>{{u"iOS 15.5"_s, u"Identifiant de simulateur non reconnu : non supprimé."_s}}));
+    EXPECT_TRUE(trapped.removed.isEmpty());
+    for (const QString& key : {u"all"_s, gone, stays})
+        EXPECT_TRUE(runtimeKnown(key)) << key.toStdString();
+
+    const Outcome outcome = XcodeService::remove({}, {runtime(gone)}, {}, services.removal, {});
+    EXPECT_TRUE(outcome.failures.isEmpty());
+    EXPECT_EQ(outcome.removed,
+              (QList<Removal::Removed>{{u"/runtime/iOS 16.4 (20E247)"_s, std::nullopt, runtime(gone).bytes}}));
+    EXPECT_FALSE(runtimeKnown(gone));
+
+    // A tool that says it deleted and still lists the image, then one that no longer answers the listing.
+    const QString bin = TestSupport::systemRoot() + u"/usr/bin"_s;
+    ASSERT_TRUE(QFile::rename(bin + u"/xcrun"_s, bin + u"/xcrun-real"_s));
+    const struct {
+        QByteArray listing;
+        QString reason;
+    } liars[] = {
+        {"exec \"$(dirname \"$0\")/xcrun-real\" \"$@\"", u"Toujours présent après la suppression."_s},
+        {"exit 1", u"Suppression non confirmée par simctl."_s},
+    };
+    for (const auto& liar : liars) {
+        TestSupport::writeFile(bin + u"/xcrun"_s, "#!/bin/sh\n[ \"$3\" = delete ] && exit 0\n" + liar.listing + "\n");
+        ASSERT_TRUE(QFile::setPermissions(bin + u"/xcrun"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const Outcome lied = XcodeService::remove({}, {runtime(stays)}, {}, services.removal, {});
+        EXPECT_EQ(lied.failures, (QList<Failure>{{u"iOS 17.2"_s, liar.reason}}));
+        EXPECT_TRUE(lied.removed.isEmpty());
+        EXPECT_EQ(lied.freedBytes, 0);
+    }
+    ASSERT_TRUE(QFile::remove(bin + u"/xcrun"_s));
+    ASSERT_TRUE(QFile::rename(bin + u"/xcrun-real"_s, bin + u"/xcrun"_s));
+    EXPECT_TRUE(runtimeKnown(stays));
+    for (const QString& id : {u"all"_s, u"-all"_s, u"--notUsedSinceDays"_s, u"RT-1"_s})
+        EXPECT_FALSE(isRuntimeIdentifier(id)) << id.toStdString();
 }

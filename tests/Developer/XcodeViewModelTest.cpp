@@ -56,8 +56,8 @@ QSet<QString> set(const QStringList& ids)
 TEST(XcodeViewModel, recommendsCleansJournalsAndReloads)
 {
     reset();
-    addRuntime(u"RT-OLD"_s, u"16.4"_s, u"20E247"_s, true, 60000, 300);
-    addRuntime(u"RT-USED"_s, u"17.2"_s, u"21C62"_s, true, 90000, 2);
+    addRuntime(udid(u"RT-OLD"_s), u"16.4"_s, u"20E247"_s, true, 60000, 300);
+    addRuntime(udid(u"RT-USED"_s), u"17.2"_s, u"21C62"_s, true, 90000, 2);
     addDevice(udid(u"OLD-1"_s), u"iPhone 12"_s, u"17.2"_s, u"Shutdown"_s, 30000, 400);
     addDevice(udid(u"RECENT-2"_s), u"iPhone 15"_s, u"17.2"_s, u"Shutdown"_s, 20000, 3);
     addDevice(udid(u"BOOTED-3"_s), u"iPad"_s, u"17.2"_s, u"booted"_s, 10000, 500);
@@ -81,10 +81,10 @@ TEST(XcodeViewModel, recommendsCleansJournalsAndReloads)
     model.toggle(udid(u"RECENT-2"_s), Selection::devices);
     model.selectRecommended();
     EXPECT_EQ(model.selectedDevices(), set({udid(u"OLD-1"_s), udid(u"ORPHAN-4"_s)})) << "replaces, never adds";
-    EXPECT_EQ(model.selectedRuntimes(), set({u"RT-OLD"_s}));
+    EXPECT_EQ(model.selectedRuntimes(), set({udid(u"RT-OLD"_s)}));
     EXPECT_EQ(model.selectedArchives(), set({oldArchive}));
     // A runtime that devices use may sit in the selection (it counts) but never goes.
-    model.toggle(u"RT-USED"_s, Selection::runtimes);
+    model.toggle(udid(u"RT-USED"_s), Selection::runtimes);
     EXPECT_EQ(model.selectedCount(), 5);
     qint64 expected = 0;
     for (const XcodeService::Device& device : model.inventory().devices)
@@ -104,8 +104,8 @@ TEST(XcodeViewModel, recommendsCleansJournalsAndReloads)
     EXPECT_FALSE(deviceKnown(udid(u"OLD-1"_s)));
     EXPECT_FALSE(QFileInfo::exists(deviceFolder(udid(u"OLD-1"_s))));
     EXPECT_TRUE(deviceKnown(udid(u"ORPHAN-4"_s)));
-    EXPECT_FALSE(runtimeKnown(u"RT-OLD"_s));
-    EXPECT_TRUE(runtimeKnown(u"RT-USED"_s));
+    EXPECT_FALSE(runtimeKnown(udid(u"RT-OLD"_s)));
+    EXPECT_TRUE(runtimeKnown(udid(u"RT-USED"_s)));
     EXPECT_FALSE(QFileInfo::exists(oldArchive));
     EXPECT_TRUE(QFileInfo::exists(newArchive));
     // The reload shows what is left, and the run's result stays.

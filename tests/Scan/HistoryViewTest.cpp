@@ -1,12 +1,15 @@
 #include "Scan/HistoryView.h"
 
+#include "Core/FileUtils.h"
 #include "Core/History.h"
 #include "Core/WorkInFlight.h"
+#include "Look/ElidedLabel.h"
 #include "Look/IconTile.h"
 #include "Look/StyledButton.h"
 #include "Look/Theme.h"
 #include "RecordingWorkspace.h"
 #include "Sandbox.h"
+#include "Scan/FailureCard.h"
 #include "Scan/HistoryViewModel.h"
 #include "TempTree.h"
 #include "WaitFor.h"
@@ -135,6 +138,12 @@ TEST_F(HistoryScreen, cardsSumUpTheirSessionAndOfferWhatCanStillWork)
     view.card(both.id)->restoreButton()->click();
     EXPECT_EQ(view.notice()->text(), u"1 élément remis en place depuis la corbeille."_s);
     EXPECT_FALSE(view.notice()->isHidden());
+    // The file gone from the Trash is counted and named under the notice.
+    ASSERT_FALSE(view.notPutBack()->isHidden());
+    EXPECT_EQ(view.notPutBack()->findChild<QLabel*>(u"notPutBackHeader"_s)->text(),
+              u"1 élément n'a pas pu être remis en place"_s);
+    EXPECT_EQ(view.notPutBack()->findChild<ElidedLabel*>(u"notPutBackLine"_s)->text(),
+              FileUtils::itemLine(m_tree.path(u"gone"_s), History::goneFromTrashText()));
     EXPECT_TRUE(view.card(both.id)->isExpanded());
     EXPECT_EQ(FileRow::stateText(view.card(both.id)->fileList()->files().first()), u"remis en place"_s);
     EXPECT_TRUE(view.card(both.id)->restoreButton()->isHidden());

@@ -1,6 +1,7 @@
 #include "Scan/ScanViewModel.h"
 
 #include "Core/Exclusions.h"
+#include "Core/FileUtils.h"
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "LatchedScanner.h"
@@ -455,6 +456,9 @@ TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
     model->undoLastCleaning(); // refused while the first runs
     ASSERT_TRUE(waitFor([&] { return !model->isUndoing(); }));
     EXPECT_EQ(model->restoreNotice(), u"2 éléments remis en place."_s);
+    // What did not come back is named under the notice, not dropped.
+    const QStringList gone{FileUtils::itemLine(tree.path(u"c"_s), History::goneFromTrashText())};
+    EXPECT_EQ(model->notPutBack(), gone);
     EXPECT_TRUE(exists(tree.path(u"a"_s)));
     EXPECT_TRUE(exists(tree.path(u"b"_s)));
     EXPECT_EQ(model->freedBytes(), 400); // what did not come back stays freed
@@ -464,6 +468,7 @@ TEST_F(ScanViewModelTest, undoPutsBackWhatIsStillInTheTrash)
     model->undoLastCleaning();
     ASSERT_TRUE(waitFor([&] { return !model->isUndoing(); }));
     EXPECT_EQ(model->restoreNotice(), u"0 élément remis en place."_s);
+    EXPECT_EQ(model->notPutBack(), gone);
 }
 
 TEST_F(ScanViewModelTest, aModelDestroyedWhileItsJobRunsReceivesNothing)
