@@ -2,7 +2,7 @@
 
 #include "Platform/OpenFolder.h"
 #include "Platform/SystemRoot.h"
-#include "Platform/WalkPool.h"
+#include "Platform/TreeWalk.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -397,59 +397,133 @@ std::vector<LeanEntry> readLean(int fd, int* errorNumber)
     return entries;
 }
 
-// A folder still to be read by walkTreeSideBySide().
-struct PendingFolder {
-    std::vector<quint32> place;
-    std::string relative; // below the root, as bytes; empty for the root itself
-    QString path;
+} // namespace
+
+// What the side-by-side walk takes from one folder: its lean listing, shown to the visitor, and the folders
+// the visitor enters, numbered for the walk's order.
+class SideBySideWalk final
+{
+public:
+    static constexpr bool kPaths = true;
+
+    SideBySideWalk(const FolderVisitor& visit, std::stop_token stop, WalkOrder& order)
+        : m_visit(visit), m_stop(std::move(stop)), m_order(order)
+    {
+    }
+
+    int read(int fd, std::string_view path, std::uint32_t id, std::vector<TreeWalk::Subfolder>& subfolders,
+             long& counted)
+    {
+        if (m_stop.stop_requested())
+            return ECANCELED;
+        int error = 0;
+        std::vector<LeanEntry> entries = readLean(fd, &error);
+        counted += long(entries.size());
+        std::vector<char> enter(entries.size(), 0);
+        m_visit(WalkedFolder{path, id, entries}, enter);
+        std::uint32_t entered = 0;
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            entered += enter[i] && entries[i].kind == EntryKind::Directory ? 1 : 0;
+        if (entered == 0)
+            return error;
+        std::uint32_t next = m_order.enter(id, entered);
+        subfolders.reserve(entered);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (enter[i] && entries[i].kind == EntryKind::Directory)
+                subfolders.push_back({std::move(entries[i].name), next++});
+        }
+        return error;
+    }
+
+    static void finish(WalkOrder& order) { order.finish(); }
+
+private:
+    const FolderVisitor& m_visit;
+    std::stop_token m_stop;
+    WalkOrder& m_order;
 };
 
-// Reads one folder of walkTreeSideBySide() and lists the folders to walk into next, in the entries' order.
-void readSideBySide(int rootFd, const PendingFolder& folder, const FolderVisitor& visit,
-                    std::vector<PendingFolder>& next)
+QString WalkedFolder::path() const
 {
-    const int fd = folder.relative.empty() ? ::fcntl(rootFd, F_DUPFD_CLOEXEC, 0)
-                                           : openFolderBelow(rootFd, folder.relative.c_str());
-    if (fd < 0)
-        return; // unreadable, replaced by a link, or gone: passed over
-    const std::vector<LeanEntry> entries = readLean(fd, nullptr);
-    ::close(fd);
-    std::vector<char> enter(entries.size(), 0);
-    visit(WalkedFolder{folder.path, folder.place, entries}, enter);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (!enter[i] || entries[i].kind != EntryKind::Directory)
-            continue;
-        PendingFolder child;
-        child.place.reserve(folder.place.size() + 1);
-        child.place = folder.place;
-        child.place.push_back(quint32(i));
-        child.relative = folder.relative.empty() ? entries[i].name : folder.relative + '/' + entries[i].name;
-        child.path = joined(folder.path, QFile::decodeName(entries[i].name.c_str()));
-        next.push_back(std::move(child));
+    return QFile::decodeName(QByteArray::fromRawData(rawPath.data(), qsizetype(rawPath.size())));
+}
+
+std::uint32_t WalkOrder::enter(std::uint32_t parent, std::uint32_t count)
+{
+    const std::lock_guard lock(m_mutex);
+    const auto first = std::uint32_t(m_parents.size());
+    m_parents.resize(m_parents.size() + count, parent);
+    return first;
+}
+
+void WalkOrder::finish()
+{
+    const std::size_t folders = m_parents.size();
+    m_first.assign(folders, 0);
+    m_count.assign(folders, 0);
+    for (std::uint32_t id = std::uint32_t(folders) - 1; id >= 1; --id) {
+        m_first[m_parents[id]] = id;
+        ++m_count[m_parents[id]];
     }
+    // Depth first from the root, each folder's own in their order, with an explicit stack.
+    m_rank.assign(folders, 0);
+    m_end.assign(folders, 0);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> stack{{0, 0}}; // a folder, and its next one to enter
+    std::uint32_t rank = 0;
+    m_rank[0] = rank++;
+    while (!stack.empty()) {
+        auto& [folder, next] = stack.back();
+        if (next == m_count[folder]) {
+            m_end[folder] = rank;
+            stack.pop_back();
+            continue;
+        }
+        const std::uint32_t child = m_first[folder] + next++;
+        m_rank[child] = rank++;
+        stack.emplace_back(child, 0);
+    }
+}
+
+std::uint64_t WalkOrder::key(std::uint32_t folder, std::uint32_t foldersBefore) const
+{
+    // Placed just before the next folder walkTree() meets: the folder entered after it, or the first one past
+    // everything below its own folder. Entries placed at one point lie in folders one above the other; the
+    // deeper folder's come first.
+    const std::uint32_t at = foldersBefore < m_count[folder] ? m_rank[m_first[folder] + foldersBefore] : m_end[folder];
+    return (std::uint64_t(at) << 32) | std::uint32_t(~m_rank[folder]);
+}
+
+namespace {
+
+bool walkFromRoot(const QString& root, const FolderVisitor& visit, std::stop_token stop, WalkOrder& order,
+                  bool* complete)
+{
+    const QString cleaned = absolutePath(root);
+    QByteArray rawRoot = QFile::encodeName(cleaned);
+    const int rootFd = openFolderForReading(AT_FDCWD, rawRoot.constData());
+    if (rootFd < 0) {
+        if (complete)
+            *complete = !lostPart(errno);
+        SideBySideWalk::finish(order);
+        return !stop.stop_requested();
+    }
+    SideBySideWalk reader(visit, stop, order);
+    const bool whole = TreeWalk::walk(reader, rootFd, rawRoot.toStdString(), 0, stop);
+    SideBySideWalk::finish(order);
+    if (complete)
+        *complete = whole;
+    return !stop.stop_requested();
 }
 
 } // namespace
 
-bool walkTreeSideBySide(const QString& root, const FolderVisitor& visit, std::stop_token stop)
+bool walkTreeSideBySide(const QString& root, const FolderVisitor& visit, std::stop_token stop, WalkOrder* order,
+                        bool* complete)
 {
-    const QString cleaned = absolutePath(root);
-    const int rootFd = openFolderForReading(AT_FDCWD, QFile::encodeName(cleaned).constData());
-    if (rootFd < 0)
-        return !stop.stop_requested();
-    // Level by level: every folder of one depth side by side, then the folders they hold.
-    std::vector<PendingFolder> level(1);
-    level[0].path = cleaned;
-    while (!level.empty() && !stop.stop_requested()) {
-        std::vector<std::vector<PendingFolder>> below(level.size());
-        forEachOnWalkPool(
-            level.size(), [&](std::size_t i) { readSideBySide(rootFd, level[i], visit, below[i]); }, stop);
-        level.clear();
-        for (std::vector<PendingFolder>& folders : below)
-            std::move(folders.begin(), folders.end(), std::back_inserter(level));
-    }
-    ::close(rootFd);
-    return !stop.stop_requested();
+    if (order)
+        return walkFromRoot(root, visit, std::move(stop), *order, complete);
+    WalkOrder unused;
+    return walkFromRoot(root, visit, std::move(stop), unused, complete);
 }
 
 bool isPackage(const QString& path)

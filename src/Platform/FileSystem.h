@@ -7,11 +7,14 @@ struct stat;
 #include <QDateTime>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Reading the file system. Every walk of the system goes through walkTree(): it works with
@@ -120,25 +123,56 @@ private:
     int m_fd = -1;
 };
 
-// One folder of walkTreeSideBySide(). Folders reach the visitor in no set order; `place` orders them and
-// their entries as walkTree() would visit them: the positions of the folder and of each folder above it in
-// their parents' entries, from the root's down (empty for the root). Compared element by element, a
-// shorter one that starts another comes first.
+// One folder of walkTreeSideBySide(). Folders reach the visitor in no set order; `id` numbers them for a
+// WalkOrder, which puts their entries back in the order walkTree() would visit them.
 struct WalkedFolder {
-    const QString& path; // absolute, cleaned
-    std::span<const quint32> place;
+    std::string_view rawPath;           // absolute, cleaned, as the file system's bytes
+    std::uint32_t id = 0;               // 0 for the root
     std::span<const LeanEntry> entries; // in byte order of their names, as walkTree() gives them
+
+    QString path() const;
 };
 
 // Called once for each folder read, on any thread of the walk pool (several at once): sets `enter[i]` for
 // each entry i that is a folder to walk into (all false on entry).
 using FolderVisitor = std::function<void(const WalkedFolder& folder, std::vector<char>& enter)>;
 
+// The order of walkTree() for what walkTreeSideBySide() gave, from one number kept per folder while the walk
+// runs (the folder it was entered from). Filled by the walk; read once it is over.
+class WalkOrder final
+{
+public:
+    // A key for an entry of folder `folder` (WalkedFolder::id) that `foldersBefore` of the folders entered from
+    // that folder come before: walkTree() meets entries in the order of their keys, and entries of one folder
+    // with the same key in the order of the folder's entries.
+    std::uint64_t key(std::uint32_t folder, std::uint32_t foldersBefore) const;
+
+private:
+    friend class SideBySideWalk;
+
+    // Numbers `count` folders entered from `parent`, in its entries' order: the first of them.
+    std::uint32_t enter(std::uint32_t parent, std::uint32_t count);
+    // Ranks the folders as walkTree() meets them, once the walk is over.
+    void finish();
+
+    std::mutex m_mutex;
+    std::vector<std::uint32_t> m_parents{0}; // by number; the root's own is itself
+    // Once finished, by number: the rank in walkTree()'s order, the rank past the last folder below, and the
+    // first folder entered from it (those entered from one folder are numbered in a row).
+    std::vector<std::uint32_t> m_rank;
+    std::vector<std::uint32_t> m_end;
+    std::vector<std::uint32_t> m_first;
+    std::vector<std::uint32_t> m_count;
+};
+
 // The same tree as walkTree() with the same entries, names and folders left out, read folder by folder side
-// by side on the walk pool: each folder is opened from the root without passing through a link, so a
-// folder replaced or removed meanwhile is passed over. A stop is seen between folders. Returns false when
-// `stop` ended the walk early.
-bool walkTreeSideBySide(const QString& root, const FolderVisitor& visit, std::stop_token stop = {});
+// by side on the walk pool, each folder opened from the one above it without passing through a link: any
+// depth and path length is read, and a folder replaced or removed meanwhile is passed over. A stop is seen
+// between folders. `order`, when given, receives what puts the folders back in walkTree()'s order;
+// `complete`, when given, says whether every folder was read whole (as walkTree() says it). Returns false
+// when `stop` ended the walk early.
+bool walkTreeSideBySide(const QString& root, const FolderVisitor& visit, std::stop_token stop = {},
+                        WalkOrder* order = nullptr, bool* complete = nullptr);
 
 // Whether a folder at `path` is one the Mac shows as a single document or bundle ("Lumen.app",
 // "Rapport.pages", "Photos.photoslibrary"): decided by its extension alone, from one fixed list, in any

@@ -2,6 +2,7 @@
 #include "Platform/WalkPool.h"
 
 #include "Platform/OpenFolder.h"
+#include "Platform/TreeWalk.h"
 
 #include "Platform/FileSystem.h"
 #include "Platform/SystemRoot.h"
@@ -28,10 +29,6 @@
 namespace Platform {
 
 namespace {
-
-// Entries a walk sees on its own before it asks the pool for help: below this, thread hand-offs cost more
-// than they save, and the many small measurements of a scan stay on their own threads.
-constexpr long kParallelThreshold = 4000;
 
 // A fixed set of threads that only ever run walk tasks. A task never waits for another task, so the pool
 // cannot deadlock whatever the number of concurrent walks.
@@ -92,243 +89,65 @@ private:
     std::vector<std::jthread> m_threads; // last: stopped and joined before the queue goes
 };
 
-// Folders one walker keeps open at once, its starting folder included; the others are closed and reopened
-// through ".." when the walk comes back to them, so any depth fits in any descriptor limit.
-constexpr size_t kOpenPerWalker = 8;
-// Open folders waiting in the shared queue at most; past it a walker goes down on its own.
-constexpr size_t kQueuedFolders = 16;
+// What the measure takes from one folder: its files' sizes, added as soon as it is read.
+struct SizeReader {
+    static constexpr bool kPaths = false;
 
-// One measurement, shared by the calling thread and the pool threads that help it.
-struct Job {
     std::stop_token stop;
     std::atomic<qint64>* live = nullptr;
     CountedOnce* once = nullptr;
     std::atomic<qint64> total{0};
-    std::atomic<long> seen{0};
-    std::atomic<int> idle{0};
-    std::atomic<bool> parallel{false};
-    std::atomic<bool> complete{true};
 
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::deque<int> queue; // folders waiting for a walker, as open descriptors
-    int active = 0;        // walkers inside a folder tree
-    bool done = false;
-};
-
-void add(Job& job, qint64 bytes)
-{
-    if (bytes == 0)
-        return;
-    job.total.fetch_add(bytes, std::memory_order_relaxed);
-    if (job.live)
-        job.live->fetch_add(bytes, std::memory_order_relaxed);
-}
-
-void startHelpers(const std::shared_ptr<Job>& job);
-
-// Hands an open folder to an idle walker; false when nobody waits or the queue is full.
-bool share(Job& job, int fd)
-{
-    if (!job.parallel.load(std::memory_order_relaxed) || job.idle.load(std::memory_order_relaxed) == 0)
-        return false;
+    int read(int fd, std::string_view, std::uint32_t, std::vector<TreeWalk::Subfolder>& subfolders, long& entries)
     {
-        const std::lock_guard lock(job.mutex);
-        if (job.queue.size() >= kQueuedFolders)
-            return false;
-        job.queue.push_back(fd);
-    }
-    job.wake.notify_one();
-    return true;
-}
-
-// A folder on a walker's stack: its files are added when it is read, its subfolders wait here by name.
-struct Frame {
-    int fd = -1; // -1 while closed to keep descriptors bounded
-    dev_t device = 0;
-    ino_t inode = 0;
-    std::vector<std::string> subfolders;
-    size_t next = 0;
-};
-
-// Reads the folder open at `fd`: adds its files and lists its subfolders. False when stopped.
-bool readFolder(const std::shared_ptr<Job>& jobPtr, Frame& frame)
-{
-    Job& job = *jobPtr;
-    struct stat self {
-    };
-    if (::fstat(frame.fd, &self) == 0) {
-        frame.device = self.st_dev;
-        frame.inode = self.st_ino;
-    }
-    qint64 sum = 0;
-    long entries = 0;
-    bool stopped = false;
-    const int error = readFolderNames(frame.fd, [&](const char* name, unsigned char type) {
-        if (job.stop.stop_requested()) {
-            stopped = true;
-            return false;
-        }
-        ++entries;
-        if (type == DT_REG || type == DT_UNKNOWN) {
-            struct stat st {
-            };
-            if (::fstatat(frame.fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                return true;
-            if (S_ISREG(st.st_mode)) {
-                if (st.st_nlink <= 1 || !job.once ||
-                    job.once->firstTime((quint64(major(st.st_dev)) << 32) | minor(st.st_dev), st.st_ino))
-                    sum += qint64(st.st_blocks) * 512;
-                return true;
+        qint64 sum = 0;
+        bool stopped = false;
+        const int error = readFolderNames(fd, [&](const char* name, unsigned char type) {
+            if (stop.stop_requested()) {
+                stopped = true;
+                return false;
             }
-            if (!S_ISDIR(st.st_mode))
-                return true;
-            type = DT_DIR;
-        }
-        if (type == DT_DIR)
-            frame.subfolders.emplace_back(name); // links, devices, sockets: nothing of their own, never followed
-        return true;
-    });
-    if (error != 0)
-        job.complete.store(false, std::memory_order_relaxed);
-    add(job, sum);
-    const long seen = job.seen.fetch_add(entries, std::memory_order_relaxed) + entries;
-    if (seen >= kParallelThreshold && !job.parallel.exchange(true))
-        startHelpers(jobPtr);
-    return !stopped;
-}
-
-// Walks the folder open at `fd` (taken over and closed) and everything below it that is not shared, with
-// an explicit stack so that the depth of a tree costs memory, not thread stack.
-void walkFolder(const std::shared_ptr<Job>& jobPtr, int fd)
-{
-    Job& job = *jobPtr;
-    std::vector<Frame> stack;
-    size_t openCount = 0;
-    size_t firstOpen = 1; // frames above this one (the starting folder excepted) are closed
-    const auto push = [&](int folderFd) {
-        stack.emplace_back();
-        stack.back().fd = folderFd;
-        const bool read = readFolder(jobPtr, stack.back());
-        if (++openCount > kOpenPerWalker) {
-            while (stack[firstOpen].fd < 0)
-                ++firstOpen;
-            ::close(stack[firstOpen].fd);
-            stack[firstOpen].fd = -1;
-            --openCount;
-        }
-        return read;
-    };
-    const auto pop = [&] {
-        Frame& done = stack.back();
-        if (stack.size() > 1) {
-            Frame& parent = stack[stack.size() - 2];
-            // Reopened even when it has nothing left to open: it is the way back to the folders above it.
-            if (parent.fd < 0) {
-                parent.fd = reopenParent(done.fd, parent.device, parent.inode);
-                if (parent.fd < 0) {
-                    job.complete.store(false, std::memory_order_relaxed);
-                    parent.next = parent.subfolders.size();
-                } else {
-                    ++openCount;
-                    firstOpen = std::min(firstOpen, stack.size() - 2);
+            ++entries;
+            if (type == DT_REG || type == DT_UNKNOWN) {
+                struct stat st {
+                };
+                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                    return true;
+                if (S_ISREG(st.st_mode)) {
+                    if (st.st_nlink <= 1 || !once ||
+                        once->firstTime((quint64(major(st.st_dev)) << 32) | minor(st.st_dev), st.st_ino))
+                        sum += qint64(st.st_blocks) * 512;
+                    return true;
                 }
+                if (!S_ISDIR(st.st_mode))
+                    return true;
+                type = DT_DIR;
             }
+            if (type == DT_DIR)
+                subfolders.push_back({name, 0}); // links, devices, sockets: nothing of their own, never followed
+            return true;
+        });
+        if (sum != 0) {
+            total.fetch_add(sum, std::memory_order_relaxed);
+            if (live)
+                live->fetch_add(sum, std::memory_order_relaxed);
         }
-        if (done.fd >= 0) {
-            ::close(done.fd);
-            --openCount;
-        }
-        stack.pop_back();
-    };
-    bool running = push(fd);
-    while (running && !stack.empty()) {
-        Frame& top = stack.back();
-        if (top.next == top.subfolders.size()) {
-            pop();
-            continue;
-        }
-        if (job.stop.stop_requested())
-            break;
-        const std::string& name = top.subfolders[top.next++];
-        const int childFd = openFolderForReading(top.fd, name.c_str());
-        if (childFd < 0) {
-            if (lostPart(errno))
-                job.complete.store(false, std::memory_order_relaxed);
-            continue;
-        }
-        if (share(job, childFd))
-            continue;
-        running = push(childFd);
+        return stopped ? ECANCELED : error;
     }
-    for (Frame& frame : stack) {
-        if (frame.fd >= 0)
-            ::close(frame.fd);
-    }
-}
-
-// Takes shared folders until the whole tree is done. After a stop no new folder is taken, but the call
-// still waits for the walkers inside the tree: they write to the caller's counter until they leave.
-void drainQueue(const std::shared_ptr<Job>& jobPtr)
-{
-    Job& job = *jobPtr;
-    std::unique_lock lock(job.mutex);
-    while (!job.done) {
-        if (job.stop.stop_requested()) {
-            for (const int fd : job.queue)
-                ::close(fd);
-            job.queue.clear();
-        }
-        if (!job.queue.empty()) {
-            const int fd = job.queue.front();
-            job.queue.pop_front();
-            ++job.active;
-            lock.unlock();
-            walkFolder(jobPtr, fd);
-            lock.lock();
-            --job.active;
-            continue;
-        }
-        if (job.active == 0) {
-            job.done = true;
-            job.wake.notify_all();
-            return;
-        }
-        job.idle.fetch_add(1, std::memory_order_relaxed);
-        job.wake.wait(lock);
-        job.idle.fetch_sub(1, std::memory_order_relaxed);
-    }
-}
-
-void startHelpers(const std::shared_ptr<Job>& job)
-{
-    WalkPool& pool = WalkPool::shared();
-    for (int i = 0; i < pool.size(); ++i)
-        pool.submit([job] { drainQueue(job); });
-}
-
-} // namespace
-
-namespace {
+};
 
 // Measures the folder open at `fd` (taken over and closed).
 qint64 measureOpenFolder(int fd, std::stop_token stop, std::atomic<qint64>* live, bool* complete,
                          CountedOnce* once = nullptr)
 {
-    auto job = std::make_shared<Job>();
-    job->stop = stop;
-    job->live = live;
-    job->once = once;
-    job->active = 1; // the calling thread, inside the root
-    walkFolder(job, fd);
-    {
-        const std::lock_guard lock(job->mutex);
-        --job->active;
-    }
-    drainQueue(job);
+    SizeReader reader;
+    reader.stop = stop;
+    reader.live = live;
+    reader.once = once;
+    const bool whole = TreeWalk::walk(reader, fd, {}, 0, stop);
     if (complete)
-        *complete = job->complete.load() && !stop.stop_requested();
-    return job->total.load();
+        *complete = whole;
+    return reader.total.load();
 }
 
 } // namespace

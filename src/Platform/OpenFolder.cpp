@@ -1,13 +1,9 @@
 #include "Platform/OpenFolder.h"
 
-#include <atomic>
 #include <cerrno>
-#include <cstdint>
-#include <string>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -17,45 +13,6 @@ namespace Platform {
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-std::atomic<bool> kernelLacksOpenat2{false};
-
-// The whole path refusing every link; -2 where the kernel does not offer the call (or filters it out).
-int openBeneath(int anchorFd, const char* relative, int flags)
-{
-    open_how how{};
-    how.flags = std::uint64_t(flags);
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    const long fd = ::syscall(SYS_openat2, anchorFd, relative, &how, sizeof how);
-    if (fd >= 0)
-        return int(fd);
-    if (errno == ENOSYS || errno == E2BIG)
-        return -2;
-    return -1;
-}
-
-int walkComponents(int anchorFd, const char* relative)
-{
-    int fd = ::fcntl(anchorFd, F_DUPFD_CLOEXEC, 0);
-    std::string component;
-    for (const char* c = relative; fd >= 0; ++c) {
-        if (*c != '/' && *c != '\0') {
-            component += *c;
-            continue;
-        }
-        if (!component.empty()) {
-            const int next = openFolderForReading(fd, component.c_str());
-            const int error = errno;
-            ::close(fd);
-            fd = next;
-            errno = error;
-            component.clear();
-        }
-        if (*c == '\0')
-            break;
-    }
-    return fd;
-}
 
 } // namespace
 
@@ -70,21 +27,6 @@ int openWithoutAccessDate(int parentFd, const char* name, int flags)
 int openFolderForReading(int parentFd, const char* name)
 {
     return openWithoutAccessDate(parentFd, name, kFolderFlags);
-}
-
-int openFolderBelow(int anchorFd, const char* relative)
-{
-    if (!kernelLacksOpenat2.load(std::memory_order_relaxed)) {
-        int fd = openBeneath(anchorFd, relative, kFolderFlags | O_NOATIME);
-        if (fd == -1 && errno == EPERM)
-            fd = openBeneath(anchorFd, relative, kFolderFlags);
-        if (fd == -1 && errno == EPERM)
-            fd = -2; // the call is filtered out here
-        if (fd != -2)
-            return fd;
-        kernelLacksOpenat2.store(true, std::memory_order_relaxed);
-    }
-    return walkComponents(anchorFd, relative);
 }
 
 int readFolderNames(int fd, const std::function<bool(const char* name, unsigned char type)>& each)

@@ -18,11 +18,6 @@ int openWithoutAccessDate(int parentFd, const char* name, int flags);
 // date where allowed. Returns the descriptor, or -1 with errno set.
 int openFolderForReading(int parentFd, const char* name);
 
-// Opens the folder at `relative` below the folder open at `anchorFd` for listing, passing through no link on
-// the way (nor at the end): the whole path in one call where the kernel offers it, else one folder at a time.
-// Returns the descriptor, or -1 with errno set.
-int openFolderBelow(int anchorFd, const char* relative);
-
 // The one step of reading a folder that the walks share: calls `each` with every entry's name and the type the
 // listing gives (DT_UNKNOWN where the file system gives none), "." and ".." left out, in the listing's order,
 // until `each` returns false. Reads from the descriptor's position: pass a folder just opened, read once. The

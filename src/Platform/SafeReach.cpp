@@ -90,9 +90,11 @@ int openParent(int anchorFd, const QByteArray& relative)
         return ::fcntl(anchorFd, F_DUPFD_CLOEXEC, 0);
     if (!componentWalkOnly.load() && !kernelLacksOpenat2.load()) {
         const int fd = openBeneath(anchorFd, relative);
-        if (fd != -2)
+        if (fd != -2 && (fd >= 0 || errno != ENAMETOOLONG))
             return fd;
-        kernelLacksOpenat2.store(true);
+        if (fd == -2)
+            kernelLacksOpenat2.store(true);
+        // Past the system's path limit the folders are still reached, one at a time.
     }
     return walkComponents(anchorFd, relative);
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <iterator>
 #include <mutex>
 #include <set>
@@ -69,19 +70,28 @@ QString extensionOf(const QString& name)
     return dot > 0 ? name.mid(dot + 1) : QString();
 }
 
-ScanItem itemFor(const Platform::FileInfo& file)
+// A file at or above the threshold, as the walk found it. `order` holds its folder's number and the folders
+// entered from there before it, until the walk is over; then its key in the walk's order.
+struct Candidate {
+    QString path;
+    qint64 size = 0;
+    qint64 modifiedMSecs = 0;
+    std::uint64_t order = 0;
+};
+
+ScanItem itemFor(Candidate& file)
 {
+    const qsizetype slash = file.path.lastIndexOf(u'/');
     ScanItem item;
     item.id = QUuid::createUuid();
-    item.url = file.path;
-    item.name = file.name;
-    item.size = file.allocatedSize;
-    if (file.modified.isValid())
-        item.modified = file.modified;
-    QString detail = FileUtils::abbreviatedPath(file.path.section(u'/', 0, -2));
+    item.name = file.path.mid(slash + 1);
+    item.size = file.size;
+    item.modified = QDateTime::fromMSecsSinceEpoch(file.modifiedMSecs, Qt::UTC);
+    QString detail = FileUtils::abbreviatedPath(file.path.left(slash));
     if (const std::optional<QString> when = FileUtils::relativeDate(item.modified))
         detail += u" · modifié "_s + *when;
     item.detail = std::move(detail);
+    item.url = std::move(file.path);
     item.isSelected = false;
     item.isRisky = true;
     item.removalMode = Removal::Mode::trash();
@@ -138,10 +148,6 @@ QList<ScanGroup> LargeOldFilesScanner::scan(const Progress& progress, std::stop_
         skippedNames.insert(QFile::encodeName(name).toStdString());
 
     // Files at or above the threshold, from every folder as it is read; put in the walk's order afterwards.
-    struct Candidate {
-        std::vector<quint32> place;
-        Platform::FileInfo file;
-    };
     std::mutex foundMutex;
     std::vector<Candidate> candidates;
 
@@ -158,12 +164,15 @@ QList<ScanGroup> LargeOldFilesScanner::scan(const Progress& progress, std::stop_
         }
     };
 
+    Platform::WalkOrder walkOrder;
     Platform::walkTreeSideBySide(
         home,
         [&](const Platform::WalkedFolder& folder, std::vector<char>& enter) {
             long visible = 0;
+            std::uint32_t entered = 0; // folders entered from this one so far
             const Platform::LeanEntry* last = nullptr;
             std::vector<Candidate> found;
+            QString folderPath;
             for (std::size_t i = 0; i < folder.entries.size(); ++i) {
                 const Platform::LeanEntry& entry = folder.entries[i];
                 if (entry.name[0] == '.')
@@ -174,60 +183,64 @@ QList<ScanGroup> LargeOldFilesScanner::scan(const Progress& progress, std::stop_
                     // Skipped names at any depth, and packages, which are neither entered nor listed.
                     enter[i] = !skippedNames.contains(entry.name) &&
                                !Platform::isPackage(QFile::decodeName(entry.name.c_str()));
+                    entered += enter[i] ? 1 : 0;
                     continue;
                 }
                 // Sizes are what the file takes on disk: a sparse file is judged by its allocated blocks.
                 if (entry.kind != Platform::EntryKind::Regular || entry.allocatedSize < minimum)
                     continue;
-                Candidate candidate;
-                candidate.place.assign(folder.place.begin(), folder.place.end());
-                candidate.place.push_back(quint32(i));
-                Platform::FileInfo& file = candidate.file;
-                file.name = QFile::decodeName(entry.name.c_str());
-                file.path = folder.path + u'/' + file.name;
-                file.kind = entry.kind;
-                file.allocatedSize = entry.allocatedSize;
-                file.modified = QDateTime::fromMSecsSinceEpoch(entry.modifiedMSecs, Qt::UTC);
-                found.push_back(std::move(candidate));
+                if (folderPath.isEmpty())
+                    folderPath = folder.path();
+                Candidate& candidate = found.emplace_back();
+                candidate.path = folderPath + u'/' + QFile::decodeName(entry.name.c_str());
+                candidate.size = entry.allocatedSize;
+                candidate.modifiedMSecs = entry.modifiedMSecs;
+                candidate.order = (std::uint64_t(folder.id) << 32) | entered;
             }
             if (!found.empty()) {
                 const std::lock_guard lock(foundMutex);
                 std::move(found.begin(), found.end(), std::back_inserter(candidates));
             }
-            visited.fetch_add(visible, std::memory_order_relaxed);
-            if (progress && last && std::this_thread::get_id() == caller) {
-                label = FileUtils::abbreviatedPath(folder.path + u'/' + QFile::decodeName(last->name.c_str()), home);
+            const long seen = visited.fetch_add(visible, std::memory_order_relaxed) + visible;
+            if (progress && last && std::this_thread::get_id() == caller && reported + kProgressEvery <= seen) {
+                label = FileUtils::abbreviatedPath(folder.path() + u'/' + QFile::decodeName(last->name.c_str()), home);
                 reportDue();
             }
         },
-        stop);
+        stop, &walkOrder);
     if (progress)
         reportDue();
     if (progress)
         progress(1.0, QString());
 
     // The filter sees the files in the walk's order, and a stop it brings about ends the list there, as it
-    // would have ended a walk made one entry after another.
-    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
-        return std::lexicographical_compare(a.place.begin(), a.place.end(), b.place.begin(), b.place.end());
-    });
+    // would have ended a walk made one entry after another. Files of one folder arrived together, in its order.
+    for (Candidate& candidate : candidates)
+        candidate.order = walkOrder.key(std::uint32_t(candidate.order >> 32), std::uint32_t(candidate.order));
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.order < b.order; });
     const bool stoppedWalking = stop.stop_requested();
-    std::array<QList<ScanItem>, 6> found;
-    for (const Candidate& candidate : candidates) {
+    std::array<std::vector<std::size_t>, 6> found;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
         if (!stoppedWalking && stop.stop_requested())
             break;
-        if (ScanFilter::isSkipped(*m_exclusions, candidate.file.path))
+        const QString& path = candidates[i].path;
+        if (ScanFilter::isSkipped(*m_exclusions, path))
             continue;
-        found[std::size_t(kind(extensionOf(candidate.file.name)))].append(itemFor(candidate.file));
+        found[std::size_t(kind(extensionOf(path.mid(path.lastIndexOf(u'/') + 1))))].push_back(i);
     }
 
     QList<ScanGroup> groups;
     for (const KindInfo& info : kinds()) {
+        std::vector<std::size_t>& files = found[std::size_t(info.kind)];
+        // Largest first; files of one size keep the walk's order.
+        std::stable_sort(files.begin(), files.end(),
+                         [&](std::size_t a, std::size_t b) { return candidates[a].size > candidates[b].size; });
         QList<ScanItem> items;
-        // An exclusion added while the walk ran still takes effect.
-        for (ScanItem& item : found[std::size_t(info.kind)]) {
-            if (!ScanFilter::isSkipped(*m_exclusions, item.url))
-                items.append(std::move(item));
+        for (const std::size_t i : files) {
+            // An exclusion added while the walk ran still takes effect.
+            if (!ScanFilter::isSkipped(*m_exclusions, candidates[i].path))
+                items.append(itemFor(candidates[i]));
         }
         if (items.isEmpty())
             continue;
@@ -235,7 +248,7 @@ QList<ScanGroup> LargeOldFilesScanner::scan(const Progress& progress, std::stop_
         group.id = QUuid::createUuid();
         group.title = info.title;
         group.symbol = info.symbol;
-        group.items = ScanOrder::sortedBySize(std::move(items));
+        group.items = std::move(items);
         group.isExpanded = false;
         group.metric = ScanGroup::Metric::bytes;
         groups.append(std::move(group));

@@ -5,8 +5,10 @@
 #include "TempTree.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <mutex>
 #include <stop_token>
+#include <tuple>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -298,24 +300,32 @@ TEST(FileSystem, walkSideBySideYieldsTheSerialWalksEntriesInItsOrder)
 
         const QString sideRemoved = c.removed.isEmpty() ? QString() : sideTree.path(c.removed);
         std::mutex mutex;
-        std::vector<std::pair<std::vector<quint32>, QString>> seen;
+        // Each entry with its folder, the folders entered before it there, and its place in the folder.
+        std::vector<std::tuple<std::uint32_t, std::uint32_t, std::size_t, QString>> seen;
+        Platform::WalkOrder order;
         Platform::walkTreeSideBySide(
-            sideTree.root(), [&](const Platform::WalkedFolder& folder, std::vector<char>& enter) {
+            sideTree.root(),
+            [&](const Platform::WalkedFolder& folder, std::vector<char>& enter) {
                 const std::lock_guard lock(mutex);
+                std::uint32_t entered = 0;
                 for (std::size_t i = 0; i < folder.entries.size(); ++i) {
-                    const QString path = folder.path + u'/' + QFile::decodeName(folder.entries[i].name.c_str());
-                    std::vector<quint32> place(folder.place.begin(), folder.place.end());
-                    place.push_back(quint32(i));
-                    seen.emplace_back(std::move(place), path.mid(sideTree.root().size() + 1));
+                    const QString path = folder.path() + u'/' + QFile::decodeName(folder.entries[i].name.c_str());
+                    seen.emplace_back(folder.id, entered, i, path.mid(sideTree.root().size() + 1));
                     enter[i] = folder.entries[i].kind == Platform::EntryKind::Directory;
+                    entered += enter[i];
                     if (path == sideRemoved)
                         Platform::removeItem(path);
                 }
-            });
-        std::sort(seen.begin(), seen.end());
+            },
+            {}, &order);
+        std::sort(seen.begin(), seen.end(), [&](const auto& a, const auto& b) {
+            const auto keyA = order.key(std::get<0>(a), std::get<1>(a));
+            const auto keyB = order.key(std::get<0>(b), std::get<1>(b));
+            return keyA != keyB ? keyA < keyB : std::get<2>(a) < std::get<2>(b);
+        });
         QStringList side;
-        for (const auto& [place, path] : seen)
-            side.append(path);
+        for (const auto& entry : seen)
+            side.append(std::get<3>(entry));
         EXPECT_EQ(side, serial);
     }
 }

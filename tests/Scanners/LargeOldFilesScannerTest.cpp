@@ -1,6 +1,7 @@
 #include "Scanners/LargeOldFilesScanner.h"
 
 #include "Core/FileUtils.h"
+#include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "ScannerTestSupport.h"
 #include "Scanners/ScanFilter.h"
@@ -8,9 +9,16 @@
 #include "TestServices.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -284,4 +292,77 @@ TEST(LargeOldFilesWalk, listsWhatTheSerialWalkListsInTheSameOrder)
         }
         EXPECT_EQ(listed, expected);
     }
+}
+
+namespace {
+
+// A chain of `depth` folders named "dossier" below `root`, made one folder at a time (its paths outgrow what
+// the system takes whole), with a one-byte file every `every` folders. Removed with what it holds at the end.
+class DeepChain final
+{
+public:
+    DeepChain(const QString& root, int depth, int every) : m_root(root)
+    {
+        int fd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int level = 1; level <= depth && fd >= 0; ++level) {
+            const int next =
+                ::mkdirat(fd, "dossier", 0755) == 0 ? ::openat(fd, "dossier", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+            ::close(fd);
+            fd = next;
+            if (fd >= 0 && level % every == 0) {
+                const std::string name = "f" + std::to_string(level) + ".zip";
+                const int file = ::openat(fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+                m_made = file >= 0 && ::write(file, "x", 1) == 1;
+                ::close(file);
+            }
+        }
+        m_made = m_made && fd >= 0;
+        ::close(fd);
+    }
+    ~DeepChain() { Platform::removeItem(m_root + u"/dossier"_s); }
+    DeepChain(const DeepChain&) = delete;
+    DeepChain& operator=(const DeepChain&) = delete;
+
+    bool made() const { return m_made; }
+
+private:
+    QString m_root;
+    bool m_made = false;
+};
+
+} // namespace
+
+// Past the system's path limit the scan still lists every file `find` lists, and the deepest of them can
+// still be put in the Trash.
+TEST(LargeOldFilesWalk, aChainPastThePathLimitIsListedWhole)
+{
+    const TestSupport::TestServices kit;
+    const TempTree tree;
+    const EnvironmentOverride environment{{"HOME", tree.root()}};
+    const DeepChain chain(tree.root(), 700, 50); // "dossier/" 700 times: 5,600 bytes below the home
+    ASSERT_TRUE(chain.made());
+
+    QProcess find;
+    find.start(u"find"_s, {tree.root(), u"-type"_s, u"f"_s});
+    ASSERT_TRUE(find.waitForFinished(-1));
+    QStringList expected = QString::fromUtf8(find.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    const QString deepest = tree.root() + u"/dossier"_s.repeated(700) + u"/f700.zip"_s;
+    ASSERT_EQ(expected.size(), 14);
+    ASSERT_TRUE(expected.contains(deepest));
+    ASSERT_GT(deepest.size(), PATH_MAX);
+
+    const LargeOldFilesScanner scanner(kit.exclusions, ModuleID::largeOldFiles, 1,
+                                       LargeOldFilesScanner::standardSkippedDirectories());
+    const QList<ScanGroup> groups = scanner.scan({}, {});
+    ASSERT_EQ(groups.size(), 1);
+    QStringList listed;
+    for (const ScanItem& item : groups[0].items)
+        listed.append(item.url);
+    expected.sort();
+    listed.sort();
+    EXPECT_EQ(listed, expected);
+
+    const Platform::TrashResult trashed = Platform::trashItem(deepest);
+    EXPECT_EQ(trashed.failure, std::nullopt);
+    EXPECT_EQ(trashed.trashedPath, tree.root() + u"/.Trash/f700.zip"_s);
 }
