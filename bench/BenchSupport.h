@@ -1,8 +1,8 @@
 #pragma once
 
 // Helpers shared by the benchmarks: timing, medians and runs made in turn with a peer tool, files whose content
-// takes room on disk, du's figure, peak memory, the wait for a screen's paint, the verdict line, and the work
-// folder each benchmark builds its trees in.
+// takes room on disk, a copy of system folders for real names, du's figure, peak memory, the wait for a screen's
+// paint, the verdict line, and the work folder each benchmark builds its trees in.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -261,6 +261,22 @@ inline void untilSettled()
 inline void printVerdict(bool ok)
 {
     std::printf("%s\n", ok ? "PASS" : "FAIL");
+}
+
+// A tree of real names: copies /usr/share and /usr/include into the new folder `destination` (links copied as
+// links, a file with several names as several files). The files copied, or -1 when the copy failed.
+inline long copySystemFolders(const std::string& destination)
+{
+    ::mkdir(destination.c_str(), 0755);
+    const std::string command =
+        "cp -R /usr/share /usr/include '" + destination + "' && find '" + destination + "' -type f | wc -l";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    long files = -1;
+    if (pipe && std::fscanf(pipe, "%ld", &files) != 1)
+        files = -1;
+    if (!pipe || ::pclose(pipe) != 0)
+        files = -1;
+    return files;
 }
 
 // A new folder in the folder given on the command line, else in $TMPDIR or /tmp.

@@ -12,7 +12,7 @@ packages=(
     xvfb xauth fonts-dejavu-core fonts-inter fonts-material-design-icons-iconfont
     # xwd, xwdtopnm and pnmtopng: the capture command that the run command prints under a virtual display
     x11-apps netpbm
-    attr gdu jdupes
+    attr gdu jdupes fdupes
     # the shell scripts' check in CI
     shellcheck
     # dbus-daemon: the private session bus of the notification test

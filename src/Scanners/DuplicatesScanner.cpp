@@ -12,7 +12,9 @@
 #include <QHash>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -24,6 +26,10 @@ namespace {
 
 constexpr qint64 kPartialSpan = 64 * 1024;
 constexpr std::size_t kFullReadSize = 1024 * 1024;
+// A root is listed down to this many levels, while it holds fewer folders than this, before its folders are
+// walked side by side.
+constexpr int kSplitLevels = 3;
+constexpr std::size_t kWantedPieces = 64;
 
 // Lists of entries keyed by a value, each list in the order its entries came, the lists in the order their
 // keys were first met: the same input always gives the same output, whatever a hash table's order.
@@ -155,13 +161,27 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
         return found;
     };
 
-    // Each root is cut into its own entries: files are taken as they are, folders are walked side by side
-    // on the walk pool, and what they hold is then put back in walk order, so the result is the one-walk
-    // result. A stop keeps the pieces walked to their end before the first one it cut.
+    // Each root is cut into pieces: files are taken as they are, and folders are walked side by side on the walk
+    // pool. A root holding few folders (a copy of one system folder holds two) would keep most of the pool idle,
+    // so folders are listed level by level, each replaced by its own entries in their order, until there are
+    // enough pieces to share out. What the pieces hold is then put back in walk order, so the result is the
+    // one-walk result. A stop keeps the pieces walked to their end before the first one it cut.
     struct Piece {
         std::optional<QString> folder; // a folder to walk, else `found` holds the one file
         QList<Entry> found;
         bool complete = false;
+    };
+    const auto piecesOf = [&](const QString& folder, std::vector<Piece>& pieces) {
+        for (const Platform::FileInfo& child : Platform::listFolder(folder)) {
+            if (enter(child)) {
+                pieces.push_back({child.path, {}, false});
+            } else if (std::optional<Entry> file = candidate(child)) {
+                pieces.push_back({std::nullopt, {std::move(*file)}, true});
+            }
+        }
+    };
+    const auto folderCount = [](const std::vector<Piece>& pieces) {
+        return std::size_t(std::count_if(pieces.begin(), pieces.end(), [](const Piece& p) { return p.folder; }));
     };
     QList<Entry> entries;
     std::set<std::pair<quint64, quint64>> identities; // across all roots: a hard link counts once
@@ -173,12 +193,29 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
         if (progress)
             progress(0.05 + 0.5 * double(i) / double(std::max<qsizetype>(count, 1)), folders[i].section(u'/', -1));
         std::vector<Piece> pieces;
-        for (const Platform::FileInfo& child : Platform::listFolder(folders[i])) {
-            if (enter(child)) {
-                pieces.push_back({child.path, {}, false});
-            } else if (std::optional<Entry> file = candidate(child)) {
-                pieces.push_back({std::nullopt, {std::move(*file)}, true});
+        piecesOf(folders[i], pieces);
+        for (int level = 0; m_readsInParallel && level < kSplitLevels && !stop.stop_requested(); ++level) {
+            const std::size_t open = folderCount(pieces);
+            if (open == 0 || open >= kWantedPieces)
+                break;
+            std::vector<std::vector<Piece>> split(pieces.size());
+            Platform::forEachOnWalkPool(
+                pieces.size(),
+                [&](std::size_t k) {
+                    if (pieces[k].folder)
+                        piecesOf(*pieces[k].folder, split[k]);
+                },
+                stop);
+            if (stop.stop_requested())
+                break; // the folders not listed yet stay whole, and the stop cuts them
+            std::vector<Piece> finer;
+            for (std::size_t k = 0; k < pieces.size(); ++k) {
+                if (pieces[k].folder)
+                    std::move(split[k].begin(), split[k].end(), std::back_inserter(finer));
+                else
+                    finer.push_back(std::move(pieces[k]));
             }
+            pieces = std::move(finer);
         }
         const auto walk = [&](std::size_t k) {
             Piece& piece = pieces[k];
@@ -239,7 +276,14 @@ DuplicatesScanner::sameFingerprint(const QList<Copies>& lists, std::stop_token s
         done[index] = prints[index] || !stop.stop_requested();
     };
     if (m_readsInParallel) {
-        Platform::forEachOnWalkPool(files.size(), read, stop);
+        // The pool takes its indexes in rising order: largest files first, so that the last ones taken are the
+        // small ones and no thread is left with a long read while the others have nothing to do.
+        std::vector<std::size_t> order(files.size());
+        std::iota(order.begin(), order.end(), std::size_t(0));
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return files[a]->size > files[b]->size; });
+        Platform::forEachOnWalkPool(
+            order.size(), [&](std::size_t k) { read(order[k]); }, stop);
     } else {
         std::size_t index = 0;
         for (const Copies& list : lists) {

@@ -34,31 +34,41 @@ void sortBySize(std::vector<const SpaceNode*>& nodes)
 
 } // namespace
 
-QStringView SpaceNode::nameView() const
+namespace {
+
+QString decoded(std::string_view bytes)
 {
-    const QStringView stored(m_name, m_nameLength);
+    return QFile::decodeName(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
+}
+
+} // namespace
+
+QString SpaceNode::name() const
+{
+    const std::string_view stored = storedName();
     if (m_parent)
-        return stored;
-    const qsizetype slash = stored.lastIndexOf(u'/');
-    const QStringView last = stored.mid(slash + 1);
-    return last.isEmpty() ? stored : last;
+        return decoded(stored);
+    const std::size_t slash = stored.rfind('/');
+    const std::string_view last = slash == std::string_view::npos ? stored : stored.substr(slash + 1);
+    return decoded(last.empty() ? stored : last);
 }
 
 QString SpaceNode::url() const
 {
     if (!m_parent)
-        return QString(reinterpret_cast<const QChar*>(m_name), m_nameLength);
+        return decoded(storedName());
     std::vector<const SpaceNode*> chain;
     for (const SpaceNode* node = this; node->m_parent; node = node->m_parent)
         chain.push_back(node);
-    const SpaceNode* root = chain.back()->m_parent;
-    QString path(reinterpret_cast<const QChar*>(root->m_name), root->m_nameLength);
+    const std::string_view rootPath = chain.back()->m_parent->storedName();
+    QByteArray path(rootPath.data(), qsizetype(rootPath.size()));
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        if (!path.endsWith(u'/'))
-            path += u'/';
-        path += (*it)->nameView();
+        if (!path.endsWith('/'))
+            path += '/';
+        const std::string_view name = (*it)->storedName();
+        path.append(name.data(), qsizetype(name.size()));
     }
-    return path;
+    return QFile::decodeName(path);
 }
 
 SpaceTree::~SpaceTree() = default;
@@ -80,18 +90,17 @@ void* SpaceTree::allocate(std::size_t bytes, std::size_t alignment)
     return place;
 }
 
-SpaceNode* SpaceTree::newNode(QStringView name, bool isDirectory, qint64 size)
+SpaceNode* SpaceTree::newNode(std::string_view name, bool isDirectory, qint64 size)
 {
-    auto* node = new (allocate(sizeof(SpaceNode), alignof(SpaceNode))) SpaceNode();
+    const std::size_t length = std::min<std::size_t>(name.size(), 0xFFFF);
+    // The name's bytes follow the node in the same block; the next node starts at the next aligned place.
+    void* place = allocate(sizeof(SpaceNode) + length, alignof(SpaceNode));
+    auto* node = new (place) SpaceNode();
     node->m_id = newID();
     node->m_size = size;
     node->m_isDirectory = isDirectory;
-    const auto length = std::size_t(std::min<qsizetype>(name.size(), 0xFFFF));
-    if (length > 0) {
-        auto* text = static_cast<char16_t*>(allocate(length * sizeof(char16_t), alignof(char16_t)));
-        std::memcpy(text, name.utf16(), length * sizeof(char16_t));
-        node->m_name = text;
-    }
+    if (length > 0)
+        std::memcpy(node + 1, name.data(), length);
     node->m_nameLength = quint16(length);
     ++m_nodeCount;
     return node;
@@ -127,12 +136,11 @@ public:
     // calling thread lists the folder itself and then waits for the rest. Nothing when it measures 0.
     SpaceNode* build(const Platform::LeanEntry& entry, const QString& path, int depth)
     {
-        const QString name = QFile::decodeName(entry.name.c_str());
-        if (!isListed(entry, name, depth))
-            return leaf(entry, name, path);
+        if (!isListed(entry, path, depth))
+            return leaf(entry, path);
         auto top = std::make_unique<Folder>();
         Folder* folder = top.get();
-        folder->name = name;
+        folder->name = entry.name;
         folder->path = path;
         folder->depth = depth;
         {
@@ -148,7 +156,7 @@ public:
 
 private:
     struct Folder {
-        QString name;
+        std::string name; // as the listing gave it
         QString path;
         int depth = 0;
         Folder* parent = nullptr;
@@ -157,9 +165,9 @@ private:
         std::atomic<int> outstanding{1};     // sub-folder tasks still running, plus the listing itself
     };
 
-    static bool isListed(const Platform::LeanEntry& entry, const QString& name, int depth)
+    static bool isListed(const Platform::LeanEntry& entry, const QString& path, int depth)
     {
-        return entry.kind == Platform::EntryKind::Directory && depth > 0 && !Platform::isPackage(name);
+        return entry.kind == Platform::EntryKind::Directory && depth > 0 && !Platform::isPackage(path);
     }
 
     // The bytes a regular file adds: nothing when another of its names was met before.
@@ -173,14 +181,14 @@ private:
     }
 
     // A file, a link, a package or a folder at depth 0.
-    SpaceNode* leaf(const Platform::LeanEntry& entry, const QString& name, const QString& path)
+    SpaceNode* leaf(const Platform::LeanEntry& entry, const QString& path)
     {
         if (entry.kind == Platform::EntryKind::Regular) {
             const qint64 bytes = fileBytes(entry);
             if (bytes <= 0)
                 return nullptr;
             const std::lock_guard lock(m_treeMutex);
-            return m_tree.newNode(name, false, bytes);
+            return m_tree.newNode(entry.name, false, bytes);
         }
         if (entry.kind != Platform::EntryKind::Directory || m_stop.stop_requested())
             return nullptr; // links and special files: nothing of their own, never followed
@@ -188,7 +196,7 @@ private:
         if (bytes <= 0)
             return nullptr;
         const std::lock_guard lock(m_treeMutex);
-        return m_tree.newNode(name, !Platform::isPackage(name), bytes);
+        return m_tree.newNode(entry.name, !Platform::isPackage(path), bytes);
     }
 
     static QString joined(const QString& folder, const QString& name)
@@ -213,14 +221,14 @@ private:
             }
             if (entry.kind != Platform::EntryKind::Directory)
                 continue;
-            const QString name = QFile::decodeName(entry.name.c_str());
-            if (!isListed(entry, name, folder->depth - 1)) {
-                folder->parts[i] = leaf(entry, name, joined(folder->path, name));
+            QString path = joined(folder->path, QFile::decodeName(entry.name.c_str()));
+            if (!isListed(entry, path, folder->depth - 1)) {
+                folder->parts[i] = leaf(entry, path);
                 continue;
             }
             auto* child = new Folder();
-            child->name = name;
-            child->path = joined(folder->path, name);
+            child->name = entry.name;
+            child->path = std::move(path);
             child->depth = folder->depth - 1;
             child->parent = folder;
             child->slot = i;
@@ -228,13 +236,9 @@ private:
             Platform::runOnWalkPool([this, child] { list(child); });
         }
         if (!files.empty()) {
-            std::vector<QString> names;
-            names.reserve(files.size());
-            for (const auto& [index, bytes] : files)
-                names.push_back(QFile::decodeName(entries[index].name.c_str()));
             const std::lock_guard lock(m_treeMutex);
-            for (std::size_t f = 0; f < files.size(); ++f)
-                folder->parts[files[f].first] = m_tree.newNode(names[f], false, files[f].second);
+            for (const auto& [index, bytes] : files)
+                folder->parts[index] = m_tree.newNode(entries[index].name, false, bytes);
         }
         folder->path.clear();
         release(folder);
@@ -292,7 +296,7 @@ std::shared_ptr<SpaceTree> SpaceTree::measure(const QString& url, int depth, con
     };
     std::shared_ptr<SpaceTree> tree(new SpaceTree());
     tree->m_rootPath = Platform::absolutePath(url);
-    SpaceNode* root = tree->newNode(tree->m_rootPath, true, 0);
+    SpaceNode* root = tree->newNode(QFile::encodeName(tree->m_rootPath).toStdString(), true, 0);
 
     const std::vector<Platform::LeanEntry> entries = Platform::listFolderLean(tree->m_rootPath);
     const auto count = double(entries.size());

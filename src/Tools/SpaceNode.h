@@ -3,26 +3,26 @@
 #include "Core/Progress.h"
 
 #include <QString>
-#include <QStringView>
 
 #include <cstddef>
 #include <memory>
 #include <span>
 #include <stop_token>
+#include <string_view>
 #include <vector>
 
 class SpaceTree;
 
 // One file or folder of a disk-map measurement. Nodes live inside the SpaceTree that built them and are never
-// changed once it is handed over; their addresses stay valid for as long as the tree lives.
+// changed once it is handed over; their addresses stay valid for as long as the tree lives. A node's name is kept
+// right behind it, in the bytes the file system gave it (UTF-8), and made a string only when asked for.
 class SpaceNode final
 {
 public:
     // A new number for every node built in this process: measuring the same folder twice gives new ids.
     quint64 id() const { return m_id; }
     // The last path component; for the root of a measurement, the path when that component is empty ("/").
-    QString name() const { return nameView().toString(); }
-    QStringView nameView() const;
+    QString name() const;
     // The absolute path, built from the parent chain.
     QString url() const;
     // A folder that is not a package; always true for the root.
@@ -38,11 +38,13 @@ private:
     friend class SpaceTreeBuilder;
     SpaceNode() = default;
 
+    // The stored name: the root keeps its whole path here.
+    std::string_view storedName() const { return {reinterpret_cast<const char*>(this + 1), m_nameLength}; }
+
     quint64 m_id = 0;
     qint64 m_size = 0;
     const SpaceNode* m_parent = nullptr;
     const SpaceNode* const* m_children = nullptr;
-    const char16_t* m_name = nullptr; // the root keeps its whole path here
     quint32 m_childCount = 0;
     quint16 m_nameLength = 0;
     bool m_isDirectory = false;
@@ -80,7 +82,7 @@ private:
     SpaceTree() = default;
 
     void* allocate(std::size_t bytes, std::size_t alignment);
-    SpaceNode* newNode(QStringView name, bool isDirectory, qint64 size);
+    SpaceNode* newNode(std::string_view name, bool isDirectory, qint64 size);
     void adopt(SpaceNode* node, std::vector<const SpaceNode*>& children);
 
     std::vector<std::unique_ptr<std::byte[]>> m_blocks;
