@@ -300,6 +300,16 @@ QString failureReason(const QString& output)
     return trimmed.isEmpty() ? QStringLiteral("Refusé par simctl.") : trimmed;
 }
 
+QString origin(const Device& device)
+{
+    return device.dataPath.isEmpty() ? QStringLiteral("/simulator/") + device.id : device.dataPath;
+}
+
+QString origin(const Runtime& runtime)
+{
+    return QStringLiteral("/runtime/%1 (%2)").arg(runtime.name, runtime.build);
+}
+
 Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, const QList<Archive>& archives,
                const Removal::Engine& engine, const Progress& progress, std::stop_token stop)
 {
@@ -349,9 +359,7 @@ Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, con
                 continue;
             }
             outcome.freedBytes = saturatingAdd(outcome.freedBytes, device.bytes);
-            const QString origin =
-                device.dataPath.isEmpty() ? QStringLiteral("/simulator/") + device.id : device.dataPath;
-            outcome.removed.append({origin, std::nullopt, device.bytes});
+            outcome.removed.append({origin(device), std::nullopt, device.bytes});
         }
     }
 
@@ -367,8 +375,7 @@ Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, con
             continue;
         }
         outcome.freedBytes = saturatingAdd(outcome.freedBytes, runtime.bytes);
-        outcome.removed.append(
-            {QStringLiteral("/runtime/%1 (%2)").arg(runtime.name, runtime.build), std::nullopt, runtime.bytes});
+        outcome.removed.append({origin(runtime), std::nullopt, runtime.bytes});
     }
 
     // Archives gone or emptied since the inventory are passed over without a failure.
