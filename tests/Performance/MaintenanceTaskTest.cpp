@@ -130,5 +130,5 @@ TEST(MaintenanceOutcomes, shellStatusDecides)
     EXPECT_EQ(shellTaskOutcome({0, u"error (1)\n"_s}), (MaintenanceOutcome{u"Terminé."_s, false}));
     EXPECT_EQ(shellTaskOutcome({2, u"  broken\n"_s}), (MaintenanceOutcome{u"broken"_s, true}));
     EXPECT_EQ(shellTaskOutcome({3, u" \n"_s}), (MaintenanceOutcome{u"Échec (code 3)."_s, true}));
-    EXPECT_EQ(shellTaskOutcome({-1, QString()}), (MaintenanceOutcome{u"Échec (code -1)."_s, true}));
+    EXPECT_EQ(shellTaskOutcome({-1, QString()}), (MaintenanceOutcome{u"L'outil n'a pas pu démarrer."_s, true}));
 }
