@@ -65,7 +65,7 @@ TEST(ShortcutsActions, analyseCountsEveryItemOfEveryGroupSelectedOrNot)
     const Shortcuts::NumberAnswer answer = Shortcuts::analyse(ScanCategory::leftovers, services);
     EXPECT_EQ(asked, ModuleID::leftovers);
     EXPECT_EQ(answer.value, 15.0);
-    EXPECT_EQ(answer.dialog, u"15,7 Mo à examiner dans « Résidus d'apps disparues »."_s);
+    EXPECT_EQ(answer.dialog, u"15,7 Mo à examiner dans «\u00A0Résidus d'apps disparues\u00A0»."_s);
 }
 
 TEST(ShortcutsActions, analyseAnswersByTheByteTotal)
@@ -75,10 +75,10 @@ TEST(ShortcutsActions, analyseAnswersByTheByteTotal)
         QString dialog;
         double value;
     } cases[] = {
-        {0, u"Rien à récupérer dans « Doublons »."_s, 0},
-        {1, u"1 Ko à examiner dans « Doublons »."_s, 0},
-        {262144, u"262 Ko à examiner dans « Doublons »."_s, 0.3},
-        {-5, u"Rien à récupérer dans « Doublons »."_s, 0},
+        {0, u"Rien à récupérer dans «\u00A0Doublons\u00A0»."_s, 0},
+        {1, u"1 Ko à examiner dans «\u00A0Doublons\u00A0»."_s, 0},
+        {262144, u"262 Ko à examiner dans «\u00A0Doublons\u00A0»."_s, 0.3},
+        {-5, u"Rien à récupérer dans «\u00A0Doublons\u00A0»."_s, 0},
     };
     for (const auto& c : cases) {
         const QList<ScanGroup> groups =
@@ -93,11 +93,11 @@ TEST(ShortcutsActions, xcodeJunkGoesThroughTheDeveloperInventory)
 {
     Shortcuts::Services services = scanning({group({TestSupport::scanItem(u"/x"_s, true, 999)})});
     EXPECT_EQ(Shortcuts::analyse(ScanCategory::xcodeJunk, services).dialog,
-              u"Rien à récupérer dans « Xcode et simulateurs »."_s);
+              u"Rien à récupérer dans «\u00A0Xcode et simulateurs\u00A0»."_s);
     services.xcodeJunkBytes = [] { return qint64(3) * 1048576; };
     const Shortcuts::NumberAnswer answer = Shortcuts::analyse(ScanCategory::xcodeJunk, services);
     EXPECT_EQ(answer.value, 3.0);
-    EXPECT_EQ(answer.dialog, u"3,1 Mo à examiner dans « Xcode et simulateurs »."_s);
+    EXPECT_EQ(answer.dialog, u"3,1 Mo à examiner dans «\u00A0Xcode et simulateurs\u00A0»."_s);
 }
 
 TEST(ShortcutsActions, diagnoseSpeaksTheFirstFindingAndReturnsThemAll)
@@ -243,7 +243,7 @@ TEST(ShortcutsExecutable, answersTheActionsOnTheDemonstrationMacWithoutAWindow)
         const TestSupport::TestServices kit;
         const Shortcuts::NumberAnswer expected =
             Shortcuts::analyse(ScanCategory::systemJunk, Shortcuts::Services::standard(kit.exclusions));
-        EXPECT_TRUE(expected.dialog.endsWith(u" à examiner dans « Fichiers système »."_s))
+        EXPECT_TRUE(expected.dialog.endsWith(u" à examiner dans «\u00A0Fichiers système\u00A0»."_s))
             << expected.dialog.toStdString();
         EXPECT_EQ(analyse.out, expected.dialog + u'\n' + QString::number(expected.value, 'f', 1) + u'\n');
     }
