@@ -169,7 +169,7 @@ TEST(ShortcutsActions, theUsageTextShowsTheMetadata)
           u"Combien de place me reste-t-il avec Quorvane Pro"_s, u"Diagnostiquer : "_s})
         EXPECT_TRUE(usage.contains(expected)) << expected.toStdString();
     // The symbols are the Shortcuts app's business: their names mean nothing on a command line.
-    for (const QString& symbol : {u"folder.badge.questionmark"_s, u"stethoscope"_s, u"["_s})
+    for (const QString& symbol : {u"folder.badge.questionmark"_s, u"stethoscope"_s, u"[sparkles]"_s})
         EXPECT_FALSE(usage.contains(symbol)) << symbol.toStdString();
 }
 

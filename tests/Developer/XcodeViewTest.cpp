@@ -294,7 +294,8 @@ TEST(XcodeScreen, aRunsRemovalsLeaveAtOnceAndTheReloadShowsWhileItRuns)
     addDevice(udid(u"KEPT"_s), u"Récent"_s, u"17.2"_s, u"Shutdown"_s, 20000, 2);
     Screen screen;
     screen.waitLoaded();
-    EXPECT_EQ(screen.tile(u"devicesTile"_s).detail, XcodeTexts::countText(2, u"appareil"_s, u"appareils"_s));
+    EXPECT_EQ(screen.tile(u"devicesTile"_s).detail,
+              std::optional<QString>(XcodeTexts::countText(2, u"appareil"_s, u"appareils"_s)));
     auto* refreshing = screen.view.findChild<QWidget*>(u"refreshingLine"_s);
     auto* list = screen.view.findChild<QScrollArea*>(u"sectionList"_s);
     ASSERT_NE(refreshing, nullptr);
@@ -305,7 +306,7 @@ TEST(XcodeScreen, aRunsRemovalsLeaveAtOnceAndTheReloadShowsWhileItRuns)
         bool refreshing = false;
         bool listEnabled = true;
         QStringList devices;
-        QString detail;
+        std::optional<QString> detail;
     };
     std::optional<Seen> atFinish;
     QObject::connect(screen.model, &XcodeViewModel::finished, &screen.view, [&] {
@@ -321,7 +322,7 @@ TEST(XcodeScreen, aRunsRemovalsLeaveAtOnceAndTheReloadShowsWhileItRuns)
     EXPECT_TRUE(atFinish->refreshing);
     EXPECT_FALSE(atFinish->listEnabled);
     EXPECT_EQ(atFinish->devices, QStringList{u"Récent"_s});
-    EXPECT_EQ(atFinish->detail, XcodeTexts::countText(1, u"appareil"_s, u"appareils"_s));
+    EXPECT_EQ(atFinish->detail, std::optional<QString>(XcodeTexts::countText(1, u"appareil"_s, u"appareils"_s)));
     EXPECT_FALSE(refreshing->isVisibleTo(&screen.view));
     EXPECT_TRUE(list->isEnabled());
     EXPECT_EQ(screen.model->inventory().devices.size(), 1);
