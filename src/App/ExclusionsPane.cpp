@@ -267,9 +267,10 @@ ExclusionsPane::ExclusionsPane(ExclusionsPaneViewModel& model, Platform::Workspa
     auto* none = new TextLabel(u"Aucune exclusion"_s, Theme::systemFont(13, QFont::Medium));
     none->setAlignment(Qt::AlignHCenter);
     empty->addWidget(none);
-    auto* hint = new TextLabel(u"Glissez un dossier ici, ou utilisez « Exclure de toutes les analyses »\nsur une ligne "
-                               u"de résultats."_s,
-                               Theme::systemFont(11.5), Paint::Ink::secondary);
+    auto* hint = new TextLabel(
+        u"Glissez un dossier ici, ou utilisez «\u00A0Exclure de toutes les analyses\u00A0»\nsur une ligne "
+        u"de résultats."_s,
+        Theme::systemFont(11.5), Paint::Ink::secondary);
     hint->setAlignment(Qt::AlignHCenter);
     empty->addWidget(hint);
     empty->addStretch(1);

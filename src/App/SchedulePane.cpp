@@ -103,6 +103,8 @@ void SchedulePane::refresh()
         m_enabled->setChecked(m_model.scheduleEnabled());
         m_interval->setCurrentIndex(m_model.intervalIndex());
         m_module->setCurrentIndex(m_model.moduleIndex());
+        // A module the picker does not offer still runs: the box names it rather than standing empty.
+        m_module->setPlaceholderText(m_model.moduleIndex() < 0 ? m_model.moduleTitle() : QString());
         m_cleans->setChecked(m_model.scheduleCleans());
         m_notifies->setChecked(m_model.notifiesAfterScheduledRun());
     }

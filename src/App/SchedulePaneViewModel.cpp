@@ -83,6 +83,11 @@ int SchedulePaneViewModel::moduleIndex() const
     return found == modules.end() ? -1 : static_cast<int>(found - modules.begin());
 }
 
+QString SchedulePaneViewModel::moduleTitle() const
+{
+    return title(m_preferences.scheduleModule());
+}
+
 void SchedulePaneViewModel::chooseModule(int index)
 {
     const auto& modules = offeredModules();

@@ -47,6 +47,8 @@ public:
     // The module picker's entry among the offered modules; -1 (no entry chosen) for a stored module it does not
     // offer, which the scheduler still runs.
     int moduleIndex() const;
+    // The title of the module the scheduler runs, offered or not.
+    QString moduleTitle() const;
     void chooseModule(int index);
 
     bool scheduleCleans() const;

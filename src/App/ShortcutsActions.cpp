@@ -154,8 +154,9 @@ NumberAnswer analyse(ScanCategory category, const Services& services)
 {
     const qint64 bytes = reclaimableBytes(category, services);
     const QString title = ::title(moduleID(category));
-    const QString dialog = bytes < 1 ? u"Rien à récupérer dans « %1 »."_s.arg(title)
-                                     : u"%1 à examiner dans « %2 »."_s.arg(ByteCountFormatter().string(bytes), title);
+    const QString dialog =
+        bytes < 1 ? u"Rien à récupérer dans %1."_s.arg(FrenchText::quoted(title))
+                  : u"%1 à examiner dans %2."_s.arg(ByteCountFormatter().string(bytes), FrenchText::quoted(title));
     return {dialog, mebibytes(bytes)};
 }
 
@@ -234,18 +235,19 @@ QString usage()
                                           action.title);
         if (action.parameterSummary)
             text +=
-                u" (« %1 »)"_s.arg(QString(*action.parameterSummary).replace(u"{category}"_s, typeDisplay.toLower()));
+                u" ("_s +
+                FrenchText::quoted(QString(*action.parameterSummary).replace(u"{category}"_s, typeDisplay.toLower())) +
+                u')';
         text += u'\n';
     }
     text += u"\n%1 (pour analyse et open, écrite exactement ainsi) :\n"_s.arg(typeDisplay);
     for (const CategoryDisplay& category : categories())
-        text += u"  %1 — %2 [%3]\n      %4\n"_s.arg(category.raw, category.title, category.symbol, category.subtitle);
+        text += u"  %1 — %2\n      %3\n"_s.arg(category.raw, category.title, category.subtitle);
     text += u"\nRaccourcis proposés :\n"_s;
     for (const Action published : publishedShortcuts()) {
         const ActionDisplay& action = display(published);
-        text += u"  %1 [%2] : %3\n"_s.arg(
-            action.shortTitle.value_or(action.title), action.shortcutSymbol.value_or(QString()),
-            QString(action.phrases.join(u" ; "_s)).replace(u"{app}"_s, u"Quorvane Pro"_s));
+        text += u"  %1 : %2\n"_s.arg(action.shortTitle.value_or(action.title),
+                                     QString(action.phrases.join(u" ; "_s)).replace(u"{app}"_s, u"Quorvane Pro"_s));
     }
     return text;
 }

@@ -37,6 +37,22 @@ qint64 powerOfTen(int exponent)
 
 } // namespace
 
+namespace FrenchText {
+
+QString quoted(const QString& name)
+{
+    return u"«\u00A0"_s + name + u"\u00A0»"_s;
+}
+
+QString recoverable(const QString& byteText)
+{
+    bool isNumber = false;
+    const double figure = byteText.section(u' ', 0, 0).replace(u',', u'.').toDouble(&isNumber);
+    return byteText + (isNumber && figure < 2 ? u" récupérable"_s : u" récupérables"_s);
+}
+
+} // namespace FrenchText
+
 QString ByteCountFormatter::string(qint64 bytes) const
 {
     if (bytes <= 0)

@@ -15,6 +15,19 @@ public:
     QString string(qint64 bytes) const;
 };
 
+// Small pieces of French shared by many texts.
+namespace FrenchText {
+
+// `name` between guillemets, each held to it by a no-break space so that a line never starts with "»" or ends
+// with "«": "« Safari »".
+QString quoted(const QString& name);
+
+// A byte text followed by "récupérable", singular when its figure is below 2 ("1 Mo récupérable", "1,5 Ko
+// récupérable", "3 Ko récupérables").
+QString recoverable(const QString& byteText);
+
+} // namespace FrenchText
+
 // French relative dates ("il y a 3 jours", "dans 2 heures") in the largest whole unit among years, months,
 // weeks, days, hours, minutes and seconds. Immutable once made, so one instance serves every thread.
 class RelativeDateFormatter final

@@ -38,6 +38,13 @@ std::optional<QString> runAsAdministrator(const QString& command)
     const QString trimmed = result.output.trimmed();
     if (!trimmed.isEmpty())
         return trimmed;
+    return failureText(result);
+}
+
+QString failureText(const ProcessResult& result)
+{
+    if (result.status < 0)
+        return u"L'outil n'a pas pu démarrer."_s;
     return u"Échec (code %1)."_s.arg(result.status);
 }
 

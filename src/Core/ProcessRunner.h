@@ -21,12 +21,16 @@ struct ProcessResult {
 // discarded otherwise. Output that is not valid UTF-8 is decoded with replacement characters.
 ProcessResult run(const QString& executable, const QStringList& arguments, bool mergeStandardError);
 
+// What a command that failed without a word of its own comes to, in French: that it could not start, else its
+// exit status ("Échec (code N).").
+QString failureText(const ProcessResult& result);
+
 // What the administrator runner answers when the authorisation prompt was dismissed.
 inline const QString administratorPromptDismissed = QStringLiteral("Annulé.");
 
 // Runs one shell command line with administrator rights through the system's authorisation prompt
 // (osascript). Nothing on success; otherwise a French reason: "Annulé." when the prompt was dismissed, the
-// command's trimmed error output when it said something, else "Échec (code N).".
+// command's trimmed error output when it said something, else failureText().
 std::optional<QString> runAsAdministrator(const QString& command);
 
 // A script too long for one program argument (the kernel allows 128 KiB) starts nothing, so long scripts go

@@ -1,5 +1,7 @@
 #include "Core/ScanModel.h"
 
+#include "Core/Formatters.h"
+
 using namespace Qt::StringLiterals;
 
 std::optional<ThreatSeverity> threatSeverityFromRaw(int raw)
@@ -38,7 +40,7 @@ QString Threat::summary() const
 {
     QString text = label(severity);
     if (family)
-        text += u" — famille « "_s + *family + u" »"_s;
+        text += u" — famille "_s + FrenchText::quoted(*family);
     if (!reasons.isEmpty())
         text += u" · "_s + reasons.first();
     return text;

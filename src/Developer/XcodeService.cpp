@@ -355,6 +355,16 @@ QString failureReason(const QString& output)
     return trimmed.isEmpty() ? QStringLiteral("Refusé par simctl.") : trimmed;
 }
 
+QString origin(const Device& device)
+{
+    return device.dataPath.isEmpty() ? QStringLiteral("/simulator/") + device.id : device.dataPath;
+}
+
+QString origin(const Runtime& runtime)
+{
+    return QStringLiteral("/runtime/%1 (%2)").arg(runtime.name, runtime.build);
+}
+
 Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, const QList<Archive>& archives,
                const Removal::Engine& engine, const Progress& progress, std::stop_token stop)
 {
@@ -397,9 +407,7 @@ Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, con
         }
         confirmRemoved(
             deleted, listed,
-            [](const Device& device) {
-                return device.dataPath.isEmpty() ? QStringLiteral("/simulator/") + device.id : device.dataPath;
-            },
+            [](const Device& device) { return origin(device); },
             outcome);
     }
 
@@ -425,7 +433,7 @@ Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, con
     if (!deletedRuntimes.isEmpty()) {
         confirmRemoved(
             deletedRuntimes, listedRuntimeIdentifiers(),
-            [](const Runtime& runtime) { return QStringLiteral("/runtime/%1 (%2)").arg(runtime.name, runtime.build); },
+            [](const Runtime& runtime) { return origin(runtime); },
             outcome);
     }
 

@@ -102,6 +102,11 @@ QString readableRuntimeName(const QString& key);
 // "com.apple.platform.watchsimulator" → "watchOS".
 QString platformName(const QString& platformIdentifier);
 
+// The journal's place of a removed device (its data folder, else "/simulator/<UDID>") and of a removed runtime
+// ("/runtime/<name> (<build>)"), as the removal's outcome names them.
+QString origin(const Device& device);
+QString origin(const Runtime& runtime);
+
 // Parse the standard output of `simctl list devices -j` / `simctl runtime list -j`.
 DeviceListing parseDevices(int exitStatus, const QByteArray& output);
 QList<Runtime> parseRuntimes(int exitStatus, const QByteArray& output, const QHash<QString, int>& deviceCounts);

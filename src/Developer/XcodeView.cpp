@@ -134,6 +134,20 @@ QWidget* XcodeView::makeInventoryPage()
     tiles->addWidget(m_archivesTile);
     column->addLayout(tiles);
 
+    // While the inventory is read again (after a cleaning) the list stays in view, untickable, under this line.
+    m_refreshing = new QWidget;
+    m_refreshing->setObjectName(u"refreshingLine"_s);
+    auto* refreshing = new QHBoxLayout(m_refreshing);
+    refreshing->setContentsMargins(0, 0, 0, 0);
+    refreshing->setSpacing(8);
+    auto* spinner = new SpinnerRing(2);
+    spinner->setFixedSize(14, 14);
+    refreshing->addWidget(spinner);
+    refreshing->addWidget(
+        new TextLabel(u"Actualisation de l'inventaire…"_s, Theme::systemFont(11.5), Paint::Ink::secondary));
+    refreshing->addStretch(1);
+    column->addWidget(m_refreshing);
+
     m_scroll = new QScrollArea;
     m_scroll->setObjectName(u"sectionList"_s);
     m_scroll->setFrameShape(QFrame::NoFrame);
@@ -369,6 +383,8 @@ void XcodeView::refresh()
     m_archivesTile->setFields(archives);
 
     rebuildSections();
+    m_refreshing->setVisible(model.isRefreshing());
+    m_scroll->setEnabled(!model.isRefreshing());
 
     const bool working = model.isWorking();
     m_progressBlock->setVisible(working);

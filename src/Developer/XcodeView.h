@@ -60,6 +60,7 @@ private:
     StatTile* m_devicesTile = nullptr;
     StatTile* m_runtimesTile = nullptr;
     StatTile* m_archivesTile = nullptr;
+    QWidget* m_refreshing = nullptr;
     QScrollArea* m_scroll = nullptr;
     QVBoxLayout* m_sectionsLayout = nullptr;
     QList<XcodeSection*> m_sections;

@@ -188,6 +188,14 @@ void XcodeViewModel::finish(const XcodeService::Outcome& outcome)
     m_failures.clear();
     for (const XcodeService::Failure& failure : outcome.failures)
         m_failures.append(failure.label + u" — "_s + failure.reason);
+    QSet<QString> removed;
+    for (const Removal::Removed& entry : outcome.removed)
+        removed.insert(entry.origin);
+    m_inventory.devices.removeIf(
+        [&](const XcodeService::Device& device) { return removed.contains(XcodeService::origin(device)); });
+    m_inventory.runtimes.removeIf(
+        [&](const XcodeService::Runtime& runtime) { return removed.contains(XcodeService::origin(runtime)); });
+    m_inventory.archives.removeIf([&](const XcodeService::Archive& archive) { return removed.contains(archive.path); });
     m_isWorking = false;
     m_status.clear();
     m_selectedDevices.clear();

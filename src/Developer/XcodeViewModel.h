@@ -26,6 +26,8 @@ public:
 
     const XcodeService::Inventory& inventory() const { return m_inventory; }
     bool isLoading() const { return m_isLoading; }
+    // Loading again over an inventory already shown, as after a cleaning: the list stands as it was read.
+    bool isRefreshing() const { return m_isLoading && m_hasLoaded; }
     bool isWorking() const { return m_isWorking; }
     double progress() const { return m_progress; }
     const QString& status() const { return m_status; }
@@ -51,6 +53,7 @@ public:
     void selectNone();
     void toggle(const QString& id, Selection set);
     // Removes the selection (removable runtimes only) and reloads; ignored while running or with nothing selected.
+    // What the run removed leaves the inventory at once, before the reload confirms it.
     void clean();
 
 signals:

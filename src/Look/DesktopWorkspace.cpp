@@ -5,16 +5,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-Q_LOGGING_CATEGORY(lcWorkspace, "quorvane.workspace")
-
-} // namespace
 
 bool DesktopWorkspace::isSettingsLink(const QString& url)
 {
@@ -33,7 +26,6 @@ void DesktopWorkspace::open(const QString& url)
 {
     if (isSettingsLink(url)) {
         m_settingsLinks.append(url);
-        qCInfo(lcWorkspace) << "System Settings link left unopened:" << url;
         return;
     }
     QDesktopServices::openUrl(QUrl(url));
@@ -43,7 +35,6 @@ void DesktopWorkspace::openApplication(const QString& macPath)
 {
     const QString path = Platform::systemPath(macPath);
     m_applicationsOpened.append(path);
-    qCInfo(lcWorkspace) << "Mac application left unopened:" << path;
 }
 
 QIcon DesktopWorkspace::icon(const QString& path) const

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -90,12 +91,25 @@ public:
     static constexpr int dateColumn = 3;
 };
 
+// Whether `folder` is a folder of the Mac: under its root as written and, once links are followed, still there,
+// so that a link cannot lead the chooser into this machine's own folders.
+bool isMacFolder(const QString& folder)
+{
+    const QString root = Platform::systemRoot();
+    if (!Platform::isEqualOrUnder(folder, root))
+        return false;
+    const QFileInfo info(folder);
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    return info.isDir() && !canonicalRoot.isEmpty() &&
+           Platform::isEqualOrUnder(info.canonicalFilePath(), canonicalRoot);
+}
+
 } // namespace
 
 FileChooser::FileChooser(const QString& directory, const QString& prompt, const QString& message,
                          Platform::OpenPanel::Mode mode, QWidget* parent)
     : QDialog(parent), m_mode(mode), m_model(new EntryModel(this)), m_location(new QLineEdit(this)),
-      m_list(new EntryList(this)), m_accept(nullptr)
+      m_up(new QToolButton(this)), m_list(new EntryList(this)), m_accept(nullptr)
 {
     setObjectName(u"fileChooser"_s);
     setWindowTitle(prompt.isEmpty() ? u"Ouvrir"_s : prompt);
@@ -109,11 +123,10 @@ FileChooser::FileChooser(const QString& directory, const QString& prompt, const 
     }
 
     auto* place = new QHBoxLayout;
-    auto* up = new QToolButton(this);
-    up->setObjectName(u"chooserUpButton"_s);
-    up->setArrowType(Qt::UpArrow);
-    up->setToolTip(u"Dossier parent"_s);
-    place->addWidget(up);
+    m_up->setObjectName(u"chooserUpButton"_s);
+    m_up->setArrowType(Qt::UpArrow);
+    m_up->setToolTip(u"Dossier parent"_s);
+    place->addWidget(m_up);
     m_location->setObjectName(u"chooserLocation"_s);
     place->addWidget(m_location, 1);
     column->addLayout(place);
@@ -154,34 +167,47 @@ FileChooser::FileChooser(const QString& directory, const QString& prompt, const 
             accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(up, &QToolButton::clicked, this, [this] {
-        QDir folder(m_directory);
-        if (folder.cdUp())
-            setDirectory(folder.absolutePath());
-    });
+    connect(m_up, &QToolButton::clicked, this, [this] { setDirectory(Platform::parentOf(m_directory)); });
+    // The field takes a Mac path ("/Users/demo", or "~" for the home folder); anything else puts back the listed
+    // folder's.
     connect(m_location, &QLineEdit::returnPressed, this, [this] {
-        const QString typed = QDir::cleanPath(QDir::fromNativeSeparators(m_location->text().trimmed()));
-        if (QFileInfo(typed).isDir())
-            setDirectory(typed);
+        QString typed = QDir::fromNativeSeparators(m_location->text().trimmed());
+        if (typed == u"~"_s || typed.startsWith(u"~/"_s))
+            typed = Platform::macPathOf(Platform::homeFolder()) + typed.mid(1);
+        const std::optional<QString> macPath = Platform::standardizedPath(typed);
+        if (macPath && isMacFolder(Platform::systemPath(*macPath)))
+            setDirectory(Platform::systemPath(*macPath));
         else
-            m_location->setText(m_directory);
+            m_location->setText(location());
     });
     connect(m_list, &QTreeView::doubleClicked, this, &FileChooser::enter);
     static_cast<EntryList*>(m_list)->onEnter = [this](const QModelIndex& index) { enter(index); };
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileChooser::follow);
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &FileChooser::directoryLoaded);
 
-    const QString start = !directory.isEmpty() && QFileInfo(directory).isDir() ? directory : Platform::homeFolder();
+    const QString home = Platform::homeFolder();
+    const QString start = !directory.isEmpty() && isMacFolder(QDir::cleanPath(directory)) ? directory
+                          : isMacFolder(home)                                             ? home
+                                                                                          : Platform::systemRoot();
     setDirectory(start);
 }
 
 void FileChooser::setDirectory(const QString& folder)
 {
-    m_directory = QDir::cleanPath(folder);
-    m_location->setText(m_directory);
+    const QString cleaned = QDir::cleanPath(folder);
+    if (!isMacFolder(cleaned) && !m_directory.isEmpty())
+        return;
+    m_directory = cleaned;
+    m_location->setText(location());
+    m_up->setEnabled(m_directory != Platform::systemRoot());
     m_list->clearSelection();
     m_list->setRootIndex(m_model->setRootPath(m_directory));
     follow();
+}
+
+QString FileChooser::location() const
+{
+    return Platform::macPathOf(m_directory);
 }
 
 QStringList FileChooser::selectedPaths() const

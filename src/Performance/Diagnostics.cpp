@@ -135,10 +135,10 @@ std::optional<Finding> spotlightFinding(const QString& mdutilText)
     finding.id = QStringLiteral("spotlight");
     finding.severity = Severity::notable;
     finding.title = QStringLiteral("L'indexation Spotlight est désactivée");
-    finding.evidence = QStringLiteral("mdutil signale « Indexing disabled » sur le volume de démarrage.");
+    finding.evidence = QStringLiteral("mdutil signale «\u00A0Indexing disabled\u00A0» sur le volume de démarrage.");
     finding.explanation = QStringLiteral(
         "La recherche ne trouvera plus vos fichiers, et plusieurs apps qui s'appuient sur l'index se comporteront "
-        "étrangement. Cela se réactive avec « sudo mdutil -i on / » dans le Terminal. L'indexation qui suit "
+        "étrangement. Cela se réactive avec «\u00A0sudo mdutil -i on /\u00A0» dans le Terminal. L'indexation qui suit "
         "consomme des ressources pendant une heure ou deux.");
     return finding;
 }

@@ -21,7 +21,7 @@ std::vector<MaintenanceTask> MaintenanceTask::all()
     const QString lsregister = QStringLiteral("/System/Library/Frameworks/CoreServices.framework/Frameworks/"
                                               "LaunchServices.framework/Support/lsregister");
     return {
-        {QStringLiteral("launchServices"), QStringLiteral("Reconstruire la base « Ouvrir avec »"),
+        {QStringLiteral("launchServices"), QStringLiteral("Reconstruire la base «\u00A0Ouvrir avec\u00A0»"),
          QStringLiteral("Corrige les doublons et les mauvaises apps par défaut dans le menu contextuel."),
          QStringLiteral("list.bullet.rectangle"), false,
          program(lsregister) + QStringLiteral(" -kill -r -domain local -domain system -domain user")},
@@ -64,7 +64,7 @@ MaintenanceOutcome shellTaskOutcome(const ProcessResult& result)
     const QString said = result.output.trimmed();
     if (!said.isEmpty())
         return {said, true};
-    return {QStringLiteral("Échec (code %1).").arg(result.status), true};
+    return {failureText(result), true};
 }
 
 MaintenanceOutcome administratorTaskOutcome(const std::optional<QString>& reason)

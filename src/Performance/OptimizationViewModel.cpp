@@ -1,6 +1,7 @@
 #include "Performance/OptimizationViewModel.h"
 
 #include "Core/FileUtils.h"
+#include "Core/Formatters.h"
 #include "Core/History.h"
 #include "Core/ModuleID.h"
 #include "Core/RemovalEngine.h"
@@ -142,7 +143,7 @@ void OptimizationViewModel::remove(const OptimizationService::LaunchItem& item)
 void OptimizationViewModel::finishRemoval(const QUuid& id, const QString& label, bool gone, const QString& reason)
 {
     if (!gone) {
-        setNotice(RemovalNotice{u"Impossible de désactiver « %1 »"_s.arg(label), reason});
+        setNotice(RemovalNotice{u"Impossible de désactiver "_s + FrenchText::quoted(label), reason});
         return;
     }
     const qsizetype before = m_launchItems.size();

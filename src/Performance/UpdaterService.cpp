@@ -228,7 +228,17 @@ InstallOutcome installOutcome(const OptimizationService::ProcessResult& result)
     }
     if (result.status < 0)
         return {false, u"L'installation n'a pas pu démarrer."_s};
-    return {false, u"Échec (code %1)."_s.arg(result.status)};
+    return {false, OptimizationService::failureText(result)};
+}
+
+QString installFailureText(const QString& reason)
+{
+    if (reason.isEmpty())
+        return u"L'installation a échoué."_s;
+    if (!reason.contains(u"error"_s, Qt::CaseInsensitive))
+        return reason;
+    return reason.contains(u"download"_s, Qt::CaseInsensitive) ? u"Le téléchargement a échoué."_s
+                                                               : u"L'installation a échoué."_s;
 }
 
 InstallOutcome install(const Update& update)

@@ -87,6 +87,11 @@ struct InstallOutcome {
 // The outcome of an install run: on failure, the tool's last line that names an error, else its exit status.
 InstallOutcome installOutcome(const OptimizationService::ProcessResult& result);
 
+// What the update's row says of a failed install whose reason is `reason`: the tool's own English words come to
+// what failed, in French (the download, else the install), and stay in the row's tooltip; a reason already in
+// French stands.
+QString installFailureText(const QString& reason);
+
 // The probes, in the order a check runs them.
 std::vector<Update> outdatedCasks();
 std::vector<Update> systemUpdates();

@@ -128,7 +128,7 @@ public:
         m_install->setVisible(!installing);
         const std::optional<QString> failure = installing ? std::nullopt : m_model.failure(m_update.id);
         m_failure->setVisible(failure.has_value());
-        m_failure->setText(failure.value_or(QString()));
+        m_failure->setText(failure ? UpdaterService::installFailureText(*failure) : QString());
         m_failure->setToolTip(failure.value_or(QString()));
     }
 

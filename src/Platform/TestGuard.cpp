@@ -108,7 +108,8 @@ std::optional<QString> check(const QString& path, const QString& operation)
         return std::nullopt;
 
     const QString message =
-        u"Le garde-fou des tests refuse de %1 « %2 » : ce chemin est hors du dossier de test."_s.arg(operation, path);
+        u"Le garde-fou des tests refuse de %1 «\u00A0%2\u00A0» : ce chemin est hors du dossier de test."_s.arg(
+            operation, path);
     if (handler) {
         handler(message);
     } else {

@@ -2,12 +2,14 @@
 
 #include "Core/Exclusions.h"
 #include "Core/FileUtils.h"
+#include "Core/Formatters.h"
 #include "Core/History.h"
 #include "Core/Preferences.h"
 #include "Core/ProcessRunner.h"
 #include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/SnapshotService.h"
+#include "Platform/SystemRoot.h"
 
 #include <QDir>
 #include <QPointer>
@@ -44,7 +46,7 @@ QString namesText(const QStringList& names)
 {
     QStringList quoted;
     for (const QString& name : names.mid(0, 3))
-        quoted.append(u"« "_s + name + u" »"_s);
+        quoted.append(FrenchText::quoted(name));
     if (names.size() > 3)
         quoted.append(names.size() == 4 ? u"un autre fichier"_s : u"%1 autres fichiers"_s.arg(names.size() - 3));
     if (quoted.size() == 1)
@@ -70,6 +72,9 @@ Platform::Ask::Question everyCopyQuestion(const QStringList& names)
 ScanViewModel::ScanViewModel(ScannerPtr scanner, const ModelServices& services, Platform::Ask* ask, QObject* parent)
     : QObject(parent), m_scanner(std::move(scanner)), m_services(services), m_ask(ask)
 {
+    for (const CleaningSession& session : m_services.history.sessions())
+        m_journaled.insert(session.id);
+    connect(&m_services.history, &History::changed, this, &ScanViewModel::followJournal);
 }
 
 // The job line's end asks the running job to stop; whatever it still delivers finds no model.
@@ -268,6 +273,38 @@ void ScanViewModel::removeItemsWhere(const std::function<bool(const ScanItem&)>&
     for (ScanGroup& group : m_groups)
         group.items.removeIf(drop);
     m_groups.removeIf([](const ScanGroup& group) { return group.items.isEmpty(); });
+}
+
+void ScanViewModel::followJournal()
+{
+    QSet<QString> gone;
+    QSet<QUuid> journaled;
+    for (const CleaningSession& session : m_services.history.sessions()) {
+        journaled.insert(session.id);
+        if (m_journaled.contains(session.id))
+            continue;
+        for (const RemovedFile& file : session.files) {
+            if (!file.restored)
+                gone.insert(QDir::cleanPath(file.originalPath));
+        }
+    }
+    m_journaled = std::move(journaled);
+    // A scan or a cleaning under way publishes its own view of the disk; this model's own cleanings have
+    // already taken their items out.
+    if (gone.isEmpty() || (m_phase != Phase::results && m_phase != Phase::finished))
+        return;
+    const auto removed = [&gone](const ScanItem& item) {
+        for (QString path = QDir::cleanPath(item.url);; path = Platform::parentOf(path)) {
+            if (gone.contains(path))
+                return true;
+            if (path == u"/"_s)
+                return false;
+        }
+    };
+    const qsizetype before = totalItemCount();
+    removeItemsWhere(removed);
+    if (totalItemCount() != before)
+        emit changed();
 }
 
 void ScanViewModel::excludeFromAllScans(const QUuid& itemID)

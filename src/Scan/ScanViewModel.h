@@ -28,6 +28,9 @@
 // Lives on the GUI thread. The scan and the cleaning run as background jobs of the model's job line: they get
 // copies of what they need and a stop token, and their progress and results reach the model only while it
 // exists and the job is its current one. Emits changed() after every change.
+//
+// A cleaning journaled by someone else (the smart scan, a scheduled run) takes what it removed out of the results
+// under review, so that they never offer, or count, files that are gone.
 class ScanViewModel final : public QObject
 {
     Q_OBJECT
@@ -109,6 +112,7 @@ private:
     void finishUndo(const History::RestoreTally& tally, qint64 bytesBack);
     void applyProgress(double fraction, const std::optional<QString>& status);
     void removeItemsWhere(const std::function<bool(const ScanItem&)>& drop);
+    void followJournal();
 
     ScannerPtr m_scanner;
     ModelServices m_services;
@@ -128,5 +132,6 @@ private:
     QStringList m_notPutBack;
     std::optional<QString> m_safetyNetNotice;
     bool m_undoing = false;
+    QSet<QUuid> m_journaled; // the journal's sessions already looked at
     Background::JobLine<ScanViewModel> m_jobs{this};
 };

@@ -1,6 +1,7 @@
 #include "Scan/ScheduleTexts.h"
 
 #include "Core/FileUtils.h"
+#include "Core/Formatters.h"
 
 #include <algorithm>
 #include <limits>
@@ -61,7 +62,8 @@ QString reportTitle()
 
 QString reportBody(ModuleID module, qint64 totalBytes)
 {
-    return title(module) + u" — "_s + size(totalBytes) + u" récupérables. Ouvrez l'app pour les examiner."_s;
+    return title(module) + u" — "_s + FrenchText::recoverable(size(totalBytes)) +
+           u". Ouvrez l'app pour les examiner."_s;
 }
 
 QString cleaningTitle()

@@ -1,6 +1,7 @@
 #include "Scanners/DuplicatesScanner.h"
 
 #include "Core/FileUtils.h"
+#include "Core/Formatters.h"
 #include "Platform/FileReading.h"
 #include "Platform/FileSystem.h"
 #include "Platform/Sha256.h"
@@ -411,7 +412,8 @@ QList<ScanGroup> DuplicatesScanner::shaped(const Exclusions& exclusions, QList<C
         group.title = copies.first().url.section(u'/', -1);
         group.symbol = u"doc.on.doc"_s;
         group.note = QString::number(count) + u" exemplaires de "_s + bytes.string(size) + u" · "_s +
-                     bytes.string(waste) + u" récupérables. Le plus ancien est en tête ; cochez ceux à supprimer."_s;
+                     FrenchText::recoverable(bytes.string(waste)) +
+                     u". Le plus ancien est en tête ; cochez ceux à supprimer."_s;
         // An exclusion added since the walk still takes effect; the title and note keep counting every copy.
         for (const Entry& entry : std::as_const(copies)) {
             if (!ScanFilter::isSkipped(exclusions, entry.url))

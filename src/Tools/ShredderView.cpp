@@ -17,6 +17,7 @@
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
 #include "Scanners/ModuleRegistry.h"
+#include "Tools/ShredderDropZone.h"
 #include "Tools/ShredderViewModel.h"
 
 #include <algorithm>
@@ -24,20 +25,16 @@
 #include <QAbstractListModel>
 #include <QApplication>
 #include <QComboBox>
-#include <QDragEnterEvent>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QProgressBar>
 #include <QStyledItemDelegate>
 #include <QToolTip>
-#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -279,7 +276,6 @@ ShredderView::ShredderView(ShredderViewModel& model, Platform::Workspace& worksp
                            Shredder::Confirm confirm, QWidget* parent)
     : QWidget(parent), m_model(&model), m_workspace(workspace), m_openPanel(openPanel), m_confirm(std::move(confirm))
 {
-    setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(ModuleHeader::screenMargins());
     layout->setSpacing(16);
@@ -298,26 +294,13 @@ ShredderView::ShredderView(ShredderViewModel& model, Platform::Workspace& worksp
         u"des fragments physiques : c'est une barrière contre la récupération logicielle, pas une garantie face à "
         u"une analyse forensique du contrôleur."_s));
 
-    m_dropZone = new QWidget;
-    auto* zone = new QVBoxLayout(m_dropZone);
-    zone->setContentsMargins(0, 34, 0, 34);
-    zone->setSpacing(10);
-    m_dropIcon = new QLabel;
-    m_dropIcon->setAlignment(Qt::AlignCenter);
-    m_dropText = new QLabel;
-    m_dropText->setAlignment(Qt::AlignCenter);
-    m_progress = new QProgressBar;
-    m_progress->setRange(0, 1000);
-    m_status = new QLabel;
-    m_status->setAlignment(Qt::AlignCenter);
-    m_browse = new StyledButton(u"Parcourir…"_s, QuietButtonStyle{});
-    m_browse->setObjectName(u"browseButton"_s);
-    connect(m_browse, &QAbstractButton::clicked, this, &ShredderView::browse);
-    zone->addWidget(m_dropIcon);
-    zone->addWidget(m_dropText);
-    zone->addWidget(m_progress);
-    zone->addWidget(m_status);
-    zone->addWidget(m_browse, 0, Qt::AlignCenter);
+    m_dropZone = new ShredderDropZone;
+    connect(m_dropZone, &ShredderDropZone::browseRequested, this, &ShredderView::browse);
+    // The local files of a drop are queued in one call, so that a drop of thousands changes the queue once.
+    connect(m_dropZone, &ShredderDropZone::dropped, this, [this](const QStringList& paths) {
+        if (m_model)
+            m_model->add(paths);
+    });
     layout->addWidget(m_dropZone);
 
     m_list = new QListView;
@@ -428,50 +411,12 @@ void ShredderView::browse()
                        });
 }
 
-void ShredderView::dragEnterEvent(QDragEnterEvent* event)
-{
-    event->acceptProposedAction();
-    m_targeted = event->mimeData()->hasUrls();
-    refresh();
-}
-
-void ShredderView::dragLeaveEvent(QDragLeaveEvent*)
-{
-    m_targeted = false;
-    refresh();
-}
-
-void ShredderView::dropEvent(QDropEvent* event)
-{
-    event->acceptProposedAction();
-    m_targeted = false;
-    // Accepted whatever it carries; the local file URLs are queued in one call.
-    if (m_model && event->mimeData()->hasUrls()) {
-        QStringList paths;
-        for (const QUrl& url : event->mimeData()->urls()) {
-            if (url.isLocalFile())
-                paths.append(url.toLocalFile());
-        }
-        m_model->add(paths);
-    }
-    refresh();
-}
-
 void ShredderView::refresh()
 {
     if (!m_model)
         return;
     const bool working = m_model->isShredding();
-    m_dropIcon->setText(working ? u"⌛"_s : u"⬇"_s);
-    m_dropText->setText(working ? u"Broyage en cours…"_s : u"Glissez des fichiers ou des dossiers ici"_s);
-    m_progress->setVisible(working);
-    m_progress->setValue(int(m_model->progress() * 1000));
-    m_status->setVisible(working);
-    m_status->setText(m_model->status());
-    m_browse->setVisible(!working);
-    const QColor accent = m_targeted ? Theme::dangerGradient().stops().first().second : palette().mid().color();
-    m_dropZone->setStyleSheet(u"QWidget#dropZone { border: 2px dashed %1; border-radius: 12px; }"_s.arg(accent.name()));
-    m_dropZone->setObjectName(u"dropZone"_s);
+    m_dropZone->setWorking(working, m_model->progress(), m_model->status());
 
     const bool queued = !m_model->items().isEmpty();
     m_clear->setVisible(queued);

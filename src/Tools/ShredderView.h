@@ -5,14 +5,11 @@
 
 #include <functional>
 
-class QDragEnterEvent;
-class QDragLeaveEvent;
-class QDropEvent;
 class QLabel;
-class QProgressBar;
 class QAbstractButton;
 class QComboBox;
 class QListView;
+class ShredderDropZone;
 class ShredderViewModel;
 namespace Platform {
 class OpenPanel;
@@ -55,11 +52,6 @@ public:
     void requestShred();
     void browse();
 
-protected:
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragLeaveEvent(QDragLeaveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
 private:
     void refresh();
 
@@ -67,13 +59,7 @@ private:
     Platform::Workspace& m_workspace;
     Platform::OpenPanel& m_openPanel;
     Shredder::Confirm m_confirm;
-    bool m_targeted = false;
-    QWidget* m_dropZone = nullptr;
-    QLabel* m_dropIcon = nullptr;
-    QLabel* m_dropText = nullptr;
-    QProgressBar* m_progress = nullptr;
-    QLabel* m_status = nullptr;
-    QAbstractButton* m_browse = nullptr;
+    ShredderDropZone* m_dropZone = nullptr;
     QAbstractButton* m_clear = nullptr;
     QWidget* m_listCard = nullptr;
     QListView* m_list = nullptr;

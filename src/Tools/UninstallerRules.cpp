@@ -108,7 +108,10 @@ Platform::Ask::Question confirmation(const InstalledApp& app, bool removeLeftove
 {
     const ByteCountFormatter bytes;
     QString message = u"L'application et "_s;
-    message += removeLeftovers ? u"ses %1 fichiers associés"_s.arg(chosenLeftoverCount(app)) : u"elle seule"_s;
+    const qsizetype files = chosenLeftoverCount(app);
+    message += !removeLeftovers ? u"elle seule"_s
+               : files == 1     ? u"son fichier associé"_s
+                                : u"ses %1 fichiers associés"_s.arg(files);
     message += u" seront mis à la corbeille, soit "_s;
     message += bytes.string(removeLeftovers ? chosenSize(app) : app.size);
     message += u'.';
@@ -127,7 +130,7 @@ QString failureMessage(int failures, const QString& firstReason)
 QString doneMessage(const InstalledApp& app, bool removeLeftovers)
 {
     const qsizetype files = removeLeftovers ? chosenLeftoverCount(app) : 0;
-    const QString name = u"L'application « "_s + app.name + u" »"_s;
+    const QString name = u"L'application "_s + FrenchText::quoted(app.name);
     if (files == 0)
         return name + u" a été mise à la corbeille. L'historique de nettoyage peut la remettre en place."_s;
     return name + (files < 2 ? u" et son fichier associé"_s : u" et ses %1 fichiers associés"_s.arg(files)) +

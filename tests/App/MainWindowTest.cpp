@@ -8,6 +8,7 @@
 #include "Look/ElidedLabel.h"
 #include "Look/StatTile.h"
 #include "Look/Theme.h"
+#include "MacFixtures.h"
 #include "Platform/Workspace.h"
 #include "RecordingWorkspace.h"
 #include "Sandbox.h"
@@ -89,6 +90,39 @@ TEST(Sidebar, badgesCountResultsOnlyWhileTheyAreShown)
     EXPECT_EQ(SidebarView::badgeCount(state, ModuleID::trashBins), 0); // scanning
     ASSERT_TRUE(TestSupport::waitFor([&] { return trash->phase() == ScanViewModel::Phase::results; }));
     EXPECT_EQ(SidebarView::badgeCount(state, ModuleID::trashBins), int(trash->totalItemCount()));
+}
+
+// After the smart scan cleaned them, the files system junk had found leave its results and its badge: what it
+// still offers is what is still on the disk.
+TEST(Sidebar, aCleaningByTheSmartScanTakesItsFilesOutOfSystemJunksBadge)
+{
+    TestSupport::LittleMac mac;
+    mac.tree.add(u"home/Library/Caches/com.exemple.lecteur/cache.db 40960\n"
+                 u"home/Library/Caches/com.exemple.atelier/index 20480\nhome/Library/Logs/exemple.log 8192\n"_s);
+    AppTest::Kit kit;
+    AppState state(kit.registry, kit.services.services);
+    ScanViewModel* junk = state.model(ModuleID::systemJunk);
+    ScanViewModel* smart = state.model(ModuleID::smartScan);
+    ASSERT_NE(junk, nullptr);
+    ASSERT_NE(smart, nullptr);
+    junk->scan();
+    ASSERT_TRUE(TestSupport::waitFor([&] { return junk->phase() == ScanViewModel::Phase::results; }));
+    const int before = SidebarView::badgeCount(state, ModuleID::systemJunk);
+    ASSERT_GT(before, 0);
+
+    smart->scan();
+    ASSERT_TRUE(TestSupport::waitFor([&] { return smart->phase() == ScanViewModel::Phase::results; }));
+    ASSERT_GT(smart->selectedCount(), 0);
+    smart->clean();
+    ASSERT_TRUE(TestSupport::waitFor([&] { return smart->phase() == ScanViewModel::Phase::finished; }));
+    ASSERT_GT(smart->removedCount(), 0);
+    ASSERT_TRUE(TestSupport::waitFor([&] { return SidebarView::badgeCount(state, ModuleID::systemJunk) < before; }));
+    EXPECT_EQ(junk->phase(), ScanViewModel::Phase::results);
+    EXPECT_EQ(SidebarView::badgeCount(state, ModuleID::systemJunk), int(junk->totalItemCount()));
+    for (const ScanGroup& group : junk->groups()) {
+        for (const ScanItem& item : group.items)
+            EXPECT_TRUE(TestSupport::exists(item.url)) << item.url.toStdString();
+    }
 }
 
 TEST(DiskFooter, figuresFollowTheUsedFraction)

@@ -353,6 +353,7 @@ TEST(SchedulePane, pickersOfferTheirEntriesAndWriteAtOnce)
 
     kit.preferences().setScheduleModule(ModuleID::privacy);
     EXPECT_EQ(pane.modulePicker()->currentIndex(), -1);
+    EXPECT_EQ(pane.modulePicker()->placeholderText(), title(ModuleID::privacy)); // the box names what runs
     EXPECT_EQ(kit.preferences().scheduleModule(), ModuleID::privacy);
 
     // With the schedule off, the next run is none and every other control still stores its value.

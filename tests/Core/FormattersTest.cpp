@@ -53,6 +53,24 @@ TEST(ByteCount, splitsAtTheLastSpace)
     EXPECT_EQ(FileUtils::splitByteCount(2'250'000'000), (SplitByteCount{u"2,25"_s, u"Go"_s}));
 }
 
+// A figure below 2 takes the singular, whatever its unit; a name between guillemets is held to them.
+TEST(FrenchText, recoverableAgreesWithItsFigureAndQuotesHoldTheirName)
+{
+    const struct {
+        qint64 bytes;
+        const char16_t* text;
+    } cases[] = {
+        {0, u"0 Ko récupérable"},           {1, u"1 Ko récupérable"},
+        {1'000'000, u"1 Mo récupérable"},   {1'500'000, u"1,5 Mo récupérable"},
+        {1'940'000, u"1,9 Mo récupérable"}, {2'000'000, u"2 Mo récupérables"},
+        {12'000, u"12 Ko récupérables"},    {1'250'000'000, u"1,25 Go récupérable"},
+    };
+    const ByteCountFormatter bytes;
+    for (const auto& c : cases)
+        EXPECT_EQ(FrenchText::recoverable(bytes.string(c.bytes)), QString::fromUtf16(c.text)) << c.bytes;
+    EXPECT_EQ(FrenchText::quoted(u"Safari"_s), u"«\u00A0Safari\u00A0»"_s);
+}
+
 TEST(RelativeDate, largestWholeUnitInFrench)
 {
     const QDateTime now(QDate(2026, 6, 15), QTime(12, 0), Qt::UTC);

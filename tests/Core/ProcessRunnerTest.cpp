@@ -82,6 +82,9 @@ TEST_F(ProcessRunner, administratorFailuresAreFrench)
     EXPECT_EQ(OptimizationService::runAsAdministrator(u"echo '  rm: impossible  ' >&2; exit 1"_s), u"rm: impossible"_s);
     qputenv("QUORVANE_OSASCRIPT_CANCEL", "1");
     EXPECT_EQ(OptimizationService::runAsAdministrator(u"true"_s), u"Annulé."_s);
+    // A tool that never started says so rather than quoting a status it never had.
+    EXPECT_EQ(OptimizationService::failureText({-1, QString()}), u"L'outil n'a pas pu démarrer."_s);
+    EXPECT_EQ(OptimizationService::failureText({2, QString()}), u"Échec (code 2)."_s);
 }
 
 TEST(AppleScriptEscaping, backslashesFirstThenQuotes)

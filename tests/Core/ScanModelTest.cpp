@@ -42,8 +42,9 @@ TEST(Threat, summaryJoinsLabelFamilyAndFirstReason)
         QString expected;
     };
     const Case cases[] = {
-        {{ThreatSeverity::confirmed, u"F"_s, {u"R1"_s, u"R2"_s}, std::nullopt}, u"Confirmé — famille « F » · R1"_s},
-        {{ThreatSeverity::likely, u"Genieo"_s, {}, std::nullopt}, u"Probable — famille « Genieo »"_s},
+        {{ThreatSeverity::confirmed, u"F"_s, {u"R1"_s, u"R2"_s}, std::nullopt},
+         u"Confirmé — famille «\u00A0F\u00A0» · R1"_s},
+        {{ThreatSeverity::likely, u"Genieo"_s, {}, std::nullopt}, u"Probable — famille «\u00A0Genieo\u00A0»"_s},
         {{ThreatSeverity::suspicious, std::nullopt, {u"R1"_s, u"R2"_s}, std::nullopt}, u"À vérifier · R1"_s},
         {{ThreatSeverity::suspicious, std::nullopt, {}, u"com.x"_s}, u"À vérifier"_s},
     };

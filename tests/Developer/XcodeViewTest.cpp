@@ -284,3 +284,46 @@ TEST(XcodeScreen, theListEndsWithItsLastSection)
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(scroll->widget()->height(), end());
 }
+
+// What a run removed leaves the list and the tiles at once; while the inventory is read again the list says so and
+// takes no ticks, then it stands as read.
+TEST(XcodeScreen, aRunsRemovalsLeaveAtOnceAndTheReloadShowsWhileItRuns)
+{
+    reset();
+    addDevice(udid(u"GONE"_s), u"Ancien"_s, u"17.2"_s, u"Shutdown"_s, 30000, 400);
+    addDevice(udid(u"KEPT"_s), u"Récent"_s, u"17.2"_s, u"Shutdown"_s, 20000, 2);
+    Screen screen;
+    screen.waitLoaded();
+    EXPECT_EQ(screen.tile(u"devicesTile"_s).detail,
+              std::optional<QString>(XcodeTexts::countText(2, u"appareil"_s, u"appareils"_s)));
+    auto* refreshing = screen.view.findChild<QWidget*>(u"refreshingLine"_s);
+    auto* list = screen.view.findChild<QScrollArea*>(u"sectionList"_s);
+    ASSERT_NE(refreshing, nullptr);
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(refreshing->isVisibleTo(&screen.view));
+
+    struct Seen {
+        bool refreshing = false;
+        bool listEnabled = true;
+        QStringList devices;
+        std::optional<QString> detail;
+    };
+    std::optional<Seen> atFinish;
+    QObject::connect(screen.model, &XcodeViewModel::finished, &screen.view, [&] {
+        QStringList devices;
+        for (const XcodeService::Device& device : screen.model->inventory().devices)
+            devices.append(device.name);
+        atFinish = Seen{refreshing->isVisibleTo(&screen.view), list->isEnabled(), devices,
+                        screen.tile(u"devicesTile"_s).detail};
+    });
+    screen.model->toggle(udid(u"GONE"_s), XcodeViewModel::Selection::devices);
+    screen.model->clean();
+    ASSERT_TRUE(waitFor([&] { return atFinish && !screen.model->isLoading(); }));
+    EXPECT_TRUE(atFinish->refreshing);
+    EXPECT_FALSE(atFinish->listEnabled);
+    EXPECT_EQ(atFinish->devices, QStringList{u"Récent"_s});
+    EXPECT_EQ(atFinish->detail, std::optional<QString>(XcodeTexts::countText(1, u"appareil"_s, u"appareils"_s)));
+    EXPECT_FALSE(refreshing->isVisibleTo(&screen.view));
+    EXPECT_TRUE(list->isEnabled());
+    EXPECT_EQ(screen.model->inventory().devices.size(), 1);
+}

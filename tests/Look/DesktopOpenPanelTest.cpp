@@ -4,6 +4,7 @@
 #include "Core/Formatters.h"
 #include "Look/FileChooser.h"
 
+#include "ScopedEnvironment.h"
 #include "TempTree.h"
 #include "WaitFor.h"
 
@@ -11,12 +12,16 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -38,6 +43,7 @@ FileChooser* openChooser()
 TEST(DesktopOpenPanel, answersTheChosenFolderOrNothing)
 {
     TempTree tree(u"Projets/\nnotes.txt\n"_s);
+    const TestSupport::ScopedEnvironment mac("QUORVANE_ROOT", tree.root());
     DesktopOpenPanel panel;
     const Platform::OpenPanel::Request request{Platform::OpenPanel::Mode::oneFolder, u"Analyser"_s, tree.root(),
                                                QString()};
@@ -80,6 +86,7 @@ TEST(DesktopOpenPanel, answersTheChosenFolderOrNothing)
 TEST(DesktopOpenPanel, choosesFilesAndFoldersTogether)
 {
     TempTree tree(u"Projets/\nnotes.txt\n\"Été « 2024 ».pdf\"\nautre/\n"_s);
+    const TestSupport::ScopedEnvironment mac("QUORVANE_ROOT", tree.root());
     DesktopOpenPanel panel;
     const Platform::OpenPanel::Request request{Platform::OpenPanel::Mode::filesAndFolders, u"Exclure"_s, tree.root(),
                                                u"Choisissez ce que l'application ne doit plus jamais proposer."_s};
@@ -135,4 +142,47 @@ TEST(DesktopOpenPanel, choosesFilesAndFoldersTogether)
     chooser->reject();
     ASSERT_EQ(answers.size(), 1);
     EXPECT_TRUE(answers[0].isEmpty());
+}
+
+// The chooser stays on the Mac: it opens on the home folder, names each folder by its Mac path, climbs no higher
+// than the Mac's root, and neither a typed path of this machine nor a link out of the Mac takes it elsewhere.
+TEST(DesktopOpenPanel, staysOnTheMacAndShowsItsPaths)
+{
+    TempTree tree(u"mac/Users/demo/Documents/\nmac/Users/demo/sortie -> ../../../ailleurs\nailleurs/secret.txt\n"_s);
+    const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", tree.path(u"mac"_s));
+    const TestSupport::ScopedEnvironment home("HOME", tree.path(u"mac/Users/demo"_s));
+    std::unique_ptr<FileChooser> chooser(DesktopOpenPanel::makeChooser(
+        {Platform::OpenPanel::Mode::filesAndFolders, u"Ajouter"_s, QString(), QString()}));
+    EXPECT_EQ(chooser->directory(), tree.path(u"mac/Users/demo"_s));
+    EXPECT_EQ(chooser->locationField()->text(), u"/Users/demo"_s);
+    EXPECT_TRUE(chooser->upButton()->isEnabled());
+
+    chooser->upButton()->click();
+    EXPECT_EQ(chooser->locationField()->text(), u"/Users"_s);
+    chooser->upButton()->click();
+    EXPECT_EQ(chooser->directory(), tree.path(u"mac"_s));
+    EXPECT_EQ(chooser->locationField()->text(), u"/"_s);
+    EXPECT_FALSE(chooser->upButton()->isEnabled());
+
+    struct Typed {
+        QString text;
+        QString shown; // where the chooser stands after Enter
+    };
+    const Typed typed[] = {
+        {u"/Users/demo/Documents"_s, u"/Users/demo/Documents"_s},
+        {u"~"_s, u"/Users/demo"_s},
+        {tree.path(u"ailleurs"_s), u"/Users/demo"_s}, // this machine's path: the Mac has no such folder
+        {u"/Users/demo/sortie"_s, u"/Users/demo"_s},  // a link that leads out of the Mac
+        {u"/Users/../../.."_s, u"/"_s},               // no higher than the root
+        {u"Users"_s, u"/"_s},                         // not a path
+    };
+    for (const Typed& t : typed) {
+        chooser->locationField()->setText(t.text);
+        QTest::keyClick(chooser->locationField(), Qt::Key_Return);
+        EXPECT_EQ(chooser->locationField()->text(), t.shown) << t.text.toStdString();
+    }
+    chooser->setDirectory(tree.path(u"ailleurs"_s));
+    chooser->setDirectory(tree.path(u"mac/Users/demo/sortie"_s));
+    chooser->setDirectory(tree.root());
+    EXPECT_EQ(chooser->directory(), tree.path(u"mac"_s));
 }

@@ -334,7 +334,7 @@ TEST_F(EndToEnd, theLastCopyOfADuplicateIsAskedAboutAndTickingAllKeepsTheOldest)
         }
         return question != nullptr;
     }));
-    EXPECT_TRUE(question->informativeText().contains(u"« Rapport annuel 2023.pdf »"_s));
+    EXPECT_TRUE(question->informativeText().contains(u"«\u00A0Rapport annuel 2023.pdf\u00A0»"_s));
     EXPECT_TRUE(question->informativeText().contains(u"il n'en restera aucun"_s));
     QTest::keyClick(question, Qt::Key_Escape);
     QTest::qWait(200);

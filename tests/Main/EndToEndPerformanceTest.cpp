@@ -387,6 +387,7 @@ TEST_F(EndToEnd, theCommandLineDiagnosisSpeaksTheDemonstrationMacsFindings)
     EXPECT_TRUE(lines[3].startsWith(u"3 services redémarrent en boucle — io.ondine.player.helper, "_s))
         << lines[3].toStdString();
     EXPECT_TRUE(lines[3].endsWith(u" — identifiant de processus renouvelé en 8 secondes."_s));
-    EXPECT_EQ(lines[4], u"L'indexation Spotlight est désactivée — mdutil signale « Indexing disabled » sur le volume "
-                        u"de démarrage."_s);
+    EXPECT_EQ(lines[4],
+              u"L'indexation Spotlight est désactivée — mdutil signale «\u00A0Indexing disabled\u00A0» sur le volume "
+              u"de démarrage."_s);
 }

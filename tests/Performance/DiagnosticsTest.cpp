@@ -91,7 +91,7 @@ TEST(DiagnosticsFindings, ThresholdsSeveritiesAndEvidence)
         {"thermal at full speed", Diagnostics::thermalFinding(QStringLiteral("CPU_Speed_Limit = 100")), std::nullopt,
          ""},
         {"spotlight off", Diagnostics::spotlightFinding(fixture("mdutil-disabled.txt")), Severity::notable,
-         "mdutil signale « Indexing disabled » sur le volume de démarrage."},
+         "mdutil signale «\u00A0Indexing disabled\u00A0» sur le volume de démarrage."},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(c.finding.has_value(), c.severity.has_value()) << c.what;

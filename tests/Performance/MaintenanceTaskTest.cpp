@@ -76,7 +76,7 @@ TEST(MaintenanceTable, holdsTheSevenTasksInRunOrder)
         ids << task.id;
     EXPECT_EQ(ids, (QStringList{u"launchServices"_s, u"spotlight"_s, u"dns"_s, u"periodic"_s, u"permissions"_s,
                                 u"fonts"_s, u"purge"_s}));
-    EXPECT_EQ(tasks[0].title, u"Reconstruire la base \u00AB Ouvrir avec \u00BB"_s);
+    EXPECT_EQ(tasks[0].title, u"Reconstruire la base \u00AB\u00A0Ouvrir avec\u00A0\u00BB"_s);
     EXPECT_FALSE(tasks[0].needsAdmin);
     for (std::size_t i = 1; i < tasks.size(); ++i)
         EXPECT_TRUE(tasks[i].needsAdmin) << tasks[i].id.toStdString();
@@ -131,5 +131,5 @@ TEST(MaintenanceOutcomes, shellStatusDecides)
     EXPECT_EQ(shellTaskOutcome({0, u"error (1)\n"_s}), (MaintenanceOutcome{u"Terminé."_s, false}));
     EXPECT_EQ(shellTaskOutcome({2, u"  broken\n"_s}), (MaintenanceOutcome{u"broken"_s, true}));
     EXPECT_EQ(shellTaskOutcome({3, u" \n"_s}), (MaintenanceOutcome{u"Échec (code 3)."_s, true}));
-    EXPECT_EQ(shellTaskOutcome({-1, QString()}), (MaintenanceOutcome{u"Échec (code -1)."_s, true}));
+    EXPECT_EQ(shellTaskOutcome({-1, QString()}), (MaintenanceOutcome{u"L'outil n'a pas pu démarrer."_s, true}));
 }

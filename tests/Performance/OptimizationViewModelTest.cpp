@@ -204,7 +204,7 @@ TEST(OptimizationViewModel, aRefusedRemovalKeepsItsRowAndSaysWhyUntilTheNextRefr
     ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
     model.remove(daemon);
     ASSERT_TRUE(waitFor([&] { return model.removalNotice().has_value(); }));
-    EXPECT_EQ(model.removalNotice()->title, u"Impossible de désactiver « fr « daemon » »"_s);
+    EXPECT_EQ(model.removalNotice()->title, u"Impossible de désactiver «\u00A0fr « daemon »\u00A0»"_s);
     EXPECT_FALSE(model.removalNotice()->message.isEmpty());
     EXPECT_EQ(model.launchItems().size(), 1);
     EXPECT_TRUE(TestSupport::exists(daemon.url));

@@ -166,7 +166,8 @@ TEST(OptimizationView, onlyPropertyListItemsCanBeDisabledAndARefusalKeepsTheRowW
     ASSERT_TRUE(waitFor([&] { return shown(*screen.view, u"removalNotice"_s) != nullptr; }));
     auto* notice = shown<NoticeBanner>(*screen.view, u"removalNotice"_s);
     EXPECT_EQ(notice->kind(), NoticeBanner::Kind::warning);
-    EXPECT_EQ(notice->findChild<QLabel*>(u"noticeTitle"_s)->text(), u"Impossible de désactiver « fr.refuse »"_s);
+    EXPECT_EQ(notice->findChild<QLabel*>(u"noticeTitle"_s)->text(),
+              u"Impossible de désactiver «\u00A0fr.refuse\u00A0»"_s);
     EXPECT_FALSE(notice->findChild<QLabel*>(u"noticeMessage"_s)->text().isEmpty());
     EXPECT_EQ(allShown(*screen.view, u"launchItemRow"_s).size(), 4);
     ASSERT_TRUE(waitFor([&] { return screen.services.inFlight.idle(); }));

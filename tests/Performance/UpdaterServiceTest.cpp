@@ -176,6 +176,18 @@ TEST(UpdaterParsers, installVerdictNeedsStatusZeroAndNoError)
         EXPECT_EQ(outcome.succeeded, c.status == 0) << c.output;
         EXPECT_EQ(outcome.reason, QString::fromUtf16(c.reason)) << c.output;
     }
+    // The row says in French what failed; the tool's own words stay for its tooltip.
+    const struct {
+        const char16_t* reason;
+        const char16_t* shown;
+    } shown[] = {
+        {u"Error: Download failed on Cask 'x' with message: Download failed", u"Le téléchargement a échoué."},
+        {u"Error: It seems there is already an App at '/Applications/x.app'.", u"L'installation a échoué."},
+        {u"", u"L'installation a échoué."},
+        {u"L'installation n'a pas pu démarrer.", u"L'installation n'a pas pu démarrer."},
+    };
+    for (const auto& c : shown)
+        EXPECT_EQ(UpdaterService::installFailureText(QString::fromUtf16(c.reason)), QString::fromUtf16(c.shown));
     Update manual;
     manual.command.reset();
     EXPECT_FALSE(UpdaterService::install(manual));

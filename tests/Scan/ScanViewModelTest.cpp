@@ -294,8 +294,9 @@ TEST_F(DuplicatesCleaningTest, removingEveryCopyOfAFileIsAskedAndAnnulerRemovesN
     ASSERT_EQ(ask.questions.size(), 1);
     const Platform::Ask::Question& question = ask.questions.first();
     EXPECT_EQ(question.title, u"Supprimer tous les exemplaires ?"_s);
-    EXPECT_EQ(question.message,
-              u"Tous les exemplaires de « photo.jpg » sont cochés : après le nettoyage, il n'en restera aucun."_s);
+    EXPECT_EQ(
+        question.message,
+        u"Tous les exemplaires de «\u00A0photo.jpg\u00A0» sont cochés : après le nettoyage, il n'en restera aucun."_s);
     EXPECT_EQ(question.destructive, u"Supprimer"_s);
     EXPECT_EQ(question.cancel, u"Annuler"_s);
     EXPECT_EQ(model->phase(), Phase::results);

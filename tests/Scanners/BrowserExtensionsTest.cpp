@@ -215,12 +215,12 @@ TEST_F(BrowserExtensionsTest, listsRiskyExtensionsOfEveryProfileAndDropsTheRest)
     EXPECT_EQ(broad.url, support(brave + u"/Extensions/broad"_s));
     EXPECT_EQ(broad.threat->reasons, (QStringList{u"Se met à jour depuis un serveur privé"_s,
                                                   u"Lit toutes les pages et peut en détourner le trafic"_s,
-                                                  u"Brave · profil « Profile 1 »"_s}));
+                                                  u"Brave · profil «\u00A0Profile 1\u00A0»"_s}));
     const ScanItem& dropped = group->items[1];
     EXPECT_EQ(dropped.threat, (Threat{ThreatSeverity::likely,
                                       std::nullopt,
                                       {u"Déposée hors du navigateur et mise à jour depuis un serveur privé"_s,
-                                       u"Google Chrome · profil « Default »"_s},
+                                       u"Google Chrome · profil «\u00A0Default\u00A0»"_s},
                                       std::nullopt}));
     EXPECT_EQ(dropped.removalMode, Removal::Mode::threat(std::nullopt));
     EXPECT_FALSE(dropped.isSelected);

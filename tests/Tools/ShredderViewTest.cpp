@@ -1,13 +1,17 @@
 #include "Tools/ShredderView.h"
 
 #include "Core/FileUtils.h"
+#include "Look/ElidedLabel.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
+#include "Look/SymbolView.h"
+#include "Look/TextLabel.h"
 #include "Look/Theme.h"
 #include "RecordingOpenPanel.h"
 #include "RecordingWorkspace.h"
 #include "TempTree.h"
 #include "TestServices.h"
+#include "Tools/ShredderDropZone.h"
 #include "Tools/ShredderViewModel.h"
 #include "WaitFor.h"
 
@@ -15,6 +19,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -85,11 +90,17 @@ TEST(ShredderView, queuesDroppedAndChosenLocalFilesOnlyAndShredsOnConfirmation)
         });
 
     view.show();
+    auto* zone = view.findChild<ShredderDropZone*>();
+    ASSERT_NE(zone, nullptr);
+    // A drag the zone refuses as it comes in is never dropped; one it takes is, and its drop is accepted.
     auto drop = [&](QMimeData* data) {
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&view, &enter);
+        QCoreApplication::sendEvent(zone, &enter);
+        EXPECT_EQ(enter.isAccepted(), data->hasUrls() && data->urls().first().isLocalFile());
+        if (!enter.isAccepted())
+            return;
         QDropEvent event(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&view, &event);
+        QCoreApplication::sendEvent(zone, &event);
         EXPECT_TRUE(event.isAccepted());
     };
     QMimeData text;
@@ -191,11 +202,13 @@ TEST(ShredderView, aDropOfAThousandFilesDrawsOnlyTheRowsInView)
         urls.append(QUrl::fromLocalFile(tree.path(u"f%1.bin"_s.arg(i, 4, 10, QChar(u'0')))));
     QMimeData data;
     data.setUrls(urls);
+    auto* zone = view.findChild<ShredderDropZone*>();
+    ASSERT_NE(zone, nullptr);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &enter);
+    QCoreApplication::sendEvent(zone, &enter);
     QSignalSpy changes(&model, &ShredderViewModel::changed);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &drop);
+    QCoreApplication::sendEvent(zone, &drop);
     EXPECT_EQ(changes.size(), 1);
     ASSERT_EQ(model.items().size(), 1000);
 
@@ -264,4 +277,86 @@ TEST(ShredderView, showsTheBarsFiguresAndForgetsTheReportWhenCleared)
     QTest::mouseClick(view.findChild<QAbstractButton*>(u"clearButton"_s), Qt::LeftButton);
     model.add({tree.path(u"later.bin"_s)});
     EXPECT_FALSE(report->isVisibleTo(&view));
+}
+
+// The drop zone at rest and under a drag of files: its fill, dashed outline and symbol; a drag of text, or of web
+// addresses, leaves it at rest and is refused; a job in progress shows the hourglass, its bar and the item, and a
+// drag of files is still taken.
+TEST(ShredderDropZone, lightsUpForFilesOnlyAndKeepsTakingThemWhileAJobRuns)
+{
+    TempTree tree(u"a.bin 10\n"_s);
+    ShredderDropZone zone;
+    zone.resize(600, 200);
+    zone.show();
+    QSignalSpy dropped(&zone, &ShredderDropZone::dropped);
+
+    struct Look {
+        QColor fill;
+        QColor outline;
+        QColor symbol;
+    };
+    const auto look = [&] { return Look{zone.fill(), zone.outline().color(), zone.symbol()->color()}; };
+    const auto expectLook = [&](const Look& expected, const char* state) {
+        const Look shown = look();
+        EXPECT_EQ(shown.fill, expected.fill) << state;
+        EXPECT_EQ(shown.outline, expected.outline) << state;
+        EXPECT_EQ(shown.symbol, expected.symbol) << state;
+    };
+    const Look resting{Paint::ink(&zone, Paint::Ink::primary, 0.03), Paint::ink(&zone, Paint::Ink::primary, 0.18),
+                       Paint::ink(&zone, Paint::Ink::secondary)};
+    const Look targeted{Paint::withOpacity(Theme::coral(), 0.1), Theme::coral(), Theme::coral()};
+    expectLook(resting, "at rest");
+    const QPen pen = zone.outline();
+    EXPECT_EQ(pen.widthF(), 1.5);
+    EXPECT_EQ(pen.dashPattern(), (QList<qreal>{6 / 1.5, 4 / 1.5}));
+    EXPECT_EQ(zone.symbol()->symbol(), u"arrow.down.doc"_s);
+    EXPECT_EQ(zone.symbol()->symbolSize(), 30);
+    const auto* title = zone.findChild<TextLabel*>(u"dropTitle"_s);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->font().pointSizeF(), Theme::systemFont(13, QFont::Medium).pointSizeF());
+    EXPECT_EQ(title->font().weight(), QFont::Medium);
+
+    const auto enter = [&](QMimeData& data) {
+        QDragEnterEvent event(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&zone, &event);
+        return event.isAccepted();
+    };
+    const auto leave = [&] {
+        QDragLeaveEvent event;
+        QCoreApplication::sendEvent(&zone, &event);
+    };
+    QMimeData text;
+    text.setText(tree.path(u"a.bin"_s));
+    QMimeData web;
+    web.setUrls({QUrl(u"https://example.com/a.bin"_s)});
+    for (QMimeData* refused : {&text, &web}) {
+        EXPECT_FALSE(enter(*refused));
+        EXPECT_FALSE(zone.isTargeted());
+        expectLook(resting, "under a refused drag");
+    }
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(tree.path(u"a.bin"_s))});
+    EXPECT_TRUE(enter(files));
+    expectLook(targeted, "under a drag of files");
+    leave();
+    expectLook(resting, "after the drag left");
+
+    zone.setWorking(true, 0.5, u"a.bin"_s);
+    EXPECT_EQ(zone.symbol()->symbol(), u"hourglass"_s);
+    EXPECT_EQ(title->text(), u"Broyage en cours…"_s);
+    const auto* bar = zone.findChild<QProgressBar*>(u"dropProgress"_s);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_LE(bar->width(), 260);
+    const auto* status = zone.findChild<ElidedLabel*>(u"dropStatus"_s);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), u"a.bin"_s);
+    EXPECT_FALSE(zone.browseButton()->isVisible());
+    EXPECT_TRUE(enter(files));
+    expectLook(targeted, "under a drag of files during a job");
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&zone, &drop);
+    ASSERT_EQ(dropped.size(), 1);
+    EXPECT_EQ(dropped.first().first().toStringList(), QStringList{tree.path(u"a.bin"_s)});
+    expectLook(resting, "after the drop");
 }

@@ -108,6 +108,7 @@ TEST(UninstallerRules, confirmationSaysWhatGoes)
 {
     const InstalledApp withFiles = app(u"Ondine"_s, u"fr.ondine"_s, 1'500'000, {500'000, 1'000'000});
     const InstalledApp alone = app(u"Brume \"pro\""_s, u"b"_s, 0);
+    const InstalledApp withOne = app(u"Éclat"_s, u"e"_s, 1'000'000, {500'000});
     struct Case {
         const InstalledApp& app;
         bool leftovers;
@@ -118,6 +119,7 @@ TEST(UninstallerRules, confirmationSaysWhatGoes)
         {withFiles, true, false, u"L'application et ses 2 fichiers associés seront mis à la corbeille, soit 3 Mo."_s},
         {withFiles, false, false, u"L'application et elle seule seront mis à la corbeille, soit 1,5 Mo."_s},
         {alone, true, false, u"L'application et ses 0 fichiers associés seront mis à la corbeille, soit 0 Ko."_s},
+        {withOne, true, false, u"L'application et son fichier associé seront mis à la corbeille, soit 1,5 Mo."_s},
         {withFiles, true, true,
          u"L'application et ses 2 fichiers associés seront mis à la corbeille, soit 3 Mo.\n\n"
          u"L'app est ouverte : elle sera fermée d'abord."_s},

@@ -320,13 +320,14 @@ TEST(UninstallerViewModel, anUninstallSaysWhatItDoesUntilItEndsAndThatItSucceede
     EXPECT_FALSE(model.notice().has_value());
     ASSERT_TRUE(model.done().has_value());
     EXPECT_EQ(model.done()->title, u"Désinstallation terminée"_s);
-    EXPECT_EQ(model.done()->message, u"L'application « Ondine » et ses 2 fichiers associés ont été mis à la corbeille. "
-                                     u"L'historique de nettoyage peut les remettre en place."_s);
+    EXPECT_EQ(model.done()->message,
+              u"L'application «\u00A0Ondine\u00A0» et ses 2 fichiers associés ont été mis à la corbeille. "
+              u"L'historique de nettoyage peut les remettre en place."_s);
     model.refresh();
     EXPECT_FALSE(model.done().has_value());
     EXPECT_EQ(
         Uninstaller::doneMessage(installed.ondine, false),
-        u"L'application « Ondine » a été mise à la corbeille. L'historique de nettoyage peut la remettre en place."_s);
+        u"L'application «\u00A0Ondine\u00A0» a été mise à la corbeille. L'historique de nettoyage peut la remettre en place."_s);
 }
 
 // The user leaves the screen while a running application is given time to quit: the uninstall still ends, is
