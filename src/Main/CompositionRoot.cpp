@@ -19,6 +19,7 @@
 #include "Look/DesktopOpenPanel.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/OverlayScrollBar.h"
+#include "Look/LookStyle.h"
 #include "Look/Theme.h"
 #include "Performance/Diagnostics.h"
 #include "Performance/PerformanceModules.h"
@@ -166,6 +167,7 @@ void CompositionRoot::finishCleanings()
 void installApplicationLook()
 {
     Theme::installFonts();
+    LookStyle::install();
     QApplication::setFont(Theme::systemFont(13));
 }
 
