@@ -4,7 +4,6 @@
 #include "Look/Theme.h"
 
 #include <algorithm>
-#include <limits>
 
 #include <QHelpEvent>
 #include <QPainter>
@@ -43,17 +42,7 @@ QSize DetailsLine::sizeHint() const
 
 QSize DetailsLine::minimumSizeHint() const
 {
-    // As narrow as the line gets before a coloured piece (the failures, what came back) would be cut.
-    const QList<int> widths = givenWidths(std::numeric_limits<int>::max() / 4);
-    int width = 0;
-    int shown = 0;
-    for (const int w : widths) {
-        if (w > 0) {
-            width += w;
-            ++shown;
-        }
-    }
-    return {width + kDetailsSpacing * std::max(0, shown - 1), fontMetrics().height()};
+    return {0, fontMetrics().height()};
 }
 
 QList<int> DetailsLine::givenWidths(int excess) const

@@ -9,8 +9,8 @@
 
 // The details line under a session card's title: its pieces in a row, 6 points apart, each in its own colour.
 // Short of room the date gives way first, down to its day and month, then the plain pieces after it (the count),
-// then the line is shortened from its end with "…". It asks for no less than the room of its coloured pieces
-// (the failures, what came back), so that beside a title the title is shortened before them.
+// then the line is shortened from its end with "…". The coloured pieces (the failures, what came back) are
+// the last to give way.
 class DetailsLine final : public QWidget
 {
     Q_OBJECT
