@@ -56,7 +56,8 @@ QPixmap warningSymbol(qreal ratio)
     painter.setPen(Qt::NoPen);
     painter.setBrush(Paint::withOpacity(Theme::amber(), 0.16));
     painter.drawPath(Paint::continuousRoundedRect(QRectF(0, 0, side, side), 12));
-    Paint::drawSymbol(painter, sfSymbol(u"exclamationmark.triangle.fill"), QPointF(side / 2, side / 2), 24, Theme::amber());
+    Paint::drawSymbol(painter, sfSymbol(u"exclamationmark.triangle.fill"), QPointF(side / 2, side / 2), 24,
+                      Theme::amber());
     return pixmap;
 }
 

@@ -28,7 +28,9 @@ qreal quietOpacity(const QStyleOption& option)
 
 } // namespace
 
-LookStyle::LookStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+LookStyle::LookStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
+{
+}
 
 void LookStyle::install()
 {
@@ -86,8 +88,8 @@ void LookStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
     case PE_IndicatorCheckBox: {
         const QRectF box(QRectF(option->rect).center() - QPointF(TriStateBox::side, TriStateBox::side) / 2,
                          QSizeF(TriStateBox::side, TriStateBox::side));
-        const std::optional<bool> state = option->state & State_NoChange ? std::nullopt
-                                                                         : std::optional<bool>(option->state & State_On);
+        const std::optional<bool> state =
+            option->state & State_NoChange ? std::nullopt : std::optional<bool>(option->state & State_On);
         painter->save();
         if (!(option->state & State_Enabled))
             painter->setOpacity(0.45);
@@ -101,7 +103,8 @@ void LookStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         const bool chosen = (option->state & State_On) != 0;
-        const QColor fill = chosen ? Paint::withOpacity(Theme::indigo(), chosenOpacity) : ink(*option, quietOpacity(*option));
+        const QColor fill =
+            chosen ? Paint::withOpacity(Theme::indigo(), chosenOpacity) : ink(*option, quietOpacity(*option));
         painter->fillPath(Paint::capsule(QRectF(option->rect)), fill);
         painter->restore();
         return;
@@ -111,7 +114,8 @@ void LookStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
     case PE_FrameTabWidget:
         return;
     case PE_FrameTabBarBase:
-        painter->fillRect(QRect(option->rect.left(), option->rect.bottom(), option->rect.width(), 1), ink(*option, 0.1));
+        painter->fillRect(QRect(option->rect.left(), option->rect.bottom(), option->rect.width(), 1),
+                          ink(*option, 0.1));
         return;
     default:
         break;

@@ -34,8 +34,8 @@ ModuleHeader::ModuleHeader(ModuleID module, QWidget* trailing, QWidget* parent)
     // Qt spaces only widgets, not spacers: the 14 before the trailing widget comes from the layout.
     m_layout->addSpacing(minimumGap - m_layout->spacing());
     setTrailing(trailing);
-    setFixedHeight(std::max(static_cast<int>(tileSize), titleLabel->sizeHint().height() + texts->spacing() +
-                                                            subtitleLabel->sizeHint().height()));
+    setFixedHeight(std::max(static_cast<int>(tileSize),
+                            titleLabel->sizeHint().height() + texts->spacing() + subtitleLabel->sizeHint().height()));
 }
 
 void ModuleHeader::setTrailing(QWidget* trailing)

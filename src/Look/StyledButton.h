@@ -59,8 +59,8 @@ public:
 
     // The look drawn on `button`'s whole frame, for a button of another class that wears it (a dialog's push
     // buttons), and the size it takes for `title`.
-    static void paintLook(QPainter& painter, const QWidget& button, const Style& style, const QString& title,
-                          bool down, qreal scale = 1);
+    static void paintLook(QPainter& painter, const QWidget& button, const Style& style, const QString& title, bool down,
+                          qreal scale = 1);
     static QSize sizeFor(const Style& style, const QString& title);
 
 protected:

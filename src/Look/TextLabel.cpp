@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QPainter>
 #include <QHelpEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QToolTip>
 

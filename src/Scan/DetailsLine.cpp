@@ -84,9 +84,9 @@ QList<QRect> DetailsLine::layoutPieces(QStringList* shown) const
         const int w = std::min(widths[i], room);
         rects.append(QRect(x, 0, w, height()));
         if (shown != nullptr)
-            shown->append(w <= 0 ? QString()
+            shown->append(w <= 0                                ? QString()
                           : w < metrics.horizontalAdvance(text) ? metrics.elidedText(text, Qt::ElideRight, w)
-                                                                 : text);
+                                                                : text);
         if (widths[i] > 0)
             x += w + kDetailsSpacing;
     }

@@ -2,9 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QLabel>
 #include <QTest>
 
 #include <cstdlib>

@@ -17,8 +17,8 @@
 #include "Scan/Scheduler.h"
 #include "Scan/SmartScanView.h"
 #include "ScopedEnvironment.h"
-#include "Tools/ShredderView.h"
 #include "Tools/AppDetail.h"
+#include "Tools/ShredderView.h"
 #include "Tools/UninstallerView.h"
 
 #include <QAbstractButton>
@@ -241,10 +241,11 @@ TEST_F(EndToEnd, atTheSmallestWindowHeadersKeepOneHeightAndNoTextIsCut)
                 continue;
             const QRect room = label->contentsRect();
             const QFontMetrics metrics = label->fontMetrics();
-            const bool fits = label->wordWrap()
-                                  ? metrics.boundingRect(QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, text)
-                                            .height() <= room.height()
-                                  : metrics.horizontalAdvance(text) <= room.width();
+            const bool fits =
+                label->wordWrap()
+                    ? metrics.boundingRect(QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, text).height() <=
+                          room.height()
+                    : metrics.horizontalAdvance(text) <= room.width();
             if (!fits)
                 cut << text;
         }
