@@ -4,6 +4,8 @@
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -18,19 +20,22 @@ ModuleHeader::ModuleHeader(ModuleID module, QWidget* trailing, QWidget* parent)
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(3);
+    // One line each, shortened with "…" where the window is narrow: the header keeps one height on every screen,
+    // so the title stands at the same place whichever module is shown, beside buttons or not.
     auto* titleLabel = new TextLabel(title(module), Theme::titleFont());
     titleLabel->setObjectName(u"moduleTitle"_s);
-    // In a narrow window a long title beside the trailing buttons goes on to a second line rather than being cut.
-    titleLabel->setWordWrap(true);
+    titleLabel->setElideMode(Qt::ElideRight);
     auto* subtitleLabel = new TextLabel(subtitle(module), Theme::systemFont(13), Paint::Ink::secondary);
     subtitleLabel->setObjectName(u"moduleSubtitle"_s);
-    subtitleLabel->setWordWrap(true);
+    subtitleLabel->setElideMode(Qt::ElideRight);
     texts->addWidget(titleLabel);
     texts->addWidget(subtitleLabel);
     m_layout->addLayout(texts, 1);
     // Qt spaces only widgets, not spacers: the 14 before the trailing widget comes from the layout.
     m_layout->addSpacing(minimumGap - m_layout->spacing());
     setTrailing(trailing);
+    setFixedHeight(std::max(static_cast<int>(tileSize),
+                            titleLabel->sizeHint().height() + texts->spacing() + subtitleLabel->sizeHint().height()));
 }
 
 void ModuleHeader::setTrailing(QWidget* trailing)

@@ -8,7 +8,8 @@
 class QHBoxLayout;
 
 // The header of a module's screen: the module's icon tile (its symbol and tint, 46 points, elevated), its title
-// and, wrapping under it, its subtitle, then at least 20 points of room and the caller's trailing widget.
+// and under it its subtitle, each on one line, then at least 20 points of room and the caller's trailing widget.
+// Its height is the same on every screen, whatever the window's width and the trailing widget.
 class ModuleHeader final : public QWidget
 {
     Q_OBJECT

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QScrollBar>
 
 namespace {
@@ -67,9 +68,29 @@ void OverlayScrollBar::follow()
 {
     const QRect content = m_area->viewport()->geometry();
     setGeometry(content.right() + 1 - thickness, content.top(), thickness, content.height());
-    setVisible(m_bar->maximum() > m_bar->minimum());
+    const bool shown = m_bar->maximum() > m_bar->minimum();
+    reserveStrip(shown);
+    setVisible(shown);
     raise();
     update();
+}
+
+void OverlayScrollBar::reserveStrip(bool shown)
+{
+    auto* scroll = qobject_cast<QScrollArea*>(m_area);
+    QWidget* page = scroll && scroll->widgetResizable() ? scroll->widget() : nullptr;
+    if (page != m_page) {
+        if (m_page && m_reserved != 0)
+            m_page->setContentsMargins(m_page->contentsMargins() - QMargins(0, 0, m_reserved, 0));
+        m_page = page;
+        m_reserved = 0;
+    }
+    const int wanted = shown ? thickness : 0;
+    if (!page || wanted == m_reserved)
+        return;
+    // Narrower content grows taller, so the bar it made room for is still needed: this never swings back and forth.
+    page->setContentsMargins(page->contentsMargins() + QMargins(0, 0, wanted - m_reserved, 0));
+    m_reserved = wanted;
 }
 
 QRect OverlayScrollBar::thumbRect() const

@@ -2,14 +2,17 @@
 
 #include <optional>
 
+#include <QPointer>
 #include <QWidget>
 
 class QAbstractScrollArea;
 class QScrollBar;
 
 // A thin vertical scroll bar laid over the right edge of a scroll area's content, in the look's label colours,
-// without arrow buttons. The area's own bar stays hidden and keeps the range and the position, so the content
-// keeps its width whether a bar is needed or not.
+// without arrow buttons. The area's own bar stays hidden and keeps the range and the position, so the viewport
+// keeps its width whether a bar is needed or not. The page of a QScrollArea gives the bar its own strip while the
+// bar shows, so that cards and tiles are never drawn under it; an item view's delegate keeps clear of the last
+// `thickness` points itself.
 class OverlayScrollBar final : public QWidget
 {
     Q_OBJECT
@@ -43,8 +46,11 @@ protected:
 private:
     explicit OverlayScrollBar(QAbstractScrollArea* area);
     void follow();
+    void reserveStrip(bool shown);
 
     QAbstractScrollArea* m_area;
+    QPointer<QWidget> m_page; // the scroll area's page that holds the strip
+    int m_reserved = 0;
     QScrollBar* m_bar;
     bool m_hovered = false;
     std::optional<int> m_grab; // where in the thumb the drag took it

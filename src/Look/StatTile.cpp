@@ -66,6 +66,9 @@ StatTile::StatTile(const Fields& fields, QWidget* parent)
     m_value->setObjectName(u"statValue"_s);
     m_bar->setObjectName(u"statBar"_s);
     m_detail->setObjectName(u"statDetail"_s);
+    // In a narrow row of tiles a long caption ends in "…" rather than being cut through a glyph.
+    for (TextLabel* text : {m_label, m_value, m_detail})
+        text->setElideMode(Qt::ElideRight);
 
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);

@@ -24,6 +24,18 @@ QFont fontOf(const StyledButton::Style& style)
 
 } // namespace
 
+QLinearGradient PrimaryButtonStyle::greyed(const QLinearGradient& gradient)
+{
+    QLinearGradient grey = gradient;
+    QGradientStops stops = gradient.stops();
+    for (QGradientStop& stop : stops) {
+        const int level = qGray(stop.second.rgb());
+        stop.second = QColor(level, level, level, stop.second.alpha());
+    }
+    grey.setStops(stops);
+    return grey;
+}
+
 StyledButton::StyledButton(const QString& title, const Style& style, QWidget* parent)
     : QAbstractButton(parent), m_style(style), m_press(new QVariantAnimation(this))
 {
@@ -65,9 +77,14 @@ void StyledButton::animatePress(bool down)
 
 QSize StyledButton::sizeHint() const
 {
-    const QFontMetricsF metrics(font());
-    const QMargins pad = paddingOf(m_style);
-    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(text()))) + pad.left() + pad.right(),
+    return sizeFor(m_style, text());
+}
+
+QSize StyledButton::sizeFor(const Style& style, const QString& title)
+{
+    const QFontMetricsF metrics(fontOf(style));
+    const QMargins pad = paddingOf(style);
+    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(title))) + pad.left() + pad.right(),
             static_cast<int>(std::ceil(metrics.height())) + pad.top() + pad.bottom()};
 }
 
@@ -79,27 +96,37 @@ QSize StyledButton::minimumSizeHint() const
 void StyledButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    paintLook(painter, *this, m_style, text(), isDown(), m_scale);
+}
+
+void StyledButton::paintLook(QPainter& painter, const QWidget& button, const Style& style, const QString& title,
+                             bool down, qreal scale)
+{
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF frame = rect();
+    painter.setFont(fontOf(style));
+    const QRectF frame = button.rect();
     QColor textColor;
-    if (const auto* primary = std::get_if<PrimaryButtonStyle>(&m_style)) {
+    if (const auto* primary = std::get_if<PrimaryButtonStyle>(&style)) {
         painter.translate(frame.center());
-        painter.scale(m_scale, m_scale);
+        painter.scale(scale, scale);
         painter.translate(-frame.center());
-        // A faded gradient is laid over the window's own colour, so the button never shows what happens to be
-        // beneath it (nothing, on a window without an alpha channel: black).
+        // Disabled, the gradient loses its colours as well as its strength, and the title turns secondary: a faded
+        // tint would read as another action. It is laid over the window's own colour, so the button never shows
+        // what happens to be beneath it (nothing, on a window without an alpha channel: black).
         const QPainterPath capsule = Paint::capsule(frame);
         if (primary->fillOpacity() < 1)
-            painter.fillPath(capsule, palette().color(QPalette::Window));
+            painter.fillPath(capsule, button.palette().color(QPalette::Window));
         painter.setOpacity(primary->fillOpacity());
-        painter.fillPath(capsule, Paint::placed(primary->gradient, frame));
+        painter.fillPath(capsule, Paint::placed(primary->isEnabled ? primary->gradient
+                                                                   : PrimaryButtonStyle::greyed(primary->gradient),
+                                                frame));
         painter.setOpacity(1);
-        textColor = Qt::white;
+        textColor = primary->isEnabled ? QColor(Qt::white) : Paint::ink(&button, Paint::Ink::secondary);
     } else {
         painter.fillPath(Paint::capsule(frame),
-                         Paint::ink(this, Paint::Ink::primary, QuietButtonStyle::fillOpacity(isDown())));
-        textColor = Paint::ink(this);
+                         Paint::ink(&button, Paint::Ink::primary, QuietButtonStyle::fillOpacity(down)));
+        textColor = Paint::ink(&button);
     }
     painter.setPen(textColor);
-    painter.drawText(frame, Qt::AlignCenter, text());
+    painter.drawText(frame, Qt::AlignCenter, title);
 }

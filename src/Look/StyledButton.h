@@ -11,7 +11,8 @@
 class QVariantAnimation;
 
 // The prominent look: the title in white, 14 points semibold, padded 26 × 11, on a capsule of `gradient` at full
-// opacity when `isEnabled` and at 35 % otherwise, shrunk to 0.97 while pressed. The look reads its own
+// opacity when `isEnabled`; otherwise the gradient's greys at 35 % under a title in the secondary label colour,
+// which reads as unavailable rather than as a paler action. Shrunk to 0.97 while pressed. The look reads its own
 // `isEnabled`, not the button's enabled state: a caller that wants the button inert disables it as well.
 struct PrimaryButtonStyle {
     QLinearGradient gradient = Theme::accentGradient();
@@ -23,6 +24,8 @@ struct PrimaryButtonStyle {
     static QMargins padding() { return {26, 11, 26, 11}; }
     static QFont font() { return Theme::systemFont(14, QFont::DemiBold); }
     qreal fillOpacity() const { return isEnabled ? 1.0 : disabledOpacity; }
+    // `gradient` with each colour turned to its grey of the same lightness.
+    static QLinearGradient greyed(const QLinearGradient& gradient);
 };
 
 // The discreet look: the title in the inherited text colour, 13 points medium, padded 14 × 7, on a capsule of
@@ -53,6 +56,12 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+    // The look drawn on `button`'s whole frame, for a button of another class that wears it (a dialog's push
+    // buttons), and the size it takes for `title`.
+    static void paintLook(QPainter& painter, const QWidget& button, const Style& style, const QString& title, bool down,
+                          qreal scale = 1);
+    static QSize sizeFor(const Style& style, const QString& title);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QToolTip>
 
 TextLabel::TextLabel(const QString& text, const QFont& font, Paint::Ink ink, QWidget* parent)
     : QLabel(text, parent), m_ink(ink)
@@ -11,11 +15,61 @@ TextLabel::TextLabel(const QString& text, const QFont& font, Paint::Ink ink, QWi
     applyInk();
 }
 
+void TextLabel::setElideMode(Qt::TextElideMode mode)
+{
+    m_elide = mode;
+    if (mode != Qt::ElideNone)
+        setWordWrap(false);
+    updateGeometry();
+    update();
+}
+
+QString TextLabel::shownText() const
+{
+    if (m_elide == Qt::ElideNone)
+        return text();
+    return fontMetrics().elidedText(text(), m_elide, contentsRect().width());
+}
+
+QSize TextLabel::minimumSizeHint() const
+{
+    if (m_elide == Qt::ElideNone)
+        return QLabel::minimumSizeHint();
+    // Any width down to the ellipsis alone: the text shortens instead of pushing its neighbours out.
+    const QMargins margins = contentsMargins();
+    return {fontMetrics().horizontalAdvance(QStringLiteral("…")) + margins.left() + margins.right(),
+            QLabel::minimumSizeHint().height()};
+}
+
 void TextLabel::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ApplicationPaletteChange)
         applyInk();
     QLabel::changeEvent(event);
+}
+
+void TextLabel::paintEvent(QPaintEvent* event)
+{
+    if (m_elide == Qt::ElideNone) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()) | Qt::TextSingleLine, palette(),
+                          isEnabled(), shownText(), foregroundRole());
+}
+
+bool TextLabel::event(QEvent* event)
+{
+    // A shortened text can still be read whole, as a tooltip; a caller's own tooltip comes first.
+    if (event->type() == QEvent::ToolTip && m_elide != Qt::ElideNone && toolTip().isEmpty()) {
+        if (shownText() != text())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QLabel::event(event);
 }
 
 void TextLabel::applyInk()

@@ -40,12 +40,18 @@ void TriStateBox::setTint(const QColor& tint)
 void TriStateBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    paintBox(painter, *this, QRectF(0, 0, side, side), m_state, m_tint);
+}
+
+void TriStateBox::paintBox(QPainter& painter, const QWidget& on, const QRectF& box, std::optional<bool> state,
+                           const QColor& tint)
+{
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const Appearance look = appearance(m_state);
-    const QRectF box(0, 0, side, side);
+    const Appearance look = appearance(state);
     if (look.filled)
-        painter.fillPath(Paint::continuousRoundedRect(box, cornerRadius), m_tint);
-    const QColor edge = look.tintedEdge ? m_tint : Paint::ink(this, Paint::Ink::primary, uncheckedEdgeOpacity);
+        painter.fillPath(Paint::continuousRoundedRect(box, cornerRadius), tint);
+    const QColor edge = look.tintedEdge ? tint : Paint::ink(&on, Paint::Ink::primary, uncheckedEdgeOpacity);
     painter.strokePath(Paint::insetRoundedRect(box, cornerRadius, edgeWidth), QPen(edge, edgeWidth));
     switch (look.mark) {
     case Mark::check:
@@ -59,4 +65,5 @@ void TriStateBox::paintEvent(QPaintEvent*)
     case Mark::none:
         break;
     }
+    painter.restore();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QColor>
+#include <QRectF>
 #include <QWidget>
 
 #include <optional>
+
+class QPainter;
 
 // The shared three-state check box, 16 × 16: filled with the tint and a white check mark when checked, filled
 // with the tint and a short white bar when mixed (no state), an empty outline of the primary label colour at
@@ -36,6 +39,10 @@ public:
     QColor tint() const { return m_tint; }
     void setState(std::optional<bool> state);
     void setTint(const QColor& tint);
+
+    // The box drawn in `box` (a square of `side`) for a widget of another class that wears it: a plain check box.
+    static void paintBox(QPainter& painter, const QWidget& on, const QRectF& box, std::optional<bool> state,
+                         const QColor& tint);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -18,6 +18,7 @@
 #include "Look/DesktopAsk.h"
 #include "Look/DesktopOpenPanel.h"
 #include "Look/DesktopWorkspace.h"
+#include "Look/LookStyle.h"
 #include "Look/OverlayScrollBar.h"
 #include "Look/Theme.h"
 #include "Performance/Diagnostics.h"
@@ -166,6 +167,7 @@ void CompositionRoot::finishCleanings()
 void installApplicationLook()
 {
     Theme::installFonts();
+    LookStyle::install();
     QApplication::setFont(Theme::systemFont(13));
 }
 

@@ -34,6 +34,7 @@ constexpr SymbolRow kSymbols[] = {
     {u"checkmark.seal", 0xEF76},                              // verified
     {u"checkmark.seal.fill", 0xEF76},                         // verified
     {u"chevron.right", 0xE5CC},                               // chevron_right
+    {u"chevron.up.chevron.down", 0xE5D7},                     // unfold_more
     {u"clock", 0xE8B5},                                       // schedule
     {u"clock.arrow.2.circlepath", 0xE923},                    // update
     {u"clock.arrow.circlepath", 0xE889},                      // history

@@ -3,6 +3,8 @@
 #include "Look/Paint.h"
 #include "Look/Theme.h"
 
+#include <algorithm>
+
 #include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -43,29 +45,50 @@ QSize DetailsLine::minimumSizeHint() const
     return {0, fontMetrics().height()};
 }
 
+QList<int> DetailsLine::givenWidths(int excess) const
+{
+    const QFontMetrics metrics = fontMetrics();
+    QList<int> widths;
+    for (const Piece& piece : m_pieces)
+        widths.append(metrics.horizontalAdvance(piece.text));
+    // Short of room the date gives way first, down to its day and month, so that it still reads as a date.
+    if (!widths.isEmpty() && excess > 0) {
+        const QString& date = m_pieces.front().text;
+        const int least = std::min(widths[0], metrics.horizontalAdvance(date.left(6) + u"…"_s) + 1);
+        const int given = std::max(least, widths[0] - excess);
+        excess -= widths[0] - given;
+        widths[0] = given;
+    }
+    // Then the plain pieces after it go, last first, each with the separator before it, so that the coloured ones
+    // (the failures, what came back) stay whole.
+    for (qsizetype i = m_pieces.size() - 1; i >= 2 && excess > 0; --i) {
+        if (m_pieces[i].colour || m_pieces[i].text == u"·"_s || m_pieces[i - 1].text != u"·"_s)
+            continue;
+        excess -= widths[i] + widths[i - 1] + 2 * kDetailsSpacing;
+        widths[i] = 0;
+        widths[i - 1] = 0;
+    }
+    return widths;
+}
+
 QList<QRect> DetailsLine::layoutPieces(QStringList* shown) const
 {
     const QFontMetrics metrics = fontMetrics();
-    // Short of room the date gives way first, then the line is shortened from its end.
-    int excess = sizeHint().width() - width();
+    const QList<int> widths = givenWidths(sizeHint().width() - width());
     QList<QRect> rects;
     int x = 0;
     for (qsizetype i = 0; i < m_pieces.size(); ++i) {
         const QString& text = m_pieces[i].text;
-        int wanted = metrics.horizontalAdvance(text);
-        if (i == 0 && excess > 0) {
-            // It keeps its first characters (the day and the month), so that it still reads as a date.
-            const int least = std::min(wanted, metrics.horizontalAdvance(text.left(6) + u"…"_s) + 1);
-            const int given = std::max(least, wanted - excess);
-            excess -= wanted - given;
-            wanted = given;
-        }
+        // What still does not fit is shortened from the line's end.
         const int room = std::max(0, width() - x);
-        const int w = std::min(wanted, room);
+        const int w = std::min(widths[i], room);
         rects.append(QRect(x, 0, w, height()));
         if (shown != nullptr)
-            shown->append(w < metrics.horizontalAdvance(text) ? metrics.elidedText(text, Qt::ElideRight, w) : text);
-        x += w + kDetailsSpacing;
+            shown->append(w <= 0                                ? QString()
+                          : w < metrics.horizontalAdvance(text) ? metrics.elidedText(text, Qt::ElideRight, w)
+                                                                : text);
+        if (widths[i] > 0)
+            x += w + kDetailsSpacing;
     }
     // A separator goes with the piece after it.
     for (qsizetype i = 1; shown != nullptr && i < m_pieces.size(); ++i) {

@@ -8,8 +8,9 @@
 #include <optional>
 
 // The details line under a session card's title: its pieces in a row, 6 points apart, each in its own colour.
-// Short of room the date gives way first, down to its day and month, then the line is shortened from its end with
-// "…".
+// Short of room the date gives way first, down to its day and month, then the plain pieces after it (the count),
+// then the line is shortened from its end with "…". The coloured pieces (the failures, what came back) are
+// the last to give way.
 class DetailsLine final : public QWidget
 {
     Q_OBJECT
@@ -34,6 +35,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Each piece's width once `excess` points have been given up, before the line is cut at its end.
+    QList<int> givenWidths(int excess) const;
     // Where each piece is drawn at the current width, and with `shown` the text drawn there.
     QList<QRect> layoutPieces(QStringList* shown) const;
 

@@ -241,14 +241,19 @@ AppDetail::AppDetail(const InstalledApp& app, UninstallerViewModel& model, Platf
     connect(reveal, &QAbstractButton::clicked, this, [&workspace, url = app.url] { workspace.reveal(url); });
     buttons->addWidget(reveal);
     buttons->addStretch(1);
-    // From the confirmation to the end, also while an open application is given time to quit: what it is doing.
+    // From the confirmation to the end, also while an open application is given time to quit: what it is doing, on
+    // a line of its own above the buttons, so that beside them in a narrow pane neither is cut.
+    auto* stageLine = new QHBoxLayout;
+    stageLine->setSpacing(8);
     m_progress = new SpinnerRing(2);
     m_progress->setObjectName(u"uninstallProgress"_s);
     m_progress->setFixedSize(16, 16);
-    buttons->addWidget(m_progress);
+    stageLine->addWidget(m_progress);
     m_stage = new TextLabel(QString(), Theme::systemFont(11.5), Paint::Ink::secondary);
     m_stage->setObjectName(u"uninstallStage"_s);
-    buttons->addWidget(m_stage);
+    m_stage->setElideMode(Qt::ElideRight);
+    stageLine->addWidget(m_stage, 1);
+    pane->addLayout(stageLine);
     m_uninstall = new StyledButton(u"Désinstaller"_s, PrimaryButtonStyle{Theme::dangerGradient(), true});
     m_uninstall->setObjectName(u"uninstallButton"_s);
     connect(m_uninstall, &QAbstractButton::clicked, this, [this] {

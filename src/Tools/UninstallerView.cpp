@@ -6,6 +6,7 @@
 #include "Look/IconCache.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
+#include "Look/OverlayScrollBar.h"
 #include "Look/Paint.h"
 #include "Look/SpinnerRing.h"
 #include "Look/StyledButton.h"
@@ -120,7 +121,8 @@ class RowDelegate final : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    static constexpr int trailing = 8; // room left for the scroll bar
+    // The scroll bar's strip and a little air: the bar is laid over the list's right edge, never over a row.
+    static constexpr int trailing = OverlayScrollBar::thickness + 2;
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override
     {

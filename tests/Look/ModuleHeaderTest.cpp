@@ -1,10 +1,15 @@
 #include "Look/ModuleHeader.h"
 
 #include "Look/IconTile.h"
+#include "Look/TextLabel.h"
 #include "Look/Theme.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
+
+#include <optional>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -29,31 +34,67 @@ TEST(ModuleHeader, showsTheModuleAndKeepsRoomBeforeTheTrailingWidget)
     ASSERT_TRUE(title && subtitleLabel);
     EXPECT_EQ(title->text(), u"Xcode et simulateurs"_s);
     EXPECT_EQ(title->font().pixelSize(), 26);
-    // The long subtitle wraps under the title instead of being cut.
-    EXPECT_TRUE(subtitleLabel->wordWrap());
+    // The long subtitle stays on one line beside the button, shortened with "…", its whole text kept.
+    EXPECT_FALSE(subtitleLabel->wordWrap());
     EXPECT_EQ(subtitleLabel->text(), subtitle(ModuleID::xcodeJunk));
-    EXPECT_GT(subtitleLabel->height(), subtitleLabel->fontMetrics().height() * 3 / 2);
+    EXPECT_LT(subtitleLabel->height(), subtitleLabel->fontMetrics().height() * 3 / 2);
+    ASSERT_TRUE(qobject_cast<const TextLabel*>(subtitleLabel));
+    EXPECT_TRUE(qobject_cast<const TextLabel*>(subtitleLabel)->shownText().endsWith(u'…'));
     EXPECT_GE(trailing->geometry().left() - std::max(title->geometry().right(), subtitleLabel->geometry().right()) - 1,
               ModuleHeader::minimumGap);
     EXPECT_EQ(tile->geometry().left(), 0);
     EXPECT_EQ(title->geometry().left() - tile->geometry().right() - 1, 14);
 }
 
-// In the narrowest window, a long title beside two buttons flows onto a second line instead of being cut.
-TEST(ModuleHeader, wrapsALongTitleRatherThanCuttingIt)
+// However narrow the screen and whatever stands at its end, the header keeps one height and its title one place:
+// a title or subtitle that does not fit is shortened with "…" on its one line, never wrapped or cut mid-glyph.
+TEST(ModuleHeader, keepsOneHeightAndShortensWhatDoesNotFit)
 {
-    auto* trailing = new QPushButton(u"Tout cocher — Tout décocher"_s);
-    // Inside a screen, not as a window of its own, which would widen itself to its content.
-    QWidget screen;
-    screen.resize(560, 300);
-    auto* header = new ModuleHeader(ModuleID::largeOldFiles, trailing, &screen);
-    header->setGeometry(0, 0, 560, header->heightForWidth(560) > 0 ? header->heightForWidth(560) : 120);
-    screen.show();
+    const struct {
+        ModuleID module;
+        const char16_t* trailing; // none when null
+        int width;
+    } cases[] = {
+        {ModuleID::maintenance, nullptr, 900},
+        {ModuleID::largeOldFiles, u"Tout cocher — Tout décocher", 560},
+        {ModuleID::leftovers, u"Tout cocher — Tout décocher", 480},
+        {ModuleID::xcodeJunk, u"Actualiser", 320},
+    };
+    std::optional<int> height;
+    std::optional<int> titleTop;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(title(c.module).toStdString() + " at " + std::to_string(c.width));
+        // Inside a screen, not as a window of its own, which would widen itself to its content.
+        QWidget screen;
+        screen.resize(c.width, 300);
+        auto* header =
+            new ModuleHeader(c.module, c.trailing ? new QPushButton(QString::fromUtf16(c.trailing)) : nullptr, &screen);
+        header->setGeometry(0, 0, c.width, header->sizeHint().height());
+        screen.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
 
-    const auto* title = header->findChild<QLabel*>(u"moduleTitle"_s);
-    ASSERT_NE(title, nullptr);
-    ASSERT_LT(title->width(), title->fontMetrics().horizontalAdvance(title->text()));
-    const QRect needed =
-        title->fontMetrics().boundingRect(QRect(0, 0, title->width(), 10000), Qt::TextWordWrap, title->text());
-    EXPECT_LE(needed.height(), title->height());
+        EXPECT_EQ(header->height(), height.value_or(header->height()));
+        height = header->height();
+        for (const char16_t* name : {u"moduleTitle", u"moduleSubtitle"}) {
+            const auto* label = header->findChild<TextLabel*>(QString::fromUtf16(name));
+            ASSERT_NE(label, nullptr);
+            EXPECT_FALSE(label->wordWrap());
+            EXPECT_LE(label->geometry().bottom(), header->height() - 1);
+            const QString shown = label->shownText();
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), label->width());
+            if (label->fontMetrics().horizontalAdvance(label->text()) > label->width()) {
+                EXPECT_TRUE(shown.endsWith(u'…')) << shown.toStdString();
+                EXPECT_TRUE(label->text().startsWith(shown.chopped(1)));
+            } else {
+                EXPECT_EQ(shown, label->text());
+            }
+        }
+        const auto* titleLabel = header->findChild<TextLabel*>(u"moduleTitle"_s);
+        EXPECT_EQ(titleLabel->geometry().top(), titleTop.value_or(titleLabel->geometry().top()));
+        titleTop = titleLabel->geometry().top();
+        if (header->trailing()) {
+            EXPECT_GE(header->trailing()->geometry().left() - titleLabel->geometry().right() - 1,
+                      ModuleHeader::minimumGap);
+        }
+    }
 }

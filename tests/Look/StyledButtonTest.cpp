@@ -6,7 +6,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -67,24 +69,53 @@ TEST(StyledButton, primaryShrinksWhilePressed)
     QTest::mouseRelease(&quiet, Qt::LeftButton);
 }
 
-// A disabled primary button is its gradient at 35 % over the window's colour with a white title, drawn the same
-// whatever lies beneath it: on a window without an alpha channel that would otherwise be black.
-TEST(StyledButton, aDisabledPrimaryButtonFadesOverTheWindowColour)
+// A disabled primary button is its gradient's greys at 35 % over the window's colour with its title in the
+// secondary label colour, whatever lies beneath it: on a window without an alpha channel that would otherwise be
+// black. No trace of the gradient's colour is left, so it never reads as a paler action of its own.
+TEST(StyledButton, aDisabledPrimaryButtonIsGreyOverTheWindowColour)
 {
-    StyledButton button(u"Nettoyer"_s, PrimaryButtonStyle{Theme::dangerGradient(), false});
-    button.setEnabled(false);
-    button.resize(button.sizeHint());
-    QImage image(button.size(), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    button.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    for (const QLinearGradient& gradient : {Theme::dangerGradient(), Theme::accentGradient()}) {
+        StyledButton button(u"Nettoyer"_s, PrimaryButtonStyle{gradient, false});
+        button.setEnabled(false);
+        button.resize(button.sizeHint());
+        QImage image(button.size(), QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        button.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
 
-    const QColor window = button.palette().color(QPalette::Window);
+        const QColor window = button.palette().color(QPalette::Window);
+        const int grey = qGray(gradient.stops().first().second.rgb());
+        const QPoint inside(button.height() / 2 + 1, button.height() / 2);
+        const QColor drawn = image.pixelColor(inside);
+        EXPECT_NEAR(drawn.red(), 0.35 * grey + 0.65 * window.red(), 12);
+        EXPECT_NEAR(drawn.green(), 0.35 * grey + 0.65 * window.green(), 12);
+        EXPECT_NEAR(drawn.blue(), 0.35 * grey + 0.65 * window.blue(), 12);
+        int colourful = 0;
+        bool titled = false;
+        bool white = false;
+        for (int x = 0; x < image.width(); ++x) {
+            for (int y = 0; y < image.height(); ++y) {
+                const QColor pixel = image.pixelColor(x, y);
+                colourful = std::max({colourful, std::abs(pixel.red() - pixel.green()),
+                                      std::abs(pixel.green() - pixel.blue()), std::abs(pixel.red() - pixel.blue())});
+                titled = titled || image.pixelColor(x, y) != drawn;
+                white = white || pixel == QColor(Qt::white);
+            }
+        }
+        EXPECT_LE(colourful, 8);
+        EXPECT_TRUE(titled);
+        EXPECT_FALSE(white);
+    }
+
+    // Enabled, the same button is its gradient under a white title.
+    StyledButton enabled(u"Nettoyer"_s, PrimaryButtonStyle{Theme::dangerGradient(), true});
+    enabled.resize(enabled.sizeHint());
+    QImage image(enabled.size(), QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    enabled.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
     const QColor start = Theme::dangerGradient().stops().first().second;
-    const QPoint inside(button.height() / 2 + 1, button.height() / 2);
-    const QColor drawn = image.pixelColor(inside);
-    EXPECT_NEAR(drawn.red(), 0.35 * start.red() + 0.65 * window.red(), 12);
-    EXPECT_NEAR(drawn.green(), 0.35 * start.green() + 0.65 * window.green(), 12);
-    EXPECT_NEAR(drawn.blue(), 0.35 * start.blue() + 0.65 * window.blue(), 12);
+    const QColor drawn = image.pixelColor(enabled.height() / 2 + 1, enabled.height() / 2);
+    EXPECT_NEAR(drawn.red(), start.red(), 24);
+    EXPECT_NEAR(drawn.green(), start.green(), 24);
     bool white = false;
     for (int x = 0; x < image.width() && !white; ++x) {
         for (int y = 0; y < image.height() && !white; ++y)

@@ -11,11 +11,13 @@
 #include "Look/ModuleHeader.h"
 #include "Look/OverlayScrollBar.h"
 #include "Look/StyledButton.h"
+#include "Look/TextLabel.h"
 #include "Performance/OptimizationView.h"
 #include "Sandbox.h"
 #include "Scan/Scheduler.h"
 #include "Scan/SmartScanView.h"
 #include "ScopedEnvironment.h"
+#include "Tools/AppDetail.h"
 #include "Tools/ShredderView.h"
 #include "Tools/UninstallerView.h"
 #include "WaitFor.h"
@@ -28,6 +30,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLabel>
+#include <QListView>
 #include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
@@ -212,6 +216,79 @@ TEST_F(EndToEnd, everyScreenSharesOneHeaderPlaceAndOneScrollBar)
         tabs->setCurrentIndex(tab);
         QTest::qWait(20);
         EXPECT_EQ(classicBars(settings), QStringList()) << tab;
+    }
+}
+
+// At the smallest window, every module's header has one height with its title at one place, and no text on a
+// screen is cut: a label narrower than its text shortens it with "…" or wraps it within its own height, and every
+// button has its whole width inside the window. The uninstaller is seen with an application chosen, its detail
+// and its buttons beside the list.
+TEST_F(EndToEnd, atTheSmallestWindowHeadersKeepOneHeightAndNoTextIsCut)
+{
+    CompositionRoot& app = startApplication();
+    MainWindow& window = showWindow({940, 640});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.size(), window.minimumSize());
+    const auto cutTexts = [&](QWidget* screen) {
+        QStringList cut;
+        for (QLabel* label : TestSupport::allShown<QLabel>(*screen)) {
+            const QString text = label->text();
+            if (text.trimmed().isEmpty() || label->textFormat() == Qt::RichText ||
+                (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(text)))
+                continue;
+            if (auto* eliding = qobject_cast<TextLabel*>(label); eliding && eliding->elideMode() != Qt::ElideNone)
+                continue;
+            const QRect room = label->contentsRect();
+            const QFontMetrics metrics = label->fontMetrics();
+            const bool fits =
+                label->wordWrap()
+                    ? metrics.boundingRect(QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, text).height() <=
+                          room.height()
+                    : metrics.horizontalAdvance(text) <= room.width();
+            if (!fits)
+                cut << text;
+        }
+        for (StyledButton* button : TestSupport::allShown<StyledButton>(*screen)) {
+            const QRect frame(button->mapTo(&window, QPoint()), button->size());
+            if (button->width() < button->sizeHint().width() || !window.rect().contains(frame))
+                cut << button->text();
+        }
+        return cut;
+    };
+
+    std::optional<int> height;
+    std::optional<QRect> titleAt;
+    for (ModuleID module : Modules::allModules()) {
+        SCOPED_TRACE(toRaw(module).toStdString());
+        app.state().setSelection(module);
+        QWidget* screen = window.detail();
+        ASSERT_NE(screen, nullptr);
+        if (module == ModuleID::uninstaller) {
+            auto* view = qobject_cast<UninstallerView*>(screen);
+            ASSERT_NE(view, nullptr);
+            QListView* list = nullptr;
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] {
+                    list = screen->findChild<QListView*>(u"appList"_s);
+                    return list && list->isVisible() && list->model()->rowCount() > 0;
+                },
+                30000));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(0, 0)).center());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return view->detail() && view->detail()->isVisible(); }, 5000));
+        }
+        const auto* header = screen->findChild<ModuleHeader*>();
+        ASSERT_NE(header, nullptr);
+        const auto* title = header->findChild<TextLabel*>(u"moduleTitle"_s);
+        ASSERT_NE(title, nullptr);
+        ASSERT_TRUE(TestSupport::waitFor([&] { return title->isVisible() && title->width() > 0; }));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(header->height(), height.value_or(header->height()));
+        height = header->height();
+        const QRect at(title->mapTo(&window, QPoint()), QSize(1, title->height()));
+        EXPECT_EQ(at, titleAt.value_or(at));
+        titleAt = at;
+        EXPECT_EQ(cutTexts(screen), QStringList());
     }
 }
 
