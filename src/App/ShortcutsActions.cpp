@@ -18,15 +18,15 @@ const std::array<CategoryDisplay, 10>& categories()
     // Each category is the module of the same name and is shown as the module table shows it.
     static const std::array<CategoryDisplay, 10> table = [] {
         // Indexed by the category: the ModuleID order differs from the eighth case on.
-        constexpr std::array<ModuleID, 10> modules{ModuleID::smartScan,       ModuleID::systemJunk, ModuleID::xcodeJunk,
-                                                   ModuleID::mailAttachments, ModuleID::trashBins,  ModuleID::malware,
-                                                   ModuleID::privacy,         ModuleID::largeOldFiles,
-                                                   ModuleID::leftovers,       ModuleID::duplicates};
+        constexpr std::array<ModuleID, 10> modules{
+            ModuleID::smartScan, ModuleID::systemJunk, ModuleID::xcodeJunk, ModuleID::mailAttachments,
+            ModuleID::trashBins, ModuleID::malware,    ModuleID::privacy,   ModuleID::largeOldFiles,
+            ModuleID::leftovers, ModuleID::duplicates};
         std::array<CategoryDisplay, 10> built;
         for (std::size_t i = 0; i < modules.size(); ++i) {
             const ModuleID module = modules[i];
-            built[i] = {static_cast<ScanCategory>(i), ::toRaw(module), module, ::title(module), ::subtitle(module),
-                        ::symbol(module)};
+            built[i] = {static_cast<ScanCategory>(i), ::toRaw(module), module, ::title(module),
+                        ::subtitle(module),           ::symbol(module)};
         }
         return built;
     }();

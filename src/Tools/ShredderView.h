@@ -86,4 +86,3 @@ private:
     QLabel* m_reportText = nullptr;
     QAbstractButton* m_shred = nullptr;
 };
-

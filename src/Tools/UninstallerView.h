@@ -73,4 +73,3 @@ private:
     AppDetail* m_detail = nullptr;
     std::optional<QUuid> m_detailID;
 };
-

@@ -41,19 +41,18 @@ TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
         bool advisoriesOfItsOwn = false;
     };
     const std::map<ModuleID, Expected> expected{
-        {ModuleID::systemJunk,
-         {[](const ModuleScanner& scanner) {
-              const auto* junk = dynamic_cast<const SystemJunkScanner*>(&scanner);
-              ASSERT_TRUE(junk);
-              EXPECT_TRUE(junk->includesProtectedLocations());
-              EXPECT_EQ(junk->cacheDenylist(),
-                        (QSet<QString>{u"com.apple.appstore"_s, u"com.apple.iCloudHelper"_s,
-                                       u"com.apple.Safari.SafeBrowsing"_s, u"CloudKit"_s,
-                                       u"com.apple.containermanagerd"_s, u"com.apple.nsurlsessiond"_s,
-                                       u"com.apple.Music"_s, u"com.apple.iTunes"_s, u"com.apple.AMPLibraryAgent"_s,
-                                       u"com.apple.amp.mediasharingd"_s, u"com.apple.TV"_s, u"com.apple.Photos"_s,
-                                       u"com.apple.photolibraryd"_s, u"com.apple.mediaanalysisd"_s}));
-          }}},
+        {ModuleID::systemJunk, {[](const ModuleScanner& scanner) {
+             const auto* junk = dynamic_cast<const SystemJunkScanner*>(&scanner);
+             ASSERT_TRUE(junk);
+             EXPECT_TRUE(junk->includesProtectedLocations());
+             EXPECT_EQ(
+                 junk->cacheDenylist(),
+                 (QSet<QString>{u"com.apple.appstore"_s, u"com.apple.iCloudHelper"_s,
+                                u"com.apple.Safari.SafeBrowsing"_s, u"CloudKit"_s, u"com.apple.containermanagerd"_s,
+                                u"com.apple.nsurlsessiond"_s, u"com.apple.Music"_s, u"com.apple.iTunes"_s,
+                                u"com.apple.AMPLibraryAgent"_s, u"com.apple.amp.mediasharingd"_s, u"com.apple.TV"_s,
+                                u"com.apple.Photos"_s, u"com.apple.photolibraryd"_s, u"com.apple.mediaanalysisd"_s}));
+         }}},
         {ModuleID::trashBins, {isA<TrashScanner>}},
         {ModuleID::malware, {isA<MalwareScanner>, false, true}},
         {ModuleID::smartScan, {isA<SmartScanScanner>}},
@@ -61,21 +60,19 @@ TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
         {ModuleID::leftovers, {isA<LeftoversScanner>, true}},
         {ModuleID::privacy, {isA<PrivacyScanner>, true}},
         {ModuleID::mailAttachments, {isA<MailAttachmentsScanner>, true}},
-        {ModuleID::largeOldFiles,
-         {[](const ModuleScanner& scanner) {
-              const auto* large = dynamic_cast<const LargeOldFilesScanner*>(&scanner);
-              ASSERT_TRUE(large);
-              EXPECT_EQ(large->minimumSize(), 52428800);
-              EXPECT_EQ(large->skippedDirectories(),
-                        (QSet<QString>{u"Library"_s, u".Trash"_s, u"Applications"_s, u".git"_s, u"node_modules"_s,
-                                       u".npm"_s, u".cargo"_s, u".gradle"_s, u".docker"_s, u"Pictures"_s}));
-          }}},
-        {ModuleID::duplicates,
-         {[](const ModuleScanner& scanner) {
-              const auto* duplicates = dynamic_cast<const DuplicatesScanner*>(&scanner);
-              ASSERT_TRUE(duplicates);
-              EXPECT_FALSE(duplicates->customRoots());
-          }}},
+        {ModuleID::largeOldFiles, {[](const ModuleScanner& scanner) {
+             const auto* large = dynamic_cast<const LargeOldFilesScanner*>(&scanner);
+             ASSERT_TRUE(large);
+             EXPECT_EQ(large->minimumSize(), 52428800);
+             EXPECT_EQ(large->skippedDirectories(),
+                       (QSet<QString>{u"Library"_s, u".Trash"_s, u"Applications"_s, u".git"_s, u"node_modules"_s,
+                                      u".npm"_s, u".cargo"_s, u".gradle"_s, u".docker"_s, u"Pictures"_s}));
+         }}},
+        {ModuleID::duplicates, {[](const ModuleScanner& scanner) {
+             const auto* duplicates = dynamic_cast<const DuplicatesScanner*>(&scanner);
+             ASSERT_TRUE(duplicates);
+             EXPECT_FALSE(duplicates->customRoots());
+         }}},
     };
     for (const ModuleID module : Modules::allModules()) {
         SCOPED_TRACE(toRaw(module).toStdString());
