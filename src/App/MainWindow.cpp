@@ -41,16 +41,13 @@ MainWindow::MainWindow(AppState& state, Platform::Workspace& workspace, QWidget*
     // The module items only change the selection; the window shows it whenever it is open.
     QMenu* analysis = menuBar()->addMenu(u"Analyse"_s);
     analysis->setObjectName(u"analysisMenu"_s);
-    const std::pair<QString, ModuleID> modules[] = {{u"Analyse intelligente"_s, ModuleID::smartScan},
-                                                    {u"Fichiers système"_s, ModuleID::systemJunk},
-                                                    {u"Xcode et simulateurs"_s, ModuleID::xcodeJunk},
-                                                    {u"Désinstalleur"_s, ModuleID::uninstaller}};
+    const ModuleID modules[] = {ModuleID::smartScan, ModuleID::systemJunk, ModuleID::xcodeJunk, ModuleID::uninstaller};
     int key = Qt::Key_1;
-    for (const auto& [text, module] : modules) {
-        QAction* item = analysis->addAction(text);
+    for (const ModuleID module : modules) {
+        QAction* item = analysis->addAction(title(module));
         item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(key++)));
         item->setShortcutContext(Qt::ApplicationShortcut);
-        connect(item, &QAction::triggered, this, [this, module = module] { m_state.setSelection(module); });
+        connect(item, &QAction::triggered, this, [this, module] { m_state.setSelection(module); });
         m_moduleActions << item;
     }
     analysis->addSeparator();

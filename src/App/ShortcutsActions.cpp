@@ -17,22 +17,16 @@ const std::array<CategoryDisplay, 10>& categories()
 {
     // Each category is the module of the same name and is shown as the module table shows it.
     static const std::array<CategoryDisplay, 10> table = [] {
-        constexpr std::array<std::pair<ScanCategory, ModuleID>, 10> modules{{
-            {ScanCategory::smartScan, ModuleID::smartScan},
-            {ScanCategory::systemJunk, ModuleID::systemJunk},
-            {ScanCategory::xcodeJunk, ModuleID::xcodeJunk},
-            {ScanCategory::mailAttachments, ModuleID::mailAttachments},
-            {ScanCategory::trashBins, ModuleID::trashBins},
-            {ScanCategory::malware, ModuleID::malware},
-            {ScanCategory::privacy, ModuleID::privacy},
-            {ScanCategory::largeOldFiles, ModuleID::largeOldFiles},
-            {ScanCategory::leftovers, ModuleID::leftovers},
-            {ScanCategory::duplicates, ModuleID::duplicates},
-        }};
+        // Indexed by the category: the ModuleID order differs from the eighth case on.
+        constexpr std::array<ModuleID, 10> modules{
+            ModuleID::smartScan, ModuleID::systemJunk, ModuleID::xcodeJunk, ModuleID::mailAttachments,
+            ModuleID::trashBins, ModuleID::malware,    ModuleID::privacy,   ModuleID::largeOldFiles,
+            ModuleID::leftovers, ModuleID::duplicates};
         std::array<CategoryDisplay, 10> built;
         for (std::size_t i = 0; i < modules.size(); ++i) {
-            const auto [category, module] = modules[i];
-            built[i] = {category, ::toRaw(module), module, ::title(module), ::subtitle(module), ::symbol(module)};
+            const ModuleID module = modules[i];
+            built[i] = {static_cast<ScanCategory>(i), ::toRaw(module), module, ::title(module),
+                        ::subtitle(module),           ::symbol(module)};
         }
         return built;
     }();

@@ -155,40 +155,40 @@ const QColor& steel()
 
 const QColor& tint(ModuleID module)
 {
-    switch (module) {
-    case ModuleID::smartScan:
+    switch (paletteTint(module)) {
+    case ModuleTint::indigo:
         return indigo();
-    case ModuleID::systemJunk:
+    case ModuleTint::cyan:
         return cyan();
-    case ModuleID::xcodeJunk:
+    case ModuleTint::sky:
         return sky();
-    case ModuleID::mailAttachments:
+    case ModuleTint::teal:
         return teal();
-    case ModuleID::trashBins:
+    case ModuleTint::slate:
         return slate();
-    case ModuleID::malware:
+    case ModuleTint::mint:
         return mint();
-    case ModuleID::privacy:
+    case ModuleTint::green:
         return green();
-    case ModuleID::optimization:
+    case ModuleTint::violet:
         return violet();
-    case ModuleID::maintenance:
+    case ModuleTint::periwinkle:
         return periwinkle();
-    case ModuleID::uninstaller:
+    case ModuleTint::amber:
         return amber();
-    case ModuleID::leftovers:
+    case ModuleTint::sand:
         return sand();
-    case ModuleID::updater:
+    case ModuleTint::orange:
         return orange();
-    case ModuleID::largeOldFiles:
+    case ModuleTint::coral:
         return coral();
-    case ModuleID::duplicates:
+    case ModuleTint::orchid:
         return orchid();
-    case ModuleID::snapshots:
+    case ModuleTint::steel:
         return steel();
-    case ModuleID::shredder:
+    case ModuleTint::red:
         return red();
-    case ModuleID::spaceMap:
+    case ModuleTint::pink:
         return pink();
     }
     return indigo();

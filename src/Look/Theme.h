@@ -33,7 +33,8 @@ const QColor& sand();       // leftovers
 const QColor& orchid();     // duplicates
 const QColor& steel();      // snapshots
 
-// The module's colour; every colour of the palette is the tint of exactly one module.
+// The module's colour: the shade of the palette colour its row names; every colour of the palette is the tint of
+// exactly one module.
 const QColor& tint(ModuleID module);
 
 const QLinearGradient& accentGradient();  // indigo → cyan

@@ -8,25 +8,6 @@
 
 namespace {
 
-// Whether the module's screen is the generic scan screen.
-bool hasScanScreen(ModuleID module)
-{
-    switch (module) {
-    case ModuleID::systemJunk:
-    case ModuleID::mailAttachments:
-    case ModuleID::trashBins:
-    case ModuleID::malware:
-    case ModuleID::privacy:
-    case ModuleID::leftovers:
-    case ModuleID::largeOldFiles:
-    case ModuleID::duplicates:
-        return true;
-    default:
-        // The smart scan and the tools have screens of their own.
-        return false;
-    }
-}
-
 QWidget* scanScreen(const Modules::ScreenContext& context)
 {
     auto* screen = new ScanModuleView(context.module, qobject_cast<ScanViewModel*>(context.model),
@@ -54,7 +35,7 @@ void registerScanModules(Modules::Registry& registry, Platform::Ask* ask)
                                   return std::make_unique<ScanViewModel>(*context.scanner, context.services, ask);
                               });
         }
-        if (hasScanScreen(module))
+        if (registry.entry(module).results == Modules::ResultsScreen::generic)
             registry.setScreen(module, scanScreen);
     }
     registry.setScreen(ModuleID::smartScan, smartScanScreen);

@@ -2,9 +2,11 @@
 
 namespace Modules {
 
-void Registry::setScanner(ModuleID module, ScannerFactory factory)
+void Registry::setScanner(ModuleID module, ScannerFactory factory, ResultsScreen results)
 {
-    m_entries[module].scanner = std::move(factory);
+    Entry& entry = m_entries[module];
+    entry.scanner = std::move(factory);
+    entry.results = results;
 }
 
 void Registry::setModel(ModuleID module, Lifetime lifetime, ModelFactory factory)

@@ -62,9 +62,10 @@ class Workspace;
 //   …
 //       registry.setScreen(ModuleID::smartScan, smartScanScreen);
 //
-// A new module is then its case in ModuleID with its row in the module table, its tint in the look, its own
-// files, and one such registration in its library; a cleaning module also has its scanner's case in
-// makeScanner() and, when it uses the generic scan screen, its case in src/Scan's choice of that screen.
+// A new module is then its case in ModuleID with its row in the module table beside it (texts, section, colour),
+// its own files (and their line in its library's CMakeLists.txt), and one registration in its library. A cleaning
+// module's registration is its row in src/Scanners' table of scanners (ScannerFactory.cpp), which also says
+// whether its results show on the generic scan screen; src/Scan then gives it that screen and the scan model.
 //
 // The registry is filled once on the GUI thread before the window is built, then only read.
 namespace Modules {
@@ -110,8 +111,12 @@ using ScreenFactory = std::function<QWidget*(const ScreenContext&)>;
 // The scanner of a module that has none of its own (a tool with a screen of its own): it finds nothing.
 std::optional<ScannerPtr> emptyScanner(ModuleID module, const Exclusions& exclusions);
 
+// Where a module's scan results are shown: on the generic scan screen, or on a screen the module registers.
+enum class ResultsScreen { generic, own };
+
 struct Entry {
     ScannerFactory scanner = emptyScanner; // until the module registers its own
+    ResultsScreen results = ResultsScreen::own;
     ModelFactory model;
     Lifetime lifetime = Lifetime::run;
     ScreenFactory screen;
@@ -120,7 +125,7 @@ struct Entry {
 class Registry final
 {
 public:
-    void setScanner(ModuleID module, ScannerFactory factory);
+    void setScanner(ModuleID module, ScannerFactory factory, ResultsScreen results = ResultsScreen::own);
     void setModel(ModuleID module, Lifetime lifetime, ModelFactory factory);
     void setScreen(ModuleID module, ScreenFactory factory);
     // What a module without a screen of its own shows; its context carries no model.

@@ -16,5 +16,5 @@ namespace Modules {
 class Registry;
 }
 
-// Registers makeScanner() as the scanner factory of every module.
+// Registers makeScanner() as the scanner factory of every cleaning module, with where its results show.
 void registerScannerModules(Modules::Registry& registry);

@@ -16,7 +16,6 @@
 #include "Platform/OpenPanel.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
-#include "Scanners/ModuleRegistry.h"
 #include "Tools/ShredderDropZone.h"
 #include "Tools/ShredderViewModel.h"
 
@@ -439,15 +438,4 @@ void ShredderView::refresh()
     m_report->setVisible(!working && m_model->shreddedCount() > 0);
     m_reportText->setText(QString::number(m_model->shreddedCount()) + u" broyés"_s);
     m_shred->setEnabled(m_model->canShred());
-}
-
-void registerShredder(Modules::Registry& registry, Platform::OpenPanel& openPanel, Shredder::Confirm confirm)
-{
-    registry.setModel(ModuleID::shredder, Modules::Lifetime::visit, [](const Modules::ModelContext& context) {
-        return std::make_unique<ShredderViewModel>(context.services);
-    });
-    registry.setScreen(ModuleID::shredder, [&openPanel, confirm](const Modules::ScreenContext& context) -> QWidget* {
-        auto* model = qobject_cast<ShredderViewModel*>(context.model);
-        return model ? new ShredderView(*model, context.workspace, openPanel, confirm) : nullptr;
-    });
 }

@@ -72,10 +72,3 @@ private:
     QLabel* m_reportText = nullptr;
     QAbstractButton* m_shred = nullptr;
 };
-
-namespace Modules {
-class Registry;
-}
-
-// Registers the shredder: a new model at each visit, its screen asking through `openPanel` and `confirm`.
-void registerShredder(Modules::Registry& registry, Platform::OpenPanel& openPanel, Shredder::Confirm confirm);

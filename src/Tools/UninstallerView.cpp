@@ -16,7 +16,6 @@
 #include "Platform/Ask.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
-#include "Scanners/ModuleRegistry.h"
 #include "Tools/AppDetail.h"
 #include "Tools/UninstallerRules.h"
 #include "Tools/UninstallerViewModel.h"
@@ -429,15 +428,4 @@ void UninstallerView::refreshDetail()
     m_detail = new AppDetail(*app, *m_model, m_workspace, [this, shown = *app] { requestUninstall(shown); });
     m_detailStack->addWidget(m_detail);
     m_detailStack->setCurrentWidget(m_detail);
-}
-
-void registerUninstaller(Modules::Registry& registry, Platform::Ask& ask)
-{
-    registry.setModel(ModuleID::uninstaller, Modules::Lifetime::visit, [](const Modules::ModelContext& context) {
-        return std::make_unique<UninstallerViewModel>(context.services);
-    });
-    registry.setScreen(ModuleID::uninstaller, [&ask](const Modules::ScreenContext& context) -> QWidget* {
-        auto* model = qobject_cast<UninstallerViewModel*>(context.model);
-        return model ? new UninstallerView(*model, context.workspace, ask) : nullptr;
-    });
 }

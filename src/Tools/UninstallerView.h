@@ -73,10 +73,3 @@ private:
     AppDetail* m_detail = nullptr;
     std::optional<QUuid> m_detailID;
 };
-
-namespace Modules {
-class Registry;
-}
-
-// Registers the uninstaller: a new model at each visit, its screen confirming through `ask`.
-void registerUninstaller(Modules::Registry& registry, Platform::Ask& ask);

@@ -44,7 +44,7 @@ TEST(Theme, paletteHoldsItsValuesAndGivesEachModuleItsOwnColour)
     std::set<std::tuple<int, int, int>> tints;
     for (const ModuleID module : Modules::allModules())
         tints.insert(rgb(Theme::tint(module)));
-    EXPECT_EQ(tints.size(), 17u);
+    EXPECT_EQ(tints.size(), moduleCount);
     EXPECT_EQ(Theme::tint(ModuleID::smartScan), Theme::indigo());
     EXPECT_EQ(Theme::tint(ModuleID::snapshots), Theme::steel());
     EXPECT_EQ(Theme::tint(ModuleID::xcodeJunk), Theme::sky());

@@ -16,80 +16,81 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+template <class Scanner> void isA(const ModuleScanner& scanner)
+{
+    EXPECT_TRUE(dynamic_cast<const Scanner*>(&scanner));
+}
+
+} // namespace
 
 TEST(ScannerFactory, givesEachModuleItsScannerOrSaysItIsNotAvailableYet)
 {
     const TestSupport::TestServices kit;
-    const QList<ModuleID> tools{ModuleID::xcodeJunk,   ModuleID::optimization, ModuleID::maintenance,
-                                ModuleID::uninstaller, ModuleID::updater,      ModuleID::snapshots,
-                                ModuleID::shredder,    ModuleID::spaceMap};
+    // What a module's scanner must be, beyond being there for its module; a module not listed has some scanner
+    // that needs no Full Disk Access and no advisories (a tool's is the empty one).
+    struct Expected {
+        std::function<void(const ModuleScanner&)> check;
+        bool fullDiskAccess = false;
+        bool advisoriesOfItsOwn = false;
+    };
+    const std::map<ModuleID, Expected> expected{
+        {ModuleID::systemJunk, {[](const ModuleScanner& scanner) {
+             const auto* junk = dynamic_cast<const SystemJunkScanner*>(&scanner);
+             ASSERT_TRUE(junk);
+             EXPECT_TRUE(junk->includesProtectedLocations());
+             EXPECT_EQ(
+                 junk->cacheDenylist(),
+                 (QSet<QString>{u"com.apple.appstore"_s, u"com.apple.iCloudHelper"_s,
+                                u"com.apple.Safari.SafeBrowsing"_s, u"CloudKit"_s, u"com.apple.containermanagerd"_s,
+                                u"com.apple.nsurlsessiond"_s, u"com.apple.Music"_s, u"com.apple.iTunes"_s,
+                                u"com.apple.AMPLibraryAgent"_s, u"com.apple.amp.mediasharingd"_s, u"com.apple.TV"_s,
+                                u"com.apple.Photos"_s, u"com.apple.photolibraryd"_s, u"com.apple.mediaanalysisd"_s}));
+         }}},
+        {ModuleID::trashBins, {isA<TrashScanner>}},
+        {ModuleID::malware, {isA<MalwareScanner>, false, true}},
+        {ModuleID::smartScan, {isA<SmartScanScanner>}},
+        // These read what only Full Disk Access opens.
+        {ModuleID::leftovers, {isA<LeftoversScanner>, true}},
+        {ModuleID::privacy, {isA<PrivacyScanner>, true}},
+        {ModuleID::mailAttachments, {isA<MailAttachmentsScanner>, true}},
+        {ModuleID::largeOldFiles, {[](const ModuleScanner& scanner) {
+             const auto* large = dynamic_cast<const LargeOldFilesScanner*>(&scanner);
+             ASSERT_TRUE(large);
+             EXPECT_EQ(large->minimumSize(), 52428800);
+             EXPECT_EQ(large->skippedDirectories(),
+                       (QSet<QString>{u"Library"_s, u".Trash"_s, u"Applications"_s, u".git"_s, u"node_modules"_s,
+                                      u".npm"_s, u".cargo"_s, u".gradle"_s, u".docker"_s, u"Pictures"_s}));
+         }}},
+        {ModuleID::duplicates, {[](const ModuleScanner& scanner) {
+             const auto* duplicates = dynamic_cast<const DuplicatesScanner*>(&scanner);
+             ASSERT_TRUE(duplicates);
+             EXPECT_FALSE(duplicates->customRoots());
+         }}},
+    };
     for (const ModuleID module : Modules::allModules()) {
         SCOPED_TRACE(toRaw(module).toStdString());
+        // A module is never handed a scanner that would call it clean without looking.
         const std::optional<ScannerPtr> made = makeScanner(module, kit.exclusions);
-        if (module == ModuleID::systemJunk) {
-            ASSERT_TRUE(made);
-            const auto* junk = dynamic_cast<const SystemJunkScanner*>(made->get());
-            ASSERT_TRUE(junk);
-            EXPECT_TRUE(junk->includesProtectedLocations());
-            EXPECT_EQ(
-                junk->cacheDenylist(),
-                (QSet<QString>{u"com.apple.appstore"_s, u"com.apple.iCloudHelper"_s, u"com.apple.Safari.SafeBrowsing"_s,
-                               u"CloudKit"_s, u"com.apple.containermanagerd"_s, u"com.apple.nsurlsessiond"_s,
-                               u"com.apple.Music"_s, u"com.apple.iTunes"_s, u"com.apple.AMPLibraryAgent"_s,
-                               u"com.apple.amp.mediasharingd"_s, u"com.apple.TV"_s, u"com.apple.Photos"_s,
-                               u"com.apple.photolibraryd"_s, u"com.apple.mediaanalysisd"_s}));
-        } else if (module == ModuleID::trashBins) {
-            ASSERT_TRUE(made);
-            EXPECT_TRUE(dynamic_cast<const TrashScanner*>(made->get()));
-        } else if (module == ModuleID::malware) {
-            ASSERT_TRUE(made);
-            EXPECT_TRUE(dynamic_cast<const MalwareScanner*>(made->get()));
-        } else if (module == ModuleID::smartScan) {
-            ASSERT_TRUE(made);
-            EXPECT_TRUE(dynamic_cast<const SmartScanScanner*>(made->get()));
-        } else if (module == ModuleID::leftovers) {
-            ASSERT_TRUE(made);
-            EXPECT_TRUE(dynamic_cast<const LeftoversScanner*>(made->get()));
-            EXPECT_EQ((*made)->moduleID(), module);
-            EXPECT_TRUE((*made)->requiresFullDiskAccess());
-            EXPECT_TRUE((*made)->advisories().isEmpty());
-            continue;
-        } else if (module == ModuleID::mailAttachments || module == ModuleID::privacy) {
-            ASSERT_TRUE(made);
-            EXPECT_TRUE(module == ModuleID::privacy
-                            ? dynamic_cast<const PrivacyScanner*>(made->get()) != nullptr
-                            : dynamic_cast<const MailAttachmentsScanner*>(made->get()) != nullptr);
-            // Both read what only Full Disk Access opens.
-            EXPECT_TRUE((*made)->requiresFullDiskAccess());
-            EXPECT_EQ((*made)->moduleID(), module);
-            EXPECT_TRUE((*made)->advisories().isEmpty());
-            continue;
-        } else if (module == ModuleID::largeOldFiles) {
-            ASSERT_TRUE(made);
-            const auto* large = dynamic_cast<const LargeOldFilesScanner*>(made->get());
-            ASSERT_TRUE(large);
-            EXPECT_EQ(large->minimumSize(), 52428800);
-            EXPECT_EQ(large->skippedDirectories(),
-                      (QSet<QString>{u"Library"_s, u".Trash"_s, u"Applications"_s, u".git"_s, u"node_modules"_s,
-                                     u".npm"_s, u".cargo"_s, u".gradle"_s, u".docker"_s, u"Pictures"_s}));
-        } else if (module == ModuleID::duplicates) {
-            ASSERT_TRUE(made);
-            const auto* duplicates = dynamic_cast<const DuplicatesScanner*>(made->get());
-            ASSERT_TRUE(duplicates);
-            EXPECT_FALSE(duplicates->customRoots());
-        } else if (tools.contains(module)) {
-            ASSERT_TRUE(made);
+        ASSERT_TRUE(made);
+        EXPECT_EQ((*made)->moduleID(), module);
+        const auto found = expected.find(module);
+        if (found == expected.end()) {
             EXPECT_TRUE(dynamic_cast<const NullScanner*>(made->get()));
-        } else {
-            // A cleaning module without its scanner is never handed a scanner that would call it clean.
-            EXPECT_FALSE(made);
+            EXPECT_FALSE((*made)->requiresFullDiskAccess());
+            EXPECT_TRUE((*made)->advisories().isEmpty());
             continue;
         }
-        EXPECT_EQ((*made)->moduleID(), module);
-        EXPECT_FALSE((*made)->requiresFullDiskAccess());
+        found->second.check(**made);
+        EXPECT_EQ((*made)->requiresFullDiskAccess(), found->second.fullDiskAccess);
         // Only the malware scanner has advisories of its own; they depend on the Mac (its own tests cover them).
-        if (module != ModuleID::malware) {
+        if (!found->second.advisoriesOfItsOwn) {
             EXPECT_TRUE((*made)->advisories().isEmpty());
         }
     }
