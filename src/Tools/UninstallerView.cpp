@@ -306,7 +306,7 @@ UninstallerView::UninstallerView(UninstallerViewModel& model, Platform::Workspac
     split->setChildrenCollapsible(false);
     m_list = new QListView;
     m_list->setObjectName(u"appList"_s);
-    m_list->setMinimumWidth(280);
+    m_list->setMinimumWidth(264);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSpacing(2); // 4 between rows: Qt puts the spacing on both sides of each
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
@@ -322,10 +322,12 @@ UninstallerView::UninstallerView(UninstallerViewModel& model, Platform::Workspac
     });
     split->addWidget(m_list);
 
+    // At least 320 wide, and as wide as a detail's own minimum (its buttons side by side), which the splitter then
+    // keeps: a narrow window takes the room from the list, never from the detail's buttons.
     m_detailStack = new QStackedWidget;
-    m_detailStack->setMinimumWidth(320);
     m_placeholder = new EmptyStateView(sfSymbol(u"hand.point.up.left"), u"Sélectionnez une application"_s,
                                        u"Le détail de ses fichiers associés apparaîtra ici."_s, Theme::mint());
+    m_placeholder->setMinimumWidth(320);
     m_placeholder->setObjectName(u"detailPlaceholder"_s);
     m_detailStack->addWidget(m_placeholder);
     split->addWidget(m_detailStack);

@@ -18,6 +18,7 @@
 #include "RecordingWorkspace.h"
 #include "Scan/Scheduler.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <cmath>
 #include <limits>
@@ -392,7 +393,7 @@ TEST(SchedulePane, runNowWhileARunIsUnderWay)
 
     QSignalSpy finished(&kit.scheduler, &Scheduler::runFinished);
     kit.scans.first()->release();
-    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
     EXPECT_EQ(run->text(), u"Exécuter maintenant"_s);
     EXPECT_TRUE(run->isEnabled());
     ASSERT_TRUE(kit.scheduler.lastOutcome().has_value());

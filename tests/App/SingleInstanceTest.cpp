@@ -50,7 +50,7 @@ TEST(SingleInstance, aSecondCopyAsksTheFirstToComeForward)
     QSignalSpy activated(&first, &SingleInstance::activationRequested);
     SingleInstance second(u"com.example.single"_s);
     EXPECT_FALSE(second.claim());
-    EXPECT_TRUE(activated.wait(5000));
+    EXPECT_TRUE(activated.wait(TestSupport::waitBound));
 }
 
 TEST(SingleInstance, aSocketLeftByADeadCopyIsReplaced)
@@ -77,7 +77,7 @@ TEST(SingleInstance, theRealApplicationDefersToARunningCopy)
     copy.setProcessEnvironment(environment);
     copy.start(QStringLiteral(QP_APPLICATION));
     ASSERT_TRUE(copy.waitForStarted(TestSupport::waitBound));
-    EXPECT_TRUE(activated.wait(10000));
+    EXPECT_TRUE(activated.wait(TestSupport::waitBound));
     ASSERT_TRUE(copy.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(copy.exitCode(), 0);
     EXPECT_TRUE(copy.readAllStandardError().contains("premier plan"));
@@ -137,7 +137,7 @@ TEST(SingleInstance, aRequestMayNameAModuleAndAnythingElseIsIgnored)
 
     SingleInstance later(u"com.example.modules"_s);
     EXPECT_FALSE(later.claim(ModuleID::leftovers));
-    ASSERT_TRUE(activated.count() == 1 || activated.wait(5000));
+    ASSERT_TRUE(activated.count() == 1 || activated.wait(TestSupport::waitBound));
     ASSERT_EQ(modules.count(), 1);
     EXPECT_EQ(modules.first().first().value<ModuleID>(), ModuleID::leftovers);
 }

@@ -5,6 +5,7 @@
 #include "Platform/SystemRoot.h"
 #include "Platform/UserDefaults.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <thread>
 
@@ -211,7 +212,7 @@ TEST(Exclusions, otherThreadsSeeAChangeBeforeTheGuiThreadPublishesIt)
     EXPECT_TRUE(seenThere);
     EXPECT_TRUE(exclusions.isExcluded(home(u"Archives/2019"_s)));
     EXPECT_TRUE(exclusions.paths().isEmpty()); // published on the GUI thread only
-    EXPECT_TRUE(changed.wait(1000));
+    EXPECT_TRUE(changed.wait(TestSupport::waitBound));
     EXPECT_EQ(exclusions.paths(), QStringList{home(u"Archives"_s)});
 }
 

@@ -65,7 +65,7 @@ TEST_F(EndToEnd, openingACategoryChangesTheRunningCopysSelection)
     copy.setProcessEnvironment(environment);
     copy.start(QStringLiteral(QP_APPLICATION), {u"--action"_s, u"open"_s, u"--category"_s, u"leftovers"_s});
     ASSERT_TRUE(copy.waitForStarted(TestSupport::waitBound));
-    EXPECT_TRUE(activated.wait(10000));
+    EXPECT_TRUE(activated.wait(TestSupport::waitBound));
     ASSERT_TRUE(copy.waitForFinished(TestSupport::waitBound));
     EXPECT_EQ(copy.exitCode(), 0);
     EXPECT_EQ(app.state().selection(), ModuleID::leftovers);
@@ -267,15 +267,13 @@ TEST_F(EndToEnd, atTheSmallestWindowHeadersKeepOneHeightAndNoTextIsCut)
             auto* view = qobject_cast<UninstallerView*>(screen);
             ASSERT_NE(view, nullptr);
             QListView* list = nullptr;
-            ASSERT_TRUE(QTest::qWaitFor(
-                [&] {
-                    list = screen->findChild<QListView*>(u"appList"_s);
-                    return list && list->isVisible() && list->model()->rowCount() > 0;
-                },
-                30000));
+            ASSERT_TRUE(TestSupport::waitFor([&] {
+                list = screen->findChild<QListView*>(u"appList"_s);
+                return list && list->isVisible() && list->model()->rowCount() > 0;
+            }));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualRect(list->model()->index(0, 0)).center());
-            ASSERT_TRUE(QTest::qWaitFor([&] { return view->detail() && view->detail()->isVisible(); }, 5000));
+            ASSERT_TRUE(TestSupport::waitFor([&] { return view->detail() && view->detail()->isVisible(); }));
         }
         const auto* header = screen->findChild<ModuleHeader*>();
         ASSERT_NE(header, nullptr);

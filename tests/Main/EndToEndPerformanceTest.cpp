@@ -113,7 +113,7 @@ TEST_F(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACas
     QAbstractButton* checkNow = enabledButton(window, u"checkNowButton"_s);
     ASSERT_NE(checkNow, nullptr);
     QTest::mouseClick(checkNow, Qt::LeftButton);
-    ASSERT_TRUE(checked.wait(30000));
+    ASSERT_TRUE(checked.wait(TestSupport::waitBound));
     EXPECT_EQ(names(),
               (QStringList{u"atelier-photo"_s, u"ondine"_s, u"macOS Sonoma 14.7.2"_s, u"Safari"_s,
                            u"Command Line Tools for Xcode"_s, u"Atelier Photo"_s, u"Carnet"_s, u"Lumen Sync"_s}));
@@ -128,24 +128,25 @@ TEST_F(EndToEnd, theUpdatesScreenListsTheDemonstrationMacsUpdatesAndInstallsACas
         QWidget* row = rowOf(cask);
         ASSERT_NE(row, nullptr) << cask.toStdString();
         QTest::mouseClick(enabledButton(*row, u"installButton"_s), Qt::LeftButton);
-        ASSERT_TRUE(applied.wait(30000)) << cask.toStdString();
+        ASSERT_TRUE(applied.wait(TestSupport::waitBound)) << cask.toStdString();
     }
     EXPECT_EQ(rowOf(u"ondine"_s), nullptr);
     ASSERT_NE(rowOf(u"atelier-photo"_s), nullptr); // its download failed
     EXPECT_NE(enabledButton(*rowOf(u"atelier-photo"_s), u"installButton"_s), nullptr);
-    // and its row says why, in brew's words
+    // and its row says why in French, with brew's own words in its tooltip
     auto* failure = rowOf(u"atelier-photo"_s)->findChild<ElidedLabel*>(u"installFailure"_s);
     ASSERT_NE(failure, nullptr);
     EXPECT_TRUE(failure->isVisibleTo(view));
-    EXPECT_TRUE(failure->text().contains(u"Download failed on Cask 'atelier-photo'"_s))
-        << failure->text().toStdString();
+    EXPECT_EQ(failure->text(), u"Le téléchargement a échoué."_s);
+    EXPECT_TRUE(failure->toolTip().contains(u"Download failed on Cask 'atelier-photo'"_s))
+        << failure->toolTip().toStdString();
     EXPECT_TRUE(TestSupport::contentOf(demo.path(u"/Applications/Ondine.app/Contents/Info.plist"_s))
                     .contains("<string>5.1.0</string>"));
 
     QAbstractButton* check = enabledButton(window, u"checkButton"_s);
     ASSERT_NE(check, nullptr);
     QTest::mouseClick(check, Qt::LeftButton);
-    ASSERT_TRUE(checked.wait(30000));
+    ASSERT_TRUE(checked.wait(TestSupport::waitBound));
     EXPECT_FALSE(names().contains(u"ondine"_s));
     EXPECT_TRUE(names().contains(u"atelier-photo"_s));
 }

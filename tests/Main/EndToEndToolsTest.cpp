@@ -14,6 +14,7 @@
 #include "Scan/HistoryView.h"
 #include "TempTree.h"
 #include "Tools/AppDetail.h"
+#include "Tools/ShredderDropZone.h"
 #include "Tools/ShredderView.h"
 #include "Tools/ShredderViewModel.h"
 #include "Tools/SnapshotsView.h"
@@ -194,10 +195,14 @@ TEST_F(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
     const QString file = demo.path(u"/Users/demo/Documents/à broyer seul.txt"_s);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(file)});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view, &enter);
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view, &drop);
+    // Dropped on the drop zone, the one place that takes files.
+    auto* zone = view->findChild<ShredderDropZone*>();
+    ASSERT_NE(zone, nullptr);
+    const QPoint inside = zone->rect().center();
+    QDragEnterEvent enter(inside, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(zone, &enter);
+    QDropEvent drop(QPointF(inside), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(zone, &drop);
     ASSERT_EQ(model->items().size(), 2);
     ASSERT_TRUE(TestSupport::waitFor([&] { return model->canShred(); }));
 

@@ -1,4 +1,5 @@
 #include "Performance/MaintenanceViewModel.h"
+#include "WaitFor.h"
 
 #include <QSignalSpy>
 
@@ -47,7 +48,7 @@ TEST(MaintenanceViewModel, runsTheTickedTasksInTableOrderAndClearsTheSelection)
     EXPECT_EQ(model.counterText(), u"3 tâches sélectionnées"_s);
     QSignalSpy finished(&model, &MaintenanceViewModel::finished);
     model.run();
-    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
     EXPECT_EQ(*held.ran, (QStringList{u"launchServices"_s, u"dns"_s, u"purge"_s}));
     EXPECT_TRUE(model.selected().isEmpty());
     EXPECT_FALSE(model.running());
@@ -58,7 +59,7 @@ TEST(MaintenanceViewModel, runsTheTickedTasksInTableOrderAndClearsTheSelection)
     *held.dnsFails = false;
     model.toggle(u"dns"_s);
     model.run();
-    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
     EXPECT_TRUE(model.failures().isEmpty());
     EXPECT_EQ(model.outcomes().value(u"dns"_s), u"Terminé."_s);
     EXPECT_EQ(model.outcomes().value(u"purge"_s), u"Terminé."_s);
@@ -76,7 +77,7 @@ TEST(MaintenanceViewModel, aRunHeldOnItsFirstTaskShowsItRunningAndRefusesASecond
     model.run(); // ignored: one run at a time
     QSignalSpy finished(&model, &MaintenanceViewModel::finished);
     held.gate->release(8);
-    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
     EXPECT_EQ(*held.ran, QStringList{u"fonts"_s});
     EXPECT_EQ(model.outcomes().value(u"fonts"_s), u"Terminé."_s);
 }

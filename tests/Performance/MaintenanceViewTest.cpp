@@ -64,7 +64,7 @@ TEST(MaintenanceView, tapsTickRowsAndARunShowsEachOutcome)
     ASSERT_TRUE(TestSupport::waitFor([&] { return model.running() == u"purge"_s; }));
     EXPECT_EQ(outcomeOn(view, u"launchServices"_s), u"Terminé."_s);
     gate->release();
-    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
     EXPECT_EQ(outcomeOn(view, u"purge"_s), u"Annulé."_s);
     EXPECT_EQ(outcomeOn(view, u"dns"_s), QString());
     EXPECT_EQ(counter->text(), u"0 tâche sélectionnée"_s);
@@ -88,7 +88,7 @@ TEST(MaintenanceView, aLongReportIsShortenedWithinItsRow)
     EXPECT_EQ(model.selected(), (QSet<QString>{u"launchServices"_s, u"permissions"_s}));
     QSignalSpy finished(&model, &MaintenanceViewModel::finished);
     QTest::mouseClick(view.findChild<StyledButton*>(u"maintenanceRunButton"_s), Qt::LeftButton);
-    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
 
     auto* label = rowOf(view, u"permissions"_s)->findChild<ElidedLabel*>(u"maintenanceOutcome"_s);
     // Once laid out, the report is cut with "…".

@@ -71,7 +71,7 @@ TEST(UpdaterViewModel, aCheckGoesThroughItsThreeStagesAndKeepsTheFormerListMeanw
         model.check(); // ignored: one check at a time
         held.gate->release();
     }
-    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
     EXPECT_EQ(finished.size(), 1);
     EXPECT_EQ(namesOf(model), (QStringList{u"firefox"_s, u"Safari"_s, u"Carnet"_s, u"Lanterne"_s}));
     EXPECT_FALSE(model.isChecking());
@@ -83,7 +83,7 @@ TEST(UpdaterViewModel, aCheckGoesThroughItsThreeStagesAndKeepsTheFormerListMeanw
     EXPECT_EQ(model.progress(), 0.0);
     EXPECT_EQ(namesOf(model).size(), 4);
     held.gate->release(3);
-    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
     EXPECT_FALSE(model.isChecking());
 }
 
@@ -102,7 +102,7 @@ TEST(UpdaterViewModel, anInstallDropsItsUpdateOnSuccessOnly)
         });
     QSignalSpy checked(&model, &UpdaterViewModel::checkFinished);
     model.check();
-    ASSERT_TRUE(checked.wait(5000));
+    ASSERT_TRUE(checked.wait(TestSupport::waitBound));
     const std::vector<Update> found = model.updates();
 
     QSignalSpy applied(&model, &UpdaterViewModel::applyFinished);
@@ -113,7 +113,7 @@ TEST(UpdaterViewModel, anInstallDropsItsUpdateOnSuccessOnly)
     EXPECT_TRUE(model.isInstalling(found[0].id));
     EXPECT_TRUE(model.isInstalling(found[1].id));
     gate->release();
-    ASSERT_TRUE(applied.wait(5000));
+    ASSERT_TRUE(applied.wait(TestSupport::waitBound));
     gate->release();
     ASSERT_TRUE(TestSupport::waitFor([&] { return applied.size() == 2; }));
     EXPECT_EQ(model.applying(), std::nullopt);
@@ -124,7 +124,7 @@ TEST(UpdaterViewModel, anInstallDropsItsUpdateOnSuccessOnly)
     QSignalSpy plainApplied(&plain, &UpdaterViewModel::applyFinished);
     plain.apply(found[2]);
     EXPECT_EQ(plain.applying(), found[2].id);
-    ASSERT_TRUE(plainApplied.wait(5000));
+    ASSERT_TRUE(plainApplied.wait(TestSupport::waitBound));
     EXPECT_EQ(plainApplied.first().at(1).toBool(), false);
     EXPECT_EQ(plain.applying(), std::nullopt);
 }
@@ -146,12 +146,12 @@ TEST(UpdaterViewModel, anUpdateFoundAgainDuringItsInstallIsNotInstalledTwice)
                            });
     QSignalSpy checked(&model, &UpdaterViewModel::checkFinished);
     model.check();
-    ASSERT_TRUE(checked.wait(5000));
+    ASSERT_TRUE(checked.wait(TestSupport::waitBound));
     const std::vector<Update> first = model.updates();
     model.apply(first[0]);
 
     model.check();
-    ASSERT_TRUE(checked.wait(5000));
+    ASSERT_TRUE(checked.wait(TestSupport::waitBound));
     const std::vector<Update> again = model.updates();
     ASSERT_EQ(again.size(), 2u);
     EXPECT_NE(again[0].id, first[0].id);

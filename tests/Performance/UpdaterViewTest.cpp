@@ -112,7 +112,7 @@ TEST(UpdaterView, aCheckShowsItsStagesThenTheTwoGroups)
             << stage.toStdString();
         gate->release();
     }
-    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
 
     EXPECT_EQ(check->text(), u"Vérifier"_s);
     EXPECT_TRUE(check->isEnabled());
@@ -131,7 +131,7 @@ TEST(UpdaterView, aCheckShowsItsStagesThenTheTwoGroups)
     *found = {found->at(1)};
     QTest::mouseClick(check, Qt::LeftButton);
     gate->release(3);
-    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(finished.wait(TestSupport::waitBound));
     EXPECT_EQ(visibleTexts(view, u"updatesCaption"_s),
               QStringList{u"À mettre à jour dans l'app ou les Réglages Système"_s});
 }
@@ -154,7 +154,7 @@ TEST(UpdaterView, installingARowShowsItsProgressThenDropsItOrBringsTheButtonBack
     view.show();
     QSignalSpy checked(&model, &UpdaterViewModel::checkFinished);
     model.check();
-    ASSERT_TRUE(checked.wait(5000));
+    ASSERT_TRUE(checked.wait(TestSupport::waitBound));
 
     QSignalSpy applied(&model, &UpdaterViewModel::applyFinished);
     for (bool success : {false, true}) {
@@ -171,7 +171,7 @@ TEST(UpdaterView, installingARowShowsItsProgressThenDropsItOrBringsTheButtonBack
         EXPECT_FALSE(failure->isVisibleTo(&view)); // a new attempt clears the last one's reason
         succeeds->store(success);
         gate->release();
-        ASSERT_TRUE(applied.wait(5000));
+        ASSERT_TRUE(applied.wait(TestSupport::waitBound));
         if (!success) {
             // The failure is said in the row, beside the button that tries again.
             EXPECT_TRUE(failure->isVisibleTo(&view));
@@ -200,7 +200,7 @@ TEST(UpdaterView, aLongNameIsShortenedWithinItsRow)
     view.show();
     QSignalSpy checked(&model, &UpdaterViewModel::checkFinished);
     model.check();
-    ASSERT_TRUE(checked.wait(5000));
+    ASSERT_TRUE(checked.wait(TestSupport::waitBound));
     QWidget* row = visibleRows(view).value(0);
     ASSERT_NE(row, nullptr);
     auto* name = row->findChild<ElidedLabel*>(u"updateName"_s);

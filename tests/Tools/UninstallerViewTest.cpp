@@ -362,7 +362,7 @@ TEST(UninstallerView, aSharedFileGoesOnlyOnceTheUserTicksIt)
     QTest::mouseClick(button(detail, u"uninstallButton"_s), Qt::LeftButton);
     ASSERT_EQ(screen.ask.questions.size(), 1);
     EXPECT_EQ(screen.ask.questions.last().message,
-              u"L'application et ses 1 fichiers associés seront mis à la corbeille, soit 8 Ko."_s);
+              u"L'application et son fichier associé seront mis à la corbeille, soit 8 Ko."_s);
 
     // Ticked, it goes with the rest.
     boxes.first()->click();
