@@ -287,9 +287,9 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     ASSERT_TRUE(QTest::qWaitFor([&] { return launchRowFor(window, agent) == nullptr; }, 30000));
     EXPECT_FALSE(TestSupport::exists(agent));
     EXPECT_TRUE(TestSupport::exists(demo.path(u"/Users/demo/.Trash/fr.boussole.synchro.plist"_s)));
-    History::shared().waitUntilIdle();
-    ASSERT_FALSE(History::shared().sessions().isEmpty());
-    const CleaningSession session = History::shared().sessions().first();
+    app.services().history.waitUntilIdle();
+    ASSERT_FALSE(app.services().history.sessions().isEmpty());
+    const CleaningSession session = app.services().history.sessions().first();
     EXPECT_EQ(session.moduleID, u"optimization"_s);
     app.window().historyAction()->trigger();
     auto* history = app.historyWindow()->findChild<HistoryView*>();
@@ -297,7 +297,7 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     ASSERT_NE(history->card(session.id), nullptr);
     history->card(session.id)->restoreButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !history->model().isRestoring(session.id); }, 30000));
-    History::shared().waitUntilIdle();
+    app.services().history.waitUntilIdle();
     EXPECT_TRUE(TestSupport::exists(agent));
 
     // "Quitter": the application ends, and the next refresh no longer lists it.
