@@ -118,10 +118,12 @@ while IFS= read -r -d '' file; do
         [[ "$text" =~ ^[[:space:]]*// ]] && continue
         if [[ "$text" =~ SharedInstance ]]; then
             fail "src/$relative:$line: names SharedInstance; a service is a member of the composition root, handed down"
+        elif [[ "$text" =~ (^|[^A-Za-z0-9_])($services)[[:space:]]*[\&*][[:space:]]*($services)[[:space:]]*::[[:space:]]*shared[[:space:]]*\( ]]; then
+            fail "src/$relative:$line: defines ${BASH_REMATCH[3]}::shared(); a service is a member of the composition root, handed down"
         elif [[ "$text" =~ (^|[^A-Za-z0-9_])($services)[[:space:]]*::[[:space:]]*shared[[:space:]]*\( ]]; then
             fail "src/$relative:$line: reaches ${BASH_REMATCH[2]}::shared(); a service is a member of the composition root, handed down"
         elif [[ "$text" =~ (^|[^A-Za-z0-9_])static[[:space:]]+([^;=\(]*[^A-Za-z0-9_:])?($services)([^A-Za-z0-9_:]|$) ]]; then
-            fail "src/$relative:$line: keeps a ${BASH_REMATCH[3]} in a static; a service is a member of the composition root, handed down"
+            fail "src/$relative:$line: keeps ${BASH_REMATCH[3]} in a static; a service is a member of the composition root, handed down"
         fi
     done < <(grep -nE "SharedInstance|static|::[[:space:]]*shared[[:space:]]*\(" "$file" || true)
     [[ "$folder" == Main ]] && continue
