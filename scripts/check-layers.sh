@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Checks the layers of src/: each folder includes only from itself and the folders below it, and no widget or
 # GUI header (in any spelling: <QWidget>, <QColor>, <QtGui/QPainter>, <QtWidgets>, …) appears in Platform,
-# Core or Scanners, nor in a view-model file of the upper folders, which are tested without drawing. Only the
-# composition root (src/Main) reaches a process-wide object through `X::shared()` (the exclusions, the
-# preferences, the journal) and hands it down; the files of X itself may define it, and a private pool of one
-# folder may be reached in that folder. Each failure names the file, the line and what it uses.
+# Core or Scanners, nor in a view-model file of the upper folders, which are tested without drawing. The
+# services (the exclusions, the preferences, the journal) are members of the composition root and of the
+# command line's set, handed down from there: nothing keeps one in a function-level or file-level static, defines
+# or reaches a `shared()` of one, or names a `SharedInstance`. Only the composition root (src/Main) reaches any
+# other process-wide object through `X::shared()`; the files of X itself may define it, and a private pool of
+# one folder may be reached in that folder. Each failure names the file, the line and what it uses.
 #
 # Usage: scripts/check-layers.sh [ROOT]   (ROOT holds src/; the repository by default)
 set -euo pipefail
@@ -31,6 +33,9 @@ headless=" Platform Core Scanners "
 declare -A private_pool=(
     [WalkPool]=Platform
 )
+
+# The services the composition root owns as members.
+services="Exclusions|Preferences|History"
 
 # Files of the upper folders that hold view models (or the state behind them): no widget header.
 is_model_file() {
@@ -105,6 +110,22 @@ while IFS= read -r -d '' file; do
             fail "src/$relative:$line: includes $shown, a widget or GUI header, in $what (Qt Core only)"
         fi
     done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file" || true)
+    # A service kept for the whole process, whatever its spelling: a static of its type (a pointer, a reference,
+    # a holder of one), a `shared()` of it, or the one-object holder that made them so.
+    while IFS= read -r hit; do
+        line="${hit%%:*}"
+        text="${hit#*:}"
+        [[ "$text" =~ ^[[:space:]]*// ]] && continue
+        if [[ "$text" =~ SharedInstance ]]; then
+            fail "src/$relative:$line: names SharedInstance; a service is a member of the composition root, handed down"
+        elif [[ "$text" =~ (^|[^A-Za-z0-9_])($services)[[:space:]]*[\&*][[:space:]]*($services)[[:space:]]*::[[:space:]]*shared[[:space:]]*\( ]]; then
+            fail "src/$relative:$line: defines ${BASH_REMATCH[3]}::shared(); a service is a member of the composition root, handed down"
+        elif [[ "$text" =~ (^|[^A-Za-z0-9_])($services)[[:space:]]*::[[:space:]]*shared[[:space:]]*\( ]]; then
+            fail "src/$relative:$line: reaches ${BASH_REMATCH[2]}::shared(); a service is a member of the composition root, handed down"
+        elif [[ "$text" =~ (^|[^A-Za-z0-9_])static[[:space:]]+([^;=\(]*[^A-Za-z0-9_:])?($services)([^A-Za-z0-9_:]|$) ]]; then
+            fail "src/$relative:$line: keeps ${BASH_REMATCH[3]} in a static; a service is a member of the composition root, handed down"
+        fi
+    done < <(grep -nE "SharedInstance|static|::[[:space:]]*shared[[:space:]]*\(" "$file" || true)
     [[ "$folder" == Main ]] && continue
     own="$(basename "$file")"
     own="${own%.*}"
@@ -115,7 +136,7 @@ while IFS= read -r -d '' file; do
         while [[ "$rest" =~ ([A-Za-z_][A-Za-z0-9_]*)[[:space:]]*::[[:space:]]*shared[[:space:]]*\( ]]; do
             class="${BASH_REMATCH[1]}"
             rest="${rest#*"${BASH_REMATCH[0]}"}"
-            [[ "$class" == "$own" || "${private_pool[$class]:-}" == "$folder" ]] && continue
+            [[ "$class" =~ ^($services)$ || "$class" == "$own" || "${private_pool[$class]:-}" == "$folder" ]] && continue
             fail "src/$relative:$line: reaches $class::shared(); only the composition root (src/Main) reaches it and hands it down"
         done
     done < <(grep -nE '::[[:space:]]*shared[[:space:]]*\(' "$file" || true)
@@ -125,4 +146,4 @@ if [[ $failures -gt 0 ]]; then
     echo "check-layers: $failures line(s) break the layers" >&2
     exit 1
 fi
-echo "check-layers: every include keeps to its layer, and only the composition root reaches shared()"
+echo "check-layers: every include keeps to its layer, no service is a process-wide object, and only the composition root reaches shared()"

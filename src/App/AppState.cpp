@@ -6,19 +6,7 @@
 #include "Platform/SystemRoot.h"
 #include "Scan/ScanViewModel.h"
 
-#include <QPointer>
-
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QPointer<AppState>& currentState()
-{
-    static QPointer<AppState> state;
-    return state;
-}
-
-} // namespace
 
 AppState::AppState(const Modules::Registry& registry, const ModelServices& services, TickReader ticks, QObject* parent)
     : QObject(parent), m_registry(registry), m_services(services),
@@ -29,15 +17,9 @@ AppState::AppState(const Modules::Registry& registry, const ModelServices& servi
     m_hasFullDiskAccess = PathSafety::hasFullDiskAccess();
     m_monitor.setInterval(monitorIntervalMs);
     connect(&m_monitor, &QTimer::timeout, this, &AppState::refresh);
-    currentState() = this;
 }
 
 AppState::~AppState() = default;
-
-AppState* AppState::current()
-{
-    return currentState().data();
-}
 
 void AppState::setSelection(ModuleID module)
 {

@@ -36,9 +36,6 @@ public:
              QObject* parent = nullptr);
     ~AppState() override;
 
-    // The live app-wide state, for code that has no screen to take it from; null when there is none.
-    static AppState* current();
-
     ModuleID selection() const { return m_selection; }
     // Publishes even when the module does not change, as the sidebar writes the current one back.
     void setSelection(ModuleID module);

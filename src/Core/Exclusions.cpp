@@ -1,9 +1,7 @@
 #include "Core/Exclusions.h"
 
 #include "Core/FileUtils.h"
-#include "Core/LegacyImport.h"
 #include "Core/PathSafety.h"
-#include "Core/SharedInstance.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/UserDefaults.h"
 
@@ -61,21 +59,7 @@ bool covers(const QStringList& entries, const QString& url, bool orHoldsEntry)
     return false;
 }
 
-// The earlier product's list must be in the store before it is read, whichever shared object comes first.
-std::shared_ptr<Platform::UserDefaults> standardDefaultsAfterImport()
-{
-    LegacyImport::importOnce();
-    return Platform::UserDefaults::standard();
-}
-
 } // namespace
-
-Exclusions& Exclusions::shared()
-{
-    static SharedInstance<Exclusions> instance(
-        [] { return std::make_unique<Exclusions>(standardDefaultsAfterImport()); });
-    return instance.get();
-}
 
 Exclusions::Exclusions(std::shared_ptr<Platform::UserDefaults> defaults, QObject* parent)
     : QObject(parent), m_defaults(std::move(defaults))

@@ -24,10 +24,6 @@ class Exclusions final : public QObject
     Q_DISABLE_COPY_MOVE(Exclusions)
 
 public:
-    // The process's one list, over the application's defaults, made on first use after the earlier
-    // product's settings have been carried over.
-    static Exclusions& shared();
-
     // Reads the stored list (none, or anything but an array of texts, reads as empty) and brings it to its
     // normal form, without writing it back.
     explicit Exclusions(std::shared_ptr<Platform::UserDefaults> defaults, QObject* parent = nullptr);

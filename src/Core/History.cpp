@@ -3,7 +3,6 @@
 #include "Core/FileUtils.h"
 #include "Core/HistoryFile.h"
 #include "Core/LegacyImport.h"
-#include "Core/SharedInstance.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Platform/SystemRoot.h"
@@ -107,12 +106,6 @@ void removeLeftoverTemporaries(const QString& journal)
 }
 
 } // namespace
-
-History& History::shared()
-{
-    static SharedInstance<History> instance([] { return std::make_unique<History>(); });
-    return instance.get();
-}
 
 QString History::defaultFileURL()
 {

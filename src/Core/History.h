@@ -64,9 +64,6 @@ public:
 
     using Change = std::function<void(QList<CleaningSession>& sessions)>;
 
-    // The process-wide journal at the default place, made on first use.
-    static History& shared();
-
     // ~/Library/Application Support/QuorvanePro/history.json. The first call in a process runs the
     // earlier product's import (which may move its journal in), and the folder is created when missing.
     static QString defaultFileURL();

@@ -1,7 +1,6 @@
 #include "Core/Preferences.h"
 
 #include "Core/LegacyImport.h"
-#include "Core/SharedInstance.h"
 #include "Platform/UserDefaults.h"
 
 using namespace Qt::StringLiterals;
@@ -100,13 +99,6 @@ template <> std::optional<Preferences::Interval> fromRaw<Preferences::Interval>(
 qint64 seconds(Preferences::Interval interval)
 {
     return rowOf(interval).seconds;
-}
-
-Preferences& Preferences::shared()
-{
-    static SharedInstance<Preferences> instance(
-        [] { return std::make_unique<Preferences>(Platform::UserDefaults::standard()); });
-    return instance.get();
 }
 
 Preferences::Preferences(std::shared_ptr<Platform::UserDefaults> defaults, QObject* parent)

@@ -29,9 +29,6 @@ class Preferences final : public QObject
 public:
     enum class Interval { daily, weekly, monthly };
 
-    // The process's one settings object, over the application's defaults.
-    static Preferences& shared();
-
     // Runs the earlier product's import first (once per process), then reads every setting from `defaults`.
     explicit Preferences(std::shared_ptr<Platform::UserDefaults> defaults, QObject* parent = nullptr);
     ~Preferences() override;

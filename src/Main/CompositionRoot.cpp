@@ -8,11 +8,6 @@
 #include "App/SettingsWindow.h"
 #include "App/SingleInstance.h"
 #include "App/WindowOpening.h"
-#include "Core/Exclusions.h"
-#include "Core/History.h"
-#include "Core/Preferences.h"
-#include "Core/RemovalEngine.h"
-#include "Core/WorkInFlight.h"
 #include "Developer/DeveloperModules.h"
 #include "Developer/XcodeService.h"
 #include "Look/DesktopAsk.h"
@@ -50,11 +45,8 @@ Modules::Registry CompositionRoot::assembleModules(Platform::OpenPanel& openPane
     return registry;
 }
 
-Shortcuts::Services CompositionRoot::actionServices()
+Shortcuts::Services CompositionRoot::actionServices(const Exclusions& exclusions)
 {
-    // The settings first: making them carries the earlier product's over before the exclusions are read.
-    Preferences::shared();
-    Exclusions& exclusions = Exclusions::shared();
     Shortcuts::Services services = Shortcuts::Services::standard(exclusions);
     // What the developer inventory recommends, asked afresh; the command line has no GUI thread to spare.
     services.xcodeJunkBytes = [&exclusions] {
@@ -72,26 +64,20 @@ Shortcuts::Services CompositionRoot::actionServices()
     return services;
 }
 
-// The process-wide services are made here, on the GUI thread, before any background job can ask for them.
+// The services are the first member, made on the GUI thread before any background job can ask for them.
 CompositionRoot::CompositionRoot()
 {
     // Before any window is made: every list of the program scrolls with the look's thin bar.
     OverlayScrollBar::installEverywhere();
-    Preferences& preferences = Preferences::shared();
-    Exclusions& exclusions = Exclusions::shared();
-    History& history = History::shared();
-    m_removal = std::make_unique<Removal::Engine>(exclusions);
-    m_inFlight = std::make_unique<WorkInFlight>();
-    m_services =
-        std::make_unique<ModelServices>(ModelServices{exclusions, preferences, history, *m_removal, *m_inFlight});
+    const ModelServices& services = m_standard.services;
     m_workspace = std::make_unique<DesktopWorkspace>();
     m_openPanel = std::make_unique<DesktopOpenPanel>();
     m_ask = std::make_unique<DesktopAsk>();
     m_registry = assembleModules(*m_openPanel, *m_ask);
-    m_state = std::make_unique<AppState>(m_registry, *m_services);
+    m_state = std::make_unique<AppState>(m_registry, services);
     m_window = std::make_unique<MainWindow>(*m_state, *m_workspace);
     QObject::connect(m_window->historyAction(), &QAction::triggered, m_window.get(), [this] {
-        QWidget* opened = openHistoryWindow(m_historyWindow, m_services->history, *m_inFlight, *m_workspace,
+        QWidget* opened = openHistoryWindow(m_historyWindow, m_standard.history, m_standard.inFlight, *m_workspace,
                                             m_window->historyAction());
         // The menus' shortcuts work there too, with the main window closed.
         opened->addActions(m_window->commands());
@@ -99,13 +85,13 @@ CompositionRoot::CompositionRoot()
     m_notifier = std::make_unique<Platform::DBusNotifier>();
     Scheduler::Seams seams = Scheduler::Seams::standard();
     seams.scanners = [this](ModuleID module, const Exclusions& list) { return m_registry.makeScanner(module, list); };
-    m_scheduler = std::make_unique<Scheduler>(*m_services, *m_notifier, seams);
+    m_scheduler = std::make_unique<Scheduler>(services, *m_notifier, seams);
     // The monitor starts with the window, then the scheduler's loop, once; hiding the window stops only the monitor.
     QObject::connect(m_window.get(), &MainWindow::shown, m_scheduler.get(), &Scheduler::start);
     QObject::connect(m_window->settingsAction(), &QAction::triggered, m_window.get(), [this] {
-        const SettingsServices services{m_services->preferences, m_services->exclusions, *m_scheduler, *m_workspace,
+        const SettingsServices settings{m_standard.preferences, m_standard.exclusions, *m_scheduler, *m_workspace,
                                         *m_openPanel};
-        QWidget* opened = openSettingsWindow(m_settingsWindow, services, m_window->settingsAction());
+        QWidget* opened = openSettingsWindow(m_settingsWindow, settings, m_window->settingsAction());
         // The menus' shortcuts work there too, with the main window closed.
         opened->addActions(m_window->commands());
     });
@@ -113,9 +99,9 @@ CompositionRoot::CompositionRoot()
     QObject::connect(m_window->quitAction(), &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     // The menu-bar panel opens windows through the same opener as the menus, and quits by the menus' path.
     m_panel = std::make_unique<MenuBarPanel>(
-        *m_state, history, [this](const QString& identifier) { openWindow(identifier); },
+        *m_state, services.history, [this](const QString& identifier) { openWindow(identifier); },
         [this] { m_window->quitAction()->trigger(); });
-    m_extra = std::make_unique<MenuBarExtra>(preferences, *m_panel);
+    m_extra = std::make_unique<MenuBarExtra>(services.preferences, *m_panel);
 }
 
 CompositionRoot::~CompositionRoot()
@@ -131,9 +117,6 @@ CompositionRoot::~CompositionRoot()
     m_ask.reset();
     m_openPanel.reset();
     m_workspace.reset();
-    m_services.reset();
-    m_inFlight.reset();
-    m_removal.reset();
 }
 
 void CompositionRoot::openWindow(const QString& identifier)
@@ -159,9 +142,9 @@ void CompositionRoot::answerOtherCopies(SingleInstance& instance)
 
 void CompositionRoot::finishCleanings()
 {
-    while (m_state->isCleaning() || !m_inFlight->idle())
+    while (m_state->isCleaning() || !m_standard.inFlight.idle())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    m_services->history.waitUntilIdle();
+    m_standard.history.waitUntilIdle();
 }
 
 void installApplicationLook()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "App/ShortcutsActions.h"
-#include "Core/ModelServices.h"
+#include "Core/StandardServices.h"
 #include "Scanners/ModuleRegistry.h"
 
 #include <memory>
@@ -13,7 +13,6 @@ class AppState;
 class MainWindow;
 class MenuBarExtra;
 class MenuBarPanel;
-class WorkInFlight;
 class DesktopAsk;
 class DesktopOpenPanel;
 class DesktopWorkspace;
@@ -27,7 +26,7 @@ class DBusNotifier;
 class OpenPanel;
 } // namespace Platform
 
-// Builds the object graph of one run, once, in order: the shared services (the preferences first, which
+// Builds the object graph of one run, once, in order: the services of the run (the preferences first, which
 // carries the earlier product's data over) and the removal engine over them, the module registry, the
 // workspace, the app-wide state, the main window, the scheduler, then the menu-bar extra and its panel; and takes it
 // down in reverse.
@@ -40,14 +39,16 @@ public:
     CompositionRoot& operator=(const CompositionRoot&) = delete;
 
     // What the Shortcuts actions reach on the command line, where no object graph is built: the scanner
-    // factory, the startup disk, the developer inventory's recommended size and the diagnostics. Call it on
-    // the GUI thread: it makes the process-wide settings and exclusions there, before a scan's workers ask.
-    static Shortcuts::Services actionServices();
+    // factory over `exclusions` (the command line's own set of services, which outlives the answer), the
+    // startup disk, the developer inventory's recommended size and the diagnostics.
+    static Shortcuts::Services actionServices(const Exclusions& exclusions);
 
     // The table of every module, as each library registers it, in layer order; tool screens ask for files and
     // folders through `openPanel`.
     static Modules::Registry assembleModules(Platform::OpenPanel& openPanel, Platform::Ask& ask);
 
+    // The run's services, made first and taken down last.
+    const ModelServices& services() const { return m_standard.services; }
     AppState& state() { return *m_state; }
     MainWindow& window() { return *m_window; }
     DesktopWorkspace& workspace() { return *m_workspace; }
@@ -69,9 +70,7 @@ public:
     void finishCleanings();
 
 private:
-    std::unique_ptr<Removal::Engine> m_removal;
-    std::unique_ptr<WorkInFlight> m_inFlight;
-    std::unique_ptr<ModelServices> m_services;
+    StandardServices m_standard;
     std::unique_ptr<DesktopWorkspace> m_workspace;
     std::unique_ptr<DesktopOpenPanel> m_openPanel;
     std::unique_ptr<DesktopAsk> m_ask;

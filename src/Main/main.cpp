@@ -3,6 +3,7 @@
 #include "App/MainWindow.h"
 #include "App/ShortcutsActions.h"
 #include "App/SingleInstance.h"
+#include "Core/StandardServices.h"
 #include "Platform/MainBundle.h"
 #include "Platform/TestGuard.h"
 
@@ -37,7 +38,9 @@ std::optional<int> answerAction(int argc, char* argv[], std::optional<ModuleID>&
     }
     const QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationName(u"Quorvane Pro"_s);
-    const QString answer = Shortcuts::answer(*request, CompositionRoot::actionServices());
+    // Made here, on the one thread, before a scan's workers ask for the exclusions.
+    const StandardServices services;
+    const QString answer = Shortcuts::answer(*request, CompositionRoot::actionServices(services.exclusions));
     std::fprintf(stdout, "%s", answer.toLocal8Bit().constData());
     return 0;
 }

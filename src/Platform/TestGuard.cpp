@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-#include <vector>
 
 #include <QDir>
 #include <QFile>
@@ -27,17 +26,6 @@ State& state()
 {
     static State s;
     return s;
-}
-
-struct CaseStarts {
-    std::mutex mutex;
-    std::vector<std::function<void()>> forgets;
-};
-
-CaseStarts& caseStarts()
-{
-    static CaseStarts c;
-    return c;
 }
 
 QString realPathOf(const QString& path)
@@ -118,25 +106,6 @@ std::optional<QString> check(const QString& path, const QString& operation)
         std::abort();
     }
     return message;
-}
-
-void onEachCase(std::function<void()> forget)
-{
-    CaseStarts& c = caseStarts();
-    const std::lock_guard lock(c.mutex);
-    c.forgets.push_back(std::move(forget));
-}
-
-void startCase()
-{
-    std::vector<std::function<void()>> forgets;
-    {
-        CaseStarts& c = caseStarts();
-        const std::lock_guard lock(c.mutex);
-        forgets = c.forgets;
-    }
-    for (const std::function<void()>& forget : forgets)
-        forget();
 }
 
 } // namespace Platform::TestGuard

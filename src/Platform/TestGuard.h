@@ -27,9 +27,4 @@ bool isTestRun();
 // `operation` names the action in French ("supprimer", "déplacer", …) for the message.
 std::optional<QString> check(const QString& path, const QString& operation);
 
-// The process-wide objects made on first use register here how to forget what they made; the test mains call
-// startCase() before each case, so that a case never meets an object bound to an earlier case's home or journal.
-void onEachCase(std::function<void()> forget);
-void startCase();
-
 } // namespace Platform::TestGuard

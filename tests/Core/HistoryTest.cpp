@@ -2,6 +2,7 @@
 
 #include "Core/FileUtils.h"
 #include "Core/HistoryFile.h"
+#include "Core/StandardServices.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Sandbox.h"
@@ -529,11 +530,12 @@ TEST(History, eachCycleStartsFromTheFileAsItNowIs)
     EXPECT_EQ(contents(path), "[]\n");
 }
 
-TEST(History, theSharedJournalLivesInTheApplicationSupportFolder)
+TEST(History, theRunsJournalLivesInTheApplicationSupportFolder)
 {
     const QString folder = TestSupport::home() + u"/Library/Application Support/QuorvanePro"_s;
-    EXPECT_EQ(History::shared().fileURL(), folder + u"/history.json"_s);
-    EXPECT_EQ(&History::shared(), &History::shared());
+    const StandardServices services;
+    EXPECT_EQ(services.history.fileURL(), folder + u"/history.json"_s);
+    EXPECT_EQ(&services.services.history, &services.history);
     ASSERT_TRUE(Platform::fileInfo(folder).has_value());
     EXPECT_TRUE(Platform::fileInfo(folder)->isDirectory());
 }

@@ -156,7 +156,7 @@ TEST_F(EndToEnd, theMenuBarPanelOpensTheRunsWindowsAndItsIconFollowsThePreferenc
     rows[3]->click(); // "Quitter Quorvane Pro"
     EXPECT_EQ(quits.count(), 1);
 
-    Preferences& preferences = Preferences::shared();
+    Preferences& preferences = app.services().preferences;
     for (const bool shows : {false, true, false}) {
         preferences.setShowsMenuBarItem(shows);
         EXPECT_EQ(app.menuBarExtra().isShown(), shows);

@@ -59,10 +59,10 @@ TEST_F(EndToEnd, systemJunkIsScannedCleanedAndJournaledOnTheDemonstrationMac)
 
     const auto trashed = Platform::listFolder(root + u"/Users/demo/.Trash"_s);
     EXPECT_FALSE(trashed.empty());
-    ASSERT_FALSE(History::shared().sessions().isEmpty());
-    const CleaningSession& session = History::shared().sessions().first();
+    ASSERT_FALSE(app.services().history.sessions().isEmpty());
+    const CleaningSession& session = app.services().history.sessions().first();
     EXPECT_EQ(session.moduleID, u"systemJunk"_s);
-    EXPECT_TRUE(History::shared().fileURL().startsWith(root));
+    EXPECT_TRUE(app.services().history.fileURL().startsWith(root));
     for (const RemovedFile& file : session.files)
         EXPECT_TRUE(file.originalPath.startsWith(root)) << file.originalPath.toStdString();
 }
@@ -170,8 +170,8 @@ TEST_F(EndToEnd, malwareIsScannedCleanedAndJournaledOnTheDemonstrationMac)
     EXPECT_FALSE(TestSupport::exists(demo.path(u"/Library/Application Support/MacKeeper"_s)));
     EXPECT_TRUE(TestSupport::exists(demo.path(u"/Library/LaunchAgents/com.tempometeo.agent.plist"_s)));
 
-    ASSERT_FALSE(History::shared().sessions().isEmpty());
-    const CleaningSession& session = History::shared().sessions().first();
+    ASSERT_FALSE(app.services().history.sessions().isEmpty());
+    const CleaningSession& session = app.services().history.sessions().first();
     EXPECT_EQ(session.moduleID, u"malware"_s);
     EXPECT_EQ(session.files.size(), 3);
 
@@ -226,7 +226,7 @@ TEST_F(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstration
     QTest::mouseClick(clean, Qt::LeftButton);
     QAbstractButton* undo = nullptr;
     ASSERT_TRUE(TestSupport::waitFor([&] { return (undo = enabledButton(window, u"undoButton"_s)) != nullptr; }));
-    const CleaningSession session = History::shared().sessions().first();
+    const CleaningSession session = app.services().history.sessions().first();
     EXPECT_EQ(session.moduleID, u"leftovers"_s);
     QSet<QString> journaled;
     for (const RemovedFile& file : session.files) {
@@ -245,7 +245,7 @@ TEST_F(EndToEnd, leftoversAreScannedCleanedJournaledAndPutBackOnTheDemonstration
     }));
     for (const QString& path : ticked)
         EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
-    for (const RemovedFile& file : History::shared().sessions().first().files)
+    for (const RemovedFile& file : app.services().history.sessions().first().files)
         EXPECT_TRUE(file.restored) << file.originalPath.toStdString();
     app.finishCleanings();
     ::close(socket);
@@ -286,7 +286,7 @@ TEST_F(EndToEnd, oneDuplicateCopyIsTrashedJournaledAndPutBack)
     EXPECT_TRUE(Platform::fileInfo(group.items[0].url));
     EXPECT_TRUE(Platform::fileInfo(group.items[2].url));
     std::optional<CleaningSession> session;
-    for (const CleaningSession& candidate : History::shared().sessions()) {
+    for (const CleaningSession& candidate : app.services().history.sessions()) {
         if (candidate.moduleID == u"duplicates" && !session)
             session = candidate;
     }
@@ -404,8 +404,8 @@ TEST_F(EndToEnd, theSmartScanCleansJunkTrashAndThreatsOnTheDemonstrationMac)
     EXPECT_TRUE(window.findChild<QWidget*>(u"freedTile"_s)->isVisibleTo(&window));
 
     app.finishCleanings();
-    ASSERT_FALSE(History::shared().sessions().isEmpty());
-    const CleaningSession session = History::shared().sessions().first();
+    ASSERT_FALSE(app.services().history.sessions().isEmpty());
+    const CleaningSession session = app.services().history.sessions().first();
     EXPECT_EQ(session.moduleID, u"smartScan"_s);
     EXPECT_EQ(session.files.size(), selected);
 }

@@ -60,8 +60,8 @@ TEST_F(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
 
     // One: back from the Trash.
     cleanSystemJunk();
-    ASSERT_FALSE(History::shared().sessions().isEmpty());
-    const CleaningSession first = History::shared().sessions().first();
+    ASSERT_FALSE(app.services().history.sessions().isEmpty());
+    const CleaningSession first = app.services().history.sessions().first();
     ASSERT_TRUE(first.snapshotStamp.has_value());
     window.historyAction()->trigger();
     auto* view = app.historyWindow()->findChild<HistoryView*>();
@@ -71,11 +71,11 @@ TEST_F(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
     ASSERT_FALSE(card->restoreButton()->isHidden());
     card->restoreButton()->click();
     EXPECT_TRUE(view->notice()->text().endsWith(u" depuis la corbeille."_s)) << view->notice()->text().toStdString();
-    EXPECT_TRUE(allBack(*History::shared().session(first.id)));
+    EXPECT_TRUE(allBack(*app.services().history.session(first.id)));
 
     // Two: the Trash emptied, back from the snapshot.
     cleanSystemJunk();
-    const CleaningSession second = History::shared().sessions().first();
+    const CleaningSession second = app.services().history.sessions().first();
     ASSERT_NE(second.id, first.id);
     ASSERT_TRUE(second.snapshotStamp.has_value());
     for (const Platform::FileInfo& item : Platform::listFolder(demo.path(u"/Users/demo/.Trash"_s)))
@@ -93,7 +93,7 @@ TEST_F(EndToEnd, cleaningsArePutBackFromTheHistoryWindow)
     const QString library = demo.path(u"/Users/demo/Library/"_s);
     const QString temporary = demo.path(u"/private/var/folders/qp/T/"_s);
     int inSnapshot = 0;
-    const CleaningSession marked = *History::shared().session(second.id);
+    const CleaningSession marked = *app.services().history.session(second.id);
     for (const RemovedFile& file : marked.files) {
         const bool kept = file.originalPath.startsWith(library) || file.originalPath.startsWith(temporary);
         inSnapshot += kept ? 1 : 0;
@@ -147,7 +147,7 @@ TEST_F(EndToEnd, theDemonstrationJournalShowsItsStatesAndComesBackFromItsSnapsho
     const QString log = demo.path(u"/Users/demo/Library/Logs/Atelier Photo/rendu-2024-11-19.log"_s);
     EXPECT_EQ(TestSupport::contentOf(log), "rendu terminé\n");
     EXPECT_TRUE(TestSupport::exists(demo.path(u"/Users/demo/Library/Caches/l'été/données d'aperçu.bin"_s)));
-    const CleaningSession after = *History::shared().session(kept);
+    const CleaningSession after = *app.services().history.session(kept);
     EXPECT_TRUE(after.files[2].restored);
     EXPECT_TRUE(after.files[3].restored);
     EXPECT_FALSE(after.files[0].restored);
@@ -166,7 +166,7 @@ TEST_F(EndToEnd, runningTheScheduleNowCleansSystemJunkToTheTrashAndJournalsIt)
     Preferences& preferences = scheduler.preferences();
     preferences.setScheduleModule(ModuleID::systemJunk);
     preferences.setScheduleCleans(true);
-    const qsizetype sessionsBefore = History::shared().sessions().size();
+    const qsizetype sessionsBefore = app.services().history.sessions().size();
 
     scheduler.runScheduled();
     EXPECT_TRUE(scheduler.isRunning());
@@ -178,8 +178,8 @@ TEST_F(EndToEnd, runningTheScheduleNowCleansSystemJunkToTheTrashAndJournalsIt)
     EXPECT_TRUE(outcome.startsWith(u"Fichiers système : "_s)) << outcome.toStdString();
     EXPECT_TRUE(outcome.contains(u" libérés"_s)) << outcome.toStdString();
     EXPECT_FALSE(outcome.contains(u"en échec"_s)) << outcome.toStdString();
-    ASSERT_EQ(History::shared().sessions().size(), sessionsBefore + 1);
-    const CleaningSession& session = History::shared().sessions().first();
+    ASSERT_EQ(app.services().history.sessions().size(), sessionsBefore + 1);
+    const CleaningSession& session = app.services().history.sessions().first();
     EXPECT_EQ(session.moduleID, u"systemJunk"_s);
     EXPECT_FALSE(session.snapshotStamp.has_value());
     ASSERT_FALSE(session.files.isEmpty());

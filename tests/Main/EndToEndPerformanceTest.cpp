@@ -288,9 +288,9 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     ASSERT_TRUE(TestSupport::waitFor([&] { return launchRowFor(window, agent) == nullptr; }));
     EXPECT_FALSE(TestSupport::exists(agent));
     EXPECT_TRUE(TestSupport::exists(demo.path(u"/Users/demo/.Trash/fr.boussole.synchro.plist"_s)));
-    History::shared().waitUntilIdle();
-    ASSERT_FALSE(History::shared().sessions().isEmpty());
-    const CleaningSession session = History::shared().sessions().first();
+    app.services().history.waitUntilIdle();
+    ASSERT_FALSE(app.services().history.sessions().isEmpty());
+    const CleaningSession session = app.services().history.sessions().first();
     EXPECT_EQ(session.moduleID, u"optimization"_s);
     app.window().historyAction()->trigger();
     auto* history = app.historyWindow()->findChild<HistoryView*>();
@@ -298,7 +298,7 @@ TEST_F(EndToEnd, optimizationListsDisablesQuitsAndDiagnosesOnTheDemonstrationMac
     ASSERT_NE(history->card(session.id), nullptr);
     history->card(session.id)->restoreButton()->click();
     ASSERT_TRUE(TestSupport::waitFor([&] { return !history->model().isRestoring(session.id); }));
-    History::shared().waitUntilIdle();
+    app.services().history.waitUntilIdle();
     EXPECT_TRUE(TestSupport::exists(agent));
 
     // "Quitter": the application ends, and the next refresh no longer lists it.

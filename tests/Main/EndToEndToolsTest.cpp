@@ -248,8 +248,8 @@ TEST_F(EndToEnd, theShredderOverwritesWhatIsDroppedAndJournalsIt)
     ASSERT_EQ(model->items().size(), 1);
     EXPECT_EQ(model->items().first().url, folder);
 
-    History::shared().waitUntilIdle();
-    QFile journal(History::shared().fileURL());
+    app.services().history.waitUntilIdle();
+    QFile journal(app.services().history.fileURL());
     ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
     EXPECT_EQ(journal.readAll().count("\"shredder\""), 1);
 }
@@ -347,9 +347,9 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
         EXPECT_NE(left.name, u"Studio Vidéo"_s);
     EXPECT_EQ(shownNames(), QStringList());
 
-    History::shared().waitUntilIdle();
-    ASSERT_FALSE(History::shared().sessions().isEmpty());
-    const CleaningSession session = History::shared().sessions().first();
+    app.services().history.waitUntilIdle();
+    ASSERT_FALSE(app.services().history.sessions().isEmpty());
+    const CleaningSession session = app.services().history.sessions().first();
     EXPECT_EQ(session.moduleID, u"uninstaller"_s);
     QSet<QString> journaled;
     for (const RemovedFile& file : session.files) {
@@ -358,7 +358,7 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
         EXPECT_TRUE(file.trashPath->startsWith(demo.path(u"/Users/demo/.Trash/"_s))) << file.trashPath->toStdString();
     }
     EXPECT_EQ(journaled, goes);
-    QFile journal(History::shared().fileURL());
+    QFile journal(app.services().history.fileURL());
     ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
     EXPECT_EQ(journal.readAll().count("\"uninstaller\""), 1);
 
@@ -378,7 +378,7 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     ASSERT_EQ(shownNames(), QStringList{u"Veilleur"_s});
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
     ASSERT_TRUE(TestSupport::waitFor([&] { return view->detail() && view->detail()->app().name == u"Veilleur"_s; }));
-    const qsizetype sessions = History::shared().sessions().size();
+    const qsizetype sessions = app.services().history.sessions().size();
     QTest::mouseClick(enabledButton(window, u"uninstallButton"_s), Qt::LeftButton);
     answer(true);
     ASSERT_TRUE(TestSupport::waitFor([&] { return model.uninstallsRunning() == 0; }));
@@ -392,8 +392,8 @@ TEST_F(EndToEnd, anApplicationIsUninstalledWithItsDataJournaledAndPutBack)
     }));
     ASSERT_NE(view->detail(), nullptr);
     EXPECT_EQ(view->detail()->app().name, u"Veilleur"_s);
-    History::shared().waitUntilIdle();
-    EXPECT_EQ(History::shared().sessions().size(), sessions);
+    app.services().history.waitUntilIdle();
+    EXPECT_EQ(app.services().history.sessions().size(), sessions);
 }
 
 // "Xcode et simulateurs" on the demonstration Mac: the screen lists what the xcrun stand-in and the archives
@@ -446,8 +446,8 @@ TEST_F(EndToEnd, xcodeCleanupFindsTheDemoMacsSimulatorsAndCleansThem)
     EXPECT_TRUE(QFileInfo::exists(
         demo.path(u"/Users/demo/Library/Developer/Xcode/Archives/récent/Carnet (bêta) 2.0.xcarchive"_s)));
 
-    ASSERT_TRUE(TestSupport::waitFor([&] { return !History::shared().sessions().isEmpty(); }));
-    const CleaningSession& session = History::shared().sessions().first();
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !app.services().history.sessions().isEmpty(); }));
+    const CleaningSession& session = app.services().history.sessions().first();
     EXPECT_EQ(session.moduleID, u"xcodeJunk"_s);
     EXPECT_EQ(session.failureCount, 0);
     QStringList origins;

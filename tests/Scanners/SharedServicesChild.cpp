@@ -1,8 +1,6 @@
 // The child process of SharedServices.scansStartedAtOnceLeaveEveryServiceOnTheApplicationThread: a fresh
-// process, in which nothing has made the process-wide services yet, in a sandbox its parent laid out.
-#include "Core/Exclusions.h"
-#include "Core/History.h"
-#include "Core/Preferences.h"
+// process, which makes the services as the command line does, in a sandbox its parent laid out.
+#include "Core/StandardServices.h"
 #include "Scanners/ScannerFactory.h"
 
 #include <latch>
@@ -31,22 +29,20 @@ void keepMessage(QtMsgType, const QMessageLogContext&, const QString& text)
 
 } // namespace
 
-TEST(SharedServicesChild, scansStartedAtOnceMakeEachServiceOnceOnTheApplicationThread)
+TEST(SharedServicesChild, scansStartedAtOnceLeaveTheCommandLinesServicesOnTheApplicationThread)
 {
     const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+    const StandardServices services;
     constexpr int scans = 8;
     std::latch start(scans);
     {
         std::vector<std::jthread> threads;
         for (int i = 0; i < scans; ++i) {
-            threads.emplace_back([&start] {
-                const std::optional<ScannerPtr> scanner = makeScanner(ModuleID::systemJunk, Exclusions::shared());
+            threads.emplace_back([&start, &services] {
+                const std::optional<ScannerPtr> scanner = makeScanner(ModuleID::systemJunk, services.exclusions);
                 start.arrive_and_wait();
-                // What a job may ask for besides the exclusions the scan reads.
-                Preferences::shared();
                 if (scanner && *scanner)
                     (*scanner)->scan({}, {});
-                History::shared();
             });
         }
     }
@@ -54,7 +50,7 @@ TEST(SharedServicesChild, scansStartedAtOnceMakeEachServiceOnceOnTheApplicationT
 
     EXPECT_TRUE(messages.filter(u"moveToThread"_s).isEmpty()) << messages.join(u'\n').toStdString();
     QThread* const application = QCoreApplication::instance()->thread();
-    EXPECT_EQ(Exclusions::shared().thread(), application);
-    EXPECT_EQ(Preferences::shared().thread(), application);
-    EXPECT_EQ(History::shared().thread(), application);
+    EXPECT_EQ(services.exclusions.thread(), application);
+    EXPECT_EQ(services.preferences.thread(), application);
+    EXPECT_EQ(services.history.thread(), application);
 }

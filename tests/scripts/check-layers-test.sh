@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The layer check on a scratch tree: it passes a tree that keeps to its layers and fails, naming file and
-# include, on an upward include and on widget or GUI headers where they have no place.
+# include, on an upward include and on widget or GUI headers where they have no place; and it refuses a service
+# (the exclusions, the preferences, the journal) kept for the whole process.
 set -euo pipefail
 check="$(cd "$(dirname "$0")/../.." && pwd)/scripts/check-layers.sh"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/check-layers.XXXXXX")
@@ -41,5 +42,33 @@ expect 'src/Scanners/Tint.cpp:2: includes <QtGui/QPainter>'
 expect 'src/Scanners/Tint.cpp:3: includes <QtWidgets>'
 expect 'src/Scan/ScanViewModel.cpp:2: includes <QPixmap>, a widget or GUI header, in a view-model file'
 expect 'src/Tools/Sibling.cpp:1: includes "Performance/Gauge.h"'
+[[ $(grep -c '^src/' "$scratch/out") -eq 6 ]] || { echo "FAIL: unexpected lines" >&2; cat "$scratch/out" >&2; exit 1; }
+
+# A service kept for the whole process is refused in every folder, the composition root's and its own files
+# included; its nested types and statics of other types stay free.
+rm -rf "$scratch/src"
+plant src/Core/History.h 'static QString defaultFileURL();' 'static constexpr int sessionLimit = 200;'
+plant src/App/Tally.cpp 'static History::RestoreTally tally;' 'static const QString kHistory = QString();'
+if ! bash "$check" "$scratch" > "$scratch/out" 2>&1; then
+    echo "FAIL: a tree that makes no service process-wide was refused" >&2
+    cat "$scratch/out" >&2
+    exit 1
+fi
+plant src/Core/Exclusions.cpp 'Exclusions& Exclusions::shared()' '{' \
+    '    static SharedInstance<Exclusions> instance(make);' '}'
+plant src/Core/Preferences.h '    static Preferences& shared();' '    // static Preferences& shared();'
+plant src/Main/Root.cpp 'History& history = History::shared();'
+plant src/App/Keep.cpp 'static QPointer<History> kept;' 'static const Exclusions* list = nullptr;'
+if bash "$check" "$scratch" > "$scratch/out" 2>&1; then
+    echo "FAIL: the check passed a service made process-wide" >&2
+    cat "$scratch/out" >&2
+    exit 1
+fi
+expect 'src/Core/Exclusions.cpp:1: defines Exclusions::shared()'
+expect 'src/Core/Exclusions.cpp:3: names SharedInstance'
+expect 'src/Core/Preferences.h:1: keeps Preferences in a static'
+expect 'src/Main/Root.cpp:1: reaches History::shared()'
+expect 'src/App/Keep.cpp:1: keeps History in a static'
+expect 'src/App/Keep.cpp:2: keeps Exclusions in a static'
 [[ $(grep -c '^src/' "$scratch/out") -eq 6 ]] || { echo "FAIL: unexpected lines" >&2; cat "$scratch/out" >&2; exit 1; }
 echo "PASS"

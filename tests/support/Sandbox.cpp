@@ -111,15 +111,6 @@ void prepareSandbox()
     Platform::TestGuard::install(sandboxPath(), failOnViolation);
 }
 
-void startEachCaseAfresh()
-{
-    class CaseStart final : public ::testing::EmptyTestEventListener
-    {
-        void OnTestStart(const ::testing::TestInfo&) override { Platform::TestGuard::startCase(); }
-    };
-    ::testing::UnitTest::GetInstance()->listeners().Append(new CaseStart);
-}
-
 void removeSandbox()
 {
     if (sandboxPath().isEmpty())

@@ -21,10 +21,6 @@ namespace TestSupport {
 void prepareSandbox();
 void removeSandbox();
 
-// Has the program's process-wide objects (journal, preferences, exclusions) made afresh for each case, so that
-// one process can run many cases, each over its own home. Called by the test mains once gtest is set up.
-void startEachCaseAfresh();
-
 // The environment of a child whose sandbox is `folder` (inside this process's sandbox): the folders home,
 // root and tmp are made in it for HOME, QUORVANE_ROOT and TMPDIR, and the test-runner mark is removed.
 QProcessEnvironment childEnvironment(const QString& folder);

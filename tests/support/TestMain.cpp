@@ -10,7 +10,6 @@ int main(int argc, char* argv[])
     TestSupport::prepareSandbox();
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    TestSupport::startEachCaseAfresh();
     const int result = RUN_ALL_TESTS();
     TestSupport::removeSandbox();
     return result;

@@ -15,7 +15,6 @@ int main(int argc, char* argv[])
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    TestSupport::startEachCaseAfresh();
     const int result = RUN_ALL_TESTS();
     TestSupport::removeSandbox();
     return result;

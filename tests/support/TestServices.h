@@ -14,7 +14,7 @@
 namespace TestSupport {
 
 // The services of one test, each its own instance over files of its own in the sandbox, so that no test
-// sees what another left in the process's shared ones.
+// sees what another left in the sandbox home's standard ones.
 class TestServices final
 {
 public:

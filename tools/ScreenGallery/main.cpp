@@ -3,12 +3,8 @@
 // module-<phase>.png and smart-<phase>.png in OUTPUT_FOLDER.
 // Everything it writes (the items it cleans, the Trash, the journal) lives in a temporary folder that stands for
 // the home folder and the system root, and goes with it.
-#include "Core/Exclusions.h"
 #include "Core/FileUtils.h"
-#include "Core/History.h"
-#include "Core/Preferences.h"
-#include "Core/RemovalEngine.h"
-#include "Core/WorkInFlight.h"
+#include "Core/StandardServices.h"
 #include "GalleryLook.h"
 #include "Look/DesktopWorkspace.h"
 #include "Look/Theme.h"
@@ -261,10 +257,9 @@ int main(int argc, char* argv[])
     if (!prepareGalleryLook("qp_screen_gallery"))
         return 1;
     // No snapshot tool stands in here, so the report shows what happens when none can be taken.
-    Preferences::shared().setTakesSnapshotBeforeCleaning(true);
-    Removal::Engine removal(Exclusions::shared());
-    WorkInFlight inFlight;
-    const ModelServices services{Exclusions::shared(), Preferences::shared(), History::shared(), removal, inFlight};
+    StandardServices standard;
+    standard.preferences.setTakesSnapshotBeforeCleaning(true);
+    const ModelServices& services = standard.services;
 
     const QString home = Platform::homeFolder();
     const QSize size(1100, 780);
