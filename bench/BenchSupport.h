@@ -33,6 +33,10 @@ namespace Bench {
 
 using Clock = std::chrono::steady_clock;
 
+// Output to a pipe or a file is otherwise held until the end: each line shows as soon as it is printed, so a long
+// run can be followed.
+inline const bool kLineBuffered = std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ) == 0;
+
 inline double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();

@@ -289,6 +289,7 @@ std::optional<LeanEntry> OpenedFolder::look(const char* name) const
     entry.name = name;
     entry.kind = kindOf(st.st_mode);
     entry.allocatedSize = qint64(st.st_blocks) * 512;
+    entry.logicalSize = qint64(st.st_size);
     entry.modifiedMSecs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
     entry.device = (quint64(major(st.st_dev)) << 32) | minor(st.st_dev);
     entry.inode = st.st_ino;
@@ -381,6 +382,7 @@ std::vector<LeanEntry> readLean(int fd, int* errorNumber)
             entry.kind = kindOf(st.st_mode);
             if (entry.kind == EntryKind::Regular) {
                 entry.allocatedSize = qint64(st.st_blocks) * 512;
+                entry.logicalSize = qint64(st.st_size);
                 entry.modifiedMSecs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
                 entry.device = (quint64(major(st.st_dev)) << 32) | minor(st.st_dev);
                 entry.inode = st.st_ino;

@@ -93,6 +93,7 @@ struct LeanEntry {
     std::string name; // the raw name; it survives decoding
     EntryKind kind = EntryKind::Other;
     qint64 allocatedSize = 0; // regular files only: st_blocks × 512
+    qint64 logicalSize = 0;   // regular files only: st_size
     qint64 modifiedMSecs = 0; // regular files only: since the epoch, UTC
     quint64 device = 0;       // regular files only, as FileInfo gives them
     quint64 inode = 0;

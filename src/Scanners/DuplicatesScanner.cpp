@@ -10,11 +10,13 @@
 #include "Scanners/ScanFilter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
 
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <numeric>
 #include <set>
 #include <unordered_map>
@@ -27,10 +29,6 @@ namespace {
 
 constexpr qint64 kPartialSpan = 64 * 1024;
 constexpr std::size_t kFullReadSize = 1024 * 1024;
-// A root is listed down to this many levels, while it holds fewer folders than this, before its folders are
-// walked side by side.
-constexpr int kSplitLevels = 3;
-constexpr std::size_t kWantedPieces = 64;
 
 // Lists of entries keyed by a value, each list in the order its entries came, the lists in the order their
 // keys were first met: the same input always gives the same output, whatever a hash table's order.
@@ -162,30 +160,59 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
         return found;
     };
 
-    // Each root is cut into pieces: files are taken as they are, and folders are walked side by side on the walk
-    // pool. A root holding few folders (a copy of one system folder holds two) would keep most of the pool idle,
-    // so folders are listed level by level, each replaced by its own entries in their order, until there are
-    // enough pieces to share out. What the pieces hold is then put back in walk order, so the result is the
-    // one-walk result. A stop keeps the pieces walked to their end before the first one it cut.
-    struct Piece {
-        std::optional<QString> folder; // a folder to walk, else `found` holds the one file
-        QList<Entry> found;
-        bool complete = false;
+    // With reads in parallel each root is read folder by folder side by side, through the lean listing: one look
+    // at each regular file and none at folders, and a path made only for the files of the minimum size. The
+    // candidates are then put back in the order of a walk made one entry after another, so the result is the same
+    // either way. A stop keeps the roots walked to their end before it.
+    struct Placed {
+        std::vector<quint32> place; // the file's position in the walk, as walkTreeSideBySide() orders folders
+        Entry entry;
     };
-    const auto piecesOf = [&](const QString& folder, std::vector<Piece>& pieces) {
-        for (const Platform::FileInfo& child : Platform::listFolder(folder)) {
-            if (enter(child)) {
-                pieces.push_back({child.path, {}, false});
-            } else if (std::optional<Entry> file = candidate(child)) {
-                pieces.push_back({std::nullopt, {std::move(*file)}, true});
-            }
-        }
-    };
-    const auto folderCount = [](const std::vector<Piece>& pieces) {
-        return std::size_t(std::count_if(pieces.begin(), pieces.end(), [](const Piece& p) { return p.folder; }));
+    const auto walkSideBySide = [&](const QString& root, std::vector<Placed>& found) {
+        std::mutex foundMutex;
+        return Platform::walkTreeSideBySide(
+            root,
+            [&](const Platform::WalkedFolder& folder, std::vector<char>& enterFolder) {
+                std::vector<Placed> here;
+                for (std::size_t i = 0; i < folder.entries.size(); ++i) {
+                    const Platform::LeanEntry& lean = folder.entries[i];
+                    if (lean.name[0] == '.')
+                        continue;
+                    if (lean.kind == Platform::EntryKind::Directory) {
+                        const QString name = QFile::decodeName(lean.name.c_str());
+                        enterFolder[i] = !skippedNames().contains(name) && !Platform::isPackage(name);
+                        continue;
+                    }
+                    if (lean.kind != Platform::EntryKind::Regular || lean.logicalSize < minimumSize)
+                        continue;
+                    Platform::FileInfo file;
+                    file.name = QFile::decodeName(lean.name.c_str());
+                    file.path = folder.path.endsWith(u'/') ? QString(folder.path + file.name)
+                                                           : QString(folder.path + u'/' + file.name);
+                    file.kind = lean.kind;
+                    file.logicalSize = lean.logicalSize;
+                    file.modified = QDateTime::fromMSecsSinceEpoch(lean.modifiedMSecs, Qt::UTC);
+                    file.device = lean.device;
+                    file.inode = lean.inode;
+                    if (std::optional<Entry> entry = candidate(file)) {
+                        Placed placed{{folder.place.begin(), folder.place.end()}, std::move(*entry)};
+                        placed.place.push_back(quint32(i));
+                        here.push_back(std::move(placed));
+                    }
+                }
+                if (!here.empty()) {
+                    const std::lock_guard lock(foundMutex);
+                    std::move(here.begin(), here.end(), std::back_inserter(found));
+                }
+            },
+            stop);
     };
     QList<Entry> entries;
     std::set<std::pair<quint64, quint64>> identities; // across all roots: a hard link counts once
+    const auto keep = [&](const Entry& entry) {
+        if (identities.insert({entry.device, entry.inode}).second)
+            entries.append(entry);
+    };
     const QStringList folders = roots();
     const qsizetype count = folders.size();
     for (qsizetype i = 0; i < count; ++i) {
@@ -193,60 +220,32 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
             break;
         if (progress)
             progress(0.05 + 0.5 * double(i) / double(std::max<qsizetype>(count, 1)), folders[i].section(u'/', -1));
-        std::vector<Piece> pieces;
-        piecesOf(folders[i], pieces);
-        for (int level = 0; m_readsInParallel && level < kSplitLevels && !stop.stop_requested(); ++level) {
-            const std::size_t open = folderCount(pieces);
-            if (open == 0 || open >= kWantedPieces)
-                break;
-            std::vector<std::vector<Piece>> split(pieces.size());
-            Platform::forEachOnWalkPool(
-                pieces.size(),
-                [&](std::size_t k) {
-                    if (pieces[k].folder)
-                        piecesOf(*pieces[k].folder, split[k]);
-                },
-                stop);
-            if (stop.stop_requested())
-                break; // the folders not listed yet stay whole, and the stop cuts them
-            std::vector<Piece> finer;
-            for (std::size_t k = 0; k < pieces.size(); ++k) {
-                if (pieces[k].folder)
-                    std::move(split[k].begin(), split[k].end(), std::back_inserter(finer));
-                else
-                    finer.push_back(std::move(pieces[k]));
-            }
-            pieces = std::move(finer);
-        }
-        const auto walk = [&](std::size_t k) {
-            Piece& piece = pieces[k];
-            if (!piece.folder)
-                return;
-            piece.complete = Platform::walkTree(
-                *piece.folder,
-                [&](const Platform::FileInfo& entry, int) {
-                    if (entry.isDirectory())
-                        return enter(entry) ? Platform::WalkStep::Continue : Platform::WalkStep::SkipDescendants;
-                    if (std::optional<Entry> file = candidate(entry))
-                        piece.found.append(std::move(*file));
-                    return Platform::WalkStep::Continue;
-                },
-                stop);
-        };
         if (m_readsInParallel) {
-            Platform::forEachOnWalkPool(pieces.size(), walk, stop);
-        } else {
-            for (std::size_t k = 0; k < pieces.size() && !stop.stop_requested(); ++k)
-                walk(k);
-        }
-        for (const Piece& piece : pieces) {
-            if (!piece.complete)
+            std::vector<Placed> found;
+            if (!walkSideBySide(folders[i], found))
                 return entries;
-            for (const Entry& entry : piece.found) {
-                if (identities.insert({entry.device, entry.inode}).second)
-                    entries.append(entry);
-            }
+            std::sort(found.begin(), found.end(), [](const Placed& a, const Placed& b) {
+                return std::lexicographical_compare(a.place.begin(), a.place.end(), b.place.begin(), b.place.end());
+            });
+            for (const Placed& placed : found)
+                keep(placed.entry);
+            continue;
         }
+        QList<Entry> found;
+        const bool complete = Platform::walkTree(
+            folders[i],
+            [&](const Platform::FileInfo& entry, int) {
+                if (entry.isDirectory())
+                    return enter(entry) ? Platform::WalkStep::Continue : Platform::WalkStep::SkipDescendants;
+                if (std::optional<Entry> file = candidate(entry))
+                    found.append(std::move(*file));
+                return Platform::WalkStep::Continue;
+            },
+            stop);
+        if (!complete)
+            return entries;
+        for (const Entry& entry : std::as_const(found))
+            keep(entry);
     }
     return entries;
 }

@@ -12,6 +12,8 @@
 
 #include <QFile>
 
+#include <malloc.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -319,6 +321,9 @@ std::shared_ptr<SpaceTree> SpaceTree::measure(const QString& url, int depth, con
     root->m_size = total;
     tree->adopt(root, children);
     tree->m_root = root;
+    // The listings and per-folder records of the build are freed by now, but the allocator keeps their pages for
+    // the threads that made them: hand them back, so that a measurement holds only its tree.
+    ::malloc_trim(0);
     report(1.0, QString());
     return tree;
 }

@@ -78,6 +78,14 @@ TEST(FileSystem, describesEntriesWithoutFollowingLinks)
     EXPECT_TRUE(file->modified.isValid());
     EXPECT_NE(file->inode, 0u);
 
+    // The lean listing gives a regular file the same figures from its one look.
+    const std::vector<Platform::LeanEntry> lean = Platform::listFolderLean(tree.path(u""_s));
+    const auto leanFile = std::find_if(lean.begin(), lean.end(), [](const auto& e) { return e.name == "data.bin"; });
+    ASSERT_NE(leanFile, lean.end());
+    EXPECT_EQ(leanFile->logicalSize, file->logicalSize);
+    EXPECT_EQ(leanFile->allocatedSize, file->allocatedSize);
+    EXPECT_EQ(leanFile->inode, file->inode);
+
     const auto link = Platform::fileInfo(tree.path(u"link"_s));
     ASSERT_TRUE(link.has_value());
     EXPECT_TRUE(link->isSymlink());
