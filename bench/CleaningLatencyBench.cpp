@@ -8,7 +8,7 @@
 #include "BenchSupport.h"
 #include "Core/History.h"
 #include "Platform/FileOperations.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include <benchmark/benchmark.h>
 

@@ -12,8 +12,8 @@
 #include "Core/WorkInFlight.h"
 #include "Look/DesktopWorkspace.h"
 #include "Platform/FileOperations.h"
-#include "Scan/HistoryView.h"
-#include "Scan/HistoryViewModel.h"
+#include "Scan/History/HistoryView.h"
+#include "Scan/History/HistoryViewModel.h"
 
 #include <benchmark/benchmark.h>
 

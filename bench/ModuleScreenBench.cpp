@@ -8,8 +8,8 @@
 #include "BenchSupport.h"
 #include "Look/DesktopWorkspace.h"
 #include "Platform/FileOperations.h"
-#include "Scan/ScanModuleView.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanModuleView.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,8 +8,8 @@
 #include "BenchSupport.h"
 #include "Look/DesktopWorkspace.h"
 #include "Platform/FileOperations.h"
-#include "Scan/ScanViewModel.h"
-#include "Scan/SmartScanView.h"
+#include "Scan/Screen/ScanViewModel.h"
+#include "Scan/SmartScan/SmartScanView.h"
 #include "Scanners/ModuleRegistry.h"
 
 #include <benchmark/benchmark.h>

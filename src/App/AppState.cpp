@@ -4,7 +4,7 @@
 #include "Core/PathSafety.h"
 #include "Platform/Readings.h"
 #include "Platform/SystemRoot.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 using namespace Qt::StringLiterals;
 

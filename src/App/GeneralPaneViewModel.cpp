@@ -1,7 +1,7 @@
 #include "App/GeneralPaneViewModel.h"
 
 #include "Core/Preferences.h"
-#include "Scan/Scheduler.h"
+#include "Scan/Schedule/Scheduler.h"
 
 #include <algorithm>
 #include <cmath>

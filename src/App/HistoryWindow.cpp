@@ -2,7 +2,7 @@
 
 #include "App/WindowOpening.h"
 
-#include "Scan/HistoryView.h"
+#include "Scan/History/HistoryView.h"
 
 #include <QVBoxLayout>
 #include <QWidget>

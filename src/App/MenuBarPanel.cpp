@@ -8,7 +8,7 @@
 #include "Look/Paint.h"
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "Core/Formatters.h"
 #include "Platform/Workspace.h"
-#include "Scan/Scheduler.h"
+#include "Scan/Schedule/Scheduler.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include "Look/OverlayScrollBar.h"
 #include "Look/Paint.h"
 #include "Look/Theme.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -20,7 +20,7 @@
 #include "Performance/PerformanceModules.h"
 #include "Platform/DBusNotifier.h"
 #include "Scan/ScanModules.h"
-#include "Scan/Scheduler.h"
+#include "Scan/Schedule/Scheduler.h"
 #include "Scanners/ScannerFactory.h"
 #include "Tools/ToolModules.h"
 

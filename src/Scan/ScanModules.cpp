@@ -1,9 +1,9 @@
 #include "Scan/ScanModules.h"
 
-#include "Scan/ProvenanceCard.h"
-#include "Scan/ScanModuleView.h"
-#include "Scan/ScanViewModel.h"
-#include "Scan/SmartScanView.h"
+#include "Scan/Screen/ProvenanceCard.h"
+#include "Scan/Screen/ScanModuleView.h"
+#include "Scan/Screen/ScanViewModel.h"
+#include "Scan/SmartScan/SmartScanView.h"
 #include "Scanners/ModuleRegistry.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "App/AppState.h"
 
 #include "AppTestSupport.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 #include "Scanners/ScannerFactory.h"
 
 #include <deque>

@@ -7,8 +7,8 @@
 #include "Core/WorkInFlight.h"
 #include "Look/StyledButton.h"
 #include "RecordingWorkspace.h"
-#include "Scan/HistoryView.h"
-#include "Scan/HistoryViewModel.h"
+#include "Scan/History/HistoryView.h"
+#include "Scan/History/HistoryViewModel.h"
 #include "TempTree.h"
 
 #include <QAction>

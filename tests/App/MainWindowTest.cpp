@@ -12,9 +12,9 @@
 #include "Platform/Workspace.h"
 #include "RecordingWorkspace.h"
 #include "Sandbox.h"
-#include "Scan/ScanModuleView.h"
-#include "Scan/ScanViewModel.h"
-#include "Scan/SmartScanView.h"
+#include "Scan/Screen/ScanModuleView.h"
+#include "Scan/Screen/ScanViewModel.h"
+#include "Scan/SmartScan/SmartScanView.h"
 #include "Scanners/ScannerFactory.h"
 #include "WaitFor.h"
 

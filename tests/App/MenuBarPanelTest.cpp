@@ -4,7 +4,7 @@
 #include "App/MenuBarExtra.h"
 #include "AppTestSupport.h"
 #include "LatchedScanner.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -16,7 +16,7 @@
 #include "RecordingNotifier.h"
 #include "RecordingOpenPanel.h"
 #include "RecordingWorkspace.h"
-#include "Scan/Scheduler.h"
+#include "Scan/Schedule/Scheduler.h"
 #include "TempTree.h"
 #include "WaitFor.h"
 

@@ -5,7 +5,7 @@
 #include "App/MainWindow.h"
 #include "MacFixtures.h"
 #include "Sandbox.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 #include "ScopedEnvironment.h"
 #include "ShownWidgets.h"
 #include "WaitFor.h"

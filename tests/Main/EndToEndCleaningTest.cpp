@@ -9,8 +9,8 @@
 #include "Platform/Access.h"
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
-#include "Scan/ItemRow.h"
-#include "Scan/SmartScanView.h"
+#include "Scan/Screen/ItemRow.h"
+#include "Scan/SmartScan/SmartScanView.h"
 #include "TempTree.h"
 #include "WaitFor.h"
 

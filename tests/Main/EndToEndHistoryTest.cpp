@@ -9,9 +9,9 @@
 #include "Platform/FileOperations.h"
 #include "Platform/FileSystem.h"
 #include "Sandbox.h"
-#include "Scan/HistoryView.h"
-#include "Scan/HistoryViewModel.h"
-#include "Scan/Scheduler.h"
+#include "Scan/History/HistoryView.h"
+#include "Scan/History/HistoryViewModel.h"
+#include "Scan/Schedule/Scheduler.h"
 #include "TempTree.h"
 #include "WaitFor.h"
 

@@ -11,7 +11,7 @@
 #include "Look/FileChooser.h"
 #include "Look/NoticeBanner.h"
 #include "Look/StyledButton.h"
-#include "Scan/HistoryView.h"
+#include "Scan/History/HistoryView.h"
 #include "TempTree.h"
 #include "Tools/AppDetail.h"
 #include "Tools/ShredderDropZone.h"

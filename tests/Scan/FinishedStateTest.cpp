@@ -1,4 +1,4 @@
-#include "Scan/FinishedState.h"
+#include "Scan/Screen/FinishedState.h"
 
 #include "Look/ElidedLabel.h"
 #include "Platform/FileOperations.h"

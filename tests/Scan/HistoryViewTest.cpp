@@ -1,4 +1,4 @@
-#include "Scan/HistoryView.h"
+#include "Scan/History/HistoryView.h"
 
 #include "Core/FileUtils.h"
 #include "Core/History.h"
@@ -9,8 +9,8 @@
 #include "Look/Theme.h"
 #include "RecordingWorkspace.h"
 #include "Sandbox.h"
-#include "Scan/FailureCard.h"
-#include "Scan/HistoryViewModel.h"
+#include "Scan/Screen/FailureCard.h"
+#include "Scan/History/HistoryViewModel.h"
 #include "TempTree.h"
 #include "WaitFor.h"
 

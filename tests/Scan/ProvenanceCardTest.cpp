@@ -1,4 +1,4 @@
-#include "Scan/ProvenanceCard.h"
+#include "Scan/Screen/ProvenanceCard.h"
 
 #include "Look/Paint.h"
 #include "Look/Theme.h"

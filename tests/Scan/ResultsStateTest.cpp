@@ -1,13 +1,13 @@
-#include "Scan/ResultsState.h"
+#include "Scan/Screen/ResultsState.h"
 
 #include "Look/BoxButton.h"
 #include "Look/DisclosureChevron.h"
 #include "Look/ElidedLabel.h"
 #include "Look/StyledButton.h"
 #include "Look/Theme.h"
-#include "Scan/GroupCard.h"
-#include "Scan/ItemRow.h"
-#include "Scan/SeverityChip.h"
+#include "Scan/Screen/GroupCard.h"
+#include "Scan/Screen/ItemRow.h"
+#include "Scan/Screen/SeverityChip.h"
 #include "ScreenFixture.h"
 
 #include <QAction>

@@ -1,10 +1,10 @@
-#include "Scan/ScanModuleView.h"
+#include "Scan/Screen/ScanModuleView.h"
 
 #include "Look/ElidedLabel.h"
 #include "Look/NoticeBanner.h"
 #include "Look/TextLabel.h"
 #include "Platform/Workspace.h"
-#include "Scan/ScanningState.h"
+#include "Scan/Screen/ScanningState.h"
 #include "ScreenFixture.h"
 
 #include <cmath>

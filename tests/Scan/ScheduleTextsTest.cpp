@@ -1,4 +1,4 @@
-#include "Scan/ScheduleTexts.h"
+#include "Scan/Schedule/ScheduleTexts.h"
 
 #include <gtest/gtest.h>
 

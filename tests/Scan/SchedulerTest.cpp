@@ -1,6 +1,6 @@
-#include "Scan/Scheduler.h"
+#include "Scan/Schedule/Scheduler.h"
 
-#include "Scan/ScheduleTexts.h"
+#include "Scan/Schedule/ScheduleTexts.h"
 
 #include "Core/History.h"
 #include "Core/Preferences.h"

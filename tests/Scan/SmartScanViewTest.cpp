@@ -1,4 +1,4 @@
-#include "Scan/SmartScanView.h"
+#include "Scan/SmartScan/SmartScanView.h"
 
 #include "Look/BoxButton.h"
 #include "Look/ElidedLabel.h"
@@ -8,8 +8,8 @@
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
 #include "Platform/SystemRoot.h"
-#include "Scan/SmartScanFigures.h"
-#include "Scan/SmartScanGroupSummary.h"
+#include "Scan/SmartScan/SmartScanFigures.h"
+#include "Scan/SmartScan/SmartScanGroupSummary.h"
 #include "Scanners/ModuleRegistry.h"
 #include "ScopedEnvironment.h"
 #include "ScreenFixture.h"

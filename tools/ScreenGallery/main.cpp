@@ -10,12 +10,12 @@
 #include "Look/Theme.h"
 #include "Platform/FileOperations.h"
 #include "Platform/SystemRoot.h"
-#include "Scan/GroupCard.h"
-#include "Scan/ItemRow.h"
-#include "Scan/ResultsState.h"
-#include "Scan/ScanModuleView.h"
-#include "Scan/ScanViewModel.h"
-#include "Scan/SmartScanView.h"
+#include "Scan/Screen/GroupCard.h"
+#include "Scan/Screen/ItemRow.h"
+#include "Scan/Screen/ResultsState.h"
+#include "Scan/Screen/ScanModuleView.h"
+#include "Scan/Screen/ScanViewModel.h"
+#include "Scan/SmartScan/SmartScanView.h"
 #include "Scanners/ModuleRegistry.h"
 
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "Scan/ScanModuleView.h"
+#include "Scan/Screen/ScanModuleView.h"
 
 #include "Look/EmptyStateView.h"
 #include "Look/ModuleHeader.h"
@@ -8,12 +8,12 @@
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
-#include "Scan/CleaningState.h"
-#include "Scan/FinishedState.h"
-#include "Scan/IdleState.h"
-#include "Scan/ResultsState.h"
-#include "Scan/ScanViewModel.h"
-#include "Scan/ScanningState.h"
+#include "Scan/Screen/CleaningState.h"
+#include "Scan/Screen/FinishedState.h"
+#include "Scan/Screen/IdleState.h"
+#include "Scan/Screen/ResultsState.h"
+#include "Scan/Screen/ScanViewModel.h"
+#include "Scan/Screen/ScanningState.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "Scan/ScanningState.h"
+#include "Scan/Screen/ScanningState.h"
 
 #include "Look/ElidedLabel.h"
 #include "Look/SpinnerRing.h"

@@ -1,4 +1,4 @@
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include "Core/Exclusions.h"
 #include "Core/FileUtils.h"

@@ -1,10 +1,10 @@
-#include "Scan/FileList.h"
+#include "Scan/History/FileList.h"
 
 #include "Core/FileUtils.h"
 #include "Look/Paint.h"
 #include "Look/Theme.h"
 #include "Platform/Workspace.h"
-#include "Scan/HistoryViewModel.h"
+#include "Scan/History/HistoryViewModel.h"
 
 #include <QFile>
 #include <QHelpEvent>

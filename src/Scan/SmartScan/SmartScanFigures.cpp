@@ -1,9 +1,9 @@
-#include "Scan/SmartScanFigures.h"
+#include "Scan/SmartScan/SmartScanFigures.h"
 
 #include "Core/FileUtils.h"
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
-#include "Scan/ScanningState.h"
+#include "Scan/Screen/ScanningState.h"
 #include "Scanners/ModuleRegistry.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "Scan/ItemRow.h"
+#include "Scan/Screen/ItemRow.h"
 
 #include "Core/FileUtils.h"
 #include "Core/Removal.h"
@@ -11,9 +11,9 @@
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
-#include "Scan/ScanViewModel.h"
-#include "Scan/ScreenServices.h"
-#include "Scan/SeverityChip.h"
+#include "Scan/Screen/ScanViewModel.h"
+#include "Scan/Screen/ScreenServices.h"
+#include "Scan/Screen/SeverityChip.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "Scan/HistoryViewModel.h"
+#include "Scan/History/HistoryViewModel.h"
 
 #include "Core/BackgroundJob.h"
 #include "Core/FileUtils.h"

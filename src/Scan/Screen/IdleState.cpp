@@ -1,4 +1,4 @@
-#include "Scan/IdleState.h"
+#include "Scan/Screen/IdleState.h"
 
 #include "Look/HaloArt.h"
 #include "Look/StyledButton.h"

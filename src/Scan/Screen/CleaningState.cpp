@@ -1,4 +1,4 @@
-#include "Scan/CleaningState.h"
+#include "Scan/Screen/CleaningState.h"
 
 #include "Look/ElidedLabel.h"
 #include "Look/GaugeRing.h"
@@ -6,7 +6,7 @@
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
-#include "Scan/ScanningState.h"
+#include "Scan/Screen/ScanningState.h"
 
 #include <QVBoxLayout>
 

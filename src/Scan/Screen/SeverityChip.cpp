@@ -1,4 +1,4 @@
-#include "Scan/SeverityChip.h"
+#include "Scan/Screen/SeverityChip.h"
 
 #include "Look/Paint.h"
 #include "Look/Theme.h"

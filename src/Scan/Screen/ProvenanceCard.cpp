@@ -1,4 +1,4 @@
-#include "Scan/ProvenanceCard.h"
+#include "Scan/Screen/ProvenanceCard.h"
 
 #include "Core/BackgroundJob.h"
 #include "Core/FileUtils.h"

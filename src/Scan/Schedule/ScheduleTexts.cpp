@@ -1,4 +1,4 @@
-#include "Scan/ScheduleTexts.h"
+#include "Scan/Schedule/ScheduleTexts.h"
 
 #include "Core/FileUtils.h"
 #include "Core/Formatters.h"

@@ -1,4 +1,4 @@
-#include "Scan/DetailsLine.h"
+#include "Scan/History/DetailsLine.h"
 
 #include "Look/Paint.h"
 #include "Look/Theme.h"

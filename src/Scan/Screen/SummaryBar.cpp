@@ -1,11 +1,11 @@
-#include "Scan/SummaryBar.h"
+#include "Scan/Screen/SummaryBar.h"
 
 #include "Core/FileUtils.h"
 #include "Look/CardModifier.h"
 #include "Look/StyledButton.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -2,7 +2,7 @@
 
 #include "Core/ModuleID.h"
 #include "Core/ScanModel.h"
-#include "Scan/ScreenServices.h"
+#include "Scan/Screen/ScreenServices.h"
 
 #include <QList>
 #include <QUuid>

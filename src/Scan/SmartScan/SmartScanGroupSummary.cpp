@@ -1,4 +1,4 @@
-#include "Scan/SmartScanGroupSummary.h"
+#include "Scan/SmartScan/SmartScanGroupSummary.h"
 
 #include "Core/FileUtils.h"
 #include "Look/BoxButton.h"
@@ -7,7 +7,7 @@
 #include "Look/IconTile.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include <QHBoxLayout>
 #include <QHash>

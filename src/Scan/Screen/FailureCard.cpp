@@ -1,4 +1,4 @@
-#include "Scan/FailureCard.h"
+#include "Scan/Screen/FailureCard.h"
 
 #include "Look/CardModifier.h"
 #include "Look/ElidedLabel.h"

@@ -1,4 +1,4 @@
-#include "Scan/AftermathBlock.h"
+#include "Scan/History/AftermathBlock.h"
 
 #include "Core/FileUtils.h"
 #include "Core/ModuleID.h"
@@ -7,7 +7,7 @@
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/HistoryViewModel.h"
+#include "Scan/History/HistoryViewModel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

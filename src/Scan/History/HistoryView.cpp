@@ -1,4 +1,4 @@
-#include "Scan/HistoryView.h"
+#include "Scan/History/HistoryView.h"
 
 #include "Core/History.h"
 #include "Look/Divider.h"
@@ -8,8 +8,8 @@
 #include "Look/StyledButton.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/FailureCard.h"
-#include "Scan/HistoryViewModel.h"
+#include "Scan/Screen/FailureCard.h"
+#include "Scan/History/HistoryViewModel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

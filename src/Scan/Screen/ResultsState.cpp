@@ -1,10 +1,10 @@
-#include "Scan/ResultsState.h"
+#include "Scan/Screen/ResultsState.h"
 
 #include "Look/BandedRows.h"
 #include "Look/OverlayScrollBar.h"
-#include "Scan/GroupCard.h"
-#include "Scan/ScanViewModel.h"
-#include "Scan/SummaryBar.h"
+#include "Scan/Screen/GroupCard.h"
+#include "Scan/Screen/ScanViewModel.h"
+#include "Scan/Screen/SummaryBar.h"
 
 #include <QEvent>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "Scan/Scheduler.h"
+#include "Scan/Schedule/Scheduler.h"
 
 #include "Core/History.h"
 #include "Core/Preferences.h"
@@ -7,7 +7,7 @@
 #include "Core/WorkInFlight.h"
 #include "Platform/Notifier.h"
 #include "Platform/SystemRoot.h"
-#include "Scan/ScheduleTexts.h"
+#include "Scan/Schedule/ScheduleTexts.h"
 #include "Scanners/ScannerFactory.h"
 
 #include <algorithm>

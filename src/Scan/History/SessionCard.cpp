@@ -1,4 +1,4 @@
-#include "Scan/SessionCard.h"
+#include "Scan/History/SessionCard.h"
 
 #include "Core/FileUtils.h"
 #include "Core/Formatters.h"
@@ -13,7 +13,7 @@
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/HistoryViewModel.h"
+#include "Scan/History/HistoryViewModel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

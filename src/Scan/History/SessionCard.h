@@ -2,8 +2,8 @@
 
 #include "Core/Aftermath.h"
 #include "Core/CleaningSession.h"
-#include "Scan/DetailsLine.h"
-#include "Scan/FileList.h"
+#include "Scan/History/DetailsLine.h"
+#include "Scan/History/FileList.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "Scan/GroupCard.h"
+#include "Scan/Screen/GroupCard.h"
 
 #include "Core/FileUtils.h"
 #include "Look/BoxButton.h"
@@ -9,8 +9,8 @@
 #include "Look/IconTile.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/ItemRow.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/ItemRow.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include <algorithm>
 

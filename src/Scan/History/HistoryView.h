@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Scan/AftermathBlock.h"
-#include "Scan/SessionCard.h"
+#include "Scan/History/AftermathBlock.h"
+#include "Scan/History/SessionCard.h"
 
 #include <QHash>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "Scan/FinishedState.h"
+#include "Scan/Screen/FinishedState.h"
 
 #include "Core/FileUtils.h"
 #include "Look/StyledButton.h"
@@ -7,8 +7,8 @@
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
-#include "Scan/FailureCard.h"
-#include "Scan/ScanViewModel.h"
+#include "Scan/Screen/FailureCard.h"
+#include "Scan/Screen/ScanViewModel.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "Scan/SmartScanView.h"
+#include "Scan/SmartScan/SmartScanView.h"
 
 #include "Core/FileUtils.h"
 #include "Core/SystemInfo.h"
@@ -17,12 +17,12 @@
 #include "Look/Theme.h"
 #include "Platform/Symbols.h"
 #include "Platform/Workspace.h"
-#include "Scan/FailureCard.h"
-#include "Scan/ScanModuleView.h"
-#include "Scan/ScanViewModel.h"
-#include "Scan/ScanningState.h"
-#include "Scan/SmartScanFigures.h"
-#include "Scan/SmartScanGroupSummary.h"
+#include "Scan/Screen/FailureCard.h"
+#include "Scan/Screen/ScanModuleView.h"
+#include "Scan/Screen/ScanViewModel.h"
+#include "Scan/Screen/ScanningState.h"
+#include "Scan/SmartScan/SmartScanFigures.h"
+#include "Scan/SmartScan/SmartScanGroupSummary.h"
 #include "Scanners/ModuleRegistry.h"
 
 #include <algorithm>
