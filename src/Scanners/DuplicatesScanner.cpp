@@ -165,15 +165,19 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
     // candidates are then put back in the order of a walk made one entry after another, so the result is the same
     // either way. A stop keeps the roots walked to their end before it.
     struct Placed {
-        std::vector<quint32> place; // the file's position in the walk, as walkTreeSideBySide() orders folders
+        // The file's folder and the folders entered from there before it, until the walk is over; then its key
+        // in the walk's order. The files of one folder arrive together, in its order.
+        std::uint64_t order = 0;
         Entry entry;
     };
-    const auto walkSideBySide = [&](const QString& root, std::vector<Placed>& found) {
+    const auto walkSideBySide = [&](const QString& root, std::vector<Placed>& found, Platform::WalkOrder& walkOrder) {
         std::mutex foundMutex;
         return Platform::walkTreeSideBySide(
             root,
             [&](const Platform::WalkedFolder& folder, std::vector<char>& enterFolder) {
                 std::vector<Placed> here;
+                std::uint32_t entered = 0;
+                QString folderPath; // decoded for the first file of the minimum size only
                 for (std::size_t i = 0; i < folder.entries.size(); ++i) {
                     const Platform::LeanEntry& lean = folder.entries[i];
                     if (lean.name[0] == '.')
@@ -181,23 +185,24 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
                     if (lean.kind == Platform::EntryKind::Directory) {
                         const QString name = QFile::decodeName(lean.name.c_str());
                         enterFolder[i] = !skippedNames().contains(name) && !Platform::isPackage(name);
+                        entered += enterFolder[i] ? 1 : 0;
                         continue;
                     }
                     if (lean.kind != Platform::EntryKind::Regular || lean.logicalSize < minimumSize)
                         continue;
+                    if (folderPath.isNull())
+                        folderPath = folder.path();
                     Platform::FileInfo file;
                     file.name = QFile::decodeName(lean.name.c_str());
-                    file.path = folder.path.endsWith(u'/') ? QString(folder.path + file.name)
-                                                           : QString(folder.path + u'/' + file.name);
+                    file.path = folderPath.endsWith(u'/') ? QString(folderPath + file.name)
+                                                          : QString(folderPath + u'/' + file.name);
                     file.kind = lean.kind;
                     file.logicalSize = lean.logicalSize;
                     file.modified = QDateTime::fromMSecsSinceEpoch(lean.modifiedMSecs, Qt::UTC);
                     file.device = lean.device;
                     file.inode = lean.inode;
                     if (std::optional<Entry> entry = candidate(file)) {
-                        Placed placed{{folder.place.begin(), folder.place.end()}, std::move(*entry)};
-                        placed.place.push_back(quint32(i));
-                        here.push_back(std::move(placed));
+                        here.push_back({(std::uint64_t(folder.id) << 32) | entered, std::move(*entry)});
                     }
                 }
                 if (!here.empty()) {
@@ -205,7 +210,7 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
                     std::move(here.begin(), here.end(), std::back_inserter(found));
                 }
             },
-            stop);
+            stop, &walkOrder);
     };
     QList<Entry> entries;
     std::set<std::pair<quint64, quint64>> identities; // across all roots: a hard link counts once
@@ -222,11 +227,13 @@ QList<DuplicatesScanner::Entry> DuplicatesScanner::enumerate(const Progress& pro
             progress(0.05 + 0.5 * double(i) / double(std::max<qsizetype>(count, 1)), folders[i].section(u'/', -1));
         if (m_readsInParallel) {
             std::vector<Placed> found;
-            if (!walkSideBySide(folders[i], found))
+            Platform::WalkOrder walkOrder;
+            if (!walkSideBySide(folders[i], found, walkOrder))
                 return entries;
-            std::sort(found.begin(), found.end(), [](const Placed& a, const Placed& b) {
-                return std::lexicographical_compare(a.place.begin(), a.place.end(), b.place.begin(), b.place.end());
-            });
+            for (Placed& placed : found)
+                placed.order = walkOrder.key(std::uint32_t(placed.order >> 32), std::uint32_t(placed.order));
+            std::stable_sort(found.begin(), found.end(),
+                             [](const Placed& a, const Placed& b) { return a.order < b.order; });
             for (const Placed& placed : found)
                 keep(placed.entry);
             continue;
