@@ -40,7 +40,7 @@ services="Exclusions|Preferences|History"
 # Files of the upper folders that hold view models (or the state behind them): no widget header.
 is_model_file() {
     local name
-    name=$(basename "$1")
+    name="${1##*/}"
     name="${name%.*}"
     [[ "$name" == *ViewModel || "$name" == AppState ]]
 }
@@ -53,7 +53,7 @@ declare -A gui_name=()
 for module in $gui_modules; do
     [[ -d "$qt_headers/$module" ]] || continue
     for header in "$qt_headers/$module"/*; do
-        gui_name[$(basename "$header")]=1
+        gui_name[${header##*/}]=1
     done
 done
 if [[ ${#gui_name[@]} -eq 0 ]]; then
@@ -61,7 +61,7 @@ if [[ ${#gui_name[@]} -eq 0 ]]; then
     exit 2
 fi
 for header in "$qt_headers/QtCore"/*; do
-    unset "gui_name[$(basename "$header")]"
+    unset "gui_name[${header##*/}]"
 done
 
 is_gui_include() {
@@ -83,6 +83,10 @@ while IFS= read -r -d '' file; do
         fail "src/$relative: the folder $folder is not in the layer order (scripts/check-layers.sh)"
         continue
     fi
+    # One read of the file for the three checks below: its includes, its statics and its shared() calls.
+    found=$(grep -nE '^[[:space:]]*#[[:space:]]*include|SharedInstance|static|::[[:space:]]*shared[[:space:]]*\(' "$file" ||
+        true)
+    [[ -n "$found" ]] || continue
     no_gui=0
     if [[ "$headless" == *" $folder "* ]] || is_model_file "$file"; then
         no_gui=1
@@ -109,13 +113,13 @@ while IFS= read -r -d '' file; do
             is_model_file "$file" && [[ "$headless" != *" $folder "* ]] && what="a view-model file"
             fail "src/$relative:$line: includes $shown, a widget or GUI header, in $what (Qt Core only)"
         fi
-    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file" || true)
+    done <<< "$found"
     # A service kept for the whole process, whatever its spelling: a static of its type (a pointer, a reference,
     # a holder of one), a `shared()` of it, or the one-object holder that made them so.
     while IFS= read -r hit; do
         line="${hit%%:*}"
         text="${hit#*:}"
-        [[ "$text" =~ ^[[:space:]]*// ]] && continue
+        [[ "$text" =~ ^[[:space:]]*(//|#[[:space:]]*include) ]] && continue
         if [[ "$text" =~ SharedInstance ]]; then
             fail "src/$relative:$line: names SharedInstance; a service is a member of the composition root, handed down"
         elif [[ "$text" =~ (^|[^A-Za-z0-9_])($services)[[:space:]]*[\&*][[:space:]]*($services)[[:space:]]*::[[:space:]]*shared[[:space:]]*\( ]]; then
@@ -125,21 +129,22 @@ while IFS= read -r -d '' file; do
         elif [[ "$text" =~ (^|[^A-Za-z0-9_])static[[:space:]]+([^;=\(]*[^A-Za-z0-9_:])?($services)([^A-Za-z0-9_:]|$) ]]; then
             fail "src/$relative:$line: keeps ${BASH_REMATCH[3]} in a static; a service is a member of the composition root, handed down"
         fi
-    done < <(grep -nE "SharedInstance|static|::[[:space:]]*shared[[:space:]]*\(" "$file" || true)
+    done <<< "$found"
     [[ "$folder" == Main ]] && continue
-    own="$(basename "$file")"
+    own="${file##*/}"
     own="${own%.*}"
     while IFS= read -r hit; do
         line="${hit%%:*}"
         rest="${hit#*:}"
         [[ "$rest" =~ ^[[:space:]]*// ]] && continue
+        [[ "$rest" =~ ::[[:space:]]*shared[[:space:]]*\( ]] || continue
         while [[ "$rest" =~ ([A-Za-z_][A-Za-z0-9_]*)[[:space:]]*::[[:space:]]*shared[[:space:]]*\( ]]; do
             class="${BASH_REMATCH[1]}"
             rest="${rest#*"${BASH_REMATCH[0]}"}"
             [[ "$class" =~ ^($services)$ || "$class" == "$own" || "${private_pool[$class]:-}" == "$folder" ]] && continue
             fail "src/$relative:$line: reaches $class::shared(); only the composition root (src/Main) reaches it and hands it down"
         done
-    done < <(grep -nE '::[[:space:]]*shared[[:space:]]*\(' "$file" || true)
+    done <<< "$found"
 done < <(find "$src" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.hpp' -o -name '*.mm' \) -print0 | sort -z)
 
 if [[ $failures -gt 0 ]]; then
