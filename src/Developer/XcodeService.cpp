@@ -406,9 +406,7 @@ Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, con
                 listed->insert(device.id.toUpper());
         }
         confirmRemoved(
-            deleted, listed,
-            [](const Device& device) { return origin(device); },
-            outcome);
+            deleted, listed, [](const Device& device) { return origin(device); }, outcome);
     }
 
     QList<Runtime> deletedRuntimes;
@@ -432,8 +430,7 @@ Outcome remove(const QList<Device>& devices, const QList<Runtime>& runtimes, con
     }
     if (!deletedRuntimes.isEmpty()) {
         confirmRemoved(
-            deletedRuntimes, listedRuntimeIdentifiers(),
-            [](const Runtime& runtime) { return origin(runtime); },
+            deletedRuntimes, listedRuntimeIdentifiers(), [](const Runtime& runtime) { return origin(runtime); },
             outcome);
     }
 

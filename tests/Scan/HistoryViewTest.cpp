@@ -9,8 +9,8 @@
 #include "Look/Theme.h"
 #include "RecordingWorkspace.h"
 #include "Sandbox.h"
-#include "Scan/Screen/FailureCard.h"
 #include "Scan/History/HistoryViewModel.h"
+#include "Scan/Screen/FailureCard.h"
 #include "TempTree.h"
 #include "WaitFor.h"
 

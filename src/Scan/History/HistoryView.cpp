@@ -8,8 +8,8 @@
 #include "Look/StyledButton.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
-#include "Scan/Screen/FailureCard.h"
 #include "Scan/History/HistoryViewModel.h"
+#include "Scan/Screen/FailureCard.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
