@@ -15,5 +15,5 @@ function(qp_add_test_suite)
     gtest_discover_tests(${ARG_NAME}
         DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "LANG=C.UTF-8;LC_ALL=C.UTF-8;QT_QPA_PLATFORM=offscreen"
-                   TIMEOUT 120)
+                   TIMEOUT 300)
 endfunction()
