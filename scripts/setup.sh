@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git
+    # the compiler cache that CI's builds share
+    ccache
     clang clang-14 lld libclang-rt-14-dev clang-format
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
     libplist-dev libicu-dev libssl-dev
