@@ -181,16 +181,20 @@ QString folderLines(const QString& folder, const QStringList& paths, const QStri
         const QString& path = paths[i];
         const QString name = path.section(u'/', -1);
         // Of one width, so that an item's share of a piece is the same at any place in it: a piece holds far
-        // fewer than 10000 items, each item's lines being longer than its budget's ten-thousandth.
-        const QString status = u"s"_s + QString::number(i).rightJustified(4, u'0');
-        const QString source = Q(mount + Platform::macPathOf(path));
+        // fewer than 10000 items, each item's lines being longer than its budget's ten-thousandth. The item's
+        // path and source are written once, into variables, as the longest parts of its lines.
+        const QString id = QString::number(i).rightJustified(4, u'0');
+        const QString status = u"s"_s + id;
+        const QString item = u"\"$p"_s + id + u'"';
+        const QString source = u"\"$f"_s + id + u'"';
         // The plain files that pass their checks wait in the arguments for one copy.
-        lines << u"  f="_s + source + u"; stage "_s + Q(path) + u' ' + Q(name) + u" \"$f\"; "_s + status +
-                     u"=$?; [ $"_s + status + u" -ne 3 ] || set -- \"$@\" \"$f\""_s;
-        alone << u"    [ $"_s + status + u" -ne 3 ] || { again "_s + Q(path) + u' ' + Q(name) + u' ' + source +
-                     u"; "_s + status + u"=$?; }"_s;
+        lines << u"  p"_s + id + u'=' + Q(path) + u"; f"_s + id + u'=' + Q(mount + Platform::macPathOf(path)) +
+                     u"; stage "_s + item + u' ' + Q(name) + u' ' + source + u"; "_s + status + u"=$?; [ $"_s + status +
+                     u" -ne 3 ] || set -- \"$@\" "_s + source;
+        alone << u"    [ $"_s + status + u" -ne 3 ] || { again "_s + item + u' ' + Q(name) + u' ' + source + u"; "_s +
+                     status + u"=$?; }"_s;
         staged << Q(u"./"_s + name);
-        settling << u"  [ $"_s + status + u" -eq 1 ] || settle "_s + Q(path) + u' ' + Q(name) + u" $"_s + status;
+        settling << u"  [ $"_s + status + u" -eq 1 ] || settle "_s + item + u' ' + Q(name) + u" $"_s + status;
         refusals << u"no "_s + Q(path) + u' ' + Q(kRefused);
     }
     lines << u"  if ! files \"$@\"; then"_s << alone << u"  fi"_s;
