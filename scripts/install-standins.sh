@@ -8,36 +8,26 @@ if [ $# -ne 1 ] || [ -z "$1" ]; then
 fi
 root="$1"
 here="$(cd "$(dirname "$0")/standins" && pwd)"
-# One process per tool: install makes the folder and sets the mode as it copies.
-install_tool() { # NAME MAC-FOLDER
-    install -D -m 755 -- "$here/$1" "$root$2/$1"
+# A few processes for all of them: every test installs them anew. Each MAC-FOLDER's tools are installed at
+# once, and the one recording stand-in of the maintenance tasks is written under each of its names at once.
+folders=(/usr/bin /bin /usr/sbin /sbin /opt/homebrew/bin
+         /System/Library/Frameworks/CoreServices.framework/Frameworks/LaunchServices.framework/Support)
+mkdir -p -- "${folders[@]/#/$root}"
+install_tools() { # MAC-FOLDER NAME…
+    local folder=$1
+    shift
+    install -m 755 -t "$root$folder" -- "${@/#/$here/}"
 }
-install_tool osascript /usr/bin
-install_tool launchctl /bin
-install_tool rm /bin
-install_tool profiles /usr/bin
-install_tool tmutil /usr/bin
-install_tool pkgutil /usr/sbin
-install_tool ditto /usr/bin
-install_tool mount_apfs /sbin
-install_tool umount /sbin
-install_tool xcrun /usr/bin
-# The health probes' and the process listing's tools.
-install_tool ps /bin
-install_tool sysctl /usr/sbin
-install_tool pmset /usr/bin
+# The tools the cleanings, the health probes, the process listing and the update checker call.
+install_tools /usr/bin osascript profiles tmutil ditto xcrun pmset
+install_tools /bin launchctl rm ps
+install_tools /usr/sbin pkgutil sysctl softwareupdate
+install_tools /sbin mount_apfs umount
+install_tools /opt/homebrew/bin brew
 # The maintenance tasks' tools: one recording stand-in under each name.
-install_as() { # MAC-FOLDER NAME
-    install -D -m 755 -- "$here/maintenance-tool" "$root$1/$2"
-}
-install_as /System/Library/Frameworks/CoreServices.framework/Frameworks/LaunchServices.framework/Support lsregister
-install_as /usr/bin mdutil
-install_as /usr/bin dscacheutil
-install_as /usr/bin killall
-install_as /usr/sbin periodic
-install_as /usr/sbin diskutil
-install_as /usr/bin atsutil
-install_as /usr/sbin purge
-# The update checker's tools: the system's update tool, and Homebrew where it installs itself.
-install_tool softwareupdate /usr/sbin
-install_tool brew /opt/homebrew/bin
+maintenance=("$root/System/Library/Frameworks/CoreServices.framework/Frameworks/LaunchServices.framework/Support/lsregister"
+             "$root/usr/bin/mdutil" "$root/usr/bin/dscacheutil" "$root/usr/bin/killall" "$root/usr/sbin/periodic"
+             "$root/usr/sbin/diskutil" "$root/usr/bin/atsutil" "$root/usr/sbin/purge")
+rm -f -- "${maintenance[@]}"
+tee -- "${maintenance[@]}" < "$here/maintenance-tool" > /dev/null
+chmod 755 -- "${maintenance[@]}"

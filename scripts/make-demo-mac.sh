@@ -63,8 +63,18 @@ bash "$here/install-standins.sh" "$root"
 
 # Last: each application's access date is the date of use it stands for (its modification date, set back for
 # those opened long ago), which the uninstaller reads as its last opening. Nothing reads the bundles after this.
+# The bundles made within one second, found one after the other, take their date with one touch.
+same_second=()
+last=
 while IFS=$'\t' read -r -d '' modified bundle; do
-    touch -a -d "@$modified" -- "$bundle"
-done < <(find "$root/Applications" "$home/Applications" -name '*.app' -type d -prune -printf '%Ts\t%p\0')
-
+    if [ "$modified" != "$last" ] && [ ${#same_second[@]} -gt 0 ]; then
+        touch -a -d "@$last" -- "${same_second[@]}"
+        same_second=()
+    fi
+    last=$modified
+    same_second+=("$bundle")
+done < <(find "$root/Applications" "$home/Applications" -name '*.app' -type d -prune -printf '%Ts\t%p\0' |
+    sort -z -n)
+if [ ${#same_second[@]} -gt 0 ]; then touch -a -d "@$last" -- "${same_second[@]}"; fi
+end_helper
 echo "Demonstration Mac ready in $root (home: $home)"

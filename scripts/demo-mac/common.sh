@@ -26,10 +26,37 @@ home_json="${home//\\/\\\\}"
 home_json="${home_json//\"/\\\"}"
 root_xml="$(xml "$root")"
 
+# One helper process makes the folders and the files of zeros (demo-mac/room.pl); ask REQUEST ARGUMENT… waits
+# for its answer. The driver ends it with end_helper once the layout is done.
+coproc ROOM { exec perl "$(dirname "${BASH_SOURCE[0]}")/room.pl"; }
+ask() {
+    local answer
+    printf '%s\0' "$@" >&"${ROOM[1]}"
+    IFS= read -r answer <&"${ROOM[0]}" || answer="the helper ended"
+    [ "$answer" = ok ] || { echo "$answer" >&2; return 1; }
+}
+end_helper() {
+    local helper=$ROOM_PID input=${ROOM[1]}
+    exec {input}>&-
+    wait "$helper"
+}
+
+# folders FOLDER…: each folder with those above it, as mkdir -p makes them.
+folders() {
+    local folder
+    for folder do ask folder "$folder"; done
+}
+# copy FROM TO: a copy of the file's content, as cp makes it.
+copy() { ask copy "$1" "$2"; }
+# mode OCTAL FILE…, as chmod sets it.
+mode() {
+    local file
+    for file in "${@:2}"; do ask mode "$1" "$file"; done
+}
 # folder_of FILE: makes the folder FILE goes in, unless it is there already.
 folder_of() {
     case "$1" in
-        */*) [ -d "${1%/*}" ] || mkdir -p -- "${1%/*}" ;;
+        */*) [ -d "${1%/*}" ] || ask folder "${1%/*}" ;;
     esac
 }
 
@@ -47,13 +74,7 @@ place() {
 
 # large FILE BYTES: a file of zeros that really takes its room on disk (a sparse file would measure nothing),
 # reserved at once where the file system can, written where it cannot. Read, it gives its zeros either way.
-large() {
-    folder_of "$1"
-    : > "$1"
-    if ! fallocate -l "$2" -- "$1" 2>/dev/null; then
-        head -c "$2" /dev/zero > "$1"
-    fi
-}
+large() { ask room "$1" "$2"; }
 # fill FILE BYTES: a smaller file of zeros, made the same way.
 fill() { large "$@"; }
 # random FILE BYTES: a file of its own content, so that no two files meant to differ are taken for copies.
@@ -65,15 +86,17 @@ random() {
 # make_app FOLDER NAME IDENTIFIER VERSION
 make_app() {
     local bundle="$1/$2.app"
-    mkdir -p "$bundle/Contents/MacOS" "$bundle/Contents/Resources"
+    folders "$bundle/Contents/MacOS" "$bundle/Contents/Resources"
     place Info.plist "$bundle/Contents/Info.plist" IDENTIFIER="$3" NAME="$2" VERSION="$4"
     executable "$bundle/Contents/MacOS/$2" '#!/bin/sh\nexit 0\n'
     fill "$bundle/Contents/Resources/Assets.car" 200000
 }
 # add_plist_key INFO-PLIST KEY VALUE-XML: one more entry in an application's dictionary.
 add_plist_key() {
-    awk -v entry="    <key>$2</key>\n    $3" '/^<\/dict>/ && !done { print entry; done = 1 } { print }' "$1" > "$1.new"
-    mv "$1.new" "$1"
+    local text
+    IFS= read -r -d '' text < "$1" || true
+    local head="${text%%$'\n'</dict>*}"
+    printf '%s\n    <key>%s</key>\n    %s%s' "$head" "$2" "$3" "${text#"$head"}" > "$1"
 }
 
 # program FILE: a small executable.
@@ -87,7 +110,7 @@ executable() {
     shift
     # shellcheck disable=SC2059  # the format is the caller's
     printf "$@" > "$file"
-    chmod 755 -- "$file"
+    mode 755 "$file"
 }
 
 # set_attribute FILE NAME VALUE: an extended attribute of the file itself ("0x…" for raw bytes). Where the file
@@ -102,7 +125,9 @@ set_attribute() {
 # sign FILE AUTHORITY: signs the file's present content. Signatures are records in "user.quorvane.codesign"
 # ("<authority> <sha256 of the content>"); without extended attributes every program reads as unsigned.
 sign() {
-    set_attribute "$1" "user.quorvane.codesign" "$2 $(sha256sum -- "$1" | cut -d' ' -f1)"
+    local sum
+    sum=$(sha256sum -- "$1")
+    set_attribute "$1" "user.quorvane.codesign" "$2 ${sum%% *}"
 }
 
 # receipt ID VERSION LOCATION INSTALL-TIME FILE…: a package in the database of private/var/db/receipts, as the
@@ -110,7 +135,7 @@ sign() {
 receipt() {
     local id="$1" version="$2" location="$3" time="$4"
     shift 4
-    mkdir -p "$receipts"
+    folders "$receipts"
     {
         printf 'package-id: %s\nversion: %s\nvolume: /\nlocation: %s\n' "$id" "$version" "$location"
         if [ -n "$time" ]; then printf 'install-time: %s\n' "$time"; fi

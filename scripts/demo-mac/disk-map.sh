@@ -11,10 +11,11 @@ make_app "$home/Documents" "Prototype" "fr.demo.prototype" "0.3"
 fill "$home/.config/atelier/rendus.cache" 700000
 fill "$home/.local/share/ondine/bibliothèque.db" 450000
 fill "$home/.ssh/known_hosts" 2000
-for i in $(seq 1 72); do
-    fill "$home/Pictures/Vacances 2023/IMG_$(printf '%04d' "$i").jpg" $((i * 1500 + 4096))
+for ((i = 1; i <= 72; i++)); do
+    printf -v number '%04d' "$i"
+    fill "$home/Pictures/Vacances 2023/IMG_$number.jpg" $((i * 1500 + 4096))
 done
-mkdir -p "$home/Documents/Dossier vide" "$home/Movies/À trier/vide aussi"
+folders "$home/Documents/Dossier vide" "$home/Movies/À trier/vide aussi"
 : > "$home/Documents/vide.txt"
 : > "$home/Movies/À trier/sans contenu.mov"
 fill "$root/Users/Shared/Rushes/plan-large.mov" 6000000

@@ -7,7 +7,7 @@ place earlier-product/com.ostrek.quorvanepro.plist "$home/Library/Preferences/co
 # The earlier product's folder and settings: the first start carries them over (the folder into
 # "QuorvanePro", every setting not yet set here), so its exclusion and its schedule are in force at once,
 # while the menu-bar choice already made here wins.
-mkdir -p "$home/Downloads/À garder" "$home/Library/Application Support/Tessalinomark/Rapports"
+folders "$home/Downloads/À garder" "$home/Library/Application Support/Tessalinomark/Rapports"
 head -c 300000 /dev/zero > "$home/Downloads/À garder/facture-2024.pdf"
 place earlier-product/com.ostrek.tessalinomark.plist "$home/Library/Preferences/com.ostrek.tessalinomark.plist" \
     HOME_XML="$home_xml"
@@ -20,12 +20,12 @@ place earlier-product/history.json "$home/Library/Application Support/Tessalinom
     HOME_JSON="$home_json" SNAPSHOT_STAMP="$snapshot_stamp"
 # What the snapshot of 20 November still holds for that cleaning, laid out like the data volume.
 snapshot_content="$root/private/var/db/fake-snapshots/com.apple.TimeMachine.$snapshot_stamp.local"
-mkdir -p "$snapshot_content${home#"$root"}/Library/Logs/Atelier Photo" \
+folders "$snapshot_content${home#"$root"}/Library/Logs/Atelier Photo" \
          "$snapshot_content${home#"$root"}/Library/Caches/l'été"
 printf 'rendu terminé\n' > "$snapshot_content${home#"$root"}/Library/Logs/Atelier Photo/rendu-2024-11-19.log"
-chmod 640 "$snapshot_content${home#"$root"}/Library/Logs/Atelier Photo/rendu-2024-11-19.log"
+mode 640 "$snapshot_content${home#"$root"}/Library/Logs/Atelier Photo/rendu-2024-11-19.log"
 head -c 12000 /dev/zero > "$snapshot_content${home#"$root"}/Library/Caches/l'été/données d'aperçu.bin"
-mkdir -p "$root/private/var/db"
+folders "$root/private/var/db"
 printf 'com.apple.TimeMachine.%s.local\n' "$snapshot_stamp" > "$root/private/var/db/tmutil-snapshots"
 # A place emptied by that older cleaning and filled again since.
 head -c 6148 /dev/zero > "$home/Desktop/.DS_Store"

@@ -38,6 +38,6 @@ fill "$home/.Trash/Vieux projet/notes.txt" 20000
 fill "$home/.Trash/Vieux projet/maquette.png" 700000
 fill "$home/.Trash/.DS_Store" 6148
 # A mounted volume with a trash of its own for this user, and one without any trash.
-fill "$root/Volumes/Sauvegarde/.Trashes/$(id -u)/ancienne-sauvegarde/bands/0" 2500000
+fill "$root/Volumes/Sauvegarde/.Trashes/$EUID/ancienne-sauvegarde/bands/0" 2500000
 fill "$root/Volumes/Sauvegarde/Photos 2019/IMG_0001.jpg" 400000
-mkdir -p "$root/Volumes/Clé USB/Documents"
+folders "$root/Volumes/Clé USB/Documents"

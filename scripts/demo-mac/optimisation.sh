@@ -7,17 +7,20 @@ shown="$root/Applications/Démonstration"
 # running_app FOLDER NAME IDENTIFIER [EXTRA-XML]: a bundle whose program is a copy of sleep.
 running_app() {
     local bundle="$1/$2.app"
-    mkdir -p "$bundle/Contents/MacOS"
+    folders "$bundle/Contents/MacOS"
     place optimisation/Info.plist "$bundle/Contents/Info.plist" IDENTIFIER="$3" NAME="$(xml "$2")" EXTRA="${4:-}"
-    cp "$sleeper" "$bundle/Contents/MacOS/$2"
+    copy "$sleeper" "$bundle/Contents/MacOS/$2"
 }
-for name in Boussole Éclipse Girouette Kiosque Lanterne Métronome Nuancier Origami Palette; do
-    running_app "$shown" "$name" "fr.demo.$(printf '%s' "$name" | iconv -f UTF-8 -t ASCII//TRANSLIT | tr 'A-Z' 'a-z')"
+names=(Boussole Éclipse Girouette Kiosque Lanterne Métronome Nuancier Origami Palette)
+# Each identifier is its name without accents, in lower case: one conversion for all of them.
+mapfile -t identifiers < <(printf '%s\n' "${names[@]}" | iconv -f UTF-8 -t ASCII//TRANSLIT | tr 'A-Z' 'a-z')
+for i in "${!names[@]}"; do
+    running_app "$shown" "${names[i]}" "fr.demo.${identifiers[i]}"
 done
 running_app "$shown" "Dessin Libre" fr.demo.dessinlibre
 running_app "$shown" Fanfare fr.demo.fanfare
 running_app "$shown" Aquarelle fr.demo.aquarelle
-cp "$sleeper" "$shown/Aquarelle.app/Contents/MacOS/Aquarelle Helper"
+copy "$sleeper" "$shown/Aquarelle.app/Contents/MacOS/Aquarelle Helper"
 running_app "$shown" Horizon fr.demo.horizon
 running_app "$shown/Horizon.app/Contents/Frameworks" "Aperçu Rapide" fr.demo.horizon.apercu
 # A menu-bar application (no Dock icon) and a background one (no icon at all).
@@ -42,7 +45,7 @@ place optimisation/fr.girouette.meteo.plist "$agents/fr.girouette.meteo.plist" \
     PROGRAM="$(xml "$(app_program Girouette)")"
 place optimisation/fr.relais.synchro.plist "$agents/fr.relais.synchro.plist" PROGRAM="$(xml "$(app_program Relais)")"
 place optimisation/fr.kiosque.alerte.PLIST "$agents/fr.kiosque.alerte.PLIST" PROGRAM="$(xml "$(app_program Kiosque)")"
-cp "$agents/fr.kiosque.alerte.PLIST" "$agents/fr.kiosque.alerte.plist.bak"
+copy "$agents/fr.kiosque.alerte.PLIST" "$agents/fr.kiosque.alerte.plist.bak"
 printf 'Les agents de cette session.\n' > "$agents/LISEZMOI.txt"
 # The damaged list stops in the middle of its label, without even an end of line.
 place optimisation/fr.casse.plist "$agents/fr.casse.plist"
@@ -80,7 +83,7 @@ binary_job() {
     printf '%b' "$(printf '%s' "$body$table$trailer" | sed 's/../\\x&/g')" > "$1"
 }
 binary_job "$root/Library/LaunchAgents/fr.metronome.rappel.plist" fr.metronome.rappel "$(app_program Métronome)"
-mkdir -p "$root/Library/Application Support/Lanterne"
+folders "$root/Library/Application Support/Lanterne"
 place optimisation/veilleuse.plist "$root/Library/Application Support/Lanterne/veilleuse.plist" \
     PROGRAM="$(xml "$(app_program Lanterne)")"
 ln -s "$root/Library/Application Support/Lanterne/veilleuse.plist" "$root/Library/LaunchAgents/fr.lanterne.veilleuse.plist"
@@ -88,10 +91,10 @@ ln -s "$root/Library/Application Support/Lanterne/veilleuse.plist" "$root/Librar
 # A daemon, and a folder whose name looks like a property list.
 place optimisation/fr.palette.service.plist "$root/Library/LaunchDaemons/fr.palette.service.plist" \
     PROGRAM="$(xml "$(app_program Palette)")"
-mkdir -p "$root/Library/LaunchDaemons/dossier.plist"
+folders "$root/Library/LaunchDaemons/dossier.plist"
 
 # The jobs launchd loaded at login, in its order (a disabled job is not loaded): LABEL<tab>PROGRAM.
-mkdir -p "$root/private/var/db/launchd"
+folders "$root/private/var/db/launchd"
 {
     printf 'io.ondine.player.helper\t%s\n' "$root/Applications/Ondine.app/Contents/MacOS/Ondine"
     printf 'com.lumenlabs.sync.agent\t%s\n' "$home/Applications/Lumen Sync.app/Contents/MacOS/Lumen Sync"

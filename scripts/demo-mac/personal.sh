@@ -7,7 +7,7 @@ fill "$account/INBOX.mbox/A1B2C3D4/Data/Attachments/1042/2/facture-mars.pdf" 180
 fill "$account/INBOX.mbox/A1B2C3D4/Data/1/Attachments/988/3/photo-chantier.jpg" 450000
 fill "$account/Projets.mbox/Clients.mbox/C3D4E5F6/Data/Attachments/77/2/devis.pdf" 120000
 fill "$lib/Mail/V10/MailData/Attachments/signature.png" 30000
-mkdir -p "$account/Archives.mbox/E5F6A7B8/Data/Attachments"
+folders "$account/Archives.mbox/E5F6A7B8/Data/Attachments"
 fill "$account/Brouillons.mbox/Attachments" 2000
 fill "$account/Envoyés.mbox/F7A8B9C0/Data/attachments/brouillon.txt" 9000
 fill "$lib/Containers/com.apple.mail/Data/Library/Mail Downloads/2B6D9E01/Contrat signé.pdf" 260000
@@ -17,21 +17,21 @@ fill "$lib/Containers/com.apple.mail/Data/Library/Mail Downloads/plan d'accès.p
 # where no search goes (a node_modules folder, an application bundle).
 report="$home/Documents/Rapport annuel 2023.pdf"
 random "$report" $((3 * MiB))
-cp "$report" "$home/Downloads/Rapport annuel 2023.pdf"
-cp "$report" "$home/Desktop/Rapport annuel 2023 copie.pdf"
+copy "$report" "$home/Downloads/Rapport annuel 2023.pdf"
+copy "$report" "$home/Desktop/Rapport annuel 2023 copie.pdf"
 touch -d '2023-03-10 09:00' "$report"
 touch -d '2023-05-02 18:30' "$home/Downloads/Rapport annuel 2023.pdf"
 touch -d '2024-01-15 11:15' "$home/Desktop/Rapport annuel 2023 copie.pdf"
 random "$home/Documents/Photos/IMG_2041.HEIC" $((2 * MiB))
 ln "$home/Documents/Photos/IMG_2041.HEIC" "$home/Desktop/IMG_2041.HEIC"
 random "$home/Documents/Maquettes/affiche-v1.psd" $((4 * MiB))
-cp "$home/Documents/Maquettes/affiche-v1.psd" "$home/Documents/Maquettes/affiche-v2.psd"
+copy "$home/Documents/Maquettes/affiche-v1.psd" "$home/Documents/Maquettes/affiche-v2.psd"
 printf 'retouche' | dd of="$home/Documents/Maquettes/affiche-v2.psd" bs=1 seek=$((2 * MiB)) conv=notrunc 2>/dev/null
 random "$home/Documents/logo.png" 500000
-cp "$home/Documents/logo.png" "$home/Downloads/logo.png"
-mkdir -p "$home/Documents/Projet web/node_modules/rapport" "$home/Downloads/Visionneuse.app/Contents/Resources"
-cp "$report" "$home/Documents/Projet web/node_modules/rapport/exemple.pdf"
-cp "$report" "$home/Downloads/Visionneuse.app/Contents/Resources/exemple.pdf"
+copy "$home/Documents/logo.png" "$home/Downloads/logo.png"
+folders "$home/Documents/Projet web/node_modules/rapport" "$home/Downloads/Visionneuse.app/Contents/Resources"
+copy "$report" "$home/Documents/Projet web/node_modules/rapport/exemple.pdf"
+copy "$report" "$home/Downloads/Visionneuse.app/Contents/Resources/exemple.pdf"
 # Large files: one of each kind at or above 50 MiB, each of its own size (the last exactly at the threshold);
 # a sparse file that takes nothing; large files where the walk does not go (Pictures, node_modules).
 large "$home/Documents/Films/Tournage brut.mov" $((64 * MiB))

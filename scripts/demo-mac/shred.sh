@@ -7,7 +7,7 @@ fill "$shred_dir/notes.txt" 3000
 fill "$shred_dir/Archives/ancien contrat.pdf" 25000
 : > "$shred_dir/vide.txt"
 fill "$shred_dir/lecture seule.txt" 2000
-chmod 0444 "$shred_dir/lecture seule.txt"
+mode 0444 "$shred_dir/lecture seule.txt"
 fill "$shred_dir/doublé.txt" 5000
 ln "$shred_dir/doublé.txt" "$home/Documents/doublé (autre lien).txt"
 fill "$home/Documents/cible hors dossier.txt" 1500

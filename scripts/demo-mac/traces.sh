@@ -10,7 +10,7 @@ place traces/Com.LumenLabs.Capture.plist "$lib/Preferences/Com.LumenLabs.Capture
 make_app "$root/Applications/Outils de gravure" "Graveur" "org.graveur.desktop" "1.4"
 fill "$lib/Application Support/org.graveur.desktop/projets.db" 150000
 # What is not offered: an empty folder left behind, and the system's own settings.
-mkdir -p "$lib/Application Support/net.vide.notes"
+folders "$lib/Application Support/net.vide.notes"
 place traces/com.apple.dock.plist "$lib/Preferences/com.apple.dock.plist"
 
 # The package database of private/var/db/receipts, as the pkgutil stand-in reads it: the package that installed
@@ -29,4 +29,4 @@ receipt net.ardoise.client.pkg 2.3 Applications 1690000000 \
     Ardoise.app/Contents/Info.plist Ardoise.app/Contents/MacOS/Ardoise
 
 # Ondine's program is a real one (a copy of sleep): started, it runs as the application Ondine.
-cp "$(command -v sleep)" "$root/Applications/Ondine.app/Contents/MacOS/Ondine"
+copy "$(command -v sleep)" "$root/Applications/Ondine.app/Contents/MacOS/Ondine"

@@ -34,6 +34,6 @@ touch -d '2025-01-15 10:00' "$root/Applications/Archiviste.app"
 # Veilleur's program, like Ondine's, is a real one (a copy of sleep); started with the quit request ignored, it
 # stays open when asked to quit (an ignored signal stays ignored across exec).
 make_app "$root/Applications" "Veilleur" "fr.veilleur.app" "3.1"
-cp "$(command -v sleep)" "$root/Applications/Veilleur.app/Contents/MacOS/Veilleur"
+copy "$(command -v sleep)" "$root/Applications/Veilleur.app/Contents/MacOS/Veilleur"
 fill "$lib/Application Support/fr.veilleur.app/réglages.json" 5000
 fill "$lib/Preferences/fr.veilleur.app.plist" 700

@@ -3,7 +3,7 @@
 # the system updates on offer, and applications that update themselves -----------------------------------------
 brew_prefix="$root/opt/homebrew"
 cask() { # TOKEN INSTALLED LATEST APP [auto_updates]
-    mkdir -p "$brew_prefix/Caskroom/$1/$2/.metadata" "$brew_prefix/Library/Taps/homebrew/homebrew-cask/Casks"
+    folders "$brew_prefix/Caskroom/$1/$2/.metadata" "$brew_prefix/Library/Taps/homebrew/homebrew-cask/Casks"
     local version="\"$3\""
     [ "$3" = latest ] && version=":latest"
     {
@@ -20,9 +20,9 @@ cask carnet latest latest "Carnet.app"
 # Ondine's new version is already downloaded; Atelier Photo's is not, and this Mac has no network.
 fill "$home/Library/Caches/Homebrew/downloads/4f1c0e9a7b2d--ondine-5.1.0.zip" 30000
 # The taps were last fetched two days ago: the first check updates them and says so.
-mkdir -p "$brew_prefix/.git"
+folders "$brew_prefix/.git"
 touch -d "2 days ago" "$brew_prefix/.git/FETCH_HEAD"
-mkdir -p "$root/private/var/db/softwareupdate"
+folders "$root/private/var/db/softwareupdate"
 printf '%s|%s|%s|%s|%s|%s\n' \
     "macOS Sonoma 14.7.2-23H311" "macOS Sonoma 14.7.2" "14.7.2" "1702354" "YES" "restart" \
     "Safari18.2SonomaAuto-18.2" "Safari" "18.2" "182344" "YES" "" \

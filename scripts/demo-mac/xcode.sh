@@ -7,12 +7,12 @@ sim="$root/Library/Developer/CoreSimulator/StandIn"
 sim_devices="$home/Library/Developer/CoreSimulator/Devices"
 # sim_used FIXTURE DAYS: last used DAYS days ago.
 sim_used() {
-    touch -d "@$(( $(date +%s) - $2 * 86400 ))" "$1/last-used"
+    touch -d "@$((EPOCHSECONDS - $2 * 86400))" "$1/last-used"
 }
 # sim_runtime KEY IDENTIFIER PLATFORM VERSION BUILD DELETABLE IMAGE-BYTES [DAYS-SINCE-USE]
 sim_runtime() {
     local fixture="$sim/runtimes/$1" image="$root/Library/Developer/CoreSimulator/Volumes/$3_$5"
-    mkdir -p "$fixture"
+    folders "$fixture"
     fill "$image/Library/Developer/CoreSimulator/Profiles/Runtimes/$4.simruntime/Contents/Resources/RuntimeRoot.img" "$7"
     printf '%s\n' "$2" > "$fixture/runtimeIdentifier"
     printf 'com.apple.platform.%s\n' "$3" > "$fixture/platformIdentifier"
@@ -25,7 +25,7 @@ sim_runtime() {
 # sim_device UDID NAME RUNTIME-KEY STATE DATA-BYTES [DAYS-SINCE-USE]
 sim_device() {
     local fixture="$sim/devices/$1" folder="$sim_devices/$1"
-    mkdir -p "$fixture"
+    folders "$fixture"
     fill "$folder/data/Containers/Data/Application/app.db" "$5"
     fill "$home/Library/Logs/CoreSimulator/$1/system.log" 20000
     printf '%s\n' "$2" > "$fixture/name"
@@ -54,7 +54,7 @@ archive() {
     local bundle="$1/$2"
     fill "$bundle/Products/Applications/Carnet.app/Carnet" "$3"
     fill "$bundle/Info.plist" 600
-    find "$bundle" -exec touch -d "@$(( $(date +%s) - $4 * 86400 ))" {} +
+    find "$bundle" -exec touch -d "@$((EPOCHSECONDS - $4 * 86400))" {} +
 }
 archives="$lib/Developer/Xcode/Archives"
 archive "$archives/2024-02-11" "Carnet 11-02-2024, 14.32.xcarchive" 4000000 500

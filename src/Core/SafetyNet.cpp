@@ -114,10 +114,13 @@ QString openingPiece(const QString& stamp, const QString& workFolder, const QStr
 
 // What every item piece starts with: a check that the work folder is still the one root made, and the
 // functions that put items back. Both run in the private staging folder, whose parent is the items' folder
-// as reached with cd -P: `stage` copies an item there under a name nothing holds yet (status 2 when the copy
-// is a link, as the snapshot's item is), and once one "mv -n" has renamed the staged copies into that parent
-// (into the folder ".." names, so neither replacing nor following a link at the final name), `settle`
-// reports an item restored only when its staged copy has left, marking the snapshot's links as such.
+// as reached with cd -P. `stage` refuses an item whose name is taken there or in the parent, copies at once
+// what is no plain file (a folder would be merged into the staging folder by a copy of several items) and
+// leaves a plain file to `files`, the one copy of the folder's files (status 3); when that copy fails, `again`
+// copies each of them alone. `copy` puts an item there under a name nothing holds yet (status 2 when the copy
+// is a link, as the snapshot's item is). Once one "mv -n" has renamed the staged copies into that parent (into
+// the folder ".." names, so neither replacing nor following a link at the final name), `settle` reports an
+// item restored only when its staged copy has left, marking the snapshot's links as such.
 QString itemPreamble(const QString& workFolder)
 {
     const QString W = Q(workFolder);
@@ -136,6 +139,12 @@ QString itemPreamble(const QString& workFolder)
             u"; return 1; fi"_s,
         u"  if [ -e \"../$2\" ] || [ -L \"../$2\" ]; then no \"$1\" "_s + Q(u"déjà présent"_s) + u"; return 1; fi"_s,
         u"  if [ -e \"./$2\" ] || [ -L \"./$2\" ]; then no \"$1\" "_s + Q(kRefused) + u"; return 1; fi"_s,
+        u"  if [ -f \"$3\" ] && [ ! -L \"$3\" ]; then return 3; fi"_s,
+        u"  copy \"$@\""_s,
+        u"}"_s,
+        u"files() { [ $# -eq 0 ] || "_s + ditto + u" --rsrc --extattr \"$@\" . 2>/dev/null; }"_s,
+        u"again() { rm -rf \"./$2\"; copy \"$@\"; }"_s,
+        u"copy() {"_s,
         u"  if ! "_s + ditto + u" --rsrc --extattr \"$3\" \"./$2\" 2>/dev/null; then rm -rf \"./$2\"; no \"$1\" "_s +
             Q(u"copie refusée"_s) + u"; return 1; fi"_s,
         u"  [ ! -L \"./$2\" ] || return 2"_s,
@@ -163,19 +172,32 @@ QString folderLines(const QString& folder, const QStringList& paths, const QStri
                       Q(u"./"_s + staging) + u" 2>/dev/null && "_s +
                       OptimizationService::enterFolderAsWritten(stagingPath) + u" && "_s + kOwnEmptyFolder +
                       u" || exit 3"_s};
+    lines << u"  set --"_s;
+    QStringList alone;
     QStringList staged;
     QStringList settling;
     QStringList refusals;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QString& path = paths[i];
         const QString name = path.section(u'/', -1);
-        const QString status = u"s"_s + QString::number(i);
-        lines << u"  stage "_s + Q(path) + u' ' + Q(name) + u' ' + Q(mount + Platform::macPathOf(path)) + u"; "_s +
-                     status + u"=$?"_s;
+        // Of one width, so that an item's share of a piece is the same at any place in it: a piece holds far
+        // fewer than 10000 items, each item's lines being longer than its budget's ten-thousandth. The item's
+        // path and source are written once, into variables, as the longest parts of its lines.
+        const QString id = QString::number(i).rightJustified(4, u'0');
+        const QString status = u"s"_s + id;
+        const QString item = u"\"$p"_s + id + u'"';
+        const QString source = u"\"$f"_s + id + u'"';
+        // The plain files that pass their checks wait in the arguments for one copy.
+        lines << u"  p"_s + id + u'=' + Q(path) + u"; f"_s + id + u'=' + Q(mount + Platform::macPathOf(path)) +
+                     u"; stage "_s + item + u' ' + Q(name) + u' ' + source + u"; "_s + status + u"=$?; [ $"_s + status +
+                     u" -ne 3 ] || set -- \"$@\" "_s + source;
+        alone << u"    [ $"_s + status + u" -ne 3 ] || { again "_s + item + u' ' + Q(name) + u' ' + source + u"; "_s +
+                     status + u"=$?; }"_s;
         staged << Q(u"./"_s + name);
-        settling << u"  [ $"_s + status + u" -eq 1 ] || settle "_s + Q(path) + u' ' + Q(name) + u" $"_s + status;
+        settling << u"  [ $"_s + status + u" -eq 1 ] || settle "_s + item + u' ' + Q(name) + u" $"_s + status;
         refusals << u"no "_s + Q(path) + u' ' + Q(kRefused);
     }
+    lines << u"  if ! files \"$@\"; then"_s << alone << u"  fi"_s;
     lines << u"  mv -n "_s + staged.join(u' ') + u" .. 2>/dev/null"_s;
     lines << settling;
     lines << u"  cd -P .. && rmdir "_s + Q(u"./"_s + staging) + u"; exit 0"_s;

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -289,6 +290,83 @@ TEST_F(SnapshotRestore, restoresALargeSessionInPiecesThatEachFitOneArgument)
     EXPECT_EQ(contentOf(items.last()), "x");
     EXPECT_EQ(workFolders(), planted);
     QDir(cache(u"session"_s)).removeRecursively(); // later snapshots stay small
+}
+
+// The files of one folder go back with one copy, whatever their names; a folder and a link among them are
+// copied alone, so that nothing of the folder is merged beside its items. When that one copy fails midway,
+// each of its files is copied again alone.
+TEST_F(SnapshotRestore, putsAFoldersFilesBackWithOneCopyAndEachAloneWhenThatCopyFails)
+{
+    const QString first = cache(u"lot"_s);
+    const QString second = cache(u"autre lot"_s);
+    const QStringList files{
+        first + u"/-n"_s, first + u"/--rsrc"_s, first + u"/l'été \"x\" $(touch y).bin"_s, first + u"/ espace devant"_s,
+        second + u"/-"_s, second + u"/b.bin"_s};
+    const QString folder = first + u"/Sous-dossier"_s;
+    const QString link = first + u"/lien"_s;
+    const QString taken = first + u"/repris.bin"_s;
+    for (const QString& file : files + QStringList{taken})
+        write(file, file.section(u'/', -1).toUtf8());
+    write(folder + u"/dedans.txt"_s, "dedans");
+    ASSERT_EQ(::symlink("-n", QFile::encodeName(link).constData()), 0);
+    const QString stamp = takeSnapshot();
+    const QStringList items = QStringList{folder, link, taken} + files;
+
+    // The stand-in is wrapped to count its runs; the failing one copies only the first of several files.
+    const QString ditto = TestSupport::systemRoot() + u"/usr/bin/ditto"_s;
+    const QString runs = TestSupport::sandbox() + u"/ditto-runs"_s;
+    ASSERT_TRUE(QFile::rename(ditto, ditto + u".standin"_s));
+    // Each run's count of arguments: four for one item, two more than its files for a folder's one copy.
+    const struct {
+        const char* name;
+        const char* wrapper;
+        QStringList runs;
+    } cases[] = {
+        {"one copy each folder", "exec \"$0.standin\" \"$@\"\n", {u"4"_s, u"4"_s, u"5"_s, u"7"_s}},
+        {"the one copy fails midway",
+         "if [ $# -gt 4 ]; then \"$0.standin\" \"$1\" \"$2\" \"$3\" \"$(for a do :; done; echo \"$a\")\"; exit 1; fi\n"
+         "exec \"$0.standin\" \"$@\"\n",
+         QStringList(8, u"4"_s) + QStringList{u"5"_s, u"7"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& item : items) {
+            if (QFileInfo(item).isSymLink() || !QFileInfo(item).isDir())
+                QFile::remove(item);
+            else
+                QDir(item).removeRecursively();
+        }
+        write(taken, "newer");
+        QFile::remove(ditto);
+        write(ditto,
+              QByteArray("#!/bin/sh\necho \"$#\" >> ") + OptimizationService::shellQuoted(runs).toUtf8() + '\n' +
+                  c.wrapper,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::remove(runs);
+
+        const Outcome outcome = outcomeOf(SafetyNet::restore(items, stamp));
+        EXPECT_EQ(QSet<QString>(outcome.restored.begin(), outcome.restored.end()),
+                  QSet<QString>(items.begin(), items.end()) - QSet<QString>{taken});
+        EXPECT_EQ(outcome.failures, (QList<ItemFailure>{{taken, u"déjà présent"_s}}));
+        for (const QString& file : files)
+            EXPECT_EQ(contentOf(file), file.section(u'/', -1).toUtf8()) << file.toStdString();
+        EXPECT_EQ(contentOf(taken), "newer");
+        EXPECT_EQ(contentOf(folder + u"/dedans.txt"_s), "dedans");
+        EXPECT_FALSE(exists(first + u"/dedans.txt"_s));
+        EXPECT_EQ(QFileInfo(link).symLinkTarget(), first + u"/-n"_s);
+        EXPECT_FALSE(exists(first + u"/y"_s));
+        EXPECT_EQ(QDir(first).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System).size(),
+                  7);
+
+        // The folder and the link alone, then one copy of each folder's files; their own copies after a failure.
+        QStringList counts = QString::fromUtf8(contentOf(runs)).split(u'\n', Qt::SkipEmptyParts);
+        std::sort(counts.begin(), counts.end());
+        EXPECT_EQ(counts, c.runs);
+    }
+    QFile::remove(ditto);
+    ASSERT_TRUE(QFile::rename(ditto + u".standin"_s, ditto));
+    QDir(first).removeRecursively(); // later snapshots stay small
+    QDir(second).removeRecursively();
 }
 
 TEST_F(SnapshotRestore, makesMissingFoldersOnlyBelowNoLinkAndTakesOnlyAStampOfItsShape)
