@@ -29,7 +29,8 @@ std::function<void(int, const char*)> openHook;
 
 } // namespace
 
-int openRegularFile(int folderFd, const char* name, int access, const struct stat* expected, bool followLink)
+int openRegularFile(int folderFd, const char* name, int access, const struct stat* expected, bool followLink,
+                    struct stat* seen)
 {
     if (openHookSet.load()) {
         std::function<void(int, const char*)> hook;
@@ -62,6 +63,8 @@ int openRegularFile(int folderFd, const char* name, int access, const struct sta
     const int status = ::fcntl(fd, F_GETFL);
     if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
         return fail(errno);
+    if (seen)
+        *seen = st;
     return fd;
 }
 
@@ -84,14 +87,12 @@ std::optional<CheckedReader> CheckedReader::open(const QString& path, quint64 de
 {
     QString absolute = absolutePath(path);
     const QByteArray name = QFile::encodeName(absolute);
-    const int fd = openRegularFile(AT_FDCWD, name.constData(), O_RDONLY);
+    struct stat st {
+    };
+    const int fd = openRegularFile(AT_FDCWD, name.constData(), O_RDONLY, nullptr, false, &st);
     if (fd < 0)
         return std::nullopt;
     CheckedReader reader(fd, std::move(absolute));
-    struct stat st {
-    };
-    if (::fstat(fd, &st) != 0)
-        return std::nullopt;
     // The same encoding of the device as FileInfo's.
     const quint64 openedDevice = (quint64(major(st.st_dev)) << 32) | minor(st.st_dev);
     if (openedDevice != device || quint64(st.st_ino) != inode || qint64(st.st_size) != size)

@@ -17,8 +17,9 @@ namespace Platform {
 // when `expected` is given the file must be that one (device and inode); the file's access date is left as it
 // was where the system allows it. The descriptor returned is blocking
 // again; otherwise -1, with errno set (EINVAL for anything but a regular file, ESTALE for another file).
+// `seen`, when given, receives what the opened file's look gave.
 int openRegularFile(int folderFd, const char* name, int access, const struct stat* expected = nullptr,
-                    bool followLink = false);
+                    bool followLink = false, struct stat* seen = nullptr);
 
 // Tests run `hook` just before each such opening, with its folder and name (until reset with an empty one).
 void setOpenHookForTests(std::function<void(int folderFd, const char* name)> hook);

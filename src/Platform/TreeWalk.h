@@ -91,8 +91,8 @@ template <class Reader> bool share(Job<Reader>& job, SharedFolder& folder)
 
 // A folder on a walker's stack: read when pushed, its subfolders wait here by name.
 struct Frame {
-    int fd = -1; // -1 while closed to keep descriptors bounded
-    dev_t device = 0;
+    int fd = -1;      // -1 while closed to keep descriptors bounded
+    dev_t device = 0; // with `inode`, looked at when the folder is closed
     ino_t inode = 0;
     std::size_t pathLength = 0; // of the walker's path while this folder is the deepest
     std::vector<Subfolder> subfolders;
@@ -112,12 +112,6 @@ template <class Reader> void walkFolder(const std::shared_ptr<Job<Reader>>& jobP
         Frame& frame = stack.emplace_back();
         frame.fd = fd;
         frame.pathLength = path.size();
-        struct stat self {
-        };
-        if (::fstat(fd, &self) == 0) {
-            frame.device = self.st_dev;
-            frame.inode = self.st_ino;
-        }
         long entries = 0;
         const int error = job.reader.read(fd, path, id, frame.subfolders, entries);
         if (error != 0 && error != ECANCELED)
@@ -130,8 +124,16 @@ template <class Reader> void walkFolder(const std::shared_ptr<Job<Reader>>& jobP
         if (++openCount > kOpenPerWalker) {
             while (stack[firstOpen].fd < 0)
                 ++firstOpen;
-            ::close(stack[firstOpen].fd);
-            stack[firstOpen].fd = -1;
+            // Looked at only now, the one time its identity is needed: to know the way back through "..".
+            Frame& closing = stack[firstOpen];
+            struct stat self {
+            };
+            if (::fstat(closing.fd, &self) == 0) {
+                closing.device = self.st_dev;
+                closing.inode = self.st_ino;
+            }
+            ::close(closing.fd);
+            closing.fd = -1;
             --openCount;
         }
         return error != ECANCELED;

@@ -92,11 +92,16 @@ void* SpaceTree::allocate(std::size_t bytes, std::size_t alignment)
     return place;
 }
 
-SpaceNode* SpaceTree::newNode(std::string_view name, bool isDirectory, qint64 size)
+SpaceNode* SpaceTree::newNode(std::string_view name, bool isDirectory, qint64 size,
+                              std::vector<const SpaceNode*>* children)
 {
     const std::size_t length = std::min<std::size_t>(name.size(), 0xFFFF);
-    // The name's bytes follow the node in the same block; the next node starts at the next aligned place.
-    void* place = allocate(sizeof(SpaceNode) + length, alignof(SpaceNode));
+    const std::size_t count = children ? children->size() : 0;
+    // The name's bytes follow the node in the same block, then the child list at the next place aligned for it;
+    // the next node starts at the next aligned place.
+    const std::size_t listOffset = count == 0 ? 0 : SpaceNode::childListOffset(length);
+    const std::size_t bytes = count == 0 ? sizeof(SpaceNode) + length : listOffset + count * sizeof(const SpaceNode*);
+    void* place = allocate(bytes, alignof(SpaceNode));
     auto* node = new (place) SpaceNode();
     node->m_id = newID();
     node->m_size = size;
@@ -104,23 +109,17 @@ SpaceNode* SpaceTree::newNode(std::string_view name, bool isDirectory, qint64 si
     if (length > 0)
         std::memcpy(node + 1, name.data(), length);
     node->m_nameLength = quint16(length);
+    if (count > 0) {
+        sortBySize(*children);
+        auto* list = reinterpret_cast<const SpaceNode**>(static_cast<std::byte*>(place) + listOffset);
+        for (std::size_t i = 0; i < count; ++i) {
+            list[i] = (*children)[i];
+            const_cast<SpaceNode*>(list[i])->m_parent = node;
+        }
+        node->m_childCount = quint32(count);
+    }
     ++m_nodeCount;
     return node;
-}
-
-void SpaceTree::adopt(SpaceNode* node, std::vector<const SpaceNode*>& children)
-{
-    sortBySize(children);
-    if (children.empty())
-        return;
-    auto* list =
-        static_cast<const SpaceNode**>(allocate(children.size() * sizeof(const SpaceNode*), alignof(const SpaceNode*)));
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        list[i] = children[i];
-        const_cast<SpaceNode*>(children[i])->m_parent = node;
-    }
-    node->m_children = list;
-    node->m_childCount = quint32(children.size());
 }
 
 // Builds the nodes below the measured folder on the platform's walk pool. Every listed folder is one task that
@@ -208,14 +207,14 @@ private:
 
     void list(Folder* folder)
     {
-        const std::vector<Platform::LeanEntry> entries = Platform::listFolderLean(folder->path);
+        std::vector<Platform::LeanEntry> entries = Platform::listFolderLean(folder->path);
         folder->parts.assign(entries.size(), nullptr);
         // The files' nodes are made together, under one hold of the tree.
         std::vector<std::pair<std::size_t, qint64>> files;
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (m_stop.stop_requested())
                 break;
-            const Platform::LeanEntry& entry = entries[i];
+            Platform::LeanEntry& entry = entries[i];
             if (entry.kind == Platform::EntryKind::Regular) {
                 if (const qint64 bytes = fileBytes(entry); bytes > 0)
                     files.emplace_back(i, bytes);
@@ -229,7 +228,7 @@ private:
                 continue;
             }
             auto* child = new Folder();
-            child->name = entry.name;
+            child->name = std::move(entry.name); // the listing's copy is not needed again
             child->path = std::move(path);
             child->depth = folder->depth - 1;
             child->parent = folder;
@@ -262,8 +261,7 @@ private:
             SpaceNode* node = nullptr;
             if (size > 0) {
                 const std::lock_guard lock(m_treeMutex);
-                node = m_tree.newNode(folder->name, true, size);
-                m_tree.adopt(node, children);
+                node = m_tree.newNode(folder->name, true, size, &children);
             }
             Folder* parent = folder->parent;
             if (parent) {
@@ -298,7 +296,6 @@ std::shared_ptr<SpaceTree> SpaceTree::measure(const QString& url, int depth, con
     };
     std::shared_ptr<SpaceTree> tree(new SpaceTree());
     tree->m_rootPath = Platform::absolutePath(url);
-    SpaceNode* root = tree->newNode(QFile::encodeName(tree->m_rootPath).toStdString(), true, 0);
 
     const std::vector<Platform::LeanEntry> entries = Platform::listFolderLean(tree->m_rootPath);
     const auto count = double(entries.size());
@@ -318,9 +315,8 @@ std::shared_ptr<SpaceTree> SpaceTree::measure(const QString& url, int depth, con
             total += node->size();
         }
     }
-    root->m_size = total;
-    tree->adopt(root, children);
-    tree->m_root = root;
+    // The root is made last, when its children are known, so that its list can follow its name.
+    tree->m_root = tree->newNode(QFile::encodeName(tree->m_rootPath).toStdString(), true, total, &children);
     // The listings and per-folder records of the build are freed by now, but the allocator keeps their pages for
     // the threads that made them: hand them back, so that a measurement holds only its tree.
     ::malloc_trim(0);

@@ -15,7 +15,8 @@ class SpaceTree;
 
 // One file or folder of a disk-map measurement. Nodes live inside the SpaceTree that built them and are never
 // changed once it is handed over; their addresses stay valid for as long as the tree lives. A node's name is kept
-// right behind it, in the bytes the file system gave it (UTF-8), and made a string only when asked for.
+// right behind it, in the bytes the file system gave it (UTF-8), and made a string only when asked for; a folder's
+// list of children follows its name.
 class SpaceNode final
 {
 public:
@@ -30,7 +31,13 @@ public:
     // On-disk (allocated) bytes.
     qint64 size() const { return m_size; }
     // Contents of size above 0, largest first; equal sizes in listing order.
-    std::span<const SpaceNode* const> children() const { return {m_children, m_childCount}; }
+    std::span<const SpaceNode* const> children() const
+    {
+        if (m_childCount == 0)
+            return {};
+        const auto* list = reinterpret_cast<const std::byte*>(this) + childListOffset(m_nameLength);
+        return {reinterpret_cast<const SpaceNode* const*>(list), m_childCount};
+    }
     const SpaceNode* parent() const { return m_parent; }
 
 private:
@@ -40,11 +47,17 @@ private:
 
     // The stored name: the root keeps its whole path here.
     std::string_view storedName() const { return {reinterpret_cast<const char*>(this + 1), m_nameLength}; }
+    // Where a node's child list starts, from the node's first byte: the first place after a name of `nameLength`
+    // bytes that is aligned for a pointer (the node itself is).
+    static constexpr std::size_t childListOffset(std::size_t nameLength)
+    {
+        constexpr std::size_t align = alignof(const SpaceNode*);
+        return (sizeof(SpaceNode) + nameLength + align - 1) / align * align;
+    }
 
     quint64 m_id = 0;
     qint64 m_size = 0;
     const SpaceNode* m_parent = nullptr;
-    const SpaceNode* const* m_children = nullptr;
     quint32 m_childCount = 0;
     quint16 m_nameLength = 0;
     bool m_isDirectory = false;
@@ -82,8 +95,9 @@ private:
     SpaceTree() = default;
 
     void* allocate(std::size_t bytes, std::size_t alignment);
-    SpaceNode* newNode(std::string_view name, bool isDirectory, qint64 size);
-    void adopt(SpaceNode* node, std::vector<const SpaceNode*>& children);
+    // A node, its name and, sorted largest first, its children, which it becomes the parent of.
+    SpaceNode* newNode(std::string_view name, bool isDirectory, qint64 size,
+                       std::vector<const SpaceNode*>* children = nullptr);
 
     std::vector<std::unique_ptr<std::byte[]>> m_blocks;
     std::byte* m_cursor = nullptr;

@@ -212,3 +212,29 @@ seul 4096
     EXPECT_EQ(child(root, u"Lumen.app"_s), nullptr);
     EXPECT_EQ(onDisk(tree.root()), 5 * file + onDisk(tree.path(u"seul"_s)));
 }
+
+// A folder's child list is kept right behind its name, whatever the name's length: folders named with every length
+// from 1 to 17 bytes, and 255 ("é" takes two), each keep their own two files, largest first.
+TEST(SpaceTree, foldersOfEveryNameLengthKeepTheirChildren)
+{
+    QString description;
+    QStringList folders;
+    for (int length = 1; length <= 17; ++length)
+        folders.append(QString(length, u'n'));
+    folders.append(QString(127, u'é') + u'n');
+    for (const QString& folder : std::as_const(folders))
+        description += folder + u"/petit 4096\n"_s + folder + u"/grand 12288\n"_s;
+    TempTree tree(description);
+    const std::shared_ptr<SpaceTree> measured = SpaceTree::measure(tree.root(), 4);
+    const SpaceNode* root = measured->root();
+    QSet<quint64> ids;
+    checkInvariants(root, ids);
+    ASSERT_EQ(root->children().size(), std::size_t(folders.size()));
+    for (const QString& folder : std::as_const(folders)) {
+        const SpaceNode* node = child(root, folder);
+        ASSERT_NE(node, nullptr) << folder.size();
+        EXPECT_EQ(node->name(), folder);
+        EXPECT_EQ(names(node), (QStringList{u"grand"_s, u"petit"_s})) << folder.size();
+        EXPECT_EQ(node->children()[0]->url(), tree.path(folder + u"/grand"_s));
+    }
+}
