@@ -1,12 +1,12 @@
 #include "Scan/SmartScan/SmartScanView.h"
 
 #include "Core/SystemInfo.h"
+#include "Look/Capsule.h"
 #include "Look/CardModifier.h"
 #include "Look/ModuleHeader.h"
 #include "Look/NoticeBanner.h"
 #include "Look/OverlayScrollBar.h"
 #include "Look/Paint.h"
-#include "Look/TextLabel.h"
 #include "Look/Theme.h"
 #include "Platform/Workspace.h"
 #include "Scan/Screen/ScanModuleView.h"
@@ -22,7 +22,6 @@
 #include "Scanners/ModuleRegistry.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -31,28 +30,18 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The system version in a faint capsule, at the header's end.
-class VersionPill final : public QWidget
+Capsule* versionPill(const QString& version)
 {
-public:
-    explicit VersionPill(const QString& version)
-    {
-        setObjectName(u"versionPill"_s);
-        auto* row = new QHBoxLayout(this);
-        row->setContentsMargins(10, 5, 10, 5);
-        auto* text = new TextLabel(version, Theme::systemFont(11, QFont::Medium), Paint::Ink::secondary);
-        text->setObjectName(u"versionText"_s);
-        row->addWidget(text);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(Paint::capsule(rect()), Paint::ink(this, Paint::Ink::primary, 0.06));
-    }
-};
+    Capsule::Style style;
+    style.fontSize = 11;
+    style.horizontalPadding = 10;
+    style.verticalPadding = 5;
+    style.ink = Paint::Ink::secondary;
+    style.fillOpacity = 0.06;
+    auto* pill = new Capsule(version, style);
+    pill->setObjectName(u"versionPill"_s);
+    return pill;
+}
 
 } // namespace
 
@@ -92,7 +81,7 @@ SmartScanView::SmartScanView(ScanViewModel& model, bool hasFullDiskAccess, Platf
     auto* column = new QVBoxLayout(page);
     column->setContentsMargins(ModuleHeader::screenMargins());
     column->setSpacing(spacing);
-    column->addWidget(new ModuleHeader(ModuleID::smartScan, new VersionPill(SystemInfo::osVersionString())));
+    column->addWidget(new ModuleHeader(ModuleID::smartScan, versionPill(SystemInfo::osVersionString())));
 
     // Access granted while the program runs is seen at its next start, so the warning is decided once.
     if (!hasFullDiskAccess) {
