@@ -20,7 +20,9 @@ QSize measured(const QFontMetrics& metrics, const Capsule::Style& style, const Q
 
 } // namespace
 
-Capsule::Capsule(const QString& text, QWidget* parent) : Capsule(text, Style{}, parent) {}
+Capsule::Capsule(const QString& text, QWidget* parent) : Capsule(text, Style{}, parent)
+{
+}
 
 Capsule::Capsule(const QString& text, const Style& style, QWidget* parent)
     : QWidget(parent), m_text(text), m_style(style)
