@@ -2,6 +2,7 @@
 
 #include "Core/FileUtils.h"
 #include "Core/Formatters.h"
+#include "Look/Capsule.h"
 #include "Look/CardModifier.h"
 #include "Look/Divider.h"
 #include "Look/ElidedLabel.h"
@@ -98,10 +99,25 @@ QString archiveDetail(const XcodeService::Archive& archive)
 
 namespace {
 
-QFont pillFont()
+// A row's small capsule label: 9.5-point semibold text in the tint on the tint at 15 %.
+Capsule::Style pillStyle(const QColor& tint)
 {
-    return Theme::systemFont(9.5, QFont::DemiBold);
+    Capsule::Style style;
+    style.fontSize = 9.5;
+    style.weight = QFont::DemiBold;
+    style.horizontalPadding = 6;
+    style.tint = tint;
+    style.fillOpacity = 0.15;
+    return style;
 }
+
+Capsule* pill(const QString& text, const QColor& tint)
+{
+    auto* made = new Capsule(text, pillStyle(tint));
+    made->setObjectName(u"pill"_s);
+    return made;
+}
+
 QFont titleFont()
 {
     return Theme::systemFont(12.5, QFont::Medium);
@@ -143,7 +159,7 @@ QWidget* itemContent(QWidget* titleLine, const QString& detail, qint64 bytes)
 }
 
 // A title and its labels side by side, spacing 6.
-QWidget* titleWithLabels(const QString& title, const QList<Pill*>& pills)
+QWidget* titleWithLabels(const QString& title, const QList<Capsule*>& pills)
 {
     auto* holder = new QWidget;
     auto* line = new QHBoxLayout(holder);
@@ -153,36 +169,13 @@ QWidget* titleWithLabels(const QString& title, const QList<Pill*>& pills)
     label->setObjectName(u"rowTitle"_s);
     label->setElideMode(Qt::ElideRight);
     line->addWidget(label, 0, Qt::AlignVCenter);
-    for (Pill* pill : pills)
-        line->addWidget(pill, 0, Qt::AlignVCenter);
+    for (Capsule* capsule : pills)
+        line->addWidget(capsule, 0, Qt::AlignVCenter);
     line->addStretch(1);
     return holder;
 }
 
 } // namespace
-
-Pill::Pill(const QString& text, const QColor& tint, QWidget* parent) : QWidget(parent), m_text(text), m_tint(tint)
-{
-    setObjectName(u"pill"_s);
-    setFont(pillFont());
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-QSize Pill::sizeHint() const
-{
-    const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(m_text) + 12, metrics.height() + 4};
-}
-
-void Pill::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(Paint::capsule(QRectF(rect())), Paint::withOpacity(m_tint, 0.15));
-    painter.setPen(m_tint);
-    painter.setFont(font());
-    painter.drawText(rect(), Qt::AlignCenter, m_text);
-}
 
 SelectableRow::SelectableRow(bool isSelected, bool isEnabled, const QColor& tint, std::function<void()> toggle,
                              QWidget* trailing, QWidget* parent)
@@ -256,9 +249,9 @@ void SelectableRow::leaveEvent(QEvent* event)
 
 SelectableRow* makeDeviceRow(const XcodeService::Device& device, bool isSelected, std::function<void()> toggle)
 {
-    QList<Pill*> pills;
+    QList<Capsule*> pills;
     for (const QString& label : XcodeTexts::deviceLabels(device))
-        pills.append(new Pill(label, label == u"allumé"_s ? Theme::mint() : Theme::amber()));
+        pills.append(pill(label, label == u"allumé"_s ? Theme::mint() : Theme::amber()));
     auto* row = new SelectableRow(
         isSelected, !XcodeTexts::isBooted(device.state), Theme::sky(), std::move(toggle),
         itemContent(titleWithLabels(device.name, pills), XcodeTexts::deviceDetail(device), device.bytes));
@@ -269,9 +262,9 @@ SelectableRow* makeDeviceRow(const XcodeService::Device& device, bool isSelected
 SelectableRow* makeRuntimeRow(const XcodeService::Runtime& runtime, bool isRemovable, bool isSelected,
                               std::function<void()> toggle)
 {
-    QList<Pill*> pills;
+    QList<Capsule*> pills;
     if (const std::optional<QString> label = XcodeTexts::runtimeLabel(runtime))
-        pills.append(new Pill(*label, Theme::steel()));
+        pills.append(pill(*label, Theme::steel()));
     auto* row = new SelectableRow(isSelected, isRemovable, Theme::violet(), std::move(toggle),
                                   itemContent(titleWithLabels(XcodeTexts::runtimeTitle(runtime), pills),
                                               XcodeTexts::runtimeDetail(runtime), runtime.bytes));
@@ -336,7 +329,8 @@ int XcodeSection::rowHeight()
 {
     // The tallest the row's own widgets ask for, so that no row is cut.
     static const int height = [] {
-        const int title = std::max(QFontMetrics(titleFont()).height(), QFontMetrics(pillFont()).height() + 4);
+        const int title =
+            std::max(QFontMetrics(titleFont()).height(), Capsule::sizeFor(pillStyle(QColor()), QString()).height());
         const int texts = title + 1 + QFontMetrics(detailFont()).height();
         const int content = std::max({texts, TriStateBox::side, QFontMetrics(sizeFont()).height()});
         return 2 * rowPaddingV + content;

@@ -42,26 +42,6 @@ QString archiveDetail(const XcodeService::Archive& archive);
 
 } // namespace XcodeTexts
 
-// A small capsule label: 9.5-point semibold text in the tint on the tint at 15 %.
-class Pill final : public QWidget
-{
-    Q_OBJECT
-
-public:
-    Pill(const QString& text, const QColor& tint, QWidget* parent = nullptr);
-    const QString& text() const { return m_text; }
-    QColor tint() const { return m_tint; }
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QString m_text;
-    QColor m_tint;
-};
-
 // One selectable line: the check box (dimmed to 30 % when the row is disabled), then the caller's content.
 // A click anywhere on the row, blank space included, toggles it while it is enabled; the pointer lights an
 // enabled row only.

@@ -2,6 +2,7 @@
 
 #include "Core/FileUtils.h"
 #include "Core/Formatters.h"
+#include "Look/Capsule.h"
 #include "Look/CardModifier.h"
 #include "Look/ElidedLabel.h"
 #include "Look/ModuleHeader.h"
@@ -21,7 +22,6 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -77,37 +77,6 @@ QLabel* iconLabel(const QIcon& icon, int side, QWidget* parent)
     label->setScaledContents(true);
     return label;
 }
-
-// The scope of a startup item on a faint capsule.
-class ScopeBadge final : public QWidget
-{
-public:
-    explicit ScopeBadge(const QString& text, QWidget* parent = nullptr) : QWidget(parent), m_text(text)
-    {
-        setObjectName(u"scopeBadge"_s);
-        setFont(Theme::systemFont(10, QFont::Medium));
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-    const QString& text() const { return m_text; }
-    QSize sizeHint() const override
-    {
-        const QFontMetrics metrics(font());
-        return {metrics.horizontalAdvance(m_text) + 14, metrics.height() + 4};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(Paint::capsule(QRectF(rect())), Paint::ink(this, Paint::Ink::primary, 0.07));
-        painter.setPen(Paint::ink(this));
-        painter.drawText(rect(), Qt::AlignCenter, m_text);
-    }
-
-private:
-    QString m_text;
-};
 
 // A section's caption above its card.
 QWidget* section(const QString& title, const QString& symbol, QVBoxLayout*& rows, const QString& name)
@@ -379,7 +348,10 @@ void OptimizationView::showLaunchItems()
         texts->addWidget(program);
         layout->addLayout(texts, 1);
         layout->addSpacing(8);
-        layout->addWidget(new ScopeBadge(item.scope));
+        // The scope of a startup item on a faint capsule.
+        auto* scope = new Capsule(item.scope);
+        scope->setObjectName(u"scopeBadge"_s);
+        layout->addWidget(scope);
         if (item.scope != OptimizationService::loginItemScope) {
             auto* disable = new StyledButton(u"Désactiver"_s, QuietButtonStyle{});
             disable->setObjectName(u"disableButton"_s);

@@ -1,5 +1,6 @@
 #include "Performance/UpdaterView.h"
 
+#include "Look/Capsule.h"
 #include "Look/CardModifier.h"
 #include "Look/ElidedLabel.h"
 #include "Look/EmptyStateView.h"
@@ -18,7 +19,6 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QPainter>
 #include <QScrollArea>
 #include <QStackedLayout>
 #include <QVBoxLayout>
@@ -29,28 +29,6 @@ using UpdaterService::Update;
 namespace UpdatesScreen {
 
 namespace {
-
-// Where the update comes from, on a faint capsule.
-class SourceBadge final : public QWidget
-{
-public:
-    explicit SourceBadge(const QString& text, QWidget* parent = nullptr) : QWidget(parent)
-    {
-        setObjectName(u"sourceBadge"_s);
-        auto* layout = new QHBoxLayout(this);
-        layout->setContentsMargins(7, 2, 7, 2);
-        layout->addWidget(new TextLabel(text, Theme::systemFont(10, QFont::Medium)));
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(Paint::capsule(rect()), Paint::ink(this, Paint::Ink::primary, 0.07));
-    }
-};
 
 QWidget* iconOf(const UpdaterService::UpdateIcon& icon, const Platform::Workspace& workspace)
 {
@@ -104,7 +82,10 @@ public:
         column->addWidget(m_failure);
         row->addLayout(column, 1);
         row->addSpacerItem(new QSpacerItem(8, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
-        row->addWidget(new SourceBadge(UpdaterService::toRaw(update.source)));
+        // Where the update comes from, on a faint capsule.
+        auto* source = new Capsule(UpdaterService::toRaw(update.source));
+        source->setObjectName(u"sourceBadge"_s);
+        row->addWidget(source);
         if (update.command) {
             m_progress = new SpinnerRing(2);
             m_progress->setObjectName(u"installProgress"_s);

@@ -6,6 +6,7 @@
 class QScrollArea;
 class QVBoxLayout;
 class ScanViewModel;
+class SmartScanContent;
 class SmartScanFigures;
 class SmartScanGroupSummary;
 
@@ -65,16 +66,8 @@ public:
 
 private:
     enum class Shown { none, idle, scanning, emptyResult, results, cleaning, finished };
-    class Content;
-    class IdleContent;
-    class ScanningContent;
-    class EmptyContent;
-    class ResultsContent;
-    class CleaningContent;
-    class FinishedContent;
-
     Shown wantedContent() const;
-    Content* makeContent(Shown shown);
+    SmartScanContent* makeContent(Shown shown);
     void refresh();
 
     ScanViewModel& m_model;
@@ -84,7 +77,7 @@ private:
     SmartScanFigures* m_figures;
     SmartScanGroupSummary* m_groups;
     Shown m_shown = Shown::none;
-    Content* m_content = nullptr;
+    SmartScanContent* m_content = nullptr;
     qint64 m_freedSeen = 0; // the model's freed bytes when the figures last heard of them
 };
 
