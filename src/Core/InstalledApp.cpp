@@ -321,19 +321,19 @@ QList<ScanItem> InstalledApp::bundleItems(const InstalledApp& app, bool includin
     return items;
 }
 
-bool InstalledApp::isRunning() const
+bool InstalledApp::isRunning(const Platform::ApplicationProcesses& applications) const
 {
-    const QList<Platform::RunningApplication> running = Platform::runningApplications();
+    const QList<Platform::RunningApplication> running = applications.running();
     return std::any_of(running.cbegin(), running.cend(), [&](const Platform::RunningApplication& application) {
         return !application.bundleIdentifier.isEmpty() && application.bundleIdentifier == bundleID;
     });
 }
 
-void InstalledApp::terminate() const
+void InstalledApp::terminate(const Platform::ApplicationProcesses& applications) const
 {
-    for (const Platform::RunningApplication& application : Platform::runningApplications()) {
+    for (const Platform::RunningApplication& application : applications.running()) {
         if (!application.bundleIdentifier.isEmpty() && application.bundleIdentifier == bundleID)
-            Platform::terminate(application);
+            applications.terminate(application);
     }
 }
 

@@ -13,6 +13,10 @@
 #include <optional>
 #include <stop_token>
 
+namespace Platform {
+class ApplicationProcesses;
+}
+
 // One installed application as the uninstaller shows it: its bundle, what the bundle declares, its size on
 // disk, its last use and the data it keeps in the user's Library. A plain value: everything is read when it is
 // built and kept as it was then. It holds no icon; a screen asks its workspace for the icon of `url`.
@@ -73,11 +77,11 @@ struct InstalledApp {
     // leftovers that are ticked, when asked.
     static QList<ScanItem> bundleItems(const InstalledApp& app, bool includingLeftovers);
 
-    // Whether an application with this very identifier runs now.
-    bool isRunning() const;
+    // Whether an application with this very identifier runs now, among `applications`.
+    bool isRunning(const Platform::ApplicationProcesses& applications) const;
 
-    // Asks every running application with this identifier to quit; returns at once.
-    void terminate() const;
+    // Asks every running application of `applications` with this identifier to quit; returns at once.
+    void terminate(const Platform::ApplicationProcesses& applications) const;
 
     qint64 totalSize() const;
 };

@@ -35,13 +35,13 @@ std::optional<QString> refusalFor(const Exclusions& exclusions, const QStringLis
     return std::nullopt;
 }
 
-bool goesToTrash(const ScanItem& item)
+bool goesToTrash(const Platform::WriteAccess& access, const ScanItem& item)
 {
     switch (item.removalMode.kind) {
     case Mode::Kind::Trash:
         return true;
     case Mode::Kind::Threat:
-        return threatGoesToTrash(item.url);
+        return threatGoesToTrash(access, item.url);
     case Mode::Kind::Shred:
     case Mode::Kind::Delete:
         return false;
@@ -49,8 +49,8 @@ bool goesToTrash(const ScanItem& item)
     return false;
 }
 
-Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::optional<Mode> mode,
-              const Progress& progress, std::stop_token stop)
+Report remove(const Exclusions& exclusions, const Platform::WriteAccess& access, const QList<ScanItem>& items,
+              std::optional<Mode> mode, const Progress& progress, std::stop_token stop)
 {
     Report report;
     // Every item is reached from these anchors without passing a link, and acted on in the folder reached.
@@ -63,7 +63,7 @@ Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::o
                 threats.append(item);
         }
         if (!threats.isEmpty()) {
-            const QSet<QUuid> handled = removeThreats(exclusions, threats, report, anchors);
+            const QSet<QUuid> handled = removeThreats(exclusions, access, threats, report, anchors);
             work.removeIf([&](const ScanItem& item) { return handled.contains(item.id); });
         }
     }

@@ -22,7 +22,8 @@ class Exclusions;
 // records.
 namespace Platform {
 class SafeReach;
-}
+class WriteAccess;
+} // namespace Platform
 
 namespace Removal {
 
@@ -59,13 +60,14 @@ struct Report {
 // link counts as itself) is passed over. Then whether the place reached is protected, whether it is
 // excluded or holds an exclusion. The item is removed relative to the folder reached. After the loop
 // `progress` receives (1.0, ""). Blocks the calling thread; a stop ends the call before the next item.
-// Refuses what `exclusions` covers (Removal::Engine calls this with its list).
-Report remove(const Exclusions& exclusions, const QList<ScanItem>& items, std::optional<Mode> mode = std::nullopt,
-              const Progress& progress = {}, std::stop_token stop = {});
+// Refuses what `exclusions` covers, and asks `access` which folders the user can write (Removal::Engine calls
+// this with its own).
+Report remove(const Exclusions& exclusions, const Platform::WriteAccess& access, const QList<ScanItem>& items,
+              std::optional<Mode> mode = std::nullopt, const Progress& progress = {}, std::stop_token stop = {});
 
 // Whether remove(), left to the item's own mode, would put the item in the Trash: a trash item always, a
-// threat when threatGoesToTrash() says so, a shredded or deleted item never.
-bool goesToTrash(const ScanItem& item);
+// threat when threatGoesToTrash() says so with `access`, a shredded or deleted item never.
+bool goesToTrash(const Platform::WriteAccess& access, const ScanItem& item);
 
 // The reason the engine refuses to touch `path`, or nothing.
 std::optional<QString> refusalFor(const Exclusions& exclusions, const QString& path);

@@ -5,7 +5,7 @@ namespace Removal {
 Report Engine::remove(const QList<ScanItem>& items, std::optional<Mode> mode, const Progress& progress,
                       std::stop_token stop) const
 {
-    return Removal::remove(m_exclusions, items, mode, progress, std::move(stop));
+    return Removal::remove(m_exclusions, m_access, items, mode, progress, std::move(stop));
 }
 
 std::optional<QString> Engine::refusalFor(const QString& path) const

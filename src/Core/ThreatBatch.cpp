@@ -43,19 +43,20 @@ QString guardedRemoval(const QString& rm, const QString& item)
 
 } // namespace
 
-bool threatGoesToTrash(const QString& path)
+bool threatGoesToTrash(const Platform::WriteAccess& access, const QString& path)
 {
-    return Platform::userCanWrite(Platform::parentOf(path));
+    return access.userCanWrite(Platform::parentOf(path));
 }
 
-QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report)
+QSet<QUuid> removeThreats(const Exclusions& exclusions, const Platform::WriteAccess& access,
+                          const QList<ScanItem>& items, Report& report)
 {
     Platform::SafeReach anchors;
-    return removeThreats(exclusions, items, report, anchors);
+    return removeThreats(exclusions, access, items, report, anchors);
 }
 
-QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& items, Report& report,
-                          Platform::SafeReach& anchors)
+QSet<QUuid> removeThreats(const Exclusions& exclusions, const Platform::WriteAccess& access,
+                          const QList<ScanItem>& items, Report& report, Platform::SafeReach& anchors)
 {
     QSet<QUuid> handled;
     // Each item's lines stay together in one piece of the script, so that its verdict can name what went
@@ -99,7 +100,7 @@ QSet<QUuid> removeThreats(const Exclusions& exclusions, const QList<ScanItem>& i
                 continue;
             }
         }
-        const bool writable = threatGoesToTrash(item.url);
+        const bool writable = threatGoesToTrash(access, item.url);
         const std::optional<QString>& label = item.removalMode.launchdLabel;
         const bool labelled = label && !label->isEmpty();
         QStringList lines;

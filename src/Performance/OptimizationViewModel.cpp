@@ -30,8 +30,9 @@ OptimizationViewModel::Sources OptimizationViewModel::Sources::standard(std::chr
             [window](std::stop_token stop) { return Diagnostics::run(window, std::move(stop)); }};
 }
 
-OptimizationViewModel::OptimizationViewModel(const ModelServices& services, Sources sources, QObject* parent)
-    : QObject(parent), m_services(services), m_sources(std::move(sources))
+OptimizationViewModel::OptimizationViewModel(const ModelServices& services, Sources sources,
+                                             const Platform::ApplicationProcesses& applications, QObject* parent)
+    : QObject(parent), m_services(services), m_sources(std::move(sources)), m_applications(applications)
 {
     // A source not given finds nothing.
     if (!m_sources.launchItems)
@@ -158,16 +159,16 @@ void OptimizationViewModel::quit(const OptimizationService::HeavyApp& app)
         return;
     // One line per request, so that quitting a second application does not stop watching the first.
     auto& line = m_quits.emplace_back(std::make_unique<Background::JobLine<OptimizationViewModel>>(this));
-    line->start([bundle = app.bundlePath](const Job& job) {
-        const auto runs = [&bundle] {
-            const QList<Platform::RunningApplication> running = Platform::runningApplications();
+    line->start([bundle = app.bundlePath, &applications = m_applications](const Job& job) {
+        const auto runs = [&bundle, &applications] {
+            const QList<Platform::RunningApplication> running = applications.running();
             return std::any_of(running.cbegin(), running.cend(), [&bundle](const Platform::RunningApplication& other) {
                 return other.bundlePath == bundle;
             });
         };
-        for (const Platform::RunningApplication& running : Platform::runningApplications()) {
+        for (const Platform::RunningApplication& running : applications.running()) {
             if (running.bundlePath == bundle)
-                Platform::terminate(running);
+                applications.terminate(running);
         }
         // The row leaves once the application has ended (at once when it already had): the list is read again
         // then, or after the wait, to show an application that stays open as it is.

@@ -4,6 +4,7 @@
 #include "Core/ModelServices.h"
 #include "Performance/Diagnostics.h"
 #include "Performance/OptimizationService.h"
+#include "Platform/RunningApplications.h"
 
 #include <QList>
 #include <QObject>
@@ -43,7 +44,10 @@ public:
 
     static constexpr int heavyAppRows = 12;
 
-    OptimizationViewModel(const ModelServices& services, Sources sources, QObject* parent = nullptr);
+    // `applications`: the running applications "Quitter" asks, which outlive the model.
+    OptimizationViewModel(const ModelServices& services, Sources sources,
+                          const Platform::ApplicationProcesses& applications = Platform::systemApplications(),
+                          QObject* parent = nullptr);
     ~OptimizationViewModel() override;
 
     const QList<OptimizationService::LaunchItem>& launchItems() const { return m_launchItems; }
@@ -84,6 +88,7 @@ private:
 
     ModelServices m_services;
     Sources m_sources;
+    const Platform::ApplicationProcesses& m_applications;
     QList<OptimizationService::LaunchItem> m_launchItems;
     QList<OptimizationService::HeavyApp> m_heavyApps;
     bool m_isLoading = false;

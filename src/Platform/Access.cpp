@@ -2,7 +2,6 @@
 
 #include "Platform/SystemRoot.h"
 
-#include <mutex>
 #include <vector>
 
 #include <pwd.h>
@@ -14,20 +13,8 @@ using namespace Qt::StringLiterals;
 
 namespace Platform {
 
-namespace {
-
-std::mutex overrideMutex;
-std::function<bool(const QString&)> overrideAnswer;
-
-} // namespace
-
 bool userCanWrite(const QString& folder)
 {
-    {
-        const std::lock_guard lock(overrideMutex);
-        if (overrideAnswer)
-            return overrideAnswer(folder);
-    }
     if (systemRoot() != u"/"_s) {
         for (const QString& owned : {systemPath(u"/Library"_s), systemPath(u"/System"_s)}) {
             if (isEqualOrUnder(folder, owned))
@@ -57,10 +44,22 @@ QString userShortName()
     return QString();
 }
 
-void setUserCanWriteOverride(std::function<bool(const QString& folder)> answer)
+WriteAccess::~WriteAccess() = default;
+
+namespace {
+
+class SystemWriteAccess final : public WriteAccess
 {
-    const std::lock_guard lock(overrideMutex);
-    overrideAnswer = std::move(answer);
+public:
+    bool userCanWrite(const QString& folder) const override { return Platform::userCanWrite(folder); }
+};
+
+} // namespace
+
+const WriteAccess& systemWriteAccess()
+{
+    static const SystemWriteAccess system;
+    return system;
 }
 
 } // namespace Platform

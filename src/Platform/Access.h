@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 namespace Platform {
 
 // Whether the user running the program may write into `folder` (create or remove entries in it).
@@ -19,8 +17,25 @@ unsigned userID();
 // account's name; empty when neither is known.
 QString userShortName();
 
-// Replaces the answer of userCanWrite() until reset with an empty function. Tests use it: they run as root
-// on CI, where every folder is writable, and the administrator path must still be exercised.
-void setUserCanWriteOverride(std::function<bool(const QString& folder)> answer);
+// Who may write where, as the removal engine asks it to choose between the Trash and administrator rights. The
+// engine receives one when it is made, the system's own by default; tests hand one that answers as they say: they
+// run as root on CI, where every folder is writable, and the administrator path must still be exercised. Callable
+// from any thread.
+class WriteAccess
+{
+public:
+    virtual ~WriteAccess();
+
+    // As userCanWrite().
+    virtual bool userCanWrite(const QString& folder) const = 0;
+
+protected:
+    WriteAccess() = default;
+    WriteAccess(const WriteAccess&) = default;
+    WriteAccess& operator=(const WriteAccess&) = default;
+};
+
+// The system's: userCanWrite() itself. It keeps no state.
+const WriteAccess& systemWriteAccess();
 
 } // namespace Platform

@@ -9,7 +9,6 @@
 #include <climits>
 #include <csignal>
 #include <initializer_list>
-#include <mutex>
 #include <optional>
 
 #include <dirent.h>
@@ -25,10 +24,6 @@ using namespace Qt::StringLiterals;
 namespace Platform {
 
 namespace {
-
-std::mutex overrideMutex;
-std::function<QList<RunningApplication>()> overrideList;
-std::function<void(const RunningApplication&)> overrideTerminated;
 
 // Whether the process's real and effective users are both the one running this program.
 bool belongsToThisUser(int pid)
@@ -141,24 +136,11 @@ bool isSystemProgram(const QString& program)
 
 QList<RunningApplication> runningApplications()
 {
-    {
-        const std::lock_guard lock(overrideMutex);
-        if (overrideList)
-            return overrideList();
-    }
     return readProcesses();
 }
 
 bool terminate(const RunningApplication& application)
 {
-    {
-        const std::lock_guard lock(overrideMutex);
-        if (overrideList || overrideTerminated) {
-            if (overrideTerminated)
-                overrideTerminated(application);
-            return bool(overrideTerminated);
-        }
-    }
     if (application.processID <= 0 || TestGuard::check(application.bundlePath, u"arrêter l'app"_s))
         return false;
     // The descriptor holds on to the process the number names now: should that one end and its number be given
@@ -174,12 +156,23 @@ bool terminate(const RunningApplication& application)
     return sent;
 }
 
-void setRunningApplicationsOverride(std::function<QList<RunningApplication>()> list,
-                                    std::function<void(const RunningApplication&)> terminated)
+ApplicationProcesses::~ApplicationProcesses() = default;
+
+namespace {
+
+class SystemApplications final : public ApplicationProcesses
 {
-    const std::lock_guard lock(overrideMutex);
-    overrideList = std::move(list);
-    overrideTerminated = std::move(terminated);
+public:
+    QList<RunningApplication> running() const override { return runningApplications(); }
+    bool terminate(const RunningApplication& application) const override { return Platform::terminate(application); }
+};
+
+} // namespace
+
+const ApplicationProcesses& systemApplications()
+{
+    static const SystemApplications system;
+    return system;
 }
 
 } // namespace Platform

@@ -3,8 +3,6 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
-
 // The stand-in for the system's list of running applications. An application is a process of this user whose
 // program lies in the "Contents/MacOS" folder of a "….app" bundle, as a Mac application's does; it is known by
 // that bundle. Nothing is cached: every call reads the processes as they now stand.
@@ -43,9 +41,27 @@ QList<RunningApplication> runningApplications();
 // False when nothing was sent.
 bool terminate(const RunningApplication& application);
 
-// Replaces the list, and hands each terminate() request to `terminated` instead of signalling anything, until
-// reset with empty functions. Tests use it to run an application without starting one.
-void setRunningApplicationsOverride(std::function<QList<RunningApplication>()> list,
-                                    std::function<void(const RunningApplication&)> terminated = {});
+// The running applications as their callers see them: the list and the request to quit. The callers that ask
+// (an uninstall, the heavy applications' "Quitter") receive one from whoever builds them, the system's own by
+// default; tests hand one that answers from a script and writes down what it was asked to quit. Callable from any
+// thread.
+class ApplicationProcesses
+{
+public:
+    virtual ~ApplicationProcesses();
+
+    // As runningApplications().
+    virtual QList<RunningApplication> running() const = 0;
+    // As terminate().
+    virtual bool terminate(const RunningApplication& application) const = 0;
+
+protected:
+    ApplicationProcesses() = default;
+    ApplicationProcesses(const ApplicationProcesses&) = default;
+    ApplicationProcesses& operator=(const ApplicationProcesses&) = default;
+};
+
+// The system's: the processes as they now stand, signalled for real. It keeps no state.
+const ApplicationProcesses& systemApplications();
 
 } // namespace Platform

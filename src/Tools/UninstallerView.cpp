@@ -357,7 +357,7 @@ void UninstallerView::requestUninstall(const InstalledApp& app)
     // as they stood.
     const bool removeLeftovers = m_model->removeLeftovers();
     const InstalledApp asked = m_model->app(app.id).value_or(app);
-    m_ask.ask(Uninstaller::confirmation(asked, removeLeftovers, UninstallerViewModel::isRunning(asked)),
+    m_ask.ask(Uninstaller::confirmation(asked, removeLeftovers, m_model->isRunning(asked)),
               [model = m_model, asked, removeLeftovers](bool confirmed) {
                   if (confirmed && model)
                       model->uninstall(asked, removeLeftovers);

@@ -5,6 +5,7 @@
 #include "Core/ProgressRelay.h"
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
+#include "Platform/RunningApplications.h"
 
 #include <QFileInfo>
 
@@ -39,6 +40,9 @@ UninstallerViewModel::UninstallerViewModel(const ModelServices& services, Seams 
         };
     if (!m_seams.receipts)
         m_seams.receipts = [](const QString& application) { return Receipts::traces(application); };
+    // The system's lives for the whole run: nothing to delete.
+    if (!m_seams.applications)
+        m_seams.applications = {&Platform::systemApplications(), [](const Platform::ApplicationProcesses*) {}};
 }
 
 void UninstallerViewModel::setQuery(const QString& query)
@@ -113,9 +117,9 @@ std::optional<InstalledApp> UninstallerViewModel::app(const QUuid& id) const
     return std::nullopt;
 }
 
-bool UninstallerViewModel::isRunning(const InstalledApp& app)
+bool UninstallerViewModel::isRunning(const InstalledApp& app) const
 {
-    return app.isRunning();
+    return app.isRunning(*m_seams.applications);
 }
 
 void UninstallerViewModel::refresh()
@@ -211,18 +215,18 @@ void UninstallerViewModel::uninstall(const InstalledApp& app, bool removeLeftove
 
     // Once confirmed, an uninstall runs to its end and is journaled whatever becomes of the model, and quitting
     // waits for that.
-    auto uninstall = [app, removeLeftovers, sleep = m_seams.sleep, &engine = m_services.removal,
-                      &history = m_services.history](const Job& job) mutable {
+    auto uninstall = [app, removeLeftovers, sleep = m_seams.sleep, applications = m_seams.applications,
+                      &engine = m_services.removal, &history = m_services.history](const Job& job) mutable {
         Outcome outcome;
-        if (app.isRunning()) {
+        if (app.isRunning(*applications)) {
             job.deliver(
                 [id = app.id](UninstallerViewModel& model) { model.setStage(id, u"Fermeture de l'application…"_s); });
-            app.terminate();
+            app.terminate(*applications);
             // Moving an open application's files from under it could lose unsaved work: wait until it is gone,
             // and leave everything in place when it stays open.
             sleep(quitFirstWaitMs);
             int waited = quitFirstWaitMs;
-            while (app.isRunning()) {
+            while (app.isRunning(*applications)) {
                 if (waited >= quitGiveUpMs) {
                     outcome.quitRefused = true;
                     break;

@@ -6,6 +6,7 @@
 #include "Core/Progress.h"
 #include "Core/Receipts.h"
 #include "Core/Removal.h"
+#include "Platform/RunningApplications.h"
 #include "Tools/UninstallerRules.h"
 
 #include <QDateTime>
@@ -37,12 +38,14 @@ public:
     using Filter = Uninstaller::Filter;
 
     // What the model reads the world through; each member may be left empty for the real one. The clock's
-    // `sleep` runs on the uninstall's job, so a test's clock can step its time without waiting.
+    // `sleep` runs on the uninstall's job, so a test's clock can step its time without waiting; so are the
+    // running applications asked, which each uninstall holds on to until its end.
     struct Seams {
         std::function<QDateTime()> now;
         std::function<void(int milliseconds)> sleep;
         std::function<QList<InstalledApp>(const Progress&, std::stop_token)> inventory;
         std::function<QList<Receipts::Trace>(const QString& application)> receipts;
+        std::shared_ptr<const Platform::ApplicationProcesses> applications;
     };
 
     // The quit wait: the first look after this pause, then one every `quitPollMs`, giving up at `quitGiveUpMs`.
@@ -94,7 +97,7 @@ public:
     // The application of `apps` (shown or not) with that id, its ticks as they stand.
     std::optional<InstalledApp> app(const QUuid& id) const;
     // Whether the application runs now (reads the process list).
-    static bool isRunning(const InstalledApp& app);
+    bool isRunning(const InstalledApp& app) const;
 
     // Starts an inventory unless one runs; the list shown stays until the new one arrives.
     void refresh();

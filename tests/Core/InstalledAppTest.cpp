@@ -6,6 +6,7 @@
 #include "MacFixtures.h"
 #include "Platform/FileOperations.h"
 #include "Platform/RunningApplications.h"
+#include "RecordingApplications.h"
 #include "Sandbox.h"
 
 #include <algorithm>
@@ -436,21 +437,15 @@ TEST(InstalledApp, runningAndQuittingGoByTheExactIdentifier)
                                               u"com.example.editor"_s};
     const Platform::RunningApplication anonymous{103, u"/Applications/Sans.app"_s, QString()};
     const Platform::RunningApplication viewer{104, u"/Applications/Viewer.app"_s, u"com.example.viewer"_s};
-    QList<Platform::RunningApplication> asked;
-    Platform::setRunningApplicationsOverride(
-        [&] {
-            return QList{editor, anonymous, helper, viewer};
-        },
-        [&](const Platform::RunningApplication& app) { asked.append(app); });
+    const TestSupport::RecordingApplications applications(QList{editor, anonymous, helper, viewer});
 
     InstalledApp app;
     for (const QString& identifier : {u"com.example.editor"_s, u"COM.example.editor"_s, QString()}) {
         app.bundleID = identifier;
-        EXPECT_EQ(app.isRunning(), identifier == u"com.example.editor"_s) << identifier.toStdString();
-        app.terminate();
+        EXPECT_EQ(app.isRunning(applications), identifier == u"com.example.editor"_s) << identifier.toStdString();
+        app.terminate(applications);
     }
-    EXPECT_EQ(asked, (QList{editor, helper}));
-    Platform::setRunningApplicationsOverride({}, {});
+    EXPECT_EQ(applications.terminated(), (QList{editor, helper}));
 }
 
 // The demonstration Mac's applications, one of which really runs: Ondine's program is a copy of sleep.
@@ -481,16 +476,16 @@ TEST(InstalledApp, inventoriesTheDemonstrationMacAndQuitsItsRunningOndine)
     // Its cache, its logs, its window state and its container, largest first.
     EXPECT_EQ(namesOf(ondine->leftovers), (QStringList{u"io.ondine.player"_s, u"Ondine"_s,
                                                        u"io.ondine.player.savedState"_s, u"io.ondine.player"_s}));
-    EXPECT_FALSE(ondine->isRunning());
+    EXPECT_FALSE(ondine->isRunning(Platform::systemApplications()));
 
     const QByteArray program = QFile::encodeName(ondine->url + u"/Contents/MacOS/Ondine"_s);
     char* arguments[] = {const_cast<char*>(program.constData()), const_cast<char*>("60"), nullptr};
     pid_t pid = 0;
     ASSERT_EQ(::posix_spawn(&pid, program.constData(), nullptr, nullptr, arguments, environ), 0);
-    EXPECT_TRUE(ondine->isRunning());
-    ondine->terminate();
+    EXPECT_TRUE(ondine->isRunning(Platform::systemApplications()));
+    ondine->terminate(Platform::systemApplications());
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-    EXPECT_FALSE(ondine->isRunning());
+    EXPECT_FALSE(ondine->isRunning(Platform::systemApplications()));
 }

@@ -73,12 +73,10 @@ protected:
         TestSupport::installStandIns();
         QFile::remove(TestSupport::systemRoot() + u"/private/var/log/launchctl.log"_s);
     }
-    void TearDown() override { Platform::setUserCanWriteOverride({}); }
-
     // Folders whose path contains "locked" cannot be written by the user; the rest can.
-    static void lockFoldersNamedLocked()
+    void lockFoldersNamedLocked()
     {
-        Platform::setUserCanWriteOverride([](const QString& folder) { return !folder.contains(u"locked"_s); });
+        kit.access.setRule([](const QString& folder) { return !folder.contains(u"locked"_s); });
     }
 
     // The list the removals judge against, this test's own.
@@ -90,7 +88,7 @@ protected:
 TEST_F(RemovalEngine, anEmptyOrStoppedCallReportsOnlyTheEnd)
 {
     Calls calls;
-    EXPECT_EQ(Removal::remove(kit.exclusions, {}, std::nullopt, recorder(calls)), Removal::Report{});
+    EXPECT_EQ(Removal::remove(kit.exclusions, kit.access, {}, std::nullopt, recorder(calls)), Removal::Report{});
     EXPECT_EQ(calls, (Calls{{1.0, QString()}}));
 
     const TempTree tree(u"a 10"_s);
@@ -98,8 +96,8 @@ TEST_F(RemovalEngine, anEmptyOrStoppedCallReportsOnlyTheEnd)
     stop.request_stop();
     calls.clear();
     const Removal::Report report =
-        Removal::remove(kit.exclusions, {scanItem(tree.path(u"a"_s), true, 100, Mode::trash())}, std::nullopt,
-                        recorder(calls), stop.get_token());
+        Removal::remove(kit.exclusions, kit.access, {scanItem(tree.path(u"a"_s), true, 100, Mode::trash())},
+                        std::nullopt, recorder(calls), stop.get_token());
     EXPECT_EQ(report, Removal::Report{});
     EXPECT_EQ(calls, (Calls{{1.0, QString()}}));
     EXPECT_TRUE(exists(tree.path(u"a"_s)));
@@ -120,7 +118,7 @@ TEST_F(RemovalEngine, removesEachItemByItsModeAndReportsWhatItFreed)
                                 scanItem(tree.path(u"vanished"_s), true, 7, Mode::trash()),
                                 scanItem(tree.path(u"dangling"_s), true, 3, Mode::deletion())};
     Calls calls;
-    const Removal::Report report = Removal::remove(kit.exclusions, items, std::nullopt, recorder(calls));
+    const Removal::Report report = Removal::remove(kit.exclusions, kit.access, items, std::nullopt, recorder(calls));
 
     ASSERT_EQ(report.removed.size(), 4);
     EXPECT_EQ(report.removed[0].origin, tree.path(u"trash-me"_s));
@@ -152,7 +150,7 @@ TEST_F(RemovalEngine, refusesProtectedThenExcludedLocationsWhateverTheMode)
     ASSERT_TRUE(kit.exclusions.add(tree.path(u"parent/kept"_s)));
     ASSERT_TRUE(kit.exclusions.add(system));
 
-    const Removal::Report report = Removal::remove(kit.exclusions,
+    const Removal::Report report = Removal::remove(kit.exclusions, kit.access,
                                                    {scanItem(system, true, 100, Mode::trash()),
                                                     scanItem(tree.path(u"excluded"_s), true, 100, Mode::trash()),
                                                     scanItem(tree.path(u"parent"_s), true, 100, Mode::trash())},
@@ -173,7 +171,7 @@ TEST_F(RemovalEngine, threatsInWritableFoldersAreUnloadedFromTheUserSessionThenT
         agents/unlabelled.plist 10
     )"_s);
     const Removal::Report report = Removal::remove(
-        kit.exclusions,
+        kit.exclusions, kit.access,
         {scanItem(tree.path(u"agents/com.adware.helper.plist"_s), true, 100, Mode::threat(u"com.adware.helper"_s)),
          scanItem(tree.path(u"agents/unlabelled.plist"_s), true, 100, Mode::threat(std::nullopt))});
     ASSERT_EQ(report.removed.size(), 2);
@@ -192,8 +190,9 @@ TEST_F(RemovalEngine, threatsInLockedFoldersGoThroughOneAdministratorScript)
     )"_s);
     const QString odd = tree.path(u"locked/it's \"odd\" $(touch INJECTED) `touch INJECTED2` \\ é\nx.plist"_s);
     const QString evilLabel = u"com.evil'; touch "_s + tree.path(u"PWNED"_s) + u"; echo '"_s;
-    const Removal::Report report = Removal::remove(
-        kit.exclusions, {scanItem(tree.path(u"locked/daemon.plist"_s), true, 10, Mode::threat(evilLabel)),
+    const Removal::Report report =
+        Removal::remove(kit.exclusions, kit.access,
+                        {scanItem(tree.path(u"locked/daemon.plist"_s), true, 10, Mode::threat(evilLabel)),
                          scanItem(odd, true, 20, Mode::threat(std::nullopt))});
     ASSERT_EQ(report.removed.size(), 2) << (report.failures.isEmpty() ? "" : report.failures[0].reason.toStdString());
     EXPECT_EQ(report.removed[0].trashed, std::nullopt);
@@ -217,7 +216,7 @@ TEST_F(RemovalEngine, aDismissedPromptFailsTheBatchAndLeavesTheOthersAlone)
     )"_s);
     Calls calls;
     const Removal::Report report =
-        Removal::remove(kit.exclusions,
+        Removal::remove(kit.exclusions, kit.access,
                         {scanItem(tree.path(u"plain.txt"_s), true, 100, Mode::trash()),
                          scanItem(tree.path(u"locked/threat.plist"_s), true, 100, Mode::threat(u"com.x"_s))},
                         std::nullopt, recorder(calls));
@@ -245,9 +244,10 @@ TEST_F(RemovalEngine, batchVerdictsFollowWhatIsLeft)
     )"_s);
     // The script's status is that of its last line, so the failing item comes last.
     const Removal::Report report =
-        Removal::remove(kit.exclusions, {scanItem(tree.path(u"locked/gone.plist"_s), true, 100, Mode::threat({})),
-                                         scanItem(tree.path(u"locked/already-gone"_s), true, 100, Mode::threat({})),
-                                         scanItem(tree.path(u"locked/stays.plist"_s), true, 100, Mode::threat({}))});
+        Removal::remove(kit.exclusions, kit.access,
+                        {scanItem(tree.path(u"locked/gone.plist"_s), true, 100, Mode::threat({})),
+                         scanItem(tree.path(u"locked/already-gone"_s), true, 100, Mode::threat({})),
+                         scanItem(tree.path(u"locked/stays.plist"_s), true, 100, Mode::threat({}))});
     ASSERT_EQ(report.removed.size(), 2);
     EXPECT_EQ(report.removed[0].origin, tree.path(u"locked/gone.plist"_s));
     EXPECT_EQ(report.removed[1].origin, tree.path(u"locked/already-gone"_s));
@@ -257,8 +257,8 @@ TEST_F(RemovalEngine, batchVerdictsFollowWhatIsLeft)
     script.open(QIODevice::WriteOnly | QIODevice::Truncate);
     script.write("#!/bin/sh\nexit 0\n");
     script.close();
-    const Removal::Report silent =
-        Removal::remove(kit.exclusions, {scanItem(tree.path(u"locked/stays.plist"_s), true, 100, Mode::threat({}))});
+    const Removal::Report silent = Removal::remove(
+        kit.exclusions, kit.access, {scanItem(tree.path(u"locked/stays.plist"_s), true, 100, Mode::threat({}))});
     EXPECT_EQ(silent.failures, (QList<Removal::Failure>{
                                    {tree.path(u"locked/stays.plist"_s), u"Toujours présent après la suppression."_s}}));
 }
@@ -318,7 +318,7 @@ TEST_F(RemovalEngine, aLongBatchGoesInPiecesThatEachFitOneArgument)
     {
         // Dismissed at the first piece: nothing else is tried and every item carries the answer.
         const TestSupport::ScopedEnvironment cancel("QUORVANE_OSASCRIPT_CANCEL", u"1"_s);
-        const Removal::Report report = Removal::remove(kit.exclusions, items);
+        const Removal::Report report = Removal::remove(kit.exclusions, kit.access, items);
         EXPECT_TRUE(report.removed.isEmpty());
         ASSERT_EQ(report.failures.size(), kItems);
         for (const Removal::Failure& failure : report.failures)
@@ -330,7 +330,7 @@ TEST_F(RemovalEngine, aLongBatchGoesInPiecesThatEachFitOneArgument)
     }
 
     QFile::remove(sizes);
-    const Removal::Report report = Removal::remove(kit.exclusions, items);
+    const Removal::Report report = Removal::remove(kit.exclusions, kit.access, items);
     const QList<qsizetype> pieces = recordedSizes();
     EXPECT_GT(pieces.size(), 2);
     EXPECT_GT(std::accumulate(pieces.begin(), pieces.end(), qsizetype(0)), 128 * 1024);
@@ -360,13 +360,13 @@ TEST_F(RemovalEngine, labelsThatCouldBreakAScriptLineAndUserAgentsStayOutOfTheSc
     ASSERT_TRUE(QDir().mkpath(agents));
     TempTree tree(u"locked/newline.plist 10"_s);
     // The system root's LaunchAgents folder counts as locked for this test.
-    Platform::setUserCanWriteOverride(
-        [agents](const QString& folder) { return !folder.contains(u"locked"_s) && folder != agents; });
+    kit.access.setRule([agents](const QString& folder) { return !folder.contains(u"locked"_s) && folder != agents; });
     QFile agent(agents + u"/com.agent.plist"_s);
     ASSERT_TRUE(agent.open(QIODevice::WriteOnly));
     agent.close();
-    const Removal::Report report = Removal::remove(
-        kit.exclusions, {scanItem(tree.path(u"locked/newline.plist"_s), true, 100, Mode::threat(u"com.a\ntouch x"_s)),
+    const Removal::Report report =
+        Removal::remove(kit.exclusions, kit.access,
+                        {scanItem(tree.path(u"locked/newline.plist"_s), true, 100, Mode::threat(u"com.a\ntouch x"_s)),
                          scanItem(agents + u"/com.agent.plist"_s, true, 100, Mode::threat(u"com.agent"_s))});
     EXPECT_EQ(report.removed.size(), 2);
     EXPECT_EQ(TestSupport::launchctlCalls(),
@@ -379,8 +379,8 @@ TEST_F(RemovalEngine, anOverrideTrashesThreatsWithoutAnyUnloadOrPrompt)
     const TestSupport::ScopedEnvironment cancel("QUORVANE_OSASCRIPT_CANCEL", u"1"_s);
     const TempTree tree(u"locked/threat.plist 10"_s);
     const Removal::Report report = Removal::remove(
-        kit.exclusions, {scanItem(tree.path(u"locked/threat.plist"_s), true, 100, Mode::threat(u"com.x"_s))},
-        Mode::trash());
+        kit.exclusions, kit.access,
+        {scanItem(tree.path(u"locked/threat.plist"_s), true, 100, Mode::threat(u"com.x"_s))}, Mode::trash());
     ASSERT_EQ(report.removed.size(), 1);
     EXPECT_TRUE(report.removed[0].trashed.has_value());
     EXPECT_TRUE(TestSupport::launchctlCalls().isEmpty());
@@ -444,7 +444,8 @@ TEST_F(RemovalEngine, aCacheFolderSwappedForALinkAfterTheScanLeadsNowhereInAnyMo
                 // Between the scan and the cleaning, the listed folder becomes a link to the keychains.
                 ASSERT_TRUE(QDir().rename(cache, cache + u".old"_s));
                 makeLink(u"../Keychains"_s, cache);
-                const Removal::Report report = Removal::remove(kit.exclusions, {scanItem(item, true, 100, mode.mode)});
+                const Removal::Report report =
+                    Removal::remove(kit.exclusions, kit.access, {scanItem(item, true, 100, mode.mode)});
 
                 EXPECT_TRUE(report.removed.isEmpty());
                 EXPECT_EQ(report.failures, (QList<Removal::Failure>{{item, Platform::linkOnTheWayText()}}));
@@ -475,7 +476,7 @@ TEST_F(RemovalEngine, theAdministratorScriptChecksTheFolderAsItRemoves)
 
     const QString item = cache + u"/login.keychain-db"_s;
     const Removal::Report report =
-        Removal::remove(kit.exclusions, {scanItem(item, true, 100, Mode::threat(u"com.app.agent"_s))});
+        Removal::remove(kit.exclusions, kit.access, {scanItem(item, true, 100, Mode::threat(u"com.app.agent"_s))});
     EXPECT_TRUE(report.removed.isEmpty());
     ASSERT_EQ(report.failures.size(), 1);
     EXPECT_EQ(report.failures[0].url, item);
@@ -494,7 +495,7 @@ TEST_F(RemovalEngine, aTrashThatIsALinkReceivesNothing)
     makeLink(u"Library/Keychains"_s, trash);
     const TempTree tree(u"cache.db 10"_s);
     const Removal::Report report =
-        Removal::remove(kit.exclusions, {scanItem(tree.path(u"cache.db"_s), true, 100, Mode::trash())});
+        Removal::remove(kit.exclusions, kit.access, {scanItem(tree.path(u"cache.db"_s), true, 100, Mode::trash())});
     EXPECT_EQ(report.failures, (QList<Removal::Failure>{{tree.path(u"cache.db"_s),
                                                          u"La corbeille n'est pas un dossier ordinaire : l'élément "
                                                          u"n'a pas été déplacé."_s}}));
@@ -520,7 +521,8 @@ TEST_F(RemovalEngine, aVolumeEntryLeadingBackToTheStartUpDiskIsJudgedByWhereItLe
 
     for (const ModeCase& mode : everyMode()) {
         SCOPED_TRACE(mode.name);
-        const Removal::Report report = Removal::remove(kit.exclusions, {scanItem(item, true, 100, mode.mode)});
+        const Removal::Report report =
+            Removal::remove(kit.exclusions, kit.access, {scanItem(item, true, 100, mode.mode)});
         EXPECT_EQ(report.failures, (QList<Removal::Failure>{{item, u"Emplacement protégé."_s}}));
         EXPECT_EQ(TestSupport::contentOf(keychains + u"/login.keychain-db"_s), "secret");
     }
@@ -539,7 +541,8 @@ TEST_F(RemovalEngine, aLinkAboveTheHomeFolderIsTheSystemsOwn)
         SCOPED_TRACE(mode.name);
         const QString item = tree.path(u"linked/home/Library/Caches/com.app/cache.db"_s);
         writeFile(item, "cache");
-        const Removal::Report report = Removal::remove(kit.exclusions, {scanItem(item, true, 5, mode.mode)});
+        const Removal::Report report =
+            Removal::remove(kit.exclusions, kit.access, {scanItem(item, true, 5, mode.mode)});
         EXPECT_TRUE(report.failures.isEmpty()) << report.failures.value(0).reason.toStdString();
         EXPECT_EQ(report.freedBytes, 5);
         EXPECT_FALSE(exists(item));
@@ -559,7 +562,7 @@ TEST_F(RemovalEngine, ancestorsSwappedForLinksDuringTheRunNeverLeadOutsideTheSel
         if (mode.locked)
             lockFoldersNamedLocked();
         else
-            Platform::setUserCanWriteOverride({});
+            kit.access.setRule({});
         // The selection lives under cache/locked/a/b; "precious" mirrors it name for name.
         TempTree tree;
         for (const QString& top : {u"cache"_s, u"precious"_s}) {
@@ -593,7 +596,7 @@ TEST_F(RemovalEngine, ancestorsSwappedForLinksDuringTheRunNeverLeadOutsideTheSel
                 std::this_thread::sleep_for(std::chrono::microseconds(local() % 100));
             }
         });
-        const Removal::Report report = Removal::remove(kit.exclusions, items);
+        const Removal::Report report = Removal::remove(kit.exclusions, kit.access, items);
         done.store(true);
         swapper.join();
 
@@ -683,7 +686,7 @@ TEST_F(RemovalEngine, hostileNamesReachTheAdministratorScriptAsData)
     writeFile(folder + u"/-inner"_s, "threat");
     items.append(scanItem(folder + u"/-inner"_s, true, 1, Mode::threat(u"com.hostile"_s)));
 
-    const Removal::Report report = Removal::remove(kit.exclusions, items);
+    const Removal::Report report = Removal::remove(kit.exclusions, kit.access, items);
     EXPECT_TRUE(report.failures.isEmpty()) << report.failures.value(0).reason.toStdString();
     EXPECT_EQ(report.removed.size(), items.size());
     for (const ScanItem& item : items)
@@ -721,7 +724,7 @@ TEST_F(RemovalEngine, aPathThatDoesNotNameItsEntryFaithfullyFailsInEveryMode)
         QList<ScanItem> items;
         for (const QString& path : paths)
             items.append(scanItem(path, true, 100, mode.mode));
-        const Removal::Report report = Removal::remove(kit.exclusions, items);
+        const Removal::Report report = Removal::remove(kit.exclusions, kit.access, items);
         EXPECT_TRUE(report.removed.isEmpty());
         ASSERT_EQ(report.failures.size(), 3);
         for (qsizetype i = 0; i < 3; ++i)

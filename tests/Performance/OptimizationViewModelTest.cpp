@@ -1,6 +1,7 @@
 #include "Performance/OptimizationViewModel.h"
 
 #include "Platform/FileSystem.h"
+#include "RecordingApplications.h"
 #include "TempTree.h"
 #include "TestServices.h"
 #include "WaitFor.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -222,27 +222,19 @@ TEST(OptimizationViewModel, quittingAsksEveryProcessOfTheBundleAndNothingWhenNon
     const QList<RunningApplication> running{{41, u"/Applications/Foo.app"_s, u"fr.foo"_s},
                                             {42, u"/Applications/Bar.app"_s, u"fr.bar"_s},
                                             {43, u"/Applications/Foo.app"_s, u"fr.foo"_s}};
-    std::mutex mutex;
-    QList<int> asked;
-    Platform::setRunningApplicationsOverride([running] { return running; },
-                                             [&](const RunningApplication& app) {
-                                                 const std::lock_guard lock(mutex);
-                                                 asked.append(app.processID);
-                                             });
-    OptimizationViewModel model(services.services, {});
+    TestSupport::RecordingApplications applications(running);
+    OptimizationViewModel model(services.services, {}, applications);
     // The pid kept since the listing belongs to another process now: the bundle decides.
     HeavyApp foo = appOf(u"Foo"_s, 10);
     foo.pid = 42;
     model.quit(foo);
     model.quit(appOf(u"Gone"_s, 10));
-    const auto count = [&] {
-        const std::lock_guard lock(mutex);
-        return asked.size();
-    };
+    const auto count = [&] { return applications.terminated().size(); };
     ASSERT_TRUE(waitFor([&] { return count() == 2; }));
     QTest::qWait(100);
-    Platform::setRunningApplicationsOverride({}, {});
-    const std::lock_guard lock(mutex);
+    QList<int> asked;
+    for (const RunningApplication& application : applications.terminated())
+        asked.append(application.processID);
     EXPECT_EQ(asked, (QList<int>{41, 43}));
 }
 
@@ -253,22 +245,20 @@ TEST(OptimizationViewModel, theListIsReadAgainOnceTheQuitApplicationHasEnded)
     TestSupport::TestServices services;
     using Platform::RunningApplication;
     std::atomic<bool> fooRuns{true};
-    Platform::setRunningApplicationsOverride(
-        [&]() -> QList<RunningApplication> {
-            if (!fooRuns)
-                return {};
-            return {{41, u"/Applications/Foo.app"_s, u"fr.foo"_s}};
-        },
-        [](const RunningApplication&) {});
-    const auto restore = qScopeGuard([] { Platform::setRunningApplicationsOverride({}, {}); });
+    const TestSupport::RecordingApplications applications([&]() -> QList<RunningApplication> {
+        if (!fooRuns)
+            return {};
+        return {{41, u"/Applications/Foo.app"_s, u"fr.foo"_s}};
+    });
     std::atomic<int> listings{0};
-    OptimizationViewModel model(services.services, {{},
-                                                    [&] {
-                                                        ++listings;
-                                                        return fooRuns ? QList<HeavyApp>{appOf(u"Foo"_s, 100)}
-                                                                       : QList<HeavyApp>{};
-                                                    },
-                                                    {}});
+    OptimizationViewModel model(services.services,
+                                {{},
+                                 [&] {
+                                     ++listings;
+                                     return fooRuns ? QList<HeavyApp>{appOf(u"Foo"_s, 100)} : QList<HeavyApp>{};
+                                 },
+                                 {}},
+                                applications);
     model.refresh();
     ASSERT_TRUE(waitFor([&] { return !model.isLoading(); }));
     ASSERT_EQ(model.heavyApps().size(), 1);

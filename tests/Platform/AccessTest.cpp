@@ -1,6 +1,7 @@
 #include "Platform/Access.h"
 
 #include "MacFixtures.h"
+#include "RecordingAccess.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -19,10 +20,13 @@ TEST(Access, theSystemFoldersOfADemonstrationMacAreNotWritable)
     for (const QString& folder : {u"root/Users/Shared"_s, u"root/LibraryX"_s, u"home"_s, u"root"_s})
         EXPECT_TRUE(Platform::userCanWrite(mac.path(folder))) << folder.toStdString();
 
-    // A test's own answer wins.
-    Platform::setUserCanWriteOverride([](const QString&) { return true; });
-    EXPECT_TRUE(Platform::userCanWrite(mac.path(u"root/Library"_s)));
-    Platform::setUserCanWriteOverride({});
+    // The system's access answers the same; one a test hands in answers as it says.
+    EXPECT_FALSE(Platform::systemWriteAccess().userCanWrite(mac.path(u"root/Library"_s)));
+    EXPECT_TRUE(Platform::systemWriteAccess().userCanWrite(mac.path(u"home"_s)));
+    TestSupport::RecordingAccess access;
+    access.setRule([](const QString&) { return true; });
+    EXPECT_TRUE(access.userCanWrite(mac.path(u"root/Library"_s)));
+    EXPECT_EQ(access.asked(), QStringList{mac.path(u"root/Library"_s)});
 }
 
 TEST(Access, theShortNameIsTheHomeFolderNameUnderUsersElseTheAccount)

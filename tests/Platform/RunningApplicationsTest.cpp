@@ -3,6 +3,7 @@
 #include "MacFixtures.h"
 #include "Platform/FileOperations.h"
 #include "Platform/PropertyList.h"
+#include "RecordingApplications.h"
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
@@ -167,15 +168,15 @@ TEST(RunningApplications, aProgramDeletedWhileItRunsIsPassedOver)
     ::waitpid(pid, nullptr, 0);
 }
 
+// What a caller reads is the list it is handed; the system's own is the processes.
 TEST(RunningApplications, testsCanStandInForTheList)
 {
     const Platform::RunningApplication editor{4242, u"/Applications/Editor.app"_s, u"com.example.editor"_s};
-    QList<Platform::RunningApplication> asked;
-    Platform::setRunningApplicationsOverride([&] { return QList{editor}; },
-                                             [&](const Platform::RunningApplication& app) { asked.append(app); });
-    EXPECT_EQ(Platform::runningApplications(), QList{editor});
-    EXPECT_TRUE(Platform::terminate(editor));
-    EXPECT_EQ(asked, QList{editor});
-    Platform::setRunningApplicationsOverride({}, {});
+    const TestSupport::RecordingApplications recording(QList{editor});
+    const Platform::ApplicationProcesses& handed = recording;
+    EXPECT_EQ(handed.running(), QList{editor});
+    EXPECT_TRUE(handed.terminate(editor));
+    EXPECT_EQ(recording.terminated(), QList{editor});
+    EXPECT_FALSE(Platform::systemApplications().running().contains(editor));
     EXPECT_FALSE(Platform::runningApplications().contains(editor));
 }

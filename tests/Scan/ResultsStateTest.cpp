@@ -272,7 +272,7 @@ TEST_F(ResultsStateTest, rowsStopAtTwoHundredAndTheOverflowLineCountsTheRest)
 TEST_F(ResultsStateTest, anItemRowShowsWhatTheItemIsAndWhereTheEngineSendsIt)
 {
     bool writable = true;
-    Platform::setUserCanWriteOverride([&writable](const QString&) { return writable; });
+    kit.access.setRule([&writable](const QString&) { return writable; });
     ScanItem probable = threatItem(u"/gone/agent.plist"_s, ThreatSeverity::likely, {u"Un"_s, u"Deux"_s, u"Trois"_s});
     probable.isRisky = true;
     ScanItem confirmed = threatItem(u"/gone/daemon.plist"_s, ThreatSeverity::confirmed);

@@ -39,8 +39,6 @@ const QDateTime start = QDateTime(QDate(2026, 3, 2), QTime(9, 0), QTimeZone::utc
 class SchedulerTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { Platform::setUserCanWriteOverride({}); }
-
     void SetUp() override
     {
         TestSupport::installStandIns();
@@ -236,7 +234,7 @@ TEST_F(SchedulerTest, runsSayWhatTheyDidWithFailuresAndItemsLeftForTheScreen)
         junk/refused 10
     )"_s);
     // The threat's folder is the system's: only an administrator could remove it.
-    Platform::setUserCanWriteOverride([](const QString& folder) { return !folder.endsWith(u"/keep"_s); });
+    kit.access.setRule([](const QString& folder) { return !folder.endsWith(u"/keep"_s); });
     // What the user excluded since the scan is refused by the engine: a failure.
     ASSERT_TRUE(kit.exclusions.add(tree.path(u"junk/refused"_s)));
     const ScanItem a = scanItem(tree.path(u"junk/a"_s), true, 1000);

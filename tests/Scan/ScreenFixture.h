@@ -44,7 +44,6 @@ protected:
     {
         view.reset();
         model.reset();
-        Platform::setUserCanWriteOverride({});
     }
 
     // A model of `module` around a held scanner, not scanned yet.

@@ -1,6 +1,6 @@
 #include "Tools/UninstallerViewModel.h"
 
-#include "Platform/RunningApplications.h"
+#include "RecordingApplications.h"
 #include "TempTree.h"
 #include "TestServices.h"
 #include "WaitFor.h"
@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <future>
+#include <memory>
 #include <mutex>
 
 #include <gtest/gtest.h>
@@ -53,20 +54,19 @@ ScanItem leftover(const QString& path, qint64 size)
 struct ScriptedMac {
     ScriptedMac(const InstalledApp& running, qint64 quitsAtMs) : quitsAt(quitsAtMs)
     {
-        Platform::RunningApplication process{4242, running.url, running.bundleID};
-        Platform::setRunningApplicationsOverride(
+        const Platform::RunningApplication process{4242, running.url, running.bundleID};
+        applications = std::make_shared<TestSupport::RecordingApplications>(
             [this, process]() -> QList<Platform::RunningApplication> {
                 if (quitsAt == 0 || (quitsAt > 0 && elapsed.load() >= quitsAt))
                     return {};
                 return {process};
-            },
-            [this](const Platform::RunningApplication&) { ++terminations; });
+            });
     }
-    ~ScriptedMac() { Platform::setRunningApplicationsOverride({}, {}); }
 
     UninstallerViewModel::Seams seams(std::function<void()> onSleep = {})
     {
         UninstallerViewModel::Seams made;
+        made.applications = applications;
         made.now = [this] { return now.addMSecs(elapsed.load()); };
         made.sleep = [this, onSleep](int milliseconds) {
             {
@@ -82,7 +82,7 @@ struct ScriptedMac {
 
     const qint64 quitsAt;
     std::atomic<qint64> elapsed{0};
-    std::atomic<int> terminations{0};
+    std::shared_ptr<TestSupport::RecordingApplications> applications;
     std::mutex mutex;
     QList<int> sleeps;
 };
@@ -228,7 +228,7 @@ TEST(UninstallerViewModel, waitsForARunningApplicationToQuitBeforeMovingAnything
         ASSERT_TRUE(waitFor([&] { return finished.size() == 1; }));
         EXPECT_FALSE(movedEarly.load());
         EXPECT_EQ(mac.sleeps, c.sleeps);
-        EXPECT_EQ(mac.terminations.load(), c.quitsAt == 0 ? 0 : 1);
+        EXPECT_EQ(mac.applications->terminated().size(), c.quitsAt == 0 ? 0 : 1);
         EXPECT_EQ(TestSupport::exists(installed.ondine.url), !c.removed);
         EXPECT_EQ(TestSupport::exists(installed.tree.path(u"Support/io.ondine"_s)), !c.removed);
         EXPECT_EQ(uninstallerSessions(services.history).size(), c.removed ? 1 : 0);

@@ -5,6 +5,7 @@
 #include "Look/SymbolView.h"
 #include "Look/TextLabel.h"
 #include "Platform/RunningApplications.h"
+#include "RecordingApplications.h"
 #include "RecordingAsk.h"
 #include "RecordingWorkspace.h"
 #include "TempTree.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTest>
 
@@ -261,19 +261,17 @@ TEST(UninstallerView, whatGoesIsWhatTheUserConfirmed)
     support.removalMode = Removal::Mode::trash();
     ondine.leftovers = {support};
 
-    std::atomic<bool> quitting{false};
     std::promise<void> ticked;
     std::shared_future<void> boxTicked = ticked.get_future().share();
     std::atomic<bool> running{true};
-    Platform::setRunningApplicationsOverride(
-        [&]() -> QList<Platform::RunningApplication> {
+    const auto applications =
+        std::make_shared<TestSupport::RecordingApplications>([&]() -> QList<Platform::RunningApplication> {
             if (!running)
                 return {};
             return {{4242, ondine.url, ondine.bundleID}};
-        },
-        [&](const Platform::RunningApplication&) { quitting = true; });
-    const auto restore = qScopeGuard([] { Platform::setRunningApplicationsOverride({}, {}); });
+        });
     UninstallerViewModel::Seams seams;
+    seams.applications = applications;
     seams.sleep = [&, boxTicked](int) {
         boxTicked.wait();
         running = false;
@@ -297,7 +295,7 @@ TEST(UninstallerView, whatGoesIsWhatTheUserConfirmed)
 
     screen.ask.script = {true};
     QTest::mouseClick(button(screen.view->detail(), u"uninstallButton"_s), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return quitting.load(); }));
+    ASSERT_TRUE(waitFor([&] { return !applications->terminated().isEmpty(); }));
     box->click(); // during the wait
     EXPECT_TRUE(screen.model->removeLeftovers());
     // The pane shows the uninstall under way while the application is given time to quit, and takes no second.
@@ -342,9 +340,9 @@ TEST(UninstallerView, aSharedFileGoesOnlyOnceTheUserTicksIt)
     };
     fox.leftovers = {leftover(u"Support/Firefox"_s, 8192, u"Données d'application · partagé avec Firefox"_s, true),
                      leftover(u"Caches/com.evil.firefox"_s, 4096, u"Cache"_s, false)};
-    Platform::setRunningApplicationsOverride([] { return QList<Platform::RunningApplication>(); }, {});
-    const auto restore = qScopeGuard([] { Platform::setRunningApplicationsOverride({}, {}); });
-    Screen screen({fox});
+    UninstallerViewModel::Seams seams;
+    seams.applications = std::make_shared<TestSupport::RecordingApplications>();
+    Screen screen({fox}, seams);
     screen.open();
     ASSERT_TRUE(waitFor([&] { return screen.view->detail() != nullptr; }));
     AppDetail* detail = screen.view->detail();

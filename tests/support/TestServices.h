@@ -7,6 +7,7 @@
 #include "Core/RemovalEngine.h"
 #include "Core/WorkInFlight.h"
 #include "Platform/UserDefaults.h"
+#include "RecordingAccess.h"
 #include "Sandbox.h"
 
 #include <QUuid>
@@ -14,7 +15,8 @@
 namespace TestSupport {
 
 // The services of one test, each its own instance over files of its own in the sandbox, so that no test
-// sees what another left in the sandbox home's standard ones.
+// sees what another left in the sandbox home's standard ones. The removal engine asks `access` who can write
+// where: the system's answer until the test sets a rule.
 class TestServices final
 {
 public:
@@ -23,7 +25,7 @@ public:
           exclusions(Platform::UserDefaults::atPath(m_stem + QStringLiteral("-defaults.plist"))),
           preferences(Platform::UserDefaults::atPath(m_stem + QStringLiteral("-defaults.plist"))),
           history(m_stem + QStringLiteral("-history.json")),
-          removal(exclusions), services{exclusions, preferences, history, removal, inFlight}
+          removal(exclusions, access), services{exclusions, preferences, history, removal, inFlight}
     {
     }
     TestServices(const TestServices&) = delete;
@@ -36,6 +38,7 @@ public:
     Exclusions exclusions;
     Preferences preferences;
     History history;
+    RecordingAccess access;
     Removal::Engine removal;
     WorkInFlight inFlight;
     ModelServices services;

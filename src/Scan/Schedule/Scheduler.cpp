@@ -171,7 +171,7 @@ void Scheduler::scanned(ModuleID module, const QList<ScanGroup>& groups)
                 continue;
             // Nobody is there to answer an administrator prompt or to regret a deletion: only what can come
             // back from the Trash goes unattended; the rest waits for the module's screen.
-            if (Removal::goesToTrash(item))
+            if (m_services.removal.goesToTrash(item))
                 toTrash.append(item);
             else
                 toExamine.append(item);

@@ -1,7 +1,6 @@
 #include "Scan/Screen/ItemRow.h"
 
 #include "Core/FileUtils.h"
-#include "Core/Removal.h"
 #include "Look/BoxButton.h"
 #include "Look/ElidedLabel.h"
 #include "Look/LookMenu.h"
@@ -68,10 +67,10 @@ int ItemRow::heightFor(const ScanItem& item)
     return 2 * verticalPadding + std::max(text, controls);
 }
 
-QString ItemRow::trailingText(const ScanItem& item)
+QString ItemRow::trailingText(const ScanViewModel& model, const ScanItem& item)
 {
     if (item.threat)
-        return Removal::goesToTrash(item) ? u"corbeille"_s : u"définitif"_s;
+        return model.goesToTrash(item) ? u"corbeille"_s : u"définitif"_s;
     return FileUtils::byteFormatter().string(item.size);
 }
 
@@ -186,7 +185,7 @@ void ItemRow::showItem(bool newItem)
     setToolTip(reasons);
     m_route->setVisible(item.threat.has_value());
     m_size->setVisible(!item.threat);
-    (item.threat ? m_route : m_size)->setText(trailingText(item));
+    (item.threat ? m_route : m_size)->setText(trailingText(m_model, item));
     m_route->setToolTip(reasons);
 }
 

@@ -39,9 +39,9 @@ public:
 
     // The height of the row that shows `item`: one line of text, or two when it has a detail.
     static int heightFor(const ScanItem& item);
-    // The trailing column: for a threat "corbeille" when the engine moves it to the Trash, "définitif" when it
-    // deletes it; for any other item its size.
-    static QString trailingText(const ScanItem& item);
+    // The trailing column: for a threat "corbeille" when the model's engine moves it to the Trash, "définitif"
+    // when it deletes it; for any other item its size.
+    static QString trailingText(const ScanViewModel& model, const ScanItem& item);
     // The threat's reasons, one a line; empty for an item without threat.
     static QString reasonsText(const ScanItem& item);
     static QString riskyTip();

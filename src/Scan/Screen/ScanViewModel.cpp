@@ -85,6 +85,11 @@ bool ScanViewModel::isBusy() const
     return m_phase == Phase::scanning || m_phase == Phase::cleaning;
 }
 
+bool ScanViewModel::goesToTrash(const ScanItem& item) const
+{
+    return m_services.removal.goesToTrash(item);
+}
+
 qsizetype ScanViewModel::totalItemCount() const
 {
     qsizetype count = 0;

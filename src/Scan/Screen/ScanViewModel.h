@@ -63,6 +63,8 @@ public:
     const ModuleScanner& scanner() const { return *m_scanner; }
 
     bool isBusy() const;
+    // Whether the removal engine, left to the item's own mode, puts it in the Trash (see Removal::goesToTrash).
+    bool goesToTrash(const ScanItem& item) const;
     qsizetype totalItemCount() const;
     qsizetype selectedCount() const;
     qint64 selectedBytes() const;
