@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "Scan/Screen/ScanViewModel.h"
 #include "Scanners/ScannerFactory.h"
+#include "WaitFor.h"
 
 #include <deque>
 
@@ -109,7 +110,7 @@ TEST(AppState, theMonitorRunsOnceAndStops)
     state.startMonitoring();
     EXPECT_TRUE(state.isMonitoring());
     QSignalSpy published(&state, &AppState::snapshotChanged);
-    EXPECT_TRUE(published.wait(AppState::monitorIntervalMs + 2000));
+    EXPECT_TRUE(published.wait(TestSupport::waitBound));
     state.stopMonitoring();
     EXPECT_FALSE(state.isMonitoring());
     const int count = published.count();

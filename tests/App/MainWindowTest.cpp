@@ -288,7 +288,7 @@ TEST(MainWindow, textsAreShortenedNeverCutAtTheSmallestWindow)
         if (!group.isExpanded)
             model->toggleExpanded(group.id);
     }
-    QTest::qWait(50);
+    TestSupport::settle();
 
     int checked = 0;
     for (const char16_t* objectName : {u"itemName", u"itemDetail"}) {
@@ -383,7 +383,7 @@ TEST(MainWindow, theMenusAndTheirShortcuts)
                      u"Désinstalleur Ctrl+4"_s, u"—"_s, u"Ouvrir les réglages d'Accès complet au disque "_s}));
 
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, TestSupport::waitBound));
     const std::pair<Qt::Key, ModuleID> keys[] = {{Qt::Key_2, ModuleID::systemJunk},
                                                  {Qt::Key_3, ModuleID::xcodeJunk},
                                                  {Qt::Key_4, ModuleID::uninstaller},
@@ -397,7 +397,7 @@ TEST(MainWindow, theMenusAndTheirShortcuts)
     QWidget other;
     other.addActions(window.commands());
     other.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other, TestSupport::waitBound));
     QTest::keyClick(&other, Qt::Key_4, Qt::ControlModifier);
     EXPECT_EQ(state.selection(), ModuleID::uninstaller);
     EXPECT_FALSE(window.isVisible());

@@ -5,6 +5,7 @@
 #include "AppTestSupport.h"
 #include "LatchedScanner.h"
 #include "Scan/Screen/ScanViewModel.h"
+#include "WaitFor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -123,7 +124,7 @@ TEST(MenuBarPanel, theRowsOpenWindowsStartTheSmartScanAndQuit)
     buttons[3]->click();
     EXPECT_EQ(quits, 1);
     scanner->control()->release();
-    QTRY_VERIFY(!model->isBusy());
+    ASSERT_TRUE(TestSupport::waitFor([&] { return !model->isBusy(); }));
 
     QSignalSpy read(&state, &AppState::snapshotChanged);
     panel.show();
@@ -163,7 +164,7 @@ TEST(MenuBarPanel, onlyTheRowUnderThePointerIsHighlighted)
     MenuBarPanel panel(
         state, kit.services.history, [](const QString&) {}, [] {});
     panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, TestSupport::waitBound));
     const QList<QAbstractButton*> buttons = rows(panel);
     for (int under : {1, 3, 0}) {
         QTest::mouseMove(buttons[under], buttons[under]->rect().center());

@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -97,8 +96,7 @@ TEST(Application, theRealExecutableStaysUpWithItsWindow)
     const TestSupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", runtimeFolder());
     const TestSupport::ScopedEnvironment root("QUORVANE_ROOT", environment.value(u"QUORVANE_ROOT"_s));
     const QString socket = SingleInstance(u"com.ostrek.quorvanepro"_s).socketPath();
-    for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
-        QThread::msleep(100);
+    ASSERT_TRUE(TestSupport::waitFor([&] { return QFile::exists(socket); }));
     QProcess second;
     second.setProcessEnvironment(environment);
     second.start(QStringLiteral(QP_APPLICATION));
@@ -126,7 +124,7 @@ TEST(SingleInstance, aRequestMayNameAModuleAndAnythingElseIsIgnored)
     for (const QByteArray& message : ignored) {
         QLocalSocket socket;
         socket.connectToServer(running.socketPath());
-        ASSERT_TRUE(socket.waitForConnected(2000));
+        ASSERT_TRUE(socket.waitForConnected(TestSupport::waitBound));
         socket.write(message);
         socket.waitForBytesWritten(TestSupport::waitBound);
         socket.disconnectFromServer();

@@ -82,7 +82,7 @@ struct Screen {
     void waitLoaded() const
     {
         ASSERT_TRUE(waitFor([&] { return model->hasLoaded() && !model->isLoading(); }));
-        QTest::qWait(20); // the rows are built once the list is laid out
+        TestSupport::settle(); // the rows are built once the list is laid out
     }
 
     TestSupport::TestServices services;

@@ -1,4 +1,5 @@
 #include "Look/DesktopAsk.h"
+#include "WaitFor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -85,7 +86,7 @@ TEST(DesktopAsk, theBoxWearsTheProgramsLook)
         u"Supprimer"_s, u"Annuler"_s};
     const std::unique_ptr<QMessageBox> box(DesktopAsk::makeBox(question));
     box->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get(), TestSupport::waitBound));
     EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
     EXPECT_FALSE(box->iconPixmap().isNull());
 

@@ -1,6 +1,7 @@
 #include "Look/LookMenu.h"
 
 #include "Look/Paint.h"
+#include "WaitFor.h"
 
 #include <QTest>
 
@@ -17,7 +18,7 @@ TEST(LookMenu, isMaskedToItsRoundedShapeWhereWindowsHaveNoAlpha)
     menu.addSeparator();
     menu.addAction(u"Exclure de toutes les analyses"_s);
     menu.popup(QPoint(50, 50));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu, TestSupport::waitBound));
     const QRegion mask = menu.mask();
     const QRect frame = menu.rect();
     for (const QPoint corner : {frame.topLeft(), frame.topRight(), frame.bottomLeft(), frame.bottomRight()})

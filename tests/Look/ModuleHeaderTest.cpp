@@ -3,6 +3,7 @@
 #include "Look/IconTile.h"
 #include "Look/TextLabel.h"
 #include "Look/Theme.h"
+#include "WaitFor.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -71,7 +72,7 @@ TEST(ModuleHeader, keepsOneHeightAndShortensWhatDoesNotFit)
             new ModuleHeader(c.module, c.trailing ? new QPushButton(QString::fromUtf16(c.trailing)) : nullptr, &screen);
         header->setGeometry(0, 0, c.width, header->sizeHint().height());
         screen.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen, TestSupport::waitBound));
 
         EXPECT_EQ(header->height(), height.value_or(header->height()));
         height = header->height();

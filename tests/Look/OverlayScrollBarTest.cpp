@@ -24,7 +24,7 @@ TEST(OverlayScrollBar, liesOverTheContentAndDrivesThePosition)
     list.addItem(u"seule"_s);
     auto* bar = OverlayScrollBar::install(&list);
     list.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list, TestSupport::waitBound));
     const int contentWidth = list.viewport()->width();
     EXPECT_EQ(contentWidth, list.width());
     EXPECT_FALSE(bar->isVisible());
@@ -73,7 +73,7 @@ TEST(OverlayScrollBar, installedEverywhereReachesEachNewScrollArea)
     combo->addItems({u"un"_s, u"deux"_s});
     column->addWidget(combo);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, TestSupport::waitBound));
     auto* later = new QListWidget;
     column->addWidget(later);
     later->show();

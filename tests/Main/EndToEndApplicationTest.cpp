@@ -79,7 +79,7 @@ TEST_F(EndToEnd, ctrlCommaOpensOneSettingsWindowAndRaisesItAgain)
 {
     CompositionRoot& app = startApplication();
     MainWindow& window = showWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, TestSupport::waitBound));
     const auto openSettings = [] {
         int shown = 0;
         for (QWidget* candidate : QApplication::topLevelWidgets())
@@ -96,7 +96,7 @@ TEST_F(EndToEnd, ctrlCommaOpensOneSettingsWindowAndRaisesItAgain)
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->currentIndex(), 0);
     view->setCurrentIndex(1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(settings, TestSupport::waitBound));
     QTest::keyClick(settings, Qt::Key_Comma, Qt::ControlModifier);
     app.openWindow(u"settings"_s);
     EXPECT_EQ(app.settingsWindow(), settings.data());
@@ -120,7 +120,7 @@ TEST_F(EndToEnd, ctrlCommaOpensOneSettingsWindowAndRaisesItAgain)
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(settings.isNull());
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, TestSupport::waitBound));
     QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
     ASSERT_NE(app.settingsWindow(), nullptr);
     EXPECT_EQ(app.settingsWindow()->findChild<SettingsView*>()->currentIndex(), 0);
@@ -169,7 +169,7 @@ TEST_F(EndToEnd, everyScreenSharesOneHeaderPlaceAndOneScrollBar)
 {
     CompositionRoot& app = startApplication();
     MainWindow& window = showWindow({1100, 760});
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, TestSupport::waitBound));
     // The shown scroll areas that keep the platform's bar.
     const auto classicBars = [](QWidget* root) {
         QStringList found;
@@ -194,7 +194,7 @@ TEST_F(EndToEnd, everyScreenSharesOneHeaderPlaceAndOneScrollBar)
                 return list && list->isVisible();
             }));
         }
-        QTest::qWait(20);
+        TestSupport::settle();
         const auto* header = screen->findChild<ModuleHeader*>();
         ASSERT_NE(header, nullptr) << toRaw(module).toStdString();
         const QPoint at = header->mapTo(&window, QPoint());
@@ -214,7 +214,7 @@ TEST_F(EndToEnd, everyScreenSharesOneHeaderPlaceAndOneScrollBar)
     ASSERT_NE(tabs, nullptr);
     for (int tab = 0; tab < tabs->count(); ++tab) {
         tabs->setCurrentIndex(tab);
-        QTest::qWait(20);
+        TestSupport::settle();
         EXPECT_EQ(classicBars(settings), QStringList()) << tab;
     }
 }
@@ -227,7 +227,7 @@ TEST_F(EndToEnd, atTheSmallestWindowHeadersKeepOneHeightAndNoTextIsCut)
 {
     CompositionRoot& app = startApplication();
     MainWindow& window = showWindow({940, 640});
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, TestSupport::waitBound));
     ASSERT_EQ(window.size(), window.minimumSize());
     const auto cutTexts = [&](QWidget* screen) {
         QStringList cut;

@@ -2,6 +2,7 @@
 
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <QDir>
 #include <QFile>
@@ -173,7 +174,7 @@ protected:
     std::optional<std::vector<Diagnostics::Finding>> runFor(std::chrono::milliseconds window, std::stop_token stop = {})
     {
         auto result = std::async(std::launch::async, [=] { return Diagnostics::run(window, stop); });
-        if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
+        if (result.wait_for(TestSupport::waitSpan) != std::future_status::ready)
             return std::nullopt;
         return result.get();
     }

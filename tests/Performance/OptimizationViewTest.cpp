@@ -255,7 +255,7 @@ TEST(OptimizationView, theClickedButtonGivingWayLeavesThePageWhereItWas)
     QWidget& view = *screen.view;
     view.resize(900, 500);
     view.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view, TestSupport::waitBound));
     QScrollBar* bar = view.findChild<QScrollArea*>()->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
 

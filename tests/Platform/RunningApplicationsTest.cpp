@@ -7,12 +7,11 @@
 #include "Sandbox.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
-#include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
-#include <thread>
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -65,12 +64,7 @@ std::optional<Platform::RunningApplication> listed(pid_t pid)
 
 bool waitUntilUnlisted(pid_t pid)
 {
-    for (int i = 0; i < 500; ++i) {
-        if (!listed(pid))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return TestSupport::waitFor([&] { return !listed(pid); });
 }
 
 } // namespace

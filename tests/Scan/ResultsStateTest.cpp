@@ -182,7 +182,12 @@ TEST_F(ResultsStateTest, aNarrowScreenShortensGroupTitlesAndWrapsTheirNotes)
     scanned({group});
     ScanModuleView& screen = show();
     screen.resize(640, 640);
-    QTest::qWait(20);
+    // The narrower layout has reached the group's title once it is shortened.
+    ASSERT_TRUE(waitFor([&] {
+        auto* laidOut = shown<GroupCard>(screen, u"groupCard"_s);
+        auto* shortened = laidOut ? shown<ElidedLabel>(*laidOut, u"groupTitle"_s) : nullptr;
+        return shortened && shortened->shownText().endsWith(u'…');
+    }));
     auto* card = shown<GroupCard>(screen, u"groupCard"_s);
     ASSERT_NE(card, nullptr);
 

@@ -211,13 +211,21 @@ TEST(UninstallerView, aShortWindowScrollsThePaneRatherThanSqueezingIt)
     ASSERT_TRUE(waitFor([&] {
         return screen.view->detail() && (note = screen.view->detail()->findChild<QLabel*>(u"receiptsNote"_s));
     }));
-    QTest::qWait(50);
-    EXPECT_GE(note->height(), note->heightForWidth(note->width()));
     auto* summary = screen.view->detail()->findChild<QLabel*>(u"traceSummary"_s);
     auto* row = summary->parentWidget();
-    EXPECT_GE(summary->geometry().top(), row->findChild<ElidedLabel*>()->geometry().bottom());
     QWidget* uninstall = button(screen.view->detail(), u"uninstallButton"_s);
-    EXPECT_TRUE(screen.view->rect().contains(uninstall->mapTo(screen.view.get(), uninstall->rect().bottomRight())));
+    const auto belowTheName = [&] {
+        return summary->geometry().top() >= row->findChild<ElidedLabel*>()->geometry().bottom();
+    };
+    const auto inside = [&] {
+        return screen.view->rect().contains(uninstall->mapTo(screen.view.get(), uninstall->rect().bottomRight()));
+    };
+    // Once the pane is laid out.
+    ASSERT_TRUE(
+        waitFor([&] { return note->height() >= note->heightForWidth(note->width()) && belowTheName() && inside(); }));
+    EXPECT_GE(note->height(), note->heightForWidth(note->width()));
+    EXPECT_GE(summary->geometry().top(), row->findChild<ElidedLabel*>()->geometry().bottom());
+    EXPECT_TRUE(inside());
 }
 
 TEST(UninstallerView, summariesAndClockFollowTheirRules)
