@@ -345,28 +345,31 @@ namespace {
 // The lean listing of the folder open at `fd`, which stays open.
 std::vector<LeanEntry> readLean(int fd, int* errorNumber)
 {
-    struct Listed {
-        std::string name;
-        unsigned char type;
-        bool operator<(const Listed& other) const { return name < other.name; }
-        bool operator==(const Listed& other) const { return name == other.name; }
-    };
-    std::vector<Listed> listed;
-    const int error = readFolderNames(fd, [&listed](const char* name, unsigned char type) {
-        if (nameSurvivesDecoding(name))
-            listed.push_back({name, type});
+    // One list from the start, the kind parked in `linkCount` until the look below: a folder of many thousand
+    // names is held once, not as names and then entries.
+    std::vector<LeanEntry> entries;
+    const auto reserve = [&entries](std::size_t count) { entries.reserve(count); };
+    const int error = readFolderNames(fd, reserve, [&entries](const char* name, unsigned char type) {
+        if (nameSurvivesDecoding(name)) {
+            LeanEntry& entry = entries.emplace_back();
+            entry.name = name;
+            entry.linkCount = type;
+        }
         return true;
     });
     if (error != 0 && errorNumber)
         *errorNumber = error;
-    std::sort(listed.begin(), listed.end());
+    const auto byName = [](const LeanEntry& a, const LeanEntry& b) { return a.name < b.name; };
+    std::sort(entries.begin(), entries.end(), byName);
     // A name removed and made again while the folder is read may be returned twice.
-    listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
-    std::vector<LeanEntry> entries;
-    entries.reserve(listed.size());
-    for (Listed& item : listed) {
-        LeanEntry entry;
-        switch (item.type) {
+    entries.erase(std::unique(entries.begin(), entries.end(),
+                              [](const LeanEntry& a, const LeanEntry& b) { return a.name == b.name; }),
+                  entries.end());
+    std::size_t kept = 0;
+    for (LeanEntry& entry : entries) {
+        const auto type = static_cast<unsigned char>(entry.linkCount);
+        entry.linkCount = 0;
+        switch (type) {
         case DT_DIR:
             entry.kind = EntryKind::Directory;
             break;
@@ -377,7 +380,7 @@ std::vector<LeanEntry> readLean(int fd, int* errorNumber)
         case DT_UNKNOWN: {
             struct stat st {
             };
-            if (::fstatat(fd, item.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            if (::fstatat(fd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue; // vanished meanwhile
             entry.kind = kindOf(st.st_mode);
             if (entry.kind == EntryKind::Regular) {
@@ -393,9 +396,11 @@ std::vector<LeanEntry> readLean(int fd, int* errorNumber)
         default:
             break;
         }
-        entry.name = std::move(item.name);
-        entries.push_back(std::move(entry));
+        if (&entries[kept] != &entry)
+            entries[kept] = std::move(entry);
+        ++kept;
     }
+    entries.resize(kept);
     return entries;
 }
 

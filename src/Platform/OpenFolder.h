@@ -23,6 +23,11 @@ int openFolderForReading(int parentFd, const char* name);
 // until `each` returns false. Reads from the descriptor's position: pass a folder just opened, read once. The
 // folder stays open. Returns 0, or the errno that kept the folder from being read whole.
 int readFolderNames(int fd, const std::function<bool(const char* name, unsigned char type)>& each);
+// The same, for a caller that keeps every name: `reserve` first hears how many there are (a folder larger than one
+// step of reading is counted to its end and read again from its start), so that its list is made once, at its
+// size, and a folder of many thousand names is never held twice while the list grows.
+int readFolderNames(int fd, const std::function<void(std::size_t count)>& reserve,
+                    const std::function<bool(const char* name, unsigned char type)>& each);
 
 // For the walks: the folder above the one open at `childFd`, opened through "..", when it is still the
 // folder with that device and inode; -1 otherwise.

@@ -45,10 +45,19 @@ QString decoded(std::string_view bytes)
 
 } // namespace
 
+std::span<const SpaceNode* const> SpaceNode::children() const
+{
+    if ((m_parentAndKind & kHasChildren) == 0)
+        return {};
+    const auto* list = reinterpret_cast<const std::byte*>(this) + childListOffset(storedName().size());
+    const auto count = std::size_t(*reinterpret_cast<const std::uintptr_t*>(list));
+    return {reinterpret_cast<const SpaceNode* const*>(list) + 1, count};
+}
+
 QString SpaceNode::name() const
 {
     const std::string_view stored = storedName();
-    if (m_parent)
+    if (parent())
         return decoded(stored);
     const std::size_t slash = stored.rfind('/');
     const std::string_view last = slash == std::string_view::npos ? stored : stored.substr(slash + 1);
@@ -57,12 +66,12 @@ QString SpaceNode::name() const
 
 QString SpaceNode::url() const
 {
-    if (!m_parent)
+    if (!parent())
         return decoded(storedName());
     std::vector<const SpaceNode*> chain;
-    for (const SpaceNode* node = this; node->m_parent; node = node->m_parent)
+    for (const SpaceNode* node = this; node->parent(); node = node->parent())
         chain.push_back(node);
-    const std::string_view rootPath = chain.back()->m_parent->storedName();
+    const std::string_view rootPath = chain.back()->parent()->storedName();
     QByteArray path(rootPath.data(), qsizetype(rootPath.size()));
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (!path.endsWith('/'))
@@ -95,28 +104,32 @@ void* SpaceTree::allocate(std::size_t bytes, std::size_t alignment)
 SpaceNode* SpaceTree::newNode(std::string_view name, bool isDirectory, qint64 size,
                               std::vector<const SpaceNode*>* children)
 {
-    const std::size_t length = std::min<std::size_t>(name.size(), 0xFFFF);
+    static_assert(alignof(SpaceNode) > SpaceNode::kKindBits, "the kind bits need the parent's alignment");
+    // A name cannot hold a 0 byte; one would end the stored name there.
+    const std::size_t length = std::min(name.size(), name.find('\0'));
     const std::size_t count = children ? children->size() : 0;
-    // The name's bytes follow the node in the same block, then the child list at the next place aligned for it;
-    // the next node starts at the next aligned place.
+    // The name's bytes and their ending 0 follow the node in the same block, then the child count and list at the
+    // next place aligned for them; the next node starts at the next aligned place.
     const std::size_t listOffset = count == 0 ? 0 : SpaceNode::childListOffset(length);
-    const std::size_t bytes = count == 0 ? sizeof(SpaceNode) + length : listOffset + count * sizeof(const SpaceNode*);
+    const std::size_t bytes =
+        count == 0 ? sizeof(SpaceNode) + length + 1 : listOffset + (count + 1) * sizeof(const SpaceNode*);
     void* place = allocate(bytes, alignof(SpaceNode));
     auto* node = new (place) SpaceNode();
     node->m_id = newID();
     node->m_size = size;
-    node->m_isDirectory = isDirectory;
-    if (length > 0)
-        std::memcpy(node + 1, name.data(), length);
-    node->m_nameLength = quint16(length);
+    node->m_parentAndKind = isDirectory ? SpaceNode::kDirectory : 0;
+    auto* stored = reinterpret_cast<char*>(node + 1);
+    std::memcpy(stored, name.data(), length);
+    stored[length] = '\0';
     if (count > 0) {
         sortBySize(*children);
         auto* list = reinterpret_cast<const SpaceNode**>(static_cast<std::byte*>(place) + listOffset);
+        *reinterpret_cast<std::uintptr_t*>(list) = count;
         for (std::size_t i = 0; i < count; ++i) {
-            list[i] = (*children)[i];
-            const_cast<SpaceNode*>(list[i])->m_parent = node;
+            list[i + 1] = (*children)[i];
+            const_cast<SpaceNode*>(list[i + 1])->setParent(node);
         }
-        node->m_childCount = quint32(count);
+        node->m_parentAndKind |= SpaceNode::kHasChildren;
     }
     ++m_nodeCount;
     return node;
@@ -207,17 +220,26 @@ private:
 
     void list(Folder* folder)
     {
+        listParts(folder);
+        // Last, once the listing is freed: the measure trims the allocator when the top folder is done, and memory
+        // freed after that would stay with the thread that freed it.
+        release(folder);
+    }
+
+    void listParts(Folder* folder)
+    {
         std::vector<Platform::LeanEntry> entries = Platform::listFolderLean(folder->path);
         folder->parts.assign(entries.size(), nullptr);
-        // The files' nodes are made together, under one hold of the tree.
-        std::vector<std::pair<std::size_t, qint64>> files;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (m_stop.stop_requested())
-                break;
+        // The files' nodes are made together, under one hold of the tree, from the sizes they add, kept in their
+        // entries meanwhile (0: nothing to add).
+        bool anyFile = false;
+        std::size_t seen = 0; // entries looked at before a stop
+        for (; seen < entries.size() && !m_stop.stop_requested(); ++seen) {
+            const std::size_t i = seen;
             Platform::LeanEntry& entry = entries[i];
             if (entry.kind == Platform::EntryKind::Regular) {
-                if (const qint64 bytes = fileBytes(entry); bytes > 0)
-                    files.emplace_back(i, bytes);
+                entry.allocatedSize = fileBytes(entry);
+                anyFile = anyFile || entry.allocatedSize > 0;
                 continue;
             }
             if (entry.kind != Platform::EntryKind::Directory)
@@ -236,45 +258,53 @@ private:
             folder->outstanding.fetch_add(1, std::memory_order_relaxed);
             Platform::runOnWalkPool([this, child] { list(child); });
         }
-        if (!files.empty()) {
+        if (anyFile) {
             const std::lock_guard lock(m_treeMutex);
-            for (const auto& [index, bytes] : files)
-                folder->parts[index] = m_tree.newNode(entries[index].name, false, bytes);
+            for (std::size_t i = 0; i < seen; ++i) {
+                if (entries[i].kind == Platform::EntryKind::Regular && entries[i].allocatedSize > 0)
+                    folder->parts[i] = m_tree.newNode(entries[i].name, false, entries[i].allocatedSize);
+            }
         }
         folder->path.clear();
-        release(folder);
+        folder->path.squeeze();
     }
 
     // One part of `folder` is done; the last one finishes it, and so on up the tree.
     void release(Folder* folder)
     {
         while (folder && folder->outstanding.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            std::vector<const SpaceNode*> children;
-            children.reserve(folder->parts.size());
-            qint64 size = 0;
-            for (const SpaceNode* node : folder->parts) {
-                if (node) {
-                    children.push_back(node);
-                    size += node->size();
-                }
-            }
-            SpaceNode* node = nullptr;
-            if (size > 0) {
-                const std::lock_guard lock(m_treeMutex);
-                node = m_tree.newNode(folder->name, true, size, &children);
-            }
+            SpaceNode* node = finish(*folder);
             Folder* parent = folder->parent;
-            if (parent) {
-                parent->parts[folder->slot] = node;
-            } else {
+            const std::size_t slot = folder->slot;
+            delete folder;
+            if (!parent) {
                 const std::lock_guard lock(m_doneMutex);
                 m_result = node;
                 m_done = true;
                 m_doneWake.notify_all();
+                return;
             }
-            delete folder;
+            parent->parts[slot] = node;
             folder = parent;
         }
+    }
+
+    // The folder's node, its parts in listing order; nothing when they measure 0.
+    SpaceNode* finish(const Folder& folder)
+    {
+        std::vector<const SpaceNode*> children;
+        children.reserve(folder.parts.size());
+        qint64 size = 0;
+        for (const SpaceNode* node : folder.parts) {
+            if (node) {
+                children.push_back(node);
+                size += node->size();
+            }
+        }
+        if (size <= 0)
+            return nullptr;
+        const std::lock_guard lock(m_treeMutex);
+        return m_tree.newNode(folder.name, true, size, &children);
     }
 
     SpaceTree& m_tree;
@@ -297,28 +327,31 @@ std::shared_ptr<SpaceTree> SpaceTree::measure(const QString& url, int depth, con
     std::shared_ptr<SpaceTree> tree(new SpaceTree());
     tree->m_rootPath = Platform::absolutePath(url);
 
-    const std::vector<Platform::LeanEntry> entries = Platform::listFolderLean(tree->m_rootPath);
-    const auto count = double(entries.size());
-    std::vector<const SpaceNode*> children;
-    qint64 total = 0;
-    SpaceTreeBuilder builder(*tree, stop);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (stop.stop_requested())
-            break;
-        const QString name = QFile::decodeName(entries[i].name.c_str());
-        report(double(i) / count, name);
-        const QString path = tree->m_rootPath.endsWith(u'/') ? QString(tree->m_rootPath + name)
-                                                             : QString(tree->m_rootPath + u'/' + name);
-        // A folder cut short by a stop still counts what was built of it; the caller drops such a tree.
-        if (SpaceNode* node = builder.build(entries[i], path, depth - 1)) {
-            children.push_back(node);
-            total += node->size();
+    { // the build's listings and records end with this block, before the trim below
+        const std::vector<Platform::LeanEntry> entries = Platform::listFolderLean(tree->m_rootPath);
+        const auto count = double(entries.size());
+        std::vector<const SpaceNode*> children;
+        qint64 total = 0;
+        SpaceTreeBuilder builder(*tree, stop);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (stop.stop_requested())
+                break;
+            const QString name = QFile::decodeName(entries[i].name.c_str());
+            report(double(i) / count, name);
+            const QString path = tree->m_rootPath.endsWith(u'/') ? QString(tree->m_rootPath + name)
+                                                                 : QString(tree->m_rootPath + u'/' + name);
+            // A folder cut short by a stop still counts what was built of it; the caller drops such a tree.
+            if (SpaceNode* node = builder.build(entries[i], path, depth - 1)) {
+                children.push_back(node);
+                total += node->size();
+            }
         }
+        // The root is made last, when its children are known, so that its list can follow its name.
+        tree->m_root = tree->newNode(QFile::encodeName(tree->m_rootPath).toStdString(), true, total, &children);
     }
-    // The root is made last, when its children are known, so that its list can follow its name.
-    tree->m_root = tree->newNode(QFile::encodeName(tree->m_rootPath).toStdString(), true, total, &children);
-    // The listings and per-folder records of the build are freed by now, but the allocator keeps their pages for
-    // the threads that made them: hand them back, so that a measurement holds only its tree.
+    // The listings and per-folder records of the build are freed by now (each task frees its own before it reports
+    // the last folder done), but the allocator keeps their pages: hand them back, so that a measurement holds only
+    // its tree.
     ::malloc_trim(0);
     report(1.0, QString());
     return tree;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <stop_token>
@@ -15,8 +16,9 @@ class SpaceTree;
 
 // One file or folder of a disk-map measurement. Nodes live inside the SpaceTree that built them and are never
 // changed once it is handed over; their addresses stay valid for as long as the tree lives. A node's name is kept
-// right behind it, in the bytes the file system gave it (UTF-8), and made a string only when asked for; a folder's
-// list of children follows its name.
+// right behind it, in the bytes the file system gave it (UTF-8, ended by a 0), and made a string only when asked
+// for; a folder's list of children follows its name. The node itself is three words: its kind rides in the low
+// bits of its parent's address, which alignment leaves free.
 class SpaceNode final
 {
 public:
@@ -27,40 +29,42 @@ public:
     // The absolute path, built from the parent chain.
     QString url() const;
     // A folder that is not a package; always true for the root.
-    bool isDirectory() const { return m_isDirectory; }
+    bool isDirectory() const { return (m_parentAndKind & kDirectory) != 0; }
     // On-disk (allocated) bytes.
     qint64 size() const { return m_size; }
     // Contents of size above 0, largest first; equal sizes in listing order.
-    std::span<const SpaceNode* const> children() const
+    std::span<const SpaceNode* const> children() const;
+    const SpaceNode* parent() const
     {
-        if (m_childCount == 0)
-            return {};
-        const auto* list = reinterpret_cast<const std::byte*>(this) + childListOffset(m_nameLength);
-        return {reinterpret_cast<const SpaceNode* const*>(list), m_childCount};
+        return reinterpret_cast<const SpaceNode*>(m_parentAndKind & ~std::uintptr_t(kKindBits));
     }
-    const SpaceNode* parent() const { return m_parent; }
 
 private:
     friend class SpaceTree;
     friend class SpaceTreeBuilder;
     SpaceNode() = default;
 
+    static constexpr std::uintptr_t kDirectory = 1;
+    static constexpr std::uintptr_t kHasChildren = 2;
+    static constexpr std::uintptr_t kKindBits = kDirectory | kHasChildren;
+
     // The stored name: the root keeps its whole path here.
-    std::string_view storedName() const { return {reinterpret_cast<const char*>(this + 1), m_nameLength}; }
-    // Where a node's child list starts, from the node's first byte: the first place after a name of `nameLength`
-    // bytes that is aligned for a pointer (the node itself is).
+    std::string_view storedName() const { return reinterpret_cast<const char*>(this + 1); }
+    // Where a node's child list starts, from the node's first byte: the child count, then the children, at the first
+    // place after a name of `nameLength` bytes and its ending 0 that is aligned for them (the node itself is).
     static constexpr std::size_t childListOffset(std::size_t nameLength)
     {
         constexpr std::size_t align = alignof(const SpaceNode*);
-        return (sizeof(SpaceNode) + nameLength + align - 1) / align * align;
+        return (sizeof(SpaceNode) + nameLength + 1 + align - 1) / align * align;
+    }
+    void setParent(const SpaceNode* parent)
+    {
+        m_parentAndKind = reinterpret_cast<std::uintptr_t>(parent) | (m_parentAndKind & kKindBits);
     }
 
     quint64 m_id = 0;
     qint64 m_size = 0;
-    const SpaceNode* m_parent = nullptr;
-    quint32 m_childCount = 0;
-    quint16 m_nameLength = 0;
-    bool m_isDirectory = false;
+    std::uintptr_t m_parentAndKind = 0;
 };
 
 // Every node of one measurement, with their names and child lists, in a few large blocks: dropping the tree frees

@@ -1,3 +1,4 @@
+#include "Platform/OpenFolder.h"
 #include "Platform/FileContents.h"
 #include "Platform/FileReading.h"
 #include "Platform/FileSystem.h"
@@ -8,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 
@@ -74,4 +76,43 @@ TEST(OpenFolder, readingFilesAndWalkingSideBySideLeaveAccessDatesAlone)
 
     for (const QString& entry : entries)
         EXPECT_EQ(Platform::fileInfo(entry)->accessed.toSecsSinceEpoch(), longAgo) << entry.toStdString();
+}
+
+// A folder is counted before it is read, so that its list is made once: in one step of reading, or, for a folder
+// larger than a step, counted to its end and read again from its start. Each name comes once either way, and the
+// lean listing built on it keeps every name.
+TEST(OpenFolder, aFolderIsCountedBeforeItsNamesAtEverySize)
+{
+    for (const int count : {0, 3, 2000}) {
+        SCOPED_TRACE(count);
+        const TempTree tree;
+        QStringList expected;
+        for (int i = 0; i < count; ++i) {
+            // Long names, so that 2,000 of them take several steps of reading.
+            const QString name = u"%1-"_s.arg(i, 4, 10, QChar(u'0')) + QString(120, u'n');
+            QFile file(tree.path(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            expected << name;
+        }
+        const int fd = Platform::openFolderForReading(AT_FDCWD, QFile::encodeName(tree.path(u""_s)).constData());
+        ASSERT_GE(fd, 0);
+        std::vector<std::size_t> told;
+        QStringList names;
+        const int error = Platform::readFolderNames(
+            fd, [&told](std::size_t counted) { told.push_back(counted); },
+            [&names](const char* name, unsigned char) { return names << QFile::decodeName(name), true; });
+        ::close(fd);
+        EXPECT_EQ(error, 0);
+        EXPECT_EQ(told, std::vector<std::size_t>{std::size_t(count)});
+        names.sort();
+        EXPECT_EQ(names, expected);
+
+        QStringList lean;
+        for (const Platform::LeanEntry& entry : Platform::listFolderLean(tree.path(u""_s))) {
+            EXPECT_EQ(entry.kind, Platform::EntryKind::Regular);
+            EXPECT_EQ(entry.linkCount, 1u);
+            lean << QFile::decodeName(entry.name.c_str());
+        }
+        EXPECT_EQ(lean, expected);
+    }
 }
