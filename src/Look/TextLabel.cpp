@@ -43,7 +43,10 @@ QSize TextLabel::minimumSizeHint() const
 
 void TextLabel::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ApplicationPaletteChange)
+    // Qt 6 tells a child widget of a new application palette (a change of appearance) only through the
+    // PaletteChange of the roles it inherits; the window text is the label's own, so it is taken again here.
+    // Setting the same ink again changes nothing and sends no further event.
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
         applyInk();
     QLabel::changeEvent(event);
 }
@@ -62,7 +65,7 @@ void TextLabel::paintEvent(QPaintEvent* event)
 bool TextLabel::event(QEvent* event)
 {
     // A shortened text can still be read whole, as a tooltip; a caller's own tooltip comes first.
-    if (event->type() == QEvent::ToolTip && m_elide != Qt::ElideNone && toolTip().isEmpty()) {
+    if (event->type() == QEvent::ToolTip && m_elide != Qt::ElideNone && m_wholeTextToolTip && toolTip().isEmpty()) {
         if (shownText() != text())
             QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
         else

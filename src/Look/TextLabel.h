@@ -7,7 +7,7 @@
 // A label in one of the theme's fonts and one of the platform's label colours (primary, secondary, tertiary),
 // which follows the application's palette when it changes (light and dark appearance). Given an elide mode, it
 // stays on one line and shortens its text with "…" where the text does not fit, showing the whole text as a tooltip
-// while it is shortened; text() keeps the whole text.
+// while it is shortened (unless told not to); text() keeps the whole text.
 class TextLabel final : public QLabel
 {
     Q_OBJECT
@@ -20,6 +20,8 @@ public:
     // Qt::ElideNone (the default) lets the label be a plain QLabel again.
     void setElideMode(Qt::TextElideMode mode);
     Qt::TextElideMode elideMode() const { return m_elide; }
+    // Whether a shortened text shows itself whole as a tooltip (the default).
+    void setWholeTextToolTip(bool shown) { m_wholeTextToolTip = shown; }
     // The text as drawn at the current width: the whole text, or its shortened form.
     QString shownText() const;
 
@@ -35,4 +37,5 @@ private:
 
     Paint::Ink m_ink;
     Qt::TextElideMode m_elide = Qt::ElideNone;
+    bool m_wholeTextToolTip = true;
 };

@@ -129,6 +129,13 @@ TEST(ProvenanceCard, showsTheItemItsFactsAndWhatDeletingItCauses)
         EXPECT_EQ(bare.findChild<QLabel*>(u"provenanceConsequence"_s)->text(),
                   u"Conséquence inconnue — à examiner avant de cocher."_s);
     }
+
+    // A line feed or a tab in a file name is shown as its mark, and the name keeps to its one line.
+    ProvenanceCard odd(itemAt(u"/Users/al/x"_s, u"notes\n2024\tbrouillon"_s, 10), {});
+    odd.show();
+    const auto* oddName = odd.findChild<QLabel*>(u"provenanceName"_s);
+    EXPECT_EQ(oddName->text(), u"notes␊2024␉brouillon"_s);
+    EXPECT_EQ(oddName->height(), oddName->fontMetrics().height());
 }
 
 TEST(ProvenanceCard, opensUnderItsAnchorWithTheLatestRequestOnly)

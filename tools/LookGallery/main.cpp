@@ -1,7 +1,10 @@
 // qp_look_gallery OUTPUT.png: draws every shared component in its states under the offscreen platform and saves
 // the picture, once the entrance animations have run.
 #include "GalleryLook.h"
+#include "Look/Capsule.h"
 #include "Look/CardModifier.h"
+#include "Look/Divider.h"
+#include "Look/ElidedLabel.h"
 #include "Look/EmptyArt.h"
 #include "Look/EmptyStateView.h"
 #include "Look/GaugeRing.h"
@@ -204,6 +207,20 @@ int main(int argc, char* argv[])
         row({framed(card(empty, 20), 520, 330),
              framed(card(new TextLabel(u"Carte sans marge intérieure"_s, Theme::systemFont(13)), 0), 220, 60)});
     page->addWidget(section(u"État vide et cartes"_s, cards));
+
+    Capsule::Style tinted;
+    tinted.tint = Theme::indigo();
+    tinted.fillOpacity = 0.15;
+    auto* labels = new QWidget;
+    auto* labelColumn = new QVBoxLayout(labels);
+    labelColumn->setContentsMargins(0, 0, 0, 0);
+    labelColumn->setSpacing(8);
+    labelColumn->addWidget(
+        row({framed(new ElidedLabel(u"~/Library/Caches/com.lumenlabs.atelierphoto/aperçus"_s, Theme::systemFont(12.5)),
+                    220, 18),
+             new Capsule(u"Utilisateur"_s), new Capsule(u"App Store"_s, tinted)}));
+    labelColumn->addWidget(framed(new Divider(16), 520, 1));
+    page->addWidget(section(u"Libellé coupé au milieu, capsules et séparateur en retrait"_s, labels));
 
     page->addWidget(section(u"Symboles"_s, symbolSheet()));
 

@@ -2,6 +2,7 @@
 
 #include "Core/BackgroundJob.h"
 #include "Core/FileUtils.h"
+#include "Look/Divider.h"
 #include "Look/ElidedLabel.h"
 #include "Look/Paint.h"
 #include "Look/SymbolView.h"
@@ -29,48 +30,6 @@ constexpr int kSpacing = 10;
 constexpr int kFactSpacing = 7;
 constexpr int kSymbolFrame = 14;
 constexpr qreal kSymbolSize = 10;
-
-// A one-line label that keeps its whole text and draws it cut in the middle when the room is short.
-class MiddleElidedLabel final : public QLabel
-{
-public:
-    MiddleElidedLabel(const QString& text, const QFont& font) : QLabel(text)
-    {
-        setFont(font);
-        setTextFormat(Qt::PlainText);
-        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    }
-
-    QSize minimumSizeHint() const override { return {0, fontMetrics().height()}; }
-    QSize sizeHint() const override
-    {
-        return {fontMetrics().horizontalAdvance(ElidedLabel::oneLine(text())), fontMetrics().height()};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setPen(Paint::ink(this));
-        const QRect room = contentsRect();
-        painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         fontMetrics().elidedText(ElidedLabel::oneLine(text()), Qt::ElideMiddle, room.width()));
-    }
-};
-
-// The thin line between the card's sections.
-class Divider final : public QWidget
-{
-public:
-    Divider() { setFixedHeight(1); }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), Paint::ink(this, Paint::Ink::primary, 0.1));
-    }
-};
 
 // A symbol in a frame 14 points wide beside a text that wraps over as many lines as it needs.
 QHBoxLayout* factRow(const QString& symbol, const QColor& tint, TextLabel* text)
@@ -263,8 +222,13 @@ ProvenanceCard::ProvenanceCard(const ScanItem& item, const Provenance& provenanc
     header->addWidget(fileIcon(item.url), 0, Qt::AlignVCenter);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(1);
-    auto* name = new MiddleElidedLabel(item.name, Theme::systemFont(12.5, QFont::DemiBold));
+    auto* name = new TextLabel(ElidedLabel::oneLine(item.name), Theme::systemFont(12.5, QFont::DemiBold));
     name->setObjectName(u"provenanceName"_s);
+    // One line cut in the middle, with no tooltip, as wide as the column whatever the name's length: a long name
+    // must not widen the card's layout.
+    name->setElideMode(Qt::ElideMiddle);
+    name->setWholeTextToolTip(false);
+    name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     titles->addWidget(name);
     auto* size =
         new TextLabel(FileUtils::byteFormatter().string(item.size), Theme::systemFont(11), Paint::Ink::secondary);
