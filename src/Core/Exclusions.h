@@ -18,7 +18,7 @@ class UserDefaults;
 // Lives on the GUI thread: `paths()`, add(), remove() and persist() are called there. The two coverage
 // tests read a lock-guarded copy of the list and may be called from any thread (scanners, the removal
 // engine); that copy changes together with the stored list, the published one follows on the GUI thread.
-class Exclusions final : public QObject
+class Exclusions : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Exclusions)
@@ -38,8 +38,9 @@ public:
 
     // Whether removing `url` would touch an excluded location: it is excluded, or an entry lies under it.
     // Scanners and the removal engine ask this of their candidates, so that an excluded folder is never
-    // removed with its parent.
-    bool isExcludedOrHoldsExclusion(const QString& url) const;
+    // removed with its parent. Every scanner judges what it finds here, which lets a test watch each path a
+    // scan judges (and act at that point) through exclusions of its own.
+    virtual bool isExcludedOrHoldsExclusion(const QString& url) const;
 
     // Adds the standardised path of `url`, dropping the entries under it; false, with nothing changed, for
     // the root, an empty or relative path, or a path already covered.

@@ -103,12 +103,13 @@ std::optional<QString> overwriteOpen(int fd, qint64 size, int passes, const std:
 // Opens the regular file of the look for writing (see Platform::openRegularFile: a link is not followed, a
 // FIFO or anything else put in its place since is never waited on); a read-only file the user owns gets its
 // owner's write bit first.
-int openForOverwrite(int parentFd, const char* name, const struct stat& st)
+int openForOverwrite(const Platform::RegularFileOpening& files, int parentFd, const char* name, const struct stat& st)
 {
-    const int fd = Platform::openRegularFile(parentFd, name, O_WRONLY, &st);
+    const auto open = [&](int access) { return files.open(parentFd, name, access, &st, false, nullptr); };
+    const int fd = open(O_WRONLY);
     if (fd >= 0 || errno != EACCES || st.st_uid != ::geteuid() || (st.st_mode & S_IWUSR))
         return fd;
-    const int readFd = Platform::openRegularFile(parentFd, name, O_RDONLY, &st);
+    const int readFd = open(O_RDONLY);
     if (readFd < 0)
         return -1;
     const bool changed = ::fchmod(readFd, (st.st_mode & 07777) | S_IWUSR) == 0;
@@ -117,13 +118,13 @@ int openForOverwrite(int parentFd, const char* name, const struct stat& st)
         errno = EACCES;
         return -1;
     }
-    return Platform::openRegularFile(parentFd, name, O_WRONLY, &st);
+    return open(O_WRONLY);
 }
 
-std::optional<QString> overwriteAt(int parentFd, const char* name, const struct stat& st, int passes,
-                                   const std::stop_token& stop)
+std::optional<QString> overwriteAt(const Platform::RegularFileOpening& files, int parentFd, const char* name,
+                                   const struct stat& st, int passes, const std::stop_token& stop)
 {
-    const int fd = openForOverwrite(parentFd, name, st);
+    const int fd = openForOverwrite(files, parentFd, name, st);
     if (fd < 0)
         return Platform::openFailureText(errno);
     struct stat opened {
@@ -161,8 +162,9 @@ std::vector<std::string> childNames(int dirFd)
 }
 
 // Shreds `name` inside the folder open at `parentFd`. `display` is its path, for a child's failure text.
-std::optional<QString> shredAt(int parentFd, const std::string& name, const QString& display, dev_t device, int passes,
-                               const std::stop_token& stop, bool isChild)
+std::optional<QString> shredAt(const Platform::RegularFileOpening& files, int parentFd, const std::string& name,
+                               const QString& display, dev_t device, int passes, const std::stop_token& stop,
+                               bool isChild)
 {
     const auto failed = [&](const QString& reason) -> std::optional<QString> {
         if (!isChild)
@@ -183,7 +185,7 @@ std::optional<QString> shredAt(int parentFd, const std::string& name, const QStr
         std::optional<QString> firstFailure;
         for (const std::string& child : childNames(fd)) {
             const QString childPath = display + u'/' + QFile::decodeName(child.c_str());
-            std::optional<QString> failure = shredAt(fd, child, childPath, device, passes, stop, true);
+            std::optional<QString> failure = shredAt(files, fd, child, childPath, device, passes, stop, true);
             if (failure && !firstFailure)
                 firstFailure = std::move(failure);
         }
@@ -199,7 +201,7 @@ std::optional<QString> shredAt(int parentFd, const std::string& name, const QStr
         if (st.st_nlink > 1)
             return failed(hardLinked());
         if (st.st_size > 0) {
-            if (std::optional<QString> failure = overwriteAt(parentFd, name.c_str(), st, passes, stop))
+            if (std::optional<QString> failure = overwriteAt(files, parentFd, name.c_str(), st, passes, stop))
                 return failed(*failure);
         }
     }
@@ -234,16 +236,19 @@ std::optional<QString> guardOf(const Platform::ReachedItem& item)
 
 } // namespace
 
-std::optional<QString> shred(const QString& path, int passes, std::stop_token stop)
+std::optional<QString> shred(const QString& path, int passes, std::stop_token stop,
+                             const Platform::RegularFileOpening& files)
 {
-    return withItem(path, [&](const Platform::ReachedItem& item) { return shred(item, passes, stop); });
+    return withItem(path, [&](const Platform::ReachedItem& item) { return shred(item, passes, stop, files); });
 }
 
-std::optional<QString> shred(const Platform::ReachedItem& item, int passes, std::stop_token stop)
+std::optional<QString> shred(const Platform::ReachedItem& item, int passes, std::stop_token stop,
+                             const Platform::RegularFileOpening& files)
 {
     if (auto refusal = guardOf(item))
         return refusal;
-    return shredAt(item.parentFd(), item.name().toStdString(), item.path(), item.status().st_dev, passes, stop, false);
+    return shredAt(files, item.parentFd(), item.name().toStdString(), item.path(), item.status().st_dev, passes, stop,
+                   false);
 }
 
 std::optional<QString> overwriteContent(const QString& path, int passes, std::stop_token stop)
@@ -256,7 +261,7 @@ std::optional<QString> overwriteContent(const QString& path, int passes, std::st
             return Platform::errorText(EINVAL);
         if (st.st_nlink > 1)
             return hardLinked();
-        return overwriteAt(item.parentFd(), item.name().constData(), st, passes, stop);
+        return overwriteAt(Platform::systemFileOpening(), item.parentFd(), item.name().constData(), st, passes, stop);
     });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/FileReading.h"
+
 #include <QString>
 
 #include <optional>
@@ -17,11 +19,14 @@ namespace Removal {
 // with other hard links is neither overwritten nor deleted. In a folder every child is tried; the folder
 // goes only once it is empty. Once `stop` is triggered the passes write nothing more, but the item in
 // hand is still deleted. Nothing on success, else the French reason of the first failure.
-// The item is reached without passing a link above it (Platform::SafeReach).
-std::optional<QString> shred(const QString& path, int passes, std::stop_token stop = {});
+// The item is reached without passing a link above it (Platform::SafeReach); each file is opened for its
+// overwrite through `files`.
+std::optional<QString> shred(const QString& path, int passes, std::stop_token stop = {},
+                             const Platform::RegularFileOpening& files = Platform::systemFileOpening());
 
 // The same for an item already reached.
-std::optional<QString> shred(const Platform::ReachedItem& item, int passes, std::stop_token stop = {});
+std::optional<QString> shred(const Platform::ReachedItem& item, int passes, std::stop_token stop = {},
+                             const Platform::RegularFileOpening& files = Platform::systemFileOpening());
 
 // The overwrite alone, for one regular file, which stays in place.
 std::optional<QString> overwriteContent(const QString& path, int passes, std::stop_token stop = {});

@@ -4,9 +4,7 @@
 #include "Platform/OpenFolder.h"
 #include "Platform/SystemRoot.h"
 
-#include <atomic>
 #include <cerrno>
-#include <mutex>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,30 +15,9 @@
 
 namespace Platform {
 
-namespace {
-
-std::atomic<bool> faultSet{false};
-std::mutex faultMutex;
-std::function<CheckedReader::Fault(const QString&, qint64)> faultAnswer;
-
-std::atomic<bool> openHookSet{false};
-std::mutex openHookMutex;
-std::function<void(int, const char*)> openHook;
-
-} // namespace
-
 int openRegularFile(int folderFd, const char* name, int access, const struct stat* expected, bool followLink,
                     struct stat* seen)
 {
-    if (openHookSet.load()) {
-        std::function<void(int, const char*)> hook;
-        {
-            const std::lock_guard lock(openHookMutex);
-            hook = openHook;
-        }
-        if (hook)
-            hook(folderFd, name);
-    }
     int flags = access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     if (!followLink)
         flags |= O_NOFOLLOW;
@@ -68,11 +45,21 @@ int openRegularFile(int folderFd, const char* name, int access, const struct sta
     return fd;
 }
 
-void setOpenHookForTests(std::function<void(int folderFd, const char* name)> hook)
+RegularFileOpening::~RegularFileOpening() = default;
+
+const RegularFileOpening& systemFileOpening()
 {
-    const std::lock_guard lock(openHookMutex);
-    openHookSet = bool(hook);
-    openHook = std::move(hook);
+    class System final : public RegularFileOpening
+    {
+    public:
+        int open(int folderFd, const char* name, int access, const struct stat* expected, bool followLink,
+                 struct stat* seen) const override
+        {
+            return openRegularFile(folderFd, name, access, expected, followLink, seen);
+        }
+    };
+    static const System system;
+    return system;
 }
 
 QString openFailureText(int error)
@@ -85,14 +72,13 @@ QString openFailureText(int error)
 
 std::optional<CheckedReader> CheckedReader::open(const QString& path, quint64 device, quint64 inode, qint64 size)
 {
-    QString absolute = absolutePath(path);
-    const QByteArray name = QFile::encodeName(absolute);
+    const QByteArray name = QFile::encodeName(absolutePath(path));
     struct stat st {
     };
     const int fd = openRegularFile(AT_FDCWD, name.constData(), O_RDONLY, nullptr, false, &st);
     if (fd < 0)
         return std::nullopt;
-    CheckedReader reader(fd, std::move(absolute));
+    CheckedReader reader(fd);
     // The same encoding of the device as FileInfo's.
     const quint64 openedDevice = (quint64(major(st.st_dev)) << 32) | minor(st.st_dev);
     if (openedDevice != device || quint64(st.st_ino) != inode || qint64(st.st_size) != size)
@@ -106,8 +92,6 @@ CheckedReader& CheckedReader::operator=(CheckedReader&& other) noexcept
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = std::exchange(other.m_fd, -1);
-        m_position = other.m_position;
-        m_path = std::move(other.m_path);
     }
     return *this;
 }
@@ -120,8 +104,6 @@ CheckedReader::~CheckedReader()
 
 qint64 CheckedReader::next(char* buffer, std::size_t length)
 {
-    if (const Fault fault = faultAt(m_position); fault != Fault::none)
-        return fault == Fault::error ? -1 : 0;
     std::size_t done = 0;
     while (done < length) {
         const ssize_t n = ::read(m_fd, buffer + done, length - done);
@@ -133,14 +115,11 @@ qint64 CheckedReader::next(char* buffer, std::size_t length)
             break;
         done += std::size_t(n);
     }
-    m_position += qint64(done);
     return qint64(done);
 }
 
 qint64 CheckedReader::at(char* buffer, std::size_t length, qint64 offset)
 {
-    if (const Fault fault = faultAt(offset); fault != Fault::none)
-        return fault == Fault::error ? -1 : 0;
     std::size_t done = 0;
     while (done < length) {
         const ssize_t n = ::pread(m_fd, buffer + done, length - done, off_t(offset) + off_t(done));
@@ -160,19 +139,26 @@ void CheckedReader::expectSequentialRead()
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
-CheckedReader::Fault CheckedReader::faultAt(qint64 offset) const
-{
-    if (!faultSet.load(std::memory_order_acquire))
-        return Fault::none;
-    const std::lock_guard lock(faultMutex);
-    return faultAnswer ? faultAnswer(m_path, offset) : Fault::none;
-}
+ReadableFile::~ReadableFile() = default;
 
-void CheckedReader::setFaultForTests(std::function<Fault(const QString& path, qint64 offset)> fault)
+FileReads::~FileReads() = default;
+
+const FileReads& systemFileReads()
 {
-    const std::lock_guard lock(faultMutex);
-    faultSet.store(bool(fault), std::memory_order_release);
-    faultAnswer = std::move(fault);
+    class System final : public FileReads
+    {
+    public:
+        std::unique_ptr<ReadableFile> open(const QString& path, quint64 device, quint64 inode,
+                                           qint64 size) const override
+        {
+            std::optional<CheckedReader> reader = CheckedReader::open(path, device, inode, size);
+            if (!reader)
+                return nullptr;
+            return std::make_unique<CheckedReader>(std::move(*reader));
+        }
+    };
+    static const System system;
+    return system;
 }
 
 } // namespace Platform

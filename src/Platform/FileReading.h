@@ -3,7 +3,7 @@
 #include <QString>
 
 #include <cstddef>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -21,52 +21,96 @@ namespace Platform {
 int openRegularFile(int folderFd, const char* name, int access, const struct stat* expected = nullptr,
                     bool followLink = false, struct stat* seen = nullptr);
 
-// Tests run `hook` just before each such opening, with its folder and name (until reset with an empty one).
-void setOpenHookForTests(std::function<void(int folderFd, const char* name)> hook);
+// openRegularFile() where something could be swapped in between a look at the file and its opening. The shredder
+// opens each file it overwrites through one, the system's by default; tests hand one that changes the folder at
+// that very moment, which no rival process can be timed to hit. Callable from any thread.
+class RegularFileOpening
+{
+public:
+    virtual ~RegularFileOpening();
+
+    // As openRegularFile().
+    virtual int open(int folderFd, const char* name, int access, const struct stat* expected, bool followLink,
+                     struct stat* seen) const = 0;
+
+protected:
+    RegularFileOpening() = default;
+    RegularFileOpening(const RegularFileOpening&) = default;
+    RegularFileOpening& operator=(const RegularFileOpening&) = default;
+};
+
+// The system's: openRegularFile() itself. It keeps no state.
+const RegularFileOpening& systemFileOpening();
 
 // Why openRegularFile failed, in French: "L'élément a été remplacé depuis l'examen." for ESTALE, EINVAL,
 // ENXIO (what a non-blocking opening of a FIFO without a reader gives) and ELOOP (a link met where a link is not
 // followed), the usual text of errno otherwise.
 QString openFailureText(int error);
 
+// A file open for reading, as a reader of many files reads it.
+class ReadableFile
+{
+public:
+    virtual ~ReadableFile();
+
+    // Reads up to `length` bytes from the current position (next()) or from `offset` (at()), retrying
+    // interrupted and short reads until `length` bytes or the end: the count read, 0 at the end, −1 on error.
+    virtual qint64 next(char* buffer, std::size_t length) = 0;
+    virtual qint64 at(char* buffer, std::size_t length, qint64 offset) = 0;
+
+    // Tells the system the file will be read once from start to end.
+    virtual void expectSequentialRead() = 0;
+
+protected:
+    ReadableFile() = default;
+    ReadableFile(const ReadableFile&) = default;
+    ReadableFile& operator=(const ReadableFile&) = default;
+};
+
 // A file opened for reading only when it is still the regular file a walk described: a link is not
 // followed, a named pipe or device is never waited on, and a file replaced (another identity) or resized
 // since is not opened. Closed when the value goes.
-class CheckedReader final
+class CheckedReader final : public ReadableFile
 {
 public:
     // `device` and `inode` as FileInfo gives them; `size` the logical length the walk found.
     static std::optional<CheckedReader> open(const QString& path, quint64 device, quint64 inode, qint64 size);
 
-    CheckedReader(CheckedReader&& other) noexcept
-        : m_fd(std::exchange(other.m_fd, -1)), m_position(other.m_position), m_path(std::move(other.m_path))
-    {
-    }
+    CheckedReader(CheckedReader&& other) noexcept : ReadableFile(other), m_fd(std::exchange(other.m_fd, -1)) {}
     CheckedReader& operator=(CheckedReader&& other) noexcept;
     CheckedReader(const CheckedReader&) = delete;
     CheckedReader& operator=(const CheckedReader&) = delete;
-    ~CheckedReader();
+    ~CheckedReader() override;
 
-    // Reads up to `length` bytes from the current position (next()) or from `offset` (at()), retrying
-    // interrupted and short reads until `length` bytes or the end: the count read, 0 at the end, −1 on error.
-    qint64 next(char* buffer, std::size_t length);
-    qint64 at(char* buffer, std::size_t length, qint64 offset);
-
-    // Tells the system the file will be read once from start to end.
-    void expectSequentialRead();
-
-    // Tests make a read of a chosen file fail, or meet the end early, from an offset on, until reset with an
-    // empty function.
-    enum class Fault { none, error, end };
-    static void setFaultForTests(std::function<Fault(const QString& path, qint64 offset)> fault);
+    qint64 next(char* buffer, std::size_t length) override;
+    qint64 at(char* buffer, std::size_t length, qint64 offset) override;
+    void expectSequentialRead() override;
 
 private:
-    CheckedReader(int fd, QString path) : m_fd(fd), m_path(std::move(path)) {}
-    Fault faultAt(qint64 offset) const;
+    explicit CheckedReader(int fd) : m_fd(fd) {}
 
     int m_fd = -1;
-    qint64 m_position = 0;
-    QString m_path;
 };
+
+// How a reader of many files opens them. The duplicates scanner receives one when it is made, the system's by
+// default; tests hand one whose reads fail or end early where they say, which no file on disk does on demand.
+// Callable from any thread.
+class FileReads
+{
+public:
+    virtual ~FileReads();
+
+    // As CheckedReader::open(): nothing where it gives nothing.
+    virtual std::unique_ptr<ReadableFile> open(const QString& path, quint64 device, quint64 inode,
+                                               qint64 size) const = 0;
+
+protected:
+    FileReads() = default;
+    FileReads(const FileReads&) = default;
+    FileReads& operator=(const FileReads&) = default;
+};
+
+// The system's: CheckedReader itself. It keeps no state.
+const FileReads& systemFileReads();
 
 } // namespace Platform

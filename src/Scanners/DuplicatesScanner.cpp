@@ -66,11 +66,6 @@ char* readBuffer()
     return buffer.get();
 }
 
-std::optional<Platform::CheckedReader> openEntry(const DuplicatesScanner::Entry& entry)
-{
-    return Platform::CheckedReader::open(entry.url, entry.device, entry.inode, entry.size);
-}
-
 ScanItem itemFor(const DuplicatesScanner::Entry& entry)
 {
     ScanItem item;
@@ -89,8 +84,8 @@ ScanItem itemFor(const DuplicatesScanner::Entry& entry)
 } // namespace
 
 DuplicatesScanner::DuplicatesScanner(const Exclusions& exclusions, ModuleID module,
-                                     std::optional<QStringList> customRoots)
-    : m_exclusions(&exclusions), m_moduleID(module), m_customRoots(std::move(customRoots))
+                                     std::optional<QStringList> customRoots, const Platform::FileReads& reads)
+    : m_exclusions(&exclusions), m_reads(&reads), m_moduleID(module), m_customRoots(std::move(customRoots))
 {
 }
 
@@ -265,9 +260,8 @@ QList<DuplicatesScanner::Copies> DuplicatesScanner::groupBySize(const QList<Entr
     return bySize.shared();
 }
 
-QList<DuplicatesScanner::Copies>
-DuplicatesScanner::sameFingerprint(const QList<Copies>& lists, std::stop_token stop,
-                                   std::optional<QString> (*fingerprint)(const Entry&, std::stop_token)) const
+QList<DuplicatesScanner::Copies> DuplicatesScanner::sameFingerprint(const QList<Copies>& lists, std::stop_token stop,
+                                                                    Fingerprint fingerprint) const
 {
     // Every file of every list is read once, into its own slot; the lists are then formed in their order,
     // so reading several files at a time changes nothing in the result.
@@ -279,7 +273,7 @@ DuplicatesScanner::sameFingerprint(const QList<Copies>& lists, std::stop_token s
     std::vector<std::optional<QString>> prints(files.size());
     std::vector<char> done(files.size(), 0); // 0: not read, or cut by a stop
     const auto read = [&](std::size_t index) {
-        prints[index] = fingerprint(*files[index], stop);
+        prints[index] = (this->*fingerprint)(*files[index], stop);
         done[index] = prints[index] || !stop.stop_requested();
     };
     if (m_readsInParallel) {
@@ -330,11 +324,12 @@ QList<DuplicatesScanner::Copies> DuplicatesScanner::sameContent(const QList<Copi
     return sameFingerprint(candidates, stop, &DuplicatesScanner::fullFingerprint);
 }
 
-std::optional<QString> DuplicatesScanner::partialFingerprint(const Entry& entry, std::stop_token stop)
+std::optional<QString> DuplicatesScanner::partialFingerprint(const Entry& entry, std::stop_token stop) const
 {
     if (stop.stop_requested())
         return std::nullopt;
-    std::optional<Platform::CheckedReader> file = openEntry(entry);
+    const std::unique_ptr<Platform::ReadableFile> file =
+        m_reads->open(entry.url, entry.device, entry.inode, entry.size);
     if (!file)
         return std::nullopt;
     char* buffer = readBuffer();
@@ -355,11 +350,12 @@ std::optional<QString> DuplicatesScanner::partialFingerprint(const Entry& entry,
     return hash.finishHex();
 }
 
-std::optional<QString> DuplicatesScanner::fullFingerprint(const Entry& entry, std::stop_token stop)
+std::optional<QString> DuplicatesScanner::fullFingerprint(const Entry& entry, std::stop_token stop) const
 {
     if (stop.stop_requested())
         return std::nullopt;
-    std::optional<Platform::CheckedReader> file = openEntry(entry);
+    const std::unique_ptr<Platform::ReadableFile> file =
+        m_reads->open(entry.url, entry.device, entry.inode, entry.size);
     if (!file)
         return std::nullopt;
     file->expectSequentialRead();

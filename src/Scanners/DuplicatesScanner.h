@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/FileReading.h"
 #include "Scanners/ModuleScanner.h"
 
 #include <QDateTime>
@@ -31,9 +32,11 @@ public:
     };
     using Copies = QList<Entry>;
 
-    // `customRoots`: the folders to search instead of the personal folders of the home.
+    // `customRoots`: the folders to search instead of the personal folders of the home; `reads`: how the files
+    // are opened and read, to be compared.
     DuplicatesScanner(const Exclusions& exclusions, ModuleID module,
-                      std::optional<QStringList> customRoots = std::nullopt);
+                      std::optional<QStringList> customRoots = std::nullopt,
+                      const Platform::FileReads& reads = Platform::systemFileReads());
 
     // Names of folders whose contents are never searched (build products, caches, repositories, …).
     static const QSet<QString>& skippedNames();
@@ -68,18 +71,19 @@ public:
     // Hex SHA-256 of the first 64 KiB and, for longer files, of the last 64 KiB; of the whole content. Nothing
     // when the file cannot be opened or read, is no longer the regular file of that identity and length that
     // the walk found, or `stop` came before one of its reads.
-    static std::optional<QString> partialFingerprint(const Entry& entry, std::stop_token stop = {});
-    static std::optional<QString> fullFingerprint(const Entry& entry, std::stop_token stop = {});
+    std::optional<QString> partialFingerprint(const Entry& entry, std::stop_token stop = {}) const;
+    std::optional<QString> fullFingerprint(const Entry& entry, std::stop_token stop = {}) const;
 
     // Largest waste first ((copies − 1) × size), stable; oldest first, an undated copy before any dated one.
     static void sortByWaste(QList<Copies>& lists);
     static bool olderFirst(const Entry& a, const Entry& b);
 
 private:
-    QList<Copies> sameFingerprint(const QList<Copies>& lists, std::stop_token stop,
-                                  std::optional<QString> (*fingerprint)(const Entry&, std::stop_token)) const;
+    using Fingerprint = std::optional<QString> (DuplicatesScanner::*)(const Entry&, std::stop_token) const;
+    QList<Copies> sameFingerprint(const QList<Copies>& lists, std::stop_token stop, Fingerprint fingerprint) const;
 
     const Exclusions* m_exclusions; // what the scan leaves out
+    const Platform::FileReads* m_reads;
     ModuleID m_moduleID;
     std::optional<QStringList> m_customRoots;
     bool m_readsInParallel = true;

@@ -6,8 +6,6 @@ class Exclusions;
 
 #include <QString>
 
-#include <functional>
-
 // The one place where a scanner decides that a path it found is not to be offered: a protected location, or
 // one that the user's exclusions cover (the path is excluded, or an excluded path lies inside it, which
 // removing it would take along). Callable from any thread.
@@ -28,8 +26,5 @@ private:
     PathSafety::ProtectedPaths m_protected;
     const Exclusions& m_exclusions;
 };
-
-// Tests make chosen paths skipped as well, until reset with an empty function.
-void setOverrideForTests(std::function<bool(const QString& path)> skipped);
 
 } // namespace ScanFilter

@@ -1,8 +1,9 @@
 #include "Core/Shredding.h"
 
-#include "Platform/FileReading.h"
 #include "Platform/FileSystem.h"
+#include "RacedOpenings.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <chrono>
 #include <cstring>
@@ -131,7 +132,7 @@ TEST(Shredding, aFifoOrALinkPutInTheFilesPlaceAtTheOpeningFailsTheItemAndTheShre
             const TempTree tree(u"file 4096\nfolder/file 4096\nelsewhere/target 3000"_s);
             const QString swapped = tree.path(u"swapped"_s);
             // Someone renames it over the file between the look and the opening.
-            Platform::setOpenHookForTests([&](int folderFd, const char* name) {
+            const TestSupport::RacedOpenings openings([&](int folderFd, const char* name) {
                 if (std::strcmp(name, "file") != 0)
                     return;
                 const QByteArray raw = QFile::encodeName(swapped);
@@ -139,9 +140,9 @@ TEST(Shredding, aFifoOrALinkPutInTheFilesPlaceAtTheOpeningFailsTheItemAndTheShre
                 ASSERT_EQ(link ? ::symlink(target.constData(), raw.constData()) : ::mkfifo(raw.constData(), 0600), 0);
                 ASSERT_EQ(::renameat(AT_FDCWD, raw.constData(), folderFd, name), 0);
             });
-            auto shred = std::async(std::launch::async, [&] { return Removal::shred(tree.path(selected), 1); });
-            const bool ended = shred.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-            Platform::setOpenHookForTests({});
+            auto shred =
+                std::async(std::launch::async, [&] { return Removal::shred(tree.path(selected), 1, {}, openings); });
+            const bool ended = shred.wait_for(TestSupport::waitSpan) == std::future_status::ready;
             if (!ended) {
                 // Lets a writer blocked on the FIFO go, so that the test itself ends.
                 const int reader = ::open(

@@ -1,7 +1,7 @@
 #include "Scanners/DuplicatesScanner.h"
 
 #include "Core/FileUtils.h"
-#include "Platform/FileReading.h"
+#include "FaultyReads.h"
 #include "ScannerTestSupport.h"
 #include "TempTree.h"
 #include "TestServices.h"
@@ -140,14 +140,13 @@ protected:
     void TearDown() override
     {
         ::unlink(tree.rawPath("home/Music/caf\xe9.flac").constData()); // a name the folder's removal cannot spell
-        Platform::CheckedReader::setFaultForTests({});
     }
 
     QString home(const QString& relative) const { return tree.path(u"home/"_s + relative); }
 
     QList<ScanGroup> scan(const Progress& progress = {}, std::stop_token stop = {}, bool parallel = true) const
     {
-        DuplicatesScanner scanner(kit.exclusions, ModuleID::duplicates);
+        DuplicatesScanner scanner(kit.exclusions, ModuleID::duplicates, std::nullopt, reads);
         scanner.setReadsInParallel(parallel);
         return scanner.scan(progress, stop);
     }
@@ -156,6 +155,8 @@ protected:
     EnvironmentOverride environment{{"HOME", tree.path(u"home"_s)}};
     // The list the scans leave out, this test's own.
     TestSupport::TestServices kit;
+    // The scans' reads, real until a test makes some fail.
+    TestSupport::FaultyReads reads;
 };
 
 } // namespace
@@ -281,10 +282,10 @@ TEST_F(DuplicatesScannerTest, aStopInAnyStageReadsNothingMore)
             SCOPED_TRACE(std::string(c.what) + (parallel ? " (parallel)" : " (one at a time)"));
             std::stop_source stop;
             std::atomic<int> readsAfterStop = 0;
-            Platform::CheckedReader::setFaultForTests([&](const QString&, qint64) {
+            reads.setRule([&](const QString&, qint64) {
                 if (stop.stop_requested())
                     ++readsAfterStop;
-                return Platform::CheckedReader::Fault::none;
+                return TestSupport::FaultyReads::Fault::none;
             });
             ProgressLog log;
             const QList<ScanGroup> groups = scan(
@@ -306,10 +307,10 @@ TEST_F(DuplicatesScannerTest, aStopDuringTheFullStageDropsTheSetItCut)
     // Read one at a time, the sets come in walk order (the 1 MiB and film sets from the Desktop first, the
     // reports from Documents, the flac pair last): the stop comes during the second read of a flac file.
     std::stop_source stop;
-    Platform::CheckedReader::setFaultForTests([&](const QString& path, qint64 offset) {
+    reads.setRule([&](const QString& path, qint64 offset) {
         if (path.endsWith(u".flac") && offset == MiB)
             stop.request_stop();
-        return Platform::CheckedReader::Fault::none;
+        return TestSupport::FaultyReads::Fault::none;
     });
     const QList<ScanGroup> groups = scan({}, stop.get_token(), false);
     EXPECT_EQ(titlesOf(groups), (QStringList{u"vacances (1).mov"_s, u"un-mio.bin"_s}));
@@ -356,15 +357,17 @@ TEST_F(DuplicatesScannerTest, filesThatChangeBetweenTheWalkAndTheReadingDropOut)
 
 TEST_F(DuplicatesScannerTest, twoFilesWhoseReadsFailAtTheSamePointAreNoCopies)
 {
-    // Equal in size, head and tail, and in their first mebibyte: a digest of the bytes read before the
-    // failure would call them copies, and the user might trash the only copy of either.
-    write(home(u"Documents/base-a.db"_s), content(3 * MiB, 7));
-    QByteArray other = content(3 * MiB, 7);
-    other[2 * MiB] = char(~other[2 * MiB]);
-    write(home(u"Documents/base-b.db"_s), other);
-    for (const auto fault : {Platform::CheckedReader::Fault::error, Platform::CheckedReader::Fault::end}) {
-        Platform::CheckedReader::setFaultForTests([&](const QString& path, qint64 offset) {
-            return path.endsWith(u".db") && offset >= MiB ? fault : Platform::CheckedReader::Fault::none;
+    // Byte for byte the same, so that only the failed reads keep them apart: neither is read whole, and a digest
+    // of the bytes read before the failure would call them copies of what was never compared.
+    write(home(u"Documents/base-a.db"_s), content(3 * MiB, 7), day(2020, 1, 1));
+    write(home(u"Documents/base-b.db"_s), content(3 * MiB, 7), day(2021, 1, 1));
+    const QList<ScanGroup> readWhole = scan();
+    const ScanGroup* copies = groupTitled(readWhole, u"base-a.db"_s);
+    ASSERT_NE(copies, nullptr); // read whole, they are copies
+    EXPECT_EQ(urlsOf(*copies), (QStringList{home(u"Documents/base-a.db"_s), home(u"Documents/base-b.db"_s)}));
+    for (const auto fault : {TestSupport::FaultyReads::Fault::error, TestSupport::FaultyReads::Fault::end}) {
+        reads.setRule([&](const QString& path, qint64 offset) {
+            return path.endsWith(u".db") && offset >= MiB ? fault : TestSupport::FaultyReads::Fault::none;
         });
         const QList<ScanGroup> groups = scan();
         EXPECT_EQ(groupTitled(groups, u"base-a.db"_s), nullptr);

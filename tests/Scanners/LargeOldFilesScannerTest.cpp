@@ -59,8 +59,6 @@ const QString kHome = uR"(
 class LargeOldFilesScannerTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QString home(const QString& relative) const { return tree.path(u"home/"_s + relative); }
 
     QList<ScanGroup> scan(qint64 minimum = kMinimum, const Progress& progress = {}, std::stop_token stop = {}) const
@@ -160,7 +158,7 @@ TEST_F(LargeOldFilesScannerTest, aStopKeepsWhatWasFoundAndSaysWhenNothingIsLarge
 {
     std::stop_source stop;
     // The stop comes as the walk takes the first large file of Downloads: Documents, walked before, is kept.
-    ScanFilter::setOverrideForTests([&](const QString& path) {
+    kit.exclusions.setRule([&](const QString& path) {
         if (path.contains(u"/Downloads/"))
             stop.request_stop();
         return false;
@@ -171,7 +169,7 @@ TEST_F(LargeOldFilesScannerTest, aStopKeepsWhatWasFoundAndSaysWhenNothingIsLarge
     EXPECT_EQ(namesOf(groups[0]).size(), 3);
     EXPECT_EQ(log.steps(), QStringList{u"1 "_s});
 
-    ScanFilter::setOverrideForTests({});
+    kit.exclusions.setRule({});
     const LargeOldFilesScanner scanner(kit.exclusions, ModuleID::largeOldFiles,
                                        LargeOldFilesScanner::standardMinimumSize,
                                        LargeOldFilesScanner::standardSkippedDirectories());

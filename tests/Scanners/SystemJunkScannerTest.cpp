@@ -3,10 +3,10 @@
 #include "Platform/FileOperations.h"
 #include "ScannerTestSupport.h"
 #include "Scanners/ModuleScanner.h"
-#include "Scanners/ScanFilter.h"
 #include "Scanners/ScanItems.h"
 #include "TempTree.h"
 #include "TestServices.h"
+#include "WaitFor.h"
 
 #include <QFile>
 #include <QSet>
@@ -60,8 +60,6 @@ const QString kHome = uR"(
 class SystemJunkScannerTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
-
     QList<ScanGroup> scan(bool includesProtectedLocations = true, const Progress& progress = {},
                           std::stop_token stop = {}) const
     {
@@ -182,7 +180,7 @@ TEST_F(SystemJunkScannerTest, aStopKeepsWhatWasFoundAndReadsNothingMore)
 {
     std::stop_source stop;
     // The stop comes while the second cache is looked at; it is a folder, so its measure is cut short.
-    ScanFilter::setOverrideForTests([&](const QString& path) {
+    kit.exclusions.setRule([&](const QString& path) {
         if (path.endsWith(u"/cloudkit"))
             stop.request_stop();
         return false;
@@ -210,7 +208,7 @@ TEST_F(SystemJunkScannerTest, skippedPathsAreNotOffered)
 TEST_F(SystemJunkScannerTest, entriesThatVanishDuringTheScanAreLeftOut)
 {
     bool removed = false;
-    ScanFilter::setOverrideForTests([&](const QString& path) {
+    kit.exclusions.setRule([&](const QString& path) {
         if (!removed && path.endsWith(u"/.hidden")) {
             removed = true;
             EXPECT_FALSE(Platform::removeItem(home(u"Library/Caches/com.example.big"_s)));
@@ -378,14 +376,14 @@ TEST_F(SystemJunkScannerTest, aLongListIsMeasuredSideBySideWithTheSameResult)
     const std::thread::id caller = std::this_thread::get_id();
     bool seen = false;
     bool waited = false;
-    ScanFilter::setOverrideForTests([&](const QString& path) {
+    kit.exclusions.setRule([&](const QString& path) {
         std::unique_lock lock(mutex);
         if (std::this_thread::get_id() != caller) {
             seen = true;
             otherThreadSeen.notify_all();
         } else if (!waited && path.endsWith(u"/many-0000")) {
             waited = true;
-            otherThreadSeen.wait_for(lock, std::chrono::seconds(10), [&] { return seen; });
+            otherThreadSeen.wait_for(lock, TestSupport::waitSpan, [&] { return seen; });
         }
         return false;
     });

@@ -2,7 +2,6 @@
 
 #include "Platform/Access.h"
 #include "ScannerTestSupport.h"
-#include "Scanners/ScanFilter.h"
 #include "TempTree.h"
 #include "TestServices.h"
 
@@ -41,7 +40,6 @@ protected:
             root/Volumes/Mirror/.Trashes -> ../Backup/.Trashes
         )"_s.replace(u"UID"_s, uid));
     }
-    void TearDown() override { ScanFilter::setOverrideForTests({}); }
 
     QString volumeTrash(const QString& volume) const
     {
@@ -109,7 +107,7 @@ TEST_F(TrashScannerTest, emptyTrashesGiveTheEmptyState)
 TEST_F(TrashScannerTest, aStopDuringTheUserTrashKeepsWhatWasSeenAndSkipsTheVolumes)
 {
     std::stop_source stop;
-    ScanFilter::setOverrideForTests([&](const QString& path) {
+    kit.exclusions.setRule([&](const QString& path) {
         if (path.endsWith(u"/Old Project"))
             stop.request_stop(); // while this folder is measured: it is left out
         return false;

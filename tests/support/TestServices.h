@@ -9,6 +9,7 @@
 #include "Platform/UserDefaults.h"
 #include "RecordingAccess.h"
 #include "Sandbox.h"
+#include "WatchedExclusions.h"
 
 #include <QUuid>
 
@@ -16,7 +17,8 @@ namespace TestSupport {
 
 // The services of one test, each its own instance over files of its own in the sandbox, so that no test
 // sees what another left in the sandbox home's standard ones. The removal engine asks `access` who can write
-// where: the system's answer until the test sets a rule.
+// where: the system's answer until the test sets a rule. The exclusions show the test each path a scanner built
+// on them judges, once it sets a rule.
 class TestServices final
 {
 public:
@@ -35,7 +37,7 @@ private:
     QString m_stem;
 
 public:
-    Exclusions exclusions;
+    WatchedExclusions exclusions;
     Preferences preferences;
     History history;
     RecordingAccess access;
