@@ -6,7 +6,9 @@
 # command line's set, handed down from there: nothing keeps one in a function-level or file-level static, defines
 # or reaches a `shared()` of one, or names a `SharedInstance`. Only the composition root (src/Main) reaches any
 # other process-wide object through `X::shared()`; the files of X itself may define it, and a private pool of
-# one folder may be reached in that folder. Each failure names the file, the line and what it uses.
+# one folder may be reached in that folder. No function of src/ is a test setter (a name ending in `ForTests` or
+# `Override`, such as `setFaultForTests(` or `setUserCanWriteOverride(`): tests hand their fakes in through seams.
+# Each failure names the file, the line and what it uses.
 #
 # Usage: scripts/check-layers.sh [ROOT]   (ROOT holds src/; the repository by default)
 set -euo pipefail
@@ -83,9 +85,9 @@ while IFS= read -r -d '' file; do
         fail "src/$relative: the folder $folder is not in the layer order (scripts/check-layers.sh)"
         continue
     fi
-    # One read of the file for the three checks below: its includes, its statics and its shared() calls.
-    found=$(grep -nE '^[[:space:]]*#[[:space:]]*include|SharedInstance|static|::[[:space:]]*shared[[:space:]]*\(' "$file" ||
-        true)
+    # One read of the file for the checks below: its includes, its statics, its test setters and its shared() calls.
+    found=$(grep -nE '^[[:space:]]*#[[:space:]]*include|SharedInstance|static|ForTests|Override|::[[:space:]]*shared[[:space:]]*\(' \
+        "$file" || true)
     [[ -n "$found" ]] || continue
     no_gui=0
     if [[ "$headless" == *" $folder "* ]] || is_model_file "$file"; then
@@ -130,6 +132,15 @@ while IFS= read -r -d '' file; do
             fail "src/$relative:$line: keeps ${BASH_REMATCH[3]} in a static; a service is a member of the composition root, handed down"
         fi
     done <<< "$found"
+    # A setter by which a test changes what the whole process does, declared, defined or called: comments aside.
+    [[ "$found" == *ForTests* || "$found" == *Override* ]] && while IFS= read -r hit; do
+        line="${hit%%:*}"
+        text="${hit#*:}"
+        [[ "$text" =~ ^[[:space:]]*(/\*|\*) ]] && continue
+        text="${text%%//*}"
+        [[ "$text" =~ (^|[^A-Za-z0-9_])([A-Za-z_][A-Za-z0-9_]*(ForTests|Override))[[:space:]]*\( ]] || continue
+        fail "src/$relative:$line: names ${BASH_REMATCH[2]}(), a test setter in production code; a test hands its fake in through a seam where it is used"
+    done <<< "$found"
     [[ "$folder" == Main ]] && continue
     own="${file##*/}"
     own="${own%.*}"
@@ -151,4 +162,4 @@ if [[ $failures -gt 0 ]]; then
     echo "check-layers: $failures line(s) break the layers" >&2
     exit 1
 fi
-echo "check-layers: every include keeps to its layer, no service is a process-wide object, and only the composition root reaches shared()"
+echo "check-layers: every include keeps to its layer, no service is a process-wide object, only the composition root reaches shared(), and no test setter is left in src"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The layer check on a scratch tree: it passes a tree that keeps to its layers and fails, naming file and
-# include, on an upward include and on widget or GUI headers where they have no place; and it refuses a service
-# (the exclusions, the preferences, the journal) kept for the whole process.
+# include, on an upward include and on widget or GUI headers where they have no place; it refuses a service
+# (the exclusions, the preferences, the journal) kept for the whole process, and a test setter in src.
 set -euo pipefail
 check="$(cd "$(dirname "$0")/../.." && pwd)/scripts/check-layers.sh"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/check-layers.XXXXXX")
@@ -71,4 +71,26 @@ expect 'src/Main/Root.cpp:1: reaches History::shared()'
 expect 'src/App/Keep.cpp:1: keeps History in a static'
 expect 'src/App/Keep.cpp:2: keeps Exclusions in a static'
 [[ $(grep -c '^src/' "$scratch/out") -eq 6 ]] || { echo "FAIL: unexpected lines" >&2; cat "$scratch/out" >&2; exit 1; }
+
+# A test setter is refused wherever it is declared or defined, the composition root included; comments naming one,
+# the `override` keyword and names that merely hold the word stay free.
+rm -rf "$scratch/src"
+plant src/Core/Reader.h 'class Reader final : public Source' '{' '    bool read() const override;' \
+    '    // Once held setFaultForTests(), now a seam.' '    QString OverrideTitle() const;' '};'
+if ! bash "$check" "$scratch" > "$scratch/out" 2>&1; then
+    echo "FAIL: a tree without a test setter was refused" >&2
+    cat "$scratch/out" >&2
+    exit 1
+fi
+plant src/Platform/Reading.h '#include <functional>' \
+    'void setFaultForTests(std::function<bool(const QString& path)> fault);'
+plant src/Main/Root.cpp 'void Root::setUserCanWriteOverride (bool can) // until a seam' '{' '}'
+if bash "$check" "$scratch" > "$scratch/out" 2>&1; then
+    echo "FAIL: the check passed a test setter in src" >&2
+    cat "$scratch/out" >&2
+    exit 1
+fi
+expect 'src/Platform/Reading.h:2: names setFaultForTests(), a test setter'
+expect 'src/Main/Root.cpp:1: names setUserCanWriteOverride(), a test setter'
+[[ $(grep -c '^src/' "$scratch/out") -eq 2 ]] || { echo "FAIL: unexpected lines" >&2; cat "$scratch/out" >&2; exit 1; }
 echo "PASS"
