@@ -108,8 +108,16 @@ template <class Reader> void walkFolder(const std::shared_ptr<Job<Reader>>& jobP
     std::string path = std::move(start.path); // the deepest folder's, when the reader wants paths
     std::size_t openCount = 0;
     std::size_t firstOpen = 1; // frames above this one (the starting folder excepted) are closed
+    std::size_t exhausted = 0; // frames below this one have no subfolder left to walk into
+    // Whether no frame up to `level` has a subfolder left (a frame's list is only ever taken from).
+    const auto nothingLeftThrough = [&](std::size_t level) {
+        while (exhausted < stack.size() && stack[exhausted].next == stack[exhausted].subfolders.size())
+            ++exhausted;
+        return exhausted > level;
+    };
     const auto push = [&](int fd, std::uint32_t id) {
         Frame& frame = stack.emplace_back();
+        exhausted = std::min(exhausted, stack.size() - 1);
         frame.fd = fd;
         frame.pathLength = path.size();
         long entries = 0;
@@ -142,8 +150,9 @@ template <class Reader> void walkFolder(const std::shared_ptr<Job<Reader>>& jobP
         Frame& done = stack.back();
         if (stack.size() > 1) {
             Frame& parent = stack[stack.size() - 2];
-            // Reopened even when it has nothing left to open: it is the way back to the folders above it.
-            if (parent.fd < 0) {
+            // Reopened even when it has nothing left to open: it is the way back to the folders above it, unless
+            // none of them has anything left either (the end of a deep chain then costs no walk back up).
+            if (parent.fd < 0 && !nothingLeftThrough(stack.size() - 2)) {
                 parent.fd = reopenParent(done.fd, parent.device, parent.inode);
                 if (parent.fd < 0) {
                     job.complete.store(false, std::memory_order_relaxed);
@@ -160,15 +169,52 @@ template <class Reader> void walkFolder(const std::shared_ptr<Job<Reader>>& jobP
         }
         stack.pop_back();
     };
+    // An idle walker gets the shallowest folder still waiting, the one most likely to hold a large part of the
+    // tree, rather than the next one down: in a deep chain, the next one down would leave this walker a long way
+    // back with every folder waiting above it. False when no folder above the deepest one was handed over.
+    const auto shareFromAbove = [&] {
+        nothingLeftThrough(0);
+        for (std::size_t level = exhausted; level + 1 < stack.size(); ++level) {
+            Frame& frame = stack[level];
+            if (frame.fd < 0 || frame.next == frame.subfolders.size())
+                continue;
+            Subfolder& sub = frame.subfolders[frame.next];
+            const int childFd = openFolderForReading(frame.fd, sub.name.c_str());
+            if (childFd < 0) {
+                if (lostPart(errno))
+                    job.complete.store(false, std::memory_order_relaxed);
+                ++frame.next; // unreadable, replaced by a link, or gone: passed over
+                return true;
+            }
+            SharedFolder child{childFd, sub.id, {}};
+            if constexpr (Reader::kPaths) {
+                child.path = path.substr(0, frame.pathLength);
+                if (child.path != "/")
+                    child.path += '/';
+                child.path += sub.name;
+            }
+            if (!share(job, child)) {
+                ::close(childFd); // nobody took it after all: it waits for this walker's way back
+                return false;
+            }
+            ++frame.next;
+            std::string().swap(sub.name);
+            return true;
+        }
+        return false;
+    };
     bool running = push(start.fd, start.id);
     while (running && !stack.empty()) {
+        if (job.stop.stop_requested())
+            break;
+        if (job.parallel.load(std::memory_order_relaxed) && job.idle.load(std::memory_order_relaxed) > 0 &&
+            shareFromAbove())
+            continue;
         Frame& top = stack.back();
         if (top.next == top.subfolders.size()) {
             pop();
             continue;
         }
-        if (job.stop.stop_requested())
-            break;
         Subfolder& sub = top.subfolders[top.next++];
         const int childFd = openFolderForReading(top.fd, sub.name.c_str());
         if (childFd < 0) {
@@ -183,7 +229,10 @@ template <class Reader> void walkFolder(const std::shared_ptr<Job<Reader>>& jobP
             path += sub.name;
         }
         SharedFolder child{childFd, sub.id, {}};
-        if (job.parallel.load(std::memory_order_relaxed) && job.idle.load(std::memory_order_relaxed) > 0) {
+        // The last folder waiting here stays with this walker: handing it over would leave this one nothing but
+        // the way back, and a chain would pass from walker to walker one folder at a time.
+        if (top.next < top.subfolders.size() && job.parallel.load(std::memory_order_relaxed) &&
+            job.idle.load(std::memory_order_relaxed) > 0) {
             child.path = path;
             if (share(job, child))
                 continue;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <stop_token>
 
 #include <fcntl.h>
@@ -236,23 +237,73 @@ TEST(FolderSize, deepTreesAreMeasuredExactlyByBothWalkers)
 }
 
 // Past the bound on open folders, coming back up a deep branch must still reach what its shallow ancestors hold
-// after it: each closed folder on the way is reopened, even one with nothing left of its own.
+// after it: each closed folder on the way is reopened, even one with nothing left of its own. With the pool in
+// the walk, the folders still waiting high up are handed to idle walkers while one walker is deep down: each is
+// still walked once, under its own path.
 TEST(FolderSize, whatFollowsADeepBranchIsStillReachedByBothWalkers)
 {
-    QString deep = u"a"_s;
-    for (int level = 0; level < 40; ++level)
+    QString deep = u"n0"_s;
+    for (int level = 1; level < 40; ++level)
         deep += u"/n%1"_s.arg(level);
-    const TempTree tree(deep + u"/leaf 4096\nz.bin 4096\na/z.bin 4096\na/n0/z.bin 4096\n"_s);
-    int files = 0;
-    Platform::walkTree(tree.root(), [&](const Platform::FileInfo& entry, int) {
-        files += entry.isRegular() ? 1 : 0;
-        return Platform::WalkStep::Continue;
-    });
-    EXPECT_EQ(files, 4);
-    bool complete = false;
-    qint64 expected = 0;
-    for (const QString& file : QStringList{deep + u"/leaf"_s, u"z.bin"_s, u"a/z.bin"_s, u"a/n0/z.bin"_s})
-        expected += Platform::fileInfo(tree.path(file))->allocatedSize;
-    EXPECT_EQ(Platform::treeAllocatedBytes(tree.root(), {}, nullptr, &complete), expected);
-    EXPECT_TRUE(complete);
+    QString wide;
+    for (int i = 0; i < 4500; ++i)
+        wide += u"w%1\n"_s.arg(i);
+    const struct {
+        const char* label;
+        int branches;
+        QString top; // entries beside the branches
+    } cases[] = {
+        {"one branch, walked alone", 1, {}},
+        {"six branches, the pool joining in at the top", 6, wide},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        QStringList files;
+        for (int branch = 0; branch < c.branches; ++branch) {
+            const QString b = u"b%1/"_s.arg(branch);
+            files << b + deep + u"/leaf"_s << b + u"z.bin"_s << b + u"n0/z.bin"_s << b + u"n0/n1/n2/side/f"_s
+                  << b + deep.section(u'/', 0, 19) + u"/mid/f"_s;
+        }
+        QString description = c.top;
+        for (const QString& file : files)
+            description += file + u" 4096\n"_s;
+        const TempTree tree(description);
+        QStringList walked;
+        Platform::walkTree(tree.root(), [&](const Platform::FileInfo& entry, int) {
+            if (entry.isRegular() && entry.allocatedSize > 0)
+                walked << entry.path.mid(tree.root().size() + 1);
+            return Platform::WalkStep::Continue;
+        });
+        walked.sort();
+        files.sort();
+        EXPECT_EQ(walked, files);
+        // The side-by-side walk hands folders between walkers with their paths.
+        std::mutex mutex;
+        QStringList sideBySide;
+        bool sideComplete = false;
+        Platform::walkTreeSideBySide(
+            tree.root(),
+            [&](const Platform::WalkedFolder& folder, std::vector<char>& enter) {
+                const QString at = folder.path();
+                for (std::size_t i = 0; i < folder.entries.size(); ++i) {
+                    const Platform::LeanEntry& entry = folder.entries[i];
+                    enter[i] = entry.kind == Platform::EntryKind::Directory;
+                    if (entry.kind == Platform::EntryKind::Regular && entry.allocatedSize > 0) {
+                        const std::lock_guard lock(mutex);
+                        sideBySide
+                            << QString(at + u'/' + QFile::decodeName(entry.name.c_str())).mid(tree.root().size() + 1);
+                    }
+                }
+            },
+            {}, nullptr, &sideComplete);
+        sideBySide.sort();
+        EXPECT_EQ(sideBySide, files);
+        EXPECT_TRUE(sideComplete);
+        bool complete = false;
+        qint64 expected = 0;
+        for (const QString& file : files)
+            expected += Platform::fileInfo(tree.path(file))->allocatedSize;
+        EXPECT_EQ(Platform::treeAllocatedBytes(tree.root(), {}, nullptr, &complete), expected);
+        EXPECT_TRUE(complete);
+    }
 }
