@@ -171,7 +171,8 @@ template <class Reader> void walkFolder(const std::shared_ptr<Job<Reader>>& jobP
     };
     // An idle walker gets the shallowest folder still waiting, the one most likely to hold a large part of the
     // tree, rather than the next one down: in a deep chain, the next one down would leave this walker a long way
-    // back with every folder waiting above it. False when no folder above the deepest one was handed over.
+    // back with every folder waiting above it. False when no folder above the deepest one was handed over (or
+    // passed over, gone or unreadable).
     const auto shareFromAbove = [&] {
         nothingLeftThrough(0);
         for (std::size_t level = exhausted; level + 1 < stack.size(); ++level) {
