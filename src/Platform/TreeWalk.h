@@ -89,6 +89,15 @@ template <class Reader> bool share(Job<Reader>& job, SharedFolder& folder)
     return true;
 }
 
+// The path of the folder `name` inside the folder at `parent`.
+inline std::string childPath(std::string parent, std::string_view name)
+{
+    if (parent != "/")
+        parent += '/';
+    parent += name;
+    return parent;
+}
+
 // A folder on a walker's stack: read when pushed, its subfolders wait here by name.
 struct Frame {
     int fd = -1;      // -1 while closed to keep descriptors bounded
@@ -188,12 +197,8 @@ template <class Reader> void walkFolder(const std::shared_ptr<Job<Reader>>& jobP
                 return true;
             }
             SharedFolder child{childFd, sub.id, {}};
-            if constexpr (Reader::kPaths) {
-                child.path = path.substr(0, frame.pathLength);
-                if (child.path != "/")
-                    child.path += '/';
-                child.path += sub.name;
-            }
+            if constexpr (Reader::kPaths)
+                child.path = childPath(path.substr(0, frame.pathLength), sub.name);
             if (!share(job, child)) {
                 ::close(childFd); // nobody took it after all: it waits for this walker's way back
                 return false;
@@ -225,9 +230,7 @@ template <class Reader> void walkFolder(const std::shared_ptr<Job<Reader>>& jobP
         }
         if constexpr (Reader::kPaths) {
             path.resize(top.pathLength);
-            if (path != "/")
-                path += '/';
-            path += sub.name;
+            path = childPath(std::move(path), sub.name);
         }
         SharedFolder child{childFd, sub.id, {}};
         // The last folder waiting here stays with this walker: handing it over would leave this one nothing but
